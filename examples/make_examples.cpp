@@ -1,0 +1,97 @@
+// Makes the sample projects in this folder, always the same bytes:
+//   PEQUENO.NVR  a small field, 20 x 15 stakes, 20 m apart;
+//   FAZENDA.NVR  a large field, 300 x 200 stakes, 20 m apart, with an
+//                irregular boundary, gentle slopes, undulations and survey
+//                noise of about a centimetre.
+// Usage: nivora-make-examples OUTPUT_FOLDER
+
+#include "data/SaveOpen.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <iostream>
+#include <random>
+
+using namespace nivora;
+
+namespace {
+
+// Normal deviates from the generator's raw output (Box-Muller), so the files
+// do not depend on a library's distribution code.
+class Noise {
+public:
+    explicit Noise(std::uint32_t seed) : rng_(seed) {}
+    double Uniform() { return (static_cast<double>(rng_()) + 0.5) / 4294967296.0; }
+    double Normal(double sigma)
+    {
+        const double u = Uniform(), v = Uniform();
+        return sigma * std::sqrt(-2.0 * std::log(u)) * std::cos(6.283185307179586 * v);
+    }
+
+private:
+    std::mt19937 rng_;
+};
+
+void Small(const std::filesystem::path& out)
+{
+    TTerreno t(20, 20, 20.0f, 20.0f);
+    t.OriginX = OriginForStake(1, 20.0f);
+    t.OriginY = OriginForStake(1, 20.0f);
+    Noise noise(1501);
+    t.SetAutoExtremes(false);
+    for (int r = 1; r <= 15; ++r)
+        for (int c = 1; c <= 20; ++c) {
+            const double z = 100.0 - 0.004 * 20 * (c - 1) + 0.0025 * 20 * (r - 1)
+                             + 0.15 * std::sin(c * 0.45) * std::cos(r * 0.3) + noise.Normal(0.01);
+            t.SetCell(c, r, static_cast<float>(std::round(z * 1000.0) / 1000.0));
+        }
+    t.SetAutoExtremes(true);
+    SaveProjectFile(out, t, TViewState{1, 1, 1, 1, 1, 1, 1, 1});
+}
+
+void Large(const std::filesystem::path& out)
+{
+    const int cols = 300, rows = 200;
+    TTerreno t(cols, rows, 20.0f, 20.0f);
+    t.OriginX = 312000.0L;  // UTM-like coordinates, as surveys bring them
+    t.OriginY = 7455000.0L;
+    Noise noise(20261207);
+    // A wavy boundary: each row keeps a stretch of columns whose ends wander.
+    double left = 12, right = 288;
+    t.SetAutoExtremes(false);
+    for (int r = 1; r <= rows; ++r) {
+        left += noise.Normal(0.8);
+        right += noise.Normal(0.8);
+        left = std::clamp(left, 1.0, 60.0);
+        right = std::clamp(right, 240.0, 300.0);
+        // The field narrows towards its top and bottom edges.
+        const double edge = std::min(r, rows + 1 - r);
+        const int lo = static_cast<int>(left + (edge < 25 ? (25 - edge) * 2.2 : 0));
+        const int hi = static_cast<int>(right - (edge < 25 ? (25 - edge) * 1.6 : 0));
+        for (int c = lo; c <= hi; ++c) {
+            const double x = 20.0 * (c - 1), y = 20.0 * (r - 1);
+            const double z = 534.0 + 0.0035 * x - 0.0012 * y + 0.6 * std::sin(x / 900.0) * std::cos(y / 700.0)
+                              + 0.25 * std::sin(x / 260.0 + y / 410.0) + noise.Normal(0.01);
+            t.SetCell(c, r, static_cast<float>(std::round(z * 1000.0) / 1000.0));
+        }
+    }
+    t.SetAutoExtremes(true);
+    SaveProjectFile(out, t, TViewState{1, 1, 1, 1, 1, 1, 1, 1});
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::cerr << "uso: nivora-make-examples PASTA\n";
+        return 64;
+    }
+    const std::filesystem::path dir = argv[1];
+    Small(dir / "PEQUENO.NVR");
+    Large(dir / "FAZENDA.NVR");
+    std::cout << "PEQUENO.NVR e FAZENDA.NVR gravados em " << dir.string() << "\n";
+    return 0;
+}

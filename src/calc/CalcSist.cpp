@@ -1,0 +1,484 @@
+#include "CalcSist.h"
+
+#include "data/ByteStream.h"
+#include "data/NumberUtils.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+namespace nivora {
+
+// ---------------------------------------------------------------- plan record
+
+std::string TShortText::Str() const
+{
+    return std::string(Chars.data(), std::min<std::size_t>(Length, kCapacity));
+}
+
+void TShortText::Assign(std::string_view cp1252)
+{
+    const std::size_t n = std::min(cp1252.size(), kCapacity);
+    Length = static_cast<std::uint8_t>(n);
+    std::copy_n(cp1252.begin(), n, Chars.begin());
+}
+
+namespace {
+
+void WriteReal(TByteWriter& s, const Real48& r)
+{
+    const auto b = r.ToBytes();
+    s.Write(b.data(), b.size());
+}
+
+bool ReadReal(TByteReader& s, Real48& r)
+{
+    std::uint8_t b[6];
+    if (!s.Read(b, 6))
+        return false;
+    r = Real48::FromBytes(b);
+    return true;
+}
+
+void WriteText(TByteWriter& s, const TShortText& t)
+{
+    s.WriteU8(t.Length);
+    s.Write(t.Chars.data(), t.Chars.size());
+}
+
+bool ReadText(TByteReader& s, TShortText& t)
+{
+    return s.ReadU8(t.Length) && s.Read(t.Chars.data(), t.Chars.size());
+}
+
+}  // namespace
+
+void TPlano::Write(TByteWriter& s) const
+{
+    for (const Real48* r : {&Sx, &Sy, &OriginElevation, &CutVolume, &FillVolume, &CutFillRatio, &MaxCut, &MaxFill})
+        WriteReal(s, *r);
+    s.WriteI32(CutCount);
+    s.WriteI32(FillCount);
+    WriteText(s, SxText);
+    WriteText(s, SyText);
+    WriteText(s, RatioText);
+    s.WriteBool(Valid);
+    s.Write(Reserved.data(), Reserved.size());
+}
+
+bool TPlano::Read(TByteReader& s)
+{
+    for (Real48* r : {&Sx, &Sy, &OriginElevation, &CutVolume, &FillVolume, &CutFillRatio, &MaxCut, &MaxFill})
+        if (!ReadReal(s, *r))
+            return false;
+    return s.ReadI32(CutCount) && s.ReadI32(FillCount) && ReadText(s, SxText) && ReadText(s, SyText)
+           && ReadText(s, RatioText) && s.ReadBool(Valid) && s.Read(Reserved.data(), Reserved.size());
+}
+
+// -------------------------------------------------------------------- terrain
+
+TTerreno::TTerreno(std::int32_t columns, std::int32_t rows, float lx, float ly)
+    : TCotas(columns, rows), Lx(lx), Ly(ly)
+{
+    Selection = {1, 1, columns, rows};
+}
+
+TUsedRect TTerreno::GetSelection()
+{
+    if (Selection == TUsedRect{0, 0, 0, 0})
+        Selection = ComputeUsedRect();
+    return Selection;
+}
+
+namespace {
+
+// The part of a rectangle that lies on the grid; rows and columns outside it
+// hold no elevation and take part in nothing.
+TUsedRect Clip(const TUsedRect& r, std::int32_t cols, std::int32_t rows)
+{
+    return {std::max(r.FirstCol, 1), std::max(r.FirstRow, 1), std::min(r.LastCol, cols), std::min(r.LastRow, rows)};
+}
+
+}  // namespace
+
+bool TTerreno::HasComputableBlock()
+{
+    const TUsedRect r = Clip(GetSelection(), ColCount, RowCount);
+    for (std::int32_t j = r.FirstRow; j < r.LastRow; ++j) {
+        const float* a = RowData(j);
+        const float* b = RowData(j + 1);
+        for (std::int32_t i = r.FirstCol; i < r.LastCol; ++i)
+            if (a[i - 1] != 0.0f && a[i] != 0.0f && b[i - 1] != 0.0f && b[i] != 0.0f)
+                return true;
+    }
+    return false;
+}
+
+bool TTerreno::ComputeBestPlane()
+{
+    StartProgress("Calculando o melhor plano.");
+    const TUsedRect sel = GetSelection();
+    const TUsedRect r = Clip(sel, ColCount, RowCount);
+
+    // The normal equations are solved as given, by Cramer's rule without
+    // centring, but on coordinates and elevations taken relative to the
+    // selection's first stake and first elevation, and summed in extended
+    // precision: far from the origin the raw sums cancel away the plane.
+    const float x0 = StakeX(sel.FirstCol);
+    const float y0 = StakeY(sel.FirstRow);
+    std::vector<long double> xr(std::size_t(std::max(0, r.LastCol - r.FirstCol + 1)));
+    for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i)
+        xr[std::size_t(i - r.FirstCol)] = static_cast<long double>(StakeX(i)) - x0;
+
+    bool haveReference = false;
+    float zRef = 0.0f;
+    std::int64_t n = 0;
+    long double sx = 0, sxx = 0, sy = 0, syy = 0, sxy = 0, sxz = 0, syz = 0, sz = 0;
+    const int total = sel.LastRow - sel.FirstRow;
+    for (std::int32_t j = sel.FirstRow; j <= sel.LastRow; ++j) {
+        if (j >= r.FirstRow && j <= r.LastRow) {
+            const long double y = static_cast<long double>(StakeY(j)) - y0;
+            const float* row = RowData(j);
+            long double rx = 0, rxx = 0, rxz = 0, rz = 0;
+            std::int64_t rn = 0;
+            for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i) {
+                const float zf = row[i - 1];
+                if (zf == 0.0f)
+                    continue;
+                if (!haveReference) {
+                    zRef = zf;
+                    haveReference = true;
+                }
+                const long double x = xr[std::size_t(i - r.FirstCol)];
+                const long double z = static_cast<long double>(zf) - zRef;
+                ++rn;
+                rx += x;
+                rxx += x * x;
+                rxz += x * z;
+                rz += z;
+            }
+            // y is constant along the row: its sums follow from the row's.
+            n += rn;
+            sx += rx;
+            sxx += rxx;
+            sy += rn * y;
+            syy += rn * y * y;
+            sxy += rx * y;
+            sxz += rxz;
+            syz += rz * y;
+            sz += rz;
+        }
+        SetProgress(j - sel.FirstRow, total);
+    }
+    if (n == 0)
+        return false;
+
+    const long double nn = static_cast<long double>(n);
+    const long double D = nn * (sxx * syy - sxy * sxy) - sx * sx * syy + (2 * sx * sxy - sxx * sy) * sy;
+    const long double A = nn * (sxz * syy - sxy * syz) + sx * (sy * syz - syy * sz) + sxy * sy * sz - sxz * sy * sy;
+    const long double B = nn * (sxx * syz - sxy * sxz) - sx * sx * syz + sx * (sxy * sz + sxz * sy) - sxx * sy * sz;
+    const long double C = sx * (sxy * syz - sxz * syy) + sxx * (syy * sz - sy * syz) - sxy * sxy * sz + sxy * sxz * sy;
+    if (!(D != 0.0L) || !std::isfinite(D))
+        return false;  // every stake on one line: no plane is defined
+
+    TPlano& p = Plans[0];
+    p.Sx = A / D;
+    p.Sy = B / D;
+    // Back from the selection's first stake to X = 0, Y = 0, with the slopes
+    // as stored, so that the design elevation there is the fitted one.
+    p.OriginElevation = C / D + zRef - static_cast<long double>(p.Sx) * x0 - static_cast<long double>(p.Sy) * y0;
+    p.Valid = true;
+    ComputeVolumes(true);
+    if (KeepPlans)
+        Plans[1] = Plans[0];
+    PlaneComputed = true;
+    Modified = false;
+    ResultsValid = true;
+    return true;
+}
+
+bool TTerreno::ComputeOrigin(long double sx, long double sy)
+{
+    if (!PlaneComputed && !ComputeBestPlane())
+        return false;
+    TPlano& p = Plans[0];
+    p.Sx = sx;
+    p.Sy = sy;
+    StartProgress("Calculando a cota da origem.");
+    const TUsedRect sel = GetSelection();
+    const TUsedRect r = Clip(sel, ColCount, RowCount);
+    const long double ax = p.Sx, ay = p.Sy;
+    std::int64_t n = 0;
+    long double s = 0.0L;
+    const int total = sel.LastRow - sel.FirstRow;
+    for (std::int32_t j = sel.FirstRow; j <= sel.LastRow; ++j) {
+        if (j >= r.FirstRow && j <= r.LastRow) {
+            const long double y = StakeY(j);
+            const float* row = RowData(j);
+            for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i) {
+                const float z = row[i - 1];
+                if (z == 0.0f)
+                    continue;
+                s += Real48::Round(z - ax * StakeX(i) - ay * y);
+                ++n;
+            }
+        }
+        SetProgress(j - sel.FirstRow, total);
+    }
+    if (n == 0) {
+        // No elevation to average: the slopes stay as typed, the plan is not
+        // a result.
+        p.Valid = false;
+        return false;
+    }
+    p.OriginElevation = s / static_cast<long double>(n);
+    p.Valid = true;
+    ComputeVolumes(true);
+    return true;
+}
+
+long double TTerreno::DesignElevation(std::int32_t column, std::int32_t row) const
+{
+    const TPlano& p = Plans[0];
+    return Real48::Round(static_cast<long double>(p.Sx) * StakeX(column) + static_cast<long double>(p.Sy) * StakeY(row)
+                         + static_cast<long double>(p.OriginElevation));
+}
+
+long double TTerreno::CutFill(std::int32_t column, std::int32_t row) const
+{
+    const float z = GetCell(column, row);
+    if (z == 0.0f)
+        return NoValue;
+    return Real48::Round(DesignElevation(column, row) - z);
+}
+
+void TTerreno::SelectionExtremes(float& lowest, float& highest)
+{
+    const TUsedRect sel = GetSelection();
+    if (sel == TUsedRect{1, 1, ColCount, RowCount}) {
+        SetExtremesValid(true);
+        lowest = Minimum.Value;
+        highest = Maximum.Value;
+        return;
+    }
+    lowest = kMinimumSentinel;
+    highest = kMaximumSentinel;
+    const TUsedRect r = Clip(sel, ColCount, RowCount);
+    for (std::int32_t j = r.FirstRow; j <= r.LastRow; ++j) {
+        const float* row = RowData(j);
+        for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i) {
+            const float z = row[i - 1];
+            if (z == 0.0f)
+                continue;
+            lowest = std::min(lowest, z);
+            highest = std::max(highest, z);
+        }
+    }
+}
+
+TMapLimits TTerreno::MapLimits()
+{
+    TMapLimits m;
+    SelectionExtremes(m.MinElevation, m.MaxElevation);
+    const TUsedRect sel = GetSelection();
+    // An empty store's used rectangle ends at column and row 0: no
+    // subdivision is possible there.
+    m.SubdivisionLimitX = sel.LastCol > 0 ? FloorInt(1000.0L / sel.LastCol - 1) : 0;
+    m.SubdivisionLimitY = sel.LastRow > 0 ? FloorInt(1000.0L / sel.LastRow - 1) : 0;
+    return m;
+}
+
+void TTerreno::ComputeVolumes(bool announce)
+{
+    if (announce)
+        StartProgress("Calculando a relação entre os volumes de Corte e de Aterro.");
+    else if (Progress)
+        Progress->ShowGauge();
+    CellArea = static_cast<long double>(Lx) * static_cast<long double>(Ly);
+    TPlano& p = Plans[0];
+    const TUsedRect sel = GetSelection();
+    const TUsedRect r = Clip(sel, ColCount, RowCount);
+
+    // Sx * x of every column once per pass; the residual keeps the order
+    // z - ((Sx * x + Sy * y) + OriginElevation).
+    std::vector<long double> ax(std::size_t(std::max(0, r.LastCol - r.FirstCol + 1)));
+    for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i)
+        ax[std::size_t(i - r.FirstCol)] = static_cast<long double>(p.Sx) * StakeX(i);
+    const long double sy = p.Sy, origin = p.OriginElevation, area = CellArea;
+
+    long double cutVolume = 0, fillVolume = 0, maxCut = 0, maxFill = 0;
+    std::int32_t cutCount = 0, fillCount = 0;
+    const int total = sel.LastRow - sel.FirstRow;
+    for (std::int32_t j = sel.FirstRow; j <= sel.LastRow; ++j) {
+        if (j >= r.FirstRow && j <= r.LastRow) {
+            const long double ay = sy * StakeY(j);
+            const float* row = RowData(j) + (r.FirstCol - 1);
+            const std::int32_t width = r.LastCol - r.FirstCol + 1;
+            for (std::int32_t k = 0; k < width; ++k) {
+                const float z = row[k];
+                if (z == 0.0f)
+                    continue;
+                const long double d = Real48::Round(z - ((ax[std::size_t(k)] + ay) + origin));
+                if (d > 0) {
+                    ++cutCount;
+                    cutVolume += d * area;
+                    if (d > maxCut)
+                        maxCut = d;
+                } else {
+                    ++fillCount;
+                    fillVolume += -d * area;
+                    if (-d > maxFill)
+                        maxFill = -d;
+                }
+            }
+        }
+        SetProgress(j - sel.FirstRow, total);
+    }
+    p.CutVolume = cutVolume;
+    p.FillVolume = fillVolume;
+    p.MaxCut = maxCut;
+    p.MaxFill = maxFill;
+    p.CutCount = cutCount;
+    p.FillCount = fillCount;
+    if (p.RatioDefined()) {
+        p.CutFillRatio = static_cast<long double>(p.CutVolume) / static_cast<long double>(p.FillVolume);
+    } else {
+        // Nothing lies below the plane: the ratio has no value and the plan
+        // is no result to rely on.
+        p.CutFillRatio = 0.0L;
+        p.Valid = false;
+    }
+    AreaHa = static_cast<long double>(CellArea) * (static_cast<long double>(cutCount) + fillCount) * 0.0001L;
+    if (KeepPlans && CurrentPlan >= 1 && CurrentPlan < kPlanCount)
+        Plans[std::size_t(CurrentPlan)] = Plans[0];
+}
+
+TAdjustResult TTerreno::AdjustRatio(long double ratio)
+{
+    TAdjustResult result;
+    if (!ResultsValid || !(ratio > 0.0L) || !std::isfinite(ratio))
+        return result;
+    TPlano& p = Plans[0];
+    for (int step = 1; step <= kMaxAdjustSteps; ++step) {
+        StartProgress("Ajustando a relação Corte/Aterro: Passo " + std::to_string(step) + " de ±3.");
+        const long double stakes = ratio * p.FillCount + p.CutCount;
+        const long double area = CellArea;
+        if (!(stakes > 0) || !(area > 0))
+            break;  // no stake to move: nothing to adjust
+        const long double delta =
+            ((ratio * static_cast<long double>(p.FillVolume) - static_cast<long double>(p.CutVolume)) / area) / stakes;
+        p.OriginElevation = static_cast<long double>(p.OriginElevation) - delta;
+        ComputeVolumes(false);
+        result.Steps = step;
+        if (p.RatioDefined() && std::fabs(static_cast<long double>(p.CutFillRatio) - ratio) < 0.001L) {
+            result.Converged = true;
+            break;
+        }
+        if (delta == 0.0L)
+            break;  // the plane no longer moves: this ratio cannot be reached
+    }
+    return result;
+}
+
+// ------------------------------------------------------------------ the runs
+
+TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double ratio)
+{
+    TSystematizeResult result;
+    if (!selectionOnly)
+        t.Selection = t.ComputeUsedRect();
+    t.LastArea = t.GetSelection();
+    if (!t.HasComputableBlock())
+        return result;
+    result.Computed = t.ComputeBestPlane();
+    if (result.Computed && ratio > 0)
+        result.Adjust = t.AdjustRatio(ratio);
+    return result;
+}
+
+bool ParsePlanInputs(TTerreno& t, int column, char sep)
+{
+    if (column < 1 || column >= TTerreno::kPlanCount)
+        return false;
+    TPlano& p = t.Plans[std::size_t(column)];
+    long double sx = 0, sy = 0, ratio = 0;
+    if (!ParseNumber(p.SxText.Str(), sx, sep) || !ParseNumber(p.SyText.Str(), sy, sep)
+        || !ParseNumber(p.RatioText.Str(), ratio, sep))
+        return false;
+    p.Sx = sx;
+    p.Sy = sy;
+    p.CutFillRatio = ratio;
+    return true;
+}
+
+TSystematizeResult RecalculatePlan(TTerreno& t, int column)
+{
+    TSystematizeResult result;
+    if (column < 1 || column >= TTerreno::kPlanCount)
+        return result;
+    t.CurrentPlan = column;
+    t.Plans[0] = t.Plans[std::size_t(column)];
+    const long double ratio = t.Plans[0].CutFillRatio;
+    result.Computed = t.ComputeOrigin(t.Plans[0].Sx, t.Plans[0].Sy);
+    if (result.Computed)
+        result.Adjust = t.AdjustRatio(ratio);
+    return result;
+}
+
+// ------------------------------------------------------------------ file data
+
+void TTerreno::SaveToStream(TByteWriter& s)
+{
+    TCotas::SaveToStream(s);
+    s.WriteBool(ResultsValid);
+    s.WriteBool(PlaneComputed);
+    WriteReal(s, OriginX);
+    WriteReal(s, OriginY);
+    WriteReal(s, Lx);
+    WriteReal(s, Ly);
+    WriteReal(s, CellArea);
+    s.WriteI32(CurrentPlan);
+    s.WriteBool(KeepPlans);
+    for (const TPlano& p : Plans)
+        p.Write(s);
+}
+
+bool TTerreno::LoadFromStream(TByteReader& s)
+{
+    if (!TCotas::LoadFromStream(s))
+        return false;
+    bool resultsValid = false, planeComputed = false, keepPlans = false;
+    Real48 originX, originY, lx, ly, cellArea;
+    std::int32_t currentPlan = 0;
+    std::array<TPlano, kPlanCount> plans{};
+    if (!(s.ReadBool(resultsValid) && s.ReadBool(planeComputed) && ReadReal(s, originX) && ReadReal(s, originY)
+          && ReadReal(s, lx) && ReadReal(s, ly) && ReadReal(s, cellArea) && s.ReadI32(currentPlan)
+          && s.ReadBool(keepPlans)))
+        return false;
+    for (TPlano& p : plans)
+        if (!p.Read(s))
+            return false;
+    if (currentPlan < 1 || currentPlan >= kPlanCount)
+        return false;
+    // Spacings are positive, and every stake's coordinates must exist as
+    // single-precision numbers.
+    const auto fits = [&](long double origin, long double spacing, std::int32_t count) {
+        return spacing > 0.0L && std::fabs(origin) + spacing * (count - 1) < static_cast<long double>(FLT_MAX) / 2;
+    };
+    if (!fits(originX, lx, ColCount) || !fits(originY, ly, RowCount))
+        return false;
+    ResultsValid = resultsValid;
+    PlaneComputed = planeComputed;
+    OriginX = originX;
+    OriginY = originY;
+    Lx = lx;
+    Ly = ly;
+    CellArea = cellArea;
+    CurrentPlan = currentPlan;
+    KeepPlans = keepPlans;
+    Plans = plans;
+    return true;
+}
+
+}  // namespace nivora

@@ -1,0 +1,166 @@
+#pragma once
+// TTerreno: the terrain of one grid document. The elevation store extended
+// with the stake geometry (origin and spacings), the rectangle being worked on
+// and eleven plan records: the working plan, the best plan and nine plans of
+// the user's. It fits the least-squares plane, finds the origin elevation for
+// chosen slopes, computes cut and fill per stake and in volume, and shifts the
+// plane to a requested cut/fill ratio.
+//
+// Coordinates of a stake are single precision; every real field is kept as a
+// 6-byte real (Real48) and computed in extended precision.
+
+#include "data/Progress.h"
+#include "data/Real48.h"
+#include "data/UCotas.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace nivora {
+
+// A text of at most 18 characters as the plan record keeps it: a length byte
+// and the characters in code page 1252. Bytes beyond the length are carried
+// along unchanged so that a record reads and writes back byte for byte.
+struct TShortText {
+    static constexpr std::size_t kCapacity = 18;
+    std::uint8_t Length = 0;
+    std::array<char, kCapacity> Chars{};
+
+    std::string Str() const;               // the code page 1252 bytes
+    void Assign(std::string_view cp1252);  // cut at 18 characters
+    bool operator==(const TShortText&) const = default;
+};
+
+// One plan: the design plane and its results.
+struct TPlano {
+    static constexpr std::size_t kSize = 116;
+
+    Real48 Sx;
+    Real48 Sy;
+    Real48 OriginElevation;
+    Real48 CutVolume;
+    Real48 FillVolume;
+    Real48 CutFillRatio;
+    Real48 MaxCut;
+    Real48 MaxFill;
+    std::int32_t CutCount = 0;
+    std::int32_t FillCount = 0;
+    TShortText SxText;
+    TShortText SyText;
+    TShortText RatioText;
+    bool Valid = false;
+    std::array<std::uint8_t, 2> Reserved{};
+
+    // The ratio has a value only when there is fill to divide by; otherwise
+    // CutFillRatio holds 0 and the plan is not left valid.
+    bool RatioDefined() const { return FillVolume != 0.0L; }
+
+    void Write(class TByteWriter& s) const;
+    bool Read(class TByteReader& s);
+    bool operator==(const TPlano&) const = default;
+};
+
+// Outcome of a ratio adjustment.
+struct TAdjustResult {
+    int Steps = 0;           // passes made (0 when nothing could be done)
+    bool Converged = false;  // the ratio is within 0.001 of the request
+};
+
+struct TMapLimits {
+    float MinElevation = 0.0f;
+    float MaxElevation = 0.0f;
+    std::int32_t SubdivisionLimitX = 0;
+    std::int32_t SubdivisionLimitY = 0;
+};
+
+class TTerreno : public TCotas {
+public:
+    static constexpr std::size_t kSectionSize = 1313;
+    static constexpr long double NoValue = -9999.99L;
+    static constexpr int kPlanCount = 11;
+    // The adjustment normally needs about three passes; this bound only stops
+    // a request that the ground cannot meet.
+    static constexpr int kMaxAdjustSteps = 100;
+
+    TTerreno(std::int32_t columns, std::int32_t rows, float lx, float ly);
+
+    float StakeX(std::int32_t column) const
+    {
+        return static_cast<float>(static_cast<long double>(OriginX) + static_cast<long double>(Lx) * (column - 1));
+    }
+    float StakeY(std::int32_t row) const
+    {
+        return static_cast<float>(static_cast<long double>(OriginY) + static_cast<long double>(Ly) * (row - 1));
+    }
+
+    TUsedRect GetSelection();
+    bool HasComputableBlock();
+    // Both need at least one stake with elevation in the selection (the menu
+    // and the run guarantee a 2 x 2 block); without one they leave the plans
+    // untouched and return false.
+    bool ComputeBestPlane();
+    bool ComputeOrigin(long double sx, long double sy);
+    long double DesignElevation(std::int32_t column, std::int32_t row) const;
+    long double CutFill(std::int32_t column, std::int32_t row) const;
+    void SelectionExtremes(float& lowest, float& highest);
+    TMapLimits MapLimits();
+    void ComputeVolumes(bool announce);
+    TAdjustResult AdjustRatio(long double ratio);
+
+    void SaveToStream(TByteWriter& s);
+    // The store section then the terrain section; false, with the terrain in an
+    // unspecified but consistent state, when either is short or invalid.
+    bool LoadFromStream(TByteReader& s);
+
+    // Fields, in declaration order.
+    bool PlaneComputed = false;
+    Real48 OriginX;
+    Real48 OriginY;
+    Real48 Lx;
+    Real48 Ly;
+    Real48 CellArea;
+    Real48 AreaHa;
+    std::int32_t CurrentPlan = 1;
+    bool KeepPlans = true;
+    std::array<TPlano, kPlanCount> Plans{};
+    TUsedRect Selection;
+    TUsedRect LastArea{0, 0, 0, 0};
+
+    IProgress* Progress = nullptr;  // not owned
+
+private:
+    void StartProgress(const std::string& message)
+    {
+        if (Progress)
+            Progress->Start(message);
+    }
+    void SetProgress(int done, int total)
+    {
+        if (Progress)
+            Progress->Set(done, total);
+    }
+};
+
+// The systematization run of a document: the whole used area (or the
+// terrain's Selection), the best plane, then the ratio when one is asked for
+// (ratio > 0). Computed is false when the area holds no 2 x 2 block of stakes
+// with elevation; the caller then warns the user.
+struct TSystematizeResult {
+    bool Computed = false;
+    TAdjustResult Adjust;
+};
+TSystematizeResult Systematize(TTerreno& terrain, bool selectionOnly, long double ratio);
+
+// Reads the typed texts of plan `column` (Sx, Sy, ratio, in that order) into
+// its Sx, Sy and CutFillRatio; false, plan unchanged, at the first text that
+// is not a number.
+bool ParsePlanInputs(TTerreno& terrain, int column, char decimalSeparator);
+
+// The recalculation of a plan: it becomes the current plan, gets the origin
+// elevation for its slopes and is moved to its ratio. Computed is false when
+// the area holds no stake with elevation.
+TSystematizeResult RecalculatePlan(TTerreno& terrain, int column);
+
+}  // namespace nivora

@@ -1,0 +1,216 @@
+#include "NumberUtils.h"
+
+#include "Real48.h"
+
+#include <charconv>
+#include <cstdint>
+#include <cmath>
+#include <string>
+
+namespace nivora {
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+bool ParseNumber(std::string_view text, long double& value, char decimalSeparator)
+{
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && text[i] == ' ')
+        ++i;
+
+    std::string normal;  // the same number in the syntax from_chars reads
+    bool negative = false;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t intStart = i;
+    while (i < n && IsDigit(text[i]))
+        ++i;
+    std::string_view intDigits = text.substr(intStart, i - intStart);
+    bool haveSeparator = false;
+    std::string_view fracDigits;
+    if (i < n && text[i] == decimalSeparator) {
+        haveSeparator = true;
+        ++i;
+        const std::size_t fracStart = i;
+        while (i < n && IsDigit(text[i]))
+            ++i;
+        fracDigits = text.substr(fracStart, i - fracStart);
+    }
+    if (intDigits.empty() && fracDigits.empty() && !haveSeparator)
+        return false;
+
+    std::string_view expDigits;
+    bool expNegative = false;
+    bool haveExponent = false;
+    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+        haveExponent = true;
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) {
+            expNegative = text[i] == '-';
+            ++i;
+        }
+        const std::size_t expStart = i;
+        while (i < n && IsDigit(text[i]))
+            ++i;
+        expDigits = text.substr(expStart, i - expStart);
+        if (expDigits.empty())
+            return false;
+    }
+    while (i < n && text[i] == ' ')
+        ++i;
+    if (i != n)
+        return false;
+
+    normal.reserve(text.size() + 4);
+    normal.append(intDigits.empty() ? std::string_view("0") : intDigits);
+    normal.push_back('.');
+    normal.append(fracDigits.empty() ? std::string_view("0") : fracDigits);
+    if (haveExponent) {
+        normal.push_back('e');
+        if (expNegative)
+            normal.push_back('-');
+        normal.append(expDigits);
+    }
+
+    long double v = 0.0L;
+    const auto [ptr, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), v);
+    if (ec == std::errc::result_out_of_range) {
+        // Either too large for the extended range (a failure) or so small that
+        // it is zero for every purpose of this program.
+        if (!haveExponent || !expNegative) {
+            // A huge mantissa with a positive exponent: overflow.
+            return false;
+        }
+        // A negative exponent can still leave a huge value ("1e5000e-1" is not
+        // valid syntax, but "1" followed by 6000 digits with "e-10" is):
+        // decide by the decimal magnitude.
+        long double magnitude = static_cast<long double>(intDigits.size());
+        long double expValue = 0.0L;
+        for (char c : expDigits)
+            expValue = expValue * 10.0L + (c - '0');
+        if (magnitude - expValue > 0.0L)
+            return false;
+        v = 0.0L;
+    } else if (ec != std::errc() || ptr != normal.data() + normal.size()) {
+        return false;
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
+TNumberCheck CheckNumberText(std::string_view text, TNumberRule rule, char decimalSeparator)
+{
+    TNumberCheck r;
+    if (text.empty()) {
+        r.isError = true;
+        r.message = "A caixa de edição não pode ficar vazia.";
+        return r;
+    }
+    long double v = 0.0L;
+    if (!ParseNumber(text, v, decimalSeparator)) {
+        r.isError = true;
+        r.message = "A caixa de edição contém um número inválido.";
+        return r;
+    }
+    switch (rule) {
+    case nrPositive:
+        if (!(v > 0.0L))
+            r.message = "A caixa de edição deve conter um número positivo.";
+        break;
+    case nrPositiveOrZero:
+        if (!(v >= 0.0L))
+            r.message = "A caixa de edição deve conter um número positivo ou nulo.";
+        break;
+    case nrNegative:
+        if (!(v < 0.0L))
+            r.message = "A caixa de edição deve conter um número negativo.";
+        break;
+    case nrNegativeOrZero:
+        if (!(v <= 0.0L))
+            r.message = "A caixa de edição deve conter um número negativo ou nulo";
+        break;
+    default:
+        break;
+    }
+    r.ok = *r.message == '\0';
+    r.value = v;
+    return r;
+}
+
+namespace {
+
+// The integer part of x, saturated to the 32-bit range (NaN gives 0).
+std::int32_t Trunc32(long double x)
+{
+    if (!(x == x))
+        return 0;
+    if (x >= 2147483647.0L)
+        return INT32_MAX;
+    if (x <= -2147483648.0L)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(std::trunc(x));
+}
+
+}  // namespace
+
+std::int32_t CeilInt(long double x)
+{
+    auto i = Trunc32(x);
+    if (i == INT32_MAX)
+        return i;
+    if (x - static_cast<long double>(i) > 0.0L)
+        ++i;
+    return i;
+}
+
+std::int32_t FloorInt(long double x)
+{
+    auto i = Trunc32(x);
+    if (i == INT32_MIN)
+        return i;
+    if (x - static_cast<long double>(i) < 0.0L)
+        --i;
+    return i;
+}
+
+float MinSingle(float a, float b) { return b >= a ? a : b; }
+float MaxSingle(float a, float b) { return b > a ? b : a; }
+
+long double RoundedStep(int minCount, int maxCount, int& count, long double range)
+{
+    static constexpr int kMantissas[] = {10, 15, 20, 25, 30, 40, 50, 75, 80, 100};
+    Real48 best = 1e30L;
+    Real48 step = 0.0L;
+    for (int n = minCount; n <= maxCount; ++n) {
+        if (n <= 0 || !(range > 0.0L) || !std::isfinite(range))
+            continue;  // no interval divides an empty or undefined range
+        const Real48 s = range / n;
+        const int e = FloorInt(std::log10(static_cast<long double>(s)));
+        const Real48 m = s * 10.0L / std::pow(10.0L, e);
+        long double t = 100.0L;
+        for (int mantissa : kMantissas) {
+            if (mantissa >= m) {
+                t = mantissa;
+                break;
+            }
+        }
+        const Real48 candidate = t * std::pow(10.0L, e - 1);
+        const Real48 excess = candidate * n - range;
+        if (excess < best) {
+            best = excess;
+            step = candidate;
+            count = n;
+        }
+        if (excess == 0.0L)
+            break;
+    }
+    return step;
+}
+
+}  // namespace nivora

@@ -1,0 +1,49 @@
+#pragma once
+// Number helpers shared by every dialog, window and the batch front end:
+// parsing typed text, integer ceiling and floor, single-precision min/max and
+// the round interval used for contour levels and map graduations.
+
+#include <cstdint>
+#include <string_view>
+
+namespace nivora {
+
+// Sign rules for typed numbers. Any other value accepts any number.
+enum TNumberRule : std::uint8_t {
+    nrAny = 0,
+    nrPositive = 1,
+    nrPositiveOrZero = 2,
+    nrNegative = 3,
+    nrNegativeOrZero = 4,
+};
+
+// Reads a number typed by the user: leading spaces, an optional sign, digits,
+// optionally the decimal separator and digits, optionally an exponent, then
+// trailing spaces; nothing else (no thousands separators). At least a digit or
+// the separator must stand before the exponent. False, value untouched, on
+// anything else or on overflow of the extended range.
+bool ParseNumber(std::string_view text, long double& value, char decimalSeparator);
+
+// Result of checking a typed number against a sign rule: the message to show
+// (empty when accepted) and whether it is an error (empty or unreadable text)
+// or a warning (wrong sign).
+struct TNumberCheck {
+    bool ok = false;
+    bool isError = false;
+    const char* message = "";
+    long double value = 0.0L;
+};
+TNumberCheck CheckNumberText(std::string_view text, TNumberRule rule, char decimalSeparator);
+
+std::int32_t CeilInt(long double x);
+std::int32_t FloorInt(long double x);
+float MinSingle(float a, float b);
+float MaxSingle(float a, float b);
+
+// Chooses, among divisions of range into n equal intervals
+// (minCount <= n <= maxCount), the round interval whose n-fold exceeds range
+// the least. Mantissas are taken from 10, 15, 20, 25, 30, 40, 50, 75, 80, 100.
+// Every intermediate is kept as a 6-byte real.
+long double RoundedStep(int minCount, int maxCount, int& count, long double range);
+
+}  // namespace nivora

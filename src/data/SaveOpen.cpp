@@ -1,0 +1,285 @@
+#include "SaveOpen.h"
+
+#include "ByteStream.h"
+
+#include <cmath>
+#include <fstream>
+#include <random>
+
+namespace nivora {
+
+namespace {
+
+// Fixed texts that identify the file to a person looking at its bytes; no
+// reader inspects them.
+constexpr char kText1[] = "Nivora - Sistematizacao de Terrenos - projeto de nivelamento de area";
+constexpr char kText2[] = "Projeto do Nivora";
+constexpr char kText3[] = "Cotas, planos e vista da grade 01";
+static_assert(sizeof kText1 - 1 == 68 && sizeof kText2 - 1 == 17 && sizeof kText3 - 1 == 33);
+
+constexpr std::size_t kOffCols = 160, kOffRows = 164, kOffLx = 168, kOffLy = 172, kOffMarker = 192,
+                      kOffSize = 196, kOffCheck = 200;
+
+void PutI32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t v)
+{
+    const auto u = static_cast<std::uint32_t>(v);
+    for (int i = 0; i < 4; ++i)
+        b[at + std::size_t(i)] = static_cast<std::uint8_t>(u >> (8 * i));
+}
+
+std::int32_t GetI32(std::span<const std::uint8_t> b, std::size_t at)
+{
+    std::uint32_t u = 0;
+    for (int i = 0; i < 4; ++i)
+        u |= static_cast<std::uint32_t>(b[at + std::size_t(i)]) << (8 * i);
+    return static_cast<std::int32_t>(u);
+}
+
+float GetSingle(std::span<const std::uint8_t> b, std::size_t at)
+{
+    const std::int32_t i = GetI32(b, at);
+    float f;
+    std::memcpy(&f, &i, 4);
+    return f;
+}
+
+void PutSingle(std::vector<std::uint8_t>& b, std::size_t at, float f)
+{
+    std::int32_t i;
+    std::memcpy(&i, &f, 4);
+    PutI32(b, at, i);
+}
+
+void PutText(std::vector<std::uint8_t>& b, std::size_t at, std::string_view text)
+{
+    b[at] = 13;
+    std::copy(text.begin(), text.end(), b.begin() + std::ptrdiff_t(at + 1));
+}
+
+std::int64_t ExpectedFileSize(std::int64_t cells)
+{
+    return std::int64_t(kHeaderSize) + std::int64_t(TCotas::kSectionHeaderSize) + 4 * cells
+           + std::int64_t(TTerreno::kSectionSize) + std::int64_t(kViewSectionSize);
+}
+
+}  // namespace
+
+const std::string& HeaderText1()
+{
+    static const std::string t(kText1);
+    return t;
+}
+const std::string& HeaderText2()
+{
+    static const std::string t(kText2);
+    return t;
+}
+const std::string& HeaderText3()
+{
+    static const std::string t(kText3);
+    return t;
+}
+
+std::string NotNivoraMessage(const std::string& name)
+{
+    return "O arquivo " + name + " não foi gerado pelo Nivora ou teve sua estrutura alterada.";
+}
+
+std::vector<std::uint8_t> WriteHeader(TTerreno& terrain, std::int64_t fileSize)
+{
+    std::vector<std::uint8_t> b(kHeaderSize, 0);
+    if (fileSize > 0) {
+        PutText(b, 0, kText1);
+        PutText(b, 90, kText2);
+        PutText(b, 120, kText3);
+        b[154] = 13;
+        PutI32(b, kOffCols, terrain.ColCount);
+        PutI32(b, kOffRows, terrain.RowCount);
+        PutSingle(b, kOffLx, static_cast<float>(static_cast<long double>(terrain.Lx)));
+        PutSingle(b, kOffLy, static_cast<float>(static_cast<long double>(terrain.Ly)));
+        PutI32(b, kOffMarker, kHeaderMarker);
+        terrain.ComputeUsedRect();
+        PutI32(b, kOffSize, static_cast<std::int32_t>(fileSize));
+        PutI32(b, kOffCheck, kHeaderMarker ^ static_cast<std::int32_t>(fileSize));
+    }
+    return b;
+}
+
+std::vector<std::uint8_t> WriteDocument(TTerreno& terrain, const TViewState& view)
+{
+    TByteWriter s;
+    s.Reserve(std::size_t(ExpectedFileSize(std::int64_t(terrain.ColCount) * terrain.RowCount)));
+    const auto placeholder = WriteHeader(terrain, 0);
+    s.Write(placeholder.data(), placeholder.size());
+    terrain.SaveToStream(s);
+    for (std::int32_t v : {view.Col, view.Row, view.LeftCol, view.TopRow, view.SelLeft, view.SelTop, view.SelRight,
+                           view.SelBottom})
+        s.WriteI32(v);
+    const auto header = WriteHeader(terrain, std::int64_t(s.Position()));
+    s.Seek(0);
+    s.Write(header.data(), header.size());
+    return s.Take();
+}
+
+bool ReadDocument(TByteReader& stream, TTerreno& terrain, TViewState& view)
+{
+    if (!terrain.LoadFromStream(stream))
+        return false;
+    TViewState v;
+    for (std::int32_t* p : {&v.Col, &v.Row, &v.LeftCol, &v.TopRow, &v.SelLeft, &v.SelTop, &v.SelRight, &v.SelBottom})
+        if (!stream.ReadI32(*p))
+            return false;
+    view = v;
+    return true;
+}
+
+TProjectHeader ParseHeader(std::span<const std::uint8_t> b)
+{
+    TProjectHeader h;
+    if (b.size() < kHeaderSize)
+        return h;
+    h.ColCount = GetI32(b, kOffCols);
+    h.RowCount = GetI32(b, kOffRows);
+    h.Lx = GetSingle(b, kOffLx);
+    h.Ly = GetSingle(b, kOffLy);
+    h.Marker = GetI32(b, kOffMarker);
+    h.FileSize = GetI32(b, kOffSize);
+    h.Check = GetI32(b, kOffCheck);
+    return h;
+}
+
+bool CheckProjectHeader(const TProjectHeader& h, std::uint64_t fileLength)
+{
+    return h.Marker == kHeaderMarker && std::int64_t(fileLength) >= std::int64_t(h.FileSize);
+}
+
+bool CheckProjectFile(const std::filesystem::path& fileName)
+{
+    std::error_code ec;
+    if (!std::filesystem::exists(fileName, ec))
+        return false;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw TFileError("Não foi possível abrir o arquivo " + fileName.filename().string() + ".");
+    std::vector<std::uint8_t> header(kHeaderSize);
+    in.read(reinterpret_cast<char*>(header.data()), std::streamsize(kHeaderSize));
+    if (in.gcount() != std::streamsize(kHeaderSize))
+        throw TFileError("Erro de leitura: o arquivo " + fileName.filename().string() + " terminou antes do esperado.");
+    in.seekg(0, std::ios::end);
+    const auto length = static_cast<std::uint64_t>(in.tellg());
+    return CheckProjectHeader(ParseHeader(header), length);
+}
+
+std::unique_ptr<TLoadedProject> ReadProjectImage(std::span<const std::uint8_t> image)
+{
+    if (image.size() < kHeaderSize)
+        return nullptr;
+    const TProjectHeader h = ParseHeader(image);
+    if (!CheckProjectHeader(h, image.size()) || h.FileSize < std::int32_t(kHeaderSize))
+        return nullptr;
+    if (h.ColCount < 1 || h.ColCount > MaxGridSize || h.RowCount < 1 || h.RowCount > MaxGridSize)
+        return nullptr;
+    if (!std::isfinite(h.Lx) || !(h.Lx > 0.0f) || !std::isfinite(h.Ly) || !(h.Ly > 0.0f))
+        return nullptr;
+
+    // Only the recorded size is read: bytes after it are not ours to judge.
+    TByteReader reader(image.first(std::size_t(h.FileSize)));
+    if (!reader.Seek(kHeaderSize))
+        return nullptr;
+    // The store section's counts must be the header's before anything is
+    // allocated from them; the size of the sections must be the recorded one.
+    {
+        TByteReader peek(image.first(std::size_t(h.FileSize)));
+        peek.Seek(kHeaderSize + 2);
+        std::int32_t cols = 0, rows = 0;
+        if (!peek.ReadI32(cols) || !peek.ReadI32(rows) || cols != h.ColCount || rows != h.RowCount)
+            return nullptr;
+        peek.Seek(kHeaderSize + 38);
+        TUsedRect r;
+        if (!peek.ReadI32(r.FirstCol) || !peek.ReadI32(r.FirstRow) || !peek.ReadI32(r.LastCol)
+            || !peek.ReadI32(r.LastRow))
+            return nullptr;
+        const std::int64_t cells =
+            r.IsEmpty() ? 0 : (std::int64_t(r.LastCol) - r.FirstCol + 1) * (std::int64_t(r.LastRow) - r.FirstRow + 1);
+        if (cells > std::int64_t(cols) * rows || ExpectedFileSize(cells) != h.FileSize)
+            return nullptr;
+    }
+    auto project = std::make_unique<TLoadedProject>();
+    project->Terrain = std::make_unique<TTerreno>(h.ColCount, h.RowCount, h.Lx, h.Ly);
+    if (!ReadDocument(reader, *project->Terrain, project->View))
+        return nullptr;
+    if (reader.Remaining() != 0)
+        return nullptr;
+    return project;
+}
+
+std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw TFileError("Não foi possível abrir o arquivo " + fileName.filename().string() + ".");
+    in.seekg(0, std::ios::end);
+    const std::streamoff length = in.tellg();
+    if (length < 0)
+        throw TFileError("Erro de leitura no arquivo " + fileName.filename().string() + ".");
+    in.seekg(0, std::ios::beg);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+    if (length > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), length))
+        throw TFileError("Erro de leitura no arquivo " + fileName.filename().string() + ".");
+    return bytes;
+}
+
+TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
+{
+    const std::string name = fileName.filename().string();
+    if (!CheckProjectFile(fileName))
+        throw TNotNivora(NotNivoraMessage(name));
+    const std::vector<std::uint8_t> image = ReadFileBytes(fileName);
+    if (image.size() < kHeaderSize)
+        throw TFileError("Erro de leitura: o arquivo " + name + " terminou antes do esperado.");
+    auto project = ReadProjectImage(image);
+    if (!project)
+        throw TNotNivora(NotNivoraMessage(name));
+    return std::move(*project);
+}
+
+void WriteFileAtomically(const std::filesystem::path& fileName, std::span<const std::uint8_t> bytes)
+{
+    namespace fs = std::filesystem;
+    const std::string name = fileName.filename().string();
+    std::random_device rd;
+    fs::path temp = fileName;
+    temp += ".tmp" + std::to_string(rd() % 1000000);
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw TFileError("Não foi possível criar o arquivo " + name + ".");
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        out.close();
+        if (out.fail()) {
+            std::error_code ec;
+            fs::remove(temp, ec);
+            throw TFileError("Erro de gravação no arquivo " + name + ".");
+        }
+    }
+    std::error_code ec;
+    fs::rename(temp, fileName, ec);
+    if (ec) {
+        std::error_code ignored;
+        fs::remove(temp, ignored);
+        throw TFileError("Não foi possível gravar o arquivo " + name + ": " + ec.message());
+    }
+}
+
+void SaveProjectFile(const std::filesystem::path& fileName, TTerreno& terrain, const TViewState& view)
+{
+    const auto image = WriteDocument(terrain, view);
+    try {
+        WriteFileAtomically(fileName, image);
+    } catch (...) {
+        terrain.Saved = false;  // the image was built, but nothing reached the disk
+        throw;
+    }
+}
+
+}  // namespace nivora

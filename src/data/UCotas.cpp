@@ -1,0 +1,355 @@
+#include "UCotas.h"
+
+#include "ByteStream.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace nivora {
+
+TCotas::TCotas(std::int32_t colCount, std::int32_t rowCount)
+{
+    if (colCount < 1 || colCount > MaxGridSize || rowCount < 1 || rowCount > MaxGridSize)
+        throw std::invalid_argument("Dimensões da grade fora do intervalo de 1 a 1000.");
+    ColCount = colCount;
+    RowCount = rowCount;
+    Cells.assign(std::size_t(colCount) * std::size_t(rowCount), 0.0f);
+}
+
+void TCotas::SetCell(std::int32_t col, std::int32_t row, float value)
+{
+    if (col < 1 || col > MaxGridSize || row < 1 || row > MaxGridSize)
+        return;
+    if (col > ColCount || row > RowCount) {
+        if (!Resize(std::max(0, col - ColCount), std::max(0, row - RowCount)))
+            return;
+    }
+    float& cell = Cells[Index(col, row)];
+    const float old = cell;
+    if (old == value)
+        return;
+    Modified = true;
+    Saved = false;
+    ResultsValid = false;
+    if (old == 0.0f)
+        ++ValueCount;
+    else if (value == 0.0f)
+        --ValueCount;
+    cell = value;
+    UpdateExtremes(col, row, old, value);
+    if (AutoExtremes)
+        SetExtremesValid(true);
+}
+
+void TCotas::UpdateExtremes(std::int32_t col, std::int32_t row, float oldValue, float newValue)
+{
+    if (!ExtremesValid)
+        return;
+    if (oldValue == 0.0f) {
+        if (newValue < Minimum.Value)
+            SetMinimum({col, row, newValue});
+        if (newValue > Maximum.Value)
+            SetMaximum({col, row, newValue});
+    } else if (newValue == 0.0f) {
+        if (oldValue == Minimum.Value || oldValue == Maximum.Value)
+            ExtremesValid = false;
+    } else {
+        // A cell that held one extreme and now passes the other (the only
+        // value of a grid, say, or a maximum lowered below the minimum) leaves
+        // the first one stale too: both tests run after the new extreme.
+        const bool wasMinimum = oldValue == Minimum.Value && newValue > oldValue;
+        const bool wasMaximum = oldValue == Maximum.Value && newValue < oldValue;
+        if (newValue < Minimum.Value)
+            SetMinimum({col, row, newValue});
+        else if (newValue > Maximum.Value)
+            SetMaximum({col, row, newValue});
+        if (wasMinimum || wasMaximum)
+            ExtremesValid = false;
+    }
+}
+
+bool TCotas::Resize(std::int32_t addCols, std::int32_t addRows)
+{
+    if (addCols < 0 || addRows < 0)
+        return false;
+    const std::int64_t newCols = std::int64_t(ColCount) + addCols;
+    const std::int64_t newRows = std::int64_t(RowCount) + addRows;
+    if (newCols < 1 || newCols > MaxGridSize || newRows < 1 || newRows > MaxGridSize)
+        return false;
+    if (addCols == 0 && addRows == 0)
+        return true;
+    const auto nc = static_cast<std::int32_t>(newCols);
+    const auto nr = static_cast<std::int32_t>(newRows);
+    if (addCols == 0) {
+        Cells.resize(std::size_t(nc) * std::size_t(nr), 0.0f);
+    } else {
+        std::vector<float> grown(std::size_t(nc) * std::size_t(nr), 0.0f);
+        for (std::int32_t r = 0; r < RowCount; ++r)
+            std::copy_n(Cells.begin() + std::ptrdiff_t(r) * ColCount, ColCount,
+                        grown.begin() + std::ptrdiff_t(r) * nc);
+        Cells.swap(grown);
+    }
+    ColCount = nc;
+    RowCount = nr;
+    return true;
+}
+
+void TCotas::SetMinimum(const TCotaPoint& p)
+{
+    if (p == Minimum)
+        return;
+    Minimum = p;
+    NotifyExtremesChange();
+}
+
+void TCotas::SetMaximum(const TCotaPoint& p)
+{
+    if (p == Maximum)
+        return;
+    Maximum = p;
+    NotifyExtremesChange();
+}
+
+void TCotas::SetExtremesValid(bool flag)
+{
+    if (flag == ExtremesValid)
+        return;
+    if (flag)
+        RecomputeExtremes();
+    ExtremesValid = flag;
+}
+
+void TCotas::SetAutoExtremes(bool flag)
+{
+    if (flag == AutoExtremes)
+        return;
+    AutoExtremes = flag;
+    if (flag)
+        SetExtremesValid(true);
+}
+
+void TCotas::RecomputeExtremes()
+{
+    TCotaPoint mn{0, 0, kMinimumSentinel};
+    TCotaPoint mx{0, 0, kMaximumSentinel};
+    for (std::int32_t r = 1; r <= RowCount; ++r) {
+        const float* row = RowData(r);
+        for (std::int32_t c = 0; c < ColCount; ++c) {
+            const float v = row[c];
+            if (v == 0.0f)
+                continue;
+            if (v < mn.Value)
+                mn = {c + 1, r, v};
+            if (v > mx.Value)
+                mx = {c + 1, r, v};
+        }
+    }
+    SetMinimum(mn);
+    SetMaximum(mx);
+}
+
+TUsedRect TCotas::ComputeUsedRect()
+{
+    // Rows are scanned whole, columns through a per-column "has a value" mark
+    // filled in one row-major pass: the same answer as four independent scans,
+    // without striding down columns.
+    TUsedRect r{ColCount + 1, RowCount + 1, 0, 0};
+    std::vector<char> colHasValue(std::size_t(ColCount), 0);
+    for (std::int32_t row = 1; row <= RowCount; ++row) {
+        const float* p = RowData(row);
+        bool any = false;
+        for (std::int32_t c = 0; c < ColCount; ++c) {
+            if (p[c] != 0.0f) {
+                colHasValue[std::size_t(c)] = 1;
+                any = true;
+            }
+        }
+        if (any) {
+            if (r.FirstRow > RowCount)
+                r.FirstRow = row;
+            r.LastRow = row;
+        }
+    }
+    for (std::int32_t c = 0; c < ColCount; ++c) {
+        if (colHasValue[std::size_t(c)]) {
+            if (r.FirstCol > ColCount)
+                r.FirstCol = c + 1;
+            r.LastCol = c + 1;
+        }
+    }
+    UsedRect = r;
+    return r;
+}
+
+void TCotas::InsertRow(std::int32_t row)
+{
+    if (row < 1 || row > RowCount)
+        return;
+    const auto begin = Cells.begin() + std::ptrdiff_t(row - 1) * ColCount;
+    std::copy_backward(begin, Cells.end() - ColCount, Cells.end());
+    std::fill_n(begin, ColCount, 0.0f);
+    bool moved = false;
+    if (Minimum.Row >= row) {
+        ++Minimum.Row;
+        moved = true;
+    }
+    if (Maximum.Row >= row) {
+        ++Maximum.Row;
+        moved = true;
+    }
+    if (moved)
+        NotifyExtremesChange();
+    Modified = true;
+}
+
+void TCotas::InsertColumn(std::int32_t col)
+{
+    if (col < 1 || col > ColCount)
+        return;
+    for (std::int32_t r = 1; r <= RowCount; ++r) {
+        float* p = Cells.data() + Index(1, r);
+        std::copy_backward(p + col - 1, p + ColCount - 1, p + ColCount);
+        p[col - 1] = 0.0f;
+    }
+    bool moved = false;
+    if (Minimum.Col >= col) {
+        ++Minimum.Col;
+        moved = true;
+    }
+    if (Maximum.Col >= col) {
+        ++Maximum.Col;
+        moved = true;
+    }
+    if (moved)
+        NotifyExtremesChange();
+    Modified = true;
+}
+
+void TCotas::DeleteRow(std::int32_t row)
+{
+    if (row < 1 || row > RowCount)
+        return;
+    SetAutoExtremes(false);
+    for (std::int32_t c = 1; c <= ColCount; ++c)
+        SetCell(c, row, 0.0f);
+    const auto begin = Cells.begin() + std::ptrdiff_t(row - 1) * ColCount;
+    std::copy(begin + ColCount, Cells.end(), begin);
+    std::fill(Cells.end() - ColCount, Cells.end(), 0.0f);
+    Modified = true;
+    SetAutoExtremes(true);
+    ComputeUsedRect();
+}
+
+void TCotas::DeleteColumn(std::int32_t col)
+{
+    if (col < 1 || col > ColCount)
+        return;
+    SetAutoExtremes(false);
+    for (std::int32_t r = 1; r <= RowCount; ++r)
+        SetCell(col, r, 0.0f);
+    for (std::int32_t r = 1; r <= RowCount; ++r) {
+        float* p = Cells.data() + Index(1, r);
+        std::copy(p + col, p + ColCount, p + col - 1);
+        p[ColCount - 1] = 0.0f;
+    }
+    Modified = true;
+    SetAutoExtremes(true);
+    ComputeUsedRect();
+}
+
+void TCotas::SaveToStream(TByteWriter& s)
+{
+    const TUsedRect r = ComputeUsedRect();
+    s.WriteBool(ExtremesValid);
+    s.WriteBool(ResultsValid);
+    s.WriteI32(ColCount);
+    s.WriteI32(RowCount);
+    s.WriteI32(ValueCount);
+    s.WriteI32(Minimum.Col);
+    s.WriteI32(Minimum.Row);
+    s.WriteSingle(Minimum.Value);
+    s.WriteI32(Maximum.Col);
+    s.WriteI32(Maximum.Row);
+    s.WriteSingle(Maximum.Value);
+    s.WriteI32(r.FirstCol);
+    s.WriteI32(r.FirstRow);
+    s.WriteI32(r.LastCol);
+    s.WriteI32(r.LastRow);
+    s.WriteBool(Modified);
+    if (!r.IsEmpty()) {
+        const std::int32_t width = r.LastCol - r.FirstCol + 1;
+        for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
+            s.WriteSingles(RowData(row) + (r.FirstCol - 1), std::size_t(width));
+    }
+    Saved = true;
+}
+
+bool TCotas::LoadFromStream(TByteReader& s)
+{
+    bool extremesValid = false, resultsValid = false, modified = false;
+    std::int32_t colCount = 0, rowCount = 0, valueCount = 0;
+    TCotaPoint mn, mx;
+    TUsedRect r;
+    if (!(s.ReadBool(extremesValid) && s.ReadBool(resultsValid) && s.ReadI32(colCount) && s.ReadI32(rowCount)
+          && s.ReadI32(valueCount) && s.ReadI32(mn.Col) && s.ReadI32(mn.Row) && s.ReadSingle(mn.Value)
+          && s.ReadI32(mx.Col) && s.ReadI32(mx.Row) && s.ReadSingle(mx.Value) && s.ReadI32(r.FirstCol)
+          && s.ReadI32(r.FirstRow) && s.ReadI32(r.LastCol) && s.ReadI32(r.LastRow) && s.ReadBool(modified)))
+        return false;
+    if (colCount != ColCount || rowCount != RowCount)
+        return false;
+    // A used rectangle is the one ComputeUsedRect gives: either inside the grid
+    // or, for a grid without values, (ColCount + 1, RowCount + 1, 0, 0).
+    const bool empty = r.FirstCol > r.LastCol || r.FirstRow > r.LastRow;
+    if (empty && !(r == TUsedRect{ColCount + 1, RowCount + 1, 0, 0}))
+        return false;
+    if (!empty
+        && (r.FirstCol < 1 || r.LastCol > ColCount || r.FirstRow < 1 || r.LastRow > RowCount))
+        return false;
+    const std::int64_t cells = empty ? 0 : r.CellCount();
+    if (std::int64_t(s.Remaining()) < cells * 4)
+        return false;
+
+    std::vector<float> loaded(Cells.size(), 0.0f);
+    if (!empty) {
+        const std::int32_t width = r.LastCol - r.FirstCol + 1;
+        for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
+            s.ReadSingles(loaded.data() + Index(r.FirstCol, row), std::size_t(width));
+    }
+
+    // The count is taken from the cells themselves: a count that disagrees
+    // with them would drift further with every later edit.
+    // An elevation is a finite number; anything else is a damaged file.
+    std::int32_t counted = 0;
+    for (float v : loaded) {
+        if (!std::isfinite(v))
+            return false;
+        counted += v != 0.0f;
+    }
+    (void)valueCount;
+    // Extremes the file calls current must name cells that hold them;
+    // otherwise they are rescanned below.
+    const auto consistent = [&](const TCotaPoint& p, float sentinel) {
+        if (counted == 0)
+            return p == TCotaPoint{0, 0, sentinel};
+        return p.Col >= 1 && p.Col <= ColCount && p.Row >= 1 && p.Row <= RowCount
+               && loaded[Index(p.Col, p.Row)] == p.Value && p.Value != 0.0f;
+    };
+    if (extremesValid && !(consistent(mn, kMinimumSentinel) && consistent(mx, kMaximumSentinel)))
+        extremesValid = false;
+
+    ExtremesValid = extremesValid;
+    ResultsValid = resultsValid;
+    ValueCount = counted;
+    Minimum = mn;
+    Maximum = mx;
+    UsedRect = r;
+    Modified = modified;
+    SetAutoExtremes(false);
+    Cells.swap(loaded);
+    SetAutoExtremes(true);
+    Saved = true;
+    return true;
+}
+
+}  // namespace nivora

@@ -1,0 +1,116 @@
+#pragma once
+// TCotas: the measured ground elevations of one field, a grid of stakes
+// addressed by column (X) and row (Y), both from 1, with the bookkeeping the
+// rest of the program reads all the time: how many stakes hold a value, the
+// lowest and highest elevation and where they are, the bounding rectangle of
+// the stakes with values, and the flags ResultsValid, Modified and Saved.
+//
+// The value 0.0 means "no elevation measured" everywhere.
+//
+// Cells live in one contiguous block, row after row, ColCount floats a row.
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace nivora {
+
+class TByteWriter;
+class TByteReader;
+
+constexpr std::int32_t MaxGridSize = 1000;
+
+struct TCotaPoint {
+    std::int32_t Col = 0;
+    std::int32_t Row = 0;
+    float Value = 0.0f;
+    bool operator==(const TCotaPoint&) const = default;
+};
+
+// A rectangle of stakes, inclusive, 1-based.
+struct TUsedRect {
+    std::int32_t FirstCol = 0;
+    std::int32_t FirstRow = 0;
+    std::int32_t LastCol = 0;
+    std::int32_t LastRow = 0;
+    bool operator==(const TUsedRect&) const = default;
+    bool IsEmpty() const { return FirstCol > LastCol || FirstRow > LastRow; }
+    std::int64_t CellCount() const
+    {
+        return IsEmpty() ? 0
+                         : std::int64_t(LastCol - FirstCol + 1) * std::int64_t(LastRow - FirstRow + 1);
+    }
+};
+
+constexpr float kMinimumSentinel = 1e10f;
+constexpr float kMaximumSentinel = -1e10f;
+
+class TCotas {
+public:
+    // Bytes of the store section before its cells.
+    static constexpr std::size_t kSectionHeaderSize = 55;
+
+    TCotas(std::int32_t colCount, std::int32_t rowCount);
+    virtual ~TCotas() = default;
+    TCotas(const TCotas&) = default;
+    TCotas& operator=(const TCotas&) = default;
+
+    float GetCell(std::int32_t col, std::int32_t row) const
+    {
+        if (col < 1 || col > ColCount || row < 1 || row > RowCount)
+            return 0.0f;
+        return Cells[Index(col, row)];
+    }
+    void SetCell(std::int32_t col, std::int32_t row, float value);
+    bool Resize(std::int32_t addCols, std::int32_t addRows);
+
+    void InsertRow(std::int32_t row);
+    void DeleteRow(std::int32_t row);
+    void InsertColumn(std::int32_t col);
+    void DeleteColumn(std::int32_t col);
+
+    void SetMinimum(const TCotaPoint& p);
+    void SetMaximum(const TCotaPoint& p);
+    void SetExtremesValid(bool flag);
+    void SetAutoExtremes(bool flag);
+    void RecomputeExtremes();
+    TUsedRect ComputeUsedRect();
+
+    void SaveToStream(TByteWriter& stream);
+    // Reads the store section into a store of the dimensions the file
+    // records. Returns false, leaving the store unchanged, when the section is
+    // short or does not fit this store (counts, rectangle, value count).
+    bool LoadFromStream(TByteReader& stream);
+
+    // A pointer to row `row` (1-based), ColCount floats; for tight loops.
+    const float* RowData(std::int32_t row) const { return Cells.data() + std::size_t(row - 1) * std::size_t(ColCount); }
+
+    // Fields, in declaration order.
+    std::vector<float> Cells;
+    TCotaPoint Minimum{0, 0, kMinimumSentinel};
+    TCotaPoint Maximum{0, 0, kMaximumSentinel};
+    bool ExtremesValid = false;
+    bool AutoExtremes = true;
+    std::function<void(TCotas&)> OnExtremesChange;
+    bool ResultsValid = false;
+    std::int32_t ColCount = 0;
+    std::int32_t RowCount = 0;
+    std::int32_t ValueCount = 0;
+    TUsedRect UsedRect;
+    bool Modified = false;
+    bool Saved = false;
+
+private:
+    std::size_t Index(std::int32_t col, std::int32_t row) const
+    {
+        return std::size_t(row - 1) * std::size_t(ColCount) + std::size_t(col - 1);
+    }
+    void UpdateExtremes(std::int32_t col, std::int32_t row, float oldValue, float newValue);
+    void NotifyExtremesChange()
+    {
+        if (OnExtremesChange)
+            OnExtremesChange(*this);
+    }
+};
+
+}  // namespace nivora

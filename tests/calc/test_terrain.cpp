@@ -1,0 +1,419 @@
+// The terrain: best-fit plane, origin elevation, per-stake results, volumes,
+// the ratio adjustment and the runs built on them.
+
+#include "calc/CalcSist.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace nivora;
+
+namespace {
+
+// Records what a computation tells the user.
+struct ProgressRecorder : IProgress {
+    std::vector<std::string> messages;
+    std::vector<std::pair<int, int>> sets;
+    int gaugeShown = 0;
+    void Start(const std::string& m) override { messages.push_back(m); }
+    void Set(int done, int total) override { sets.emplace_back(done, total); }
+    void ShowGauge() override { ++gaugeShown; }
+};
+
+// The worked example: (1,1) = 10, (2,1) = 11, (1,2) = 12, (2,2) = 10, 20 m apart.
+TTerreno FourStakes()
+{
+    TTerreno t(2, 2, 20.0f, 20.0f);
+    t.SetCell(1, 1, 10.0f);
+    t.SetCell(2, 1, 11.0f);
+    t.SetCell(1, 2, 12.0f);
+    t.SetCell(2, 2, 10.0f);
+    return t;
+}
+
+double D(const Real48& r) { return static_cast<double>(static_cast<long double>(r)); }
+
+}  // namespace
+
+TEST(Terrain, NewTerrain)
+{
+    TTerreno t(20, 15, 20.0f, 10.0f);
+    EXPECT_EQ(t.Selection, (TUsedRect{1, 1, 20, 15}));
+    EXPECT_EQ(t.CurrentPlan, 1);
+    EXPECT_TRUE(t.KeepPlans);
+    EXPECT_FALSE(t.PlaneComputed);
+    EXPECT_FALSE(t.ResultsValid);
+    for (const TPlano& p : t.Plans)
+        EXPECT_EQ(p, TPlano{});
+    EXPECT_EQ(t.LastArea, (TUsedRect{0, 0, 0, 0}));
+}
+
+TEST(Terrain, StakeCoordinates)
+{
+    TTerreno t(10, 10, 0.1f, 20.0f);
+    t.OriginX = 12.345L;
+    EXPECT_EQ(t.StakeX(1), static_cast<float>(12.345L));
+    t.OriginX = 0.0L;
+    EXPECT_EQ(t.StakeX(4), 0.3f);
+    t.OriginY = -50.0L;
+    EXPECT_EQ(t.StakeY(3), -10.0f);
+}
+
+TEST(Terrain, FourStakeBestPlane)
+{
+    TTerreno t = FourStakes();
+    ProgressRecorder rec;
+    t.Progress = &rec;
+    t.Modified = true;
+    ASSERT_TRUE(t.ComputeBestPlane());
+    const TPlano& p = t.Plans[0];
+    EXPECT_NEAR(D(p.Sx), -0.025, 1e-12);
+    EXPECT_NEAR(D(p.Sy), 0.025, 1e-12);
+    EXPECT_NEAR(D(p.OriginElevation), 10.75, 1e-10);
+    const long double design[2][2] = {{10.75L, 10.25L}, {11.25L, 10.75L}};
+    const long double cutFill[2][2] = {{0.75L, -0.75L}, {-0.75L, 0.75L}};
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 2; ++c) {
+            EXPECT_NEAR(static_cast<double>(t.DesignElevation(c, r)), static_cast<double>(design[r - 1][c - 1]), 1e-9);
+            EXPECT_NEAR(static_cast<double>(t.CutFill(c, r)), static_cast<double>(cutFill[r - 1][c - 1]), 1e-9);
+        }
+    // Volumes: each stake stands for 400 m2.
+    EXPECT_EQ(D(t.CellArea), 400.0);
+    EXPECT_NEAR(D(p.CutVolume), 600.0, 1e-7);
+    EXPECT_NEAR(D(p.FillVolume), 600.0, 1e-7);
+    EXPECT_NEAR(D(p.CutFillRatio), 1.0, 1e-9);
+    EXPECT_NEAR(D(p.MaxCut), 0.75, 1e-9);
+    EXPECT_NEAR(D(p.MaxFill), 0.75, 1e-9);
+    EXPECT_EQ(p.CutCount, 2);
+    EXPECT_EQ(p.FillCount, 2);
+    EXPECT_NEAR(D(t.AreaHa), 0.16, 1e-12);
+    EXPECT_TRUE(p.Valid);
+    EXPECT_EQ(t.Plans[1], p);
+    EXPECT_TRUE(t.PlaneComputed);
+    EXPECT_TRUE(t.ResultsValid);
+    EXPECT_FALSE(t.Modified);
+    // One progress report per row, messages in order.
+    EXPECT_EQ(rec.messages, (std::vector<std::string>{"Calculando o melhor plano.",
+                                                      "Calculando a relação entre os volumes de Corte e de Aterro."}));
+    EXPECT_EQ(rec.sets, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}, {0, 1}, {1, 1}}));
+
+    // The origin elevation for the same slopes is the same.
+    t.Plans[0].OriginElevation = 0.0L;
+    ASSERT_TRUE(t.ComputeOrigin(-0.025L, 0.025L));
+    EXPECT_NEAR(D(t.Plans[0].OriginElevation), 10.75, 1e-10);
+    EXPECT_EQ(rec.messages[2], "Calculando a cota da origem.");
+}
+
+TEST(Terrain, AdjustRatio)
+{
+    TTerreno t = FourStakes();
+    ProgressRecorder rec;
+    t.Progress = &rec;
+    ASSERT_TRUE(t.ComputeBestPlane());
+    rec.messages.clear();
+    const TAdjustResult r = t.AdjustRatio(2.0L);
+    EXPECT_EQ(r.Steps, 1);
+    EXPECT_TRUE(r.Converged);
+    EXPECT_EQ(rec.messages, std::vector<std::string>{"Ajustando a relação Corte/Aterro: Passo 1 de ±3."});
+    EXPECT_EQ(rec.gaugeShown, 1);  // the volumes pass keeps the message
+    const TPlano& p = t.Plans[0];
+    EXPECT_NEAR(D(p.OriginElevation), 10.5, 1e-10);
+    EXPECT_NEAR(D(p.CutVolume), 800.0, 1e-7);
+    EXPECT_NEAR(D(p.FillVolume), 400.0, 1e-7);
+    EXPECT_NEAR(D(p.CutFillRatio), 2.0, 1e-9);
+    EXPECT_NEAR(D(p.MaxCut), 1.0, 1e-9);
+    EXPECT_NEAR(D(p.MaxFill), 0.5, 1e-9);
+    EXPECT_NEAR(D(p.Sx), -0.025, 1e-12);  // slopes never move
+    EXPECT_EQ(t.Plans[1], p);                // CurrentPlan 1 receives every step
+
+    // A ratio below one raises the plane.
+    TTerreno u = FourStakes();
+    ASSERT_TRUE(u.ComputeBestPlane());
+    const TAdjustResult r2 = u.AdjustRatio(0.5L);
+    EXPECT_TRUE(r2.Converged);
+    EXPECT_GT(D(u.Plans[0].OriginElevation), 10.75);
+    EXPECT_NEAR(D(u.Plans[0].FillVolume) / D(u.Plans[0].CutVolume), 2.0, 0.005);
+
+    // Without current results nothing moves and nothing is said.
+    TTerreno v = FourStakes();
+    ASSERT_TRUE(v.ComputeBestPlane());
+    v.SetCell(1, 1, 10.5f);
+    ProgressRecorder quiet;
+    v.Progress = &quiet;
+    const TPlano before = v.Plans[0];
+    EXPECT_EQ(v.AdjustRatio(2.0L).Steps, 0);
+    EXPECT_EQ(v.Plans[0], before);
+    EXPECT_TRUE(quiet.messages.empty());
+}
+
+TEST(Terrain, ZeroResidualIsFillAndMissingStakesCountForNothing)
+{
+    TTerreno t = FourStakes();
+    t.Resize(1, 0);  // a third column without elevations inside the selection
+    t.Selection = {1, 1, 3, 2};
+    t.ResultsValid = true;
+    TPlano& p = t.Plans[0];
+    p.Sx = 0.0L;
+    p.Sy = 0.0L;
+    p.OriginElevation = 10.0L;
+    t.ComputeVolumes(true);
+    // Residuals 0, 1, 2, 0: two cuts, two fills of depth 0.
+    EXPECT_EQ(p.CutCount, 2);
+    EXPECT_EQ(p.FillCount, 2);
+    EXPECT_EQ(D(p.FillVolume), 0.0);
+    EXPECT_NEAR(D(p.CutVolume), 1200.0, 1e-9);
+    EXPECT_NEAR(D(t.AreaHa), 0.16, 1e-12);
+    EXPECT_EQ(D(p.MaxFill), 0.0);
+    // No fill to divide by: the ratio is undefined and the plan no result.
+    EXPECT_FALSE(p.RatioDefined());
+    EXPECT_FALSE(p.Valid);
+    EXPECT_EQ(t.CutFill(3, 1), TTerreno::NoValue);
+    EXPECT_EQ(t.CutFill(0, 1), TTerreno::NoValue);
+}
+
+TEST(Terrain, GroundThatIsAPlane)
+{
+    // Exactly on z = 10 + 0.5 x + 0.25 y: every residual is 0, both volumes 0.
+    TTerreno t(4, 3, 1.0f, 1.0f);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 4; ++c)
+            t.SetCell(c, r, 10.0f + 0.5f * (c - 1) + 0.25f * (r - 1));
+    const TSystematizeResult run = Systematize(t, false, 1.3L);
+    ASSERT_TRUE(run.Computed);
+    const TPlano& p = t.Plans[0];
+    EXPECT_EQ(D(p.Sx), 0.5);
+    EXPECT_EQ(D(p.Sy), 0.25);
+    EXPECT_EQ(D(p.OriginElevation), 10.0);
+    EXPECT_EQ(D(p.CutVolume), 0.0);
+    EXPECT_EQ(D(p.FillVolume), 0.0);
+    EXPECT_FALSE(p.RatioDefined());
+    EXPECT_FALSE(p.Valid);
+    // The adjustment cannot move such a plane to any ratio: it stops at once
+    // and says so.
+    EXPECT_FALSE(run.Adjust.Converged);
+    EXPECT_EQ(run.Adjust.Steps, 1);
+}
+
+TEST(Terrain, AdjustmentIsBounded)
+{
+    // Four stakes and a steep ratio: the loop must end, within its bound, and
+    // say truthfully whether it got there.
+    TTerreno t(3, 3, 10.0f, 10.0f);
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 2; ++c)
+            t.SetCell(c, r, 10.0f + 0.1f * c + 0.37f * r * c);
+    ASSERT_TRUE(t.ComputeBestPlane());
+    const TAdjustResult r = t.AdjustRatio(37.0L);
+    EXPECT_GE(r.Steps, 1);
+    EXPECT_LE(r.Steps, TTerreno::kMaxAdjustSteps);
+    // Converged says exactly whether the plan holds the requested ratio.
+    const bool within = t.Plans[0].RatioDefined() && std::fabs(D(t.Plans[0].CutFillRatio) - 37.0) < 0.001;
+    EXPECT_EQ(r.Converged, within);
+}
+
+TEST(Terrain, ComputableBlocks)
+{
+    TTerreno t(3, 3, 10.0f, 10.0f);
+    for (int c = 1; c <= 3; ++c)
+        t.SetCell(c, 1, 5.0f);
+    t.Selection = {1, 1, 3, 1};  // one row high
+    EXPECT_FALSE(t.HasComputableBlock());
+    t.SetCell(1, 2, 5.0f);
+    t.Selection = {1, 1, 2, 2};  // (2, 2) missing
+    EXPECT_FALSE(t.HasComputableBlock());
+    TTerreno u(3, 3, 10.0f, 10.0f);
+    u.SetCell(2, 2, 1.0f);
+    u.SetCell(3, 2, 1.0f);
+    u.SetCell(2, 3, 1.0f);
+    u.SetCell(3, 3, 1.0f);
+    u.SetCell(1, 1, 1.0f);
+    u.Selection = {1, 1, 3, 3};  // the only complete block is the lower right one
+    EXPECT_TRUE(u.HasComputableBlock());
+    // A zero selection falls back to the used rectangle.
+    u.Selection = {0, 0, 0, 0};
+    EXPECT_EQ(u.GetSelection(), (TUsedRect{1, 1, 3, 3}));
+}
+
+TEST(Terrain, SystematizeRuns)
+{
+    TTerreno t(3, 1, 10.0f, 10.0f);
+    for (int c = 1; c <= 3; ++c)
+        t.SetCell(c, 1, 5.0f + c);
+    // Elevations in a single row: no block, no computation.
+    const TSystematizeResult r = Systematize(t, false, -1);
+    EXPECT_FALSE(r.Computed);
+    EXPECT_EQ(t.LastArea, (TUsedRect{1, 1, 3, 1}));
+    EXPECT_FALSE(t.ResultsValid);
+
+    // A run over a selection covers only it.
+    TTerreno u(6, 6, 10.0f, 10.0f);
+    std::mt19937 rng(3);
+    for (int r = 1; r <= 6; ++r)
+        for (int c = 1; c <= 6; ++c)
+            u.SetCell(c, r, 100.0f + static_cast<float>(rng() % 100) / 50.0f);
+    u.Selection = {2, 2, 4, 5};
+    const TSystematizeResult s = Systematize(u, true, 1.3L);
+    ASSERT_TRUE(s.Computed);
+    EXPECT_TRUE(s.Adjust.Converged);
+    EXPECT_EQ(u.LastArea, (TUsedRect{2, 2, 4, 5}));
+    EXPECT_EQ(u.Plans[0].CutCount + u.Plans[0].FillCount, 12);
+    EXPECT_EQ(u.ValueCount, 36);  // the store's own count is kept
+    EXPECT_NEAR(D(u.Plans[0].CutFillRatio), 1.3, 0.001);
+}
+
+TEST(Terrain, UserPlanRecalculation)
+{
+    TTerreno t = FourStakes();
+    ASSERT_TRUE(Systematize(t, false, -1).Computed);
+    TPlano& user = t.Plans[2];
+    user.SxText.Assign("0,01");
+    user.SyText.Assign("0");
+    user.RatioText.Assign("2");
+    EXPECT_FALSE(ParsePlanInputs(t, 2, '.'));  // "0,01" is not a number with "."
+    ASSERT_TRUE(ParsePlanInputs(t, 2, ','));
+    EXPECT_NEAR(D(user.Sx), 0.01, 1e-12);
+    const TSystematizeResult r = RecalculatePlan(t, 2);
+    ASSERT_TRUE(r.Computed);
+    EXPECT_TRUE(r.Adjust.Converged);
+    EXPECT_EQ(t.CurrentPlan, 2);
+    EXPECT_TRUE(t.Plans[2].Valid);
+    EXPECT_NEAR(D(t.Plans[2].CutFillRatio), 2.0, 0.001);
+    EXPECT_EQ(t.Plans[2].RatioText.Str(), "2");  // the typed texts stay
+    // The best plan is untouched by the user's plan.
+    EXPECT_NEAR(D(t.Plans[1].CutFillRatio), 1.0, 1e-9);
+}
+
+TEST(Terrain, DegenerateSelections)
+{
+    TTerreno t(5, 5, 10.0f, 10.0f);
+    t.SetCell(1, 1, 3.0f);
+    t.PlaneComputed = true;  // as after an earlier run
+    ProgressRecorder rec;
+    t.Progress = &rec;
+    // No elevation in the selection: no origin, no valid plan, no hang.
+    t.Selection = {3, 3, 5, 5};
+    EXPECT_FALSE(t.ComputeOrigin(0.01L, 0.0L));
+    EXPECT_FALSE(t.Plans[0].Valid);
+    // A selection one row high reports a total of 0.
+    rec.sets.clear();
+    t.Selection = {1, 1, 5, 1};
+    EXPECT_TRUE(t.ComputeOrigin(0.0L, 0.0L));
+    EXPECT_EQ(rec.sets.front(), std::make_pair(0, 0));
+    EXPECT_NEAR(D(t.Plans[0].OriginElevation), 3.0, 1e-12);
+
+    // Map limits over an empty store: no division by zero.
+    TTerreno empty(5, 5, 10.0f, 10.0f);
+    empty.Selection = {0, 0, 0, 0};
+    const TMapLimits m = empty.MapLimits();
+    EXPECT_EQ(m.SubdivisionLimitX, 0);
+    EXPECT_EQ(m.SubdivisionLimitY, 0);
+    EXPECT_EQ(m.MinElevation, 1e10f);
+}
+
+TEST(Terrain, SelectionExtremesAndMapLimits)
+{
+    TTerreno t(20, 10, 10.0f, 10.0f);
+    t.SetCell(1, 1, 50.0f);
+    t.SetCell(20, 5, 120.0f);
+    t.SetCell(10, 10, 10.0f);
+    t.Selection = {5, 1, 20, 9};
+    float lo = 0, hi = 0;
+    t.SelectionExtremes(lo, hi);
+    EXPECT_EQ(lo, 120.0f);
+    EXPECT_EQ(hi, 120.0f);
+    t.Selection = {1, 1, 20, 10};  // the whole grid: the store's extremes
+    t.SelectionExtremes(lo, hi);
+    EXPECT_EQ(lo, 10.0f);
+    EXPECT_EQ(hi, 120.0f);
+    const TMapLimits m = t.MapLimits();
+    EXPECT_EQ(m.SubdivisionLimitX, 49);  // 1000 / 20 - 1
+    EXPECT_EQ(m.SubdivisionLimitY, 99);
+}
+
+namespace {
+
+struct Fit {
+    long double a, b, c;  // z = a x + b y + c
+};
+
+// A plain reference: means first, then centred sums, then the 2 x 2 system.
+Fit ReferenceFit(const TTerreno& t)
+{
+    long double n = 0, mx = 0, my = 0, mz = 0;
+    for (int r = 1; r <= t.RowCount; ++r)
+        for (int c = 1; c <= t.ColCount; ++c)
+            if (float z = t.GetCell(c, r); z != 0.0f) {
+                n += 1;
+                mx += t.StakeX(c);
+                my += t.StakeY(r);
+                mz += z;
+            }
+    mx /= n;
+    my /= n;
+    mz /= n;
+    long double sxx = 0, syy = 0, sxy = 0, sxz = 0, syz = 0;
+    for (int r = 1; r <= t.RowCount; ++r)
+        for (int c = 1; c <= t.ColCount; ++c)
+            if (float z = t.GetCell(c, r); z != 0.0f) {
+                const long double x = t.StakeX(c) - mx, y = t.StakeY(r) - my, zz = z - mz;
+                sxx += x * x;
+                syy += y * y;
+                sxy += x * y;
+                sxz += x * zz;
+                syz += y * zz;
+            }
+    const long double det = sxx * syy - sxy * sxy;
+    Fit f;
+    f.a = (sxz * syy - syz * sxy) / det;
+    f.b = (syz * sxx - sxz * sxy) / det;
+    f.c = mz - f.a * mx - f.b * my;
+    return f;
+}
+
+}  // namespace
+
+class PlaneAccuracy : public testing::TestWithParam<std::tuple<int, double, double>> {};
+
+TEST_P(PlaneAccuracy, AgreesWithReferenceToTheDisplayedDigits)
+{
+    const auto [size, originX, originY] = GetParam();
+    TTerreno t(size, size, 20.0f, 20.0f);
+    t.OriginX = originX;
+    t.OriginY = originY;
+    std::mt19937 rng(static_cast<unsigned>(size));
+    std::normal_distribution<float> noise(0.0f, 0.05f);
+    t.SetAutoExtremes(false);
+    for (int r = 1; r <= size; ++r)
+        for (int c = 1; c <= size; ++c) {
+            if ((c + r * 7) % 23 == 0)
+                continue;  // some stakes without elevation
+            const float z = 850.0f + 0.002f * c - 0.0035f * r + 0.4f * std::sin(c * 0.05f) * std::cos(r * 0.03f)
+                            + noise(rng);
+            t.SetCell(c, r, z);
+        }
+    t.SetAutoExtremes(true);
+    ASSERT_TRUE(Systematize(t, false, -1).Computed);
+    const Fit ref = ReferenceFit(t);
+    const TPlano& p = t.Plans[0];
+    // 6 decimals for slopes, 3 for elevations, 1 for volumes per hectare.
+    EXPECT_NEAR(D(p.Sx), static_cast<double>(ref.a), 5e-7);
+    EXPECT_NEAR(D(p.Sy), static_cast<double>(ref.b), 5e-7);
+    EXPECT_NEAR(D(p.OriginElevation), static_cast<double>(ref.c), 5e-4);
+    // The design elevation at the far corner, where errors in the slopes
+    // add up the most.
+    const long double refCorner = ref.a * t.StakeX(size) + ref.b * t.StakeY(size) + ref.c;
+    EXPECT_NEAR(static_cast<double>(t.DesignElevation(size, size)), static_cast<double>(refCorner), 5e-4);
+    // The best plane balances cut and fill.
+    const double perHa = D(p.CutVolume) / D(t.AreaHa);
+    EXPECT_NEAR(perHa, D(p.FillVolume) / D(t.AreaHa), 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P(GridsAndOrigins, PlaneAccuracy,
+                         testing::Values(std::make_tuple(50, 0.0, 0.0), std::make_tuple(200, 100000.0, -100000.0),
+                                         std::make_tuple(1000, 500000.0, 7000000.0),
+                                         std::make_tuple(1000, -100000.0, 100000.0)));

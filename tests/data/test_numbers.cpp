@@ -1,0 +1,155 @@
+// Typed-number parsing, the sign rules, integer helpers, the round interval
+// and the formatting module, in both decimal-separator conventions.
+
+#include "data/NumberFormat.h"
+#include "data/NumberUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace nivora;
+
+namespace {
+
+struct ParseCase {
+    const char* text;
+    char sep;
+    bool ok;
+    long double value;
+};
+
+class ParseNumberTable : public testing::TestWithParam<ParseCase> {};
+
+}  // namespace
+
+TEST_P(ParseNumberTable, Reads)
+{
+    const ParseCase& c = GetParam();
+    long double v = -12345.0L;
+    EXPECT_EQ(ParseNumber(c.text, v, c.sep), c.ok) << "'" << c.text << "' sep '" << c.sep << "'";
+    if (c.ok)
+        EXPECT_EQ(v, c.value) << c.text;
+    else
+        EXPECT_EQ(v, -12345.0L) << "value must stay untouched on failure";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommaAndPoint, ParseNumberTable,
+    testing::Values(ParseCase{"  12,5  ", ',', true, 12.5L}, ParseCase{"12.5", ',', false, 0},
+                    ParseCase{"12.5", '.', true, 12.5L}, ParseCase{"12,5", '.', false, 0},
+                    ParseCase{"1E3", ',', true, 1000.0L}, ParseCase{"1e-2", '.', true, 0.01L},
+                    ParseCase{"", ',', false, 0}, ParseCase{"   ", ',', false, 0}, ParseCase{"-", ',', false, 0},
+                    ParseCase{"+7", ',', true, 7.0L}, ParseCase{"-0,5", ',', true, -0.5L},
+                    ParseCase{",5", ',', true, 0.5L}, ParseCase{"5,", ',', true, 5.0L},
+                    ParseCase{",", ',', true, 0.0L}, ParseCase{"1,3,", ',', false, 0},
+                    ParseCase{"1.000,5", ',', false, 0},  // no thousands separators
+                    ParseCase{"1E", ',', false, 0}, ParseCase{"E5", ',', false, 0},
+                    ParseCase{"1 2", ',', false, 0}, ParseCase{"--1", ',', false, 0},
+                    ParseCase{"12a", ',', false, 0}, ParseCase{"\t1", ',', false, 0},
+                    ParseCase{"1e5000", '.', false, 0},                // beyond the extended range
+                    ParseCase{"1e-6000", '.', true, 0.0L},             // below it: zero
+                    ParseCase{"2,5e+2", ',', true, 250.0L}));
+
+TEST(NumberRules, MessagesAndKinds)
+{
+    auto c = CheckNumberText("0", nrPositive, ',');
+    EXPECT_FALSE(c.ok);
+    EXPECT_FALSE(c.isError);  // a warning box
+    EXPECT_STREQ(c.message, "A caixa de edição deve conter um número positivo.");
+    c = CheckNumberText("abc", nrPositive, ',');
+    EXPECT_TRUE(c.isError);
+    EXPECT_STREQ(c.message, "A caixa de edição contém um número inválido.");
+    c = CheckNumberText("", nrAny, ',');
+    EXPECT_TRUE(c.isError);
+    EXPECT_STREQ(c.message, "A caixa de edição não pode ficar vazia.");
+    EXPECT_STREQ(CheckNumberText("-1", nrPositiveOrZero, '.').message,
+                 "A caixa de edição deve conter um número positivo ou nulo.");
+    EXPECT_TRUE(CheckNumberText("0", nrPositiveOrZero, '.').ok);
+    EXPECT_STREQ(CheckNumberText("0", nrNegative, '.').message, "A caixa de edição deve conter um número negativo.");
+    // The negative-or-zero message has no full stop.
+    EXPECT_STREQ(CheckNumberText("0,1", nrNegativeOrZero, ',').message,
+                 "A caixa de edição deve conter um número negativo ou nulo");
+    EXPECT_TRUE(CheckNumberText("-3", static_cast<TNumberRule>(9), '.').ok);
+    c = CheckNumberText(" 2,5 ", nrPositive, ',');
+    EXPECT_TRUE(c.ok);
+    EXPECT_EQ(c.value, 2.5L);
+}
+
+TEST(IntegerHelpers, CeilFloorMinMax)
+{
+    EXPECT_EQ(CeilInt(-1.5L), -1);
+    EXPECT_EQ(FloorInt(-1.5L), -2);
+    EXPECT_EQ(CeilInt(2.0L), 2);
+    EXPECT_EQ(FloorInt(2.0L), 2);
+    EXPECT_EQ(CeilInt(2.0001L), 3);
+    EXPECT_EQ(FloorInt(-0.0001L), -1);
+    EXPECT_EQ(FloorInt(1e20L), INT32_MAX);  // saturates instead of wrapping
+    EXPECT_EQ(CeilInt(-1e20L), INT32_MIN);
+    EXPECT_EQ(MinSingle(1.0f, 2.0f), 1.0f);
+    EXPECT_EQ(MinSingle(2.0f, 1.0f), 1.0f);
+    EXPECT_EQ(MaxSingle(1.0f, 2.0f), 2.0f);
+    EXPECT_EQ(MaxSingle(2.0f, 1.0f), 2.0f);
+}
+
+TEST(RoundedStep, WorkedExamples)
+{
+    int count = -1;
+    // 7.3 over 5..10: 1.5 with 5 (n = 10 ties at 0.2 excess and loses).
+    EXPECT_NEAR(static_cast<double>(RoundedStep(5, 10, count, 7.3L)), 1.5, 1e-12);
+    EXPECT_EQ(count, 5);
+    // 10 over 5..10: 2 with 5, exact, stops.
+    EXPECT_NEAR(static_cast<double>(RoundedStep(5, 10, count, 10.0L)), 2.0, 1e-12);
+    EXPECT_EQ(count, 5);
+    // The map graduation: 6..10 over 200 m gives 25 m in 8 intervals.
+    EXPECT_NEAR(static_cast<double>(RoundedStep(6, 10, count, 200.0L)), 25.0, 1e-9);
+    EXPECT_EQ(count, 8);
+    // Large mantissas: 0.97 over 5 -> 0.194 -> 0.2.
+    EXPECT_NEAR(static_cast<double>(RoundedStep(5, 5, count, 0.97L)), 0.2, 1e-12);
+    // An empty range has no step, and the loop still ends.
+    count = 42;
+    EXPECT_EQ(RoundedStep(5, 10, count, 0.0L), 0.0L);
+    EXPECT_EQ(count, 42);
+}
+
+TEST(NumberFormat, Fixed)
+{
+    EXPECT_EQ(FormatFixed(10.75L, 3, 15, ','), "10,750");
+    EXPECT_EQ(FormatFixed(-0.025L, 6, 15, ','), "-0,025000");
+    EXPECT_EQ(FormatFixed(3750.0L, 1, 15, '.'), "3750.0");
+    EXPECT_EQ(FormatFixed(0.0L, 3, 15, ','), "0,000");
+    EXPECT_EQ(FormatFixed(12.0L, 0, 15, ','), "12");
+    // Halves away from zero on exact binary halves.
+    EXPECT_EQ(FormatFixed(0.125L, 2, 15, '.'), "0.13");
+    EXPECT_EQ(FormatFixed(-0.125L, 2, 15, '.'), "-0.13");
+    EXPECT_EQ(FormatFixed(2.5L, 0, 15, '.'), "3");
+    // A value that rounds to zero loses its sign.
+    EXPECT_EQ(FormatFixed(-0.0004L, 3, 15, ','), "0,000");
+    EXPECT_EQ(FormatFixed(0.00051L, 3, 15, ','), "0,001");
+    EXPECT_EQ(FormatFixed(9.9996L, 3, 15, ','), "10,000");
+    // Precision limits the significant digits: 10 digits, then zeros.
+    EXPECT_EQ(FormatFixed(123456.789012345L, 8, 10, '.'), "123456.78900000");
+    // The single 100.1f shown with 3 decimals is 100.100, not its binary tail.
+    EXPECT_EQ(FormatFixed(100.1f, 3, 10, ','), "100,100");
+    // More digits before the separator than the precision: scientific.
+    EXPECT_EQ(FormatFixed(1.5e12L, 3, 10, ','), "1,5E12");
+    EXPECT_EQ(FormatFixed(-9999.99L, 3, 10, ','), "-9999,990");
+}
+
+TEST(NumberFormat, General)
+{
+    EXPECT_EQ(FormatGeneral(5.0L, 10, ','), "5");
+    EXPECT_EQ(FormatGeneral(1.3L, 10, ','), "1,3");
+    EXPECT_EQ(FormatGeneral(0.01L, 10, ','), "0,01");
+    EXPECT_EQ(FormatGeneral(-50.0L, 10, '.'), "-50");
+    EXPECT_EQ(FormatGeneral(0.0L, 8, '.'), "0");
+    // 8 significant digits, as the grid headers use.
+    EXPECT_EQ(FormatGeneral(500000.03125L, 8, ','), "500000,03");
+    EXPECT_EQ(FormatGeneral(123456789.0L, 8, ','), "1,2345679E8");
+    EXPECT_EQ(FormatGeneral(12345678.0L, 8, ','), "12345678");
+    EXPECT_EQ(FormatGeneral(0.00001L, 10, '.'), "0.00001");
+    EXPECT_EQ(FormatGeneral(0.000001L, 10, '.'), "1E-6");
+    EXPECT_EQ(FormatGeneral(0.1f, 10, '.'), "0.1000000015");
+    EXPECT_EQ(FormatGeneral(0.1f, 8, '.'), "0.1");
+    EXPECT_EQ(FormatGeneral(99999.5L, 5, '.'), "1E5");
+}

@@ -1,0 +1,103 @@
+# nivora-cli end to end: import a grid, read it back with info and grid,
+# systematize with a ratio and -o, and reopen the saved plans.
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+
+# execute_process may turn CR LF into LF: line ends are checked by the core
+# tests, and dropped here.
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(REPLACE "\r" "" out "${out}")
+  set(rc "${rc}" PARENT_SCOPE)
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+function(expect_ok what)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
+  endif()
+endfunction()
+
+# The four-stake example, typed as a spreadsheet would give it.
+file(WRITE "${WORK}/quatro.txt" "10\t11\r\n12\t10\r\n")
+run(${CLI} import "${WORK}/quatro.txt" --lx 20 --nx 1 --ny 1 -o "${WORK}/QUATRO.NVR")
+expect_ok("import")
+
+run(${CLI} info "${WORK}/QUATRO.NVR")
+expect_ok("info")
+string(JSON cols GET "${out}" ColCount)
+string(JSON used GET "${out}" UsedRect)
+string(JSON count GET "${out}" ValueCount)
+string(JSON size GET "${out}" FileSize)
+string(JSON ox GET "${out}" OriginX)
+if(NOT cols EQUAL 20 OR NOT count EQUAL 4 OR NOT size EQUAL 1620 OR NOT ox EQUAL 10)
+  message(FATAL_ERROR "info after import: ${out}")
+endif()
+string(REGEX REPLACE "[ \n]" "" used "${used}")
+if(NOT used STREQUAL "[1,1,2,2]")
+  message(FATAL_ERROR "used rectangle ${used}")
+endif()
+
+run(${CLI} grid "${WORK}/QUATRO.NVR" --decimals 2 --locale pt_BR)
+expect_ok("grid")
+if(NOT out STREQUAL "10,00\t11,00\n12,00\t10,00\n")
+  message(FATAL_ERROR "grid text: [${out}]")
+endif()
+
+run(${CLI} systematize "${WORK}/QUATRO.NVR" --ratio 2 -o "${WORK}/QUATRO2.NVR")
+expect_ok("systematize")
+string(JSON oe GET "${out}" Plan OriginElevation)
+string(JSON ratio GET "${out}" Plan CutFillRatio)
+string(JSON steps GET "${out}" Steps)
+string(JSON area GET "${out}" AreaHa)
+# Reals are 6-byte reals printed in full: 0.16 is 0.16000000000008185.
+if(NOT oe STREQUAL "10.5" OR NOT ratio STREQUAL "2" OR NOT steps EQUAL 1 OR NOT area MATCHES "^0\\.16000000")
+  message(FATAL_ERROR "systematize: ${out}")
+endif()
+
+run(${CLI} info "${WORK}/QUATRO2.NVR")
+expect_ok("info of the saved run")
+string(JSON best GET "${out}" Plans 1 OriginElevation)
+string(JSON valid GET "${out}" Plans 1 Valid)
+string(JSON results GET "${out}" ResultsValid)
+if(NOT best STREQUAL "10.5" OR NOT valid STREQUAL "ON" AND NOT valid STREQUAL "true" OR NOT results)
+  message(FATAL_ERROR "saved plans: ${out}")
+endif()
+
+run(${CLI} grid "${WORK}/QUATRO2.NVR" --view cutfill --decimals 2)
+expect_ok("grid cutfill")
+if(NOT out STREQUAL "0.50\t-1.00\n-1.00\t0.50\n")
+  message(FATAL_ERROR "cut/fill text: [${out}]")
+endif()
+
+run(${CLI} plan "${WORK}/QUATRO2.NVR" --sx 0.01 --sy 0 --ratio 2 -o "${WORK}/QUATRO3.NVR")
+expect_ok("plan")
+string(JSON cur GET "${out}" CurrentPlan)
+string(JSON ratio GET "${out}" Plan CutFillRatio)
+if(NOT cur EQUAL 2)
+  message(FATAL_ERROR "plan: ${out}")
+endif()
+
+# A file that is not ours: the program's message and a non-zero status.
+string(REPEAT "isto não é um projeto do Nivora. " 20 foreign)
+file(WRITE "${WORK}/ALHEIO.NVR" "${foreign}")
+run(${CLI} info "${WORK}/ALHEIO.NVR")
+if(rc EQUAL 0 OR NOT err MATCHES "O arquivo ALHEIO.NVR não foi gerado pelo Nivora ou teve sua estrutura alterada.")
+  message(FATAL_ERROR "a foreign file was not refused: ${rc} ${err}")
+endif()
+
+# The examples open and systematize.
+file(GLOB examples "${EXAMPLES}/*.NVR")
+if(NOT examples)
+  message(FATAL_ERROR "no examples in ${EXAMPLES}")
+endif()
+foreach(ex ${examples})
+  run(${CLI} systematize "${ex}" --ratio 1.3)
+  expect_ok("systematize ${ex}")
+  string(JSON conv GET "${out}" Converged)
+  if(NOT conv)
+    message(FATAL_ERROR "ratio not reached on ${ex}: ${out}")
+  endif()
+endforeach()
+message(STATUS "nivora-cli round trip passed")
