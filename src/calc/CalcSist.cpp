@@ -10,6 +10,12 @@
 
 namespace nivora {
 
+namespace {
+// Independent accumulators per pass: they let the processor overlap the
+// additions instead of waiting on one running sum.
+constexpr int kLanes = 2;
+}  // namespace
+
 // ---------------------------------------------------------------- plan record
 
 std::string TShortText::Str() const
@@ -127,9 +133,13 @@ bool TTerreno::ComputeBestPlane()
     // precision: far from the origin the raw sums cancel away the plane.
     const float x0 = StakeX(sel.FirstCol);
     const float y0 = StakeY(sel.FirstRow);
-    std::vector<long double> xr(std::size_t(std::max(0, r.LastCol - r.FirstCol + 1)));
+    // Within a row the sums run in double over four lanes (coordinates
+    // relative to the first stake are multiples of the spacing, elevations
+    // relative to the first one differences of singles: the products are
+    // mostly exact); rows gather in extended precision.
+    std::vector<double> xr(std::size_t(std::max(0, r.LastCol - r.FirstCol + 1)));
     for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i)
-        xr[std::size_t(i - r.FirstCol)] = static_cast<long double>(StakeX(i)) - x0;
+        xr[std::size_t(i - r.FirstCol)] = static_cast<double>(static_cast<long double>(StakeX(i)) - x0);
 
     bool haveReference = false;
     float zRef = 0.0f;
@@ -139,24 +149,44 @@ bool TTerreno::ComputeBestPlane()
     for (std::int32_t j = sel.FirstRow; j <= sel.LastRow; ++j) {
         if (j >= r.FirstRow && j <= r.LastRow) {
             const long double y = static_cast<long double>(StakeY(j)) - y0;
-            const float* row = RowData(j);
+            const float* row = RowData(j) + (r.FirstCol - 1);
+            const std::int32_t width = r.LastCol - r.FirstCol + 1;
+            if (!haveReference) {
+                for (std::int32_t k = 0; k < width; ++k)
+                    if (row[k] != 0.0f) {
+                        zRef = row[k];
+                        haveReference = true;
+                        break;
+                    }
+            }
+            const double zr = zRef;
+            double lx[kLanes] = {}, lxx[kLanes] = {}, lxz[kLanes] = {}, lz[kLanes] = {};
+            std::int64_t ln[kLanes] = {};
+            const auto stake = [&](std::int32_t k, int l) {
+                const float zf = row[k];
+                const double has = zf != 0.0f ? 1.0 : 0.0;
+                const double x = xr[std::size_t(k)] * has;
+                const double z = (static_cast<double>(zf) - zr) * has;
+                ln[l] += zf != 0.0f;
+                lx[l] += x;
+                lxx[l] += x * x;
+                lxz[l] += x * z;
+                lz[l] += z;
+            };
+            std::int32_t k = 0;
+            for (; k + kLanes <= width; k += kLanes)
+                for (int l = 0; l < kLanes; ++l)
+                    stake(k + l, l);
+            for (; k < width; ++k)
+                stake(k, 0);
             long double rx = 0, rxx = 0, rxz = 0, rz = 0;
             std::int64_t rn = 0;
-            for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i) {
-                const float zf = row[i - 1];
-                if (zf == 0.0f)
-                    continue;
-                if (!haveReference) {
-                    zRef = zf;
-                    haveReference = true;
-                }
-                const long double x = xr[std::size_t(i - r.FirstCol)];
-                const long double z = static_cast<long double>(zf) - zRef;
-                ++rn;
-                rx += x;
-                rxx += x * x;
-                rxz += x * z;
-                rz += z;
+            for (int l = 0; l < kLanes; ++l) {
+                rx += lx[l];
+                rxx += lxx[l];
+                rxz += lxz[l];
+                rz += lz[l];
+                rn += ln[l];
             }
             // y is constant along the row: its sums follow from the row's.
             n += rn;
@@ -301,46 +331,69 @@ void TTerreno::ComputeVolumes(bool announce)
     const TUsedRect r = Clip(sel, ColCount, RowCount);
 
     // Sx * x of every column once per pass; the residual keeps the order
-    // z - ((Sx * x + Sy * y) + OriginElevation).
-    std::vector<long double> ax(std::size_t(std::max(0, r.LastCol - r.FirstCol + 1)));
+    // z - ((Sx * x + Sy * y) + OriginElevation). The pass runs in double with
+    // four independent lanes and no branches, so that it costs about what a
+    // plain read of the row does; its error (about 1e-12 m on a residual) is
+    // far below the millimetre the results show. Totals gather in extended
+    // precision row by row.
+    std::vector<double> ax(std::size_t(std::max(0, r.LastCol - r.FirstCol + 1)) + kLanes);
     for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i)
-        ax[std::size_t(i - r.FirstCol)] = static_cast<long double>(p.Sx) * StakeX(i);
-    const long double sy = p.Sy, origin = p.OriginElevation, area = CellArea;
+        ax[std::size_t(i - r.FirstCol)] = static_cast<double>(static_cast<long double>(p.Sx) * StakeX(i));
+    const long double sy = p.Sy;
+    const double origin = static_cast<double>(static_cast<long double>(p.OriginElevation));
+    // A residual below the format's smallest value would be stored as 0: a
+    // fill of depth 0.
+    constexpr double kTiny = 0x1p-129;
 
-    long double cutVolume = 0, fillVolume = 0, maxCut = 0, maxFill = 0;
-    std::int32_t cutCount = 0, fillCount = 0;
+    long double cutSum = 0, fillSum = 0;
+    double maxCut = 0, maxFill = 0;
+    std::int64_t cutCount = 0, fillCount = 0;
     const int total = sel.LastRow - sel.FirstRow;
     for (std::int32_t j = sel.FirstRow; j <= sel.LastRow; ++j) {
         if (j >= r.FirstRow && j <= r.LastRow) {
-            const long double ay = sy * StakeY(j);
+            const double ay = static_cast<double>(sy * StakeY(j));
             const float* row = RowData(j) + (r.FirstCol - 1);
             const std::int32_t width = r.LastCol - r.FirstCol + 1;
-            for (std::int32_t k = 0; k < width; ++k) {
+            double cs[kLanes] = {}, fs[kLanes] = {}, mc[kLanes] = {}, mf[kLanes] = {};
+            std::int64_t cn[kLanes] = {}, fn[kLanes] = {};
+            const auto stake = [&](std::int32_t k, int l) {
                 const float z = row[k];
-                if (z == 0.0f)
-                    continue;
-                const long double d = Real48::Round(z - ((ax[std::size_t(k)] + ay) + origin));
-                if (d > 0) {
-                    ++cutCount;
-                    cutVolume += d * area;
-                    if (d > maxCut)
-                        maxCut = d;
-                } else {
-                    ++fillCount;
-                    fillVolume += -d * area;
-                    if (-d > maxFill)
-                        maxFill = -d;
-                }
+                const double d = static_cast<double>(z) - ((ax[std::size_t(k)] + ay) + origin);
+                const bool has = z != 0.0f;
+                const bool cut = has && d > kTiny;
+                const bool fill = has && !(d > kTiny);
+                cs[l] += cut ? d : 0.0;
+                fs[l] += fill ? -d : 0.0;
+                cn[l] += cut;
+                fn[l] += fill;
+                mc[l] = cut && d > mc[l] ? d : mc[l];
+                mf[l] = fill && -d > mf[l] ? -d : mf[l];
+            };
+            std::int32_t k = 0;
+            for (; k + kLanes <= width; k += kLanes)
+                for (int l = 0; l < kLanes; ++l)
+                    stake(k + l, l);
+            for (; k < width; ++k)
+                stake(k, 0);
+            for (int l = 0; l < kLanes; ++l) {
+                cutSum += cs[l];
+                fillSum += fs[l];
+                cutCount += cn[l];
+                fillCount += fn[l];
+                maxCut = std::max(maxCut, mc[l]);
+                maxFill = std::max(maxFill, mf[l]);
             }
         }
         SetProgress(j - sel.FirstRow, total);
     }
+    const long double cutVolume = cutSum * static_cast<long double>(CellArea);
+    const long double fillVolume = fillSum * static_cast<long double>(CellArea);
     p.CutVolume = cutVolume;
     p.FillVolume = fillVolume;
     p.MaxCut = maxCut;
     p.MaxFill = maxFill;
-    p.CutCount = cutCount;
-    p.FillCount = fillCount;
+    p.CutCount = static_cast<std::int32_t>(cutCount);
+    p.FillCount = static_cast<std::int32_t>(fillCount);
     if (p.RatioDefined()) {
         p.CutFillRatio = static_cast<long double>(p.CutVolume) / static_cast<long double>(p.FillVolume);
     } else {
