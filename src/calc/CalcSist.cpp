@@ -499,8 +499,11 @@ void TTerreno::SaveToStream(TByteWriter& s)
 
 bool TTerreno::LoadFromStream(TByteReader& s)
 {
-    if (!TCotas::LoadFromStream(s))
-        return false;
+    return TCotas::LoadFromStream(s) && LoadTerrainSection(s);
+}
+
+bool TTerreno::LoadTerrainSection(TByteReader& s)
+{
     bool resultsValid = false, planeComputed = false, keepPlans = false;
     Real48 originX, originY, lx, ly, cellArea;
     std::int32_t currentPlan = 0;

@@ -113,6 +113,8 @@ public:
     // The store section then the terrain section; false, with the terrain in an
     // unspecified but consistent state, when either is short or invalid.
     bool LoadFromStream(TByteReader& s);
+    // The terrain section alone, all or nothing.
+    bool LoadTerrainSection(TByteReader& s);
 
     // Fields, in declaration order.
     bool PlaneComputed = false;

@@ -68,6 +68,9 @@ public:
         return true;
     }
 
+    // The next n bytes in place, without moving; nullptr when fewer remain.
+    const std::uint8_t* Peek(std::size_t n) const { return n <= Remaining() ? data_.data() + pos_ : nullptr; }
+
     bool Read(void* out, std::size_t n)
     {
         if (n > Remaining())

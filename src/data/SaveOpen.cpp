@@ -2,6 +2,7 @@
 
 #include "ByteStream.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <random>
@@ -121,16 +122,20 @@ std::vector<std::uint8_t> WriteDocument(TTerreno& terrain, const TViewState& vie
     return s.Take();
 }
 
-bool ReadDocument(TByteReader& stream, TTerreno& terrain, TViewState& view)
+static bool ReadView(TByteReader& s, TViewState& view)
 {
-    if (!terrain.LoadFromStream(stream))
-        return false;
     TViewState v;
     for (std::int32_t* p : {&v.Col, &v.Row, &v.LeftCol, &v.TopRow, &v.SelLeft, &v.SelTop, &v.SelRight, &v.SelBottom})
-        if (!stream.ReadI32(*p))
+        if (!s.ReadI32(*p))
             return false;
     view = v;
     return true;
+}
+
+
+bool ReadDocument(TByteReader& stream, TTerreno& terrain, TViewState& view)
+{
+    return terrain.LoadFromStream(stream) && ReadView(stream, view);
 }
 
 TProjectHeader ParseHeader(std::span<const std::uint8_t> b)
@@ -170,45 +175,51 @@ bool CheckProjectFile(const std::filesystem::path& fileName)
     return CheckProjectHeader(ParseHeader(header), length);
 }
 
+namespace {
+
+// The checks a header must pass beyond the marker and size: dimensions within
+// 1..1000, spacings finite and positive, a recorded size of at least a header.
+bool HeaderHoldsTogether(const TProjectHeader& h)
+{
+    return h.FileSize >= std::int32_t(kHeaderSize) && h.ColCount >= 1 && h.ColCount <= MaxGridSize && h.RowCount >= 1
+           && h.RowCount <= MaxGridSize && std::isfinite(h.Lx) && h.Lx > 0.0f && std::isfinite(h.Ly) && h.Ly > 0.0f;
+}
+
+// The store section's counts must be the header's, and the sections must add
+// up to the recorded size, before anything is allocated from them.
+bool BodyMatchesHeader(const TProjectHeader& h, const TCotas::TSectionHeader& s)
+{
+    if (s.ColCount != h.ColCount || s.RowCount != h.RowCount)
+        return false;
+    const TUsedRect& r = s.UsedRect;
+    const std::int64_t cells =
+        r.IsEmpty() ? 0 : (std::int64_t(r.LastCol) - r.FirstCol + 1) * (std::int64_t(r.LastRow) - r.FirstRow + 1);
+    return cells <= std::int64_t(s.ColCount) * s.RowCount && ExpectedFileSize(cells) == h.FileSize;
+}
+
+}  // namespace
+
 std::unique_ptr<TLoadedProject> ReadProjectImage(std::span<const std::uint8_t> image)
 {
     if (image.size() < kHeaderSize)
         return nullptr;
     const TProjectHeader h = ParseHeader(image);
-    if (!CheckProjectHeader(h, image.size()) || h.FileSize < std::int32_t(kHeaderSize))
+    if (!CheckProjectHeader(h, image.size()) || !HeaderHoldsTogether(h))
         return nullptr;
-    if (h.ColCount < 1 || h.ColCount > MaxGridSize || h.RowCount < 1 || h.RowCount > MaxGridSize)
-        return nullptr;
-    if (!std::isfinite(h.Lx) || !(h.Lx > 0.0f) || !std::isfinite(h.Ly) || !(h.Ly > 0.0f))
-        return nullptr;
-
     // Only the recorded size is read: bytes after it are not ours to judge.
-    TByteReader reader(image.first(std::size_t(h.FileSize)));
-    if (!reader.Seek(kHeaderSize))
-        return nullptr;
-    // The store section's counts must be the header's before anything is
-    // allocated from them; the size of the sections must be the recorded one.
+    const auto body = image.first(std::size_t(h.FileSize));
     {
-        TByteReader peek(image.first(std::size_t(h.FileSize)));
-        peek.Seek(kHeaderSize + 2);
-        std::int32_t cols = 0, rows = 0;
-        if (!peek.ReadI32(cols) || !peek.ReadI32(rows) || cols != h.ColCount || rows != h.RowCount)
-            return nullptr;
-        peek.Seek(kHeaderSize + 38);
-        TUsedRect r;
-        if (!peek.ReadI32(r.FirstCol) || !peek.ReadI32(r.FirstRow) || !peek.ReadI32(r.LastCol)
-            || !peek.ReadI32(r.LastRow))
-            return nullptr;
-        const std::int64_t cells =
-            r.IsEmpty() ? 0 : (std::int64_t(r.LastCol) - r.FirstCol + 1) * (std::int64_t(r.LastRow) - r.FirstRow + 1);
-        if (cells > std::int64_t(cols) * rows || ExpectedFileSize(cells) != h.FileSize)
+        TByteReader peek(body);
+        peek.Seek(kHeaderSize);
+        TCotas::TSectionHeader store;
+        if (!TCotas::ReadSectionHeader(peek, store) || !BodyMatchesHeader(h, store))
             return nullptr;
     }
+    TByteReader reader(body);
+    reader.Seek(kHeaderSize);
     auto project = std::make_unique<TLoadedProject>();
     project->Terrain = std::make_unique<TTerreno>(h.ColCount, h.RowCount, h.Lx, h.Ly);
-    if (!ReadDocument(reader, *project->Terrain, project->View))
-        return nullptr;
-    if (reader.Remaining() != 0)
+    if (!ReadDocument(reader, *project->Terrain, project->View) || reader.Remaining() != 0)
         return nullptr;
     return project;
 }
@@ -231,16 +242,63 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& fileName)
 
 TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
 {
+    // The file is read in place: header and store fields first, the cells
+    // straight into the grid, then the terrain and view sections. No copy of
+    // the whole file is made.
     const std::string name = fileName.filename().string();
     if (!CheckProjectFile(fileName))
         throw TNotNivora(NotNivoraMessage(name));
-    const std::vector<std::uint8_t> image = ReadFileBytes(fileName);
-    if (image.size() < kHeaderSize)
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw TFileError("Não foi possível abrir o arquivo " + name + ".");
+    in.seekg(0, std::ios::end);
+    const std::streamoff length = in.tellg();
+    in.seekg(0, std::ios::beg);
+    const auto readError = [&] { return TFileError("Erro de leitura no arquivo " + name + "."); };
+    if (length < std::streamoff(kHeaderSize))
         throw TFileError("Erro de leitura: o arquivo " + name + " terminou antes do esperado.");
-    auto project = ReadProjectImage(image);
-    if (!project)
+
+    std::vector<std::uint8_t> prefix(std::min<std::size_t>(std::size_t(length), kHeaderSize + TCotas::kSectionHeaderSize));
+    if (!in.read(reinterpret_cast<char*>(prefix.data()), std::streamsize(prefix.size())))
+        throw readError();
+    const TProjectHeader h = ParseHeader(prefix);
+    if (!CheckProjectHeader(h, std::uint64_t(length)) || !HeaderHoldsTogether(h))
         throw TNotNivora(NotNivoraMessage(name));
-    return std::move(*project);
+    TByteReader prefixReader(prefix);
+    prefixReader.Seek(kHeaderSize);
+    TCotas::TSectionHeader store;
+    if (!TCotas::ReadSectionHeader(prefixReader, store) || !BodyMatchesHeader(h, store))
+        throw TNotNivora(NotNivoraMessage(name));
+
+    TLoadedProject project;
+    project.Terrain = std::make_unique<TTerreno>(h.ColCount, h.RowCount, h.Lx, h.Ly);
+    TTerreno& t = *project.Terrain;
+    if (!t.Fits(store))
+        throw TNotNivora(NotNivoraMessage(name));
+    const TUsedRect& r = store.UsedRect;
+    if (!r.IsEmpty()) {
+        const std::int32_t width = r.LastCol - r.FirstCol + 1;
+        const auto rowBytes = std::streamsize(width) * 4;
+        if (width == t.ColCount) {
+            const auto bytes = rowBytes * (r.LastRow - r.FirstRow + 1);
+            if (!in.read(reinterpret_cast<char*>(t.Cells.data() + std::size_t(r.FirstRow - 1) * std::size_t(width)),
+                         bytes))
+                throw readError();
+        } else {
+            for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
+                if (!in.read(reinterpret_cast<char*>(t.Cells.data() + std::size_t(row - 1) * std::size_t(t.ColCount)
+                                                     + std::size_t(r.FirstCol - 1)),
+                             rowBytes))
+                    throw readError();
+        }
+    }
+    std::vector<std::uint8_t> tail(TTerreno::kSectionSize + kViewSectionSize);
+    if (!in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size())))
+        throw readError();
+    TByteReader tailReader(tail);
+    if (!t.AcceptLoadedCells(store) || !t.LoadTerrainSection(tailReader) || !ReadView(tailReader, project.View))
+        throw TNotNivora(NotNivoraMessage(name));
+    return project;
 }
 
 void WriteFileAtomically(const std::filesystem::path& fileName, std::span<const std::uint8_t> bytes)

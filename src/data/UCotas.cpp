@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <stdexcept>
 
 namespace nivora {
@@ -285,68 +286,85 @@ void TCotas::SaveToStream(TByteWriter& s)
     Saved = true;
 }
 
+bool TCotas::ReadSectionHeader(TByteReader& s, TSectionHeader& h)
+{
+    return s.ReadBool(h.ExtremesValid) && s.ReadBool(h.ResultsValid) && s.ReadI32(h.ColCount) && s.ReadI32(h.RowCount)
+           && s.ReadI32(h.ValueCount) && s.ReadI32(h.Minimum.Col) && s.ReadI32(h.Minimum.Row)
+           && s.ReadSingle(h.Minimum.Value) && s.ReadI32(h.Maximum.Col) && s.ReadI32(h.Maximum.Row)
+           && s.ReadSingle(h.Maximum.Value) && s.ReadI32(h.UsedRect.FirstCol) && s.ReadI32(h.UsedRect.FirstRow)
+           && s.ReadI32(h.UsedRect.LastCol) && s.ReadI32(h.UsedRect.LastRow) && s.ReadBool(h.Modified);
+}
+
+bool TCotas::Fits(const TSectionHeader& h) const
+{
+    if (h.ColCount != ColCount || h.RowCount != RowCount)
+        return false;
+    const TUsedRect& r = h.UsedRect;
+    if (r.IsEmpty())
+        return r == TUsedRect{ColCount + 1, RowCount + 1, 0, 0};
+    return r.FirstCol >= 1 && r.LastCol <= ColCount && r.FirstRow >= 1 && r.LastRow <= RowCount;
+}
+
 bool TCotas::LoadFromStream(TByteReader& s)
 {
-    bool extremesValid = false, resultsValid = false, modified = false;
-    std::int32_t colCount = 0, rowCount = 0, valueCount = 0;
-    TCotaPoint mn, mx;
-    TUsedRect r;
-    if (!(s.ReadBool(extremesValid) && s.ReadBool(resultsValid) && s.ReadI32(colCount) && s.ReadI32(rowCount)
-          && s.ReadI32(valueCount) && s.ReadI32(mn.Col) && s.ReadI32(mn.Row) && s.ReadSingle(mn.Value)
-          && s.ReadI32(mx.Col) && s.ReadI32(mx.Row) && s.ReadSingle(mx.Value) && s.ReadI32(r.FirstCol)
-          && s.ReadI32(r.FirstRow) && s.ReadI32(r.LastCol) && s.ReadI32(r.LastRow) && s.ReadBool(modified)))
+    TSectionHeader h;
+    if (!ReadSectionHeader(s, h) || !Fits(h))
         return false;
-    if (colCount != ColCount || rowCount != RowCount)
+    const TUsedRect& r = h.UsedRect;
+    if (std::int64_t(s.Remaining()) < r.CellCount() * 4)
         return false;
-    // A used rectangle is the one ComputeUsedRect gives: either inside the grid
-    // or, for a grid without values, (ColCount + 1, RowCount + 1, 0, 0).
-    const bool empty = r.FirstCol > r.LastCol || r.FirstRow > r.LastRow;
-    if (empty && !(r == TUsedRect{ColCount + 1, RowCount + 1, 0, 0}))
-        return false;
-    if (!empty
-        && (r.FirstCol < 1 || r.LastCol > ColCount || r.FirstRow < 1 || r.LastRow > RowCount))
-        return false;
-    const std::int64_t cells = empty ? 0 : r.CellCount();
-    if (std::int64_t(s.Remaining()) < cells * 4)
-        return false;
-
-    std::vector<float> loaded(Cells.size(), 0.0f);
-    if (!empty) {
+    if (ValueCount != 0)  // the count never falls below the cells holding values
+        std::fill(Cells.begin(), Cells.end(), 0.0f);
+    if (!r.IsEmpty()) {
         const std::int32_t width = r.LastCol - r.FirstCol + 1;
         for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
-            s.ReadSingles(loaded.data() + Index(r.FirstCol, row), std::size_t(width));
+            s.ReadSingles(Cells.data() + Index(r.FirstCol, row), std::size_t(width));
     }
+    return AcceptLoadedCells(h);
+}
 
-    // The count is taken from the cells themselves: a count that disagrees
+bool TCotas::AcceptLoadedCells(const TSectionHeader& h)
+{
+    // An elevation is a finite number: anything else is a damaged file. The
+    // count is taken from the cells themselves, since a count that disagrees
     // with them would drift further with every later edit.
-    // An elevation is a finite number; anything else is a damaged file.
+    std::uint32_t notFinite = 0;
     std::int32_t counted = 0;
-    for (float v : loaded) {
-        if (!std::isfinite(v))
-            return false;
-        counted += v != 0.0f;
+    const TUsedRect& r = h.UsedRect;
+    if (!r.IsEmpty()) {
+        const std::int32_t width = r.LastCol - r.FirstCol + 1;
+        for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row) {
+            const float* p = RowData(row) + (r.FirstCol - 1);
+            for (std::int32_t k = 0; k < width; ++k) {
+                std::uint32_t u;
+                std::memcpy(&u, p + k, 4);
+                notFinite |= (u & 0x7F800000u) == 0x7F800000u;
+                counted += (u & 0x7FFFFFFFu) != 0;  // -0.0 is no elevation either
+            }
+        }
     }
-    (void)valueCount;
+    if (notFinite) {
+        std::fill(Cells.begin(), Cells.end(), 0.0f);
+        ValueCount = 0;
+        ExtremesValid = false;
+        return false;
+    }
     // Extremes the file calls current must name cells that hold them;
     // otherwise they are rescanned below.
     const auto consistent = [&](const TCotaPoint& p, float sentinel) {
         if (counted == 0)
             return p == TCotaPoint{0, 0, sentinel};
-        return p.Col >= 1 && p.Col <= ColCount && p.Row >= 1 && p.Row <= RowCount
-               && loaded[Index(p.Col, p.Row)] == p.Value && p.Value != 0.0f;
+        return p.Col >= 1 && p.Col <= ColCount && p.Row >= 1 && p.Row <= RowCount && p.Value != 0.0f
+               && GetCell(p.Col, p.Row) == p.Value;
     };
-    if (extremesValid && !(consistent(mn, kMinimumSentinel) && consistent(mx, kMaximumSentinel)))
-        extremesValid = false;
-
-    ExtremesValid = extremesValid;
-    ResultsValid = resultsValid;
-    ValueCount = counted;
-    Minimum = mn;
-    Maximum = mx;
-    UsedRect = r;
-    Modified = modified;
     SetAutoExtremes(false);
-    Cells.swap(loaded);
+    ExtremesValid = h.ExtremesValid && consistent(h.Minimum, kMinimumSentinel) && consistent(h.Maximum, kMaximumSentinel);
+    ResultsValid = h.ResultsValid;
+    ValueCount = counted;
+    Minimum = h.Minimum;
+    Maximum = h.Maximum;
+    UsedRect = h.UsedRect;
+    Modified = h.Modified;
     SetAutoExtremes(true);
     Saved = true;
     return true;

@@ -76,11 +76,33 @@ public:
     void RecomputeExtremes();
     TUsedRect ComputeUsedRect();
 
+    // The fields of the store section that precede its cells.
+    struct TSectionHeader {
+        bool ExtremesValid = false;
+        bool ResultsValid = false;
+        std::int32_t ColCount = 0;
+        std::int32_t RowCount = 0;
+        std::int32_t ValueCount = 0;
+        TCotaPoint Minimum;
+        TCotaPoint Maximum;
+        TUsedRect UsedRect;
+        bool Modified = false;
+    };
+    static bool ReadSectionHeader(TByteReader& stream, TSectionHeader& header);
+    // The header fits this store: same dimensions, and a used rectangle that
+    // is inside the grid or the empty one ComputeUsedRect gives.
+    bool Fits(const TSectionHeader& header) const;
+
     void SaveToStream(TByteWriter& stream);
     // Reads the store section into a store of the dimensions the file
-    // records. Returns false, leaving the store unchanged, when the section is
-    // short or does not fit this store (counts, rectangle, value count).
+    // records. Returns false when the section is short or does not fit this
+    // store (the store is then unchanged), or when a cell is not a finite
+    // number (the store is then cleared).
     bool LoadFromStream(TByteReader& stream);
+    // The second half of a load whose cells were read straight into Cells
+    // (for files, which are read in place): checks them and takes the
+    // section's fields. False, with the store cleared, on a damaged cell.
+    bool AcceptLoadedCells(const TSectionHeader& header);
 
     // A pointer to row `row` (1-based), ColCount floats; for tight loops.
     const float* RowData(std::int32_t row) const { return Cells.data() + std::size_t(row - 1) * std::size_t(ColCount); }

@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 
 using namespace nivora;
@@ -164,4 +166,52 @@ TEST(ProjectFuzz, MalformedCorpus)
     ASSERT_TRUE(p);
     EXPECT_LE(p->Terrain->Minimum.Col, p->Terrain->ColCount);
     EXPECT_EQ(p->Terrain->Minimum.Value, ReadProjectImage(good)->Terrain->Minimum.Value);
+}
+
+TEST(ProjectFuzz, FileReaderAgreesWithImageReader)
+{
+    // Files are read in place, images from memory: both must accept and
+    // refuse the same files and read the same documents.
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / "nivora_fuzz_files";
+    fs::create_directories(dir);
+    const fs::path file = dir / "mutante.NVR";
+    std::mt19937 rng(99);
+    const std::vector<std::vector<std::uint8_t>> seeds = {SampleImage(), EmptyImage()};
+    int agreedAccepted = 0;
+    for (int iteration = 0; iteration < 400; ++iteration) {
+        auto b = seeds[std::size_t(iteration) % seeds.size()];
+        if (iteration % 3 == 0)
+            b.resize(rng() % (b.size() + 1));
+        else
+            for (int k = 0, n = 1 + static_cast<int>(rng() % 3); k < n; ++k)
+                b[rng() % b.size()] = static_cast<std::uint8_t>(rng());
+        {
+            std::ofstream out(file, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+        }
+        const auto fromImage = ReadProjectImage(b);
+        std::unique_ptr<TLoadedProject> fromFile;
+        bool ioError = false;
+        try {
+            fromFile = std::make_unique<TLoadedProject>(LoadProjectFile(file));
+        } catch (const TNotNivora&) {
+        } catch (const TFileError&) {
+            ioError = true;
+        }
+        if (ioError) {
+            EXPECT_LT(b.size(), 204u) << iteration;  // only a file shorter than a header
+            continue;
+        }
+        ASSERT_EQ(fromImage != nullptr, fromFile != nullptr) << iteration;
+        if (fromImage) {
+            ++agreedAccepted;
+            EXPECT_EQ(fromImage->Terrain->Cells, fromFile->Terrain->Cells);
+            EXPECT_EQ(fromImage->View, fromFile->View);
+            EXPECT_EQ(fromImage->Terrain->Plans, fromFile->Terrain->Plans);
+            EXPECT_EQ(fromImage->Terrain->Minimum, fromFile->Terrain->Minimum);
+        }
+    }
+    EXPECT_GT(agreedAccepted, 20);
+    fs::remove_all(dir);
 }
