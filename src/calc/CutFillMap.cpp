@@ -1,0 +1,86 @@
+#include "CutFillMap.h"
+
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+namespace nivora {
+
+const QList<QRgb>& CutFillPalette()
+{
+    static const QList<QRgb> palette = [] {
+        QList<QRgb> p;
+        p.reserve(256);
+        for (int i = 0; i < 256; ++i) {
+            const TRgb c = CutFillColour(static_cast<std::uint8_t>(i));
+            p.append(qRgb(c.R, c.G, c.B));
+        }
+        return p;
+    }();
+    return palette;
+}
+
+void FillCell(QImage& bitmap, const QRect& cell, uchar index)
+{
+    if (bitmap.depth() != 8)
+        throw std::invalid_argument("FillCell: the bitmap must have 8 bits a pixel");
+    const QRect r = cell.intersected(bitmap.rect());
+    if (r.isEmpty())
+        return;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memset(bitmap.scanLine(y) + r.left(), index, std::size_t(r.width()));
+}
+
+TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
+{
+    if (progress)
+        progress->Start("Gerando o mapa de cortes e aterros");
+    const TUsedRect a = t.LastArea;
+    const std::int64_t columns = std::int64_t{a.LastCol} - a.FirstCol + 1;
+    const std::int64_t rows = std::int64_t{a.LastRow} - a.FirstRow + 1;
+    if (columns < 1 || rows < 1 || columns > MaxGridSize || rows > MaxGridSize)
+        throw std::invalid_argument("A área do mapa de cortes e aterros não é válida.");
+
+    TCutFillMap map;
+    map.Area = a;
+    const TCellSize cell = CutFillCellSize(t.Lx, t.Ly, columns, rows);
+    map.CellWidth = cell.Width;
+    map.CellHeight = cell.Height;
+    const int width = static_cast<int>(columns) * cell.Width;
+    const int height = static_cast<int>(rows) * cell.Height;
+    map.Bitmap = QImage(width, height, QImage::Format_Indexed8);
+    if (map.Bitmap.isNull())
+        throw std::bad_alloc();
+    map.Bitmap.setColorTable(CutFillPalette());
+
+    const TPlano& p = t.Plans[0];
+    const long double maxCut = p.MaxCut;
+    const long double maxFill = p.MaxFill;
+    std::vector<uchar> index(static_cast<std::size_t>(columns));
+    const std::size_t cellBytes = std::size_t(cell.Width);
+    const std::size_t lineBytes = std::size_t(width);
+    const int total = a.LastRow - a.FirstRow;
+    for (std::int32_t r = a.FirstRow; r <= a.LastRow; ++r) {
+        for (std::int32_t c = a.FirstCol; c <= a.LastCol; ++c)
+            index[std::size_t(c - a.FirstCol)] = CutFillIndex(t.CutFill(c, r), maxCut, maxFill);
+        // The first pixel row of the stakes' cells, one run of bytes for each
+        // stretch of equal stakes; the cells' other rows are copies of it.
+        const int y = (r - a.FirstRow) * cell.Height;
+        uchar* line = map.Bitmap.scanLine(y);
+        for (std::size_t k = 0; k < index.size();) {
+            std::size_t end = k + 1;
+            while (end < index.size() && index[end] == index[k])
+                ++end;
+            std::memset(line + k * cellBytes, index[k], (end - k) * cellBytes);
+            k = end;
+        }
+        for (int dy = 1; dy < cell.Height; ++dy)
+            std::memcpy(map.Bitmap.scanLine(y + dy), line, lineBytes);
+        if (progress)
+            progress->Set(r - a.FirstRow, total);
+    }
+    return map;
+}
+
+}  // namespace nivora
