@@ -1,17 +1,727 @@
 #include "sist.h"
 
+#include "app/Platform.h"
+#include "data/SaveOpenCommands.h"
+#include "data/uFileNew.h"
+#include "grid/datagrid.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QScreen>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <cmath>
 
 namespace nivora {
 
+namespace {
+
+TForm1* gForm1 = nullptr;
+
+constexpr int kPanel1Width = 124;  // status panel 1, where the gauge sits
+
+// Tool button pictures, drawn here so the program needs no icon theme.
+QIcon ToolIcon(const QString& kind)
+{
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 40), 1.2));
+    if (kind == "new") {
+        QPainterPath page;
+        page.moveTo(4, 2);
+        page.lineTo(12, 2);
+        page.lineTo(16, 6);
+        page.lineTo(16, 18);
+        page.lineTo(4, 18);
+        page.closeSubpath();
+        p.fillPath(page, Qt::white);
+        p.drawPath(page);
+        p.drawLine(12, 2, 12, 6);
+        p.drawLine(12, 6, 16, 6);
+    } else if (kind == "open") {
+        p.setBrush(QColor(240, 200, 80));
+        p.drawRect(2, 6, 15, 11);
+        p.drawRect(2, 4, 6, 2);
+    } else if (kind == "save") {
+        p.setBrush(QColor(60, 90, 170));
+        p.drawRect(2, 2, 16, 16);
+        p.setBrush(Qt::white);
+        p.drawRect(5, 3, 10, 6);
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(6, 12, 8, 6);
+    } else if (kind == "cut") {
+        p.drawEllipse(QPointF(6, 15), 3, 3);
+        p.drawEllipse(QPointF(14, 15), 3, 3);
+        p.drawLine(QPointF(7.5, 12.5), QPointF(14, 2));
+        p.drawLine(QPointF(12.5, 12.5), QPointF(6, 2));
+    } else if (kind == "copy") {
+        p.setBrush(Qt::white);
+        p.drawRect(3, 3, 9, 11);
+        p.drawRect(8, 7, 9, 11);
+    } else if (kind == "paste") {
+        p.setBrush(QColor(190, 140, 80));
+        p.drawRect(3, 4, 12, 14);
+        p.setBrush(Qt::white);
+        p.drawRect(8, 8, 9, 10);
+        p.setBrush(QColor(120, 120, 120));
+        p.drawRect(6, 2, 6, 3);
+    } else if (kind == "less" || kind == "more") {
+        QFont f("DejaVu Sans", 7);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QRect(0, 0, 20, 12), Qt::AlignCenter, kind == "less" ? ",00" : ",000");
+        p.drawText(QRect(0, 9, 20, 11), Qt::AlignCenter, kind == "less" ? "\u2190" : "\u2192");
+    } else if (kind == "zoom") {
+        QPixmap z(16, 28);
+        z.fill(Qt::transparent);
+        QPainter q(&z);
+        q.setRenderHint(QPainter::Antialiasing);
+        q.setPen(QPen(QColor(40, 40, 40), 1.5));
+        q.drawEllipse(QPointF(7, 11), 5, 5);
+        q.drawLine(QPointF(10.5, 14.5), QPointF(15, 19));
+        return QIcon(z);
+    }
+    return QIcon(pm);
+}
+
+// The long part of a hint: what follows the bar, or the whole hint.
+QString LongHint(const QString& hint)
+{
+    const int bar = hint.indexOf('|');
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+QString ShortHint(const QString& hint)
+{
+    const int bar = hint.indexOf('|');
+    return bar < 0 ? hint : hint.left(bar);
+}
+
+}  // namespace
+
+TForm1* Form1() { return gForm1; }
+
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
+    gForm1 = this;
     setObjectName("Form1");
     setWindowTitle("Nivora 1.0");
-    mdiArea_ = new QMdiArea(this);
-    mdiArea_->setObjectName("MdiArea");
-    setCentralWidget(mdiArea_);
-    resize(800, 600);
+    FontDialogFont = QFont("Arial");
+    FontDialogFont.setPixelSize(15);
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    CreateToolBar();
+    column->addWidget(ToolBar);
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    MdiArea_ = new QMdiArea(central);
+    MdiArea_->setObjectName("MdiArea");
+    MdiArea_->setBackground(palette().brush(QPalette::Dark));
+    row->addWidget(MdiArea_, 1);
+    Panel1 = new QWidget(central);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFixedWidth(30);
+    Panel1->setAutoFillBackground(true);
+    Shape1 = new QFrame(Panel1);
+    Shape1->setObjectName("Shape1");
+    Shape1->setGeometry(4, 0, 22, 0);
+    Shape1->setAutoFillBackground(true);
+    Shape1->hide();
+    Bevel1 = new QFrame(Panel1);
+    Bevel1->setObjectName("Bevel1");
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(0, 4, 30, 2);
+    Panel1->hide();
+    row->addWidget(Panel1);
+    column->addLayout(row, 1);
+    setCentralWidget(central);
+
+    CreateMenus();
+    CreateStatusBar();
+    CreateShortcuts();
+    connect(MdiArea_, &QMdiArea::subWindowActivated, this, &TForm1::SubWindowActivated);
+
+    // The frame nearly fills the screen, centred, at the top.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect avail = screen->availableGeometry();
+        const int width = avail.width() - 20;
+        const int height = avail.height() - 30;
+        resize(std::max(640, width), std::max(480, height));
+        move(avail.left() + (avail.width() - this->width()) / 2, avail.top());
+    }
+
+    FileNew = new TFileNew(this);
+    UpdateMenuItems();
+}
+
+TForm1::~TForm1()
+{
+    if (gForm1 == this)
+        gForm1 = nullptr;
+}
+
+QAction* TForm1::Item(QMenu* menu, const char* name, const QString& caption, const QString& hint,
+                      void (TForm1::*handler)(), const QKeySequence& key)
+{
+    auto* a = new QAction(caption, this);
+    a->setObjectName(name);
+    a->setStatusTip(hint);
+    if (!key.isEmpty()) {
+        // Shown in the menu; the key itself goes through DispatchShortcut.
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WidgetShortcut);
+    }
+    if (handler)
+        connect(a, &QAction::triggered, this, [this, handler] { RunCommand(this, [this, handler] { (this->*handler)(); }); });
+    if (menu)
+        menu->addAction(a);
+    return a;
+}
+
+void TForm1::CreateMenus()
+{
+    QMenuBar* bar = menuBar();
+    const auto topMenu = [&](const char* name, const QString& caption, const QString& hint) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(name);
+        m->menuAction()->setObjectName(QString(name) + "Item");
+        m->menuAction()->setStatusTip(hint);
+        return m;
+    };
+
+    File1 = topMenu("File1", "&Arquivo", "Comandos relacionados com arquivos.");
+    mnNovo = Item(File1, "mnNovo", "&Novo...", "Cria um novo arquivo de cotas.", &TForm1::mnNovoClick,
+                  QKeySequence("Ctrl+N"));
+    mnAbrir = Item(File1, "mnAbrir", "&Abrir...", "Abre um arquivo de cotas existente.", &TForm1::mnAbrirClick,
+                   QKeySequence("Ctrl+A"));
+    mnFechar = Item(File1, "mnFechar", "&Fechar", "Fecha a janela corrente.", &TForm1::mnFecharClick);
+    mnSalvar = Item(File1, "mnSalvar", "&Salvar", "Salva o conteúdo da janela corrente.", &TForm1::mnSalvarClick,
+                    QKeySequence("Ctrl+S"));
+    mnSalvarComo = Item(File1, "mnSalvarComo", "Salvar &Como...", "Salva o conteúdo da janela corrente com outro nome.",
+                        &TForm1::mnSalvarComoClick);
+    File1->addSeparator()->setObjectName("N1");
+    FileExitItem = Item(File1, "FileExitItem", "Sai&r", "Encerra a execução do programa.");
+    connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
+
+    Edit1 = topMenu("Edit1", "&Editar", "Comandos relacionados a edição.");
+    connect(Edit1, &QMenu::aboutToShow, this, &TForm1::UpdateEditMenu);
+    mnRecortar = Item(Edit1, "mnRecortar", "&Recortar",
+                      "Exclui o conteúdo selecionado, copiando-o para a área de transferência.",
+                      &TForm1::mnRecortarClick, QKeySequence("Shift+Del"));
+    mnCopiar = Item(Edit1, "mnCopiar", "&Copiar", "Copia o conteúdo selecionado para a área de transferência.",
+                    &TForm1::mnCopiarClick, QKeySequence("Ctrl+C"));
+    mnColar = Item(Edit1, "mnColar", "&Colar", "Cola o conteúdo da área de transferência.", &TForm1::mnColarClick,
+                   QKeySequence("Ctrl+V"));
+    Edit1->addSeparator()->setObjectName("N2");
+    XColuna1 = Edit1->addMenu("Coluna  &X");
+    XColuna1->setObjectName("XColuna1");
+    XColuna1->menuAction()->setStatusTip("Comandos para inserir ou excluir colunas.");
+    mnInsCol = Item(XColuna1, "mnInsCol", "&Inserir", "Insere uma coluna na posição da célula ativa.",
+                    &TForm1::mnInsColClick);
+    mnDelCol = Item(XColuna1, "mnDelCol", "&Excluir", "Exclui a coluna na posição da célula ativa.",
+                    &TForm1::mnDelColClick);
+    LinhaY1 = Edit1->addMenu("Linha  &Y");
+    LinhaY1->setObjectName("LinhaY1");
+    LinhaY1->menuAction()->setStatusTip("Comandos para inserir ou excluir linhas.");
+    mnInsRow = Item(LinhaY1, "mnInsRow", "&Inserir", "Insere uma linha na posição da célula ativa.",
+                    &TForm1::mnInsRowClick);
+    mnDelRow = Item(LinhaY1, "mnDelRow", "&Excluir", "Exclui a coluna na posição da célula ativa.",
+                    &TForm1::mnDelRowClick);
+
+    mnCalcular = topMenu("mnCalcular", "&Cálculos", "Comandos relacionados com cálculos de sistematização.");
+    connect(mnCalcular, &QMenu::aboutToShow, this, &TForm1::UpdateCalcMenu);
+    mnSistematizar = Item(mnCalcular, "mnSistematizar", "&Sistematizar...", "Executa os cálculos de sistematização.",
+                          &TForm1::ShowSystematizeDialog, QKeySequence("F9"));
+
+    mnExibir = topMenu("mnExibir", "E&xibir", "Comandos relacionados com a exibição.");
+    connect(mnExibir, &QMenu::aboutToShow, this, &TForm1::UpdateViewMenu);
+    mnExibirResultados = Item(mnExibir, "mnExibirResultados", "&Resultados...", "Exibe os resultados da sistematização.");
+    mnExibirResultados->setCheckable(true);
+    mnExibirMapa = Item(mnExibir, "mnExibirMapa", "&Mapa de Cortes e Aterros",
+                        "Exibe um mapa que identifica as regiões de cortes e de aterros.");
+    mnExibirMapa->setCheckable(true);
+    mnCurvas = Item(mnExibir, "mnCurvas", "Mapa &Altimétrico...", "Exibe um mapa com as curvas de nível do terreno.");
+    mnExibir->addSeparator()->setObjectName("N4");
+    mnWinSurf = Item(mnExibir, "mnWinSurf", "Cotas Legíveis pelo &WinSurf",
+                     "Exibe as cotas em um formato exportável para o software WinSurf.");
+    mnExibir->addSeparator()->setObjectName("N5");
+    mnToolBar = Item(mnExibir, "mnToolBar", "&Barra de Ferramentas", "Exibe ou oculta a barra de ferramentas.",
+                     &TForm1::mnToolBarClick, QKeySequence("Ctrl+B"));
+    mnToolBar->setCheckable(true);
+    mnToolBar->setChecked(true);
+    mnStatusBar = Item(mnExibir, "mnStatusBar", "Barra de &Status",
+                       "Exibe ou oculta a barra de status (onde você está lendo).", &TForm1::mnStatusBarClick);
+    mnStatusBar->setCheckable(true);
+    mnStatusBar->setChecked(true);
+
+    mnJanela = topMenu("mnJanela", "&Janela", "Comandos relacionados com a exibição das janelas.");
+    connect(mnJanela, &QMenu::aboutToShow, this, &TForm1::RebuildWindowList);
+    mnJanCascata = Item(mnJanela, "mnJanCascata", "&Cascata", "Sobrepõe as janelas em forma de cascata.");
+    connect(mnJanCascata, &QAction::triggered, MdiArea_, &QMdiArea::cascadeSubWindows);
+    mnJanLado = Item(mnJanela, "mnJanLado", "&Lado a Lado", "Exibe todas as janelas sem sobrepô-las.");
+    connect(mnJanLado, &QAction::triggered, MdiArea_, &QMdiArea::tileSubWindows);
+    mnJanArranjar = Item(mnJanela, "mnJanArranjar", "&Arranjar Ícones", "Organiza os ícones das janelas na parte inferior...",
+                         &TForm1::mnJanArranjarClick);
+    mnJanMiniminizar = Item(mnJanela, "mnJanMiniminizar", "&Minimizar Todas", "Minimiza todas as janelas.",
+                            &TForm1::mnJanMiniminizarClick);
+
+    mnAjuda = topMenu("mnAjuda", "Aj&uda", "Comandos relacionados com os tópicos de ajuda.");
+    Contedo1 = Item(mnAjuda, "Contedo1", "Conteúdo", QString());
+    mnAjuda->addSeparator()->setObjectName("N3");
+    HelpAboutItem = Item(mnAjuda, "HelpAboutItem", "&Sobre...", "Exibe a tela de abertura do programa.");
+    CopiaComponents1 = Item(mnAjuda, "CopiaComponents1", "Copia Components", QString(),
+                            &TForm1::CopiaComponents1Click, QKeySequence("F12"));
+    CopiaComponents1->setCheckable(true);
+    CopiaComponents1->setChecked(false);
+    CopiaComponents1->setVisible(false);
+
+    ItemMenus = {
+        {mnNovo, {File1}},
+        {mnAbrir, {File1}},
+        {mnSalvar, {File1}},
+        {mnRecortar, {Edit1}},
+        {mnCopiar, {Edit1}},
+        {mnColar, {Edit1}},
+        {mnSistematizar, {mnCalcular}},
+        {mnToolBar, {mnExibir}},
+        {CopiaComponents1, {mnAjuda}},
+    };
+}
+
+void TForm1::CreateToolBar()
+{
+    ToolBar = new QWidget(this);
+    ToolBar->setObjectName("ToolBar");
+    ToolBar->setFixedHeight(32);
+    const auto button = [&](const char* name, int x, const QString& hint, const QString& icon,
+                            void (TForm1::*handler)(), int width = 25) {
+        auto* b = new QToolButton(ToolBar);
+        b->setObjectName(name);
+        b->setGeometry(x, 3, width, 25);
+        b->setAutoRaise(true);
+        b->setToolTip(ShortHint(hint));
+        b->setStatusTip(LongHint(hint));
+        if (!icon.isEmpty()) {
+            b->setIcon(ToolIcon(icon));
+            b->setIconSize(QSize(20, 20));
+        }
+        connect(b, &QToolButton::clicked, this, [this, handler] { RunCommand(this, [this, handler] { (this->*handler)(); }); });
+        return b;
+    };
+    sbNovo = button("sbNovo", 5, "Cria um arquivo novo", "new", &TForm1::mnNovoClick);
+    OpenBtn = button("OpenBtn", 30, "Abre|Abre um arquivo de cotas existente.", "open", &TForm1::mnAbrirClick);
+    SaveBtn = button("SaveBtn", 55, "Salva|Salva o conteúdo da janela corrente.", "save", &TForm1::mnSalvarClick);
+    CutBtn = button("CutBtn", 80, "Recorta|Recorta o items selecionados.", "cut", &TForm1::mnRecortarClick);
+    CopyBtn = button("CopyBtn", 105, "Copia|Copia o conteúdo selecionado para a área de transferência.", "copy",
+                     &TForm1::mnCopiarClick);
+    PasteBtn = button("PasteBtn", 130, "Cola|Cola o conteúdo da área de transferência.", "paste",
+                      &TForm1::mnColarClick);
+    sbFont = button("sbFont", 214, "Muda a fonte", QString(), &TForm1::sbFontClick, 60);
+    sbFont->setText("Fonte");
+    sbMenosDec = button("sbMenosDec", 275, "Menos casas decimais", "less", &TForm1::sbMenosDecClick);
+    sbMaisDec = button("sbMaisDec", 300, "Mais casas decimais", "more", &TForm1::sbMaisDecClick);
+    for (QToolButton* b : {SaveBtn, CutBtn, CopyBtn, PasteBtn, sbFont, sbMenosDec, sbMaisDec})
+        b->setEnabled(false);
+    Image1 = new QLabel(ToolBar);
+    Image1->setObjectName("Image1");
+    Image1->setGeometry(345, 2, 16, 28);
+    Image1->setPixmap(ToolIcon("zoom").pixmap(16, 28));
+    seZoom = new QSpinBox(ToolBar);
+    seZoom->setObjectName("seZoom");
+    seZoom->setGeometry(362, 4, 50, 24);
+    seZoom->setRange(25, 400);
+    seZoom->setSingleStep(25);
+    seZoom->setValue(50);
+    seZoom->setToolTip("Zoom");
+    seZoom->setStatusTip("Amplia ou reduz a escala do mapa altimétrico.");
+    seZoom->setEnabled(false);
+}
+
+void TForm1::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar");
+    bar->setFixedHeight(24);
+    bar->setSizeGripEnabled(false);
+    StatusBar = bar;
+    Panel0 = new QLabel(bar);
+    Panel0->setObjectName("Panel0");
+    Panel0->setFrameShape(QFrame::Panel);
+    Panel0->setFrameShadow(QFrame::Sunken);
+    Panel0->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Panel0->setFixedWidth(400);
+    PanelGauge = new QLabel(bar);
+    PanelGauge->setObjectName("PanelGauge");
+    PanelGauge->setFrameShape(QFrame::Panel);
+    PanelGauge->setFrameShadow(QFrame::Sunken);
+    PanelGauge->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    PanelGauge->setFixedWidth(kPanel1Width);
+    bar->addWidget(Panel0);
+    bar->addWidget(PanelGauge);
+    Gauge1 = new QProgressBar(bar);
+    Gauge1->setObjectName("Gauge1");
+    Gauge1->setRange(0, 100);
+    Gauge1->setValue(100);
+    Gauge1->setTextVisible(false);
+    Gauge1->hide();
+    LayOutStatusBar();
+}
+
+void TForm1::LayOutStatusBar()
+{
+    if (!Panel0)
+        return;
+    const int width0 = std::max(50, width() - kPanel1Width - 8);
+    Panel0->setFixedWidth(width0);
+    Gauge1->setGeometry(width0 + 12, 5, 100, 16);
+    Gauge1->raise();
+}
+
+void TForm1::resizeEvent(QResizeEvent* e)
+{
+    QMainWindow::resizeEvent(e);
+    LayOutStatusBar();
+}
+
+void TForm1::CreateShortcuts()
+{
+    for (const auto& [item, menus] : ItemMenus) {
+        QAction* a = item;
+        auto* s = new QShortcut(a->shortcut(), this);
+        s->setObjectName(a->objectName() + "Shortcut");
+        s->setContext(Qt::WindowShortcut);
+        connect(s, &QShortcut::activated, this, [this, a] { DispatchShortcut(a); });
+    }
+}
+
+bool TForm1::DispatchShortcut(QAction* item)
+{
+    const auto it = ItemMenus.find(item);
+    if (it == ItemMenus.end())
+        return false;
+    for (QMenu* menu : it->second) {
+        if (menu == Edit1)
+            UpdateEditMenu();
+        else if (menu == mnCalcular)
+            UpdateCalcMenu();
+        else if (menu == mnExibir)
+            UpdateViewMenu();
+    }
+    for (QMenu* menu : it->second)
+        if (!menu->isEnabled() || !menu->menuAction()->isEnabled())
+            return false;
+    if (!item->isEnabled())
+        return false;
+    item->trigger();  // a checkable item toggles, as a click would
+    return true;
+}
+
+bool TForm1::event(QEvent* e)
+{
+    if (e->type() == QEvent::StatusTip) {
+        SetHint(static_cast<QStatusTipEvent*>(e)->tip());
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+void TForm1::SetHint(const QString& hint)
+{
+    CurrentHint = hint;
+    DisplayHint();
+}
+
+void TForm1::DisplayHint()
+{
+    if (Gauge1->isVisible())
+        Panel0->setText("  " + GaugeText);
+    else
+        Panel0->setText("  " + LongHint(CurrentHint));
+}
+
+void TForm1::StartProgress(const QString& message)
+{
+    Gauge1->show();
+    Gauge1->raise();
+    GaugeText = message;
+    DisplayHint();
+    // Let the status line and the gauge appear. User input waits: a command
+    // must not run in the middle of another one's computation.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TForm1::ShowGauge()
+{
+    Gauge1->show();
+    Gauge1->raise();
+}
+
+void TForm1::SetProgress(int done, int total)
+{
+    if (total > 0)
+        Gauge1->setValue(static_cast<int>(std::nearbyint(static_cast<double>(done) * 100.0 / total)));
+    // A pass of a single row reports a total of 0: it is done at once.
+    if (done >= total) {
+        Gauge1->hide();
+        GaugeText.clear();
+        Panel0->setText(QString());
+    }
+}
+
+QMdiSubWindow* TForm1::ActiveChild() const { return MdiArea_->activeSubWindow(); }
+
+TForm2* TForm1::ActiveChildDocument() const { return qobject_cast<TForm2*>(ActiveChild()); }
+
+QMdiSubWindow* TForm1::AddChild(QMdiSubWindow* child)
+{
+    MdiArea_->addSubWindow(child);
+    connect(child, &QObject::destroyed, this, [this] { QMetaObject::invokeMethod(this, &TForm1::UpdateMenuItems, Qt::QueuedConnection); });
+    child->show();
+    UpdateMenuItems();
+    return child;
+}
+
+void TForm1::SubWindowActivated(QMdiSubWindow* window)
+{
+    if (auto* previous = qobject_cast<TForm2*>(PreviousChild.data()); previous && previous != window)
+        previous->FormDeactivate();
+    PreviousChild = window;
+    if (auto* doc = qobject_cast<TForm2*>(window))
+        doc->FormActivate();
+    UpdateMenuItems();
+}
+
+void TForm1::UpdateMenuItems()
+{
+    const bool anyChild = !MdiArea_->subWindowList().isEmpty();
+    for (QAction* a : {mnFechar, mnSalvar, mnSalvarComo, mnJanCascata, mnJanLado, mnJanArranjar, mnJanMiniminizar})
+        a->setEnabled(anyChild);
+    TForm2* doc = ActiveChildDocument();
+    const bool documentActive = doc != nullptr;
+    mnRecortar->setEnabled(documentActive);
+    mnWinSurf->setEnabled(documentActive);
+    sbFont->setEnabled(documentActive);
+    sbMenosDec->setEnabled(documentActive);
+    sbMaisDec->setEnabled(documentActive);
+    mnCopiar->setEnabled(documentActive && doc == ActiveDocument);
+    SaveBtn->setEnabled(mnSalvar->isEnabled());
+    CutBtn->setEnabled(mnRecortar->isEnabled());
+    CopyBtn->setEnabled(mnCopiar->isEnabled());
+    PasteBtn->setEnabled(mnColar->isEnabled());
+    if (documentActive)
+        FontDialogFont = doc->GridFont();
+    seZoom->setEnabled(false);  // no altimetric map window is active
+}
+
+void TForm1::UpdateEditMenu()
+{
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    const bool clipboardText = mime && mime->hasText();
+    mnColar->setEnabled(ActiveDocument && clipboardText && ActiveDocument->ViewIndex() == 0);
+    PasteBtn->setEnabled(mnColar->isEnabled());
+    for (QAction* a : {mnInsCol, mnDelCol, mnInsRow, mnDelRow})
+        a->setEnabled(ActiveDocument != nullptr);
+}
+
+void TForm1::UpdateCalcMenu()
+{
+    mnSistematizar->setEnabled(ActiveDocument && ActiveDocument->Terrain().HasComputableBlock());
+}
+
+void TForm1::UpdateViewMenu()
+{
+    mnExibirResultados->setEnabled(ActiveDocument && ActiveDocument->Terrain().ResultsValid);
+    mnExibirResultados->setChecked(false);  // the results window comes with the systematization
+    mnExibirMapa->setEnabled(mnExibirResultados->isEnabled());
+    mnExibirMapa->setChecked(false);
+}
+
+void TForm1::RebuildWindowList()
+{
+    for (QAction* a : WindowListActions)
+        delete a;
+    WindowListActions.clear();
+    const QList<QMdiSubWindow*> windows = MdiArea_->subWindowList();
+    if (windows.isEmpty())
+        return;
+    WindowListActions.push_back(mnJanela->addSeparator());
+    int number = 1;
+    for (QMdiSubWindow* w : windows) {
+        const QString caption = number < 10 ? QString("&%1 %2").arg(number).arg(w->windowTitle())
+                                            : QString("%1 %2").arg(number).arg(w->windowTitle());
+        QAction* a = mnJanela->addAction(caption);
+        a->setCheckable(true);
+        a->setChecked(w == MdiArea_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, w] {
+            if (w->isMinimized())
+                w->showNormal();
+            MdiArea_->setActiveSubWindow(w);
+        });
+        WindowListActions.push_back(a);
+        ++number;
+    }
+}
+
+// ----------------------------------------------------------------- commands
+
+void TForm1::mnNovoClick() { FileNew->Execute(); }
+
+void TForm1::mnAbrirClick() { OpenProject(); }
+
+void TForm1::mnFecharClick()
+{
+    if (QMdiSubWindow* w = ActiveChild())
+        w->close();
+}
+
+void TForm1::mnSalvarClick()
+{
+    if (ActiveDocument)
+        SaveProject(ActiveDocument);
+}
+
+void TForm1::mnSalvarComoClick()
+{
+    if (ActiveDocument)
+        SaveProjectAs(ActiveDocument);
+}
+
+void TForm1::mnRecortarClick()
+{
+    if (ActiveDocument && ActiveChild() == ActiveDocument) {
+        ActiveDocument->CopyToClipboard();
+        ActiveDocument->ClearSelection();
+    }
+}
+
+void TForm1::mnCopiarClick()
+{
+    if (ActiveDocument && ActiveChild() == ActiveDocument)
+        ActiveDocument->CopyToClipboard();
+}
+
+void TForm1::mnColarClick()
+{
+    if (ActiveDocument && ActiveChild() == ActiveDocument)
+        ActiveDocument->PasteFromClipboard();
+}
+
+void TForm1::mnInsColClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->InsertColumnAtCursor();
+}
+
+void TForm1::mnDelColClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->DeleteColumnAtCursor();
+}
+
+void TForm1::mnInsRowClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->InsertRowAtCursor();
+}
+
+void TForm1::mnDelRowClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->DeleteRowAtCursor();
+}
+
+void TForm1::mnToolBarClick() { ToolBar->setVisible(mnToolBar->isChecked()); }
+
+void TForm1::mnStatusBarClick() { StatusBar->setVisible(mnStatusBar->isChecked()); }
+
+void TForm1::mnJanArranjarClick()
+{
+    // Minimized children in a row along the bottom edge, left to right.
+    int x = 0;
+    const int bottom = MdiArea_->viewport()->height();
+    for (QMdiSubWindow* w : MdiArea_->subWindowList()) {
+        if (!w->isMinimized())
+            continue;
+        const QSize size = w->size();
+        if (x > 0 && x + size.width() > MdiArea_->viewport()->width())
+            x = 0;
+        w->move(x, bottom - size.height());
+        x += size.width();
+    }
+}
+
+void TForm1::mnJanMiniminizarClick()
+{
+    const QList<QMdiSubWindow*> windows = MdiArea_->subWindowList();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        (*it)->showMinimized();
+}
+
+void TForm1::CopiaComponents1Click() { DeveloperMode = CopiaComponents1->isChecked(); }
+
+void TForm1::sbFontClick()
+{
+    if (!ActiveDocument)
+        return;
+    QFont font = FontDialogFont;
+    if (Dialogs().ChooseFont(this, font)) {
+        FontDialogFont = font;
+        ActiveDocument->SetGridFont(font, 0);
+    }
+}
+
+void TForm1::sbMenosDecClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->SetGridFont(FontDialogFont, -1);
+}
+
+void TForm1::sbMaisDecClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->SetGridFont(FontDialogFont, +1);
+}
+
+void TForm1::ShowSystematizeDialog()
+{
+    // The systematize dialog comes with the systematization windows.
+}
+
+void TForm1::closeEvent(QCloseEvent* e)
+{
+    // Every document asks whether to save; one answer of Cancel keeps the
+    // program open.
+    MdiArea_->closeAllSubWindows();
+    if (!MdiArea_->subWindowList().isEmpty()) {
+        e->ignore();
+        return;
+    }
+    e->accept();
 }
 
 }  // namespace nivora

@@ -1,21 +1,187 @@
 #pragma once
-// TForm1: the program's frame, a multiple-document main window.
+// TForm1: the program's frame. A multiple-document main window with the
+// menus, the tool bar, the status bar with its progress gauge and the side
+// panel of the cut-and-fill map. It owns no data: its commands act on the
+// active grid document or the active child window. It offers the progress
+// service the long computations report through, and keeps every command's
+// enabled state in step with the active window (UpdateMenuItems).
 
+#include "data/Progress.h"
+
+#include <QFont>
+#include <QKeySequence>
 #include <QMainWindow>
+#include <QPointer>
+#include <QMdiSubWindow>
 
+#include <map>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QProgressBar;
+class QSpinBox;
+class QToolButton;
+class QWidget;
 
 namespace nivora {
 
-class TForm1 : public QMainWindow {
+class TForm2;
+class TFileNew;
+
+class TForm1 : public QMainWindow, public IProgress {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
 
-    QMdiArea* MdiArea() const { return mdiArea_; }
+    QMdiArea* MdiArea() const { return MdiArea_; }
+    TFileNew* FileNewDialog() const { return FileNew; }
+
+    // The progress service.
+    void StartProgress(const QString& message);
+    void SetProgress(int done, int total);
+    void Start(const std::string& message) override { StartProgress(QString::fromStdString(message)); }
+    void Set(int done, int total) override { SetProgress(done, total); }
+    void ShowGauge() override;
+
+    // Writes panel 0: the progress message while the gauge is visible,
+    // otherwise the long part of the hint.
+    void DisplayHint();
+    void UpdateMenuItems();
+    // The opening updates of the menus.
+    void UpdateEditMenu();
+    void UpdateCalcMenu();
+    void UpdateViewMenu();
+
+    // Runs a shortcut as the key would: the opening updates of its menus,
+    // outermost first, then the command if the item and its menus are
+    // enabled. Returns whether the command ran.
+    bool DispatchShortcut(QAction* item);
+
+    // Adds a child window to the frame and shows it.
+    QMdiSubWindow* AddChild(QMdiSubWindow* child);
+
+    bool DeveloperMode = false;
+
+    // Controls, by their names.
+    QWidget* ToolBar = nullptr;
+    QToolButton* sbNovo = nullptr;
+    QToolButton* OpenBtn = nullptr;
+    QToolButton* SaveBtn = nullptr;
+    QToolButton* CutBtn = nullptr;
+    QToolButton* CopyBtn = nullptr;
+    QToolButton* PasteBtn = nullptr;
+    QToolButton* sbFont = nullptr;
+    QToolButton* sbMenosDec = nullptr;
+    QToolButton* sbMaisDec = nullptr;
+    QLabel* Image1 = nullptr;
+    QSpinBox* seZoom = nullptr;
+    QWidget* StatusBar = nullptr;
+    QLabel* Panel0 = nullptr;
+    QLabel* PanelGauge = nullptr;
+    QProgressBar* Gauge1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QFrame* Shape1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QFont FontDialogFont;
+
+    QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QMenu* XColuna1 = nullptr;
+    QMenu* LinhaY1 = nullptr;
+    QMenu* mnCalcular = nullptr;
+    QMenu* mnExibir = nullptr;
+    QMenu* mnJanela = nullptr;
+    QMenu* mnAjuda = nullptr;
+    QAction* mnNovo = nullptr;
+    QAction* mnAbrir = nullptr;
+    QAction* mnFechar = nullptr;
+    QAction* mnSalvar = nullptr;
+    QAction* mnSalvarComo = nullptr;
+    QAction* FileExitItem = nullptr;
+    QAction* mnRecortar = nullptr;
+    QAction* mnCopiar = nullptr;
+    QAction* mnColar = nullptr;
+    QAction* mnInsCol = nullptr;
+    QAction* mnDelCol = nullptr;
+    QAction* mnInsRow = nullptr;
+    QAction* mnDelRow = nullptr;
+    QAction* mnSistematizar = nullptr;
+    QAction* mnExibirResultados = nullptr;
+    QAction* mnExibirMapa = nullptr;
+    QAction* mnCurvas = nullptr;
+    QAction* mnWinSurf = nullptr;
+    QAction* mnToolBar = nullptr;
+    QAction* mnStatusBar = nullptr;
+    QAction* mnJanCascata = nullptr;
+    QAction* mnJanLado = nullptr;
+    QAction* mnJanArranjar = nullptr;
+    QAction* mnJanMiniminizar = nullptr;
+    QAction* Contedo1 = nullptr;
+    QAction* HelpAboutItem = nullptr;
+    QAction* CopiaComponents1 = nullptr;
+
+    // Command handlers.
+    void mnNovoClick();
+    void mnAbrirClick();
+    void mnFecharClick();
+    void mnSalvarClick();
+    void mnSalvarComoClick();
+    void mnRecortarClick();
+    void mnCopiarClick();
+    void mnColarClick();
+    void mnInsColClick();
+    void mnDelColClick();
+    void mnInsRowClick();
+    void mnDelRowClick();
+    void mnToolBarClick();
+    void mnStatusBarClick();
+    void mnJanArranjarClick();
+    void mnJanMiniminizarClick();
+    void CopiaComponents1Click();
+    void sbFontClick();
+    void sbMenosDecClick();
+    void sbMaisDecClick();
+    // The systematize dialog, modal, for the active document.
+    void ShowSystematizeDialog();
+
+    // The window that is active among the children, or none.
+    QMdiSubWindow* ActiveChild() const;
+    TForm2* ActiveChildDocument() const;
+
+protected:
+    bool event(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
 
 private:
-    QMdiArea* mdiArea_ = nullptr;
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateShortcuts();
+    QAction* Item(QMenu* menu, const char* name, const QString& caption, const QString& hint,
+                  void (TForm1::*handler)() = nullptr, const QKeySequence& key = {});
+    void RebuildWindowList();
+    void SubWindowActivated(QMdiSubWindow* window);
+    void LayOutStatusBar();
+    void SetHint(const QString& hint);
+
+    QMdiArea* MdiArea_ = nullptr;
+    TFileNew* FileNew = nullptr;
+    QString GaugeText;
+    QString CurrentHint;
+    QPointer<QMdiSubWindow> PreviousChild;
+    std::vector<QAction*> WindowListActions;
+    // For each item with a shortcut, its menus from the outermost in.
+    std::map<QAction*, std::vector<QMenu*>> ItemMenus;
 };
+
+// The frame of the run, or none.
+TForm1* Form1();
 
 }  // namespace nivora

@@ -1,0 +1,147 @@
+#include "Platform.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+#include <exception>
+
+namespace nivora {
+
+namespace {
+
+class TQtMessages : public IMessages {
+public:
+    void Error(QWidget* parent, const QString& text) override { Show(parent, QMessageBox::Critical, "Error", text); }
+    void Warning(QWidget* parent, const QString& text) override
+    {
+        Show(parent, QMessageBox::Warning, "Warning", text);
+    }
+    TAnswer Confirm(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, "Confirm", text, QMessageBox::NoButton, parent);
+        QPushButton* yes = box.addButton("&Yes", QMessageBox::YesRole);
+        QPushButton* no = box.addButton("&No", QMessageBox::NoRole);
+        QPushButton* cancel = box.addButton("Cancel", QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        box.exec();
+        if (box.clickedButton() == yes)
+            return TAnswer::Yes;
+        if (box.clickedButton() == no)
+            return TAnswer::No;
+        return TAnswer::Cancel;
+    }
+    void Beep() override { QApplication::beep(); }
+
+private:
+    static void Show(QWidget* parent, QMessageBox::Icon icon, const char* title, const QString& text)
+    {
+        QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+        box.addButton("OK", QMessageBox::AcceptRole);
+        box.exec();
+    }
+};
+
+class TQtDialogs : public IFileDialogs {
+public:
+    QString OpenProjectName(QWidget* parent) override
+    {
+        QFileDialog d(parent, "Abrir");
+        d.setAcceptMode(QFileDialog::AcceptOpen);
+        d.setFileMode(QFileDialog::ExistingFile);
+        d.setNameFilter(ProjectFileFilter());
+        d.setDefaultSuffix("NVR");
+        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+            return {};
+        return d.selectedFiles().first();
+    }
+    QString SaveProjectName(QWidget* parent, const QString& proposed) override
+    {
+        QFileDialog d(parent, "Salvar Como");
+        d.setAcceptMode(QFileDialog::AcceptSave);
+        d.setFileMode(QFileDialog::AnyFile);
+        d.setNameFilter(ProjectFileFilter());
+        d.setDefaultSuffix("NVR");
+        d.selectFile(proposed);
+        // The dialog asks before replacing an existing file.
+        d.setOption(QFileDialog::DontConfirmOverwrite, false);
+        if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+            return {};
+        return d.selectedFiles().first();
+    }
+    bool ChooseFont(QWidget* parent, QFont& font) override
+    {
+        bool ok = false;
+        QFont chosen = QFontDialog::getFont(&ok, font, parent, "Fonte");
+        if (!ok)
+            return false;
+        // The font dialog has no size limits of its own.
+        if (chosen.pointSizeF() > 0)
+            chosen.setPointSizeF(std::clamp(chosen.pointSizeF(), 6.0, 20.0));
+        else if (chosen.pixelSize() > 0)
+            chosen.setPixelSize(std::clamp(chosen.pixelSize(), 6, 20));
+        font = chosen;
+        return true;
+    }
+};
+
+TPlatform& Storage()
+{
+    static TPlatform platform;
+    return platform;
+}
+
+}  // namespace
+
+// The dialog matches name filters without regard to case, so "*.NVR" also
+// shows files ending in ".nvr".
+QString ProjectFileFilter() { return "Arquivos do Nivora (*.NVR)"; }
+
+TPlatform& Platform() { return Storage(); }
+
+void InstallQtPlatform()
+{
+    Storage().Messages = std::make_unique<TQtMessages>();
+    Storage().Dialogs = std::make_unique<TQtDialogs>();
+}
+
+IMessages& Messages()
+{
+    if (!Storage().Messages)
+        Storage().Messages = std::make_unique<TQtMessages>();
+    return *Storage().Messages;
+}
+
+IFileDialogs& Dialogs()
+{
+    if (!Storage().Dialogs)
+        Storage().Dialogs = std::make_unique<TQtDialogs>();
+    return *Storage().Dialogs;
+}
+
+char DecimalSeparator()
+{
+    // The default locale is the user's unless a test chose another.
+    const QString point = QLocale().decimalPoint();
+    return point == "," ? ',' : '.';
+}
+
+bool RunCommand(QWidget* parent, const std::function<void()>& command)
+{
+    try {
+        command();
+        return true;
+    } catch (const std::bad_alloc&) {
+        Messages().Error(parent, "Memória insuficiente.");
+    } catch (const std::exception& e) {
+        Messages().Error(parent, QString::fromUtf8(e.what()));
+    }
+    return false;
+}
+
+}  // namespace nivora

@@ -1,0 +1,66 @@
+#pragma once
+// What the toolkit does not give us in the program's own terms: message
+// boxes with the program's titles and buttons, the file and font dialogs, the
+// user's decimal separator and the generic error report around commands.
+// Each service sits behind an interface so that tests answer it as scripted
+// and never block on a modal window.
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace nivora {
+
+enum class TAnswer { Ok, Yes, No, Cancel };
+
+class IMessages {
+public:
+    virtual ~IMessages() = default;
+    // Title "Error", one "OK" button.
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+    // Title "Warning", one "OK" button.
+    virtual void Warning(QWidget* parent, const QString& text) = 0;
+    // Title "Confirm", buttons "&Yes", "&No" and "Cancel".
+    virtual TAnswer Confirm(QWidget* parent, const QString& text) = 0;
+    virtual void Beep() = 0;
+};
+
+class IFileDialogs {
+public:
+    virtual ~IFileDialogs() = default;
+    // Empty when cancelled. The open dialog accepts existing files only; the
+    // save dialog proposes `proposed` and asks before overwriting.
+    virtual QString OpenProjectName(QWidget* parent) = 0;
+    virtual QString SaveProjectName(QWidget* parent, const QString& proposed) = 0;
+    // False when cancelled; sizes are limited to 6..20 points.
+    virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
+};
+
+// The program's filter for project files.
+QString ProjectFileFilter();
+
+struct TPlatform {
+    std::unique_ptr<IMessages> Messages;
+    std::unique_ptr<IFileDialogs> Dialogs;
+};
+
+// The services in use; the Qt ones unless a test installed others.
+TPlatform& Platform();
+IMessages& Messages();
+IFileDialogs& Dialogs();
+void InstallQtPlatform();
+
+// The user's decimal separator, read in this one place.
+char DecimalSeparator();
+
+// The generic error report: runs a command; an exception that escapes it is
+// shown in an error box with its text and the program carries on. Returns
+// false when the command failed.
+bool RunCommand(QWidget* parent, const std::function<void()>& command);
+
+}  // namespace nivora

@@ -1,0 +1,76 @@
+#include "NumberEdit.h"
+
+#include "app/Platform.h"
+#include "data/TextCodec.h"
+
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+
+namespace nivora {
+
+bool ValidateNumberEdit(QLineEdit* edit, TNumberRule rule, long double& value)
+{
+    const QByteArray text = edit->text().toUtf8();
+    const TNumberCheck check = CheckNumberText(std::string_view(text.constData(), std::size_t(text.size())), rule,
+                                               DecimalSeparator());
+    if (check.ok) {
+        value = check.value;
+        return true;
+    }
+    if (check.isError)
+        Messages().Error(edit, QString::fromUtf8(check.message));
+    else
+        Messages().Warning(edit, QString::fromUtf8(check.message));
+    edit->setFocus();
+    return false;
+}
+
+QPoint CellTextOrigin(const QRect& rect, int textWidth, int textHeight, int margin, TCellAlignment alignment)
+{
+    const int dy = std::max(0, (rect.height() - textHeight) / 2);
+    int dx = margin;
+    if (alignment == caRight)
+        dx = rect.width() - (textWidth + margin);
+    else if (alignment == caCentre)
+        dx = (rect.width() - textWidth) / 2;
+    return {rect.left() + dx, rect.top() + dy};
+}
+
+void DrawCellText(QPainter& painter, const QRect& rect, const QString& text, int margin, TCellAlignment alignment)
+{
+    if (text.isEmpty())
+        return;
+    const QFontMetrics fm(painter.font());
+    const int width = fm.horizontalAdvance(text);
+    const int height = fm.height();
+    const QPoint at = CellTextOrigin(rect, width, height, margin, alignment);
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    painter.fillRect(rect, painter.background());
+    painter.drawText(QRect(at, QSize(width, height)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+    painter.restore();
+}
+
+int ReadClipboardText(char* buffer, int size)
+{
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard || size <= 0)
+        return 0;
+    const QString text = clipboard->text();
+    if (text.isEmpty())
+        return 0;
+    const QByteArray utf8 = text.toUtf8();
+    const std::string bytes = Utf8ToCp1252(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    const int n = std::min<int>(int(bytes.size()), size - 1);
+    std::memcpy(buffer, bytes.data(), std::size_t(n));
+    buffer[n] = '\0';
+    return n;
+}
+
+}  // namespace nivora

@@ -1,0 +1,203 @@
+#include "uFileNew.h"
+
+#include "app/Platform.h"
+#include "data/NumberEdit.h"
+#include "data/NumberFormat.h"
+#include "data/SaveOpen.h"
+#include "grid/datagrid.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace nivora {
+
+namespace {
+
+// The spin edit's value, or nothing when its text is not an integer.
+bool SpinValue(const QSpinBox* spin, int& value)
+{
+    bool ok = false;
+    const int v = spin->text().trimmed().toInt(&ok);
+    if (ok)
+        value = v;
+    return ok;
+}
+
+QString General(long double v) { return QString::fromStdString(FormatGeneral(v, 10, DecimalSeparator())); }
+
+}  // namespace
+
+TFileNew::TFileNew(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("FileNew");
+    setWindowTitle("Novo Arquivo de Cotas");
+    setFixedSize(407, 251);
+    setSizeGripEnabled(false);
+
+    auto* main = new QVBoxLayout(this);
+    // Only the group titles are bold.
+    const QString boldTitle = "QGroupBox { font-weight: bold; }";
+
+    GroupBox1 = new QGroupBox("&Distância entre piquetes", this);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setStyleSheet(boldTitle);
+    auto* g1 = new QGridLayout(GroupBox1);
+    CheckBox1 = new QCheckBox("&Iguais nas duas direções", GroupBox1);
+    CheckBox1->setObjectName("CheckBox1");
+    CheckBox1->setChecked(true);
+    lbLx = new QLabel("Na direção &horizontal (m)", GroupBox1);
+    lbLx->setObjectName("lbLx");
+    edLx = new QLineEdit("10", GroupBox1);
+    edLx->setObjectName("edLx");
+    lbLx->setBuddy(edLx);
+    lbLy = new QLabel("Na direção &vertical (m)", GroupBox1);
+    lbLy->setObjectName("lbLy");
+    edLy = new QLineEdit("30", GroupBox1);
+    edLy->setObjectName("edLy");
+    lbLy->setBuddy(edLy);
+    g1->addWidget(CheckBox1, 0, 0, 1, 2);
+    g1->addWidget(lbLx, 1, 0);
+    g1->addWidget(edLx, 1, 1);
+    g1->addWidget(lbLy, 2, 0);
+    g1->addWidget(edLy, 2, 1);
+    main->addWidget(GroupBox1);
+
+    GroupBox2 = new QGroupBox("&Coordenadas do piquete origem", this);
+    GroupBox2->setObjectName("GroupBox2");
+    GroupBox2->setStyleSheet(boldTitle);
+    auto* g2 = new QGridLayout(GroupBox2);
+    Label1 = new QLabel("N&x", GroupBox2);
+    Label1->setObjectName("Label1");
+    spNx = new QSpinBox(GroupBox2);
+    spNx->setObjectName("spNx");
+    Label2 = new QLabel("N&y", GroupBox2);
+    Label2->setObjectName("Label2");
+    spNy = new QSpinBox(GroupBox2);
+    spNy->setObjectName("spNy");
+    for (QSpinBox* s : {spNx, spNy}) {
+        s->setRange(-1000, 1000);
+        s->setValue(1);
+    }
+    Label1->setBuddy(spNx);
+    Label2->setBuddy(spNy);
+    Label3 = new QLabel("Origem", GroupBox2);
+    Label3->setObjectName("Label3");
+    Label3->setAlignment(Qt::AlignCenter);
+    Label3->setStyleSheet("color: rgb(0, 0, 255); font-weight: bold;");
+    g2->addWidget(Label1, 0, 0);
+    g2->addWidget(spNx, 0, 1);
+    g2->addWidget(Label2, 0, 2);
+    g2->addWidget(spNy, 0, 3);
+    g2->addWidget(Label3, 1, 0, 1, 4);
+    main->addWidget(GroupBox2);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    BitBtn1 = new QPushButton("OK", this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton("Cancelar", this);
+    BitBtn2->setObjectName("BitBtn2");
+    BitBtn3 = new QPushButton("Ajuda", this);
+    BitBtn3->setObjectName("BitBtn3");
+    BitBtn3->setEnabled(false);
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    buttons->addWidget(BitBtn3);
+    main->addLayout(buttons);
+
+    connect(CheckBox1, &QCheckBox::toggled, this, &TFileNew::CheckBox1Click);
+    connect(edLx, &QLineEdit::textChanged, this, &TFileNew::edLxChange);
+    connect(edLy, &QLineEdit::textChanged, this, &TFileNew::UpdateOrigin);
+    connect(spNx, &QSpinBox::textChanged, this, &TFileNew::UpdateOrigin);
+    connect(spNy, &QSpinBox::textChanged, this, &TFileNew::UpdateOrigin);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { BitBtn1Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    CheckBox1Click();
+}
+
+void TFileNew::CheckBox1Click()
+{
+    const bool equal = CheckBox1->isChecked();
+    edLy->setEnabled(!equal);
+    lbLy->setEnabled(!equal);
+    if (equal)
+        edLy->setText(edLx->text());
+    UpdateOrigin();
+}
+
+void TFileNew::edLxChange()
+{
+    if (CheckBox1->isChecked())
+        edLy->setText(edLx->text());
+    UpdateOrigin();
+}
+
+void TFileNew::UpdateOrigin()
+{
+    const char sep = DecimalSeparator();
+    int nx = -1000, ny = -1000;  // a text that is no integer counts as the minimum
+    SpinValue(spNx, nx);
+    SpinValue(spNy, ny);
+    QString s = "X = ?; ";
+    long double lx = 0, ly = 0;
+    const QByteArray tx = edLx->text().toUtf8(), ty = edLy->text().toUtf8();
+    if (ParseNumber(std::string_view(tx.constData(), std::size_t(tx.size())), lx, sep) && lx > 0) {
+        OriginX = OriginForStake(nx, static_cast<float>(lx));
+        s = "X = " + General(OriginX) + "; ";
+    }
+    if (ParseNumber(std::string_view(ty.constData(), std::size_t(ty.size())), ly, sep) && ly > 0) {
+        OriginY = OriginForStake(ny, static_cast<float>(ly));
+        s += "Y = " + General(OriginY);
+    } else {
+        s += "Y = ?";
+    }
+    Label3->setText("Origem: " + s);
+}
+
+void TFileNew::showEvent(QShowEvent* e)
+{
+    QDialog::showEvent(e);
+    UpdateOrigin();
+}
+
+bool TFileNew::Execute() { return exec() == QDialog::Accepted; }
+
+void TFileNew::BitBtn1Click()
+{
+    long double lx = 0, ly = 0;
+    if (!ValidateNumberEdit(edLx, nrPositive, lx))
+        return;
+    if (edLy->isEnabled()) {
+        if (!ValidateNumberEdit(edLy, nrPositive, ly))
+            return;
+    } else {
+        ly = lx;
+    }
+    // Spacings must be singles and leave room for 1000 stakes.
+    if (!(lx < 1e30L) || !(ly < 1e30L)) {
+        Messages().Error(this, "A caixa de edição contém um número inválido.");
+        return;
+    }
+    int nx = 0, ny = 0;
+    if (!SpinValue(spNx, nx))
+        throw std::invalid_argument(("'" + spNx->text() + "' is not a valid integer value").toStdString());
+    if (!SpinValue(spNy, ny))
+        throw std::invalid_argument(("'" + spNy->text() + "' is not a valid integer value").toStdString());
+    Lx = static_cast<float>(lx);
+    Ly = static_cast<float>(ly);
+    UpdateOrigin();
+    CreateDocument(QString(), 20, 20, Lx, Ly, OriginX, OriginY);
+    accept();
+}
+
+}  // namespace nivora

@@ -1,0 +1,718 @@
+#include "datagrid.h"
+
+#include "app/Platform.h"
+#include "app/sist.h"
+#include "data/NumberEdit.h"
+#include "data/NumberFormat.h"
+#include "data/SaveOpenCommands.h"
+#include "data/TextCodec.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStatusTipEvent>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace nivora {
+
+TForm2* ActiveDocument = nullptr;
+TForm2* LastDeactivatedDocument = nullptr;
+int OpenDocumentCount = 0;
+
+namespace {
+
+constexpr int kCellMargin = 10;
+constexpr int kCellTextLimit = 12;
+
+QString Cut(const QString& text) { return text.left(kCellTextLimit); }
+
+// The frame's command keys: in the grid they reach the frame, not the editor.
+bool IsFrameKey(const QKeyEvent* e)
+{
+    static const QKeySequence keys[] = {QKeySequence("Ctrl+N"), QKeySequence("Ctrl+A"), QKeySequence("Ctrl+S"),
+                                        QKeySequence("Ctrl+C"), QKeySequence("Ctrl+V"), QKeySequence("Shift+Del"),
+                                        QKeySequence("Ctrl+B"), QKeySequence("F9"),     QKeySequence("F12")};
+    const QKeySequence pressed(e->keyCombination());
+    return std::any_of(std::begin(keys), std::end(keys), [&](const QKeySequence& k) { return k == pressed; });
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------- model
+
+int TGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : MaxGridSize; }
+
+int TGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : MaxGridSize; }
+
+QVariant TGridModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid())
+        return {};
+    return Document.CellText(index.column() + 1, index.row() + 1);
+}
+
+QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole)
+        return {};
+    return orientation == Qt::Horizontal ? Cut(Document.CellText(section + 1, 0)) : Cut(Document.CellText(0, section + 1));
+}
+
+Qt::ItemFlags TGridModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (Document.ViewIndex() == 0)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+void TGridModel::Refresh()
+{
+    emit dataChanged(index(0, 0), index(MaxGridSize - 1, MaxGridSize - 1), {Qt::DisplayRole});
+}
+
+void TGridModel::RefreshCell(int col, int row)
+{
+    if (col < 1 || col > MaxGridSize || row < 1 || row > MaxGridSize)
+        return;
+    const QModelIndex i = index(row - 1, col - 1);
+    emit dataChanged(i, i, {Qt::DisplayRole});
+}
+
+// ---------------------------------------------------------------- delegate
+
+void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    Document.GridDrawCell(painter, option, index);
+}
+
+QWidget* TGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
+{
+    auto* editor = new TGridEditor(parent);
+    editor->setObjectName("GridEditor");
+    editor->setFrame(false);
+    editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    editor->setFont(Document.GridFont());
+    Document.GridGetEditText(index.column() + 1, index.row() + 1);
+    connect(editor, &QLineEdit::textChanged, &Document, [this] { Document.GridSetEditText(); });
+    return editor;
+}
+
+bool TGridDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* editor = qobject_cast<QLineEdit*>(object);
+        if (editor && Document.GridKeyPress(static_cast<QKeyEvent*>(event), editor))
+            return true;
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+bool TGridEditor::event(QEvent* e)
+{
+    if (e->type() == QEvent::ShortcutOverride && IsFrameKey(static_cast<QKeyEvent*>(e))) {
+        e->ignore();
+        return true;
+    }
+    return QLineEdit::event(e);
+}
+
+// -------------------------------------------------------------------- view
+
+TGridControl::TGridControl(TForm2& document, QWidget* parent) : QTableView(parent), Document(document)
+{
+    setObjectName("Grid");
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                    QAbstractItemView::EditKeyPressed);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setWordWrap(false);
+    setTabKeyNavigation(true);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    QPalette p = palette();
+    p.setColor(QPalette::Base, Qt::white);
+    p.setColor(QPalette::Text, Qt::black);
+    setPalette(p);
+}
+
+bool TGridControl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    // A key that could not begin a number opens no editor ("-" or a letter).
+    if (trigger == AnyKeyPressed && event && event->type() == QEvent::KeyPress) {
+        const auto* ke = static_cast<QKeyEvent*>(event);
+        const QString text = ke->text();
+        if (text.isEmpty() || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        QChar c = text.at(0);
+        if (c == ',' || c == '.')
+            c = QChar(DecimalSeparator());
+        long double v = 0;
+        const std::string candidate(1, static_cast<char>(c.toLatin1()));
+        if (c.unicode() > 127 || !ParseNumber(candidate, v, DecimalSeparator()))
+            return false;
+    }
+    return QTableView::edit(index, trigger, event);
+}
+
+void TGridControl::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier) {
+        RunCommand(this, [this] { Document.ClearSelection(); });
+        return;
+    }
+    if (Document.GridKeyPress(e, nullptr))
+        return;
+    QTableView::keyPressEvent(e);
+}
+
+void TGridControl::mousePressEvent(QMouseEvent* e)
+{
+    const QModelIndex i = indexAt(e->position().toPoint());
+    Document.ClickCol = i.isValid() ? i.column() + 1 : -1;
+    Document.ClickRow = i.isValid() ? i.row() + 1 : -1;
+    QTableView::mousePressEvent(e);
+}
+
+bool TGridControl::event(QEvent* e)
+{
+    // The frame's command keys are the frame's, also while the grid has the focus.
+    if (e->type() == QEvent::ShortcutOverride && IsFrameKey(static_cast<QKeyEvent*>(e))) {
+        e->ignore();
+        return true;
+    }
+    return QTableView::event(e);
+}
+
+// ---------------------------------------------------------------- document
+
+TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWindow(parent), Terrain_(std::move(terrain))
+{
+    setObjectName("Form2");
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Creation: the caption from the count before it is raised.
+    SetFileName(QString());
+    ++OpenDocumentCount;
+    Decimals = 3;
+
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Model = new TGridModel(*this);
+    Model->setParent(this);
+    Grid = new TGridControl(*this, body);
+    Grid->setModel(Model);
+    Grid->setItemDelegate(new TGridDelegate(*this, Grid));
+    QFont font("Arial");
+    font.setPixelSize(15);
+    SetGridFont(font, 0);
+    layout->addWidget(Grid, 1);
+
+    TabSet1 = new QTabBar(body);
+    TabSet1->setObjectName("TabSet1");
+    TabSet1->setShape(QTabBar::RoundedSouth);
+    QFont tabFont("MS Sans Serif");
+    tabFont.setPixelSize(13);
+    TabSet1->setFont(tabFont);
+    TabSet1->addTab("Cotas Naturais");
+    TabSet1->addTab("Cotas Calculadas");
+    TabSet1->addTab("Cortes e Aterros");
+    TabSet1->setCurrentIndex(0);
+    TabSet1->setExpanding(false);
+    layout->addWidget(TabSet1);
+    connect(TabSet1, &QTabBar::currentChanged, this, &TForm2::TabSet1Change);
+    setWidget(body);
+    resize(387, 273);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    const auto item = [&](const char* name, const QString& caption, const QString& hint, auto handler) {
+        QAction* a = PopupMenu1->addAction(caption);
+        a->setObjectName(name);
+        a->setStatusTip(hint);
+        connect(a, &QAction::triggered, this, [this, handler] { RunCommand(this, [this, handler] { (this->*handler)(); }); });
+        return a;
+    };
+    Sistematizar1 = item("Sistematizar1", "&Sistematizar...", "Executa os cálculos de sistematização.",
+                         &TForm2::Sistematizar1Click);
+    // The key is the frame's F9; the item only shows it.
+    Sistematizar1->setShortcut(QKeySequence("F9"));
+    Sistematizar1->setShortcutContext(Qt::WidgetShortcut);
+    PopupMenu1->addSeparator()->setObjectName("N1");
+    Inserir1 = item("Inserir1", "Inserir Linha", "Insere uma linha na posição da célula ativa.",
+                    &TForm2::InsertRowAtCursor);
+    Excluir1 = item("Excluir1", "Excluir Linha", "Exclui a Linha na posição da célula ativa.",
+                    &TForm2::DeleteRowAtCursor);
+    Inserir2 = item("Inserir2", "Inserir Coluna", "Insere uma coluna na posição da célula ativa.",
+                    &TForm2::InsertColumnAtCursor);
+    Excluir2 = item("Excluir2", "Excluir Coluna", "Exclui a coluna na posição da célula ativa.",
+                    &TForm2::DeleteColumnAtCursor);
+    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        PopupMenu1Popup();
+        PopupMenu1->popup(Grid->viewport()->mapToGlobal(at));
+    });
+
+    connect(Grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) {
+                if (current.isValid())
+                    GridSelectCell(current.column() + 1, current.row() + 1);
+            });
+    connect(Grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { SelectionFollowsGrid(); });
+
+    // Header clicks select the store's row, column or all of it.
+    QHeaderView* top = Grid->horizontalHeader();
+    QHeaderView* left = Grid->verticalHeader();
+    disconnect(top, &QHeaderView::sectionPressed, Grid, nullptr);
+    disconnect(top, &QHeaderView::sectionEntered, Grid, nullptr);
+    disconnect(left, &QHeaderView::sectionPressed, Grid, nullptr);
+    disconnect(left, &QHeaderView::sectionEntered, Grid, nullptr);
+    connect(top, &QHeaderView::sectionPressed, this, [this](int section) {
+        if (QGuiApplication::keyboardModifiers() == Qt::NoModifier)
+            SelectByHeader(section + 1, 0);
+    });
+    connect(left, &QHeaderView::sectionPressed, this, [this](int section) {
+        if (QGuiApplication::keyboardModifiers() == Qt::NoModifier)
+            SelectByHeader(0, section + 1);
+    });
+    if (auto* corner = Grid->findChild<QAbstractButton*>()) {
+        disconnect(corner, &QAbstractButton::clicked, Grid, nullptr);
+        connect(corner, &QAbstractButton::clicked, this, [this] { SelectByHeader(0, 0); });
+    }
+
+    Terrain_->Progress = Form1();
+    Terrain_->OnExtremesChange = [this](TCotas&) { UpdateStatusText(); };
+    SetCurrentCell(1, 1);
+    UpdateStatusText();
+}
+
+TForm2::~TForm2()
+{
+    // Another document may already have become the active one.
+    if (ActiveDocument == this)
+        ActiveDocument = nullptr;
+    if (LastDeactivatedDocument == this)
+        LastDeactivatedDocument = nullptr;
+    --OpenDocumentCount;
+    Terrain_->OnExtremesChange = nullptr;
+}
+
+void TForm2::SetFileName(const QString& name)
+{
+    if (!name.isEmpty()) {
+        FileName = name;
+        const int slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
+        setWindowTitle(name.mid(slash + 1));
+    } else {
+        setWindowTitle(QString("AREA-%1").arg(OpenDocumentCount, 2, 10, QChar('0')));
+    }
+}
+
+QString TForm2::CellText(int col, int row) const
+{
+    return QString::fromStdString(
+        nivora::CellText(*Terrain_, static_cast<TGridView>(View), Decimals, col, row, DecimalSeparator()));
+}
+
+QString TForm2::StatusText() const
+{
+    const char sep = DecimalSeparator();
+    return QString("N° de Cotas: %1    Cota Mín.: %2    Cota Máx.: %3")
+        .arg(Terrain_->ValueCount)
+        .arg(QString::fromStdString(FormatFixed(Terrain_->Minimum.Value, Decimals, 8, sep)))
+        .arg(QString::fromStdString(FormatFixed(Terrain_->Maximum.Value, Decimals, 8, sep)));
+}
+
+void TForm2::UpdateStatusText()
+{
+    const QString text = StatusText();
+    Grid->setStatusTip(text);
+    Grid->viewport()->setStatusTip(text);
+    // The frame shows the hint of what is under the pointer: refresh it now.
+    if (Grid->viewport()->underMouse()) {
+        QStatusTipEvent tip(text);
+        QCoreApplication::sendEvent(Grid->viewport(), &tip);
+    }
+}
+
+QFont TForm2::GridFont() const { return Grid->font(); }
+
+void TForm2::SetGridFont(const QFont& font, int step)
+{
+    if (step < 0 && Decimals > 0)
+        --Decimals;
+    else if (step > 0 && Decimals < 8)
+        ++Decimals;
+    Grid->setFont(font);
+    const QFontMetrics fm(font);
+    Grid->verticalHeader()->setDefaultSectionSize(std::max(24, fm.height() + 8));
+    Grid->horizontalHeader()->setDefaultSectionSize(std::max(64, fm.horizontalAdvance("0000000,000") + 2 * kCellMargin));
+    Grid->horizontalHeader()->setFont(font);
+    Grid->verticalHeader()->setFont(font);
+    Grid->verticalHeader()->setMinimumWidth(fm.horizontalAdvance("00000000,0") + 12);
+    Model->Refresh();
+    emit Model->headerDataChanged(Qt::Horizontal, 0, MaxGridSize - 1);
+    emit Model->headerDataChanged(Qt::Vertical, 0, MaxGridSize - 1);
+    UpdateStatusText();
+}
+
+bool TForm2::HasAreaSelection() const
+{
+    const TUsedRect r = GridSelection();
+    return std::int64_t(r.LastCol - r.FirstCol) * std::int64_t(r.LastRow - r.FirstRow) > 0;
+}
+
+int TForm2::CurrentCol() const
+{
+    const QModelIndex i = Grid->currentIndex();
+    return i.isValid() ? i.column() + 1 : 1;
+}
+
+int TForm2::CurrentRow() const
+{
+    const QModelIndex i = Grid->currentIndex();
+    return i.isValid() ? i.row() + 1 : 1;
+}
+
+void TForm2::SetCurrentCell(int col, int row)
+{
+    col = std::clamp(col, 1, MaxGridSize);
+    row = std::clamp(row, 1, MaxGridSize);
+    Grid->setCurrentIndex(Model->index(row - 1, col - 1));
+}
+
+TUsedRect TForm2::GridSelection() const
+{
+    const QItemSelection s = Grid->selectionModel()->selection();
+    if (s.isEmpty()) {
+        const int c = CurrentCol(), r = CurrentRow();
+        return {c, r, c, r};
+    }
+    TUsedRect r{MaxGridSize + 1, MaxGridSize + 1, 0, 0};
+    for (const QItemSelectionRange& range : s) {
+        r.FirstCol = std::min(r.FirstCol, range.left() + 1);
+        r.FirstRow = std::min(r.FirstRow, range.top() + 1);
+        r.LastCol = std::max(r.LastCol, range.right() + 1);
+        r.LastRow = std::max(r.LastRow, range.bottom() + 1);
+    }
+    return r;
+}
+
+void TForm2::SetGridSelection(const TUsedRect& r)
+{
+    const auto clampCol = [](int v) { return std::clamp(v, 1, MaxGridSize) - 1; };
+    const QModelIndex topLeft = Model->index(clampCol(r.FirstRow), clampCol(r.FirstCol));
+    const QModelIndex bottomRight = Model->index(clampCol(r.LastRow), clampCol(r.LastCol));
+    // The bottom-right corner becomes the current cell, the top-left the anchor.
+    Grid->selectionModel()->setCurrentIndex(bottomRight, QItemSelectionModel::NoUpdate);
+    Grid->selectionModel()->select(QItemSelection(topLeft, bottomRight), QItemSelectionModel::ClearAndSelect);
+    SelectionFollowsGrid();
+}
+
+TViewState TForm2::ViewState() const
+{
+    TViewState v;
+    v.Col = CurrentCol();
+    v.Row = CurrentRow();
+    v.LeftCol = Grid->horizontalScrollBar()->value() + 1;
+    v.TopRow = Grid->verticalScrollBar()->value() + 1;
+    const TUsedRect s = GridSelection();
+    v.SelLeft = s.FirstCol;
+    v.SelTop = s.FirstRow;
+    v.SelRight = s.LastCol;
+    v.SelBottom = s.LastRow;
+    return v;
+}
+
+void TForm2::RestoreView(const TViewState& v)
+{
+    SetCurrentCell(v.Col, v.Row);
+    SetGridSelection({v.SelLeft, v.SelTop, v.SelRight, v.SelBottom});
+    // Scrolled after the selection, which may have scrolled to its corner.
+    Grid->horizontalScrollBar()->setValue(std::clamp(v.LeftCol, 1, MaxGridSize) - 1);
+    Grid->verticalScrollBar()->setValue(std::clamp(v.TopRow, 1, MaxGridSize) - 1);
+}
+
+void TForm2::SelectionFollowsGrid()
+{
+    // The computations cover the block selected on screen when it spans at
+    // least two columns and two rows, otherwise the used rectangle.
+    Terrain_->Selection = HasAreaSelection() ? GridSelection() : Terrain_->UsedRect;
+}
+
+bool TForm2::SelectView(int view)
+{
+    TabSet1->setCurrentIndex(view);
+    return View == view;
+}
+
+void TForm2::TabSet1Change(int index)
+{
+    if (index == View)
+        return;
+    // Leaving the natural elevations needs current results.
+    if (View == 0 && !Terrain_->ResultsValid) {
+        const QSignalBlocker block(TabSet1);
+        TabSet1->setCurrentIndex(View);
+        Messages().Beep();
+        return;
+    }
+    Grid->closePersistentEditor(Grid->currentIndex());
+    if (QWidget* editor = Grid->indexWidget(Grid->currentIndex()))
+        editor->close();
+    View = index;
+    Grid->setEditTriggers(View == 0 ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                                       QAbstractItemView::EditKeyPressed)
+                                    : QAbstractItemView::NoEditTriggers);
+    Model->Refresh();
+    if (Form1())
+        Form1()->UpdateEditMenu();
+}
+
+void TForm2::GridDrawCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const bool selected = option.state & QStyle::State_Selected;
+    const QColor background = selected ? option.palette.color(QPalette::Highlight) : QColor(Qt::white);
+    painter->save();
+    painter->fillRect(option.rect, background);
+    painter->setFont(Grid->font());
+    painter->setPen(selected ? option.palette.color(QPalette::HighlightedText) : QColor(Qt::black));
+    painter->setBackground(background);
+    DrawCellText(*painter, option.rect, Cut(index.data().toString()), kCellMargin, caRight);
+    if (option.state & QStyle::State_HasFocus) {
+        painter->setPen(QPen(selected ? QColor(Qt::white) : QColor(Qt::black), 1, Qt::DotLine));
+        painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+    }
+    painter->restore();
+}
+
+void TForm2::GridGetEditText(int col, int row)
+{
+    EditCol = col;
+    EditRow = row;
+    EditBuffer.clear();
+}
+
+bool TForm2::GridKeyPress(QKeyEvent* e, QLineEdit* editor)
+{
+    const int key = e->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (CurrentCol() < MaxGridSize)
+            SetCurrentCell(CurrentCol() + 1, CurrentRow());
+        return true;
+    }
+    if (!editor)
+        return false;  // other keys on the grid itself: its own handling opens the editor
+    if (key == Qt::Key_Escape) {
+        EditBuffer.clear();  // the edit is abandoned
+        return false;
+    }
+    if (key == Qt::Key_Backspace) {
+        if (!EditBuffer.empty())
+            EditBuffer.pop_back();
+        return false;
+    }
+    const QString text = e->text();
+    if (text.isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) || !text.at(0).isPrint())
+        return false;  // moves, selections and commands of the editor itself
+    QChar c = text.at(0);
+    const char sep = DecimalSeparator();
+    if (c == ',' || c == '.')
+        c = QChar(sep);
+    if (c.unicode() > 127)
+        return true;
+    const std::string candidate = EditBuffer + static_cast<char>(c.toLatin1());
+    long double v = 0;
+    if (ParseNumber(candidate, v, sep)) {
+        EditBuffer = candidate;
+        editor->insert(QString(c));
+    }
+    return true;
+}
+
+void TForm2::GridSetEditText() { UpdateStatusText(); }
+
+void TForm2::GridSelectCell(int, int)
+{
+    if (EditBuffer.empty())
+        return;
+    long double v = 0;
+    if (ParseNumber(EditBuffer, v, DecimalSeparator())) {
+        const float value = static_cast<float>(v);
+        Terrain_->SetCell(EditCol, EditRow, std::isfinite(value) ? value : 0.0f);
+        Model->RefreshCell(EditCol, EditRow);
+        UpdateStatusText();
+    }
+    EditBuffer.clear();
+}
+
+void TForm2::PopupMenu1Popup() { Sistematizar1->setEnabled(Terrain_->HasComputableBlock()); }
+
+void TForm2::Sistematizar1Click()
+{
+    if (Form1())
+        Form1()->ShowSystematizeDialog();
+}
+
+void TForm2::FormActivate()
+{
+    ActiveDocument = this;
+}
+
+void TForm2::FormDeactivate() { LastDeactivatedDocument = this; }
+
+void TForm2::AfterStructuralEdit()
+{
+    Terrain_->Saved = false;
+    Terrain_->ResultsValid = false;
+    Model->Refresh();
+    UpdateStatusText();
+}
+
+void TForm2::InsertRowAtCursor()
+{
+    if (CurrentRow() > Terrain_->RowCount)
+        return;
+    Terrain_->InsertRow(CurrentRow());
+    AfterStructuralEdit();
+}
+
+void TForm2::DeleteRowAtCursor()
+{
+    if (CurrentRow() > Terrain_->RowCount)
+        return;
+    Terrain_->DeleteRow(CurrentRow());
+    AfterStructuralEdit();
+}
+
+void TForm2::InsertColumnAtCursor()
+{
+    if (CurrentCol() > Terrain_->ColCount)
+        return;
+    Terrain_->InsertColumn(CurrentCol());
+    AfterStructuralEdit();
+}
+
+void TForm2::DeleteColumnAtCursor()
+{
+    if (CurrentCol() > Terrain_->ColCount)
+        return;
+    Terrain_->DeleteColumn(CurrentCol());
+    AfterStructuralEdit();
+}
+
+void TForm2::ClearSelection()
+{
+    const TUsedRect r = GridSelection();
+    Terrain_->SetAutoExtremes(false);
+    for (int row = r.FirstRow; row <= std::min(r.LastRow, Terrain_->RowCount); ++row)
+        for (int col = r.FirstCol; col <= std::min(r.LastCol, Terrain_->ColCount); ++col)
+            Terrain_->SetCell(col, row, 0.0f);
+    Terrain_->SetAutoExtremes(true);
+    UpdateStatusText();
+    Model->Refresh();
+}
+
+void TForm2::SelectByHeader(int col, int row)
+{
+    const TTerreno& t = *Terrain_;
+    if (col == 0 && row == 0)
+        SetGridSelection({1, 1, t.ColCount, t.RowCount});
+    else if (col == 0)
+        SetGridSelection({1, row, t.ColCount, row});
+    else if (row == 0)
+        SetGridSelection({col, 1, col, t.RowCount});
+}
+
+void TForm2::CopyToClipboard()
+{
+    const std::string text = CopyText(*Terrain_, static_cast<TGridView>(View), Decimals, GridSelection(),
+                                      DecimalSeparator());
+    QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void TForm2::PasteFromClipboard()
+{
+    const QString text = QGuiApplication::clipboard()->text();
+    const QByteArray utf8 = text.toUtf8();
+    const std::string bytes = Utf8ToCp1252(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    PasteText(*Terrain_, bytes, CurrentCol(), CurrentRow(), DecimalSeparator(), Form1());
+    // A text without lines leaves no progress indicator behind.
+    if (Form1())
+        Form1()->SetProgress(1, 1);
+    Model->Refresh();
+    UpdateStatusText();
+}
+
+void TForm2::closeEvent(QCloseEvent* e)
+{
+    if (Terrain_->Saved) {
+        e->accept();
+        return;
+    }
+    switch (Messages().Confirm(this, "Você deseja salvar as alterações feitas?")) {
+    case TAnswer::Yes: {
+        // Saved as the Save command does; a cancelled or failed save keeps
+        // the window open, so nothing is lost.
+        bool saved = false;
+        RunCommand(this, [&] { saved = SaveProject(this); });
+        if (saved)
+            e->accept();
+        else
+            e->ignore();
+        break;
+    }
+    case TAnswer::No:
+        e->accept();
+        break;
+    default:
+        e->ignore();
+        break;
+    }
+}
+
+// ------------------------------------------------------------ documents
+
+TForm2* CreateDocument(const QString& fileName, int columns, int rows, float lx, float ly, float originX,
+                       float originY)
+{
+    auto terrain = std::make_unique<TTerreno>(columns, rows, lx, ly);
+    terrain->OriginX = originX;
+    terrain->OriginY = originY;
+    TLoadedProject project;
+    project.Terrain = std::move(terrain);
+    return CreateDocument(fileName, std::move(project));
+}
+
+TForm2* CreateDocument(const QString& fileName, TLoadedProject loaded)
+{
+    auto* doc = new TForm2(std::move(loaded.Terrain));
+    doc->SetFileName(fileName);
+    if (Form1())
+        Form1()->AddChild(doc);
+    else
+        doc->show();
+    ActiveDocument = doc;
+    return doc;
+}
+
+}  // namespace nivora

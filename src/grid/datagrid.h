@@ -1,0 +1,191 @@
+#pragma once
+// TForm2: the grid document window. One child window of the frame per
+// elevation grid: it owns the grid's terrain, shows it in a cell grid with
+// three views (natural elevations, design elevations, cuts and fills), takes
+// typed elevations, reports the count and extremes as its status text and
+// asks to save on closing.
+//
+// The grid is a QTableView over a model that answers every cell from the
+// terrain (1000 x 1000 cells, headers from the stake coordinates); nothing
+// is stored per cell.
+
+#include "calc/CalcSist.h"
+#include "data/SaveOpen.h"
+#include "grid/GridText.h"
+
+#include <QAbstractTableModel>
+#include <QFont>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QMenu;
+class QTabBar;
+
+namespace nivora {
+
+class TForm2;
+
+// Program-wide state of the documents.
+extern TForm2* ActiveDocument;           // the document activated last, or none
+extern TForm2* LastDeactivatedDocument;  // the document that stopped being active last
+extern int OpenDocumentCount;            // document windows in existence
+
+class TGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TGridModel(TForm2& document) : Document(document) {}
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // One notification for the whole grid (the view repaints what it shows).
+    void Refresh();
+    void RefreshCell(int col, int row);
+
+private:
+    TForm2& Document;
+};
+
+class TGridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit TGridDelegate(TForm2& document, QObject* parent) : QStyledItemDelegate(parent), Document(document) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget*, const QModelIndex&) const override {}
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    TForm2& Document;
+};
+
+// The cell editor: it leaves the frame's command keys to the frame.
+class TGridEditor : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+
+protected:
+    bool event(QEvent* e) override;
+};
+
+class TGridControl : public QTableView {
+    Q_OBJECT
+public:
+    explicit TGridControl(TForm2& document, QWidget* parent);
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    bool event(QEvent* e) override;
+
+private:
+    TForm2& Document;
+};
+
+class TForm2 : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    // A document window around a terrain (CreateDocument makes them).
+    TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent = nullptr);
+    ~TForm2() override;
+
+    TTerreno& Terrain() { return *Terrain_; }
+    const TTerreno& Terrain() const { return *Terrain_; }
+    QString FileName;
+    int Decimals = 3;
+    std::string EditBuffer;
+    int EditCol = 0;
+    int EditRow = 0;
+    int ClickCol = -1;
+    int ClickRow = -1;
+    int CellWidth = 8;
+    int CellHeight = 8;
+
+    void SetFileName(const QString& name);
+    QString CellText(int col, int row) const;
+    void UpdateStatusText();
+    QString StatusText() const;
+    void SetGridFont(const QFont& font, int step);
+    QFont GridFont() const;
+    bool HasAreaSelection() const;
+    int ViewIndex() const { return View; }
+    // Selects a view as a click on its tab would; false (with a beep) when
+    // the view cannot be left.
+    bool SelectView(int view);
+
+    // Grid position of the cursor (1-based stake column and row).
+    int CurrentCol() const;
+    int CurrentRow() const;
+    void SetCurrentCell(int col, int row);
+    // The selection rectangle in grid positions.
+    TUsedRect GridSelection() const;
+    void SetGridSelection(const TUsedRect& r);
+    TViewState ViewState() const;
+    void RestoreView(const TViewState& v);
+
+    // Row and column editing, clipboard.
+    void InsertRowAtCursor();
+    void DeleteRowAtCursor();
+    void InsertColumnAtCursor();
+    void DeleteColumnAtCursor();
+    void ClearSelection();
+    void SelectByHeader(int col, int row);
+    void CopyToClipboard();
+    void PasteFromClipboard();
+
+    // Event handlers.
+    void FormActivate();
+    void FormDeactivate();
+    void GridDrawCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
+    void GridGetEditText(int col, int row);
+    // A key typed in the grid or its editor; true when it was handled here
+    // (used or discarded), false to let the editor have it.
+    bool GridKeyPress(QKeyEvent* e, QLineEdit* editor);
+    void GridSetEditText();
+    void GridSelectCell(int col, int row);
+    void TabSet1Change(int index);
+    void PopupMenu1Popup();
+    void Sistematizar1Click();
+
+    TGridControl* Grid = nullptr;
+    TGridModel* Model = nullptr;
+    QTabBar* TabSet1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Sistematizar1 = nullptr;
+    QAction* Inserir1 = nullptr;
+    QAction* Excluir1 = nullptr;
+    QAction* Inserir2 = nullptr;
+    QAction* Excluir2 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    // A structural edit counts as a change of the document.
+    void AfterStructuralEdit();
+    void SelectionFollowsGrid();
+
+    std::unique_ptr<TTerreno> Terrain_;
+    int View = 0;
+};
+
+// The one way a document comes into existence: a window for a new terrain of
+// the given size, or (with `loaded`) for a terrain read from a file. The
+// window is added to the frame and shown.
+TForm2* CreateDocument(const QString& fileName, int columns, int rows, float lx, float ly, float originX,
+                       float originY);
+TForm2* CreateDocument(const QString& fileName, TLoadedProject loaded);
+
+}  // namespace nivora
