@@ -34,11 +34,11 @@ void FillCell(QImage& bitmap, const QRect& cell, uchar index)
 
 TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
 {
-    if (progress)
-        progress->Start("Gerando o mapa de cortes e aterros");
     const TUsedRect a = t.LastArea;
     const std::int64_t columns = std::int64_t{a.LastCol} - a.FirstCol + 1;
     const std::int64_t rows = std::int64_t{a.LastRow} - a.FirstRow + 1;
+    // Refused, like a bitmap that cannot be had, before the gauge appears,
+    // so that it is not left showing.
     if (columns < 1 || rows < 1 || columns > MaxGridSize || rows > MaxGridSize)
         throw std::invalid_argument("A área do mapa de cortes e aterros não é válida.");
 
@@ -53,6 +53,8 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
     if (map.Bitmap.isNull())
         throw std::bad_alloc();
     map.Bitmap.setColorTable(CutFillPalette());
+    if (progress)
+        progress->Start("Gerando o mapa de cortes e aterros");
 
     const TPlano& p = t.Plans[0];
     const long double maxCut = p.MaxCut;

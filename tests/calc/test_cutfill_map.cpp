@@ -1,0 +1,323 @@
+// The cut-and-fill bitmap: palette, cells, the area drawn, plans without cut
+// or fill, progress, and the row-by-row fill against one FillCell a stake.
+
+#include "calc/CutFillMap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace nivora;
+
+namespace {
+
+struct ProgressRecorder : IProgress {
+    std::vector<std::string> messages;
+    std::vector<std::pair<int, int>> sets;
+    void Start(const std::string& m) override { messages.push_back(m); }
+    void Set(int done, int total) override { sets.emplace_back(done, total); }
+};
+
+TTerreno FourStakes(float lx = 20.0f, float ly = 20.0f)
+{
+    TTerreno t(2, 2, lx, ly);
+    t.SetCell(1, 1, 10.0f);
+    t.SetCell(2, 1, 11.0f);
+    t.SetCell(1, 2, 12.0f);
+    t.SetCell(2, 2, 10.0f);
+    EXPECT_TRUE(Systematize(t, false, -1).Computed);
+    return t;
+}
+
+// The one index of every pixel of the rectangle, or -1 when they differ.
+int UniformIndex(const QImage& image, const QRect& r)
+{
+    const int first = image.pixelIndex(r.topLeft());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (image.pixelIndex(x, y) != first)
+                return -1;
+    return first;
+}
+
+// The index of stake (c, r) of the map, checked to fill its whole cell.
+int StakeIndex(const TCutFillMap& m, int c, int r)
+{
+    const QRect cell((c - m.Area.FirstCol) * m.CellWidth, (r - m.Area.FirstRow) * m.CellHeight, m.CellWidth,
+                     m.CellHeight);
+    return UniformIndex(m.Bitmap, cell);
+}
+
+// A flat plan at elevation 10: stakes at 10 lie on it, lower ones are
+// filled, higher ones cut. The deepest cut and fill are set by hand.
+void FlatPlan(TTerreno& t, long double maxCut, long double maxFill)
+{
+    TPlano& p = t.Plans[0];
+    p.Sx = 0.0L;
+    p.Sy = 0.0L;
+    p.OriginElevation = 10.0L;
+    p.MaxCut = maxCut;
+    p.MaxFill = maxFill;
+    t.LastArea = {1, 1, t.ColCount, t.RowCount};
+}
+
+}  // namespace
+
+TEST(CutFillPalette, TwoHundredFiftySixColours)
+{
+    const QList<QRgb>& p = CutFillPalette();
+    ASSERT_EQ(p.size(), 256);
+    EXPECT_EQ(p[0], qRgb(255, 255, 255));
+    EXPECT_EQ(p[1], qRgb(255, 0, 0));
+    EXPECT_EQ(p[127], qRgb(129, 0, 0));
+    EXPECT_EQ(p[128], qRgb(0, 0, 128));
+    EXPECT_EQ(p[200], qRgb(0, 0, 200));
+    EXPECT_EQ(p[255], qRgb(0, 0, 255));
+    for (int i = 0; i < 256; ++i)
+        EXPECT_EQ(qAlpha(p[i]), 255) << i;
+}
+
+TEST(FillCell, BothCornersInclusiveAndClippedToTheBitmap)
+{
+    QImage image(10, 6, QImage::Format_Indexed8);
+    image.setColorTable(CutFillPalette());
+    image.fill(0);
+    FillCell(image, QRect(QPoint(2, 1), QPoint(4, 3)), 200);
+    EXPECT_EQ(UniformIndex(image, QRect(QPoint(2, 1), QPoint(4, 3))), 200);
+    int painted = 0;
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x)
+            painted += image.pixelIndex(x, y) == 200;
+    EXPECT_EQ(painted, 9);
+    // Hanging over the right and bottom edges, and wholly outside.
+    FillCell(image, QRect(QPoint(8, 4), QPoint(15, 9)), 7);
+    EXPECT_EQ(UniformIndex(image, QRect(QPoint(8, 4), QPoint(9, 5))), 7);
+    FillCell(image, QRect(QPoint(-5, -5), QPoint(-1, -1)), 9);
+    FillCell(image, QRect(QPoint(20, 0), QPoint(30, 2)), 9);
+    EXPECT_EQ(UniformIndex(image, QRect(QPoint(0, 0), QPoint(1, 5))), 0);
+
+    QImage rgb(4, 4, QImage::Format_RGB32);
+    EXPECT_THROW(FillCell(rgb, QRect(0, 0, 2, 2), 1), std::invalid_argument);
+}
+
+TEST(BuildCutFillMap, FourStakeExample)
+{
+    const TTerreno t = FourStakes();
+    const TCutFillMap m = BuildCutFillMap(t, nullptr);
+    ASSERT_EQ(m.Bitmap.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(m.Bitmap.colorTable(), CutFillPalette());
+    EXPECT_EQ(m.Bitmap.size(), QSize(16, 16));
+    EXPECT_EQ(m.CellWidth, 8);
+    EXPECT_EQ(m.CellHeight, 8);
+    EXPECT_EQ(m.Area, (TUsedRect{1, 1, 2, 2}));
+    // Fills of 0.75 = MaxFill pure blue, cuts of 0.75 = MaxCut pure red.
+    EXPECT_EQ(StakeIndex(m, 1, 1), 255);
+    EXPECT_EQ(StakeIndex(m, 2, 2), 255);
+    EXPECT_EQ(StakeIndex(m, 2, 1), 1);
+    EXPECT_EQ(StakeIndex(m, 1, 2), 1);
+    EXPECT_EQ(m.Bitmap.pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_EQ(m.Bitmap.pixel(15, 0), qRgb(255, 0, 0));
+}
+
+TEST(BuildCutFillMap, CellsKeepTheSpacingProportions)
+{
+    const TCutFillMap wide = BuildCutFillMap(FourStakes(20.0f, 10.0f), nullptr);
+    EXPECT_EQ(wide.CellWidth, 16);
+    EXPECT_EQ(wide.CellHeight, 8);
+    EXPECT_EQ(wide.Bitmap.size(), QSize(32, 16));
+    EXPECT_EQ(StakeIndex(wide, 2, 1), StakeIndex(wide, 1, 2));
+
+    const TCutFillMap tall = BuildCutFillMap(FourStakes(10.0f, 25.0f), nullptr);
+    EXPECT_EQ(tall.CellWidth, 8);
+    EXPECT_EQ(tall.CellHeight, 20);
+    EXPECT_EQ(tall.Bitmap.size(), QSize(16, 40));
+    EXPECT_EQ(StakeIndex(tall, 1, 1), 255);
+    EXPECT_EQ(StakeIndex(tall, 1, 2), 1);
+
+    // 1000 to 1: the cell stops at its longest side instead of 8000 pixels.
+    const TCutFillMap absurd = BuildCutFillMap(FourStakes(1000.0f, 1.0f), nullptr);
+    EXPECT_EQ(absurd.CellWidth, kMaxMapCellSide);
+    EXPECT_EQ(absurd.Bitmap.size(), QSize(2 * kMaxMapCellSide, 16));
+}
+
+TEST(BuildCutFillMap, StakesWithoutElevationAreWhiteAndTheAreaSetsTheSize)
+{
+    // Three stakes wide, the middle one of the last row never measured.
+    TTerreno t(3, 3, 20.0f, 20.0f);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c)
+            t.SetCell(c, r, 10.0f + 0.1f * c + 0.37f * (r % 2) + 0.05f * (c == 3 && r == 3));
+    t.SetCell(2, 3, 0.0f);
+    ASSERT_TRUE(Systematize(t, false, -1).Computed);
+    const TCutFillMap m = BuildCutFillMap(t, nullptr);
+    EXPECT_EQ(m.Bitmap.width(), 24);
+    EXPECT_EQ(m.Bitmap.height(), 24);
+    EXPECT_EQ(StakeIndex(m, 2, 3), 0);
+    EXPECT_EQ(m.Bitmap.pixel(12, 20), qRgb(255, 255, 255));
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c)
+            if (c != 2 || r != 3) {
+                EXPECT_NE(StakeIndex(m, c, r), 0) << c << "," << r;
+            }
+
+    // Drawn over the last run's area, not the grid: a selection of the two
+    // right-hand columns.
+    t.Selection = {2, 1, 3, 3};
+    ASSERT_TRUE(Systematize(t, true, -1).Computed);
+    const TCutFillMap part = BuildCutFillMap(t, nullptr);
+    EXPECT_EQ(part.Area, (TUsedRect{2, 1, 3, 3}));
+    EXPECT_EQ(part.Bitmap.size(), QSize(16, 24));
+    EXPECT_EQ(StakeIndex(part, 2, 3), 0);
+}
+
+TEST(BuildCutFillMap, NotSystematizedSinceReadIsOneWhiteCell)
+{
+    TTerreno t(2, 2, 20.0f, 10.0f);
+    t.SetCell(1, 1, 10.0f);
+    ASSERT_EQ(t.LastArea, (TUsedRect{0, 0, 0, 0}));
+    ProgressRecorder rec;
+    const TCutFillMap m = BuildCutFillMap(t, &rec);
+    EXPECT_EQ(m.Bitmap.size(), QSize(16, 8));
+    EXPECT_EQ(UniformIndex(m.Bitmap, m.Bitmap.rect()), 0);
+    EXPECT_EQ(m.Bitmap.pixel(0, 0), qRgb(255, 255, 255));
+    // One row: its only report has nothing left to do.
+    EXPECT_EQ(rec.sets, (std::vector<std::pair<int, int>>{{0, 0}}));
+}
+
+TEST(BuildCutFillMap, StakesOnThePlaneAndPlansWithoutCutOrFill)
+{
+    TTerreno t(4, 1, 20.0f, 20.0f);
+    t.SetCell(1, 1, 10.0f);  // on the plane
+    t.SetCell(2, 1, 9.5f);   // a fill of 0.5
+    t.SetCell(3, 1, 11.0f);  // a cut of 1
+    FlatPlan(t, 1.0L, 0.5L);
+    TCutFillMap m = BuildCutFillMap(t, nullptr);
+    EXPECT_EQ(StakeIndex(m, 1, 1), 127);
+    EXPECT_EQ(StakeIndex(m, 2, 1), 255);
+    EXPECT_EQ(StakeIndex(m, 3, 1), 1);
+    EXPECT_EQ(StakeIndex(m, 4, 1), 0);
+
+    // Only fills and the plane: no cut depth to divide by.
+    t.SetCell(3, 1, 9.75f);
+    FlatPlan(t, 0.0L, 0.5L);
+    m = BuildCutFillMap(t, nullptr);
+    EXPECT_EQ(StakeIndex(m, 1, 1), 127);
+    EXPECT_EQ(StakeIndex(m, 2, 1), 255);
+    EXPECT_EQ(StakeIndex(m, 3, 1), 128 + 64);  // 127 * 0.25 / 0.5 = 63.5, to even
+
+    // Only cuts and the plane: no fill depth.
+    t.SetCell(2, 1, 10.5f);
+    t.SetCell(3, 1, 11.0f);
+    FlatPlan(t, 1.0L, 0.0L);
+    m = BuildCutFillMap(t, nullptr);
+    EXPECT_EQ(StakeIndex(m, 1, 1), 127);
+    EXPECT_EQ(StakeIndex(m, 2, 1), 127 - 63);
+    EXPECT_EQ(StakeIndex(m, 3, 1), 1);
+
+    // The whole area on the plane.
+    t.SetCell(2, 1, 10.0f);
+    t.SetCell(3, 1, 10.0f);
+    FlatPlan(t, 0.0L, 0.0L);
+    m = BuildCutFillMap(t, nullptr);
+    EXPECT_EQ(UniformIndex(m.Bitmap, QRect(0, 0, 24, 8)), 127);
+}
+
+TEST(BuildCutFillMap, APlanWithoutRatioStillDraws)
+{
+    // The plane lowered under every stake: all cut, no fill volume, so the
+    // plan has no ratio and is not left valid.
+    TTerreno t = FourStakes();
+    t.Plans[0].OriginElevation = 5.0L;
+    t.ComputeVolumes(false);
+    ASSERT_FALSE(t.Plans[0].RatioDefined());
+    ASSERT_FALSE(t.Plans[0].Valid);
+    ASSERT_EQ(static_cast<long double>(t.Plans[0].MaxFill), 0.0L);
+    const TCutFillMap m = BuildCutFillMap(t, nullptr);
+    const long double maxCut = t.Plans[0].MaxCut;
+    for (int r = 1; r <= 2; ++r)
+        for (int c = 1; c <= 2; ++c) {
+            const int index = StakeIndex(m, c, r);
+            EXPECT_GE(index, 1);
+            EXPECT_LE(index, 127);
+            EXPECT_EQ(index, CutFillIndex(t.CutFill(c, r), maxCut, 0.0L));
+        }
+    EXPECT_EQ(StakeIndex(m, 1, 2), 1);  // the deepest cut
+}
+
+TEST(BuildCutFillMap, ReportsEveryRow)
+{
+    TTerreno t(3, 3, 20.0f, 20.0f);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c)
+            t.SetCell(c, r, 10.0f + 0.3f * c * r);
+    ASSERT_TRUE(Systematize(t, false, -1).Computed);
+    ProgressRecorder rec;
+    BuildCutFillMap(t, &rec);
+    EXPECT_EQ(rec.messages, std::vector<std::string>{"Gerando o mapa de cortes e aterros"});
+    EXPECT_EQ(rec.sets, (std::vector<std::pair<int, int>>{{0, 2}, {1, 2}, {2, 2}}));
+}
+
+TEST(BuildCutFillMap, AreasNoGridCanHaveAreRefusedBeforeAnyProgress)
+{
+    TTerreno t = FourStakes();
+    ProgressRecorder rec;
+    t.LastArea = {1, 1, 1001, 2};
+    EXPECT_THROW(BuildCutFillMap(t, &rec), std::invalid_argument);
+    t.LastArea = {3, 3, 2, 2};
+    EXPECT_THROW(BuildCutFillMap(t, &rec), std::invalid_argument);
+    t.LastArea = {-2147483647 - 1, 1, 2147483647, 2};
+    EXPECT_THROW(BuildCutFillMap(t, &rec), std::invalid_argument);
+    EXPECT_TRUE(rec.messages.empty());
+    EXPECT_TRUE(rec.sets.empty());
+    // Beyond the grid but of a grid's size: the stakes there have no elevation.
+    t.LastArea = {1, 1, 3, 2};
+    const TCutFillMap m = BuildCutFillMap(t, &rec);
+    EXPECT_EQ(m.Bitmap.size(), QSize(24, 16));
+    EXPECT_EQ(StakeIndex(m, 3, 1), 0);
+    EXPECT_EQ(StakeIndex(m, 2, 1), 1);
+}
+
+// The row-by-row fill against the plain way, one FillCell a stake, on an
+// uneven grid with holes, cells 20 x 8 and an area reaching past the grid.
+TEST(BuildCutFillMap, SameBitmapAsOneFillCellAStake)
+{
+    TTerreno t(37, 23, 25.0f, 10.0f);
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> z(100.0f, 103.0f);
+    std::uniform_int_distribution<int> hole(0, 9);
+    for (int r = 1; r <= 23; ++r)
+        for (int c = 1; c <= 37; ++c)
+            t.SetCell(c, r, hole(rng) == 0 ? 0.0f : z(rng));
+    t.Selection = {3, 2, 37, 23};
+    ASSERT_TRUE(Systematize(t, true, 1.2L).Computed);
+    t.LastArea = {3, 2, 40, 24};
+    const TCutFillMap m = BuildCutFillMap(t, nullptr);
+    ASSERT_EQ(m.CellWidth, 20);
+    ASSERT_EQ(m.CellHeight, 8);
+
+    QImage plain(38 * 20, 23 * 8, QImage::Format_Indexed8);
+    plain.fill(99);
+    const TPlano& p = t.Plans[0];
+    for (int r = 2; r <= 24; ++r)
+        for (int c = 3; c <= 40; ++c) {
+            const int x = (c - 3) * 20, y = (r - 2) * 8;
+            FillCell(plain, QRect(QPoint(x, y), QPoint(x + 19, y + 7)), CutFillIndex(t.CutFill(c, r), p.MaxCut, p.MaxFill));
+        }
+    ASSERT_EQ(m.Bitmap.size(), plain.size());
+    for (int y = 0; y < plain.height(); ++y)
+        ASSERT_EQ(std::memcmp(m.Bitmap.constScanLine(y), plain.constScanLine(y), std::size_t(plain.width())), 0)
+            << "row " << y;
+    // Both shades, white and the extremes all occur.
+    std::vector<int> seen(256);
+    for (int r = 2; r <= 24; ++r)
+        for (int c = 3; c <= 40; ++c)
+            ++seen[std::size_t(StakeIndex(m, c, r))];
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
+    EXPECT_GT(seen[255], 0);
+}
