@@ -176,6 +176,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     }
 
     FileNew = new TFileNew(this);
+    UpdateEditMenu();
     UpdateMenuItems();
 }
 
@@ -294,11 +295,12 @@ void TForm1::CreateMenus()
     Contedo1 = Item(mnAjuda, "Contedo1", "Conteúdo", QString());
     mnAjuda->addSeparator()->setObjectName("N3");
     HelpAboutItem = Item(mnAjuda, "HelpAboutItem", "&Sobre...", "Exibe a tela de abertura do programa.");
-    CopiaComponents1 = Item(mnAjuda, "CopiaComponents1", "Copia Components", QString(),
+    // Never shown in the menu (an action that is not in any menu is never
+    // visible); only its key works.
+    CopiaComponents1 = Item(nullptr, "CopiaComponents1", "Copia Components", QString(),
                             &TForm1::CopiaComponents1Click, QKeySequence("F12"));
     CopiaComponents1->setCheckable(true);
     CopiaComponents1->setChecked(false);
-    CopiaComponents1->setVisible(false);
 
     ItemMenus = {
         {mnNovo, {File1}},

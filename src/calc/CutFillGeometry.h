@@ -58,12 +58,12 @@ inline std::uint8_t CutFillIndex(long double v, long double maxCut, long double 
         if (!(maxFill > 0))
             return 128;
         const long double q = 127 * v / maxFill;
-        return static_cast<std::uint8_t>(128 + static_cast<int>(std::nearbyint(std::min(q, 127.0L))));
+        return static_cast<std::uint8_t>(128 + static_cast<int>(std::lrint(std::min(q, 127.0L))));
     }
     if (maxCut == 0)
         return 127;
     const long double q = std::fabs(v / maxCut);
-    return static_cast<std::uint8_t>(127 - static_cast<int>(std::nearbyint(126 * std::min(q, 1.0L))));
+    return static_cast<std::uint8_t>(127 - static_cast<int>(std::lrint(126 * std::min(q, 1.0L))));
 }
 
 // (red, green, blue) of a palette index: white, then the reds from 255, 0, 0

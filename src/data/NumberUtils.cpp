@@ -55,12 +55,12 @@ bool ParseNumber(std::string_view text, long double& value, char decimalSeparato
             expNegative = text[i] == '-';
             ++i;
         }
+        // The exponent's digits may be missing ("1E" reads as 1), so that
+        // a number can be typed key by key through its exponent.
         const std::size_t expStart = i;
         while (i < n && IsDigit(text[i]))
             ++i;
         expDigits = text.substr(expStart, i - expStart);
-        if (expDigits.empty())
-            return false;
     }
     while (i < n && text[i] == ' ')
         ++i;
@@ -71,7 +71,7 @@ bool ParseNumber(std::string_view text, long double& value, char decimalSeparato
     normal.append(intDigits.empty() ? std::string_view("0") : intDigits);
     normal.push_back('.');
     normal.append(fracDigits.empty() ? std::string_view("0") : fracDigits);
-    if (haveExponent) {
+    if (haveExponent && !expDigits.empty()) {
         normal.push_back('e');
         if (expNegative)
             normal.push_back('-');

@@ -18,10 +18,11 @@ enum TNumberRule : std::uint8_t {
 };
 
 // Reads a number typed by the user: leading spaces, an optional sign, digits,
-// optionally the decimal separator and digits, optionally an exponent, then
-// trailing spaces; nothing else (no thousands separators). At least a digit or
-// the separator must stand before the exponent. False, value untouched, on
-// anything else or on overflow of the extended range.
+// optionally the decimal separator and digits, optionally "E" or "e" with an
+// optional sign and digits, then trailing spaces; nothing else (no thousands
+// separators). Any run of digits may be empty, but a digit or the separator
+// must stand before the exponent. False, value untouched, on anything else or
+// on overflow of the extended range.
 bool ParseNumber(std::string_view text, long double& value, char decimalSeparator);
 
 // Result of checking a typed number against a sign rule: the message to show

@@ -665,29 +665,26 @@ void TForm2::PasteFromClipboard()
 
 void TForm2::closeEvent(QCloseEvent* e)
 {
-    if (Terrain_->Saved) {
-        e->accept();
+    bool close = Terrain_->Saved;
+    if (!close) {
+        switch (Messages().Confirm(this, "Você deseja salvar as alterações feitas?")) {
+        case TAnswer::Yes:
+            // Saved as the Save command does; a cancelled or failed save
+            // keeps the window open, so nothing is lost.
+            RunCommand(this, [&] { close = SaveProject(this); });
+            break;
+        case TAnswer::No:
+            close = true;
+            break;
+        default:
+            break;
+        }
+    }
+    if (!close) {
+        e->ignore();
         return;
     }
-    switch (Messages().Confirm(this, "Você deseja salvar as alterações feitas?")) {
-    case TAnswer::Yes: {
-        // Saved as the Save command does; a cancelled or failed save keeps
-        // the window open, so nothing is lost.
-        bool saved = false;
-        RunCommand(this, [&] { saved = SaveProject(this); });
-        if (saved)
-            e->accept();
-        else
-            e->ignore();
-        break;
-    }
-    case TAnswer::No:
-        e->accept();
-        break;
-    default:
-        e->ignore();
-        break;
-    }
+    QMdiSubWindow::closeEvent(e);
 }
 
 // ------------------------------------------------------------ documents

@@ -44,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{",5", ',', true, 0.5L}, ParseCase{"5,", ',', true, 5.0L},
                     ParseCase{",", ',', true, 0.0L}, ParseCase{"1,3,", ',', false, 0},
                     ParseCase{"1.000,5", ',', false, 0},  // no thousands separators
-                    ParseCase{"1E", ',', false, 0}, ParseCase{"E5", ',', false, 0},
+                    ParseCase{"1E", ',', true, 1.0L}, ParseCase{"1e-", '.', true, 1.0L},  // typed key by key
+                    ParseCase{"E5", ',', false, 0}, ParseCase{",E2", ',', true, 0.0L}, ParseCase{"-E", '.', false, 0},
                     ParseCase{"1 2", ',', false, 0}, ParseCase{"--1", ',', false, 0},
                     ParseCase{"12a", ',', false, 0}, ParseCase{"\t1", ',', false, 0},
                     ParseCase{"1e5000", '.', false, 0},                // beyond the extended range

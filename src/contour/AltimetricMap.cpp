@@ -1,0 +1,252 @@
+#include "AltimetricMap.h"
+
+#include "contour/AreaOutline.h"
+#include "data/NumberFormat.h"
+#include "data/NumberUtils.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+
+namespace nivora {
+
+namespace {
+
+constexpr std::int32_t kExtent = 10000;
+constexpr std::int32_t kLeftMargin = 1000, kRightMargin = 500;
+constexpr std::int32_t kTopMargin = 666, kBottomMargin = 500;
+constexpr std::int32_t kMarginsX = kLeftMargin + kRightMargin;
+constexpr std::int32_t kMarginsY = kTopMargin + kBottomMargin;
+
+std::int32_t RoundEven(long double v) { return static_cast<std::int32_t>(std::llrint(v)); }
+
+// a * b / c rounded, halves away from zero, as the platform's MulDiv.
+std::int32_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c)
+{
+    return static_cast<std::int32_t>(std::llround(static_cast<long double>(a) * b / c));
+}
+
+QPolygon Polygon(const std::vector<TPoint>& points)
+{
+    QPolygon poly;
+    poly.reserve(qsizetype(points.size()));
+    for (const TPoint& p : points)
+        poly.append(QPoint(p.X, p.Y));
+    return poly;
+}
+
+// Text placed by its top-left corner; with a solid brush its box is filled
+// first, so that it blanks out what lies under it.
+void TextOut(QPainter& canvas, std::int32_t left, std::int32_t top, const QString& text)
+{
+    const QFontMetrics fm = canvas.fontMetrics();
+    if (canvas.brush().style() != Qt::NoBrush)
+        canvas.fillRect(QRect(left, top, fm.horizontalAdvance(text), fm.height()), canvas.brush());
+    canvas.drawText(QPoint(left, top + fm.ascent()), text);
+}
+
+void SetPenWidth(QPainter& canvas, int width)
+{
+    QPen pen = canvas.pen();
+    pen.setWidth(width);
+    canvas.setPen(pen);
+}
+
+}  // namespace
+
+std::int32_t TMapGeometry::MapX(float x) const
+{
+    return RoundEven((static_cast<long double>(x) - XMin) * ScaleX) + kLeftMargin;
+}
+
+std::int32_t TMapGeometry::MapY(float y) const
+{
+    return RoundEven((static_cast<long double>(y) - YMin) * ScaleY) + kTopMargin;
+}
+
+TMapTransform TMapGeometry::Transform() const
+{
+    return {[g = *this](float x) { return g.MapX(x); }, [g = *this](float y) { return g.MapY(y); }};
+}
+
+TMapGeometry MapGeometry(float x0, float y0, float x1, float y1)
+{
+    TMapGeometry g;
+    g.XMin = std::min(x0, x1);
+    g.YMin = std::min(y0, y1);
+    g.XMax = std::max(x0, x1);
+    g.YMax = std::max(y0, y1);
+    g.Width = static_cast<long double>(g.XMax) - g.XMin;
+    g.Height = static_cast<long double>(g.YMax) - g.YMin;
+    const long double width = g.Width, height = g.Height;
+    if (width > height) {
+        g.W = kExtent;
+        g.H = RoundEven(kExtent * height / width);
+        // Too flat for the margins: the area is drawn at the scale of its
+        // width on both axes.
+        if (g.H <= kMarginsY)
+            g.H = kMarginsY + std::max(1, RoundEven((kExtent - kMarginsX) * height / width));
+    } else {
+        g.H = kExtent;
+        g.W = RoundEven(kExtent * width / height);
+        if (g.W <= kMarginsX)
+            g.W = kMarginsX + std::max(1, RoundEven((kExtent - kMarginsY) * width / height));
+    }
+    g.ScaleX = static_cast<float>((g.W - kMarginsX) / width);
+    g.ScaleY = static_cast<float>((g.H - kMarginsY) / height);
+    return g;
+}
+
+TMapGeometry MapGeometry(const TTerreno& t, const TUsedRect& area)
+{
+    const long double lx = t.Lx, ly = t.Ly;
+    return MapGeometry(static_cast<float>(t.StakeX(area.FirstCol) - lx / 2),
+                       static_cast<float>(t.StakeY(area.FirstRow) - ly / 2),
+                       static_cast<float>(t.StakeX(area.LastCol) + lx / 2),
+                       static_cast<float>(t.StakeY(area.LastRow) + ly / 2));
+}
+
+QSize TAltimetricMap::DisplaySize() const
+{
+    return {MulDiv(PhysicalSize.width(), Ppi, 2540), MulDiv(PhysicalSize.height(), Ppi, 2540)};
+}
+
+QFont MapFont(int points, bool bold, int ppi)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(std::max(1, MulDiv(points, ppi, 72)));
+    font.setBold(bold);
+    return font;
+}
+
+std::vector<TPoint> OutlinePoints(const TTerreno& t, const TUsedRect& area, const TMapGeometry& g)
+{
+    const long double lx = t.Lx, ly = t.Ly;
+    std::vector<TPoint> points;
+    for (const TNode& n : TraceOutline(t, area))
+        points.push_back({g.MapX(static_cast<float>(t.StakeX(n.Col) - lx / 2)),
+                          g.MapY(static_cast<float>(t.StakeY(n.Row) - ly / 2))});
+    return points;
+}
+
+std::vector<float> ScaleValues(float from, float to, float step)
+{
+    std::vector<float> values;
+    if (!(step > 0.0f))
+        return values;
+    for (float v = from; v <= to; v = v + step) {
+        if (!values.empty() && v == values.back())
+            break;  // a step lost in the rounding of v
+        values.push_back(v);
+    }
+    return values;
+}
+
+QString MapNumber(long double v, char decimalSeparator)
+{
+    return QString::fromStdString(FormatGeneral(v, 10, decimalSeparator));
+}
+
+void DrawAreaOutline(QPainter& canvas, const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g)
+{
+    const std::vector<TPoint> points = OutlinePoints(terrain, area, g);
+    if (points.empty())
+        return;
+    const int width = canvas.pen().width();
+    SetPenWidth(canvas, 20);
+    canvas.drawPolyline(Polygon(points));
+    SetPenWidth(canvas, width);
+}
+
+void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptions& o)
+{
+    int count = 0;
+    const float step = static_cast<float>(RoundedStep(6, 10, count, std::min<long double>(g.Width, g.Height)));
+
+    canvas.setFont(MapFont(120, true, o.Ppi));
+    const QString title = QStringLiteral("MAPA ALTIMÉTRICO");
+    const std::int32_t left = g.MapX(g.XMin), right = g.MapX(g.XMax);
+    TextOut(canvas, left + (right - left - canvas.fontMetrics().horizontalAdvance(title)) / 2, 50, title);
+
+    canvas.setFont(MapFont(100, false, o.Ppi));
+    SetPenWidth(canvas, 10);
+    const QFontMetrics fm = canvas.fontMetrics();
+    for (const float v : ScaleValues(g.XMin, g.XMax, step)) {
+        const std::int32_t x = g.MapX(v), y = g.MapY(g.YMin);
+        canvas.drawLine(x, y, x, y - 50);
+        const QString text = MapNumber(v, o.DecimalSeparator);
+        const std::int32_t w = fm.horizontalAdvance(text), h = fm.height();
+        TextOut(canvas, x - w / 2, y - (3 * h) / 2, text);
+    }
+    for (const float v : ScaleValues(g.YMin, g.YMax, step)) {
+        const std::int32_t x = g.MapX(g.XMin), y = g.MapY(v);
+        canvas.drawLine(x, y, x - 50, y);
+        const QString text = MapNumber(v, o.DecimalSeparator);
+        const std::int32_t w = fm.horizontalAdvance(text), h = fm.height();
+        TextOut(canvas, x - w - h / 2, y - h / 2, text);
+    }
+}
+
+void DrawCurves(TCurvas& curves, QPainter& canvas, const TMapOptions& o)
+{
+    const QFont font = canvas.font();
+    canvas.setFont(MapFont(60, false, o.Ppi));
+    canvas.setBrush(QBrush(Qt::white, Qt::SolidPattern));
+    for (std::size_t k = 0; k < curves.Count(); ++k)
+        Assemble(*curves.Curve(std::ptrdiff_t(k)));
+
+    const QFontMetrics fm = canvas.fontMetrics();
+    for (std::size_t k = 0; k < curves.Count(); ++k) {
+        TCurva& curve = *curves.Curve(std::ptrdiff_t(k));
+        SetPenWidth(canvas, 10);
+        const QString text = MapNumber(curve.Level, o.DecimalSeparator);
+        const std::int32_t w = fm.horizontalAdvance(text), h = fm.height();
+        for (std::size_t i = 0; i < curve.Count(); ++i) {
+            TLine& line = curve.Line(i);
+            QPen pen = canvas.pen();
+            pen.setColor(Qt::black);
+            canvas.setPen(pen);
+            canvas.drawPolyline(Polygon(line.PointList()));
+            const TPoint at = LabelAnchor(line);
+            TextOut(canvas, at.X - w / 2, at.Y - h / 2, text);
+        }
+    }
+    canvas.setFont(font);
+}
+
+TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& request, const TMapOptions& o)
+{
+    TAltimetricMap map;
+    TCurvas curves;
+    const TUsedRect area = terrain.GetSelection();
+    const TMapGeometry g = MapGeometry(terrain, area);
+    map.Geometry = g;
+    map.Ppi = o.Ppi;
+    map.PhysicalSize = QSize(MulDiv(g.W, 2540, o.Ppi), MulDiv(g.H, 2540, o.Ppi));
+
+    QPainter canvas(&map.Picture);
+    canvas.setRenderHint(QPainter::Antialiasing);
+    QPen pen(Qt::black);
+    pen.setWidth(1);
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    canvas.setPen(pen);
+    canvas.setBrush(Qt::NoBrush);
+
+    DrawAreaOutline(canvas, terrain, area, g);
+    DrawTitleAndScales(canvas, g, o);
+    const std::vector<long double> levels = request.LevelList();
+    TraceLevels(curves, terrain, area, levels, g.Transform());
+    DrawCurves(curves, canvas, o);
+    canvas.end();
+
+    map.Picture.setBoundingRect(QRect(0, 0, g.W, g.H));
+    map.PhysicalSize = QSize(map.PhysicalSize.width() / 8, map.PhysicalSize.height() / 8);
+    return map;
+}
+
+}  // namespace nivora

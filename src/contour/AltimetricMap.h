@@ -1,0 +1,84 @@
+#pragma once
+// The altimetric map as a recorded vector picture: the outline of the surveyed
+// area, the title, graduated scales along the top and left edges of the area,
+// and the contour lines of the requested levels, each line labelled with its
+// level.
+//
+// The picture's coordinates are map units: 10000 on the longer side of the
+// drawing, the area placed between margins of 1000 (left), 500 (right), 666
+// (top) and 500 (bottom); x grows to the right with the grid's x, y downwards
+// with the grid's y. Font sizes are points at the screen's resolution (ppi),
+// so text is sized as on a screen W x H pixels large; the picture's physical
+// size is that screen size divided by 8, which shows it about 1250 pixels
+// long at 100 %.
+
+#include "contour/ContourLevels.h"
+#include "contour/ContourTrace.h"
+
+#include <QFont>
+#include <QPicture>
+#include <QSize>
+#include <QString>
+
+#include <vector>
+
+class QPainter;
+
+namespace nivora {
+
+// The map's extent and its transform from metres to map units.
+struct TMapGeometry {
+    float XMin = 0.0f, YMin = 0.0f, XMax = 0.0f, YMax = 0.0f;
+    Real48 Width, Height;           // metres
+    std::int32_t W = 0, H = 0;      // drawing extent, map units
+    float ScaleX = 0.0f, ScaleY = 0.0f;  // map units per metre
+
+    // round((x - XMin) * ScaleX) + 1000, halves to even.
+    std::int32_t MapX(float x) const;
+    // round((y - YMin) * ScaleY) + 666, halves to even.
+    std::int32_t MapY(float y) const;
+    TMapTransform Transform() const;
+};
+
+// The geometry for an area from (x0, y0) to (x1, y1), metres. A very narrow
+// area, whose shorter side the fixed margins would leave no room for, is
+// drawn at the longer side's scale on both axes instead.
+TMapGeometry MapGeometry(float x0, float y0, float x1, float y1);
+// The geometry of a terrain's area of stakes: half a spacing beyond the outer
+// stakes on every side.
+TMapGeometry MapGeometry(const TTerreno& terrain, const TUsedRect& area);
+
+struct TMapOptions {
+    int Ppi = 96;                  // the screen's logical resolution
+    char DecimalSeparator = '.';   // of the labels
+};
+
+struct TAltimetricMap {
+    QPicture Picture;              // map units, bounding rectangle 0,0 .. W,H
+    TMapGeometry Geometry;
+    QSize PhysicalSize;            // hundredths of a millimetre
+    int Ppi = 96;
+    // The size at 100 %, pixels of the screen.
+    QSize DisplaySize() const;
+};
+
+// The map of the terrain's selection for the request's levels.
+TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& request,
+                                  const TMapOptions& options = TMapOptions());
+
+// "Arial" at `points` points: its character height in map units.
+QFont MapFont(int points, bool bold, int ppi);
+// The outline nodes of the area as map points.
+std::vector<TPoint> OutlinePoints(const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g);
+// The values of a scale: from `from` while not beyond `to`, in steps of
+// `step`, accumulated as 32-bit floats.
+std::vector<float> ScaleValues(float from, float to, float step);
+// The text of a value on the map: general format, 10 significant digits.
+QString MapNumber(long double v, char decimalSeparator);
+
+// The drawing steps, on a painter over map units.
+void DrawAreaOutline(QPainter& canvas, const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g);
+void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptions& options);
+void DrawCurves(TCurvas& curves, QPainter& canvas, const TMapOptions& options);
+
+}  // namespace nivora

@@ -1,0 +1,73 @@
+#include "GuiTestSupport.h"
+
+#include <QDir>
+
+#include <memory>
+
+namespace nivora::testing {
+
+namespace {
+
+// The platform holds two owning pointers; one recorder serves as both.
+class TMessagesForward : public IMessages {
+public:
+    explicit TMessagesForward(TRecorder* r) : R(r) {}
+    void Error(QWidget* p, const QString& t) override { R->Error(p, t); }
+    void Warning(QWidget* p, const QString& t) override { R->Warning(p, t); }
+    TAnswer Confirm(QWidget* p, const QString& t) override { return R->Confirm(p, t); }
+    void Beep() override { R->Beep(); }
+
+private:
+    TRecorder* R;
+};
+
+}  // namespace
+
+TAnswer TRecorder::Confirm(QWidget*, const QString& text)
+{
+    Shown.push_back({"Confirm", text});
+    if (ConfirmAnswers.empty())
+        return TAnswer::Cancel;
+    const TAnswer a = ConfirmAnswers.front();
+    ConfirmAnswers.pop_front();
+    return a;
+}
+
+QString TRecorder::OpenProjectName(QWidget*)
+{
+    if (OpenNames.empty())
+        return {};
+    QString n = OpenNames.front();
+    OpenNames.pop_front();
+    return n;
+}
+
+QString TRecorder::SaveProjectName(QWidget*, const QString& proposed)
+{
+    ProposedSaveNames << proposed;
+    if (SaveNames.empty())
+        return {};
+    QString n = SaveNames.front();
+    SaveNames.pop_front();
+    return n;
+}
+
+TRecorder* InstallRecorder()
+{
+    auto recorder = std::make_unique<TRecorder>();
+    TRecorder* raw = recorder.get();
+    Platform().Messages = std::make_unique<TMessagesForward>(raw);
+    Platform().Dialogs = std::move(recorder);
+    return raw;
+}
+
+QString TempFolder(const QString& name)
+{
+    QDir base(QDir::tempPath());
+    const QString path = base.filePath("nivora_gui_" + name);
+    QDir(path).removeRecursively();
+    base.mkpath(path);
+    return path;
+}
+
+}  // namespace nivora::testing

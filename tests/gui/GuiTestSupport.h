@@ -1,0 +1,45 @@
+#pragma once
+// What the window tests share: a recorder that stands in for the message
+// boxes and the file and font dialogs, answering as scripted.
+
+#include "app/Platform.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <vector>
+
+namespace nivora::testing {
+
+struct TShownMessage {
+    QString Kind;  // "Error", "Warning" or "Confirm"
+    QString Text;
+};
+
+class TRecorder : public IMessages, public IFileDialogs {
+public:
+    std::vector<TShownMessage> Shown;
+    std::deque<TAnswer> ConfirmAnswers;  // Cancel when empty
+    std::deque<QString> OpenNames;       // cancelled when empty
+    std::deque<QString> SaveNames;
+    QStringList ProposedSaveNames;
+    int Beeps = 0;
+
+    void Error(QWidget*, const QString& text) override { Shown.push_back({"Error", text}); }
+    void Warning(QWidget*, const QString& text) override { Shown.push_back({"Warning", text}); }
+    TAnswer Confirm(QWidget*, const QString& text) override;
+    void Beep() override { ++Beeps; }
+    QString OpenProjectName(QWidget*) override;
+    QString SaveProjectName(QWidget*, const QString& proposed) override;
+    bool ChooseFont(QWidget*, QFont&) override { return false; }
+};
+
+// Installs a fresh recorder as the platform's messages and dialogs; the
+// platform owns it, the pointer stays valid until the next Install.
+TRecorder* InstallRecorder();
+
+// A folder of its own for one test's files.
+QString TempFolder(const QString& name);
+
+}  // namespace nivora::testing

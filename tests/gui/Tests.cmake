@@ -1,0 +1,15 @@
+# Window tests: in process, on the offscreen platform, with the message boxes
+# and dialogs answered by a recorder.
+if(NIVORA_GUI)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
+  function(nivora_gui_test name)
+    add_executable(${name} ${ARGN} ${CMAKE_CURRENT_SOURCE_DIR}/gui/GuiTestSupport.cpp)
+    target_link_libraries(${name} PRIVATE nivora_ui Qt6::Test)
+    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  endfunction()
+  nivora_gui_test(test_gui_frame ${CMAKE_CURRENT_SOURCE_DIR}/gui/test_frame.cpp)
+  nivora_gui_test(test_gui_document ${CMAKE_CURRENT_SOURCE_DIR}/gui/test_document.cpp)
+endif()

@@ -1,0 +1,364 @@
+// The grid document: typing, views, status text, close question, files,
+// row/column commands and the clipboard, and the model under Qt's tester.
+
+#include "GuiTestSupport.h"
+#include "app/sist.h"
+#include "data/SaveOpenCommands.h"
+#include "grid/datagrid.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLocale>
+#include <QMdiArea>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTest>
+
+#include <memory>
+
+using namespace nivora;
+using namespace nivora::testing;
+
+class TestDocument : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> frame;
+    TRecorder* recorder = nullptr;
+
+    TForm2* NewDocument()
+    {
+        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
+        frame->MdiArea()->setActiveSubWindow(doc);
+        doc->Grid->setFocus();
+        return doc;
+    }
+
+    // Types keys where the keyboard focus is, as a person would.
+    static void Type(const QString& keys)
+    {
+        for (QChar c : keys) {
+            QWidget* target = QApplication::focusWidget();
+            QVERIFY(target);
+            QTest::keyClick(target, c.toLatin1());
+        }
+    }
+    static void Key(Qt::Key key)
+    {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        QTest::keyClick(target, key);
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        recorder = InstallRecorder();
+        frame = std::make_unique<TForm1>();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    }
+
+    void cleanup()
+    {
+        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+            if (auto* doc = qobject_cast<TForm2*>(w))
+                doc->Terrain().Saved = true;
+            delete w;
+        }
+        frame.reset();
+        QCOMPARE(OpenDocumentCount, 0);
+    }
+
+    void typingStoresOnLeavingTheCell()
+    {
+        TForm2* doc = NewDocument();
+        doc->SetCurrentCell(2, 3);
+        Type("12");
+        Key(Qt::Key_Backspace);
+        Type("3");
+        QCOMPARE(doc->Terrain().GetCell(2, 3), 0.0f);  // not yet: the cell is still being edited
+        Key(Qt::Key_Down);
+        QCOMPARE(doc->Terrain().GetCell(2, 3), 13.0f);
+        QCOMPARE(doc->CurrentRow(), 4);
+        QCOMPARE(doc->Terrain().ValueCount, 1);
+        QCOMPARE(doc->CellText(2, 3), QString("13.000"));
+
+        // A sign cannot begin a value; letters never enter.
+        doc->SetCurrentCell(5, 5);
+        Type("-+x");
+        Key(Qt::Key_Down);
+        QCOMPARE(doc->Terrain().GetCell(5, 5), 0.0f);
+        // Both separators are taken; Enter moves right and so commits.
+        doc->SetCurrentCell(1, 1);
+        Type("7,25");
+        Key(Qt::Key_Return);
+        QCOMPARE(doc->Terrain().GetCell(1, 1), 7.25f);
+        QCOMPARE(doc->CurrentCol(), 2);
+        // An exponent once a digit stands before it.
+        Type("1e2");
+        Key(Qt::Key_Return);
+        QCOMPARE(doc->Terrain().GetCell(2, 1), 100.0f);
+        // Committing 0 or a lone separator makes the cell missing.
+        doc->SetCurrentCell(2, 3);
+        Type("0");
+        Key(Qt::Key_Up);
+        QCOMPARE(doc->Terrain().GetCell(2, 3), 0.0f);
+        doc->SetCurrentCell(1, 1);
+        Type(".");
+        Key(Qt::Key_Down);
+        QCOMPARE(doc->Terrain().GetCell(1, 1), 0.0f);
+        // Enter in the last column does not commit.
+        doc->SetCurrentCell(1000, 1);
+        Type("5");
+        Key(Qt::Key_Return);
+        QCOMPARE(doc->CurrentCol(), 1000);
+        QCOMPARE(doc->Terrain().GetCell(1000, 1), 0.0f);
+        Key(Qt::Key_Down);
+        QCOMPARE(doc->Terrain().GetCell(1000, 1), 5.0f);
+        QCOMPARE(doc->Terrain().ColCount, 1000);  // the store grew to take it
+        QVERIFY(!doc->Terrain().Saved);
+    }
+
+    void typingWithCommaSeparator()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        TForm2* doc = NewDocument();
+        doc->SetCurrentCell(1, 1);
+        Type("12.5");  // the point is taken as the comma
+        Key(Qt::Key_Down);
+        QCOMPARE(doc->Terrain().GetCell(1, 1), 12.5f);
+        QCOMPARE(doc->CellText(1, 1), QString("12,500"));
+        QCOMPARE(doc->StatusText(), QString("N° de Cotas: 1    Cota Mín.: 12,500    Cota Máx.: 12,500"));
+        QCOMPARE(doc->Model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("5"));
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void viewsNeedCurrentResults()
+    {
+        TForm2* doc = NewDocument();
+        for (int r = 1; r <= 2; ++r)
+            for (int c = 1; c <= 2; ++c)
+                doc->Terrain().SetCell(c, r, static_cast<float>(9 + c + 2 * r));
+        QVERIFY(!doc->SelectView(1));
+        QCOMPARE(recorder->Beeps, 1);
+        QCOMPARE(doc->TabSet1->currentIndex(), 0);
+        QVERIFY(Systematize(doc->Terrain(), false, -1).Computed);
+        QVERIFY(doc->SelectView(2));
+        QCOMPARE(doc->ViewIndex(), 2);
+        QVERIFY(!(doc->Model->flags(doc->Model->index(0, 0)) & Qt::ItemIsEditable));
+        QVERIFY(!doc->CellText(1, 1).isEmpty());
+        QCOMPARE(doc->CellText(3, 3), QString());  // outside the last run's area
+        QVERIFY(doc->SelectView(0));  // back to the natural elevations: always allowed
+        QVERIFY(doc->Model->flags(doc->Model->index(0, 0)) & Qt::ItemIsEditable);
+        QCOMPARE(recorder->Beeps, 1);
+    }
+
+    void statusTextAndDecimals()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(1, 1, 100.5f);
+        doc->Terrain().SetCell(2, 1, 98.25f);
+        QCOMPARE(doc->StatusText(), QString("N° de Cotas: 2    Cota Mín.: 98.250    Cota Máx.: 100.500"));
+        QCOMPARE(doc->Grid->statusTip(), doc->StatusText());  // the extremes' event rebuilt it
+        for (int i = 0; i < 5; ++i)
+            frame->sbMenosDecClick();
+        QCOMPARE(doc->Decimals, 0);
+        QCOMPARE(doc->CellText(1, 1), QString("101"));  // 100.5 rounds away from zero
+        for (int i = 0; i < 12; ++i)
+            frame->sbMaisDecClick();
+        QCOMPARE(doc->Decimals, 8);
+        doc->Terrain().SetCell(3, 1, 123456.5f);
+        QCOMPARE(doc->CellText(3, 1), QString("123456.50000000"));  // drawn cut to 12 characters
+    }
+
+    void closeQuestion()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(1, 1, 5.0f);
+        recorder->ConfirmAnswers = {TAnswer::Cancel};
+        QVERIFY(!doc->close());
+        QCOMPARE(recorder->Shown.back().Text, QString("Você deseja salvar as alterações feitas?"));
+        QCOMPARE(recorder->Shown.back().Kind, QString("Confirm"));
+        // Yes on a document without a name asks for one; cancelling that keeps it open.
+        recorder->ConfirmAnswers = {TAnswer::Yes};
+        QVERIFY(!doc->close());
+        QCOMPARE(recorder->ProposedSaveNames.last(), QString("AREA-01"));
+        // Yes with a name given: saved and closed.
+        const QString file = TempFolder("close") + "/campo.NVR";
+        recorder->ConfirmAnswers = {TAnswer::Yes};
+        recorder->SaveNames = {file};
+        QVERIFY(doc->close());
+        QVERIFY(QFile::exists(file));
+        QTRY_COMPARE(OpenDocumentCount, 0);
+        // No closes without saving; an unchanged document asks nothing.
+        TForm2* other = NewDocument();
+        other->Terrain().SetCell(1, 1, 5.0f);
+        recorder->ConfirmAnswers = {TAnswer::No};
+        const auto asked = recorder->Shown.size();
+        QVERIFY(other->close());
+        QCOMPARE(recorder->Shown.size(), asked + 1);
+        // Just opened: nothing to ask.
+        recorder->OpenNames = {file};
+        OpenProject();
+        QVERIFY(ActiveDocument && ActiveDocument->Terrain().Saved);
+        QVERIFY(ActiveDocument->close());
+        QCOMPARE(recorder->Shown.size(), asked + 1);
+    }
+
+    void saveAndReopenRestoreTheView()
+    {
+        TForm2* doc = NewDocument();
+        for (int r = 1; r <= 40; ++r)
+            for (int c = 1; c <= 30; ++c)
+                doc->Terrain().SetCell(c, r, 100.0f + c * 0.5f - r * 0.25f);
+        doc->SetGridSelection({3, 4, 7, 9});
+        doc->Grid->horizontalScrollBar()->setValue(2);
+        doc->Grid->verticalScrollBar()->setValue(5);
+        const TViewState saved = doc->ViewState();
+        QCOMPARE(saved.Col, 7);
+        QCOMPARE(saved.Row, 9);
+        QCOMPARE(saved.LeftCol, 3);
+        QCOMPARE(saved.TopRow, 6);
+        QVERIFY(doc->HasAreaSelection());
+        QCOMPARE(doc->Terrain().Selection, (TUsedRect{3, 4, 7, 9}));
+
+        const QString file = TempFolder("reopen") + "/CAMPO.NVR";
+        recorder->SaveNames = {file};
+        QVERIFY(SaveProject(doc));
+        QCOMPARE(recorder->ProposedSaveNames.last(), QString("AREA-01"));
+        QCOMPARE(doc->windowTitle(), QString("CAMPO.NVR"));
+        QVERIFY(doc->Terrain().Saved);
+        // Saving again writes without asking.
+        doc->Terrain().SetCell(1, 1, 1.0f);
+        QVERIFY(SaveProject(doc));
+        QCOMPARE(recorder->ProposedSaveNames.size(), 1);
+        QVERIFY(doc->close());
+        QTRY_COMPARE(OpenDocumentCount, 0);
+
+        recorder->OpenNames = {file};
+        OpenProject();
+        QVERIFY(ActiveDocument);
+        TForm2* back = ActiveDocument;
+        QCOMPARE(back->windowTitle(), QString("CAMPO.NVR"));
+        QCOMPARE(back->Terrain().GetCell(30, 40), 100.0f + 30 * 0.5f - 40 * 0.25f);
+        QCOMPARE(back->Terrain().GetCell(1, 1), 1.0f);
+        const TViewState v = back->ViewState();
+        QCOMPARE(v, saved);
+        QCOMPARE(back->GridSelection(), (TUsedRect{3, 4, 7, 9}));
+        QVERIFY(back->Terrain().Saved);
+        QVERIFY(back->StatusText().startsWith("N° de Cotas: 1200"));
+    }
+
+    void badFilesCreateNoWindow()
+    {
+        const QString folder = TempFolder("bad");
+        QFile f(folder + "/ESTRANHO.NVR");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(400, 'x'));
+        f.close();
+        recorder->OpenNames = {folder + "/ESTRANHO.NVR"};
+        frame->mnAbrir->trigger();
+        QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
+        QCOMPARE(recorder->Shown.back().Text,
+                 QString("O arquivo ESTRANHO.NVR não foi gerado pelo Nivora ou teve sua estrutura alterada."));
+        QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        // Shorter than a header: an input/output error through the generic report.
+        QFile g(folder + "/CURTO.NVR");
+        QVERIFY(g.open(QIODevice::WriteOnly));
+        g.write(QByteArray(10, 0));
+        g.close();
+        recorder->OpenNames = {folder + "/CURTO.NVR"};
+        frame->mnAbrir->trigger();
+        QVERIFY(recorder->Shown.back().Text.contains("CURTO.NVR"));
+        QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        QVERIFY(ActiveDocument == nullptr);
+    }
+
+    void rowsColumnsAndHeaders()
+    {
+        TForm2* doc = NewDocument();
+        for (int r = 1; r <= 3; ++r)
+            for (int c = 1; c <= 3; ++c)
+                doc->Terrain().SetCell(c, r, static_cast<float>(r * 10 + c));
+        doc->Terrain().Saved = true;
+        doc->SetCurrentCell(2, 2);
+        frame->UpdateEditMenu();  // as opening the menu does
+        frame->mnInsRow->trigger();
+        QCOMPARE(doc->Terrain().GetCell(2, 2), 0.0f);
+        QCOMPARE(doc->Terrain().GetCell(2, 3), 22.0f);
+        QVERIFY(!doc->Terrain().Saved);
+        QVERIFY(!doc->Terrain().ResultsValid);
+        frame->mnDelCol->trigger();
+        QCOMPARE(doc->Terrain().GetCell(2, 3), 23.0f);
+        // Outside the store: nothing.
+        doc->SetCurrentCell(2, 25);
+        const auto cells = doc->Terrain().Cells;
+        frame->mnDelRow->trigger();
+        QCOMPARE(doc->Terrain().Cells, cells);
+
+        // The corner selects the store; a row header its row across the store.
+        doc->SelectByHeader(0, 0);
+        QCOMPARE(doc->GridSelection(), (TUsedRect{1, 1, 20, 20}));
+        QCOMPARE(doc->Terrain().Selection, (TUsedRect{1, 1, 20, 20}));
+        doc->SelectByHeader(0, 3);
+        QCOMPARE(doc->GridSelection(), (TUsedRect{1, 3, 20, 3}));
+        QCOMPARE(doc->Terrain().Selection, doc->Terrain().UsedRect);  // a single row is no block
+        doc->SelectByHeader(4, 0);
+        QCOMPARE(doc->GridSelection(), (TUsedRect{4, 1, 4, 20}));
+
+        // Delete clears the selection.
+        doc->SetGridSelection({1, 1, 1, 4});
+        Key(Qt::Key_Delete);
+        QCOMPARE(doc->Terrain().GetCell(1, 1), 0.0f);
+        QCOMPARE(doc->Terrain().GetCell(1, 4), 0.0f);
+        QCOMPARE(doc->Terrain().GetCell(2, 4), 33.0f);  // outside the selection: kept
+    }
+
+    void clipboardCopyCutPaste()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(1, 1, 1.0f);
+        doc->Terrain().SetCell(3, 1, 3.0f);
+        doc->Terrain().SetCell(1, 2, 4.0f);
+        doc->Terrain().SetCell(3, 2, 6.0f);
+        doc->SetGridSelection({1, 1, 3, 2});
+        frame->UpdateMenuItems();
+        frame->mnCopiar->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("1.000\t\t3.000\r\n4.000\t\t6.000\r\n"));
+        // Paste at the cursor, both separators read.
+        QGuiApplication::clipboard()->setText("7,5\t\t9\r\n");
+        doc->SetCurrentCell(5, 5);
+        frame->UpdateEditMenu();
+        QVERIFY(frame->DispatchShortcut(frame->mnColar));
+        QCOMPARE(doc->Terrain().GetCell(5, 5), 7.5f);
+        QCOMPARE(doc->Terrain().GetCell(7, 5), 9.0f);
+        QVERIFY(frame->Gauge1->isHidden());
+        // Cut copies, then clears.
+        doc->SetGridSelection({1, 1, 1, 2});
+        frame->mnRecortar->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("1.000\r\n4.000\r\n"));
+        QCOMPARE(doc->Terrain().GetCell(1, 1), 0.0f);
+        QCOMPARE(doc->Terrain().ValueCount, 4);
+    }
+
+    void modelPassesQtsTester()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(3, 3, 2.0f);
+        QAbstractItemModelTester tester(doc->Model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        doc->Model->Refresh();
+        QCOMPARE(doc->Model->rowCount(), 1000);
+        QCOMPARE(doc->Model->columnCount(), 1000);
+        QCOMPARE(doc->Model->data(doc->Model->index(2, 2), Qt::DisplayRole).toString(), QString("2.000"));
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "test_document.moc"

@@ -1,0 +1,315 @@
+// The frame: enabling rules, the progress service, hints, shortcuts, the
+// window commands and the new project dialog.
+
+#include "GuiTestSupport.h"
+#include "app/sist.h"
+#include "data/uFileNew.h"
+#include "grid/datagrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusTipEvent>
+#include <QTest>
+#include <QToolButton>
+
+#include <memory>
+
+using namespace nivora;
+using namespace nivora::testing;
+
+class TestFrame : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> frame;
+    TRecorder* recorder = nullptr;
+
+    TForm2* NewDocument()
+    {
+        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
+        frame->MdiArea()->setActiveSubWindow(doc);
+        return doc;
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        recorder = InstallRecorder();
+        frame = std::make_unique<TForm1>();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+    }
+
+    void cleanup()
+    {
+        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+            if (auto* doc = qobject_cast<TForm2*>(w))
+                doc->Terrain().Saved = true;  // no questions on the way out
+            delete w;
+        }
+        frame.reset();
+        QCOMPARE(OpenDocumentCount, 0);
+        QVERIFY(ActiveDocument == nullptr);
+    }
+
+    void enablingWithoutChildren()
+    {
+        for (QAction* a : {frame->mnFechar, frame->mnSalvar, frame->mnSalvarComo, frame->mnJanCascata,
+                           frame->mnJanLado, frame->mnJanArranjar, frame->mnJanMiniminizar, frame->mnRecortar,
+                           frame->mnCopiar, frame->mnWinSurf})
+            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        for (QWidget* w : {static_cast<QWidget*>(frame->sbFont), static_cast<QWidget*>(frame->sbMenosDec),
+                           static_cast<QWidget*>(frame->sbMaisDec), static_cast<QWidget*>(frame->seZoom),
+                           static_cast<QWidget*>(frame->SaveBtn), static_cast<QWidget*>(frame->CutBtn),
+                           static_cast<QWidget*>(frame->CopyBtn), static_cast<QWidget*>(frame->PasteBtn)})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(frame->sbNovo->isEnabled());
+        QVERIFY(frame->OpenBtn->isEnabled());
+        frame->UpdateEditMenu();
+        frame->UpdateCalcMenu();
+        frame->UpdateViewMenu();
+        for (QAction* a : {frame->mnColar, frame->mnInsCol, frame->mnDelCol, frame->mnInsRow, frame->mnDelRow,
+                           frame->mnSistematizar, frame->mnExibirResultados, frame->mnExibirMapa})
+            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        // A shortcut whose item is disabled runs nothing.
+        QVERIFY(!frame->DispatchShortcut(frame->mnColar));
+        QVERIFY(!frame->DispatchShortcut(frame->mnSistematizar));
+    }
+
+    void enablingWithDocumentAndOtherWindows()
+    {
+        TForm2* doc = NewDocument();
+        QCOMPARE(ActiveDocument, doc);
+        for (QAction* a : {frame->mnFechar, frame->mnSalvar, frame->mnSalvarComo, frame->mnJanCascata,
+                           frame->mnRecortar, frame->mnCopiar, frame->mnWinSurf})
+            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
+        QVERIFY(frame->sbFont->isEnabled());
+        QVERIFY(frame->SaveBtn->isEnabled());
+        QVERIFY(frame->CopyBtn->isEnabled());
+        QVERIFY(!frame->seZoom->isEnabled());
+
+        // Paste needs text on the clipboard and the natural elevations shown.
+        QGuiApplication::clipboard()->setText("1\t2");
+        frame->UpdateEditMenu();
+        QVERIFY(frame->mnColar->isEnabled());
+        QVERIFY(frame->PasteBtn->isEnabled());
+        QVERIFY(frame->mnInsRow->isEnabled());
+        QGuiApplication::clipboard()->clear();
+        frame->UpdateEditMenu();
+        QVERIFY(!frame->mnColar->isEnabled());
+
+        // F9 needs a 2 x 2 block of elevations; the shortcut runs the update first.
+        frame->UpdateCalcMenu();
+        QVERIFY(!frame->mnSistematizar->isEnabled());
+        for (int r = 1; r <= 2; ++r)
+            for (int c = 1; c <= 2; ++c)
+                doc->Terrain().SetCell(c, r, 10.0f + c);
+        doc->Terrain().Selection = doc->Terrain().ComputeUsedRect();
+        QVERIFY(frame->DispatchShortcut(frame->mnSistematizar));
+        QVERIFY(frame->mnSistematizar->isEnabled());
+
+        // Results: enabled only with current results.
+        frame->UpdateViewMenu();
+        QVERIFY(!frame->mnExibirResultados->isEnabled());
+        QVERIFY(Systematize(doc->Terrain(), false, -1).Computed);
+        frame->UpdateViewMenu();
+        QVERIFY(frame->mnExibirResultados->isEnabled());
+        QVERIFY(frame->mnExibirMapa->isEnabled());
+
+        // Another kind of child active: no document commands, but the
+        // window commands stay.
+        auto* other = new QMdiSubWindow;
+        other->setWidget(new QLabel("outra"));
+        other->setAttribute(Qt::WA_DeleteOnClose);
+        frame->AddChild(other);
+        frame->MdiArea()->setActiveSubWindow(other);
+        QVERIFY(!frame->mnRecortar->isEnabled());
+        QVERIFY(!frame->mnCopiar->isEnabled());
+        QVERIFY(!frame->sbFont->isEnabled());
+        QVERIFY(frame->mnFechar->isEnabled());
+        QCOMPARE(ActiveDocument, doc);  // still the document activated last
+    }
+
+    void progressService()
+    {
+        QCOMPARE(frame->Gauge1->value(), 100);  // its last position until the first report
+        QVERIFY(frame->Gauge1->isHidden());
+        frame->StartProgress("Calculando o melhor plano.");
+        QVERIFY(!frame->Gauge1->isHidden());
+        QCOMPARE(frame->Panel0->text(), QString("  Calculando o melhor plano."));
+        frame->SetProgress(1, 3);
+        QCOMPARE(frame->Gauge1->value(), 33);
+        frame->SetProgress(2, 3);
+        QCOMPARE(frame->Gauge1->value(), 67);
+        // A hint while the gauge shows does not replace the message.
+        QStatusTipEvent tip("Abre um arquivo de cotas existente.");
+        QCoreApplication::sendEvent(frame.get(), &tip);
+        QCOMPARE(frame->Panel0->text(), QString("  Calculando o melhor plano."));
+        frame->SetProgress(1, 1);
+        QVERIFY(frame->Gauge1->isHidden());
+        QCOMPARE(frame->Panel0->text(), QString());
+        // A pass of one row reports a total of 0 and ends at once.
+        frame->StartProgress("Calculando a cota da origem.");
+        frame->SetProgress(0, 0);
+        QVERIFY(frame->Gauge1->isHidden());
+    }
+
+    void hintsInPanelZero()
+    {
+        QStatusTipEvent tip("Cria um novo arquivo de cotas.");
+        QCoreApplication::sendEvent(frame.get(), &tip);
+        QCOMPARE(frame->Panel0->text(), QString("  Cria um novo arquivo de cotas."));
+        // Tool buttons carry the short part as tool-tip, the long one as status text.
+        QCOMPARE(frame->OpenBtn->toolTip(), QString("Abre"));
+        QCOMPARE(frame->OpenBtn->statusTip(), QString("Abre um arquivo de cotas existente."));
+        QCOMPARE(frame->sbNovo->toolTip(), QString("Cria um arquivo novo"));
+        QCOMPARE(frame->sbNovo->statusTip(), QString("Cria um arquivo novo"));
+        // A hover over a button reaches panel 0.
+        QStatusTipEvent buttonTip(frame->CopyBtn->statusTip());
+        QCoreApplication::sendEvent(frame->CopyBtn, &buttonTip);
+        QCOMPARE(frame->Panel0->text(), QString("  Copia o conteúdo selecionado para a área de transferência."));
+    }
+
+    void menuCaptionsAndShortcuts()
+    {
+        QCOMPARE(frame->windowTitle(), QString("Nivora 1.0"));
+        QCOMPARE(frame->mnNovo->text(), QString("&Novo..."));
+        QCOMPARE(frame->mnNovo->shortcut(), QKeySequence("Ctrl+N"));
+        QCOMPARE(frame->mnAbrir->shortcut(), QKeySequence("Ctrl+A"));
+        QCOMPARE(frame->mnRecortar->shortcut(), QKeySequence("Shift+Del"));
+        QCOMPARE(frame->mnSistematizar->shortcut(), QKeySequence("F9"));
+        QCOMPARE(frame->mnDelRow->statusTip(), QString("Exclui a coluna na posição da célula ativa."));
+        QCOMPARE(frame->XColuna1->title(), QString("Coluna  &X"));
+        QVERIFY(frame->CopiaComponents1->associatedObjects().isEmpty());  // in no menu
+        // F12 twice: developer mode on, then off again.
+        QVERIFY(frame->DispatchShortcut(frame->CopiaComponents1));
+        QVERIFY(frame->DeveloperMode);
+        QVERIFY(frame->DispatchShortcut(frame->CopiaComponents1));
+        QVERIFY(!frame->DeveloperMode);
+        // Ctrl+B hides and shows the tool bar.
+        QVERIFY(frame->DispatchShortcut(frame->mnToolBar));
+        QVERIFY(frame->ToolBar->isHidden());
+        QVERIFY(!frame->mnToolBar->isChecked());
+        QVERIFY(frame->DispatchShortcut(frame->mnToolBar));
+        QVERIFY(!frame->ToolBar->isHidden());
+        frame->mnStatusBar->trigger();
+        QVERIFY(frame->StatusBar->isHidden());
+    }
+
+    void windowCommands()
+    {
+        NewDocument();
+        NewDocument();
+        NewDocument();
+        QCOMPARE(frame->MdiArea()->subWindowList().size(), 3);
+        frame->mnJanMiniminizar->trigger();
+        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList())
+            QVERIFY(w->isMinimized());
+        frame->mnJanArranjar->trigger();
+        const int bottom = frame->MdiArea()->viewport()->height();
+        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList())
+            QCOMPARE(w->geometry().bottom() + 1, bottom);
+        // The window menu lists the children.
+        emit frame->mnJanela->aboutToShow();
+        QStringList titles;
+        for (QAction* a : frame->mnJanela->actions())
+            titles << a->text();
+        QVERIFY(titles.contains("&1 AREA-01"));
+        QVERIFY(titles.contains("&3 AREA-03"));
+    }
+
+    void captionsFollowTheCount()
+    {
+        TForm2* a = NewDocument();
+        TForm2* b = NewDocument();
+        QCOMPARE(a->windowTitle(), QString("AREA-01"));
+        QCOMPARE(b->windowTitle(), QString("AREA-02"));
+        recorder->ConfirmAnswers = {TAnswer::No};  // a new document was never saved: it asks
+        QVERIFY(a->close());
+        QTRY_COMPARE(OpenDocumentCount, 1);
+        TForm2* c = NewDocument();
+        QCOMPARE(c->windowTitle(), QString("AREA-02"));  // the count repeats a caption in use
+    }
+
+    void newProjectDialogOrigin()
+    {
+        TFileNew* d = frame->FileNewDialog();
+        d->UpdateOrigin();
+        QCOMPARE(d->Label3->text(), QString("Origem: X = 5; Y = 5"));
+        QCOMPARE(d->edLy->text(), QString("10"));
+        QVERIFY(!d->edLy->isEnabled());
+        d->edLx->setText("20");
+        d->spNx->setValue(3);
+        QCOMPARE(d->OriginX, 50.0f);
+        d->spNx->setValue(-2);
+        QCOMPARE(d->OriginX, -50.0f);
+        QCOMPARE(d->edLy->text(), QString("20"));  // mirrors while the box is checked
+        d->edLx->setText("");
+        QCOMPARE(d->edLy->text(), QString(""));
+        QCOMPARE(d->Label3->text(), QString("Origem: X = ?; Y = ?"));
+        QCOMPARE(d->OriginX, -50.0f);  // kept while the spacing is invalid
+
+        d->edLx->setText("10");
+        d->spNx->setValue(1);
+        d->CheckBox1->setChecked(false);
+        QVERIFY(d->edLy->isEnabled());
+        d->edLy->setText("30");
+        QCOMPARE(d->OriginY, 15.0f);
+        d->BitBtn1Click();
+        QVERIFY(ActiveDocument);
+        QCOMPARE(static_cast<double>(ActiveDocument->Terrain().Lx), 10.0);
+        QCOMPARE(static_cast<double>(ActiveDocument->Terrain().Ly), 30.0);
+        QCOMPARE(ActiveDocument->Terrain().ColCount, 20);
+        QCOMPARE(static_cast<double>(ActiveDocument->Terrain().OriginY), 15.0);
+
+        // OK with a spacing of 0: the message, and no document.
+        const int before = frame->MdiArea()->subWindowList().size();
+        d->edLx->setText("0");
+        d->BitBtn1Click();
+        QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
+        QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição deve conter um número positivo."));
+        d->edLx->setText("abc");
+        d->BitBtn1Click();
+        QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
+        QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição contém um número inválido."));
+        QCOMPARE(frame->MdiArea()->subWindowList().size(), before);
+        d->CheckBox1->setChecked(true);
+    }
+
+    void newProjectDialogCommaLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        TFileNew* d = frame->FileNewDialog();
+        d->edLx->setText("2,5");
+        d->spNx->setValue(1);
+        d->spNy->setValue(2);
+        QCOMPARE(d->Label3->text(), QString("Origem: X = 1,25; Y = 3,75"));
+        d->edLx->setText("2.5");  // a point is no decimal separator here
+        QCOMPARE(d->Label3->text(), QString("Origem: X = ?; Y = ?"));
+        // A spin edit text that is not an integer is reported at OK.
+        d->edLx->setText("10");
+        d->spNx->findChild<QLineEdit*>()->setText("x");
+        const int before = frame->MdiArea()->subWindowList().size();
+        d->BitBtn1->click();
+        QCOMPARE(recorder->Shown.back().Text, QString("'x' is not a valid integer value"));
+        QCOMPARE(frame->MdiArea()->subWindowList().size(), before);
+        d->spNx->setValue(1);
+        d->spNy->setValue(1);
+        QLocale::setDefault(QLocale::c());
+    }
+};
+
+QTEST_MAIN(TestFrame)
+#include "test_frame.moc"
