@@ -78,7 +78,8 @@ void Large(const std::filesystem::path& out)
         }
     }
     t.SetAutoExtremes(true);
-    SaveProjectFile(out, t, TViewState{1, 1, 1, 1, 1, 1, 1, 1});
+    // Opens scrolled into the field, the cursor on a stake.
+    SaveProjectFile(out, t, TViewState{40, 60, 30, 50, 40, 60, 40, 60});
 }
 
 }  // namespace
