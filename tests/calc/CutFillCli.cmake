@@ -54,15 +54,6 @@ if(NOT out STREQUAL "24 16\n20,4 0 #ffffff\n20,12 0 #ffffff\n4,4 255 #0000ff\n")
   message(FATAL_ERROR "pixels of the wider map:\n${out}")
 endif()
 
-# A ratio moves the plane: the colours change but the size does not.
-run(${CLI} cutfill-map "${WORK}/QUATRO.NVR" --ratio 2 -o "${WORK}/razao.png")
-expect_ok("cutfill-map --ratio")
-string(JSON w GET "${out}" Width)
-string(JSON maxfill GET "${out}" MaxFill)
-if(NOT w EQUAL 16 OR maxfill STREQUAL "0.75")
-  message(FATAL_ERROR "cutfill-map --ratio: ${out}")
-endif()
-
 # No -o: a usage error. Nothing to compute: the program's warning, status 2,
 # and no picture.
 run(${CLI} cutfill-map "${WORK}/QUATRO.NVR")

@@ -43,23 +43,16 @@ TEST(CutFillCellSize, AbsurdSpacingsStayWithinBounds)
 {
     // 1000 to 1 would make a cell 8000 pixels long.
     EXPECT_EQ(CutFillCellSize(1000, 1), (TCellSize{kMaxMapCellSide, 8}));
-    EXPECT_EQ(CutFillCellSize(1, 1000), (TCellSize{8, kMaxMapCellSide}));
     EXPECT_EQ(CutFillCellSize(1, 1e-30L), (TCellSize{kMaxMapCellSide, 8}));
-    // On the full grid 4 to 1 still fits whole; 5 to 1 gives way to the budget.
+    // On the full grid 4 to 1 still fits whole; beyond, the budget holds.
     EXPECT_EQ(CutFillCellSize(40, 10, 1000, 1000), (TCellSize{32, 8}));
-    const TCellSize five = CutFillCellSize(50, 10, 1000, 1000);
-    EXPECT_EQ(five.Height, 8);
-    EXPECT_GE(five.Width, 32);
-    EXPECT_LE(std::int64_t{five.Width} * 1000 * five.Height * 1000, kMaxMapPixels);
     const TCellSize tall = CutFillCellSize(1, 1000, 1000, 1000);
     EXPECT_EQ(tall.Width, 8);
+    EXPECT_GT(tall.Height, 32);
     EXPECT_LE(std::int64_t{tall.Width} * 1000 * tall.Height * 1000, kMaxMapPixels);
-    // A long thin area has room for the whole cap.
-    EXPECT_EQ(CutFillCellSize(1000, 1, 1000, 1), (TCellSize{kMaxMapCellSide, 8}));
     // Spacings that are no lengths at all.
     const long double nan = std::numeric_limits<long double>::quiet_NaN();
-    const long double inf = std::numeric_limits<long double>::infinity();
-    for (auto [lx, ly] : {std::pair{0.0L, 10.0L}, {10.0L, 0.0L}, {-20.0L, 10.0L}, {nan, 10.0L}, {10.0L, inf}})
+    for (auto [lx, ly] : {std::pair{0.0L, 10.0L}, {10.0L, -1.0L}, {nan, 10.0L}})
         EXPECT_EQ(CutFillCellSize(lx, ly), (TCellSize{8, 8})) << lx << " " << ly;
 }
 
@@ -68,46 +61,26 @@ TEST(CutFillIndex, ShadesFromTheDeepestToThePlane)
     EXPECT_EQ(CutFillIndex(TTerreno::NoValue, 0.75L, 0.75L), 0);
     EXPECT_EQ(CutFillIndex(0.75L, 0.75L, 0.75L), 255);
     EXPECT_EQ(CutFillIndex(-0.75L, 0.75L, 0.75L), 1);
-    // On the plane: the shallowest cut, the darkest red.
-    EXPECT_EQ(CutFillIndex(0.0L, 0.75L, 0.75L), 127);
+    EXPECT_EQ(CutFillIndex(0.0L, 0.75L, 0.75L), 127);  // on the plane: the darkest red
     EXPECT_EQ(CutFillIndex(1e-30L, 0.75L, 0.75L), 128);
     // 127 * 62.5 / 127 = 62.5 and 126 * 3/4 = 94.5: halves to even.
     EXPECT_EQ(CutFillIndex(62.5L, 1.0L, 127.0L), 128 + 62);
     EXPECT_EQ(CutFillIndex(-3.0L, 4.0L, 1.0L), 127 - 94);
-    // The sign of the deepest cut does not matter.
-    EXPECT_EQ(CutFillIndex(-0.375L, -0.75L, 1.0L), 64);
-    EXPECT_EQ(CutFillIndex(-0.375L, 0.75L, 1.0L), 64);
+    EXPECT_EQ(CutFillIndex(-0.375L, -0.75L, 1.0L), 64);  // the cut's sign does not matter
     // Deeper than the plan's deepest: the deepest shade, never a wrap.
-    EXPECT_EQ(CutFillIndex(2.0L, 1.0L, 1.0L), 255);
-    EXPECT_EQ(CutFillIndex(-2.0L, 1.0L, 1.0L), 1);
     EXPECT_EQ(CutFillIndex(1e30L, 1.0L, 1e-30L), 255);
     EXPECT_EQ(CutFillIndex(-1e30L, 1e-30L, 1.0L), 1);
 }
 
 TEST(CutFillIndex, APlanWithoutCutOrWithoutFillDividesByNothing)
 {
-    // Every stake in fill or on the plane: no cut depth.
-    EXPECT_EQ(CutFillIndex(0.0L, 0.0L, 0.5L), 127);
+    EXPECT_EQ(CutFillIndex(0.0L, 0.0L, 0.5L), 127);  // all fill: the plane
     EXPECT_EQ(CutFillIndex(0.5L, 0.0L, 0.5L), 255);
-    EXPECT_EQ(CutFillIndex(-0.25L, 0.0L, 0.5L), 127);
-    // Every stake in cut or on the plane: no fill depth.
-    EXPECT_EQ(CutFillIndex(0.0L, 0.5L, 0.0L), 127);
+    EXPECT_EQ(CutFillIndex(0.0L, 0.5L, 0.0L), 127);  // all cut
     EXPECT_EQ(CutFillIndex(-0.5L, 0.5L, 0.0L), 1);
-    EXPECT_EQ(CutFillIndex(1e-30L, 0.5L, 0.0L), 128);
-    // Nothing anywhere.
-    EXPECT_EQ(CutFillIndex(0.0L, 0.0L, 0.0L), 127);
-    EXPECT_EQ(CutFillIndex(TTerreno::NoValue, 0.0L, 0.0L), 0);
-    EXPECT_EQ(CutFillIndex(0.25L, 0.0L, -1.0L), 128);
-}
-
-TEST(CutFillColour, WhiteThenRedsThenBlues)
-{
-    EXPECT_EQ(CutFillColour(0), (TRgb{255, 255, 255}));
-    EXPECT_EQ(CutFillColour(1), (TRgb{255, 0, 0}));
-    EXPECT_EQ(CutFillColour(2), (TRgb{254, 0, 0}));
-    EXPECT_EQ(CutFillColour(127), (TRgb{129, 0, 0}));
-    EXPECT_EQ(CutFillColour(128), (TRgb{0, 0, 128}));
-    EXPECT_EQ(CutFillColour(255), (TRgb{0, 0, 255}));
+    EXPECT_EQ(CutFillIndex(1e-30L, 0.5L, 0.0L), 128);  // a fill where the plan has none: depth 0
+    EXPECT_EQ(CutFillIndex(-0.25L, 0.0L, 0.5L), 127);
+    EXPECT_EQ(CutFillIndex(0.0L, 0.0L, 0.0L), 127);  // everything on the plane
 }
 
 TEST(MouseToStake, CountsCellsFromTheAreasFirstStake)
@@ -121,11 +94,9 @@ TEST(MouseToStake, CountsCellsFromTheAreasFirstStake)
     EXPECT_EQ(at(10, 3, 32, 8), (TStake{5, 6}));
     EXPECT_FALSE(at(64, 0));
     EXPECT_FALSE(at(0, 40));
-    EXPECT_FALSE(at(0, 0, 64, 0));
     // Left of or above the map, as while the button is held: outside, not
     // the first column or row.
     EXPECT_FALSE(at(-1, 0));
-    EXPECT_FALSE(at(0, -7));
     EXPECT_EQ(at(-1, 0, 1, 0), (TStake{3, 5}));
     EXPECT_FALSE(MouseToStake(0, 0, 0, 0, 0, 8, area));
     // The single cell of a document not systematized since it was read.
@@ -145,7 +116,6 @@ TEST(CutFillReadout, NamesTheStakeAndItsCutOrFill)
 
     EXPECT_EQ(CutFillReadout(312000.0f, 7455020.0f, 0.0L, ','), "|X = 312000    Y = 7455020   Corte = 0,000");
     EXPECT_EQ(CutFillReadout(1234.5f, -20.0f, 0.0126L, ','), "|X = 1234,5    Y = -20   Aterro = 0,013");
-    EXPECT_EQ(CutFillReadout(0.0f, 0.0f, -12.3456L, '.'), "|X = 0    Y = 0   Corte = 12.346");
 }
 
 TEST(SideBar, DeepestFillReachesTheTopAndDeepestCutTheBottom)
@@ -171,41 +141,24 @@ TEST(SideBar, DeepestFillReachesTheTopAndDeepestCutTheBottom)
     EXPECT_EQ(ShowBar(-0.375L, ten, 18).Height, 4);
 }
 
-TEST(SideBar, PlansWithoutDepthOnOneSideOrBoth)
+TEST(SideBar, PlansWithoutDepthAndDepthsBeyondTheScale)
 {
     // All cut: the zero line at the top, the deepest cut to the bottom.
     const TBarScale cut = ScaleBar(108, 0.0L, 2.0L);
     EXPECT_EQ(cut.BevelTop, 4);
-    const TBarShape deepest = ShowBar(-2.0L, cut, 108);
-    EXPECT_EQ(deepest.Top + deepest.Height, 107);
-    // All fill: the zero line at the bottom.
-    const TBarScale fill = ScaleBar(108, 2.0L, 0.0L);
-    EXPECT_EQ(fill.BevelTop, 104);
-    EXPECT_EQ(ShowBar(2.0L, fill, 108).Top, 2);
-    // Every stake on the plane: nothing to scale, no division by zero; the
-    // zero line in the middle and bars of no height.
+    EXPECT_EQ(ShowBar(-2.0L, cut, 108), (TBarShape{true, {255, 0, 0}, 7, 100}));
+    // Every stake on the plane: no division by zero; the zero line in the
+    // middle and bars of no height.
     const TBarScale flat = ScaleBar(108, 0.0L, 0.0L);
     EXPECT_EQ(flat.BarScale.Value(), 0.0L);
     EXPECT_EQ(flat.BevelTop, 54);
-    EXPECT_EQ(ShowBar(0.0L, flat, 108), (TBarShape{true, {255, 0, 0}, 57, 0}));
-    EXPECT_EQ(ShowBar(0.5L, flat, 108).Height, 0);
-    // Depths too small for a real scale count as none.
-    EXPECT_EQ(ScaleBar(108, 1e-35L, 1e-35L).BarScale.Value(), 0.0L);
-    // A panel shorter than its margins.
-    const TBarScale tiny = ScaleBar(5, 1.0L, 1.0L);
-    EXPECT_EQ(tiny.BarScale.Value(), 0.0L);
-    EXPECT_GE(ShowBar(-1.0L, tiny, 5).Height, 0);
-}
-
-TEST(SideBar, DepthsBeyondTheScaleStopAtThePanelsEdge)
-{
-    // The plan was recalculated deeper after the panel was scaled.
-    const int panel = 208;
-    const TBarScale s = ScaleBar(panel, 0.75L, 0.75L);
-    const TBarShape fill = ShowBar(30.0L, s, panel);
-    EXPECT_EQ(fill.Top, 0);
-    EXPECT_EQ(fill.Height, s.BevelTop - 2);
-    const TBarShape cut = ShowBar(-1e30L, s, panel);
-    EXPECT_EQ(cut.Top, 107);
-    EXPECT_EQ(cut.Top + cut.Height, panel);
+    EXPECT_EQ(ShowBar(0.5L, flat, 108), (TBarShape{true, {0, 0, 255}, 52, 0}));
+    EXPECT_EQ(ScaleBar(108, 1e-35L, 1e-35L).BarScale.Value(), 0.0L);  // beyond a real's range
+    EXPECT_EQ(ShowBar(-1.0L, ScaleBar(5, 1.0L, 1.0L), 5).Height, 0);  // a panel shorter than its margins
+    // The plan was recalculated deeper after the panel was scaled: the bar
+    // stops at the panel's edge.
+    const TBarScale s = ScaleBar(208, 0.75L, 0.75L);
+    EXPECT_EQ(ShowBar(30.0L, s, 208).Top, 0);
+    const TBarShape deep = ShowBar(-1e30L, s, 208);
+    EXPECT_EQ(deep.Top + deep.Height, 208);
 }
