@@ -50,6 +50,9 @@ TCellSize CutFillCellSize(long double lx, long double ly, std::int64_t columns =
 // keeps the deepest shade. A plan without cut (maxCut 0) or without fill
 // (maxFill 0) has no depth to scale by: a stake on that side can only be as
 // deep as 0, and takes the shallowest shade, 127 or 128.
+// Rounded with lrint (halves to even in the default mode): nearbyint saves
+// and restores the floating-point environment at every call, which alone cost
+// more than the rest of the map.
 inline std::uint8_t CutFillIndex(long double v, long double maxCut, long double maxFill)
 {
     if (v == TTerreno::NoValue)
