@@ -154,6 +154,14 @@ TGridControl::TGridControl(TForm2& document, QWidget* parent) : QTableView(paren
     setPalette(p);
 }
 
+void TGridControl::AbandonEdit()
+{
+    Document.EditBuffer.clear();
+    if (state() == EditingState)
+        if (QWidget* editor = indexWidget(currentIndex()))
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
 bool TGridControl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
     // A key that could not begin a number opens no editor ("-" or a letter).
@@ -476,9 +484,7 @@ void TForm2::TabSet1Change(int index)
         Messages().Beep();
         return;
     }
-    Grid->closePersistentEditor(Grid->currentIndex());
-    if (QWidget* editor = Grid->indexWidget(Grid->currentIndex()))
-        editor->close();
+    Grid->AbandonEdit();
     View = index;
     Grid->setEditTriggers(View == 0 ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                                        QAbstractItemView::EditKeyPressed)
@@ -582,6 +588,7 @@ void TForm2::FormDeactivate() { LastDeactivatedDocument = this; }
 
 void TForm2::AfterStructuralEdit()
 {
+    Grid->AbandonEdit();
     Terrain_->Saved = false;
     Terrain_->ResultsValid = false;
     Model->Refresh();
@@ -622,6 +629,8 @@ void TForm2::DeleteColumnAtCursor()
 
 void TForm2::ClearSelection()
 {
+    // A value being typed must not come back over the cleared cells.
+    Grid->AbandonEdit();
     const TUsedRect r = GridSelection();
     Terrain_->SetAutoExtremes(false);
     for (int row = r.FirstRow; row <= std::min(r.LastRow, Terrain_->RowCount); ++row)
@@ -652,6 +661,8 @@ void TForm2::CopyToClipboard()
 
 void TForm2::PasteFromClipboard()
 {
+    // The pasted values win over a value being typed.
+    Grid->AbandonEdit();
     const QString text = QGuiApplication::clipboard()->text();
     const QByteArray utf8 = text.toUtf8();
     const std::string bytes = Utf8ToCp1252(std::string_view(utf8.constData(), std::size_t(utf8.size())));

@@ -83,6 +83,8 @@ class TGridControl : public QTableView {
     Q_OBJECT
 public:
     explicit TGridControl(TForm2& document, QWidget* parent);
+    // Closes the cell editor, if open, without storing what it holds.
+    void AbandonEdit();
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;

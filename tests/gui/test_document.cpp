@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMdiArea>
 #include <QProgressBar>
@@ -346,6 +347,29 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("1.000\r\n4.000\r\n"));
         QCOMPARE(doc->Terrain().GetCell(1, 1), 0.0f);
         QCOMPARE(doc->Terrain().ValueCount, 4);
+    }
+
+    void frameKeysReachTheFrameFromTheGrid()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(1, 1, 2.5f);
+        doc->SetCurrentCell(1, 1);
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("2.500\r\n"));
+        // Even with the cell editor open, Ctrl+V pastes into the grid.
+        doc->SetCurrentCell(3, 3);
+        Type("9");
+        QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        QGuiApplication::clipboard()->setText("4\t5");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(doc->Terrain().GetCell(3, 3), 4.0f);
+        QCOMPARE(doc->Terrain().GetCell(4, 3), 5.0f);
+        Key(Qt::Key_Down);  // the abandoned "9" does not come back over the paste
+        QCOMPARE(doc->Terrain().GetCell(3, 3), 4.0f);
+        // F12 from the grid switches the developer mode.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);
+        QVERIFY(frame->DeveloperMode);
     }
 
     void modelPassesQtsTester()
