@@ -1,3 +1,4 @@
+#include "app/Platform.h"
 #include "app/sist.h"
 
 #include <QApplication>
@@ -5,6 +6,8 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(nivora::ProgramIcon());
+    nivora::InstallQtPlatform();
     nivora::TForm1 frame;
     frame.show();
     return app.exec();

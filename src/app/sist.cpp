@@ -1,6 +1,9 @@
 #include "sist.h"
 
 #include "app/Platform.h"
+#include "calc/uDefSist.h"
+#include "calc/uMapa.h"
+#include "calc/uResult.h"
 #include "data/SaveOpenCommands.h"
 #include "data/uFileNew.h"
 #include "grid/datagrid.h"
@@ -121,6 +124,27 @@ QString ShortHint(const QString& hint)
 
 TForm1* Form1() { return gForm1; }
 
+QIcon ProgramIcon()
+{
+    QPixmap pm(32, 32);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    QPainterPath ground;
+    ground.moveTo(1, 20);
+    ground.cubicTo(8, 12, 14, 26, 22, 16);
+    ground.lineTo(31, 13);
+    ground.lineTo(31, 31);
+    ground.lineTo(1, 31);
+    ground.closeSubpath();
+    p.fillPath(ground, QColor(150, 110, 60));
+    p.setPen(QPen(QColor(30, 60, 200), 2.5));
+    p.drawLine(QPointF(1, 22), QPointF(31, 16));
+    p.setPen(QPen(QColor(40, 140, 40), 2));
+    p.drawLine(QPointF(1, 30), QPointF(31, 30));
+    return QIcon(pm);
+}
+
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
     gForm1 = this;
@@ -176,6 +200,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     }
 
     FileNew = new TFileNew(this);
+    DefSist = new TDefSist(this);
+    Panel1->installEventFilter(this);
     UpdateEditMenu();
     UpdateMenuItems();
 }
@@ -261,10 +287,11 @@ void TForm1::CreateMenus()
 
     mnExibir = topMenu("mnExibir", "E&xibir", "Comandos relacionados com a exibição.");
     connect(mnExibir, &QMenu::aboutToShow, this, &TForm1::UpdateViewMenu);
-    mnExibirResultados = Item(mnExibir, "mnExibirResultados", "&Resultados...", "Exibe os resultados da sistematização.");
+    mnExibirResultados = Item(mnExibir, "mnExibirResultados", "&Resultados...", "Exibe os resultados da sistematização.",
+                              &TForm1::mnExibirResultadosClick);
     mnExibirResultados->setCheckable(true);
     mnExibirMapa = Item(mnExibir, "mnExibirMapa", "&Mapa de Cortes e Aterros",
-                        "Exibe um mapa que identifica as regiões de cortes e de aterros.");
+                        "Exibe um mapa que identifica as regiões de cortes e de aterros.", &TForm1::mnExibirMapaClick);
     mnExibirMapa->setCheckable(true);
     mnCurvas = Item(mnExibir, "mnCurvas", "Mapa &Altimétrico...", "Exibe um mapa com as curvas de nível do terreno.");
     mnExibir->addSeparator()->setObjectName("N4");
@@ -510,12 +537,26 @@ QMdiSubWindow* TForm1::AddChild(QMdiSubWindow* child)
 
 void TForm1::SubWindowActivated(QMdiSubWindow* window)
 {
-    if (auto* previous = qobject_cast<TForm2*>(PreviousChild.data()); previous && previous != window)
-        previous->FormDeactivate();
+    if (PreviousChild && PreviousChild != window) {
+        if (auto* previous = qobject_cast<TForm2*>(PreviousChild.data()))
+            previous->FormDeactivate();
+        if (auto* map = qobject_cast<TMapa*>(PreviousChild.data()))
+            map->FormDeactivate();
+    }
     PreviousChild = window;
     if (auto* doc = qobject_cast<TForm2*>(window))
         doc->FormActivate();
+    if (auto* map = qobject_cast<TMapa*>(window))
+        map->FormActivate();
     UpdateMenuItems();
+}
+
+bool TForm1::eventFilter(QObject* object, QEvent* event)
+{
+    // The side panel's bar is laid out again when the panel changes size.
+    if (object == Panel1 && event->type() == QEvent::Resize && CutFillMapWindow)
+        CutFillMapWindow->ScaleBar();
+    return QMainWindow::eventFilter(object, event);
 }
 
 void TForm1::UpdateMenuItems()
@@ -530,7 +571,8 @@ void TForm1::UpdateMenuItems()
     sbFont->setEnabled(documentActive);
     sbMenosDec->setEnabled(documentActive);
     sbMaisDec->setEnabled(documentActive);
-    mnCopiar->setEnabled(documentActive && doc == ActiveDocument);
+    mnCopiar->setEnabled((documentActive && doc == ActiveDocument)
+                         || (CutFillMapWindow && ActiveChild() == CutFillMapWindow));
     SaveBtn->setEnabled(mnSalvar->isEnabled());
     CutBtn->setEnabled(mnRecortar->isEnabled());
     CopyBtn->setEnabled(mnCopiar->isEnabled());
@@ -558,9 +600,9 @@ void TForm1::UpdateCalcMenu()
 void TForm1::UpdateViewMenu()
 {
     mnExibirResultados->setEnabled(ActiveDocument && ActiveDocument->Terrain().ResultsValid);
-    mnExibirResultados->setChecked(false);  // the results window comes with the systematization
+    mnExibirResultados->setChecked(Resultado != nullptr);
     mnExibirMapa->setEnabled(mnExibirResultados->isEnabled());
-    mnExibirMapa->setChecked(false);
+    mnExibirMapa->setChecked(CutFillMapWindow != nullptr);
 }
 
 void TForm1::RebuildWindowList()
@@ -625,6 +667,21 @@ void TForm1::mnCopiarClick()
 {
     if (ActiveDocument && ActiveChild() == ActiveDocument)
         ActiveDocument->CopyToClipboard();
+    else if (CutFillMapWindow && ActiveChild() == CutFillMapWindow)
+        CutFillMapWindow->CopyMap();
+}
+
+void TForm1::mnExibirResultadosClick()
+{
+    TResultado::ShowResults();
+    mnExibirResultados->setChecked(true);
+}
+
+void TForm1::mnExibirMapaClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->ShowCutFillMap();
+    mnExibirMapa->setChecked(CutFillMapWindow != nullptr);
 }
 
 void TForm1::mnColarClick()
@@ -711,7 +768,8 @@ void TForm1::sbMaisDecClick()
 
 void TForm1::ShowSystematizeDialog()
 {
-    // The systematize dialog comes with the systematization windows.
+    if (ActiveDocument)
+        DefSist->Execute();
 }
 
 void TForm1::closeEvent(QCloseEvent* e)

@@ -9,6 +9,7 @@
 #include "data/Progress.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
@@ -32,6 +33,7 @@ namespace nivora {
 
 class TForm2;
 class TFileNew;
+class TDefSist;
 
 class TForm1 : public QMainWindow, public IProgress {
     Q_OBJECT
@@ -41,6 +43,7 @@ public:
 
     QMdiArea* MdiArea() const { return MdiArea_; }
     TFileNew* FileNewDialog() const { return FileNew; }
+    TDefSist* DefSistDialog() const { return DefSist; }
 
     // The progress service.
     void StartProgress(const QString& message);
@@ -144,6 +147,8 @@ public:
     void mnJanArranjarClick();
     void mnJanMiniminizarClick();
     void CopiaComponents1Click();
+    void mnExibirResultadosClick();
+    void mnExibirMapaClick();
     void sbFontClick();
     void sbMenosDecClick();
     void sbMaisDecClick();
@@ -156,6 +161,7 @@ public:
 
 protected:
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* object, QEvent* event) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
@@ -173,6 +179,7 @@ private:
 
     QMdiArea* MdiArea_ = nullptr;
     TFileNew* FileNew = nullptr;
+    TDefSist* DefSist = nullptr;
     QString GaugeText;
     QString CurrentHint;
     QPointer<QMdiSubWindow> PreviousChild;
@@ -183,5 +190,8 @@ private:
 
 // The frame of the run, or none.
 TForm1* Form1();
+
+// The program's icon: a levelled field under a sloping one.
+QIcon ProgramIcon();
 
 }  // namespace nivora

@@ -2,6 +2,8 @@
 
 #include "app/Platform.h"
 #include "app/sist.h"
+#include "calc/uMapa.h"
+#include "calc/uResult.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
 #include "data/SaveOpenCommands.h"
@@ -322,6 +324,8 @@ TForm2::~TForm2()
         LastDeactivatedDocument = nullptr;
     --OpenDocumentCount;
     Terrain_->OnExtremesChange = nullptr;
+    if (OpenDocumentCount == 0 && Resultado)
+        Resultado->close();
 }
 
 void TForm2::SetFileName(const QString& name)
@@ -582,6 +586,9 @@ void TForm2::Sistematizar1Click()
 void TForm2::FormActivate()
 {
     ActiveDocument = this;
+    // The results window always shows the active document.
+    if (this != LastDeactivatedDocument && Resultado)
+        Resultado->Repaint();
 }
 
 void TForm2::FormDeactivate() { LastDeactivatedDocument = this; }
@@ -672,6 +679,39 @@ void TForm2::PasteFromClipboard()
         Form1()->SetProgress(1, 1);
     Model->Refresh();
     UpdateStatusText();
+}
+
+void TForm2::RefreshGrid()
+{
+    Model->Refresh();
+    UpdateStatusText();
+}
+
+void TForm2::Systematize(bool selectionOnly, long double ratio)
+{
+    Grid->AbandonEdit();
+    const TSystematizeResult r = nivora::Systematize(*Terrain_, selectionOnly, ratio);
+    if (Form1())
+        Form1()->SetProgress(1, 1);
+    if (!r.Computed) {
+        Messages().Warning(this, "É impossivel calcular a sistematização por falta de cotas.");
+        return;
+    }
+    RefreshGrid();
+    TResultado::ShowResults();
+    if (ratio > 0 && !r.Adjust.Converged)
+        Messages().Warning(this, "Não foi possível ajustar o plano à relação corte/aterro pedida; "
+                                 "os resultados mostram o último passo do ajuste.");
+}
+
+void TForm2::ShowCutFillMap()
+{
+    TCutFillMap map = BuildCutFillMap(*Terrain_, Form1());
+    CellWidth = map.CellWidth;
+    CellHeight = map.CellHeight;
+    QImage copy = map.Bitmap;
+    OpenMapWindow(std::move(map));
+    QGuiApplication::clipboard()->setImage(copy);
 }
 
 void TForm2::closeEvent(QCloseEvent* e)

@@ -147,6 +147,16 @@ public:
     void CopyToClipboard();
     void PasteFromClipboard();
 
+    // The systematization run: the best plane over the whole used area or
+    // the selection, the ratio adjustment when ratio > 0, then the results
+    // window in front. Warns when the area holds no 2 x 2 block of elevations.
+    void Systematize(bool selectionOnly, long double ratio);
+    // A new map window on the working plan's cut-and-fill map, and the map
+    // on the clipboard.
+    void ShowCutFillMap();
+    // Redraws every cell (after a computation changed the computed views).
+    void RefreshGrid();
+
     // Event handlers.
     void FormActivate();
     void FormDeactivate();

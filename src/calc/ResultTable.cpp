@@ -1,0 +1,116 @@
+#include "ResultTable.h"
+
+#include "data/NumberFormat.h"
+#include "data/NumberUtils.h"
+#include "data/TextCodec.h"
+
+namespace nivora {
+
+namespace {
+
+const char* const kRowCaptions[kResultRows] = {
+    "Parâmetro",
+    "Declividade Sx",
+    "Declividade Sy",
+    "Cota da Origem (m)",
+    "Vol. de Corte (m³/ha)",
+    "Vol. de Aterro (m³/ha)",
+    "Rel. corte/aterro",
+    "Corte máximo (m)",
+    "Aterro máximo (m)",
+};
+
+constexpr int kRowDecimals[kResultRows] = {0, 6, 6, 3, 1, 1, 3, 3, 3};
+
+}  // namespace
+
+TShortText& TypedText(TPlano& plan, int row)
+{
+    if (row == rrSx)
+        return plan.SxText;
+    if (row == rrSy)
+        return plan.SyText;
+    return plan.RatioText;
+}
+
+bool HasUndefinedRatio(const TPlano& plan)
+{
+    return !plan.Valid && !plan.RatioDefined() && plan.CutCount + plan.FillCount > 0;
+}
+
+std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
+{
+    if (!t || column < 0 || column >= kResultColumns || row < 0 || row >= kResultRows)
+        return {};
+    if (column == 0)
+        return kRowCaptions[row];
+    if (row == 0)
+        return column == 1 ? std::string("Melhor Plano") : "Plano " + std::to_string(column - 1);
+    const TPlano& p = t->Plans[std::size_t(column)];
+    const bool computed = p.Valid || HasUndefinedRatio(p);
+    if (!computed) {
+        if (!IsTypedRow(row))
+            return {};
+        return Cp1252ToUtf8(TypedText(const_cast<TPlano&>(p), row).Str());
+    }
+    const long double areaHa = (static_cast<long double>(p.CutCount) + p.FillCount) *
+                               static_cast<long double>(t->CellArea) * 0.0001L;
+    long double v = 0;
+    switch (row) {
+    case rrSx: v = p.Sx; break;
+    case rrSy: v = p.Sy; break;
+    case rrOrigin: v = p.OriginElevation; break;
+    case rrCut:
+    case rrFill:
+        if (!(areaHa > 0))
+            return {};
+        v = (row == rrCut ? static_cast<long double>(p.CutVolume) : static_cast<long double>(p.FillVolume)) / areaHa;
+        break;
+    case rrRatio:
+        // Nothing lies below the plane: no ratio to show.
+        if (!p.RatioDefined())
+            return "indefinida";
+        v = p.CutFillRatio;
+        break;
+    case rrMaxCut: v = p.MaxCut; break;
+    case rrMaxFill: v = p.MaxFill; break;
+    default: return {};
+    }
+    return FormatFixed(v, kRowDecimals[row], 10, sep);
+}
+
+unsigned ResultCellColour(int column, int row)
+{
+    return column >= 1 && IsTypedRow(row) ? 0x0000FFu : 0x000000u;
+}
+
+void TidyPlanTexts(TPlano& plan, bool loneMinus, char sep)
+{
+    if (loneMinus) {
+        for (TShortText* t : {&plan.SxText, &plan.SyText, &plan.RatioText})
+            if (t->Str() == "-") {
+                t->Assign("");
+                break;
+            }
+    }
+    long double v = 0;
+    const std::string ratio = plan.RatioText.Str();
+    if (!ratio.empty() && ParseNumber(ratio, v, sep)) {
+        if (v < 0.01L)
+            plan.RatioText.Assign(FormatGeneral(0.01L, 10, sep));
+        else if (v > 100)
+            plan.RatioText.Assign(FormatGeneral(100, 10, sep));
+    }
+}
+
+bool PlanInputsComplete(const TTerreno& t, int column, char sep)
+{
+    if (column < 2 || column >= TTerreno::kPlanCount)
+        return false;
+    const TPlano& p = t.Plans[std::size_t(column)];
+    long double v = 0;
+    return ParseNumber(p.SxText.Str(), v, sep) && ParseNumber(p.SyText.Str(), v, sep)
+           && ParseNumber(p.RatioText.Str(), v, sep);
+}
+
+}  // namespace nivora

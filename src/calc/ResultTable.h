@@ -1,0 +1,41 @@
+#pragma once
+// The texts of the results table: ten plans side by side (the best plan and
+// nine of the user's), one row per parameter.
+
+#include "calc/CalcSist.h"
+
+#include <string>
+
+namespace nivora {
+
+constexpr int kResultColumns = 11;  // the caption column and ten plans
+constexpr int kResultRows = 9;      // the caption row and eight parameters
+
+// Rows whose values the user types for a plan of their own.
+enum TResultRow { rrSx = 1, rrSy = 2, rrOrigin = 3, rrCut = 4, rrFill = 5, rrRatio = 6, rrMaxCut = 7, rrMaxFill = 8 };
+
+inline bool IsTypedRow(int row) { return row == rrSx || row == rrSy || row == rrRatio; }
+
+// The text of one cell, in UTF-8; `terrain` may be null (no document: every
+// cell is empty, captions included).
+std::string ResultCellText(const TTerreno* terrain, int column, int row, char decimalSeparator);
+
+// Blue for the typed rows of the plan columns, black otherwise (0xRRGGBB).
+unsigned ResultCellColour(int column, int row);
+
+// The text typed for one of the typed rows of a plan.
+TShortText& TypedText(TPlano& plan, int row);
+
+// The plan holds results whose ratio has no value (nothing below the plane).
+bool HasUndefinedRatio(const TPlano& plan);
+
+// What leaving an edit does to the plan's texts: a lone "-" is emptied (the
+// first such text of Sx, Sy, ratio), a ratio outside 0.01..100 is brought to
+// the nearest bound.
+void TidyPlanTexts(TPlano& plan, bool loneMinus, char decimalSeparator);
+
+// Whether the typed texts of plan `column` all read as numbers (nothing is
+// stored).
+bool PlanInputsComplete(const TTerreno& terrain, int column, char decimalSeparator);
+
+}  // namespace nivora

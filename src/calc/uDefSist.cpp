@@ -1,0 +1,183 @@
+#include "uDefSist.h"
+
+#include "app/Platform.h"
+#include "data/NumberFormat.h"
+#include "data/NumberUtils.h"
+#include "grid/datagrid.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <stdexcept>
+
+namespace nivora {
+
+long double RequestedRatio = -1;
+
+namespace {
+
+QString General(long double v) { return QString::fromStdString(FormatGeneral(v, 10, DecimalSeparator())); }
+
+bool ReadNumber(const QString& text, long double& v)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return ParseNumber(std::string_view(utf8.constData(), std::size_t(utf8.size())), v, DecimalSeparator());
+}
+
+}  // namespace
+
+TDefSist::TDefSist(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("DefSist");
+    setWindowTitle("Sistematizar...");
+    setFixedSize(430, 196);
+    QFont f("MS Sans Serif");
+    f.setPixelSize(13);
+    setFont(f);
+    setProperty("HelpContext", 2);
+
+    auto* main = new QVBoxLayout(this);
+    GroupBox1 = new QGroupBox("Opções", this);
+    GroupBox1->setObjectName("GroupBox1");
+    auto* g = new QVBoxLayout(GroupBox1);
+    rbSistematizaTudo = new QRadioButton("Sistematizar toda a área.", GroupBox1);
+    rbSistematizaTudo->setObjectName("rbSistematizaTudo");
+    rbSistematizaSelecao = new QRadioButton("Sistematizar somente a área selecionada.", GroupBox1);
+    rbSistematizaSelecao->setObjectName("rbSistematizaSelecao");
+    Bevel1 = new QFrame(GroupBox1);
+    Bevel1->setObjectName("Bevel1");
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    auto* ratioRow = new QHBoxLayout;
+    cbAjustaCA = new QCheckBox("&Definir a relação corte/aterro em:", GroupBox1);
+    cbAjustaCA->setObjectName("cbAjustaCA");
+    edRelCA = new QLineEdit(GroupBox1);
+    edRelCA->setObjectName("edRelCA");
+    edRelCA->setFixedWidth(50);
+    edRelCA->setEnabled(false);
+    edRelCA->installEventFilter(this);
+    ratioRow->addWidget(cbAjustaCA);
+    ratioRow->addWidget(edRelCA);
+    ratioRow->addStretch(1);
+    g->addWidget(rbSistematizaTudo);
+    g->addWidget(rbSistematizaSelecao);
+    g->addWidget(Bevel1);
+    g->addLayout(ratioRow);
+    main->addWidget(GroupBox1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    btOkSistematiza = new QPushButton("OK", this);
+    btOkSistematiza->setObjectName("btOkSistematiza");
+    btOkSistematiza->setDefault(true);
+    btCancelaSistematizacao = new QPushButton("Cancelar", this);
+    btCancelaSistematizacao->setObjectName("btCancelaSistematizacao");
+    HelpBtn = new QPushButton("A&juda", this);
+    HelpBtn->setObjectName("HelpBtn");
+    HelpBtn->setEnabled(false);
+    buttons->addWidget(btOkSistematiza);
+    buttons->addWidget(btCancelaSistematizacao);
+    buttons->addWidget(HelpBtn);
+    main->addLayout(buttons);
+
+    // Help contexts of the dialog's controls.
+    btOkSistematiza->setProperty("HelpContext", 37);
+    btCancelaSistematizacao->setProperty("HelpContext", 38);
+    rbSistematizaTudo->setProperty("HelpContext", 34);
+    rbSistematizaSelecao->setProperty("HelpContext", 35);
+    cbAjustaCA->setProperty("HelpContext", 36);
+    edRelCA->setProperty("HelpContext", 39);
+
+    edRelCA->setText(General(DefaultRatio));
+    connect(cbAjustaCA, &QCheckBox::toggled, this, &TDefSist::cbAjustaCAClick);
+    connect(btOkSistematiza, &QPushButton::clicked, this, &TDefSist::btOkSistematizaClick);
+    connect(btCancelaSistematizacao, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TDefSist::Execute()
+{
+    FormShow();
+    exec();
+}
+
+void TDefSist::FormShow()
+{
+    const bool selection = ActiveDocument && ActiveDocument->HasAreaSelection();
+    rbSistematizaSelecao->setEnabled(selection);
+    (selection ? rbSistematizaSelecao : rbSistematizaTudo)->setChecked(true);
+}
+
+void TDefSist::cbAjustaCAClick()
+{
+    edRelCA->setEnabled(cbAjustaCA->isChecked());
+    if (edRelCA->isEnabled())
+        edRelCA->setFocus();
+}
+
+bool TDefSist::edRelCAKeyPress(QChar key)
+{
+    // Judged on the text with the key at its end, wherever the caret is.
+    if (key == ',' || key == '.')
+        key = QChar(DecimalSeparator());
+    long double v = 0;
+    if (!ReadNumber(edRelCA->text() + key, v))
+        return true;
+    edRelCA->insert(QString(key));
+    return true;
+}
+
+void TDefSist::edRelCAExit()
+{
+    long double v = 0;
+    if (!ReadNumber(edRelCA->text(), v))
+        edRelCA->setText(General(DefaultRatio));
+    else if (v < 0.01L)
+        edRelCA->setText(General(0.01L));
+    else if (v > 100)
+        edRelCA->setText(General(100));
+}
+
+bool TDefSist::eventFilter(QObject* object, QEvent* event)
+{
+    if (object == edRelCA) {
+        if (event->type() == QEvent::FocusOut)
+            edRelCAExit();
+        if (event->type() == QEvent::KeyPress) {
+            auto* ke = static_cast<QKeyEvent*>(event);
+            const QString text = ke->text();
+            if (ke->key() == Qt::Key_Backspace || text.isEmpty() || !text.at(0).isPrint()
+                || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+                return false;
+            return edRelCAKeyPress(text.at(0));
+        }
+    }
+    return QDialog::eventFilter(object, event);
+}
+
+void TDefSist::btOkSistematizaClick()
+{
+    const bool selectionOnly = !rbSistematizaTudo->isChecked();
+    RunCommand(this, [&] {
+        long double ratio = -1;
+        if (cbAjustaCA->isChecked()) {
+            // No range correction here: that happens when the field is left.
+            if (!ReadNumber(edRelCA->text(), ratio))
+                throw std::invalid_argument(("'" + edRelCA->text() + "' is not a valid floating point value").toStdString());
+        }
+        RequestedRatio = ratio;
+        accept();
+        if (ActiveDocument)
+            ActiveDocument->Systematize(selectionOnly, RequestedRatio);
+    });
+    if (isVisible())
+        reject();  // a conversion error closes the dialog too, without a run
+}
+
+}  // namespace nivora

@@ -1,0 +1,165 @@
+#include "uMapa.h"
+
+#include "app/Platform.h"
+#include "app/sist.h"
+#include "grid/datagrid.h"
+
+#include <QClipboard>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStatusTipEvent>
+
+namespace nivora {
+
+int MapCount = 0;
+TMapa* CutFillMapWindow = nullptr;
+
+namespace {
+
+void ShowPanel(bool visible)
+{
+    if (Form1())
+        Form1()->Panel1->setVisible(visible);
+}
+
+}  // namespace
+
+TMapView::TMapView(TMapa& window, QWidget* parent) : QAbstractScrollArea(parent), Window(window)
+{
+    setObjectName("MapView");
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+    horizontalScrollBar()->setTracking(true);
+    verticalScrollBar()->setTracking(true);
+}
+
+void TMapView::paintEvent(QPaintEvent* e)
+{
+    QPainter p(viewport());
+    p.fillRect(e->rect(), Qt::white);
+    p.drawImage(QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value()), Window.Map().Bitmap);
+}
+
+void TMapView::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint at = e->position().toPoint();
+    Window.FormMouseMove(at.x(), at.y());
+    QAbstractScrollArea::mouseMoveEvent(e);
+}
+
+void TMapView::resizeEvent(QResizeEvent* e)
+{
+    QAbstractScrollArea::resizeEvent(e);
+    Window.UpdateScrollRanges();
+}
+
+TMapa::TMapa(TCutFillMap map, QWidget* parent) : QMdiSubWindow(parent), Map_(std::move(map))
+{
+    setObjectName("Mapa");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Mapa de Cortes e Aterros");
+    View = new TMapView(*this, this);
+    setWidget(View);
+    ++MapCount;
+    CutFillMapWindow = this;
+    ShowPanel(true);
+    ScaleBar();
+}
+
+TMapa::~TMapa()
+{
+    --MapCount;
+    if (MapCount == 0)
+        ShowPanel(false);
+    if (CutFillMapWindow == this)
+        CutFillMapWindow = nullptr;
+}
+
+void TMapa::UpdateScrollRanges()
+{
+    const QSize page = View->viewport()->size();
+    View->horizontalScrollBar()->setRange(0, std::max(0, Map_.Bitmap.width() - page.width()));
+    View->verticalScrollBar()->setRange(0, std::max(0, Map_.Bitmap.height() - page.height()));
+    View->horizontalScrollBar()->setPageStep(page.width());
+    View->verticalScrollBar()->setPageStep(page.height());
+}
+
+void TMapa::FormActivate() { ShowPanel(true); }
+
+void TMapa::FormDeactivate() { ShowPanel(false); }
+
+void TMapa::ScaleBar()
+{
+    if (!Form1() || !ActiveDocument)
+        return;
+    const TPlano& p = ActiveDocument->Terrain().Plans[0];
+    const TBarScale s = nivora::ScaleBar(Form1()->Panel1->height(), p.MaxFill, p.MaxCut);
+    BarScale = s.BarScale;
+    BevelTop = s.BevelTop;
+    Form1()->Bevel1->move(0, BevelTop);
+}
+
+void TMapa::FormMouseMove(int x, int y)
+{
+    if (!ActiveDocument) {
+        setStatusTip(QString());
+        ShowPanel(false);
+        return;
+    }
+    const auto stake = MouseToStake(x, y, View->horizontalScrollBar()->value(), View->verticalScrollBar()->value(),
+                                    Map_.CellWidth, Map_.CellHeight, Map_.Area);
+    QString hint;
+    if (stake) {
+        hint = QString::fromStdString(CutFillReadout(ActiveDocument->Terrain(), stake->Col, stake->Row, DecimalSeparator()));
+        ShowBar(stake->Col, stake->Row);
+    }
+    // The hint's bar makes it a status text without a tool-tip.
+    const QString status = hint.startsWith('|') ? hint.mid(1) : hint;
+    View->viewport()->setStatusTip(status);
+    QStatusTipEvent tip(status);
+    QCoreApplication::sendEvent(View->viewport(), &tip);
+}
+
+void TMapa::ShowBar(std::int32_t col, std::int32_t row)
+{
+    if (!Form1())
+        return;
+    TBarScale scale;
+    scale.BarScale = BarScale;
+    scale.BevelTop = BevelTop;
+    const TBarShape bar = nivora::ShowBar(ActiveDocument->Terrain().CutFill(col, row), scale, Form1()->Panel1->height());
+    QFrame* shape = Form1()->Shape1;
+    shape->setVisible(bar.Visible);
+    if (!bar.Visible)
+        return;
+    QPalette pal = shape->palette();
+    pal.setColor(QPalette::Window, QColor(bar.Colour.R, bar.Colour.G, bar.Colour.B));
+    shape->setPalette(pal);
+    shape->setGeometry(4, bar.Top, 22, bar.Height);
+}
+
+void TMapa::CopyMap() const { QGuiApplication::clipboard()->setImage(Map_.Bitmap); }
+
+TMapa* OpenMapWindow(TCutFillMap map)
+{
+    auto* w = new TMapa(std::move(map));
+    const QSize bitmap = w->Map().Bitmap.size();
+    w->resize(324, 260);
+    if (Form1())
+        Form1()->AddChild(w);
+    // The client area shrinks to a bitmap smaller than it.
+    const QSize client = w->View->viewport()->size();
+    const int dw = std::max(0, client.width() - bitmap.width());
+    const int dh = std::max(0, client.height() - bitmap.height());
+    if (dw > 0 || dh > 0)
+        w->resize(w->width() - dw, w->height() - dh);
+    w->UpdateScrollRanges();
+    w->show();
+    return w;
+}
+
+}  // namespace nivora

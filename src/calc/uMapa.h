@@ -1,0 +1,62 @@
+#pragma once
+// TMapa: a window on one cut-and-fill map. Many may be open; each owns its
+// bitmap. Moving the pointer over the map shows the stake's coordinates and
+// cut or fill in the frame's status line, and its depth as a bar in the
+// frame's side panel, which shows only while a map window is active.
+
+#include "calc/CutFillMap.h"
+
+#include <QAbstractScrollArea>
+#include <QMdiSubWindow>
+
+namespace nivora {
+
+class TMapa;
+
+extern int MapCount;               // map windows open
+extern TMapa* CutFillMapWindow;    // the newest map window, or none
+
+class TMapView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    TMapView(TMapa& window, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    TMapa& Window;
+};
+
+class TMapa : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    explicit TMapa(TCutFillMap map, QWidget* parent = nullptr);
+    ~TMapa() override;
+
+    const TCutFillMap& Map() const { return Map_; }
+    TMapView* View = nullptr;
+    Real48 BarScale;
+    int BevelTop = 0;
+
+    // The stake under a point of the view, shown in the status line and the bar.
+    void FormMouseMove(int x, int y);
+    void FormActivate();
+    void FormDeactivate();
+    // Lays out the side bar for the active document's working plan.
+    void ScaleBar();
+    void CopyMap() const;
+    void UpdateScrollRanges();
+
+private:
+    void ShowBar(std::int32_t col, std::int32_t row);
+    TCutFillMap Map_;
+};
+
+// Creates a map window on the bitmap in the frame (outer size 324 x 260,
+// shrunk to the bitmap where it is smaller) and shows it.
+TMapa* OpenMapWindow(TCutFillMap map);
+
+}  // namespace nivora

@@ -1,0 +1,361 @@
+#include "uResult.h"
+
+#include "app/Platform.h"
+#include "app/sist.h"
+#include "calc/ResultTable.h"
+#include "data/NumberEdit.h"
+#include "data/TextCodec.h"
+#include "grid/datagrid.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusTipEvent>
+#include <QVBoxLayout>
+
+namespace nivora {
+
+TResultado* Resultado = nullptr;
+
+namespace {
+
+constexpr int kMargin = 10;
+
+TTerreno* ActiveTerrain() { return ActiveDocument ? &ActiveDocument->Terrain() : nullptr; }
+
+bool IsFixed(int column, int row) { return column <= 1 || row == 0; }
+
+QString ToUtf(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
+
+std::string ToCp1252(const QString& text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    return Utf8ToCp1252(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+}
+
+const char* RowHint(int row)
+{
+    switch (row) {
+    case rrSx: return "Digite o novo valor de Sx.";
+    case rrSy: return "Digite o novo valor de Sy.";
+    case rrRatio: return "Digite o novo  valor da relação Corte/Aterro.";
+    default: return "";
+    }
+}
+
+}  // namespace
+
+// -------------------------------------------------------------------- model
+
+int TResultModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kResultRows; }
+
+int TResultModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kResultColumns; }
+
+QVariant TResultModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (role == Qt::DisplayRole)
+        return QString::fromStdString(ResultCellText(ActiveTerrain(), index.column(), index.row(), DecimalSeparator()));
+    if (role == Qt::ForegroundRole)
+        return QColor(QRgb(ResultCellColour(index.column(), index.row())));
+    return {};
+}
+
+Qt::ItemFlags TResultModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || IsFixed(index.column(), index.row()))
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (IsTypedRow(index.row()))
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+void TResultModel::Refresh()
+{
+    emit dataChanged(index(0, 0), index(kResultRows - 1, kResultColumns - 1));
+}
+
+// ----------------------------------------------------------------- delegate
+
+void TResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const int column = index.column(), row = index.row();
+    const bool fixed = IsFixed(column, row);
+    const bool selected = !fixed && (option.state & QStyle::State_Selected);
+    const QColor background = fixed ? option.palette.color(QPalette::Button)
+                                    : selected ? option.palette.color(QPalette::Highlight) : QColor(Qt::white);
+    painter->save();
+    painter->fillRect(option.rect, background);
+    painter->setBackground(background);
+    painter->setFont(option.font);
+    painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
+                             : QColor(QRgb(ResultCellColour(column, row))));
+    const TCellAlignment alignment = column == 0 ? caLeft : row == 0 ? caCentre : caRight;
+    DrawCellText(*painter, option.rect, index.data().toString(), kMargin, alignment);
+    if (fixed) {
+        painter->setPen(option.palette.color(QPalette::Mid));
+        painter->drawLine(option.rect.topRight(), option.rect.bottomRight());
+        painter->drawLine(option.rect.bottomLeft(), option.rect.bottomRight());
+    }
+    painter->restore();
+}
+
+QWidget* TResultDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
+{
+    auto* editor = new QLineEdit(parent);
+    editor->setObjectName("ResultEditor");
+    editor->setFrame(false);
+    editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Window.GridGetEditText(index.column(), index.row(), editor);
+    connect(editor, &QLineEdit::textChanged, &Window, [this](const QString& text) { Window.GridSetEditText(text); });
+    return editor;
+}
+
+bool TResultDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* editor = qobject_cast<QLineEdit*>(object);
+        if (editor && Window.GridKeyPress(static_cast<QKeyEvent*>(event), editor))
+            return true;
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
+// ------------------------------------------------------------------- window
+
+TResultado* TResultado::ShowResults()
+{
+    if (!Resultado) {
+        Resultado = new TResultado;
+        if (Form1())
+            Form1()->AddChild(Resultado);
+    } else {
+        Resultado->Repaint();
+    }
+    Resultado->show();
+    Resultado->raise();
+    if (Form1())
+        Form1()->MdiArea()->setActiveSubWindow(Resultado);
+    return Resultado;
+}
+
+TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
+{
+    setObjectName("Resultado");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Resultados da Sistematização");
+    QFont f("MS Sans Serif");
+    f.setPixelSize(13);
+    setFont(f);
+
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Model = new TResultModel;
+    Model->setParent(this);
+    Grid = new QTableView(body);
+    Grid->setObjectName("Grid");
+    Grid->setModel(Model);
+    Grid->setItemDelegate(new TResultDelegate(*this, Grid));
+    Grid->horizontalHeader()->hide();
+    Grid->verticalHeader()->hide();
+    Grid->horizontalHeader()->setDefaultSectionSize(90);
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    Grid->setColumnWidth(0, 150);
+    Grid->verticalHeader()->setDefaultSectionSize(22);
+    Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    Grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    Grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                          QAbstractItemView::EditKeyPressed);
+    Grid->setWordWrap(false);
+    QPalette p = Grid->palette();
+    p.setColor(QPalette::Base, Qt::white);
+    Grid->setPalette(p);
+    layout->addWidget(Grid, 1);
+
+    Panel2 = new QWidget(body);
+    Panel2->setObjectName("Panel2");
+    Panel2->setFixedHeight(43);
+    auto* buttons = new QHBoxLayout(Panel2);
+    const auto button = [&](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, Panel2);
+        b->setObjectName(name);
+        b->setFixedSize(80, 25);
+        buttons->addWidget(b);
+        return b;
+    };
+    btRecalc = button("btRecalc", "&Recalcular");
+    btRecalc->setToolTip("Calcula um novo plano.");
+    btRecalc->setStatusTip("Calcula um novo plano partir dos novos valores de Sx, Sy e RCA.");
+    btRecalc->setEnabled(false);
+    BitBtn4 = button("BitBtn4", "&Mapa CA");
+    BitBtn2 = button("BitBtn2", "Fechar");
+    BitBtn2->setStatusTip("Fecha a janela de resultados.");
+    BitBtn3 = button("BitBtn3", "Ajuda");
+    BitBtn3->setStatusTip("Exibe uma janela de ajuda.");
+    BitBtn3->setEnabled(false);
+    buttons->addStretch(1);
+    layout->addWidget(Panel2);
+    setWidget(body);
+    // A client area 445 pixels wide, tall enough for the nine rows above the
+    // horizontal scroll bar and the buttons.
+    const QMargins frame = contentsMargins();
+    const int height = std::max(248, kResultRows * 22 + Grid->horizontalScrollBar()->sizeHint().height() + 4 + 43);
+    resize(445 + frame.left() + frame.right(), height + frame.top() + frame.bottom());
+
+    connect(btRecalc, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { btRecalcClick(); }); });
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { BitBtn4Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, &QWidget::close);
+    connect(Grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) {
+                if (current.isValid())
+                    GridSelectCell(current.column(), current.row());
+            });
+    connect(Grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
+        if (ResultEditPending)
+            CommitEdit();
+    });
+
+    Resultado = this;
+    if (Form1())
+        Form1()->mnExibirResultados->setChecked(true);
+    SetCurrentCell(2, rrSx);
+}
+
+TResultado::~TResultado()
+{
+    if (Resultado == this)
+        Resultado = nullptr;
+    if (Form1())
+        Form1()->mnExibirResultados->setChecked(false);
+}
+
+int TResultado::CurrentColumn() const { return Grid->currentIndex().isValid() ? Grid->currentIndex().column() : 2; }
+
+int TResultado::CurrentRow() const { return Grid->currentIndex().isValid() ? Grid->currentIndex().row() : 1; }
+
+void TResultado::SetCurrentCell(int column, int row) { Grid->setCurrentIndex(Model->index(row, column)); }
+
+QString TResultado::CellText(int column, int row) const { return Model->data(Model->index(row, column), Qt::DisplayRole).toString(); }
+
+void TResultado::Repaint()
+{
+    Model->Refresh();
+    UpdateRecalcButton();
+}
+
+void TResultado::GridSelectCell(int column, int row)
+{
+    // Leaving the edited row (or plan) commits what was typed there.
+    if (ResultEditPending && (row != ResultEditRow || column != ResultEditColumn))
+        CommitEdit();
+    const QString hint = RowHint(row);
+    Grid->setStatusTip(hint);
+    Grid->viewport()->setStatusTip(hint);
+    if (Grid->viewport()->underMouse()) {
+        QStatusTipEvent tip(hint);
+        QCoreApplication::sendEvent(Grid->viewport(), &tip);
+    }
+    UpdateRecalcButton();
+}
+
+void TResultado::GridGetEditText(int column, int row, QLineEdit* editor)
+{
+    TTerreno* t = ActiveTerrain();
+    ResultEditPending = true;
+    ResultEditRow = row;
+    ResultEditColumn = column;
+    ResultEditText = t ? ToUtf(TypedText(t->Plans[std::size_t(column)], row).Str()) : QString();
+    const QSignalBlocker block(editor);
+    editor->setText(ResultEditText);
+}
+
+void TResultado::GridSetEditText(const QString& text)
+{
+    ResultEditText = text;
+    TTerreno* t = ActiveTerrain();
+    if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns && IsTypedRow(ResultEditRow))
+        TypedText(t->Plans[std::size_t(ResultEditColumn)], ResultEditRow).Assign(ToCp1252(text));
+    if (CurrentRow() != ResultEditRow)
+        CommitEdit();
+}
+
+bool TResultado::GridKeyPress(QKeyEvent* e, QLineEdit* editor)
+{
+    const int key = e->key();
+    if (key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+        return false;
+    const QString text = e->text();
+    if (text.isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) || !text.at(0).isPrint())
+        return false;
+    QChar c = text.at(0);
+    if (!(c.isDigit() || c == ',' || c == '.' || c == '-'))
+        return true;
+    if (c == ',' || c == '.')
+        c = QChar(DecimalSeparator());
+    // Judged on the text as last reported, with the key at its end.
+    const QString candidate = ResultEditText + c;
+    long double v = 0;
+    const std::string bytes = ToCp1252(candidate);
+    if (candidate == "-" || ParseNumber(bytes, v, DecimalSeparator()))
+        editor->insert(QString(c));
+    return true;
+}
+
+void TResultado::CommitEdit()
+{
+    TTerreno* t = ActiveTerrain();
+    // The plan whose cell was edited (the cursor may already be in another).
+    if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns) {
+        TPlano& plan = t->Plans[std::size_t(ResultEditColumn)];
+        TidyPlanTexts(plan, ResultEditText == "-", DecimalSeparator());
+        ParsePlanInputs(*t, ResultEditColumn, DecimalSeparator());
+    }
+    ResultEditPending = false;
+    ResultEditText.clear();
+    Model->Refresh();
+    UpdateRecalcButton();
+}
+
+void TResultado::UpdateRecalcButton()
+{
+    const TTerreno* t = ActiveTerrain();
+    btRecalc->setEnabled(t && PlanInputsComplete(*t, CurrentColumn(), DecimalSeparator()));
+}
+
+void TResultado::btRecalcClick()
+{
+    if (!ActiveDocument)
+        return;
+    const int column = CurrentColumn();
+    TTerreno& t = ActiveDocument->Terrain();
+    // Only a plan whose three texts read is computed, from those texts.
+    if (!ParsePlanInputs(t, column, DecimalSeparator()))
+        return;
+    const TSystematizeResult r = RecalculatePlan(t, column);
+    if (!r.Computed)
+        Messages().Warning(this, "É impossivel calcular a sistematização por falta de cotas.");
+    else if (r.Adjust.Steps > 0 && !r.Adjust.Converged)
+        Messages().Warning(this, "Não foi possível ajustar o plano à relação corte/aterro pedida; "
+                                 "os resultados mostram o último passo do ajuste.");
+    ActiveDocument->RefreshGrid();
+    Repaint();
+}
+
+void TResultado::BitBtn4Click()
+{
+    if (ActiveDocument)
+        ActiveDocument->ShowCutFillMap();
+}
+
+}  // namespace nivora

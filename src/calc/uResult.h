@@ -1,0 +1,92 @@
+#pragma once
+// TResultado: the results window. One instance for the whole program; it
+// shows the ten plan slots of the active document side by side (the best plan
+// and nine of the user's). In a user plan the user types the slopes and a
+// cut/fill ratio; "&Recalcular" computes that plan.
+
+#include <QAbstractTableModel>
+#include <QMdiSubWindow>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+class QLineEdit;
+class QPushButton;
+
+namespace nivora {
+
+class TResultado;
+class TTerreno;
+
+// The single results window, or none.
+extern TResultado* Resultado;
+
+class TResultModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    void Refresh();
+};
+
+class TResultDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit TResultDelegate(TResultado& window, QObject* parent) : QStyledItemDelegate(parent), Window(window) {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget*, const QModelIndex&) const override {}
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    TResultado& Window;
+};
+
+class TResultado : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    // Creates the window if absent and shows it in front.
+    static TResultado* ShowResults();
+
+    explicit TResultado(QWidget* parent = nullptr);
+    ~TResultado() override;
+
+    // Redraws the table for the active document.
+    void Repaint();
+
+    void GridSelectCell(int column, int row);
+    void GridGetEditText(int column, int row, QLineEdit* editor);
+    void GridSetEditText(const QString& text);
+    // A key typed in the editor; true when it is handled here.
+    bool GridKeyPress(QKeyEvent* e, QLineEdit* editor);
+    void CommitEdit();
+    void btRecalcClick();
+    void BitBtn4Click();
+
+    bool ResultEditPending = false;
+    int ResultEditRow = 0;
+    int ResultEditColumn = 0;
+    QString ResultEditText;
+
+    QTableView* Grid = nullptr;
+    TResultModel* Model = nullptr;
+    QWidget* Panel2 = nullptr;
+    QPushButton* btRecalc = nullptr;
+    QPushButton* BitBtn4 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn3 = nullptr;
+
+    int CurrentColumn() const;
+    int CurrentRow() const;
+    void SetCurrentCell(int column, int row);
+    QString CellText(int column, int row) const;
+
+private:
+    void UpdateRecalcButton();
+};
+
+}  // namespace nivora
