@@ -1,0 +1,302 @@
+// The systematization in the program: the dialog and its run, the results
+// window with a plan of the user's, and the cut-and-fill map window.
+
+#include "GuiTestSupport.h"
+#include "app/sist.h"
+#include "calc/ResultTable.h"
+#include "data/NumberFormat.h"
+#include "calc/uDefSist.h"
+#include "calc/uMapa.h"
+#include "calc/uResult.h"
+#include "grid/datagrid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <memory>
+
+using namespace nivora;
+using namespace nivora::testing;
+
+class TestSystematize : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TForm1> frame;
+    TRecorder* recorder = nullptr;
+
+    // The four stakes 10, 11 / 12, 10, 20 m apart, origin at the first stake.
+    TForm2* FourStakes()
+    {
+        TForm2* doc = CreateDocument(QString(), 20, 20, 20.0f, 20.0f, 0.0f, 0.0f);
+        doc->Terrain().SetCell(1, 1, 10.0f);
+        doc->Terrain().SetCell(2, 1, 11.0f);
+        doc->Terrain().SetCell(1, 2, 12.0f);
+        doc->Terrain().SetCell(2, 2, 10.0f);
+        frame->MdiArea()->setActiveSubWindow(doc);
+        return doc;
+    }
+
+    // The dialog as OK would run it, without the modal loop.
+    void RunDialog(bool whole, bool withRatio, const QString& ratio = "1,3")
+    {
+        TDefSist* d = frame->DefSistDialog();
+        d->FormShow();
+        (whole ? d->rbSistematizaTudo : d->rbSistematizaSelecao)->setChecked(true);
+        d->cbAjustaCA->setChecked(withRatio);
+        d->edRelCA->setText(ratio);
+        d->btOkSistematizaClick();
+    }
+
+    static void Type(const QString& keys)
+    {
+        for (QChar c : keys)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    }
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        recorder = InstallRecorder();
+        frame = std::make_unique<TForm1>();
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    }
+
+    void cleanup()
+    {
+        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+            if (auto* doc = qobject_cast<TForm2*>(w))
+                doc->Terrain().Saved = true;
+            delete w;
+        }
+        frame.reset();
+        QVERIFY(Resultado == nullptr);
+        QCOMPARE(MapCount, 0);
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void dialogRadioButtonsAndRatioField()
+    {
+        TForm2* doc = FourStakes();
+        TDefSist* d = frame->DefSistDialog();
+        QCOMPARE(d->edRelCA->text(), QString("1,3"));
+        d->FormShow();
+        QVERIFY(!d->rbSistematizaSelecao->isEnabled());
+        QVERIFY(d->rbSistematizaTudo->isChecked());
+        doc->SetGridSelection({1, 1, 3, 2});
+        d->FormShow();
+        QVERIFY(d->rbSistematizaSelecao->isEnabled());
+        QVERIFY(d->rbSistematizaSelecao->isChecked());
+
+        d->cbAjustaCA->setChecked(true);
+        QVERIFY(d->edRelCA->isEnabled());
+        d->edRelCA->setText("1,3");
+        d->edRelCA->setCursorPosition(0);
+        d->edRelCAKeyPress('5');  // judged on 1,35, put at the caret
+        QCOMPARE(d->edRelCA->text(), QString("51,3"));
+        d->edRelCAKeyPress(',');  // a second separator
+        QCOMPARE(d->edRelCA->text(), QString("51,3"));
+        d->edRelCA->setText("0");
+        d->edRelCAExit();
+        QCOMPARE(d->edRelCA->text(), QString("0,01"));
+        d->edRelCA->setText("250");
+        d->edRelCAExit();
+        QCOMPARE(d->edRelCA->text(), QString("100"));
+        d->edRelCA->setText("palavra");
+        d->edRelCAExit();
+        QCOMPARE(d->edRelCA->text(), QString("1,3"));
+        d->cbAjustaCA->setChecked(false);
+        QVERIFY(!d->edRelCA->isEnabled());
+    }
+
+    void fourStakesThroughTheDialog()
+    {
+        FourStakes();
+        RunDialog(true, false, "texto ignorado");
+        QCOMPARE(RequestedRatio, -1.0L);
+        QVERIFY(Resultado);
+        const QStringList expected = {"-0,025000", "0,025000", "10,750", "3750,0", "3750,0", "1,000", "0,750", "0,750"};
+        for (int row = 1; row <= 8; ++row)
+            QCOMPARE(Resultado->CellText(1, row), expected[row - 1]);
+        QCOMPARE(Resultado->CellText(0, 0), QString("Parâmetro"));
+        QCOMPARE(Resultado->CellText(1, 0), QString("Melhor Plano"));
+        QCOMPARE(Resultado->CellText(3, 0), QString("Plano 2"));
+        QCOMPARE(Resultado->CellText(0, 4), QString("Vol. de Corte (m³/ha)"));
+        QVERIFY(frame->mnExibirResultados->isChecked());
+        QCOMPARE(ActiveDocument->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
+
+        // With a ratio: one step to 2.
+        RunDialog(true, true, "2");
+        QCOMPARE(Resultado->CellText(1, rrRatio), QString("2,000"));
+        QCOMPARE(Resultado->CellText(1, rrOrigin), QString("10,500"));
+    }
+
+    void noBlockNoResults()
+    {
+        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        frame->MdiArea()->setActiveSubWindow(doc);
+        for (int c = 1; c <= 5; ++c)
+            doc->Terrain().SetCell(c, 1, 10.0f + c);
+        RunDialog(true, false);
+        QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
+        QCOMPARE(recorder->Shown.back().Text, QString("É impossivel calcular a sistematização por falta de cotas."));
+        QVERIFY(Resultado == nullptr);
+        frame->UpdateViewMenu();
+        QVERIFY(!frame->mnExibirMapa->isEnabled());  // no results, no map
+    }
+
+    void aPlanOfTheUsersOwn()
+    {
+        FourStakes();
+        RunDialog(true, false);
+        TResultado* r = Resultado;
+        QVERIFY(!r->btRecalc->isEnabled());
+        // Fixed cells are neither selectable nor editable; computed rows not editable.
+        QCOMPARE(r->Model->flags(r->Model->index(1, 1)), Qt::NoItemFlags);
+        QCOMPARE(r->Model->flags(r->Model->index(1, 0)), Qt::NoItemFlags);
+        QVERIFY(!(r->Model->flags(r->Model->index(rrOrigin, 2)) & Qt::ItemIsEditable));
+        QVERIFY(r->Model->flags(r->Model->index(rrRatio, 2)) & Qt::ItemIsEditable);
+
+        r->Grid->setFocus();
+        r->SetCurrentCell(2, rrSx);
+        Type("-");  // a lone minus is kept while editing
+        QCOMPARE(r->ResultEditText, QString("-"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QCOMPARE(ActiveDocument->Terrain().Plans[2].SxText.Str(), std::string());  // emptied at commit
+        r->SetCurrentCell(2, rrSx);
+        Type("0.01");  // the point becomes the comma
+        r->SetCurrentCell(2, rrSy);
+        Type("0x");  // a letter never enters
+        r->SetCurrentCell(2, rrRatio);
+        Type("500");
+        r->SetCurrentCell(2, rrSx);
+        QCOMPARE(r->CellText(2, rrSx), QString("0,01"));
+        QCOMPARE(r->CellText(2, rrSy), QString("0"));
+        QCOMPARE(r->CellText(2, rrRatio), QString("100"));  // brought to the bound at commit
+        QVERIFY(r->btRecalc->isEnabled());
+        r->SetCurrentCell(2, rrRatio);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
+        Type("2");
+        r->SetCurrentCell(2, rrSx);
+        QCOMPARE(r->CellText(2, rrRatio), QString("2"));
+        r->btRecalc->click();
+        const TTerreno& t = ActiveDocument->Terrain();
+        QVERIFY(t.Plans[2].Valid);
+        QCOMPARE(t.CurrentPlan, 2);
+        QCOMPARE(r->CellText(2, rrRatio), QString("2,000"));
+        QCOMPARE(r->CellText(2, rrSx), QString("0,010000"));
+        QCOMPARE(r->CellText(1, rrRatio), QString("1,000"));  // the best plan stays
+        // The document's computed views now show this plan.
+        QVERIFY(ActiveDocument->SelectView(1));
+        QCOMPARE(ActiveDocument->CellText(1, 1), QString::fromStdString(
+                                                   FormatFixed(t.DesignElevation(1, 1), 3, 10, ',')));
+    }
+
+    void undefinedRatioIsShownAsSuch()
+    {
+        // A ground that is exactly a plane: nothing below the best plane.
+        TForm2* doc = CreateDocument(QString(), 20, 20, 1.0f, 1.0f, 0.0f, 0.0f);
+        frame->MdiArea()->setActiveSubWindow(doc);
+        for (int r = 1; r <= 3; ++r)
+            for (int c = 1; c <= 3; ++c)
+                doc->Terrain().SetCell(c, r, 10.0f + 0.5f * (c - 1) + 0.25f * (r - 1));
+        RunDialog(true, true, "1,3");
+        QVERIFY(Resultado);
+        QCOMPARE(Resultado->CellText(1, rrRatio), QString("indefinida"));
+        QCOMPARE(Resultado->CellText(1, rrSx), QString("0,500000"));
+        // The adjustment could not reach the ratio, and says so.
+        QVERIFY(recorder->Shown.back().Text.startsWith("Não foi possível ajustar o plano"));
+    }
+
+    void resultsFollowTheActiveDocumentAndCloseWithTheLast()
+    {
+        TForm2* a = FourStakes();
+        RunDialog(true, false);
+        TForm2* b = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        frame->MdiArea()->setActiveSubWindow(b);
+        QCOMPARE(ActiveDocument, b);
+        QCOMPARE(Resultado->CellText(1, rrSx), QString());  // b has no results
+        frame->MdiArea()->setActiveSubWindow(a);
+        QCOMPARE(Resultado->CellText(1, rrSx), QString("-0,025000"));
+        a->Terrain().Saved = true;
+        b->Terrain().Saved = true;
+        a->close();
+        b->close();
+        QTRY_VERIFY(Resultado == nullptr);
+        QCOMPARE(ResultCellText(nullptr, 1, 1, ','), std::string());  // no document: no text at all
+        QCOMPARE(ResultCellText(nullptr, 0, 0, ','), std::string());
+    }
+
+    void cutFillMapWindow()
+    {
+        FourStakes();
+        frame->UpdateViewMenu();
+        QVERIFY(!frame->mnExibirMapa->isEnabled());
+        RunDialog(true, false);
+        frame->UpdateViewMenu();
+        QVERIFY(frame->mnExibirMapa->isEnabled());
+        Resultado->BitBtn4->click();
+        QCOMPARE(MapCount, 1);
+        QVERIFY(CutFillMapWindow);
+        const QImage& bitmap = CutFillMapWindow->Map().Bitmap;
+        QCOMPARE(bitmap.size(), QSize(16, 16));
+        QCOMPARE(bitmap.pixelIndex(0, 0), 255);
+        QCOMPARE(bitmap.pixelIndex(8, 0), 1);
+        QCOMPARE(bitmap.pixelIndex(0, 8), 1);
+        QCOMPARE(bitmap.pixelIndex(15, 15), 255);
+        // The bitmap went to the clipboard; the window shrank to it.
+        QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 16));
+        QCOMPARE(CutFillMapWindow->View->viewport()->width(), 16);
+        QVERIFY(!frame->Panel1->isHidden());
+        // The readout over stake (2, 1).
+        CutFillMapWindow->FormMouseMove(10, 3);
+        QCOMPARE(frame->Panel0->text(), QString("  X = 20    Y = 0   Corte = 0,750"));
+        QVERIFY(!frame->Shape1->isHidden());
+        QVERIFY(frame->Shape1->y() > frame->Bevel1->y());  // a cut hangs below the zero line
+        CutFillMapWindow->FormMouseMove(3, 3);
+        QCOMPARE(frame->Panel0->text(), QString("  X = 0    Y = 0   Aterro = 0,750"));
+        QVERIFY(frame->Shape1->y() + frame->Shape1->height() < frame->Bevel1->y() + 1);
+        // Copy from the frame copies the map when its window is active.
+        QGuiApplication::clipboard()->clear();
+        frame->MdiArea()->setActiveSubWindow(CutFillMapWindow);
+        QVERIFY(frame->mnCopiar->isEnabled());
+        frame->mnCopiar->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 16));
+        CutFillMapWindow->close();
+        QTRY_COMPARE(MapCount, 0);
+        QVERIFY(frame->Panel1->isHidden());
+    }
+
+    void narrowMapShrinksItsWindow()
+    {
+        // Three stakes wide, 8 pixels a stake: 24 pixels.
+        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        frame->MdiArea()->setActiveSubWindow(doc);
+        for (int r = 1; r <= 30; ++r)
+            for (int c = 1; c <= 3; ++c)
+                doc->Terrain().SetCell(c, r, 10.0f + 0.1f * c + 0.3f * ((r * c) % 5));
+        RunDialog(true, false);
+        doc->ShowCutFillMap();
+        QCOMPARE(CutFillMapWindow->Map().Bitmap.width(), 24);
+        QCOMPARE(CutFillMapWindow->View->viewport()->width(), 24);
+        QVERIFY(CutFillMapWindow->View->verticalScrollBar()->maximum() > 0);  // 240 pixels tall: it scrolls
+    }
+};
+
+QTEST_MAIN(TestSystematize)
+#include "test_systematize.moc"
