@@ -138,6 +138,7 @@ TResultado* TResultado::ShowResults()
         Resultado = new TResultado;
         if (Form1())
             Form1()->AddChild(Resultado);
+        Resultado->FitClientArea();
     } else {
         Resultado->Repaint();
     }
@@ -209,9 +210,8 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     setWidget(body);
     // A client area 445 pixels wide, tall enough for the nine rows above the
     // horizontal scroll bar and the buttons.
-    const QMargins frame = contentsMargins();
-    const int height = std::max(248, kResultRows * 22 + Grid->horizontalScrollBar()->sizeHint().height() + 4 + 43);
-    resize(445 + frame.left() + frame.right(), height + frame.top() + frame.bottom());
+    Grid->setMinimumHeight(kResultRows * 22 + Grid->horizontalScrollBar()->sizeHint().height() + 2 * Grid->frameWidth());
+    resize(445, 248);
 
     connect(btRecalc, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { btRecalcClick(); }); });
     connect(BitBtn4, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { BitBtn4Click(); }); });
@@ -247,6 +247,14 @@ int TResultado::CurrentRow() const { return Grid->currentIndex().isValid() ? Gri
 void TResultado::SetCurrentCell(int column, int row) { Grid->setCurrentIndex(Model->index(row, column)); }
 
 QString TResultado::CellText(int column, int row) const { return Model->data(Model->index(row, column), Qt::DisplayRole).toString(); }
+
+void TResultado::FitClientArea()
+{
+    // The frame and title bar around the client area are known once shown.
+    const QSize decoration = size() - widget()->size();
+    const int height = std::max(248, Grid->minimumHeight() + Panel2->height());
+    resize(445 + decoration.width(), height + decoration.height());
+}
 
 void TResultado::Repaint()
 {

@@ -57,6 +57,8 @@ public:
 
     // Redraws the table for the active document.
     void Repaint();
+    // A client area 445 pixels wide and tall enough for the table.
+    void FitClientArea();
 
     void GridSelectCell(int column, int row);
     void GridGetEditText(int column, int row, QLineEdit* editor);
