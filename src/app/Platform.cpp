@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLocale>
@@ -97,6 +98,8 @@ TPlatform& Storage()
 }
 
 }  // namespace
+
+int IFileDialogs::ExecDialog(QDialog* dialog) { return dialog->exec(); }
 
 // The dialog matches name filters without regard to case, so "*.NVR" also
 // shows files ending in ".nvr".

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QWidget;
 
 namespace nivora {
@@ -39,6 +40,8 @@ public:
     virtual QString SaveProjectName(QWidget* parent, const QString& proposed) = 0;
     // False when cancelled; sizes are limited to 6..20 points.
     virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
+    // Runs one of the program's own modal dialogs; its result code.
+    virtual int ExecDialog(QDialog* dialog);
 };
 
 // The program's filter for project files.

@@ -104,7 +104,7 @@ TDefSist::TDefSist(QWidget* parent) : QDialog(parent)
 void TDefSist::Execute()
 {
     FormShow();
-    exec();
+    Dialogs().ExecDialog(this);
 }
 
 void TDefSist::FormShow()

@@ -170,7 +170,7 @@ void TFileNew::showEvent(QShowEvent* e)
     UpdateOrigin();
 }
 
-bool TFileNew::Execute() { return exec() == QDialog::Accepted; }
+bool TFileNew::Execute() { return Dialogs().ExecDialog(this) == QDialog::Accepted; }
 
 void TFileNew::BitBtn1Click()
 {

@@ -1,5 +1,6 @@
 #include "GuiTestSupport.h"
 
+#include <QDialog>
 #include <QDir>
 
 #include <memory>
@@ -50,6 +51,12 @@ QString TRecorder::SaveProjectName(QWidget*, const QString& proposed)
     QString n = SaveNames.front();
     SaveNames.pop_front();
     return n;
+}
+
+int TRecorder::ExecDialog(QDialog* dialog)
+{
+    DialogsRun << dialog->objectName();
+    return QDialog::Rejected;
 }
 
 TRecorder* InstallRecorder()

@@ -33,6 +33,9 @@ public:
     QString OpenProjectName(QWidget*) override;
     QString SaveProjectName(QWidget*, const QString& proposed) override;
     bool ChooseFont(QWidget*, QFont&) override { return false; }
+    // The program's own dialogs are not run: their names are recorded.
+    QStringList DialogsRun;
+    int ExecDialog(QDialog* dialog) override;
 };
 
 // Installs a fresh recorder as the platform's messages and dialogs; the

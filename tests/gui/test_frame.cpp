@@ -77,6 +77,8 @@ private slots:
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         QVERIFY(frame->sbNovo->isEnabled());
         QVERIFY(frame->OpenBtn->isEnabled());
+        QVERIFY(frame->DispatchShortcut(frame->mnNovo));
+        QCOMPARE(recorder->DialogsRun, QStringList{"FileNew"});
         frame->UpdateEditMenu();
         frame->UpdateCalcMenu();
         frame->UpdateViewMenu();
@@ -119,6 +121,7 @@ private slots:
         doc->Terrain().Selection = doc->Terrain().ComputeUsedRect();
         QVERIFY(frame->DispatchShortcut(frame->mnSistematizar));
         QVERIFY(frame->mnSistematizar->isEnabled());
+        QCOMPARE(recorder->DialogsRun, QStringList{"DefSist"});  // F9 opened the systematize dialog
 
         // Results: enabled only with current results.
         frame->UpdateViewMenu();
