@@ -115,18 +115,23 @@ int Contours(const TArgs& a)
 }
 
 // Text needs the platform's fonts: a GUI application on the offscreen
-// platform unless another is asked for.
-void NeedGuiApplication()
+// platform unless another is asked for. It lives for the command only, and
+// its notice about a missing runtime folder is of no interest here.
+std::unique_ptr<QGuiApplication> NeedGuiApplication()
 {
-    static std::unique_ptr<QGuiApplication> app;
     if (QGuiApplication::instance())
-        return;
+        return nullptr;
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")) && previous)
+                previous(type, context, text);
+        });
     static int argc = 1;
     static char name[] = "nivora-cli";
     static char* argv[] = {name, nullptr};
-    app = std::make_unique<QGuiApplication>(argc, argv);
+    return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 void Replay(QPainter& painter, const TAltimetricMap& map, QSizeF size)
@@ -151,10 +156,10 @@ int ContourMap(const TArgs& a)
     if (zoom < 25 || zoom > 400)
         throw TUsageError("--zoom vai de 25 a 400");
 
+    const auto app = NeedGuiApplication();
     TLoadedProject project = LoadMapArea(a);
     TTerreno& t = *project.Terrain;
     const TContourRequest request = Request(a, t);
-    NeedGuiApplication();
     const TAltimetricMap map = BuildAltimetricMap(t, request, {kPpi, LocaleSeparator(a)});
     const QSize display = map.DisplaySize();
     const QSize scaled(static_cast<int>(std::lround(display.width() * zoom / 100.0)),
@@ -183,7 +188,9 @@ int ContourMap(const TArgs& a)
     } else {
         QPdfWriter pdf(file);
         pdf.setTitle(QStringLiteral("Mapa Altimétrico"));
-        pdf.setResolution(kPpi * 8);
+        // A picture replays scaled by the device's resolution over the
+        // screen's: at the screen's own there is nothing to undo.
+        pdf.setResolution(kPpi);
         pdf.setPageSize(QPageSize(QSizeF(map.PhysicalSize.width() / 100.0, map.PhysicalSize.height() / 100.0),
                                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));

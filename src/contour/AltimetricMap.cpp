@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace nivora {
 
@@ -22,7 +23,19 @@ constexpr std::int32_t kTopMargin = 666, kBottomMargin = 500;
 constexpr std::int32_t kMarginsX = kLeftMargin + kRightMargin;
 constexpr std::int32_t kMarginsY = kTopMargin + kBottomMargin;
 
-std::int32_t RoundEven(long double v) { return static_cast<std::int32_t>(std::llrint(v)); }
+// To the nearest integer, halves to even: adding 2^63 leaves no fraction bits
+// in the extended significand, so the addition itself rounds (in the default
+// rounding mode). Inline, where the library call costs as much as the rest of
+// the transform; map values are far inside the range where this holds.
+std::int32_t RoundEven(long double v)
+{
+    static_assert(std::numeric_limits<long double>::digits == 64, "x87 extended precision expected");
+    constexpr long double kShift = 0x1p63L;
+    const long double r = v >= 0 ? (v + kShift) - kShift : -((kShift - v) - kShift);
+    // Through double: an extended-to-integer conversion switches the x87
+    // rounding mode, the double one does not.
+    return static_cast<std::int32_t>(static_cast<double>(r));
+}
 
 // a * b / c rounded, halves away from zero, as the platform's MulDiv.
 std::int32_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c)

@@ -55,7 +55,7 @@ void TLine::PushFront(TPoint p)
     buf_[--begin_] = p;
 }
 
-long double TLine::LineLength()
+long double TLine::SegmentSum() const
 {
     // Summed from the first point to the last, as the line reads.
     long double sum = 0.0L;
@@ -65,8 +65,7 @@ long double TLine::LineLength()
     else
         for (std::size_t i = begin_ + 1; i < end_; ++i)
             sum += Distance(buf_[i - 1], buf_[i]);
-    Length = sum;
-    return Length;
+    return sum;
 }
 
 TAttach TryAttach(TLine& line, TPoint p, TPoint q)
@@ -157,29 +156,31 @@ void TEndIndex::Clear()
     slot_.clear();
 }
 
-std::uint32_t TEndIndex::Home(std::uint64_t key) const
+std::size_t TEndIndex::Home(std::uint64_t key) const
 {
-    return static_cast<std::uint32_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
+    return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> shift_);
+}
+
+void TEndIndex::Place(std::size_t s, const TEntry& e)
+{
+    table_[s] = e;
+    for (std::uint32_t h = e.head; h != kNone; h = next_[h])
+        slot_[h] = static_cast<std::uint32_t>(s);
 }
 
 void TEndIndex::Rehash(std::size_t capacity)
 {
-    std::vector<TEntry> old;
+    std::vector<TEntry> old(capacity);
     old.swap(table_);
-    table_.assign(capacity, TEntry{});
     shift_ = 64 - std::countr_zero(capacity);
-    filled_ = 0;
     const std::size_t mask = capacity - 1;
     for (const TEntry& e : old) {
-        if (!e.used || e.head == kNone)
-            continue;  // a point that is no line's end any more
+        if (!e.used)
+            continue;
         std::size_t s = Home(e.key);
         while (table_[s].used)
             s = (s + 1) & mask;
-        table_[s] = e;
-        ++filled_;
-        for (std::uint32_t h = e.head; h != kNone; h = next_[h])
-            slot_[h] = static_cast<std::uint32_t>(s);
+        Place(s, e);
     }
 }
 
@@ -192,11 +193,8 @@ void TEndIndex::MakeRoom(std::size_t lines, std::size_t points)
         slot_.resize(n, kNone);
     }
     if (2 * (filled_ + points) > table_.size()) {
-        std::size_t live = points;
-        for (const TEntry& e : table_)
-            live += e.used && e.head != kNone;
-        std::size_t capacity = 16;
-        while (capacity < 4 * live)
+        std::size_t capacity = std::max<std::size_t>(64, table_.size());
+        while (capacity < 4 * (filled_ + points))
             capacity *= 2;
         Rehash(capacity);
     }
@@ -224,11 +222,26 @@ std::uint32_t TEndIndex::Slot(TPoint p)
     for (; table_[s].used; s = (s + 1) & mask)
         if (table_[s].key == key)
             return static_cast<std::uint32_t>(s);
-    table_[s].used = true;
-    table_[s].key = key;
-    table_[s].head = kNone;
+    table_[s] = {key, kNone, true};
     ++filled_;
     return static_cast<std::uint32_t>(s);
+}
+
+void TEndIndex::Erase(std::size_t hole)
+{
+    const std::size_t mask = table_.size() - 1;
+    for (std::size_t s = (hole + 1) & mask; table_[s].used; s = (s + 1) & mask) {
+        // An entry may fill the hole when its home does not lie cyclically
+        // in (hole, s].
+        const std::size_t home = Home(table_[s].key);
+        const bool stays = hole < s ? (home > hole && home <= s) : (home > hole || home <= s);
+        if (!stays) {
+            Place(hole, table_[s]);
+            hole = s;
+        }
+    }
+    table_[hole] = TEntry{};
+    --filled_;
 }
 
 void TEndIndex::Link(std::uint32_t h, std::uint32_t s)
@@ -242,7 +255,7 @@ void TEndIndex::Link(std::uint32_t h, std::uint32_t s)
     slot_[h] = s;
 }
 
-void TEndIndex::Unlink(std::uint32_t h)
+void TEndIndex::Detach(std::uint32_t h)
 {
     if (prev_[h] != kNone)
         next_[prev_[h]] = next_[h];
@@ -250,7 +263,24 @@ void TEndIndex::Unlink(std::uint32_t h)
         table_[slot_[h]].head = next_[h];
     if (next_[h] != kNone)
         prev_[next_[h]] = prev_[h];
+}
+
+void TEndIndex::Move(std::uint32_t h, std::uint32_t s)
+{
+    const std::uint32_t old = slot_[h];
+    Detach(h);
+    Link(h, s);
+    if (table_[old].head == kNone)
+        Erase(old);
+}
+
+void TEndIndex::Unlink(std::uint32_t h)
+{
+    const std::uint32_t old = slot_[h];
+    Detach(h);
     next_[h] = prev_[h] = slot_[h] = kNone;
+    if (table_[old].head == kNone)
+        Erase(old);
 }
 
 std::ptrdiff_t TEndIndex::LowestLine(std::uint32_t s, std::ptrdiff_t after) const
@@ -321,20 +351,16 @@ void TCurva::AddSegment(TPoint p, TPoint q)
     const std::size_t i = std::size_t(taker);
     switch (TryAttach(lines_[i], p, q)) {
     case TAttach::AppendQ:
-        index_.Unlink(LastEnd(i));
-        index_.Link(LastEnd(i), sq);
+        index_.Move(LastEnd(i), sq);
         break;
     case TAttach::AppendP:
-        index_.Unlink(LastEnd(i));
-        index_.Link(LastEnd(i), sp);
+        index_.Move(LastEnd(i), sp);
         break;
     case TAttach::PrependQ:
-        index_.Unlink(FirstEnd(i));
-        index_.Link(FirstEnd(i), sq);
+        index_.Move(FirstEnd(i), sq);
         break;
     case TAttach::PrependP:
-        index_.Unlink(FirstEnd(i));
-        index_.Link(FirstEnd(i), sp);
+        index_.Move(FirstEnd(i), sp);
         break;
     case TAttach::Refused:
         assert(false && "the index named a line without an end at P or Q");
@@ -382,20 +408,26 @@ void Assemble(TCurva& curve)
         }
     }
 
-    // Closing: the ends are nearer than three mean segments.
-    for (TLine& line : lines) {
-        if (line.Count() == 0 || line.IsClosed())
+    // Closing, then pruning. Both look at each line alone, so one visit per
+    // line does both; a closed line's length is its open length plus the gap
+    // (the same sum, in the same order, as measuring it again).
+    for (std::size_t i = n; i-- > 0;) {
+        TLine& line = lines[i];
+        if (line.Count() == 0)
             continue;
-        const long double gap = line.EndGap();
-        const long double len = line.LineLength();
-        if (gap < 3.0L * len / static_cast<long double>(line.Count()))
-            line.AddLast(line.First());
-    }
-
-    // Pruning, from the last line to the first.
-    for (std::size_t i = n; i-- > 0;)
-        if (lines[i].Count() > 0 && lines[i].LineLength() < 500.0L)
+        long double sum = line.SegmentSum();
+        line.Length = sum;
+        if (!line.IsClosed()) {
+            const long double gap = line.EndGap();
+            if (gap < 3.0L * line.Length / static_cast<long double>(line.Count())) {
+                line.AddLast(line.First());
+                sum += gap;
+                line.Length = sum;
+            }
+        }
+        if (line.Length < 500.0L)
             lines[i] = TLine{};
+    }
 
     std::erase_if(lines, [](const TLine& l) { return l.Count() == 0; });
     index.Clear();
@@ -442,6 +474,46 @@ struct TLevelGroup {
     std::vector<TCurva*> curves;
 };
 
+// A cell that may hold levels: its position (0-based from the area's first
+// stake; the cell lies left of and above stake (i, j)), the range of level
+// indexes that its corners' counts span, and its corner elevations P1..P4.
+struct TCellHit {
+    std::uint16_t i, j;
+    std::uint8_t first, last;
+    float z[4];
+};
+
+// Per stake of one row, the number of levels below its elevation; 255 for no
+// elevation. Stretches of the row are looked at against the levels between
+// their lowest and highest elevation only.
+void CountLevelsBelow(const float* z, std::size_t w, std::span<const float> levels, std::uint8_t* out)
+{
+    constexpr std::size_t kStretch = 64;
+    std::int32_t below[kStretch];
+    for (std::size_t s = 0; s < w; s += kStretch) {
+        const std::size_t n = std::min(kStretch, w - s);
+        const float* v = z + s;
+        float lo = v[0], hi = v[0];
+        for (std::size_t i = 0; i < n; ++i) {
+            lo = v[i] < lo ? v[i] : lo;
+            hi = v[i] > hi ? v[i] : hi;
+        }
+        // Levels below the lowest count for every stake, those at or above
+        // the highest for none.
+        const std::size_t k0 = std::size_t(std::lower_bound(levels.begin(), levels.end(), lo) - levels.begin());
+        const std::size_t k1 = std::size_t(std::lower_bound(levels.begin(), levels.end(), hi) - levels.begin());
+        for (std::size_t i = 0; i < n; ++i)
+            below[i] = std::int32_t(k0);
+        for (std::size_t k = k0; k < k1; ++k) {
+            const float level = levels[k];
+            for (std::size_t i = 0; i < n; ++i)
+                below[i] += v[i] > level;
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            out[s + i] = v[i] == 0.0f ? std::uint8_t(255) : static_cast<std::uint8_t>(below[i]);
+    }
+}
+
 // One sweep of the cells of `area` for up to 254 distinct levels, ascending.
 void Sweep(const TTerreno& t, const TUsedRect& area, std::span<const TLevelGroup> groups,
            const TMapTransform& transform)
@@ -453,90 +525,71 @@ void Sweep(const TTerreno& t, const TUsedRect& area, std::span<const TLevelGroup
         return;
     const std::size_t w = std::size_t(c1 - c0 + 1);
     const std::size_t h = std::size_t(r1 - r0 + 1);
-
-    // Per stake, the number of levels below its elevation, 255 for no
-    // elevation. A cell holds a level strictly between its corners only if
-    // its corners' counts differ, and none of them is 255.
     std::vector<float> levels;
     for (const TLevelGroup& g : groups)
         levels.push_back(g.level);
-    std::vector<std::uint8_t> code(w * h);
-    std::vector<std::int32_t> below(w);
-    for (std::size_t j = 0; j < h; ++j) {
-        const float* z = t.RowData(r0 + std::int32_t(j)) + (c0 - 1);
-        std::fill(below.begin(), below.end(), 0);
-        for (const float level : levels)
-            for (std::size_t i = 0; i < w; ++i)
-                below[i] += z[i] > level;
-        std::uint8_t* out = code.data() + j * w;
-        for (std::size_t i = 0; i < w; ++i)
-            out[i] = z[i] == 0.0f ? 255 : static_cast<std::uint8_t>(below[i]);
-    }
 
-    // The cells to look at, found row by row, then put in sweep order:
-    // column by column, top to bottom within a column.
-    std::vector<std::uint32_t> found;  // (cell column << 16) | cell row, 0-based from (c0, r0)
-    std::vector<std::uint8_t> lo(w), hi(w), hit(w);
+    // Row by row: a cell holds a level strictly between its corners only if
+    // its corners' counts differ and none of them is 255. The cells found
+    // keep their corners, so that the visit in sweep order (column by column,
+    // top to bottom) need not go back to the grid.
+    std::vector<TCellHit> hits;
+    std::vector<std::uint32_t> perColumn(w + 1, 0);
+    std::vector<std::uint8_t> up(w), down(w), lo(w), hi(w), hit(w);
+    CountLevelsBelow(t.RowData(r0) + (c0 - 1), w, levels, up.data());
     for (std::size_t j = 1; j < h; ++j) {
-        const std::uint8_t* up = code.data() + (j - 1) * w;
-        const std::uint8_t* dn = code.data() + j * w;
+        const float* zu = t.RowData(r0 + std::int32_t(j) - 1) + (c0 - 1);
+        const float* zd = t.RowData(r0 + std::int32_t(j)) + (c0 - 1);
+        CountLevelsBelow(zd, w, levels, down.data());
         for (std::size_t i = 0; i < w; ++i) {
-            lo[i] = std::min(up[i], dn[i]);
-            hi[i] = std::max(up[i], dn[i]);
+            lo[i] = std::min(up[i], down[i]);
+            hi[i] = std::max(up[i], down[i]);
         }
+        hit[0] = 0;
         for (std::size_t i = 1; i < w; ++i) {
             const std::uint8_t mn = std::min(lo[i - 1], lo[i]);
             const std::uint8_t mx = std::max(hi[i - 1], hi[i]);
             hit[i] = (mn != mx) & (mx != 255);
         }
         for (std::size_t i = 1; i < w;) {
-            std::uint64_t word = 0;
             if (i + 8 <= w) {
+                std::uint64_t word;
                 std::memcpy(&word, hit.data() + i, 8);
                 if (word == 0) {
                     i += 8;
                     continue;
                 }
             }
-            const std::size_t stop = std::min(i + 8, w);
-            for (; i < stop; ++i)
-                if (hit[i])
-                    found.push_back(std::uint32_t(i) << 16 | std::uint32_t(j));
+            for (const std::size_t stop = std::min(i + 8, w); i < stop; ++i)
+                if (hit[i]) {
+                    hits.push_back({std::uint16_t(i), std::uint16_t(j), std::min(lo[i - 1], lo[i]),
+                                    std::max(hi[i - 1], hi[i]), {zu[i - 1], zu[i], zd[i], zd[i - 1]}});
+                    ++perColumn[i + 1];
+                }
         }
+        up.swap(down);
     }
-    std::vector<std::uint32_t> start(w + 1, 0);
-    for (const std::uint32_t f : found)
-        ++start[(f >> 16) + 1];
     for (std::size_t i = 1; i <= w; ++i)
-        start[i] += start[i - 1];
-    std::vector<std::uint32_t> order(found.size());
-    for (const std::uint32_t f : found)
-        order[start[f >> 16]++] = f;
+        perColumn[i] += perColumn[i - 1];
+    std::vector<TCellHit> order(hits.size());
+    for (const TCellHit& c : hits)
+        order[perColumn[c.i]++] = c;
 
-    std::vector<float> xs(w + 1), ys(h + 1);
+    std::vector<float> xs(w), ys(h);
     for (std::size_t i = 0; i < w; ++i)
         xs[i] = t.StakeX(c0 + std::int32_t(i));
     for (std::size_t j = 0; j < h; ++j)
         ys[j] = t.StakeY(r0 + std::int32_t(j));
 
-    for (const std::uint32_t f : order) {
-        const std::size_t i = f >> 16, j = f & 0xFFFF;
-        const std::uint8_t* up = code.data() + (j - 1) * w;
-        const std::uint8_t* dn = code.data() + j * w;
-        const std::uint8_t first = std::min({up[i - 1], up[i], dn[i - 1], dn[i]});
-        const std::uint8_t last = std::max({up[i - 1], up[i], dn[i - 1], dn[i]});
-        const float* zu = t.RowData(r0 + std::int32_t(j) - 1) + (c0 - 1);
-        const float* zd = t.RowData(r0 + std::int32_t(j)) + (c0 - 1);
-        const TSurfacePoint p[4] = {{xs[i - 1], ys[j - 1], zu[i - 1]},
-                                    {xs[i], ys[j - 1], zu[i]},
-                                    {xs[i], ys[j], zd[i]},
-                                    {xs[i - 1], ys[j], zd[i - 1]}};
-        const float zmin = std::min({p[0].z, p[1].z, p[2].z, p[3].z});
-        const TSurfacePoint m{static_cast<float>((static_cast<long double>(p[0].x) + p[1].x) * 0.5L),
-                              static_cast<float>((static_cast<long double>(p[1].y) + p[2].y) * 0.5L),
+    for (const TCellHit& c : order) {
+        const float x0 = xs[c.i - 1], x1 = xs[c.i], y0 = ys[c.j - 1], y1 = ys[c.j];
+        const TSurfacePoint p[4] = {{x0, y0, c.z[0]}, {x1, y0, c.z[1]}, {x1, y1, c.z[2]}, {x0, y1, c.z[3]}};
+        const float zmin = std::min({c.z[0], c.z[1], c.z[2], c.z[3]});
+        const TSurfacePoint m{static_cast<float>((static_cast<long double>(x0) + x1) * 0.5L),
+                              static_cast<float>((static_cast<long double>(y0) + y1) * 0.5L),
                               static_cast<float>(
-                                  (static_cast<long double>(p[0].z) + p[1].z + p[2].z + p[3].z) * 0.25L)};
-        for (std::uint8_t k = first; k < last; ++k) {
+                                  (static_cast<long double>(c.z[0]) + c.z[1] + c.z[2] + c.z[3]) * 0.25L)};
+        for (std::uint8_t k = c.first; k < c.last; ++k) {
             const TLevelGroup& g = groups[k];
             if (!(g.level > zmin))
                 continue;  // a corner on the level and none below: the cell is not crossed

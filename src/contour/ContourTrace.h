@@ -102,7 +102,10 @@ public:
 
     bool IsClosed() const { return First() == Last(); }
     // Sum of the lengths of the segments; also kept in Length.
-    long double LineLength();
+    long double LineLength() { return (Length = SegmentSum()); }
+    // The same sum, from the first point to the last, not yet rounded to a
+    // 6-byte real.
+    long double SegmentSum() const;
     // Distance between the first and the last point.
     long double EndGap() const { return Distance(First(), Last()); }
 
@@ -147,11 +150,14 @@ public:
     // Room for the handles of `lines` lines and for `points` more points, so
     // that the slots handed out next stay where they are.
     void MakeRoom(std::size_t lines, std::size_t points);
-    // The slot of a point, made when absent.
+    // The slot of a point, made when absent. A slot made must get a handle
+    // before the next Move or Unlink.
     std::uint32_t Slot(TPoint p);
     // The slot of a point, or kNone.
     std::uint32_t Find(TPoint p) const;
     void Link(std::uint32_t handle, std::uint32_t slot);
+    // Moves a handle to another slot; a point left without handles goes.
+    void Move(std::uint32_t handle, std::uint32_t slot);
     void Unlink(std::uint32_t handle);
     // The lowest line position above `after` with an end in the slot; -1 when
     // there is none.
@@ -163,8 +169,13 @@ private:
         std::uint32_t head = kNone;  // a handle at the point
         bool used = false;
     };
-    std::uint32_t Home(std::uint64_t key) const;
+    std::size_t Home(std::uint64_t key) const;
     void Rehash(std::size_t capacity);
+    void Detach(std::uint32_t handle);
+    // Empties a slot, moving later entries of its probe run back (no
+    // tombstones: the table holds the points that are ends, no others).
+    void Erase(std::size_t slot);
+    void Place(std::size_t slot, const TEntry& e);
 
     std::vector<TEntry> table_;
     std::size_t filled_ = 0;

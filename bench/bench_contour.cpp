@@ -1,0 +1,147 @@
+// Contour tracing and assembly of 20 levels on two 1000 x 1000 fields, each
+// beside a plain summing pass over the same million floats:
+//   realistic  20 m apart: plane, undulations, 1 cm of survey noise, about
+//              15 % of the stakes missing beyond an irregular boundary;
+//   rough      the same relief at 1 m spacing, where the centimetre of noise
+//              outweighs the slope and the levels break into tens of
+//              thousands of short lines.
+// Also the area outline of the realistic field.
+
+#include "BenchGrids.h"
+#include "contour/AltimetricMap.h"
+#include "contour/AreaOutline.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <random>
+
+using namespace nivora;
+
+namespace {
+
+// The large example's relief (per metre), on a full grid whose rows keep a
+// stretch of columns with wandering ends, narrower near the top and bottom.
+std::unique_ptr<TTerreno> Field(float spacing)
+{
+    const int size = 1000;
+    auto t = std::make_unique<TTerreno>(size, size, spacing, spacing);
+    t->OriginX = 312000.0L;
+    t->OriginY = 7455000.0L;
+    std::mt19937 rng(20261207);
+    std::normal_distribution<double> noise(0.0, 0.01), wander(0.0, 2.5);
+    double left = 55, right = 945;
+    t->SetAutoExtremes(false);
+    for (int r = 1; r <= size; ++r) {
+        left = std::clamp(left + wander(rng) + 0.02 * (55 - left), 1.0, 180.0);
+        right = std::clamp(right + wander(rng) + 0.02 * (945 - right), 820.0, 1000.0);
+        const double edge = std::min(r, size + 1 - r);
+        const int lo = static_cast<int>(left + (edge < 100 ? (100 - edge) * 2.2 : 0));
+        const int hi = static_cast<int>(right - (edge < 100 ? (100 - edge) * 1.6 : 0));
+        for (int c = lo; c <= hi; ++c) {
+            const double x = spacing * (c - 1.0), y = spacing * (r - 1.0);
+            const double z = 534.0 + 0.0035 * x - 0.0012 * y + 0.6 * std::sin(x / 900.0) * std::cos(y / 700.0)
+                             + 0.25 * std::sin(x / 260.0 + y / 410.0);
+            t->SetCell(c, r, static_cast<float>(std::round((z + noise(rng)) * 1000.0) / 1000.0));
+        }
+    }
+    t->SetAutoExtremes(true);
+    t->Selection = t->ComputeUsedRect();
+    return t;
+}
+
+TTerreno& Realistic()
+{
+    static auto t = Field(20.0f);
+    return *t;
+}
+
+TTerreno& Rough()
+{
+    static auto t = Field(1.0f);
+    return *t;
+}
+
+// 20 levels evenly inside the elevation range.
+std::vector<long double> Levels(TTerreno& t)
+{
+    const long double lo = t.Minimum.Value, hi = t.Maximum.Value;
+    std::vector<long double> v;
+    for (int k = 1; k <= 20; ++k)
+        v.push_back(std::round((lo + (hi - lo) * k / 21.0L) * 100.0L) / 100.0L);
+    return v;
+}
+
+double PlainSeconds(const std::vector<float>& cells)
+{
+    double best = 1e9;
+    for (int i = 0; i < 20; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(bench::PlainSum(cells));
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return best;
+}
+
+void PlainPass(benchmark::State& state, TTerreno& t)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(bench::PlainSum(t.Cells));
+}
+
+void TraceAndAssemble(benchmark::State& state, TTerreno& t)
+{
+    const TUsedRect area = t.GetSelection();
+    const TMapGeometry g = MapGeometry(t, area);
+    const TMapTransform transform = g.Transform();
+    const std::vector<long double> levels = Levels(t);
+    std::size_t traced = 0, lines = 0, points = 0;
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        TCurvas curves;
+        TraceLevels(curves, t, area, levels, transform);
+        traced = 0;
+        for (std::size_t k = 0; k < curves.Count(); ++k)
+            traced += curves.Curve(std::ptrdiff_t(k))->Count();
+        for (std::size_t k = 0; k < curves.Count(); ++k)
+            Assemble(*curves.Curve(std::ptrdiff_t(k)));
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        lines = points = 0;
+        for (std::size_t k = 0; k < curves.Count(); ++k)
+            for (const TLine& l : curves.Curve(std::ptrdiff_t(k))->Lines()) {
+                ++lines;
+                points += l.Count();
+            }
+    }
+    state.counters["traced_lines"] = double(traced);
+    state.counters["lines"] = double(lines);
+    state.counters["points"] = double(points);
+    state.counters["x_plain"] = seconds / double(state.iterations()) / PlainSeconds(t.Cells);
+    state.counters["missing_pct"] = 100.0 * (1.0 - double(t.ValueCount) / double(t.Cells.size()));
+}
+
+void BM_PlainPassRealistic(benchmark::State& s) { PlainPass(s, Realistic()); }
+void BM_TraceAndAssembleRealistic(benchmark::State& s) { TraceAndAssemble(s, Realistic()); }
+void BM_PlainPassRough(benchmark::State& s) { PlainPass(s, Rough()); }
+void BM_TraceAndAssembleRough(benchmark::State& s) { TraceAndAssemble(s, Rough()); }
+
+void BM_AreaOutlineRealistic(benchmark::State& state)
+{
+    TTerreno& t = Realistic();
+    std::size_t nodes = 0;
+    for (auto _ : state)
+        nodes = TraceOutline(t, t.GetSelection()).size();
+    state.counters["nodes"] = double(nodes);
+}
+
+BENCHMARK(BM_PlainPassRealistic)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TraceAndAssembleRealistic)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainPassRough)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TraceAndAssembleRough)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AreaOutlineRealistic)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,403 @@
+// The altimetric map: its geometry and transform, the scales, and what the
+// drawing steps put on the canvas, read back through a paint device that
+// records every operation.
+
+#include "contour/AltimetricMap.h"
+#include "data/NumberUtils.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextItem>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace nivora;
+
+namespace {
+
+// What reached the canvas, in map units.
+struct Op {
+    enum Kind { Polyline, Line, Rect, Text } kind;
+    std::vector<QPoint> points;  // polyline points, line ends, or the text's baseline origin
+    QRect rect;
+    QString text;
+    int penWidth = 0;
+    QFont font;
+    QColor brush;
+};
+
+class RecordingEngine : public QPaintEngine {
+public:
+    RecordingEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return QPaintEngine::User; }
+    void updateState(const QPaintEngineState& s) override
+    {
+        if (s.state() & DirtyPen)
+            pen_ = s.pen();
+        if (s.state() & DirtyBrush)
+            brush_ = s.brush();
+        if (s.state() & DirtyFont)
+            font_ = s.font();
+    }
+    void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+    void drawPolygon(const QPointF* p, int n, PolygonDrawMode mode) override
+    {
+        Op op{Op::Polyline, {}, {}, {}, pen_.width(), font_, {}};
+        for (int i = 0; i < n; ++i)
+            op.points.push_back(p[i].toPoint());
+        if (mode == PolylineMode)
+            ops.push_back(op);
+    }
+    void drawLines(const QLineF* l, int n) override
+    {
+        for (int i = 0; i < n; ++i)
+            ops.push_back({Op::Line, {l[i].p1().toPoint(), l[i].p2().toPoint()}, {}, {}, pen_.width(), font_, {}});
+    }
+    void drawRects(const QRectF* r, int n) override
+    {
+        for (int i = 0; i < n; ++i)
+            ops.push_back({Op::Rect, {}, r[i].toRect(), {}, pen_.width(), font_, brush_.color()});
+    }
+    void drawPath(const QPainterPath& path) override
+    {
+        ops.push_back({Op::Rect, {}, path.boundingRect().toRect(), {}, pen_.width(), font_, brush_.color()});
+    }
+    void drawTextItem(const QPointF& p, const QTextItem& t) override
+    {
+        ops.push_back({Op::Text, {p.toPoint()}, {}, t.text(), pen_.width(), font_, {}});
+    }
+    std::vector<Op> ops;
+
+private:
+    QPen pen_;
+    QBrush brush_;
+    QFont font_;
+};
+
+class Recorder : public QPaintDevice {
+public:
+    QPaintEngine* paintEngine() const override { return &engine; }
+    std::vector<Op>& ops() { return engine.ops; }
+    std::vector<Op> of(Op::Kind kind) const
+    {
+        std::vector<Op> v;
+        for (const Op& op : engine.ops)
+            if (op.kind == kind)
+                v.push_back(op);
+        return v;
+    }
+
+protected:
+    int metric(PaintDeviceMetric m) const override
+    {
+        switch (m) {
+        case PdmWidth:
+        case PdmHeight:
+            return 20000;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmWidthMM:
+        case PdmHeightMM:
+            return 20000 * 254 / 960;
+        case PdmDepth:
+            return 32;
+        case PdmNumColors:
+            return 0x7FFFFFFF;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 0;
+        }
+    }
+
+private:
+    mutable RecordingEngine engine;
+};
+
+// A grid 20 m apart, origin at 0, elevations f(column, row).
+template <class F>
+std::unique_ptr<TTerreno> Terrain(int cols, int rows, F f)
+{
+    auto t = std::make_unique<TTerreno>(cols, rows, 20.0f, 20.0f);
+    t->OriginX = 0.0L;
+    t->OriginY = 0.0L;
+    for (int r = 1; r <= rows; ++r)
+        for (int c = 1; c <= cols; ++c)
+            t->SetCell(c, r, f(c, r));
+    t->Selection = t->ComputeUsedRect();
+    return t;
+}
+
+}  // namespace
+
+TEST(MapGeometry, TwoHundredByOneHundredMetres)
+{
+    const TMapGeometry g = MapGeometry(0.0f, 0.0f, 200.0f, 100.0f);
+    EXPECT_EQ(g.W, 10000);
+    EXPECT_EQ(g.H, 5000);
+    EXPECT_EQ(g.ScaleX, 42.5f);
+    EXPECT_EQ(g.ScaleY, 38.34f);
+    // The same area as a grid of 10 x 5 stakes 20 m apart: half a spacing
+    // beyond the outer stakes.
+    const auto t = Terrain(10, 5, [](int, int) { return 100.0f; });
+    const TMapGeometry s = MapGeometry(*t, {1, 1, 10, 5});
+    EXPECT_EQ(s.XMin, -10.0f);
+    EXPECT_EQ(s.XMax, 190.0f);
+    EXPECT_EQ(s.W, 10000);
+    EXPECT_EQ(s.H, 5000);
+    EXPECT_EQ(s.MapX(s.XMin), 1000);
+    EXPECT_EQ(s.MapX(s.XMax), 9500);
+    EXPECT_EQ(s.MapY(s.YMax), 5000 - 500);
+}
+
+TEST(MapGeometry, SquareAndTall)
+{
+    const TMapGeometry sq = MapGeometry(5.0f, 5.0f, 55.0f, 55.0f);
+    EXPECT_EQ(sq.W, 10000);
+    EXPECT_EQ(sq.H, 10000);
+    const TMapGeometry tall = MapGeometry(0.0f, 0.0f, 100.0f, 200.0f);
+    EXPECT_EQ(tall.W, 5000);
+    EXPECT_EQ(tall.H, 10000);
+    EXPECT_EQ(tall.ScaleX, 35.0f);
+}
+
+TEST(MapGeometry, TransformHalvesToEven)
+{
+    TMapGeometry g = MapGeometry(0.0f, 0.0f, 200.0f, 100.0f);
+    EXPECT_EQ(g.MapX(10.0f), 1425);
+    g.ScaleX = 1.0f;
+    g.ScaleY = 1.0f;
+    EXPECT_EQ(g.MapX(2.5f), 1002);
+    EXPECT_EQ(g.MapX(3.5f), 1004);
+    EXPECT_EQ(g.MapX(-2.5f), 998);
+    EXPECT_EQ(g.MapX(2.4999f), 1002);
+    EXPECT_EQ(g.MapY(0.5f), 666);
+    EXPECT_EQ(g.MapY(1.5f), 668);
+    const TMapTransform t = g.Transform();
+    EXPECT_EQ(t.MapX(3.5f), 1004);
+    EXPECT_EQ(t.MapY(1.5f), 668);
+}
+
+// Areas so narrow that the margins would leave no room are drawn at the
+// longer side's scale on both axes, never at a zero or negative one.
+TEST(MapGeometry, NarrowAreas)
+{
+    const TMapGeometry flat = MapGeometry(0.0f, 0.0f, 1000.0f, 100.0f);
+    EXPECT_EQ(flat.W, 10000);
+    EXPECT_EQ(flat.H, 1166 + 850);
+    EXPECT_EQ(flat.ScaleX, 8.5f);
+    EXPECT_EQ(flat.ScaleY, 8.5f);
+    const TMapGeometry thin = MapGeometry(0.0f, 0.0f, 20.0f, 20000.0f);
+    EXPECT_EQ(thin.H, 10000);
+    EXPECT_GT(thin.W, 1500);
+    EXPECT_GT(thin.ScaleX, 0.0f);
+    EXPECT_GT(thin.MapX(20.0f), thin.MapX(0.0f));
+    // Just wide enough for the margins: as computed, squeezed but positive.
+    const TMapGeometry squeezed = MapGeometry(0.0f, 0.0f, 1000.0f, 120.0f);
+    EXPECT_EQ(squeezed.H, 1200);
+    EXPECT_EQ(squeezed.ScaleY, static_cast<float>(34.0L / 120.0L));
+}
+
+TEST(MapScales, StartAtTheEdgeAndAccumulateAsSingles)
+{
+    EXPECT_EQ(ScaleValues(3.5f, 100.0f, 25.0f), (std::vector<float>{3.5f, 28.5f, 53.5f, 78.5f}));
+    EXPECT_EQ(MapNumber(3.5f, '.'), "3.5");
+    EXPECT_EQ(MapNumber(28.5f, ','), "28,5");
+    EXPECT_EQ(MapNumber(250.0f, '.'), "250");
+    const std::vector<float> tenths = ScaleValues(0.0f, 0.35f, 0.1f);
+    ASSERT_EQ(tenths.size(), 4u);
+    EXPECT_EQ(MapNumber(tenths[3], '.'), "0.3000000119");
+    // A step that a far coordinate cannot take any more ends the scale.
+    EXPECT_EQ(ScaleValues(7455000.0f, 7455010.0f, 0.01f).size(), 1u);
+    EXPECT_TRUE(ScaleValues(0.0f, 1.0f, 0.0f).empty());
+}
+
+TEST(MapFonts, PointsAtTheScreenResolution)
+{
+    EXPECT_EQ(MapFont(120, true, 96).pixelSize(), 160);
+    EXPECT_TRUE(MapFont(120, true, 96).bold());
+    EXPECT_EQ(MapFont(100, false, 96).pixelSize(), 133);
+    EXPECT_EQ(MapFont(60, false, 96).pixelSize(), 80);
+    EXPECT_EQ(MapFont(60, false, 120).pixelSize(), 100);
+    EXPECT_EQ(MapFont(60, false, 96).family(), "Arial");
+}
+
+TEST(MapDrawing, TitleAndScales)
+{
+    const TMapGeometry g = MapGeometry(0.0f, 0.0f, 200.0f, 100.0f);
+    Recorder rec;
+    {
+        QPainter p(&rec);
+        DrawTitleAndScales(p, g, {96, ','});
+    }
+    const std::vector<Op> texts = rec.of(Op::Text);
+    const std::vector<Op> ticks = rec.of(Op::Line);
+    ASSERT_FALSE(texts.empty());
+
+    // Title: bold, 160 units, top at 50, centred over the area.
+    const Op& title = texts[0];
+    EXPECT_EQ(title.text, QString::fromUtf8("MAPA ALTIMÉTRICO"));
+    EXPECT_EQ(title.font.pixelSize(), 160);
+    EXPECT_TRUE(title.font.bold());
+    const QFontMetrics tm(title.font);
+    EXPECT_EQ(title.points[0].y(), 50 + tm.ascent());
+    EXPECT_EQ(title.points[0].x(), 1000 + (9500 - 1000 - tm.horizontalAdvance(title.text)) / 2);
+
+    // Smaller side 100 m: ten divisions of 10 m. Top scale 0..200, left 0..100.
+    int count = 0;
+    EXPECT_EQ(RoundedStep(6, 10, count, 100.0L), 10.0L);
+    ASSERT_EQ(ticks.size(), 21u + 11u);
+    ASSERT_EQ(texts.size(), 1u + 21u + 11u);
+    const QFontMetrics fm(texts[1].font);
+    EXPECT_EQ(texts[1].font.pixelSize(), 133);
+    EXPECT_FALSE(texts[1].font.bold());
+    for (int k = 0; k <= 20; ++k) {
+        const Op& tick = ticks[std::size_t(k)];
+        const Op& label = texts[std::size_t(1 + k)];
+        const int x = g.MapX(10.0f * float(k));
+        EXPECT_EQ(tick.points[0], QPoint(x, 666));
+        EXPECT_EQ(tick.points[1], QPoint(x, 616));
+        EXPECT_EQ(tick.penWidth, 10);
+        EXPECT_EQ(label.text, QString::number(10 * k));
+        const int w = fm.horizontalAdvance(label.text), h = fm.height();
+        // Centred on the tick, ending half a text height above the edge.
+        EXPECT_EQ(label.points[0].x(), x - w / 2);
+        EXPECT_EQ(label.points[0].y() - fm.ascent() + h, 666 - (3 * h) / 2 + h);
+    }
+    for (int k = 0; k <= 10; ++k) {
+        const Op& tick = ticks[std::size_t(21 + k)];
+        const Op& label = texts[std::size_t(22 + k)];
+        const int y = g.MapY(10.0f * float(k));
+        EXPECT_EQ(tick.points[0], QPoint(1000, y));
+        EXPECT_EQ(tick.points[1], QPoint(950, y));
+        const int w = fm.horizontalAdvance(label.text), h = fm.height();
+        // Ending half a text height left of the edge, centred on the tick.
+        EXPECT_EQ(label.points[0].x() + w, 1000 - h / 2);
+        EXPECT_EQ(label.points[0].y() - fm.ascent(), y - h / 2);
+    }
+}
+
+TEST(MapDrawing, CurvesWithLabelsOnWhiteBoxes)
+{
+    TCurvas curves;
+    curves.AddLevel(101.5L);
+    curves.AddSegment({2000, 2000}, {2400, 2000});
+    curves.AddSegment({2400, 2000}, {2400, 2400});
+    curves.AddSegment({2400, 2400}, {2000, 2400});
+    curves.AddSegment({2000, 2400}, {2000, 2000});
+    curves.AddLevel(110.0L);  // no lines, no label
+    curves.AddLevel(99.0L);
+    curves.AddSegment({5000, 5000}, {5100, 5000});  // too short: pruned
+
+    Recorder rec;
+    {
+        QPainter p(&rec);
+        p.setFont(MapFont(100, false, 96));
+        DrawCurves(curves, p, {96, ','});
+        EXPECT_EQ(p.font().pixelSize(), 133);  // given back
+    }
+    const std::vector<Op> lines = rec.of(Op::Polyline);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].penWidth, 10);
+    EXPECT_EQ(lines[0].points.size(), 5u);
+    const std::vector<Op> boxes = rec.of(Op::Rect);
+    const std::vector<Op> texts = rec.of(Op::Text);
+    ASSERT_EQ(texts.size(), 1u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(texts[0].text, "101,5");
+    EXPECT_EQ(texts[0].font.pixelSize(), 80);
+    // Half of 1600 is reached at the end of the second side, without being
+    // passed: the label is centred on the third point.
+    const QFontMetrics fm(texts[0].font);
+    const int w = fm.horizontalAdvance("101,5"), h = fm.height();
+    EXPECT_EQ(boxes[0].rect, QRect(2400 - w / 2, 2400 - h / 2, w, h));
+    EXPECT_EQ(boxes[0].brush, QColor(Qt::white));
+    EXPECT_EQ(texts[0].points[0], QPoint(2400 - w / 2, 2400 - h / 2 + fm.ascent()));
+    // The box comes before the text, after the line.
+    const auto& ops = rec.ops();
+    ASSERT_EQ(ops.size(), 3u);
+    EXPECT_EQ(ops[0].kind, Op::Polyline);
+    EXPECT_EQ(ops[1].kind, Op::Rect);
+    EXPECT_EQ(ops[2].kind, Op::Text);
+}
+
+TEST(MapPicture, BuildAndReplay)
+{
+    // A tilted plane of 30 x 20 stakes, 20 m apart, with a missing corner.
+    auto t = Terrain(30, 20, [](int c, int r) { return c + r < 6 ? 0.0f : 100.0f + 0.1f * float(c) + 0.05f * float(r); });
+    TContourRequest request;
+    request.TakeLimits(t->MapLimits());
+    ASSERT_TRUE(SetRequestLevels(request, {"101", "102"}, '.'));
+    const TAltimetricMap map = BuildAltimetricMap(*t, request);
+
+    // 600 m by 400 m.
+    EXPECT_EQ(map.Geometry.W, 10000);
+    EXPECT_EQ(map.Geometry.H, 6667);
+    EXPECT_EQ(map.Picture.boundingRect(), QRect(0, 0, 10000, 6667));
+    // 10000 x 2540 / 96 = 264583.3 and 6667 x 2540 / 96 = 176397.7, rounded,
+    // then divided by 8.
+    EXPECT_EQ(map.PhysicalSize, QSize(264583 / 8, 176398 / 8));
+    EXPECT_EQ(map.DisplaySize(), QSize(1250, 833));
+
+    Recorder rec;
+    {
+        QPainter p(&rec);
+        p.drawPicture(0, 0, map.Picture);
+    }
+    // The replayed picture gives its ticks back as two-point polylines.
+    std::vector<Op> polylines;
+    for (const Op& op : rec.of(Op::Polyline))
+        if (op.penWidth == 20 || op.points.size() > 2)
+            polylines.push_back(op);
+    ASSERT_GE(polylines.size(), 3u);
+    // First the outline, pen 20, closed, along the outline nodes.
+    EXPECT_EQ(polylines[0].penWidth, 20);
+    const std::vector<TPoint> outline = OutlinePoints(*t, t->Selection, map.Geometry);
+    ASSERT_EQ(polylines[0].points.size(), outline.size());
+    EXPECT_EQ(polylines[0].points.front(), polylines[0].points.back());
+    for (std::size_t i = 0; i < outline.size(); ++i)
+        EXPECT_EQ(polylines[0].points[i], QPoint(outline[i].X, outline[i].Y));
+    // Then one straight contour per level, labelled.
+    EXPECT_EQ(polylines.size(), 3u);
+    const std::vector<Op> texts = rec.of(Op::Text);
+    EXPECT_EQ(texts[texts.size() - 2].text, "101");
+    EXPECT_EQ(texts.back().text, "102");
+}
+
+TEST(MapPicture, NoElevationsNoOutline)
+{
+    TTerreno t(10, 10, 20.0f, 20.0f);
+    t.Selection = {1, 1, 10, 10};
+    TContourRequest request;
+    ASSERT_TRUE(SetRequestLevels(request, {"100"}, '.'));
+    const TAltimetricMap map = BuildAltimetricMap(t, request);
+    Recorder rec;
+    {
+        QPainter p(&rec);
+        p.drawPicture(0, 0, map.Picture);
+    }
+    for (const Op& op : rec.of(Op::Polyline))
+        EXPECT_EQ(op.points.size(), 2u);  // the ticks only
+    EXPECT_FALSE(rec.of(Op::Text).empty());  // title and scales
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
