@@ -14,6 +14,18 @@ namespace {
 // Independent accumulators per pass: they let the processor overlap the
 // additions instead of waiting on one running sum.
 constexpr int kLanes = 2;
+
+// Calls stake(k, lane) for k = 0..width-1, the lanes taking turns.
+template <class Stake>
+inline void ForEachInLanes(std::int32_t width, Stake&& stake)
+{
+    std::int32_t k = 0;
+    for (; k + kLanes <= width; k += kLanes)
+        for (int l = 0; l < kLanes; ++l)
+            stake(k + l, l);
+    for (; k < width; ++k)
+        stake(k, 0);
+}
 }  // namespace
 
 // ---------------------------------------------------------------- plan record
@@ -173,12 +185,7 @@ bool TTerreno::ComputeBestPlane()
                 lxz[l] += x * z;
                 lz[l] += z;
             };
-            std::int32_t k = 0;
-            for (; k + kLanes <= width; k += kLanes)
-                for (int l = 0; l < kLanes; ++l)
-                    stake(k + l, l);
-            for (; k < width; ++k)
-                stake(k, 0);
+            ForEachInLanes(width, stake);
             long double rx = 0, rxx = 0, rxz = 0, rz = 0;
             std::int64_t rn = 0;
             for (int l = 0; l < kLanes; ++l) {
@@ -369,12 +376,7 @@ void TTerreno::ComputeVolumes(bool announce)
                 mc[l] = cut && d > mc[l] ? d : mc[l];
                 mf[l] = fill && -d > mf[l] ? -d : mf[l];
             };
-            std::int32_t k = 0;
-            for (; k + kLanes <= width; k += kLanes)
-                for (int l = 0; l < kLanes; ++l)
-                    stake(k + l, l);
-            for (; k < width; ++k)
-                stake(k, 0);
+            ForEachInLanes(width, stake);
             for (int l = 0; l < kLanes; ++l) {
                 cutSum += cs[l];
                 fillSum += fs[l];

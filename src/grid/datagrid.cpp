@@ -317,15 +317,18 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
 
 TForm2::~TForm2()
 {
+    // Closing the results window below may make the frame activate this
+    // window once more on its way out: it must not become active again.
+    Destroying = true;
+    --OpenDocumentCount;
+    Terrain_->OnExtremesChange = nullptr;
+    if (OpenDocumentCount == 0 && Resultado)
+        Resultado->close();
     // Another document may already have become the active one.
     if (ActiveDocument == this)
         ActiveDocument = nullptr;
     if (LastDeactivatedDocument == this)
         LastDeactivatedDocument = nullptr;
-    --OpenDocumentCount;
-    Terrain_->OnExtremesChange = nullptr;
-    if (OpenDocumentCount == 0 && Resultado)
-        Resultado->close();
 }
 
 void TForm2::SetFileName(const QString& name)
@@ -585,13 +588,19 @@ void TForm2::Sistematizar1Click()
 
 void TForm2::FormActivate()
 {
+    if (Destroying)
+        return;
     ActiveDocument = this;
     // The results window always shows the active document.
     if (this != LastDeactivatedDocument && Resultado)
         Resultado->Repaint();
 }
 
-void TForm2::FormDeactivate() { LastDeactivatedDocument = this; }
+void TForm2::FormDeactivate()
+{
+    if (!Destroying)
+        LastDeactivatedDocument = this;
+}
 
 void TForm2::AfterStructuralEdit()
 {

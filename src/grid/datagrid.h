@@ -191,6 +191,7 @@ private:
 
     std::unique_ptr<TTerreno> Terrain_;
     int View = 0;
+    bool Destroying = false;
 };
 
 // The one way a document comes into existence: a window for a new terrain of

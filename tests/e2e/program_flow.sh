@@ -8,6 +8,7 @@ set -euo pipefail
 # Inside the virtual display (the script runs itself there).
 run_in_x() {
   export LC_ALL=C.UTF-8 LANG=C.UTF-8
+  export QT_QPA_PLATFORM=xcb  # a real window, whatever the caller's setting
   "$nivora" >"$work/nivora.log" 2>&1 &
   local pid=$!
   local frame

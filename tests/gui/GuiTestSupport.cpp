@@ -1,6 +1,12 @@
 #include "GuiTestSupport.h"
 
+#include "grid/datagrid.h"
+
+#include <QApplication>
 #include <QDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
 #include <QDir>
 
 #include <memory>
@@ -66,6 +72,44 @@ TRecorder* InstallRecorder()
     Platform().Messages = std::make_unique<TMessagesForward>(raw);
     Platform().Dialogs = std::move(recorder);
     return raw;
+}
+
+void TFrameFixture::StartFrame(const QLocale& locale)
+{
+    QLocale::setDefault(locale);
+    recorder = InstallRecorder();
+    frame = std::make_unique<TForm1>();
+    frame->show();
+    QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+}
+
+void TFrameFixture::CloseFrame()
+{
+    for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+        if (auto* doc = qobject_cast<TForm2*>(w))
+            doc->Terrain().Saved = true;  // no questions on the way out
+        delete w;
+    }
+    frame.reset();
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(OpenDocumentCount, 0);
+    QVERIFY(ActiveDocument == nullptr);
+}
+
+void TFrameFixture::Type(const QString& keys)
+{
+    for (QChar c : keys) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        QTest::keyClick(target, c.toLatin1());
+    }
+}
+
+void TFrameFixture::Key(Qt::Key key)
+{
+    QWidget* target = QApplication::focusWidget();
+    QVERIFY(target);
+    QTest::keyClick(target, key);
 }
 
 QString TempFolder(const QString& name)

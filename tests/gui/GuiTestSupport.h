@@ -3,6 +3,11 @@
 // boxes and the file and font dialogs, answering as scripted.
 
 #include "app/Platform.h"
+#include "app/sist.h"
+
+#include <QLocale>
+
+#include <memory>
 
 #include <QString>
 #include <QStringList>
@@ -44,5 +49,19 @@ TRecorder* InstallRecorder();
 
 // A folder of its own for one test's files.
 QString TempFolder(const QString& name);
+
+// A frame shown for each test function, with a fresh recorder, and closed
+// after it without questions. The test classes derive from it.
+class TFrameFixture {
+protected:
+    void StartFrame(const QLocale& locale);
+    void CloseFrame();
+    // Types keys where the keyboard focus is, as a person would.
+    static void Type(const QString& keys);
+    static void Key(Qt::Key key);
+
+    std::unique_ptr<TForm1> frame;
+    TRecorder* recorder = nullptr;
+};
 
 }  // namespace nivora::testing

@@ -25,13 +25,10 @@
 using namespace nivora;
 using namespace nivora::testing;
 
-class TestDocument : public QObject {
+class TestDocument : public QObject, public TFrameFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TForm1> frame;
-    TRecorder* recorder = nullptr;
-
     TForm2* NewDocument()
     {
         TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
@@ -40,41 +37,13 @@ private:
         return doc;
     }
 
-    // Types keys where the keyboard focus is, as a person would.
-    static void Type(const QString& keys)
-    {
-        for (QChar c : keys) {
-            QWidget* target = QApplication::focusWidget();
-            QVERIFY(target);
-            QTest::keyClick(target, c.toLatin1());
-        }
-    }
-    static void Key(Qt::Key key)
-    {
-        QWidget* target = QApplication::focusWidget();
-        QVERIFY(target);
-        QTest::keyClick(target, key);
-    }
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale::c());
-        recorder = InstallRecorder();
-        frame = std::make_unique<TForm1>();
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
-    }
+    void init() { StartFrame(QLocale::c()); }
 
     void cleanup()
     {
-        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
-            if (auto* doc = qobject_cast<TForm2*>(w))
-                doc->Terrain().Saved = true;
-            delete w;
-        }
-        frame.reset();
-        QCOMPARE(OpenDocumentCount, 0);
+        CloseFrame();
     }
 
     void typingStoresOnLeavingTheCell()

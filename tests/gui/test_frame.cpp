@@ -28,13 +28,10 @@
 using namespace nivora;
 using namespace nivora::testing;
 
-class TestFrame : public QObject {
+class TestFrame : public QObject, public TFrameFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TForm1> frame;
-    TRecorder* recorder = nullptr;
-
     TForm2* NewDocument()
     {
         TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
@@ -43,25 +40,11 @@ private:
     }
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale::c());
-        recorder = InstallRecorder();
-        frame = std::make_unique<TForm1>();
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
-    }
+    void init() { StartFrame(QLocale::c()); }
 
     void cleanup()
     {
-        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
-            if (auto* doc = qobject_cast<TForm2*>(w))
-                doc->Terrain().Saved = true;  // no questions on the way out
-            delete w;
-        }
-        frame.reset();
-        QCOMPARE(OpenDocumentCount, 0);
-        QVERIFY(ActiveDocument == nullptr);
+        CloseFrame();
     }
 
     void enablingWithoutChildren()

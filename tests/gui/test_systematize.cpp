@@ -28,13 +28,10 @@
 using namespace nivora;
 using namespace nivora::testing;
 
-class TestSystematize : public QObject {
+class TestSystematize : public QObject, public TFrameFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TForm1> frame;
-    TRecorder* recorder = nullptr;
-
     // The four stakes 10, 11 / 12, 10, 20 m apart, origin at the first stake.
     TForm2* FourStakes()
     {
@@ -58,33 +55,15 @@ private:
         d->btOkSistematizaClick();
     }
 
-    static void Type(const QString& keys)
-    {
-        for (QChar c : keys)
-            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
-    }
 
 private slots:
-    void init()
-    {
-        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        recorder = InstallRecorder();
-        frame = std::make_unique<TForm1>();
-        frame->show();
-        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
-    }
+    void init() { StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
 
     void cleanup()
     {
-        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
-            if (auto* doc = qobject_cast<TForm2*>(w))
-                doc->Terrain().Saved = true;
-            delete w;
-        }
-        frame.reset();
+        CloseFrame();
         QVERIFY(Resultado == nullptr);
         QCOMPARE(MapCount, 0);
-        QLocale::setDefault(QLocale::c());
     }
 
     void dialogRadioButtonsAndRatioField()
