@@ -101,12 +101,14 @@ TMapGeometry MapGeometry(float x0, float y0, float x1, float y1)
         g.H = RoundEven(kExtent * height / width);
         // Too flat for the margins: the area is drawn at the scale of its
         // width on both axes.
-        if (g.H <= kMarginsY)
+        g.Narrow = g.H <= kMarginsY;
+        if (g.Narrow)
             g.H = kMarginsY + std::max(1, RoundEven((kExtent - kMarginsX) * height / width));
     } else {
         g.H = kExtent;
         g.W = RoundEven(kExtent * width / height);
-        if (g.W <= kMarginsX)
+        g.Narrow = g.W <= kMarginsX;
+        if (g.Narrow)
             g.W = kMarginsX + std::max(1, RoundEven((kExtent - kMarginsY) * width / height));
     }
     g.ScaleX = static_cast<float>((g.W - kMarginsX) / width);
@@ -177,8 +179,11 @@ void DrawAreaOutline(QPainter& canvas, const TTerreno& terrain, const TUsedRect&
 
 void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptions& o)
 {
+    // Six to ten divisions of the shorter side; of the longer one on a narrow
+    // map, whose shorter side has room for hardly any.
     int count = 0;
-    const float step = static_cast<float>(RoundedStep(6, 10, count, std::min<long double>(g.Width, g.Height)));
+    const long double range = g.Narrow ? std::max<long double>(g.Width, g.Height) : std::min<long double>(g.Width, g.Height);
+    const float step = static_cast<float>(RoundedStep(6, 10, count, range));
 
     canvas.setFont(MapFont(120, true, o.Ppi));
     const QString title = QStringLiteral("MAPA ALTIMÉTRICO");

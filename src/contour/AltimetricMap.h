@@ -32,6 +32,9 @@ struct TMapGeometry {
     Real48 Width, Height;           // metres
     std::int32_t W = 0, H = 0;      // drawing extent, map units
     float ScaleX = 0.0f, ScaleY = 0.0f;  // map units per metre
+    // Too narrow for the margins: drawn at one scale on both axes, its scales
+    // graduated for the longer side.
+    bool Narrow = false;
 
     // round((x - XMin) * ScaleX) + 1000, halves to even.
     std::int32_t MapX(float x) const;
@@ -42,7 +45,8 @@ struct TMapGeometry {
 
 // The geometry for an area from (x0, y0) to (x1, y1), metres. A very narrow
 // area, whose shorter side the fixed margins would leave no room for, is
-// drawn at the longer side's scale on both axes instead.
+// drawn at the longer side's scale on both axes instead, the drawing as much
+// larger than the margins as the area needs.
 TMapGeometry MapGeometry(float x0, float y0, float x1, float y1);
 // The geometry of a terrain's area of stakes: half a spacing beyond the outer
 // stakes on every side.

@@ -92,10 +92,12 @@ TAttach TryAttach(TLine& line, TPoint p, TPoint q)
 void AppendTail(TLine& a, const TLine& b)
 {
     const std::size_t n = b.Count();
-    // Room for all of B at once on the side A grows.
-    if (a.reversed_ ? a.begin_ < n : a.buf_.size() - a.end_ < n)
-        a.reversed_ ? a.Grow(std::max(a.Count(), n), a.buf_.size() - a.end_)
-                    : a.Grow(a.begin_, std::max(a.Count(), n));
+    // Room for all of B at once on the side where A's last point is.
+    const std::size_t room = std::max(a.Count(), n);
+    if (a.reversed_ && a.begin_ < n)
+        a.Grow(room, a.buf_.size() - a.end_);
+    else if (!a.reversed_ && a.buf_.size() - a.end_ < n)
+        a.Grow(a.begin_, room);
     for (std::size_t i = 1; i < n; ++i)
         a.AddLast(b[i]);
 }

@@ -199,6 +199,7 @@ TEST(MapGeometry, NarrowAreas)
     EXPECT_EQ(flat.H, 1166 + 850);
     EXPECT_EQ(flat.ScaleX, 8.5f);
     EXPECT_EQ(flat.ScaleY, 8.5f);
+    EXPECT_TRUE(flat.Narrow);
     const TMapGeometry thin = MapGeometry(0.0f, 0.0f, 20.0f, 20000.0f);
     EXPECT_EQ(thin.H, 10000);
     EXPECT_GT(thin.W, 1500);
@@ -208,6 +209,8 @@ TEST(MapGeometry, NarrowAreas)
     const TMapGeometry squeezed = MapGeometry(0.0f, 0.0f, 1000.0f, 120.0f);
     EXPECT_EQ(squeezed.H, 1200);
     EXPECT_EQ(squeezed.ScaleY, static_cast<float>(34.0L / 120.0L));
+    EXPECT_FALSE(squeezed.Narrow);
+    EXPECT_FALSE(MapGeometry(0.0f, 0.0f, 200.0f, 100.0f).Narrow);
 }
 
 TEST(MapScales, StartAtTheEdgeAndAccumulateAsSingles)
@@ -287,6 +290,22 @@ TEST(MapDrawing, TitleAndScales)
         EXPECT_EQ(label.points[0].x() + w, 1000 - h / 2);
         EXPECT_EQ(label.points[0].y() - fm.ascent(), y - h / 2);
     }
+}
+
+// A strip 1000 m by 100 m: graduated for its length, 100 m apart, so that its
+// top scale stays readable; its left edge gets the first tick only.
+TEST(MapDrawing, NarrowAreaScales)
+{
+    const TMapGeometry g = MapGeometry(0.0f, 0.0f, 1000.0f, 100.0f);
+    Recorder rec;
+    {
+        QPainter p(&rec);
+        DrawTitleAndScales(p, g, {96, '.'});
+    }
+    const std::vector<Op> ticks = rec.of(Op::Line);
+    ASSERT_EQ(ticks.size(), 11u + 2u);
+    EXPECT_EQ(ticks[1].points[0].x(), g.MapX(100.0f));
+    EXPECT_EQ(ticks[12].points[0].y(), g.MapY(100.0f));
 }
 
 TEST(MapDrawing, CurvesWithLabelsOnWhiteBoxes)
