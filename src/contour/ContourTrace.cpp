@@ -480,7 +480,7 @@ struct TLevelGroup {
 // stake; the cell lies left of and above stake (i, j)), the range of level
 // indexes that its corners' counts span, and its corner elevations P1..P4.
 struct TCellHit {
-    std::uint16_t i, j;
+    std::uint32_t i, j;
     std::uint8_t first, last;
     float z[4];
 };
@@ -564,7 +564,7 @@ void Sweep(const TTerreno& t, const TUsedRect& area, std::span<const TLevelGroup
             }
             for (const std::size_t stop = std::min(i + 8, w); i < stop; ++i)
                 if (hit[i]) {
-                    hits.push_back({std::uint16_t(i), std::uint16_t(j), std::min(lo[i - 1], lo[i]),
+                    hits.push_back({std::uint32_t(i), std::uint32_t(j), std::min(lo[i - 1], lo[i]),
                                     std::max(hi[i - 1], hi[i]), {zu[i - 1], zu[i], zd[i], zd[i - 1]}});
                     ++perColumn[i + 1];
                 }

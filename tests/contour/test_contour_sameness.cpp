@@ -154,6 +154,26 @@ TEST(ContourSameness, OneLevelAtATime)
     }
 }
 
+// More levels than one sweep counts in a byte: they are traced in batches.
+TEST(ContourSameness, ManyLevels)
+{
+    RandomCase rc = MakeCase(77);
+    rc.levels.clear();
+    for (int k = 0; k < 600; ++k)
+        rc.levels.push_back(1.0L + 0.02L * k);
+    rc.levels.push_back(3.0L);  // and a repeated one
+    TCurvas all;
+    TraceLevels(all, *rc.terrain, rc.area, rc.levels, rc.transform);
+    std::size_t traced = 0;
+    for (std::size_t k = 0; k < rc.levels.size(); ++k) {
+        std::vector<TLine> plain;
+        plain::TraceLevel(plain, *rc.terrain, rc.area, static_cast<float>(rc.levels[k]), rc.transform);
+        ASSERT_EQ(Points(all.Curve(std::ptrdiff_t(k))->Lines()), Points(plain)) << "level " << double(rc.levels[k]);
+        traced += plain.size();
+    }
+    EXPECT_GT(traced, 100u);
+}
+
 // Segments between a handful of points: many lines end on the same point,
 // lines close, join both ways round and are joined again in later passes.
 TEST(ContourSameness, CrowdedSegments)
