@@ -12,7 +12,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
-#include <cmath>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -134,12 +134,11 @@ std::unique_ptr<QGuiApplication> NeedGuiApplication()
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-void Replay(QPainter& painter, const TAltimetricMap& map, QSizeF size)
+void Render(QPainter& painter, const TAltimetricMap& map, QSizeF size)
 {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.scale(size.width() / map.Geometry.W, size.height() / map.Geometry.H);
-    painter.drawPicture(0, 0, map.Picture);
+    DrawMapPicture(painter, map, QRectF(QPointF(0, 0), size));
 }
 
 int ContourMap(const TArgs& a)
@@ -161,9 +160,7 @@ int ContourMap(const TArgs& a)
     TTerreno& t = *project.Terrain;
     const TContourRequest request = Request(a, t);
     const TAltimetricMap map = BuildAltimetricMap(t, request, {kPpi, LocaleSeparator(a)});
-    const QSize display = map.DisplaySize();
-    const QSize scaled(static_cast<int>(std::lround(display.width() * zoom / 100.0)),
-                       static_cast<int>(std::lround(display.height() * zoom / 100.0)));
+    const QSize scaled = ScaledSize(map.DisplaySize(), zoom);
     const QString file = QString::fromStdString(out);
 
     bool ok = true;
@@ -176,27 +173,25 @@ int ContourMap(const TArgs& a)
         svg.setTitle(QStringLiteral("Mapa Altimétrico"));
         QPainter painter(&svg);
         ok = painter.isActive();
-        Replay(painter, map, QSizeF(map.Geometry.W, map.Geometry.H));
+        Render(painter, map, QSizeF(map.Geometry.W, map.Geometry.H));
     } else if (ext == ".png") {
         QImage image(scaled, QImage::Format_RGB32);
         image.fill(Qt::white);
         {
             QPainter painter(&image);
-            Replay(painter, map, scaled);
+            Render(painter, map, scaled);
         }
         ok = image.save(file, "PNG");
     } else {
         QPdfWriter pdf(file);
         pdf.setTitle(QStringLiteral("Mapa Altimétrico"));
-        // A picture replays scaled by the device's resolution over the
-        // screen's: at the screen's own there is nothing to undo.
         pdf.setResolution(kPpi);
         pdf.setPageSize(QPageSize(QSizeF(map.PhysicalSize.width() / 100.0, map.PhysicalSize.height() / 100.0),
                                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         QPainter painter(&pdf);
         ok = painter.isActive();
-        Replay(painter, map, QSizeF(pdf.width(), pdf.height()));
+        Render(painter, map, QSizeF(pdf.width(), pdf.height()));
     }
     if (!ok)
         throw std::runtime_error("Não foi possível gravar " + out);

@@ -130,6 +130,23 @@ QSize TAltimetricMap::DisplaySize() const
     return {MulDiv(PhysicalSize.width(), Ppi, 2540), MulDiv(PhysicalSize.height(), Ppi, 2540)};
 }
 
+void DrawMapPicture(QPainter& painter, const TAltimetricMap& map, const QRectF& target)
+{
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / map.Geometry.W, target.height() / map.Geometry.H);
+    if (const QPaintDevice* device = painter.device())
+        painter.scale(qreal(map.Picture.logicalDpiX()) / device->logicalDpiX(),
+                      qreal(map.Picture.logicalDpiY()) / device->logicalDpiY());
+    painter.drawPicture(0, 0, map.Picture);
+    painter.restore();
+}
+
+QSize ScaledSize(const QSize& size, int zoom)
+{
+    return {MulDiv(size.width(), zoom, 100), MulDiv(size.height(), zoom, 100)};
+}
+
 QFont MapFont(int points, bool bold, int ppi)
 {
     QFont font(QStringLiteral("Arial"));

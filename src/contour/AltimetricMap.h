@@ -17,6 +17,7 @@
 
 #include <QFont>
 #include <QPicture>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 
@@ -69,6 +70,13 @@ struct TAltimetricMap {
 // The map of the terrain's selection for the request's levels.
 TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& request,
                                   const TMapOptions& options = TMapOptions());
+
+// The map stretched into `target` of a painter's device. A picture replays
+// scaled by its device's resolution over the screen's; that is undone here, so
+// that the map fills the target on a printer or a PDF page as on the screen.
+void DrawMapPicture(QPainter& painter, const TAltimetricMap& map, const QRectF& target);
+// A size at a zoom percentage, halves away from zero.
+QSize ScaledSize(const QSize& size, int zoom);
 
 // "Arial" at `points` points: its character height in map units.
 QFont MapFont(int points, bool bold, int ppi);

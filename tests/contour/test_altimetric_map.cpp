@@ -45,13 +45,15 @@ public:
             brush_ = s.brush();
         if (s.state() & DirtyFont)
             font_ = s.font();
+        if (s.state() & DirtyTransform)
+            transform_ = s.transform();
     }
     void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
     void drawPolygon(const QPointF* p, int n, PolygonDrawMode mode) override
     {
         Op op{Op::Polyline, {}, {}, {}, pen_.width(), font_, {}};
         for (int i = 0; i < n; ++i)
-            op.points.push_back(p[i].toPoint());
+            op.points.push_back(transform_.map(p[i]).toPoint());
         if (mode == PolylineMode)
             ops.push_back(op);
     }
@@ -79,10 +81,12 @@ private:
     QPen pen_;
     QBrush brush_;
     QFont font_;
+    QTransform transform_;
 };
 
 class Recorder : public QPaintDevice {
 public:
+    explicit Recorder(int dpi = 96) : dpi_(dpi) {}
     QPaintEngine* paintEngine() const override { return &engine; }
     std::vector<Op>& ops() { return engine.ops; }
     std::vector<Op> of(Op::Kind kind) const
@@ -105,7 +109,7 @@ protected:
         case PdmDpiY:
         case PdmPhysicalDpiX:
         case PdmPhysicalDpiY:
-            return 96;
+            return dpi_;
         case PdmWidthMM:
         case PdmHeightMM:
             return 20000 * 254 / 960;
@@ -124,6 +128,7 @@ protected:
 
 private:
     mutable RecordingEngine engine;
+    int dpi_;
 };
 
 // A grid 20 m apart, origin at 0, elevations f(column, row).
@@ -393,6 +398,40 @@ TEST(MapPicture, BuildAndReplay)
     const std::vector<Op> texts = rec.of(Op::Text);
     EXPECT_EQ(texts[texts.size() - 2].text, "101");
     EXPECT_EQ(texts.back().text, "102");
+}
+
+// Stretched into a rectangle an eighth of its size: the same map points on a
+// device of twice the screen's resolution, as a PDF page or a printer is.
+TEST(MapPicture, DrawnIntoATargetWhateverTheResolution)
+{
+    auto t = Terrain(30, 20, [](int c, int r) { return 100.0f + 0.1f * float(c) + 0.05f * float(r); });
+    TContourRequest request;
+    ASSERT_TRUE(SetRequestLevels(request, {"101"}, '.'));
+    const TAltimetricMap map = BuildAltimetricMap(*t, request);
+    const QRectF target(100, 50, map.Geometry.W / 8.0, map.Geometry.H / 8.0);
+    const std::vector<TPoint> outline = OutlinePoints(*t, t->Selection, map.Geometry);
+    for (int dpi : {96, 192}) {
+        Recorder rec(dpi);
+        {
+            QPainter p(&rec);
+            DrawMapPicture(p, map, target);
+        }
+        std::vector<Op> frame;
+        for (const Op& op : rec.of(Op::Polyline))
+            if (op.penWidth == 20)
+                frame.push_back(op);
+        ASSERT_EQ(frame.size(), 1u) << dpi;
+        ASSERT_EQ(frame[0].points.size(), outline.size());
+        for (std::size_t i = 0; i < outline.size(); ++i)
+            EXPECT_EQ(frame[0].points[i], QPointF(100 + outline[i].X / 8.0, 50 + outline[i].Y / 8.0).toPoint()) << dpi;
+    }
+}
+
+TEST(MapPicture, ScaledSize)
+{
+    EXPECT_EQ(ScaledSize(QSize(1250, 625), 50), QSize(625, 313));
+    EXPECT_EQ(ScaledSize(QSize(1250, 833), 25), QSize(313, 208));
+    EXPECT_EQ(ScaledSize(QSize(1250, 833), 400), QSize(5000, 3332));
 }
 
 TEST(MapPicture, NoElevationsNoOutline)
