@@ -456,9 +456,14 @@ bool IntersectTriangle(const TSurfacePoint& a, const TSurfacePoint& b, const TSu
             p2 = v;
             return true;
         }
-        const float t = static_cast<float>((static_cast<long double>(level) - u.z) / (static_cast<long double>(v.z) - u.z));
-        TSurfacePoint& p = found == 0 ? p1 : p2;
-        if (found < 2) {
+        // A third crossing counts only when the first two are one vertex on
+        // the level: the line then runs from that vertex to the third, and
+        // dropping it would leave a gap in the line at the stake.
+        const bool third = found == 2 && p1.x == p2.x && p1.y == p2.y;
+        if (found < 2 || third) {
+            const float t =
+                static_cast<float>((static_cast<long double>(level) - u.z) / (static_cast<long double>(v.z) - u.z));
+            TSurfacePoint& p = found == 0 ? p1 : p2;
             p.x = static_cast<float>(u.x + (static_cast<long double>(v.x) - u.x) * t);
             p.y = static_cast<float>(u.y + (static_cast<long double>(v.y) - u.y) * t);
             p.z = level;

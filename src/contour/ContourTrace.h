@@ -27,10 +27,10 @@
 // vertex on the level is found twice, through both its edges, so a triangle
 // that only touches the level there gives a segment of no length (the
 // vertex-on-level rule). Such segments are kept: they carry the line through
-// the point. A third point, found when a vertex lies on the level, is not
-// used, even when the first two are that vertex twice: where the line passes
-// through a stake exactly at the level it may lose the segment beside it, and
-// the line breaks there.
+// the point. A third point is found only when a vertex lies on the level; it
+// is used only when the first two are that vertex twice (the other two
+// vertices lie on both sides), so that the line runs on from the stake to the
+// opposite edge instead of breaking there.
 //
 // Chaining. The ends of each segment are mapped to map units and the segment
 // goes to the first line of the curve, in list order, that takes it: a line

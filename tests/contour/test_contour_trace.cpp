@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace nivora;
@@ -122,11 +123,19 @@ TEST(ContourTrace, TriangleCrossings)
     EXPECT_EQ(b.x, 0.0f);
     EXPECT_EQ(a.y, 0.0f);
     EXPECT_EQ(b.y, 0.0f);
-    // A vertex on the level and the others on both sides: the third crossing
-    // is not used.
+    // A vertex on the level and the others on both sides: the segment runs
+    // from the vertex to the crossing of the opposite edge, not to the vertex
+    // again (which would leave a gap in the line at the stake).
     ASSERT_TRUE(IntersectTriangle({0, 0, 10}, {20, 0, 15}, {0, 20, 20}, 15.0f, a, b));
     EXPECT_EQ(a.x, 20.0f);
-    EXPECT_EQ(b.x, 20.0f);
+    EXPECT_EQ(a.y, 0.0f);
+    EXPECT_EQ(b.x, 0.0f);
+    EXPECT_EQ(b.y, 10.0f);
+    // The vertex between two first crossings that differ: the third is not used.
+    ASSERT_TRUE(IntersectTriangle({0, 0, 10}, {20, 0, 20}, {0, 20, 15}, 15.0f, a, b));
+    EXPECT_EQ(a.x, 10.0f);  // on A-B
+    EXPECT_EQ(b.x, 0.0f);   // C itself, through B-C
+    EXPECT_EQ(b.y, 20.0f);
     EXPECT_FALSE(IntersectTriangle({0, 0, 10}, {20, 0, 11}, {0, 20, 12}, 15.0f, a, b));
 }
 
@@ -294,4 +303,25 @@ TEST(ContourTrace, HillGivesClosedRings)
         ASSERT_EQ(c.Count(), 1u) << double(levels[k]);
         EXPECT_TRUE(c.Line(0).IsClosed());
     }
+}
+
+// 11 ---- 12     level 12 touches the stake at the top right. The line comes
+//  | 12.5 |      in through the left edge, crosses towards the centre and
+// 13 ---- 14     runs on to that stake: it must reach it, not stop short
+TEST(ContourTrace, LineReachesAStakeOnTheLevel)
+{
+    const TTerreno t = Grid({{11.0f, 12.0f}, {13.0f, 14.0f}});
+    TCurvas curves;
+    curves.AddLevel(12.0L);
+    // A hundred units a metre, so that the line outlives the pruning.
+    const TMapTransform hundredfold{[](float x) { return std::int32_t(std::lrint(x * 100.0f)); },
+                                    [](float y) { return std::int32_t(std::lrint(y * 100.0f)); }};
+    TraceLevel(curves, t, {1, 1, 2, 2}, 12.0f, hundredfold);
+    TCurva& c = *curves.Current();
+    Assemble(c);
+    ASSERT_EQ(c.Count(), 1u);
+    const Line line = c.Line(0).PointList();
+    // From the stake on the level to the middle of the left edge.
+    EXPECT_EQ(line.front(), (TPoint{2000, 0}));
+    EXPECT_EQ(line.back(), (TPoint{0, 1000}));
 }
