@@ -245,8 +245,10 @@ TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
     // The file is read in place: header and store fields first, the cells
     // straight into the grid, then the terrain and view sections. No copy of
     // the whole file is made.
+    // The acceptance test of CheckProjectFile, made on the same open file.
     const std::string name = fileName.filename().string();
-    if (!CheckProjectFile(fileName))
+    std::error_code ec;
+    if (!std::filesystem::exists(fileName, ec))
         throw TNotNivora(NotNivoraMessage(name));
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
