@@ -1,20 +1,6 @@
 # nivora-cli cutfill-map end to end: the four-stake example imported, mapped
 # and read back pixel by pixel; a wider area; the refusals.
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  set(rc "${rc}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_ok what)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../e2e/CliTest.cmake)
 
 file(WRITE "${WORK}/quatro.txt" "10\t11\r\n12\t10\r\n")
 run(${CLI} import "${WORK}/quatro.txt" --lx 20 --nx 1 --ny 1 -o "${WORK}/QUATRO.NVR")

@@ -1,20 +1,6 @@
 # nivora-cli's map commands end to end: contours as JSON, contour-map as SVG,
 # PNG and PDF, and their refusals.
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  set(rc "${rc}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_rc code what)
-  if(NOT rc EQUAL ${code})
-    message(FATAL_ERROR "${what}: exit ${rc}, expected ${code}\n${out}\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../e2e/CliTest.cmake)
 
 # The small field, one level: the keys and the shape of the answer.
 run(${CLI} contours "${EXAMPLES}/PEQUENO.NVR" --levels 100)

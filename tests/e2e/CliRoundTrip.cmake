@@ -1,23 +1,6 @@
 # nivora-cli end to end: import a grid, read it back with info and grid,
 # systematize with a ratio and -o, and reopen the saved plans.
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-
-# execute_process may turn CR LF into LF: line ends are checked by the core
-# tests, and dropped here.
-function(run)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  string(REPLACE "\r" "" out "${out}")
-  set(rc "${rc}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_ok what)
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../e2e/CliTest.cmake)
 
 # The four-stake example, typed as a spreadsheet would give it.
 file(WRITE "${WORK}/quatro.txt" "10\t11\r\n12\t10\r\n")
