@@ -3,6 +3,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/sist.h"
+#include "data/NumberEdit.h"
 #include "data/SaveOpenCommands.h"
 #include "grid/datagrid.h"
 
@@ -14,7 +15,9 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
+#include <QImage>
 #include <QMdiArea>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTabBar>
@@ -339,6 +342,39 @@ private slots:
         // F12 from the grid switches the developer mode.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);
         QVERIFY(frame->DeveloperMode);
+    }
+
+    void cellTextPlacement()
+    {
+        // Right-aligned with a margin of 10: the text ends 10 pixels before the edge.
+        const QRect cell(0, 0, 100, 24);
+        QCOMPARE(CellTextOrigin(cell, 30, 14, 10, caRight), QPoint(60, 5));
+        QCOMPARE(CellTextOrigin(cell, 30, 14, 10, caLeft), QPoint(10, 5));
+        QCOMPARE(CellTextOrigin(cell, 31, 14, 10, caCentre), QPoint(34, 5));
+        QCOMPARE(CellTextOrigin(cell, 30, 30, 10, caRight), QPoint(60, 0));  // taller than the cell: from the top
+        // Drawn for real: the ink of the last digit stops short of x = 90.
+        QImage image(100, 24, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setBackground(QColor(Qt::white));
+        painter.setPen(Qt::black);
+        DrawCellText(painter, cell, "88,5", 10, caRight);
+        painter.end();
+        int rightmost = -1;
+        for (int x = 0; x < 100; ++x)
+            for (int y = 0; y < 24; ++y)
+                if (qGray(image.pixel(x, y)) < 128)
+                    rightmost = std::max(rightmost, x);
+        QVERIFY(rightmost >= 80);
+        QVERIFY(rightmost < 90);
+        // An empty text draws nothing, not even the background.
+        QImage blank(10, 10, QImage::Format_RGB32);
+        blank.fill(Qt::red);
+        QPainter p2(&blank);
+        p2.setBackground(QColor(Qt::white));
+        DrawCellText(p2, QRect(0, 0, 10, 10), QString(), 1, caLeft);
+        p2.end();
+        QCOMPARE(blank.pixelColor(5, 5), QColor(Qt::red));
     }
 
     void modelPassesQtsTester()
