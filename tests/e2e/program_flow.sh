@@ -55,16 +55,28 @@ if [ "${1:-}" = "--in-x" ]; then
 fi
 
 nivora=$1 cli=$2 example=$3 work=$4
-rm -rf "$work"
-mkdir -p "$work"
-cp "$example" "$work/CAMPO.NVR"
-xvfb-run -a -s "-screen 0 1280x800x24" "$0" --in-x "$nivora" "$work"
 
-info=$("$cli" info "$work/CAMPO.NVR")
-echo "$info" | grep -q '"PlaneComputed":true' || { echo "the saved file has no plane: $info"; exit 1; }
-ratio=$(echo "$info" | sed -E 's/.*"Plans":\[\{[^}]*\},\{[^}]*"CutFillRatio":([0-9.]+).*/\1/')
-case "$ratio" in
-  1.29*|1.30*) ;;
-  *) echo "best plan ratio $ratio, expected 1.3"; exit 1 ;;
-esac
+# One run of the flow and the check of the file it saved. Key presses into a
+# virtual display depend on timing; a second attempt is allowed, and said.
+attempt() {
+  rm -rf "$work"
+  mkdir -p "$work"
+  cp "$example" "$work/CAMPO.NVR"
+  xvfb-run -a -s "-screen 0 1280x800x24" "$0" --in-x "$nivora" "$work" || return 1
+  info=$("$cli" info "$work/CAMPO.NVR")
+  if ! echo "$info" | grep -q '"PlaneComputed":true'; then
+    echo "the saved file has no plane"
+    return 1
+  fi
+  ratio=$(echo "$info" | sed -E 's/.*"Plans":\[\{[^}]*\},\{[^}]*"CutFillRatio":([0-9.]+).*/\1/')
+  case "$ratio" in
+    1.29*|1.30*) ;;
+    *) echo "best plan ratio $ratio, expected 1.3"; return 1 ;;
+  esac
+}
+
+if ! attempt; then
+  echo "first attempt failed; trying once more"
+  attempt || exit 1
+fi
 echo "program flow passed: ratio $ratio, screenshot in $work/screenshot.png"
