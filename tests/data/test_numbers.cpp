@@ -135,6 +135,10 @@ TEST(NumberFormat, Fixed)
     // More digits before the separator than the precision: scientific.
     EXPECT_EQ(FormatFixed(1.5e12L, 3, 10, ','), "1,5E12");
     EXPECT_EQ(FormatFixed(-9999.99L, 3, 10, ','), "-9999,990");
+    // Extended values beyond a double keep their own digits: a third in
+    // 64 bits is 0.333333333333333333342..., a double stops at ...3331483.
+    EXPECT_EQ(FormatFixed(1.0L / 3.0L, 21, 30, '.'), "0.333333333333333333342");
+    EXPECT_EQ(FormatFixed(static_cast<long double>(1.0 / 3.0), 21, 30, '.'), "0.333333333333333314830");
 }
 
 TEST(NumberFormat, General)
