@@ -296,7 +296,7 @@ void TForm1::CreateMenus()
     mnCurvas = Item(mnExibir, "mnCurvas", "Mapa &Altimétrico...", "Exibe um mapa com as curvas de nível do terreno.");
     mnExibir->addSeparator()->setObjectName("N4");
     mnWinSurf = Item(mnExibir, "mnWinSurf", "Cotas Legíveis pelo &WinSurf",
-                     "Exibe as cotas em um formato exportável para o software WinSurf.");
+                     "Exibe as cotas em um formato exportável para o software WinSurf.", &TForm1::mnWinSurfClick);
     mnExibir->addSeparator()->setObjectName("N5");
     mnToolBar = Item(mnExibir, "mnToolBar", "&Barra de Ferramentas", "Exibe ou oculta a barra de ferramentas.",
                      &TForm1::mnToolBarClick, QKeySequence("Ctrl+B"));
@@ -669,6 +669,12 @@ void TForm1::mnCopiarClick()
         ActiveDocument->CopyToClipboard();
     else if (CutFillMapWindow && ActiveChild() == CutFillMapWindow)
         CutFillMapWindow->CopyMap();
+}
+
+void TForm1::mnWinSurfClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->ExportWinSurf();
 }
 
 void TForm1::mnExibirResultadosClick()

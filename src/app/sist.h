@@ -149,6 +149,7 @@ public:
     void CopiaComponents1Click();
     void mnExibirResultadosClick();
     void mnExibirMapaClick();
+    void mnWinSurfClick();
     void sbFontClick();
     void sbMenosDecClick();
     void sbMaisDecClick();

@@ -250,10 +250,11 @@ QString TResultado::CellText(int column, int row) const { return Model->data(Mod
 
 void TResultado::FitClientArea()
 {
-    // The frame and title bar around the client area are known once shown.
-    const QSize decoration = size() - widget()->size();
+    // The frame and title bar around the client area are the window's
+    // contents margins.
+    const QMargins frame = contentsMargins();
     const int height = std::max(248, Grid->minimumHeight() + Panel2->height());
-    resize(445 + decoration.width(), height + decoration.height());
+    resize(445 + frame.left() + frame.right(), height + frame.top() + frame.bottom());
 }
 
 void TResultado::Repaint()

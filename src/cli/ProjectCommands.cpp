@@ -4,6 +4,7 @@
 #include "CliCommon.h"
 #include "data/NumberFormat.h"
 #include "grid/GridText.h"
+#include "grid/WinSurfText.h"
 
 #include <filesystem>
 #include <iostream>
@@ -115,6 +116,19 @@ int Grid(const TArgs& a)
     return 0;
 }
 
+int WinSurfCommand(const TArgs& a)
+{
+    TLoadedProject project = LoadProjectFile(File(a));
+    const std::int32_t decimals = a.Has("--decimals") ? Integer(a.Get("--decimals"), "--decimals") : 3;
+    if (decimals < 0 || decimals > 8)
+        throw TUsageError("--decimals vai de 0 a 8");
+    const std::string text = WinSurfListing(*project.Terrain, decimals, LocaleSeparator(a));
+    std::cout << text;
+    if (!text.empty())
+        std::cout << "\r\n";
+    return 0;
+}
+
 void WriteRun(TJson& j, TTerreno& t, const TSystematizeResult& r)
 {
     const TPlano& p = t.Plans[0];
@@ -195,6 +209,7 @@ const TRegister kImport("import", "TEXTO --lx A [--ly B] [--nx N --ny M] -o ARQU
 const TRegister kGrid("grid", "ARQUIVO [--view natural|design|cutfill] [--decimals D] [--locale pt_BR|C]", Grid);
 const TRegister kSystematize("systematize", "ARQUIVO [--area C1,R1,C2,R2] [--ratio R] [-o SAIDA]",
                              SystematizeCommand);
+const TRegister kWinSurf("winsurf", "ARQUIVO [--decimals D] [--locale pt_BR|C]", WinSurfCommand);
 const TRegister kPlan("plan", "ARQUIVO --sx A --sy B --ratio R [--slot K] [-o SAIDA]", Plan);
 
 }  // namespace

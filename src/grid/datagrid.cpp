@@ -4,6 +4,8 @@
 #include "app/sist.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
+#include "grid/WinSurfText.h"
+#include "grid/uWinSurf.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
 #include "data/SaveOpenCommands.h"
@@ -19,6 +21,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QStatusTipEvent>
 #include <QTabBar>
@@ -721,6 +724,20 @@ void TForm2::ShowCutFillMap()
     QImage copy = map.Bitmap;
     OpenMapWindow(std::move(map));
     QGuiApplication::clipboard()->setImage(copy);
+}
+
+void TForm2::ExportWinSurf()
+{
+    auto* w = new TWinSurf;
+    w->Memo1->hide();  // filled out of sight
+    const std::string text = WinSurfListing(*Terrain_, Decimals, DecimalSeparator());
+    w->Memo1->setPlainText(QString::fromStdString(text));
+    if (Form1())
+        Form1()->AddChild(w);
+    w->show();
+    w->FitClientWidth();
+    w->Memo1->show();
+    w->Memo1->setFocus();
 }
 
 void TForm2::closeEvent(QCloseEvent* e)

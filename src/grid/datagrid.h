@@ -156,6 +156,8 @@ public:
     void ShowCutFillMap();
     // Redraws every cell (after a computation changed the computed views).
     void RefreshGrid();
+    // A new WinSurf listing window with the natural elevations.
+    void ExportWinSurf();
 
     // Event handlers.
     void FormActivate();

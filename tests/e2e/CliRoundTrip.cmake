@@ -28,6 +28,12 @@ if(NOT out STREQUAL "10,00\t11,00\n12,00\t10,00\n")
   message(FATAL_ERROR "grid text: [${out}]")
 endif()
 
+run(${CLI} winsurf "${WORK}/QUATRO.NVR" --decimals 1 --locale pt_BR)
+expect_ok("winsurf")
+if(NOT out STREQUAL "10,0\t30,0\t10,0\n10,0\t10,0\t12,0\n30,0\t30,0\t11,0\n30,0\t10,0\t10,0\n")
+  message(FATAL_ERROR "winsurf listing: [${out}]")
+endif()
+
 run(${CLI} systematize "${WORK}/QUATRO.NVR" --ratio 2 -o "${WORK}/QUATRO2.NVR")
 expect_ok("systematize")
 string(JSON oe GET "${out}" Plan OriginElevation)

@@ -6,6 +6,7 @@
 #include "data/NumberEdit.h"
 #include "data/SaveOpenCommands.h"
 #include "grid/datagrid.h"
+#include "grid/uWinSurf.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTabBar>
@@ -342,6 +344,26 @@ private slots:
         // F12 from the grid switches the developer mode.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);
         QVERIFY(frame->DeveloperMode);
+    }
+
+    void winSurfListingWindows()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(1, 1, 101.5f);
+        doc->Terrain().SetCell(1, 2, 99.25f);
+        frame->UpdateMenuItems();
+        QVERIFY(frame->mnWinSurf->isEnabled());
+        frame->mnWinSurf->trigger();
+        TWinSurf* first = WinSurf;
+        QVERIFY(first);
+        QCOMPARE(first->windowTitle(), QString("WinSurf"));
+        QCOMPARE(first->Memo1->toPlainText(), QString("5.000\t15.000\t101.500\n5.000\t5.000\t99.250"));
+        QCOMPARE(first->Memo1->width(), 250);
+        // A second command opens a second window; the reference is the newest.
+        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->mnWinSurf->trigger();
+        QVERIFY(WinSurf && WinSurf != first);
+        QCOMPARE(frame->MdiArea()->subWindowList().size(), 3);
     }
 
     void cellTextPlacement()

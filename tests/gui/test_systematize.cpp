@@ -114,6 +114,8 @@ private slots:
         QCOMPARE(Resultado->CellText(3, 0), QString("Plano 2"));
         QCOMPARE(Resultado->CellText(0, 4), QString("Vol. de Corte (m³/ha)"));
         QVERIFY(frame->mnExibirResultados->isChecked());
+        QCOMPARE(Resultado->widget()->width(), 445);
+        QVERIFY(Resultado->widget()->height() >= 248);
         QCOMPARE(ActiveDocument->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
 
         // With a ratio: one step to 2.

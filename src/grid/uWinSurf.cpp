@@ -1,0 +1,39 @@
+#include "uWinSurf.h"
+
+#include <QPlainTextEdit>
+
+namespace nivora {
+
+TWinSurf* WinSurf = nullptr;
+
+TWinSurf::TWinSurf(QWidget* parent) : QMdiSubWindow(parent)
+{
+    setObjectName("WinSurf");
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("WinSurf");
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName("Memo1");
+    QFont f("MS Sans Serif");
+    f.setPixelSize(13);
+    Memo1->setFont(f);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    setWidget(Memo1);
+    resize(319, 297);
+    WinSurf = this;
+}
+
+void TWinSurf::FitClientWidth()
+{
+    // The frame around the client area is known once the window is shown.
+    const QMargins frame = contentsMargins();
+    resize(250 + frame.left() + frame.right(), height());
+}
+
+TWinSurf::~TWinSurf()
+{
+    if (WinSurf == this)
+        WinSurf = nullptr;
+}
+
+}  // namespace nivora
