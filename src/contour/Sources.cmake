@@ -11,3 +11,9 @@ list(APPEND NIVORA_RENDER_SOURCES
 list(APPEND NIVORA_CLI_RENDER_SOURCES
   cli/ContourCommands.cpp
 )
+# The level dialogs and the map window.
+list(APPEND NIVORA_UI_SOURCES
+  contour/uDefMapa.cpp
+  contour/uCnivel.cpp
+  contour/uShowCurvas.cpp
+)

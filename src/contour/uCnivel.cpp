@@ -1,0 +1,162 @@
+#include "uCnivel.h"
+
+#include "app/Platform.h"
+#include "contour/uDefMapa.h"
+#include "data/NumberEdit.h"
+#include "data/NumberFormat.h"
+#include "data/NumberUtils.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace nivora {
+
+namespace {
+
+QString General(long double v) { return QString::fromStdString(FormatGeneral(v, 10, DecimalSeparator())); }
+
+}  // namespace
+
+bool FilterNumberKey(QLineEdit* edit, QChar key)
+{
+    if (key == '\b' || !key.isPrint())
+        return false;
+    if (key == ',' || key == '.')
+        key = QChar(DecimalSeparator());
+    // Judged on the text with the key at its end, wherever the caret is.
+    const QByteArray text = (edit->text() + key).toUtf8();
+    long double v = 0;
+    if (ParseNumber(std::string_view(text.constData(), std::size_t(text.size())), v, DecimalSeparator()))
+        edit->insert(QString(key));
+    return true;
+}
+
+TDefCurvas::TDefCurvas(TDefMapa* defMapa, QWidget* parent) : QDialog(parent), DefMapa(defMapa)
+{
+    setObjectName("DefCurvas");
+    setWindowTitle("Calcular Curvas Equidistantes");
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setFixedSize(325, 150);
+    QFont f("MS Sans Serif");
+    f.setPixelSize(13);
+    setFont(f);
+
+    auto* main = new QHBoxLayout(this);
+    GroupBox1 = new QGroupBox("Curvas de Nível", this);
+    GroupBox1->setObjectName("GroupBox1");
+    auto* g = new QGridLayout(GroupBox1);
+    Label1 = new QLabel("&Mínimo", GroupBox1);
+    Label1->setObjectName("Label1");
+    Edit1 = new QLineEdit(GroupBox1);
+    Edit1->setObjectName("Edit1");
+    Label2 = new QLabel("Má&ximo", GroupBox1);
+    Label2->setObjectName("Label2");
+    Edit2 = new QLineEdit(GroupBox1);
+    Edit2->setObjectName("Edit2");
+    Label3 = new QLabel("&Intervalo", GroupBox1);
+    Label3->setObjectName("Label3");
+    Edit3 = new QLineEdit(GroupBox1);
+    Edit3->setObjectName("Edit3");
+    Label1->setBuddy(Edit1);
+    Label2->setBuddy(Edit2);
+    Label3->setBuddy(Edit3);
+    g->addWidget(Label1, 0, 0);
+    g->addWidget(Edit1, 0, 1);
+    g->addWidget(Label2, 1, 0);
+    g->addWidget(Edit2, 1, 1);
+    g->addWidget(Label3, 2, 0);
+    g->addWidget(Edit3, 2, 1);
+    main->addWidget(GroupBox1, 1);
+
+    auto* buttons = new QVBoxLayout;
+    OKBtn = new QPushButton("OK", this);
+    OKBtn->setObjectName("OKBtn");
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton("Cancelar", this);
+    CancelBtn->setObjectName("CancelBtn");
+    CancelBtn->setAutoDefault(false);
+    HelpBtn = new QPushButton("Ajuda", this);
+    HelpBtn->setObjectName("HelpBtn");
+    HelpBtn->setEnabled(false);
+    HelpBtn->setAutoDefault(false);
+    buttons->addWidget(OKBtn);
+    buttons->addWidget(CancelBtn);
+    buttons->addWidget(HelpBtn);
+    buttons->addStretch(1);
+    main->addLayout(buttons);
+
+    for (QLineEdit* e : {Edit1, Edit2, Edit3})
+        e->installEventFilter(this);
+    connect(OKBtn, &QPushButton::clicked, this, &TDefCurvas::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int TDefCurvas::Execute()
+{
+    FormShow();
+    Edit1->setFocus();
+    return Dialogs().ExecDialog(this);
+}
+
+void TDefCurvas::FormShow()
+{
+    Edit1->setText(General(Equidistant.Min));
+    Edit2->setText(General(Equidistant.Max));
+    Edit3->setText(General(Equidistant.Step));
+}
+
+bool TDefCurvas::Edit1KeyPress(QLineEdit* edit, QChar key) { return FilterNumberKey(edit, key); }
+
+bool TDefCurvas::eventFilter(QObject* object, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (object == Edit1 || object == Edit2 || object == Edit3)) {
+        auto* ke = static_cast<QKeyEvent*>(event);
+        const QString text = ke->text();
+        if (ke->key() == Qt::Key_Backspace || text.isEmpty() || !text.at(0).isPrint()
+            || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        return Edit1KeyPress(static_cast<QLineEdit*>(object), text.at(0));
+    }
+    return QDialog::eventFilter(object, event);
+}
+
+void TDefCurvas::OKBtnClick()
+{
+    if (!DefMapa)
+        return;
+    long double value = 0;
+    if (!ValidateNumberEdit(Edit1, nrPositive, value))
+        return;
+    if (value < ContourRequest.MinElevation) {
+        Messages().Warning(this, "O mínimo valor de curva de nível deve estar entre: " + LevelRangeText(*DefMapa));
+        Edit1->setFocus();
+        return;
+    }
+    Equidistant.Min = value;
+
+    if (!ValidateNumberEdit(Edit2, nrPositive, value))
+        return;
+    if (value > ContourRequest.MaxElevation) {
+        Messages().Warning(this, "O máximo valor de curva de nível deve estar entre: " + LevelRangeText(*DefMapa));
+        Edit2->setFocus();
+        return;
+    }
+    Equidistant.Max = value;
+
+    if (!ValidateNumberEdit(Edit3, nrPositive, value))
+        return;
+    Equidistant.Step = value;
+
+    std::vector<std::string> list = DefMapa->LevelTexts();
+    AddEquidistantLevels(list, Equidistant, DecimalSeparator());
+    DefMapa->AddLevelTexts(list);
+    accept();
+}
+
+}  // namespace nivora

@@ -1,0 +1,104 @@
+#pragma once
+// TDefMapa: the dialog that collects the contour levels of an altimetric map.
+// The user types levels one by one ("+" adds, "-" deletes) or has TDefCurvas
+// propose equidistant ones; OK writes them into ContourRequest, from which
+// the map is built. Created once at program start and reused: the level list
+// is emptied and the limits are read from the active document at every
+// opening.
+
+#include "contour/ContourLevels.h"
+
+#include <QDialog>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+
+namespace nivora {
+
+class TDefCurvas;
+
+// The request handed from the dialog to the map builder.
+extern TContourRequest ContourRequest;
+// The equidistant levels' minimum, maximum and interval, shared by both
+// dialogs for the run.
+extern TEquidistant Equidistant;
+
+class TDefMapa : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDefMapa(QWidget* parent = nullptr);
+
+    // Reads the limits of the active document, empties the list and runs the
+    // dialog; its result code (Accepted when ContourRequest has been filled).
+    int Execute();
+
+    void FormShow();
+    // A key seen by the dialog before its controls; true when it is consumed.
+    bool FormKeyPress(QChar key);
+    // A key typed in edCurva; true when it is discarded (or inserted here).
+    bool edCurvaKeyPress(QChar key);
+    void btAddCurvaClick();
+    void btDelCurvaClick();
+    void ListBox1Click();
+    void btCalcCurvasClick();
+    void btOkExibeMapaClick();
+
+    // The list's texts in list order.
+    std::vector<std::string> LevelTexts() const;
+    // Adds the texts not yet listed (the list sorts them).
+    void AddLevelTexts(const std::vector<std::string>& texts);
+
+    TDefCurvas* DefCurvas = nullptr;  // the equidistant levels dialog, not owned
+
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* edCurva = nullptr;
+    QPushButton* btAddCurva = nullptr;
+    QPushButton* btDelCurva = nullptr;
+    QPushButton* btCalcCurvas = nullptr;
+    QLabel* Label4 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QCheckBox* cbUseInterpol = nullptr;
+    QSlider* tbSuavizacao = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QRadioButton* rbMapaGeral = nullptr;
+    QRadioButton* rbMapaParcial = nullptr;
+    QPushButton* btOkExibeMapa = nullptr;
+    QPushButton* btCancelaMapa = nullptr;
+    QPushButton* HelpBtn = nullptr;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SelectRow(int row);
+    void SetHelpContext();
+};
+
+// Creates the map definition dialog and the equidistant levels dialog as
+// hidden children of the frame, once: a second call returns the dialog made
+// by the first as long as it exists.
+TDefMapa* CreateAltimetricDialogs(QWidget* frame);
+// The dialogs of the run, or none.
+TDefMapa* DefMapaDialog();
+TDefCurvas* DefCurvasDialog();
+
+// The text of the range of elevations in the refusal messages: the two
+// limits as the dialog shows them.
+QString LevelRangeText(const TDefMapa& dialog);
+
+}  // namespace nivora

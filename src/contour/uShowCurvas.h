@@ -1,0 +1,100 @@
+#pragma once
+// TShowCurvas: a window on one altimetric map picture, scaled by its zoom
+// (25 to 400 %) and scrolled with the scroll bars or the keys. Many may be
+// open, each with its own picture and zoom; the frame's zoom box follows the
+// active one. The frame's copy command puts the picture on the clipboard at
+// its full size, whatever the zoom.
+
+#include "contour/AltimetricMap.h"
+
+#include <QAbstractScrollArea>
+#include <QMdiSubWindow>
+
+class QMimeData;
+
+namespace nivora {
+
+class TShowCurvas;
+class TForm2;
+
+// The map window that last became active; none once it has been destroyed,
+// until a map window becomes active again.
+extern TShowCurvas* ActiveMapWindow;
+
+// One direction of a scroll: a number of pixels, or a page back or forward,
+// or to the start or the end.
+struct TScrollStep {
+    enum TKind { Pixels, PageBack, PageForward, ToStart, ToEnd };
+    TKind Kind = Pixels;
+    int Amount = 0;
+    static TScrollStep By(int pixels) { return {Pixels, pixels}; }
+    static TScrollStep None() { return {Pixels, 0}; }
+};
+
+class TCurvasView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    TCurvasView(TShowCurvas& window, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    TShowCurvas& Window;
+};
+
+class TShowCurvas : public QMdiSubWindow {
+    Q_OBJECT
+public:
+    TShowCurvas(TAltimetricMap picture, int zoom, QWidget* parent = nullptr);
+    ~TShowCurvas() override;
+
+    // Set while a map window is being created: its first activation comes
+    // before its zoom is settled and must not write the zoom box.
+    static bool Creating;
+
+    int Zoom = 0;            // percent
+    int ScaledWidth = 0;     // pixels
+    int ScaledHeight = 0;
+    TAltimetricMap Picture;  // owned
+    TCurvasView* View = nullptr;
+
+    void ShowZoom(int zoom);
+    void ScrollBy(TScrollStep horizontal, TScrollStep vertical);
+    void FormActivate();
+    // True when the key acted.
+    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void FormPaint(QPainter& painter);
+    // The scroll bars' ranges for the scaled size and the client area.
+    void UpdateScrollRanges();
+    // The picture as the clipboard takes it: SVG at its full size, and the
+    // same drawn into an image.
+    QMimeData* MapMimeData() const;
+    void CopyMap() const;
+    // The picture drawn at its full size.
+    QImage MapImage() const;
+
+private:
+    void SetScaledSize();
+};
+
+// Creates a map window for the picture at the zoom of the frame's zoom box,
+// adds it to the frame and shrinks its client area to the scaled map where
+// that is smaller.
+TShowCurvas* CreateMapWindow(TAltimetricMap picture);
+
+// The frame's "Mapa Altimétrico..." command: when there is an active document
+// and the map definition dialog closes with OK, builds the map of the levels
+// asked for and shows it in a new window, which becomes ActiveMapWindow.
+void ShowAltimetricMap();
+// Builds the map of the document for ContourRequest and opens its window.
+TShowCurvas* OpenAltimetricMap(TForm2& document);
+
+// The frame's zoom box: a new value in 25..400 rescales ActiveMapWindow;
+// entering the box shows that window's zoom.
+void seZoomChange(int value);
+void seZoomEnter();
+
+}  // namespace nivora
