@@ -236,6 +236,11 @@ int TDefMapa::Execute()
     if (!ActiveDocument)
         return QDialog::Rejected;
     FormShow();
+    // Centred on the screen, not on the frame.
+    if (const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
     edCurva->setFocus();
     return Dialogs().ExecDialog(this);
 }

@@ -1,0 +1,340 @@
+// The contour level dialogs in the program: the map definition dialog's
+// limits and list, the equidistant levels it is offered, the refusals and
+// the request it hands over.
+
+#include "gui/GuiTestSupport.h"
+#include "app/sist.h"
+#include "contour/uCnivel.h"
+#include "contour/uDefMapa.h"
+#include "grid/datagrid.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+
+using namespace nivora;
+using namespace nivora::testing;
+
+class TestLevelDialogs : public QObject, public TFrameFixture {
+    Q_OBJECT
+
+private:
+    TDefMapa* d = nullptr;
+    TDefCurvas* c = nullptr;
+
+    // A document whose stakes hold the given elevations, row by row.
+    TForm2* Document(int columns, const std::vector<float>& z)
+    {
+        const int rows = int(z.size()) / columns;
+        TForm2* doc = CreateDocument(QString(), std::max(columns, 20), std::max(rows, 20), 10.0f, 10.0f, 0.0f, 0.0f);
+        for (std::size_t i = 0; i < z.size(); ++i)
+            doc->Terrain().SetCell(std::int32_t(i % columns) + 1, std::int32_t(i / columns) + 1, z[i]);
+        frame->MdiArea()->setActiveSubWindow(doc);
+        return doc;
+    }
+
+    QStringList Listed() const
+    {
+        QStringList texts;
+        for (int i = 0; i < d->ListBox1->count(); ++i)
+            texts << d->ListBox1->item(i)->text();
+        return texts;
+    }
+
+    void Add(const QString& text)
+    {
+        d->edCurva->setText(text);
+        d->btAddCurvaClick();
+    }
+
+    // The equidistant dialog opened from the map dialog, then accepted with
+    // the given boxes (a box left as proposed when its text is null).
+    void Equidistant(const QString& min = {}, const QString& max = {}, const QString& step = {})
+    {
+        d->btCalcCurvasClick();
+        if (!min.isNull())
+            c->Edit1->setText(min);
+        if (!max.isNull())
+            c->Edit2->setText(max);
+        if (!step.isNull())
+            c->Edit3->setText(step);
+        c->setResult(QDialog::Rejected);
+        c->OKBtnClick();
+    }
+
+    QString LastMessage() const { return recorder->Shown.empty() ? QString() : recorder->Shown.back().Text; }
+
+private slots:
+    void init()
+    {
+        StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        d = CreateAltimetricDialogs(frame.get());
+        c = DefCurvasDialog();
+        QVERIFY(d && c);
+        QCOMPARE(CreateAltimetricDialogs(frame.get()), d);  // made once, reused
+        recorder->DialogsRun.clear();  // the opening screen of the frame
+    }
+
+    void cleanup() { CloseFrame(); }
+
+    void controlsAndLimitsAtOpening()
+    {
+        TForm2* doc = Document(3, {100, 102, 104, 106, 108, 110});
+        d->ListBox1->addItem("105");  // from an earlier opening
+        d->FormShow();
+        QCOMPARE(d->windowTitle(), QString("Exibir Mapa Altimétrico..."));
+        QCOMPARE(c->windowTitle(), QString("Calcular Curvas Equidistantes"));
+        QCOMPARE(d->size(), QSize(450, 322));
+        QCOMPARE(c->size(), QSize(325, 150));
+        QCOMPARE(ContourRequest.MinElevation, 100.0f);
+        QCOMPARE(ContourRequest.MaxElevation, 110.0f);
+        QCOMPARE(d->Label5->text(), QString("100,000"));
+        QCOMPARE(d->Label6->text(), QString("110,000"));
+        QCOMPARE(d->ListBox1->count(), 0);
+        QCOMPARE(d->tbSuavizacao->maximum(), 4);
+        QCOMPARE(d->tbSuavizacao->value(), 0);
+        QVERIFY(!d->tbSuavizacao->isEnabled());
+        QVERIFY(!d->cbUseInterpol->isEnabled());
+        QVERIFY(!d->Label7->isEnabled() && !d->Label8->isEnabled());
+        QVERIFY(!d->GroupBox3->isEnabled());
+        QVERIFY(!d->HelpBtn->isEnabled() && !c->HelpBtn->isEnabled());
+        QVERIFY(d->btOkExibeMapa->isDefault() && c->OKBtn->isDefault());
+        QVERIFY(d->rbMapaGeral->isChecked());
+        QVERIFY(!d->rbMapaParcial->isEnabledTo(d->GroupBox3));
+        QCOMPARE(d->edCurva->property("HelpContext").toInt(), 40);
+        QCOMPARE(d->rbMapaParcial->property("HelpContext").toInt(), 46);
+
+        // A selected block: the limits are the block's, and the partial map
+        // is the one checked.
+        doc->SetGridSelection({2, 1, 3, 2});
+        doc->Decimals = 1;
+        d->FormShow();
+        QCOMPARE(d->Label5->text(), QString("102,0"));
+        QCOMPARE(d->Label6->text(), QString("110,0"));
+        QVERIFY(d->rbMapaParcial->isEnabledTo(d->GroupBox3));
+        QVERIFY(d->rbMapaParcial->isChecked());
+    }
+
+    void smoothingRangeFollowsTheSubdivisionLimit()
+    {
+        // Stakes out to column 500: 1000 / 500 - 1 leaves one subdivision.
+        TForm2* doc = CreateDocument(QString(), 500, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        doc->Terrain().SetCell(1, 1, 100.0f);
+        doc->Terrain().SetCell(500, 2, 101.0f);
+        frame->MdiArea()->setActiveSubWindow(doc);
+        d->FormShow();
+        QCOMPARE(ContourRequest.SubdivisionLimitX, 1.0f);
+        QCOMPARE(d->tbSuavizacao->maximum(), 1);
+    }
+
+    void equidistantLevelsOverARoundSpan()
+    {
+        Document(3, {100, 102, 104, 106, 108, 110});
+        d->FormShow();
+        d->btCalcCurvasClick();
+        QCOMPARE(recorder->DialogsRun, QStringList{"DefCurvas"});
+        QCOMPARE(c->Edit1->text(), QString("100"));
+        QCOMPARE(c->Edit2->text(), QString("110"));
+        QCOMPARE(c->Edit3->text(), QString("2"));
+        c->setResult(QDialog::Rejected);
+        c->OKBtnClick();
+        QCOMPARE(c->result(), int(QDialog::Accepted));
+        QCOMPARE(Listed(), (QStringList{"100", "102", "104", "106", "108", "110"}));
+
+        d->btOkExibeMapaClick();
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QCOMPARE(ContourRequest.LevelCount, 6);
+        QCOMPARE(double(ContourRequest.Levels[0]), 100.0);
+        QCOMPARE(double(ContourRequest.Levels[5]), 110.0);
+        QCOMPARE(ContourRequest.Smoothing, 0);
+        QVERIFY(recorder->Shown.empty());
+    }
+
+    void equidistantProposalInsideAnUnevenSpan()
+    {
+        Document(2, {100.3f, 101, 102, 103.7f});
+        d->FormShow();
+        Equidistant();
+        QCOMPARE(c->Edit1->text(), QString("100,5"));
+        QCOMPARE(c->Edit2->text(), QString("103,5"));
+        QCOMPARE(c->Edit3->text(), QString("0,5"));
+        QCOMPARE(Listed(), (QStringList{"100,5", "101", "101,5", "102", "102,5", "103", "103,5"}));
+    }
+
+    void generationStopsAtTwentyEntries()
+    {
+        Document(2, {100, 101, 102, 110});
+        d->FormShow();
+        Add("109");
+        Add("109,5");
+        QCOMPARE(d->ListBox1->count(), 2);
+        Equidistant("100", "110", "0,1");
+        QCOMPARE(d->ListBox1->count(), 20);
+        // The hand-made entries count: eighteen generated from 100 on.
+        QVERIFY(Listed().contains("109") && Listed().contains("109,5"));
+        QVERIFY(Listed().contains("101,7"));
+        QVERIFY(!Listed().contains("101,8"));
+
+        // A full list takes no more, by hand or generated, and says so.
+        recorder->Shown.clear();
+        Add("105,55");
+        QCOMPARE(d->ListBox1->count(), 20);
+        QCOMPARE(recorder->Shown.size(), std::size_t(1));
+        QCOMPARE(recorder->Shown[0].Kind, QString("Warning"));
+        Equidistant("105", "106", "0,25");
+        QCOMPARE(d->ListBox1->count(), 20);
+        QVERIFY(!Listed().contains("105,25"));
+
+        d->btOkExibeMapaClick();
+        QCOMPARE(ContourRequest.LevelCount, 20);
+    }
+
+    void levelsAreHandedOverInTextOrder()
+    {
+        Document(2, {9, 9.5f, 10, 11});
+        d->FormShow();
+        Add("9,5");
+        Add("10");
+        Add("10");    // the same text again adds nothing
+        Add("10,0");  // the same number typed otherwise is another entry
+        QCOMPARE(Listed(), (QStringList{"10", "10,0", "9,5"}));
+        d->btOkExibeMapaClick();
+        QCOMPARE(ContourRequest.LevelCount, 3);
+        QCOMPARE(double(ContourRequest.Levels[0]), 10.0);
+        QCOMPARE(double(ContourRequest.Levels[1]), 10.0);
+        QCOMPARE(double(ContourRequest.Levels[2]), 9.5);
+    }
+
+    void maximumBelowMinimumGivesTheMinimumAlone()
+    {
+        Document(3, {100, 102, 104, 106, 108, 110});
+        d->FormShow();
+        Equidistant("105", "101", "1");
+        QCOMPARE(Listed(), QStringList{"105"});
+        QCOMPARE(double(nivora::Equidistant.Min), 105.0);
+    }
+
+    void refusalsLeaveTheDialogsOpen()
+    {
+        Document(3, {100, 102, 104, 106, 108, 110});
+        d->FormShow();
+
+        Add("");
+        QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
+        QCOMPARE(LastMessage(), QString("A caixa de edição não pode ficar vazia."));
+        Add("99,99");
+        QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
+        QCOMPARE(LastMessage(), QString("O valor da curva de nível deve estar entre: 100,000 e  110,000."));
+        Add("110,01");
+        QCOMPARE(LastMessage(), QString("O valor da curva de nível deve estar entre: 100,000 e  110,000."));
+        QCOMPARE(d->ListBox1->count(), 0);
+        Add("100");  // both limits are levels
+        Add("110");
+        QCOMPARE(d->ListBox1->count(), 2);
+
+        Equidistant("99");
+        QCOMPARE(c->result(), int(QDialog::Rejected));
+        QCOMPARE(LastMessage(), QString("O mínimo valor de curva de nível deve estar entre: 100,000 e  110,000."));
+        Equidistant("100", "111");
+        QCOMPARE(c->result(), int(QDialog::Rejected));
+        QCOMPARE(LastMessage(), QString("O máximo valor de curva de nível deve estar entre: 100,000 e  110,000."));
+        Equidistant("100", "110", "0");
+        QCOMPARE(c->result(), int(QDialog::Rejected));
+        QCOMPARE(LastMessage(), QString("A caixa de edição deve conter um número positivo."));
+        Equidistant("100", "110", "x");
+        QCOMPARE(LastMessage(), QString("A caixa de edição contém um número inválido."));
+        QCOMPARE(d->ListBox1->count(), 2);
+
+        // OK with an empty list.
+        d->FormShow();
+        d->setResult(QDialog::Rejected);
+        d->btOkExibeMapaClick();
+        QCOMPARE(d->result(), int(QDialog::Rejected));
+        QCOMPARE(LastMessage(), QString("Você deve indicar pelo menos uma curva de nível. Deseja fazê-lo agora?"));
+    }
+
+    void keysAddDeleteAndFilter()
+    {
+        Document(3, {100, 102, 104, 106, 108, 110});
+        d->FormShow();
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        d->edCurva->setFocus();
+        QTest::keyClicks(d->edCurva, "10a4.5");
+        QCOMPARE(d->edCurva->text(), QString("104,5"));
+        QTest::keyClick(d->edCurva, '+');
+        QCOMPARE(Listed(), QStringList{"104,5"});
+        QCOMPARE(d->edCurva->text(), QString("104,5"));  // the key went to the dialog, not the box
+        d->edCurva->clear();
+        QTest::keyClicks(d->edCurva, "102");
+        QTest::keyClick(d->edCurva, Qt::Key_Backspace);
+        QTest::keyClicks(d->edCurva, "6");
+        QTest::keyClick(d->edCurva, '+');
+        QCOMPARE(Listed(), (QStringList{"104,5", "106"}));
+        QCOMPARE(d->ListBox1->currentItem()->text(), QString("106"));
+
+        // "-" deletes the selected level, also from the list.
+        d->ListBox1->setFocus();
+        QTest::keyClick(d->ListBox1, '-');
+        QCOMPARE(Listed(), QStringList{"104,5"});
+        QCOMPARE(d->ListBox1->currentItem()->text(), QString("104,5"));
+        QCOMPARE(d->edCurva->text(), QString("106"));
+        d->hide();
+    }
+
+    void deleteKeepsThePositionAndClickCopies()
+    {
+        Document(3, {100, 102, 104, 106, 108, 110});
+        d->FormShow();
+        d->btDelCurvaClick();  // nothing to delete
+        for (const char* t : {"101", "102", "103", "104"})
+            Add(t);
+        d->ListBox1->setCurrentRow(1);  // as a click: the box takes the text
+        QCOMPARE(d->edCurva->text(), QString("102"));
+        d->btDelCurvaClick();
+        QCOMPARE(Listed(), (QStringList{"101", "103", "104"}));
+        QCOMPARE(d->ListBox1->currentRow(), 1);
+        d->ListBox1->setCurrentRow(2);
+        d->btDelCurvaClick();
+        QCOMPARE(Listed(), (QStringList{"101", "103"}));
+        QCOMPARE(d->ListBox1->currentRow(), 1);
+        d->ListBox1->clearSelection();
+        d->btDelCurvaClick();
+        QCOMPARE(d->ListBox1->count(), 2);
+    }
+
+    void pointSeparatorLocale()
+    {
+        CloseFrame();
+        StartFrame(QLocale::c());
+        d = CreateAltimetricDialogs(frame.get());
+        c = DefCurvasDialog();
+        Document(2, {100.3f, 101, 102, 103.7f});
+        d->FormShow();
+        QCOMPARE(d->Label5->text(), QString("100.300"));
+        QVERIFY(!FilterNumberKey(d->edCurva, '\b'));
+        d->edCurva->clear();
+        for (QChar k : QString("101,25"))
+            QVERIFY(FilterNumberKey(d->edCurva, k));
+        QCOMPARE(d->edCurva->text(), QString("101.25"));
+        d->btAddCurvaClick();
+        Equidistant();
+        QCOMPARE(c->Edit3->text(), QString("0.5"));
+        QCOMPARE(Listed().first(), QString("100.5"));
+        QVERIFY(Listed().contains("101.25"));
+        d->btOkExibeMapaClick();
+        QCOMPARE(ContourRequest.LevelCount, 8);
+        QCOMPARE(double(ContourRequest.Levels[2]), 101.25);
+    }
+};
+
+QTEST_MAIN(TestLevelDialogs)
+#include "test_level_dialogs.moc"

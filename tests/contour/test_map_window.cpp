@@ -1,0 +1,295 @@
+// The altimetric map window in the program: its zoom and the frame's zoom
+// box, its scroll ranges and keys, the copy to the clipboard, and the map
+// command from the dialog to the window.
+
+#include "gui/GuiTestSupport.h"
+#include "app/sist.h"
+#include "contour/uDefMapa.h"
+#include "contour/uShowCurvas.h"
+#include "grid/datagrid.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTest>
+
+using namespace nivora;
+using namespace nivora::testing;
+
+namespace {
+
+// A picture shown 1250 x 625 pixels at 100 %: a frame and a diagonal over
+// map units 10000 x 5000.
+TAltimetricMap WidePicture(QSize display = {1250, 625})
+{
+    TAltimetricMap map;
+    map.Ppi = 96;
+    map.Geometry.W = 10000;
+    map.Geometry.H = 5000;
+    // Physical size in hundredths of a millimetre, as the display size comes
+    // back from it.
+    map.PhysicalSize = QSize(int(std::lround(display.width() * 2540.0 / 96)), int(std::lround(display.height() * 2540.0 / 96)));
+    QPainter p(&map.Picture);
+    p.setPen(QPen(Qt::black, 40));
+    p.drawRect(0, 0, 9999, 4999);
+    p.drawLine(0, 0, 9999, 4999);
+    p.end();
+    map.Picture.setBoundingRect(QRect(0, 0, 10000, 5000));
+    return map;
+}
+
+bool HasInk(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != qRgb(255, 255, 255))
+                return true;
+    return false;
+}
+
+}  // namespace
+
+class TestMapWindow : public QObject, public TFrameFixture {
+    Q_OBJECT
+
+private:
+    TShowCurvas* Open(int zoom, QSize display = {1250, 625})
+    {
+        frame->seZoom->setValue(zoom);
+        TShowCurvas* w = CreateMapWindow(WidePicture(display));
+        ActiveMapWindow = w;
+        return w;
+    }
+
+    QSize Client(TShowCurvas* w) const { return w->View->viewport()->size(); }
+    int H(TShowCurvas* w) const { return w->View->horizontalScrollBar()->value(); }
+    int V(TShowCurvas* w) const { return w->View->verticalScrollBar()->value(); }
+
+    // A 4 x 3 field rising from 100 to 111 along its stakes.
+    TForm2* Field()
+    {
+        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        for (int r = 1; r <= 3; ++r)
+            for (int c = 1; c <= 4; ++c)
+                doc->Terrain().SetCell(c, r, 100.0f + float((r - 1) * 4 + (c - 1)));
+        frame->MdiArea()->setActiveSubWindow(doc);
+        return doc;
+    }
+
+private slots:
+    void init()
+    {
+        StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        CreateAltimetricDialogs(frame.get());
+        recorder->DialogsRun.clear();  // the opening screen of the frame
+    }
+
+    void cleanup()
+    {
+        CloseFrame();
+        QVERIFY(ActiveMapWindow == nullptr);
+    }
+
+    void scaledSizeRoundsHalvesAway()
+    {
+        TShowCurvas* w = Open(50);
+        QCOMPARE(w->windowTitle(), QString("Mapa Altimétrico"));
+        QCOMPARE(w->Zoom, 50);
+        QCOMPARE(w->ScaledWidth, 625);
+        QCOMPARE(w->ScaledHeight, 313);
+        w->ShowZoom(25);
+        QCOMPARE(w->ScaledWidth, 313);  // 312.5
+        QCOMPARE(w->ScaledHeight, 156);
+        w->ShowZoom(400);
+        QCOMPARE(w->ScaledWidth, 5000);
+        QCOMPARE(w->ScaledHeight, 2500);
+    }
+
+    void newWindowNeverLargerThanTheMap()
+    {
+        // 400 x 200 at 25 %: 100 x 50, smaller than the window's start.
+        TShowCurvas* small = Open(25, {400, 200});
+        QCOMPARE(Client(small), QSize(100, 50));
+        QCOMPARE(small->View->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(small->View->verticalScrollBar()->maximum(), 0);
+
+        // 313 x 156: only the height is cut down to the map.
+        TShowCurvas* wide = Open(25);
+        QCOMPARE(Client(wide).height(), 156);
+        QVERIFY(Client(wide).width() < 313);
+        QCOMPARE(wide->View->horizontalScrollBar()->maximum(), 313 - Client(wide).width());
+    }
+
+    void zoomKeepsTheClientAndRescalesTheRanges()
+    {
+        TShowCurvas* w = Open(100);
+        const QSize client = Client(w);
+        QVERIFY(client.width() < 1250 && client.height() < 625);
+        QCOMPARE(w->View->horizontalScrollBar()->maximum(), 1250 - client.width());
+        QCOMPARE(w->View->verticalScrollBar()->maximum(), 625 - client.height());
+        w->ShowZoom(200);
+        QCOMPARE(Client(w), client);
+        QCOMPARE(w->View->horizontalScrollBar()->maximum(), 2500 - client.width());
+        QCOMPARE(w->View->verticalScrollBar()->maximum(), 1250 - client.height());
+    }
+
+    void keysScrollByPixelsPagesAndEnds()
+    {
+        TShowCurvas* w = Open(200);
+        const QSize client = Client(w);
+        QScrollBar* hb = w->View->horizontalScrollBar();
+        QScrollBar* vb = w->View->verticalScrollBar();
+        hb->setValue(1000);
+        vb->setValue(500);
+
+        QTest::keyClick(w->View, Qt::Key_Right);
+        QCOMPARE(H(w), 1008);
+        QTest::keyClick(w->View, Qt::Key_Left, Qt::ControlModifier);
+        QCOMPARE(H(w), 976);
+        QTest::keyClick(w->View, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(V(w), 532);
+        QTest::keyClick(w->View, Qt::Key_Up);
+        QCOMPARE(V(w), 524);
+        QTest::keyClick(w->View, Qt::Key_End);
+        QCOMPARE(H(w), 976 + client.width() - 16);
+        QTest::keyClick(w->View, Qt::Key_PageUp);
+        QCOMPARE(V(w), 524 - (client.height() - 16));
+        // Other modifiers do nothing.
+        QTest::keyClick(w->View, Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(w->View, Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(H(w), 976 + client.width() - 16);
+
+        // Ctrl+Home brings the left edge in view and leaves the height.
+        const int v = V(w);
+        QTest::keyClick(w->View, Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(H(w), 0);
+        QCOMPARE(V(w), v);
+        QTest::keyClick(w->View, Qt::Key_Home);  // no further than the start
+        QCOMPARE(H(w), 0);
+        QTest::keyClick(w->View, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(H(w), 2500 - client.width());
+        QTest::keyClick(w->View, Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(V(w), 1250 - client.height());
+        QTest::keyClick(w->View, Qt::Key_PageUp, Qt::ControlModifier);
+        QCOMPARE(V(w), 0);
+    }
+
+    void zoomBoxFollowsTheActiveWindow()
+    {
+        TShowCurvas* a = Open(50);
+        TShowCurvas* b = Open(50);
+        QCOMPARE(frame->MdiArea()->activeSubWindow(), b);
+        QCOMPARE(ActiveMapWindow, b);
+
+        frame->seZoom->setValue(75);
+        seZoomChange(75);
+        QCOMPARE(b->Zoom, 75);
+        QCOMPARE(b->ScaledWidth, 938);  // 937.5
+        QCOMPARE(a->Zoom, 50);
+
+        // A value outside 25..400 changes nothing.
+        seZoomChange(500);
+        QCOMPARE(b->Zoom, 75);
+
+        frame->MdiArea()->setActiveSubWindow(a);
+        QCOMPARE(ActiveMapWindow, a);
+        QCOMPARE(frame->seZoom->value(), 50);
+        frame->MdiArea()->setActiveSubWindow(b);
+        QCOMPARE(frame->seZoom->value(), 75);
+
+        // Entering the box shows the active window's zoom.
+        frame->seZoom->setValue(200);
+        seZoomEnter();
+        QCOMPARE(frame->seZoom->value(), 75);
+        QCOMPARE(a->Zoom, 50);
+    }
+
+    void closingForgetsTheActiveWindow()
+    {
+        TShowCurvas* a = Open(50);
+        TShowCurvas* b = Open(100);
+        QCOMPARE(ActiveMapWindow, b);
+        delete a;  // not the active one: the reference stays
+        QCOMPARE(ActiveMapWindow, b);
+        b->close();
+        QTRY_VERIFY(ActiveMapWindow == nullptr);
+        QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        seZoomChange(100);  // no window: nothing to do
+        seZoomEnter();
+    }
+
+    void copyPutsTheFullSizePictureOnTheClipboard()
+    {
+        TShowCurvas* w = Open(200);
+        QGuiApplication::clipboard()->clear();
+        w->CopyMap();
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        QVERIFY(data->hasFormat("image/svg+xml"));
+        const QByteArray svg = data->data("image/svg+xml");
+        QVERIFY(svg.contains("<svg"));
+        QVERIFY(svg.contains("viewBox=\"0 0 1250 625\""));
+        QVERIFY(svg.contains("Mapa Altimétrico"));
+        QVERIFY(data->hasImage());
+        const QImage image = qvariant_cast<QImage>(data->imageData());
+        QCOMPARE(image.size(), QSize(1250, 625));  // not the zoomed 2500 x 1250
+        QVERIFY(HasInk(image));
+        // The picture is drawn to the corners: the diagonal ends at both.
+        QVERIFY(image.pixel(3, 3) != qRgb(255, 255, 255));
+        QVERIFY(image.pixel(1246, 621) != qRgb(255, 255, 255));
+    }
+
+    void windowPaintsTheScrolledMap()
+    {
+        TShowCurvas* w = Open(100);
+        QVERIFY(HasInk(w->View->viewport()->grab().toImage()));
+        // Scrolled into the middle of the diagonal's empty side the corner
+        // of the client area is white.
+        w->View->horizontalScrollBar()->setValue(w->View->horizontalScrollBar()->maximum());
+        w->View->verticalScrollBar()->setValue(0);
+        const QImage scrolled = w->View->viewport()->grab().toImage();
+        QCOMPARE(scrolled.pixel(scrolled.width() / 2, scrolled.height() - 5), qRgb(255, 255, 255));
+    }
+
+    void mapCommandRunsTheDialogAndOpensAWindow()
+    {
+        // No document: no dialog, no window.
+        ShowAltimetricMap();
+        QVERIFY(recorder->DialogsRun.isEmpty());
+
+        // The dialog cancelled: no window.
+        TForm2* doc = Field();
+        ShowAltimetricMap();
+        QCOMPARE(recorder->DialogsRun, QStringList{"DefMapa"});
+        QCOMPARE(frame->MdiArea()->subWindowList().size(), 1);
+
+        // Levels chosen in the dialog, the window at the zoom box's value.
+        TDefMapa* d = DefMapaDialog();
+        d->FormShow();
+        for (const char* level : {"102,5", "105", "108,5"}) {
+            d->edCurva->setText(level);
+            d->btAddCurvaClick();
+        }
+        d->btOkExibeMapaClick();
+        QCOMPARE(ContourRequest.LevelCount, 3);
+        frame->seZoom->setValue(75);
+        TShowCurvas* w = OpenAltimetricMap(*doc);
+        QCOMPARE(ActiveMapWindow, w);
+        QCOMPARE(frame->MdiArea()->activeSubWindow(), w);
+        QCOMPARE(w->Zoom, 75);
+        const QSize display = w->Picture.DisplaySize();
+        QCOMPARE(std::max(display.width(), display.height()), 1250);
+        QCOMPARE(w->ScaledWidth, int(std::lround(display.width() * 0.75)));
+        QVERIFY(HasInk(w->MapImage()));
+        QVERIFY(Client(w).width() <= w->ScaledWidth && Client(w).height() <= w->ScaledHeight);
+    }
+};
+
+QTEST_MAIN(TestMapWindow)
+#include "test_map_window.moc"
