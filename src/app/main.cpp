@@ -1,3 +1,4 @@
+#include "app/HelpViewer.h"
 #include "app/Platform.h"
 #include "app/sist.h"
 
@@ -8,6 +9,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setWindowIcon(nivora::ProgramIcon());
     nivora::InstallQtPlatform();
+    nivora::LocateProgramHelpFile();
     nivora::TForm1 frame;
     frame.show();
     return app.exec();

@@ -1,6 +1,9 @@
 #include "sist.h"
 
+#include "app/HelpViewer.h"
 #include "app/Platform.h"
+#include "grid/NVHelp.h"
+#include "grid/uAbout.h"
 #include "calc/uDefSist.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
@@ -28,7 +31,9 @@
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -201,13 +206,18 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
     FileNew = new TFileNew(this);
     DefSist = new TDefSist(this);
+    About = new TAbout(this);
     Panel1->installEventFilter(this);
+    SetHelpContext();
+    // F1 anywhere in the program is a help request.
+    qApp->installEventFilter(this);
     UpdateEditMenu();
     UpdateMenuItems();
 }
 
 TForm1::~TForm1()
 {
+    qApp->removeEventFilter(this);
     if (gForm1 == this)
         gForm1 = nullptr;
 }
@@ -319,9 +329,10 @@ void TForm1::CreateMenus()
                             &TForm1::mnJanMiniminizarClick);
 
     mnAjuda = topMenu("mnAjuda", "Aj&uda", "Comandos relacionados com os tópicos de ajuda.");
-    Contedo1 = Item(mnAjuda, "Contedo1", "Conteúdo", QString());
+    Contedo1 = Item(mnAjuda, "Contedo1", "Conteúdo", QString(), &TForm1::Contedo1Click);
     mnAjuda->addSeparator()->setObjectName("N3");
-    HelpAboutItem = Item(mnAjuda, "HelpAboutItem", "&Sobre...", "Exibe a tela de abertura do programa.");
+    HelpAboutItem = Item(mnAjuda, "HelpAboutItem", "&Sobre...", "Exibe a tela de abertura do programa.",
+                         &TForm1::HelpAboutItemClick);
     // Never shown in the menu (an action that is not in any menu is never
     // visible); only its key works.
     CopiaComponents1 = Item(nullptr, "CopiaComponents1", "Copia Components", QString(),
@@ -553,6 +564,11 @@ void TForm1::SubWindowActivated(QMdiSubWindow* window)
 
 bool TForm1::eventFilter(QObject* object, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1
+        && static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        MyOnHelp();
+        return true;
+    }
     // The side panel's bar is laid out again when the panel changes size.
     if (object == Panel1 && event->type() == QEvent::Resize && CutFillMapWindow)
         CutFillMapWindow->ScaleBar();
@@ -771,6 +787,75 @@ void TForm1::sbMaisDecClick()
     if (ActiveDocument)
         ActiveDocument->SetGridFont(FontDialogFont, +1);
 }
+
+void TForm1::showEvent(QShowEvent* e)
+{
+    QMainWindow::showEvent(e);
+    // The about box is the opening screen: once, when the frame first shows
+    // (a window manager may or may not activate the frame by then).
+    if (!AboutShown) {
+        AboutShown = true;
+        QTimer::singleShot(0, this, [this] { Dialogs().ExecDialog(About); });
+    }
+}
+
+void TForm1::SetHelpContext()
+{
+    const std::pair<QAction*, int> contexts[] = {
+        {mnNovo, 1},        {mnAbrir, 2},           {mnFechar, 3},     {mnSalvar, 4},       {mnSalvarComo, 5},
+        {FileExitItem, 6},  {mnRecortar, 7},        {mnCopiar, 8},     {mnColar, 9},        {XColuna1->menuAction(), 10},
+        {LinhaY1->menuAction(), 11}, {mnInsCol, 12}, {mnDelCol, 13},   {mnInsRow, 14},      {mnDelRow, 15},
+        {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnWinSurf, 23},
+        {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
+        {mnJanMiniminizar, 30}, {HelpAboutItem, 33},
+    };
+    for (const auto& [action, context] : contexts)
+        action->setProperty("HelpContext", context);
+    seZoom->setProperty("HelpContext", 37);
+}
+
+namespace {
+
+// The help context of the control with the focus, or of the highlighted
+// menu item, or of the nearest parent that has one.
+int FocusContext()
+{
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget()))
+        if (QAction* a = menu->activeAction())
+            return a->property("HelpContext").toInt();
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (const int context = w->property("HelpContext").toInt())
+            return context;
+    if (QWidget* window = QApplication::activeWindow())
+        return window->property("HelpContext").toInt();
+    return 0;
+}
+
+}  // namespace
+
+QWidget* TForm1::HelpWindow() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QMdiSubWindow* child = ActiveChild())
+        return child;
+    return const_cast<TForm1*>(this);
+}
+
+bool TForm1::MyOnHelp()
+{
+    if (DeveloperMode) {
+        const std::string text = HelpContextProcedureText(HelpControlTree(HelpWindow()));
+        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+        Messages().Beep();
+        return true;
+    }
+    return ShowHelpTopic(FocusContext());
+}
+
+void TForm1::Contedo1Click() { ShowHelpTopic(0); }
+
+void TForm1::HelpAboutItemClick() { Dialogs().ExecDialog(About); }
 
 void TForm1::ShowSystematizeDialog()
 {

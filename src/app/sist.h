@@ -34,6 +34,7 @@ namespace nivora {
 class TForm2;
 class TFileNew;
 class TDefSist;
+class TAbout;
 
 class TForm1 : public QMainWindow, public IProgress {
     Q_OBJECT
@@ -44,6 +45,18 @@ public:
     QMdiArea* MdiArea() const { return MdiArea_; }
     TFileNew* FileNewDialog() const { return FileNew; }
     TDefSist* DefSistDialog() const { return DefSist; }
+    TAbout* AboutBox() const { return About; }
+
+    // The help request of F1 (or of the help system): in developer mode the
+    // help-context procedure text of the active window goes to the
+    // clipboard with a beep; otherwise the help opens at the context of the
+    // control that has the focus. True when the request was handled.
+    bool MyOnHelp();
+    // The window whose help contexts the developer aid lists.
+    QWidget* HelpWindow() const;
+    void SetHelpContext();
+    void Contedo1Click();
+    void HelpAboutItemClick();
 
     // The progress service.
     void StartProgress(const QString& message);
@@ -163,6 +176,7 @@ public:
 protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* object, QEvent* event) override;
+    void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
@@ -181,6 +195,8 @@ private:
     QMdiArea* MdiArea_ = nullptr;
     TFileNew* FileNew = nullptr;
     TDefSist* DefSist = nullptr;
+    TAbout* About = nullptr;
+    bool AboutShown = false;
     QString GaugeText;
     QString CurrentHint;
     QPointer<QMdiSubWindow> PreviousChild;

@@ -13,6 +13,13 @@ run_in_x() {
   local pid=$!
   local frame
   frame=$(timeout 30 xdotool search --sync --name '^Nivora 1.0$' | head -1)
+  # The opening screen first.
+  local about
+  about=$(timeout 30 xdotool search --sync --name '^Sobre o Nivora$' | head -1)
+  xdotool windowfocus --sync "$about"
+  sleep 1
+  xdotool key Return
+  sleep 0.5
   xdotool windowfocus --sync "$frame"
   sleep 1
   xdotool key ctrl+a

@@ -3,12 +3,19 @@
 
 #include "GuiTestSupport.h"
 #include "app/sist.h"
+#include "app/HelpViewer.h"
 #include "data/uFileNew.h"
+#include "grid/NVHelp.h"
+#include "grid/uAbout.h"
+#include "calc/uDefSist.h"
 #include "grid/datagrid.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
+#include <QFrame>
+#include <QTimer>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,7 +68,7 @@ private slots:
         QVERIFY(frame->sbNovo->isEnabled());
         QVERIFY(frame->OpenBtn->isEnabled());
         QVERIFY(frame->DispatchShortcut(frame->mnNovo));
-        QCOMPARE(recorder->DialogsRun, QStringList{"FileNew"});
+        QCOMPARE(recorder->DialogsRun.last(), QString("FileNew"));
         frame->UpdateEditMenu();
         frame->UpdateCalcMenu();
         frame->UpdateViewMenu();
@@ -104,7 +111,7 @@ private slots:
         doc->Terrain().Selection = doc->Terrain().ComputeUsedRect();
         QVERIFY(frame->DispatchShortcut(frame->mnSistematizar));
         QVERIFY(frame->mnSistematizar->isEnabled());
-        QCOMPARE(recorder->DialogsRun, QStringList{"DefSist"});  // F9 opened the systematize dialog
+        QCOMPARE(recorder->DialogsRun.last(), QString("DefSist"));  // F9 opened the systematize dialog
 
         // Results: enabled only with current results.
         frame->UpdateViewMenu();
@@ -227,6 +234,53 @@ private slots:
         QTRY_COMPARE(OpenDocumentCount, 1);
         TForm2* c = NewDocument();
         QCOMPARE(c->windowTitle(), QString("AREA-02"));  // the count repeats a caption in use
+    }
+
+    void aboutBoxAndHelp()
+    {
+        // The about box is the opening screen, shown once.
+        QTRY_VERIFY(recorder->DialogsRun.contains("About"));
+        QCOMPARE(recorder->DialogsRun.count("About"), 1);
+        TAbout* about = frame->AboutBox();
+        QCOMPARE(about->windowTitle(), QString("Sobre o Nivora"));
+        QCOMPARE(about->Bars.size(), std::size_t(24));
+        about->SetStep(3);
+        for (const auto& bar : about->Bars) {
+            QCOMPARE(bar.Frame->height(), 3 * std::abs(bar.Tag));
+            if (bar.Tag < 0)
+                QCOMPARE(bar.Frame->y() + bar.Frame->height(), 188);  // growing up to the baseline
+            else
+                QCOMPARE(bar.Frame->y(), 8);
+        }
+        // OK in the middle of the animation: the remaining steps at once, closed.
+        about->Button1Click();
+        QCOMPARE(about->Step(), 10);
+        QCOMPARE(about->result(), int(QDialog::Accepted));
+        QVERIFY(!about->Timer1->isActive());
+        frame->HelpAboutItem->trigger();
+        QCOMPARE(recorder->DialogsRun.count("About"), 2);
+
+        // Menu items carry their help contexts.
+        QCOMPARE(frame->mnSistematizar->property("HelpContext").toInt(), 18);
+        QCOMPARE(frame->HelpAboutItem->property("HelpContext").toInt(), 33);
+        QCOMPARE(frame->seZoom->property("HelpContext").toInt(), 37);
+
+        // Developer mode: F1 writes the active window's procedure, with a beep.
+        QVERIFY(frame->DispatchShortcut(frame->CopiaComponents1));
+        const int beeps = recorder->Beeps;
+        QTest::keyClick(frame.get(), Qt::Key_F1);
+        QCOMPARE(recorder->Beeps, beeps + 1);
+        const QString text = QGuiApplication::clipboard()->text();
+        QVERIFY(text.startsWith("Form1\r\n"));
+        QVERIFY(text.contains("\r\rprocedure Form1SetHelpContext;\rbegin\r\n"));
+        QVERIFY(text.contains("  Form1.ToolBar.sbNovo.HelpContext"));  // a tool button is drawn on its bar
+        QVERIFY(text.endsWith("end;\r\n"));
+        // The systematize dialog's own text names its controls through it.
+        const std::string dialog = HelpContextProcedureText(HelpControlTree(frame->DefSistDialog()));
+        QVERIFY(dialog.find("procedure DefSistSetHelpContext;") != std::string::npos);
+        QVERIFY(dialog.find("  DefSist.rbSistematizaTudo.HelpContext := DefSist_rbSistematizaTudo;\r\n")
+                != std::string::npos);
+        QVERIFY(dialog.find("Bevel1") == std::string::npos);  // a line bevel is no control of its own
     }
 
     void newProjectDialogOrigin()
