@@ -15,7 +15,12 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QtSvg/QSvgGenerator>  // Qt6::Svg
+
+// The SVG copy needs Qt6::Svg linked to the window library, which defines
+// QT_SVG_LIB; without it the clipboard gets the drawn image alone.
+#ifdef QT_SVG_LIB
+#include <QSvgGenerator>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -210,8 +215,17 @@ QImage TShowCurvas::MapImage() const
     return image;
 }
 
+const bool kMapCopiesSvg =
+#ifdef QT_SVG_LIB
+    true;
+#else
+    false;
+#endif
+
 QMimeData* TShowCurvas::MapMimeData() const
 {
+    auto* data = new QMimeData;
+#ifdef QT_SVG_LIB
     const QSize size = Picture.DisplaySize();
     QBuffer svg;
     svg.open(QIODevice::WriteOnly);
@@ -225,8 +239,8 @@ QMimeData* TShowCurvas::MapMimeData() const
         QPainter p(&generator);
         DrawMapPicture(p, Picture, QRectF(QPointF(0, 0), QSizeF(size)));
     }
-    auto* data = new QMimeData;
     data->setData("image/svg+xml", svg.data());
+#endif
     data->setImageData(MapImage());
     return data;
 }

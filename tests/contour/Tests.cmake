@@ -23,11 +23,10 @@ endif()
 
 # The level dialogs and the map window, in process on the offscreen platform.
 if(NIVORA_GUI)
-  find_package(Qt6 REQUIRED COMPONENTS Test Svg)
+  find_package(Qt6 REQUIRED COMPONENTS Test)
   foreach(name test_level_dialogs test_map_window)
     add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/contour/${name}.cpp ${CMAKE_CURRENT_SOURCE_DIR}/gui/GuiTestSupport.cpp)
-    # The map window copies its picture as SVG.
-    target_link_libraries(${name} PRIVATE nivora_ui Qt6::Svg Qt6::Test)
+    target_link_libraries(${name} PRIVATE nivora_ui Qt6::Test)
     target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
     add_test(NAME ${name} COMMAND ${name})
