@@ -2,6 +2,8 @@
 
 #include "app/HelpViewer.h"
 #include "app/Platform.h"
+#include "contour/uDefMapa.h"
+#include "contour/uShowCurvas.h"
 #include "grid/NVHelp.h"
 #include "grid/uAbout.h"
 #include "calc/uDefSist.h"
@@ -206,6 +208,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
     FileNew = new TFileNew(this);
     DefSist = new TDefSist(this);
+    CreateAltimetricDialogs(this);
     About = new TAbout(this);
     Panel1->installEventFilter(this);
     SetHelpContext();
@@ -303,7 +306,8 @@ void TForm1::CreateMenus()
     mnExibirMapa = Item(mnExibir, "mnExibirMapa", "&Mapa de Cortes e Aterros",
                         "Exibe um mapa que identifica as regiões de cortes e de aterros.", &TForm1::mnExibirMapaClick);
     mnExibirMapa->setCheckable(true);
-    mnCurvas = Item(mnExibir, "mnCurvas", "Mapa &Altimétrico...", "Exibe um mapa com as curvas de nível do terreno.");
+    mnCurvas = Item(mnExibir, "mnCurvas", "Mapa &Altimétrico...", "Exibe um mapa com as curvas de nível do terreno.",
+                    &TForm1::mnCurvasClick);
     mnExibir->addSeparator()->setObjectName("N4");
     mnWinSurf = Item(mnExibir, "mnWinSurf", "Cotas Legíveis pelo &WinSurf",
                      "Exibe as cotas em um formato exportável para o software WinSurf.", &TForm1::mnWinSurfClick);
@@ -400,6 +404,8 @@ void TForm1::CreateToolBar()
     seZoom->setToolTip("Zoom");
     seZoom->setStatusTip("Amplia ou reduz a escala do mapa altimétrico.");
     seZoom->setEnabled(false);
+    connect(seZoom, &QSpinBox::valueChanged, this, [](int value) { seZoomChange(value); });
+    seZoom->installEventFilter(this);
 }
 
 void TForm1::CreateStatusBar()
@@ -570,6 +576,9 @@ bool TForm1::eventFilter(QObject* object, QEvent* event)
         return true;
     }
     // The side panel's bar is laid out again when the panel changes size.
+    // Entering the zoom box, it takes the active map's zoom.
+    if (object == seZoom && event->type() == QEvent::FocusIn)
+        seZoomEnter();
     if (object == Panel1 && event->type() == QEvent::Resize && CutFillMapWindow)
         CutFillMapWindow->ScaleBar();
     return QMainWindow::eventFilter(object, event);
@@ -588,14 +597,15 @@ void TForm1::UpdateMenuItems()
     sbMenosDec->setEnabled(documentActive);
     sbMaisDec->setEnabled(documentActive);
     mnCopiar->setEnabled((documentActive && doc == ActiveDocument)
-                         || (CutFillMapWindow && ActiveChild() == CutFillMapWindow));
+                         || (CutFillMapWindow && ActiveChild() == CutFillMapWindow)
+                         || (ActiveMapWindow && ActiveChild() == ActiveMapWindow));
     SaveBtn->setEnabled(mnSalvar->isEnabled());
     CutBtn->setEnabled(mnRecortar->isEnabled());
     CopyBtn->setEnabled(mnCopiar->isEnabled());
     PasteBtn->setEnabled(mnColar->isEnabled());
     if (documentActive)
         FontDialogFont = doc->GridFont();
-    seZoom->setEnabled(false);  // no altimetric map window is active
+    seZoom->setEnabled(qobject_cast<TShowCurvas*>(ActiveChild()) != nullptr);
 }
 
 void TForm1::UpdateEditMenu()
@@ -685,7 +695,11 @@ void TForm1::mnCopiarClick()
         ActiveDocument->CopyToClipboard();
     else if (CutFillMapWindow && ActiveChild() == CutFillMapWindow)
         CutFillMapWindow->CopyMap();
+    else if (ActiveMapWindow && ActiveChild() == ActiveMapWindow)
+        ActiveMapWindow->CopyMap();
 }
+
+void TForm1::mnCurvasClick() { ShowAltimetricMap(); }
 
 void TForm1::mnWinSurfClick()
 {

@@ -163,6 +163,7 @@ public:
     void mnExibirResultadosClick();
     void mnExibirMapaClick();
     void mnWinSurfClick();
+    void mnCurvasClick();
     void sbFontClick();
     void sbMenosDecClick();
     void sbMaisDecClick();

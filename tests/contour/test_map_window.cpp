@@ -204,10 +204,18 @@ private slots:
         QCOMPARE(frame->seZoom->value(), 75);
 
         // Entering the box shows the active window's zoom.
-        frame->seZoom->setValue(200);
+        {
+            const QSignalBlocker quiet(frame->seZoom);
+            frame->seZoom->setValue(200);
+        }
         seZoomEnter();
         QCOMPARE(frame->seZoom->value(), 75);
         QCOMPARE(a->Zoom, 50);
+        // The frame's box is wired: a change of its value zooms the active map.
+        frame->seZoom->setValue(100);
+        QCOMPARE(b->Zoom, 100);
+        QCOMPARE(a->Zoom, 50);
+        QVERIFY(frame->seZoom->isEnabled());
     }
 
     void closingForgetsTheActiveWindow()

@@ -112,6 +112,8 @@ private slots:
         QVERIFY(frame->DispatchShortcut(frame->mnSistematizar));
         QVERIFY(frame->mnSistematizar->isEnabled());
         QCOMPARE(recorder->DialogsRun.last(), QString("DefSist"));  // F9 opened the systematize dialog
+        frame->mnCurvas->trigger();  // the map definition dialog
+        QCOMPARE(recorder->DialogsRun.last(), QString("DefMapa"));
 
         // Results: enabled only with current results.
         frame->UpdateViewMenu();
