@@ -15,12 +15,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
-
-// The SVG copy needs Qt6::Svg linked to the window library, which defines
-// QT_SVG_LIB; without it the clipboard gets the drawn image alone.
-#ifdef QT_SVG_LIB
 #include <QSvgGenerator>
-#endif
 
 #include <algorithm>
 #include <cmath>
@@ -215,17 +210,9 @@ QImage TShowCurvas::MapImage() const
     return image;
 }
 
-const bool kMapCopiesSvg =
-#ifdef QT_SVG_LIB
-    true;
-#else
-    false;
-#endif
-
 QMimeData* TShowCurvas::MapMimeData() const
 {
     auto* data = new QMimeData;
-#ifdef QT_SVG_LIB
     const QSize size = Picture.DisplaySize();
     QBuffer svg;
     svg.open(QIODevice::WriteOnly);
@@ -240,7 +227,6 @@ QMimeData* TShowCurvas::MapMimeData() const
         DrawMapPicture(p, Picture, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     data->setData("image/svg+xml", svg.data());
-#endif
     data->setImageData(MapImage());
     return data;
 }

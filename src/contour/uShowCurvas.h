@@ -80,10 +80,6 @@ private:
     void SetScaledSize();
 };
 
-// Whether the copy carries the SVG beside the image (the window library
-// linked with Qt's SVG module).
-extern const bool kMapCopiesSvg;
-
 // Creates a map window for the picture at the zoom of the frame's zoom box,
 // adds it to the frame and shrinks its client area to the scaled map where
 // that is smaller.

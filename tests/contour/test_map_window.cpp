@@ -239,16 +239,11 @@ private slots:
         w->CopyMap();
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data);
-        if (kMapCopiesSvg) {
-            QVERIFY(data->hasFormat("image/svg+xml"));
-            const QByteArray svg = data->data("image/svg+xml");
-            QVERIFY(svg.contains("<svg"));
-            QVERIFY(svg.contains("viewBox=\"0 0 1250 625\""));
-            QVERIFY(svg.contains("Mapa Altimétrico"));
-        } else {
-            qWarning("The window library is built without Qt's SVG module: the copy is an image only.");
-            QVERIFY(!data->hasFormat("image/svg+xml"));
-        }
+        QVERIFY(data->hasFormat("image/svg+xml"));
+        const QByteArray svg = data->data("image/svg+xml");
+        QVERIFY(svg.contains("<svg"));
+        QVERIFY(svg.contains("viewBox=\"0 0 1250 625\""));
+        QVERIFY(svg.contains("Mapa Altimétrico"));
         QVERIFY(data->hasImage());
         const QImage image = qvariant_cast<QImage>(data->imageData());
         QCOMPARE(image.size(), QSize(1250, 625));  // not the zoomed 2500 x 1250
