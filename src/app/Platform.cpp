@@ -5,6 +5,8 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QLocale>
+#include <QAbstractScrollArea>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -132,6 +134,21 @@ char DecimalSeparator()
     // The default locale is the user's unless a test chose another.
     const QString point = QLocale().decimalPoint();
     return point == "," ? ',' : '.';
+}
+
+void FitClientToContent(QMdiSubWindow* w, QAbstractScrollArea* view, QSize content,
+                        const std::function<void()>& updateScrollRanges)
+{
+    updateScrollRanges();
+    const QSize start = view->viewport()->size();
+    const QSize wanted(std::min(start.width(), content.width()), std::min(start.height(), content.height()));
+    for (int pass = 0; pass < 3; ++pass) {
+        const QSize client = view->viewport()->size();
+        if (client == wanted)
+            break;
+        w->resize(w->width() - (client.width() - wanted.width()), w->height() - (client.height() - wanted.height()));
+        updateScrollRanges();
+    }
 }
 
 bool RunCommand(QWidget* parent, const std::function<void()>& command)

@@ -6,13 +6,16 @@
 // and never block on a modal window.
 
 #include <QFont>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 
+class QAbstractScrollArea;
 class QDialog;
+class QMdiSubWindow;
 class QWidget;
 
 namespace nivora {
@@ -60,6 +63,13 @@ void InstallQtPlatform();
 
 // The user's decimal separator, read in this one place.
 char DecimalSeparator();
+
+// Shrinks a scrolling child window so that its client area is no larger
+// than its content. A scroll bar that comes or goes on the way changes the
+// client area, so the fit takes a few passes; updateScrollRanges sets the
+// view's ranges for its current size.
+void FitClientToContent(QMdiSubWindow* window, QAbstractScrollArea* view, QSize content,
+                        const std::function<void()>& updateScrollRanges);
 
 // The generic error report: runs a command; an exception that escapes it is
 // shown in an error box with its text and the program carries on. Returns

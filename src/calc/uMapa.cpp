@@ -151,18 +151,8 @@ TMapa* OpenMapWindow(TCutFillMap map)
     w->resize(324, 260);
     if (Form1())
         Form1()->AddChild(w);
-    w->UpdateScrollRanges();
-    // The client area shrinks to a bitmap smaller than it. A scroll bar that
-    // comes or goes on the way changes the client area: a few passes settle it.
-    const QSize start = w->View->viewport()->size();
-    const QSize wanted(std::min(start.width(), bitmap.width()), std::min(start.height(), bitmap.height()));
-    for (int pass = 0; pass < 3; ++pass) {
-        const QSize client = w->View->viewport()->size();
-        if (client == wanted)
-            break;
-        w->resize(w->width() - (client.width() - wanted.width()), w->height() - (client.height() - wanted.height()));
-        w->UpdateScrollRanges();
-    }
+    // The client area shrinks to a bitmap smaller than it.
+    FitClientToContent(w, w->View, bitmap, [w] { w->UpdateScrollRanges(); });
     w->show();
     return w;
 }

@@ -243,18 +243,8 @@ TShowCurvas* CreateMapWindow(TAltimetricMap picture)
         Form1()->AddChild(w);
     else
         w->show();
-    w->UpdateScrollRanges();
-    // The window never starts larger than the map. A scroll bar's coming or
-    // going changes the client area: a few passes settle it.
-    const QSize start = w->View->viewport()->size();
-    const QSize wanted(std::min(start.width(), w->ScaledWidth), std::min(start.height(), w->ScaledHeight));
-    for (int pass = 0; pass < 3; ++pass) {
-        const QSize client = w->View->viewport()->size();
-        if (client == wanted)
-            break;
-        w->resize(w->width() - (client.width() - wanted.width()), w->height() - (client.height() - wanted.height()));
-        w->UpdateScrollRanges();
-    }
+    // The window never starts larger than the map.
+    FitClientToContent(w, w->View, QSize(w->ScaledWidth, w->ScaledHeight), [w] { w->UpdateScrollRanges(); });
     TShowCurvas::Creating = false;
     return w;
 }

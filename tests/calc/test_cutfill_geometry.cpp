@@ -3,27 +3,18 @@
 
 #include "calc/CutFillGeometry.h"
 
+#include "FourStakes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 using namespace nivora;
+using nivora::testing::SystematizedFourStakes;
 
 namespace {
 
-// The worked example: (1,1) = 10, (2,1) = 11, (1,2) = 12, (2,2) = 10, 20 m
-// apart, origin 0: fills of 0.75 at (1,1) and (2,2), cuts of 0.75 at the others.
-TTerreno FourStakes()
-{
-    TTerreno t(2, 2, 20.0f, 20.0f);
-    t.SetCell(1, 1, 10.0f);
-    t.SetCell(2, 1, 11.0f);
-    t.SetCell(1, 2, 12.0f);
-    t.SetCell(2, 2, 10.0f);
-    EXPECT_TRUE(Systematize(t, false, -1).Computed);
-    return t;
-}
 
 }  // namespace
 
@@ -106,7 +97,7 @@ TEST(MouseToStake, CountsCellsFromTheAreasFirstStake)
 
 TEST(CutFillReadout, NamesTheStakeAndItsCutOrFill)
 {
-    TTerreno t = FourStakes();
+    TTerreno t = SystematizedFourStakes();
     EXPECT_EQ(CutFillReadout(t, 2, 1, ','), "|X = 20    Y = 0   Corte = 0,750");
     EXPECT_EQ(CutFillReadout(t, 1, 2, '.'), "|X = 0    Y = 20   Corte = 0.750");
     EXPECT_EQ(CutFillReadout(t, 2, 2, ','), "|X = 20    Y = 20   Aterro = 0,750");

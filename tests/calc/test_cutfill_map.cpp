@@ -3,6 +3,8 @@
 
 #include "calc/CutFillMap.h"
 
+#include "FourStakes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <vector>
 
 using namespace nivora;
+using nivora::testing::SystematizedFourStakes;
 
 namespace {
 
@@ -23,16 +26,6 @@ struct ProgressRecorder : IProgress {
     void Set(int done, int total) override { sets.emplace_back(done, total); }
 };
 
-TTerreno FourStakes(float lx = 20.0f, float ly = 20.0f)
-{
-    TTerreno t(2, 2, lx, ly);
-    t.SetCell(1, 1, 10.0f);
-    t.SetCell(2, 1, 11.0f);
-    t.SetCell(1, 2, 12.0f);
-    t.SetCell(2, 2, 10.0f);
-    EXPECT_TRUE(Systematize(t, false, -1).Computed);
-    return t;
-}
 
 // The one index of every pixel of the rectangle, or -1 when they differ.
 int UniformIndex(const QImage& image, const QRect& r)
@@ -87,7 +80,7 @@ TEST(FillCell, BothCornersInclusiveAndClippedToTheBitmap)
 
 TEST(BuildCutFillMap, FourStakeExample)
 {
-    const TTerreno t = FourStakes();
+    const TTerreno t = SystematizedFourStakes();
     const TCutFillMap m = BuildCutFillMap(t, nullptr);
     ASSERT_EQ(m.Bitmap.format(), QImage::Format_Indexed8);
     EXPECT_EQ(m.Bitmap.colorTable(), CutFillPalette());
@@ -105,19 +98,19 @@ TEST(BuildCutFillMap, FourStakeExample)
 
 TEST(BuildCutFillMap, CellsKeepTheSpacingProportions)
 {
-    const TCutFillMap wide = BuildCutFillMap(FourStakes(20.0f, 10.0f), nullptr);
+    const TCutFillMap wide = BuildCutFillMap(SystematizedFourStakes(20.0f, 10.0f), nullptr);
     EXPECT_EQ(wide.CellWidth, 16);
     EXPECT_EQ(wide.CellHeight, 8);
     EXPECT_EQ(wide.Bitmap.size(), QSize(32, 16));
     EXPECT_EQ(StakeIndex(wide, 2, 1), 1);
 
-    const TCutFillMap tall = BuildCutFillMap(FourStakes(10.0f, 25.0f), nullptr);
+    const TCutFillMap tall = BuildCutFillMap(SystematizedFourStakes(10.0f, 25.0f), nullptr);
     EXPECT_EQ(tall.CellWidth, 8);
     EXPECT_EQ(tall.CellHeight, 20);
     EXPECT_EQ(tall.Bitmap.size(), QSize(16, 40));
     EXPECT_EQ(StakeIndex(tall, 1, 2), 1);
     // 1000 to 1: the cell stops at its longest side instead of 8000 pixels.
-    EXPECT_EQ(BuildCutFillMap(FourStakes(1000.0f, 1.0f), nullptr).Bitmap.size(), QSize(2 * kMaxMapCellSide, 16));
+    EXPECT_EQ(BuildCutFillMap(SystematizedFourStakes(1000.0f, 1.0f), nullptr).Bitmap.size(), QSize(2 * kMaxMapCellSide, 16));
 }
 
 TEST(BuildCutFillMap, StakesWithoutElevationAreWhite)
@@ -159,7 +152,7 @@ TEST(BuildCutFillMap, APlanWithoutRatioStillDraws)
 {
     // The plane lowered under every stake: all cut, no fill volume, so the
     // plan has no ratio and is not left valid.
-    TTerreno t = FourStakes();
+    TTerreno t = SystematizedFourStakes();
     t.Plans[0].OriginElevation = 5.0L;
     t.ComputeVolumes(false);
     ASSERT_FALSE(t.Plans[0].RatioDefined());
@@ -192,7 +185,7 @@ TEST(BuildCutFillMap, ReportsEveryRow)
 
 TEST(BuildCutFillMap, AreasNoGridCanHaveAreRefusedBeforeAnyProgress)
 {
-    TTerreno t = FourStakes();
+    TTerreno t = SystematizedFourStakes();
     ProgressRecorder rec;
     t.LastArea = {1, 1, 1001, 2};
     EXPECT_THROW(BuildCutFillMap(t, &rec), std::invalid_argument);

@@ -3,6 +3,8 @@
 
 #include "calc/CalcSist.h"
 
+#include "FourStakes.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +14,7 @@
 #include <vector>
 
 using namespace nivora;
+using nivora::testing::FourStakes;
 
 namespace {
 
@@ -25,16 +28,6 @@ struct ProgressRecorder : IProgress {
     void ShowGauge() override { ++gaugeShown; }
 };
 
-// The worked example: (1,1) = 10, (2,1) = 11, (1,2) = 12, (2,2) = 10, 20 m apart.
-TTerreno FourStakes()
-{
-    TTerreno t(2, 2, 20.0f, 20.0f);
-    t.SetCell(1, 1, 10.0f);
-    t.SetCell(2, 1, 11.0f);
-    t.SetCell(1, 2, 12.0f);
-    t.SetCell(2, 2, 10.0f);
-    return t;
-}
 
 double D(const Real48& r) { return static_cast<double>(static_cast<long double>(r)); }
 
@@ -377,7 +370,7 @@ Fit ReferenceFit(const TTerreno& t)
 
 }  // namespace
 
-class PlaneAccuracy : public testing::TestWithParam<std::tuple<int, double, double>> {};
+class PlaneAccuracy : public ::testing::TestWithParam<std::tuple<int, double, double>> {};
 
 TEST_P(PlaneAccuracy, AgreesWithReferenceToTheDisplayedDigits)
 {
@@ -414,6 +407,6 @@ TEST_P(PlaneAccuracy, AgreesWithReferenceToTheDisplayedDigits)
 }
 
 INSTANTIATE_TEST_SUITE_P(GridsAndOrigins, PlaneAccuracy,
-                         testing::Values(std::make_tuple(50, 0.0, 0.0), std::make_tuple(200, 100000.0, -100000.0),
+                         ::testing::Values(std::make_tuple(50, 0.0, 0.0), std::make_tuple(200, 100000.0, -100000.0),
                                          std::make_tuple(1000, 500000.0, 7000000.0),
                                          std::make_tuple(1000, -100000.0, 100000.0)));
