@@ -133,23 +133,12 @@ TForm1* Form1() { return gForm1; }
 
 QIcon ProgramIcon()
 {
-    QPixmap pm(32, 32);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    QPainterPath ground;
-    ground.moveTo(1, 20);
-    ground.cubicTo(8, 12, 14, 26, 22, 16);
-    ground.lineTo(31, 13);
-    ground.lineTo(31, 31);
-    ground.lineTo(1, 31);
-    ground.closeSubpath();
-    p.fillPath(ground, QColor(150, 110, 60));
-    p.setPen(QPen(QColor(30, 60, 200), 2.5));
-    p.drawLine(QPointF(1, 22), QPointF(31, 16));
-    p.setPen(QPen(QColor(40, 140, 40), 2));
-    p.drawLine(QPointF(1, 30), QPointF(31, 30));
-    return QIcon(pm);
+    // The rendered sizes of desktop/nivora.svg, built into the program, so
+    // the frame and its children show the same icon as the desktop entry.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/icons/%1x%1/nivora.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)

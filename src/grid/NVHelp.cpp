@@ -7,7 +7,10 @@ namespace nivora {
 std::optional<std::filesystem::path> LocateHelpFile(const std::filesystem::path& folder)
 {
     std::error_code ec;
-    for (const auto& candidate : {folder / "NVhelp.hlp", folder / "help" / "NVhelp.hlp"})
+    // Beside the program and in its help folder first; then where an
+    // installed program's data lives (bin/../share/nivora/help).
+    const auto installed = (folder / ".." / "share" / "nivora" / "help" / "NVhelp.hlp").lexically_normal();
+    for (const auto& candidate : {folder / "NVhelp.hlp", folder / "help" / "NVhelp.hlp", installed})
         if (std::filesystem::is_regular_file(candidate, ec))
             return candidate;
     return std::nullopt;

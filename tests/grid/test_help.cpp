@@ -12,15 +12,20 @@ namespace fs = std::filesystem;
 
 TEST(Help, FileBesideTheProgramComesFirst)
 {
-    const fs::path dir = fs::temp_directory_path() / "nivora_help_lookup";
-    fs::remove_all(dir);
+    const fs::path prefix = fs::temp_directory_path() / "nivora_help_lookup";
+    const fs::path dir = prefix / "bin";
+    fs::remove_all(prefix);
     fs::create_directories(dir / "help");
+    fs::create_directories(prefix / "share" / "nivora" / "help");
     EXPECT_FALSE(LocateHelpFile(dir).has_value());
+    // An installed program: bin/nivora finds share/nivora/help/NVhelp.hlp.
+    std::ofstream(prefix / "share" / "nivora" / "help" / "NVhelp.hlp") << "x";
+    EXPECT_EQ(LocateHelpFile(dir), prefix / "share" / "nivora" / "help" / "NVhelp.hlp");
     std::ofstream(dir / "help" / "NVhelp.hlp") << "x";
     EXPECT_EQ(LocateHelpFile(dir), dir / "help" / "NVhelp.hlp");
     std::ofstream(dir / "NVhelp.hlp") << "x";
     EXPECT_EQ(LocateHelpFile(dir), dir / "NVhelp.hlp");
-    fs::remove_all(dir);
+    fs::remove_all(prefix);
 }
 
 TEST(Help, CleaningNames)
