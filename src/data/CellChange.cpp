@@ -1,0 +1,75 @@
+#include "CellChange.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace nivora {
+
+TCellChange::TBookkeeping TCellChange::Read(const TCotas& s)
+{
+    return {s.ColCount, s.RowCount, s.ValueCount, s.Minimum, s.Maximum,
+            s.ExtremesValid, s.UsedRect, s.ResultsValid, s.Modified};
+}
+
+void TCellChange::Write(TCotas& s, const TBookkeeping& b)
+{
+    s.ColCount = b.ColCount;
+    s.RowCount = b.RowCount;
+    s.ValueCount = b.ValueCount;
+    s.Minimum = b.Minimum;
+    s.Maximum = b.Maximum;
+    s.ExtremesValid = b.ExtremesValid;
+    s.UsedRect = b.UsedRect;
+    s.ResultsValid = b.ResultsValid;
+    s.Modified = b.Modified;
+}
+
+TCellChange TCellChange::Capture(const TCotas& store, const TUsedRect& rect)
+{
+    TCellChange c;
+    c.Other = Read(store);
+    c.Rect = {std::max(rect.FirstCol, 1), std::max(rect.FirstRow, 1),
+              std::min(rect.LastCol, store.ColCount), std::min(rect.LastRow, store.RowCount)};
+    if (c.Rect.IsEmpty())
+        return c;
+    const auto width = std::size_t(c.Rect.LastCol - c.Rect.FirstCol + 1);
+    c.Cells.reserve(std::size_t(c.Rect.CellCount()));
+    for (std::int32_t row = c.Rect.FirstRow; row <= c.Rect.LastRow; ++row) {
+        const float* from = store.RowData(row) + (c.Rect.FirstCol - 1);
+        c.Cells.insert(c.Cells.end(), from, from + width);
+    }
+    return c;
+}
+
+TCellChange TCellChange::CaptureWhole(const TCotas& store)
+{
+    TCellChange c;
+    c.Whole = true;
+    c.Other = Read(store);
+    c.Rect = {1, 1, store.ColCount, store.RowCount};
+    c.Cells = store.Cells;
+    return c;
+}
+
+void TCellChange::Exchange(TCotas& store)
+{
+    TBookkeeping now = Read(store);
+    if (Whole) {
+        std::swap(store.Cells, Cells);
+    } else if (!Rect.IsEmpty()) {
+        // A change in place never alters the shape, so the rectangle still
+        // lies where it was taken.
+        const auto width = std::ptrdiff_t(Rect.LastCol - Rect.FirstCol + 1);
+        auto held = Cells.begin();
+        for (std::int32_t row = Rect.FirstRow; row <= Rect.LastRow; ++row, held += width) {
+            float* at = store.Cells.data() + std::size_t(row - 1) * std::size_t(store.ColCount) + (Rect.FirstCol - 1);
+            std::swap_ranges(held, held + width, at);
+        }
+    }
+    Write(store, Other);
+    Other = now;
+    if (store.OnExtremesChange)
+        store.OnExtremesChange(store);
+}
+
+}  // namespace nivora

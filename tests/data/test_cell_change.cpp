@@ -1,0 +1,139 @@
+// Undo records of the store: random edits undone to the start and redone to
+// the end restore every snapshot bit for bit.
+
+#include "data/CellChange.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+using namespace nivora;
+
+namespace {
+
+struct TSnapshot {
+    std::vector<float> Cells;
+    std::int32_t ColCount, RowCount, ValueCount;
+    TCotaPoint Minimum, Maximum;
+    bool ExtremesValid, ResultsValid, Modified;
+    TUsedRect UsedRect;
+
+    explicit TSnapshot(const TCotas& s)
+        : Cells(s.Cells), ColCount(s.ColCount), RowCount(s.RowCount), ValueCount(s.ValueCount),
+          Minimum(s.Minimum), Maximum(s.Maximum), ExtremesValid(s.ExtremesValid),
+          ResultsValid(s.ResultsValid), Modified(s.Modified), UsedRect(s.UsedRect)
+    {
+    }
+    bool operator==(const TSnapshot& o) const
+    {
+        return Cells.size() == o.Cells.size()
+            && std::memcmp(Cells.data(), o.Cells.data(), Cells.size() * sizeof(float)) == 0
+            && ColCount == o.ColCount && RowCount == o.RowCount && ValueCount == o.ValueCount
+            && Minimum == o.Minimum && Maximum == o.Maximum && ExtremesValid == o.ExtremesValid
+            && ResultsValid == o.ResultsValid && Modified == o.Modified && UsedRect == o.UsedRect;
+    }
+};
+
+enum class TOp { Type, Paste, Clear, InsertRow, DeleteRow, InsertColumn, DeleteColumn };
+
+// One user action on the store, with its record taken first, as the
+// document takes it.
+TCellChange Apply(TCotas& s, TOp op, std::mt19937& rng)
+{
+    auto pick = [&](std::int32_t n) { return std::uniform_int_distribution<std::int32_t>(1, n)(rng); };
+    auto value = [&] {
+        // Some cells are cleared, some take a new extreme, some repeat one.
+        switch (pick(4)) {
+        case 1: return 0.0f;
+        case 2: return std::uniform_real_distribution<float>(-50.0f, 900.0f)(rng);
+        case 3: return s.Maximum.Value > 0 ? s.Maximum.Value : 1.0f;
+        default: return std::uniform_real_distribution<float>(500.0f, 510.0f)(rng);
+        }
+    };
+    const std::int32_t c1 = pick(s.ColCount), r1 = pick(s.RowCount);
+    const TUsedRect block{c1, r1, std::min(s.ColCount, c1 + pick(6) - 1), std::min(s.RowCount, r1 + pick(6) - 1)};
+    switch (op) {
+    case TOp::Type: {
+        auto rec = TCellChange::Capture(s, {c1, r1, c1, r1});
+        s.SetCell(c1, r1, value());
+        return rec;
+    }
+    case TOp::Paste:
+    case TOp::Clear: {
+        // A paste may reach past the grid: the record clips it as the
+        // paste drops what falls outside.
+        TUsedRect reach = block;
+        if (op == TOp::Paste)
+            reach.LastCol += 3;
+        auto rec = TCellChange::Capture(s, reach);
+        s.SetAutoExtremes(false);
+        for (std::int32_t r = block.FirstRow; r <= block.LastRow; ++r)
+            for (std::int32_t c = block.FirstCol; c <= block.LastCol; ++c)
+                s.SetCell(c, r, op == TOp::Clear ? 0.0f : value());
+        s.SetAutoExtremes(true);
+        return rec;
+    }
+    default: {
+        auto rec = TCellChange::CaptureWhole(s);
+        if (op == TOp::InsertRow) s.InsertRow(r1);
+        if (op == TOp::DeleteRow) s.DeleteRow(r1);
+        if (op == TOp::InsertColumn) s.InsertColumn(c1);
+        if (op == TOp::DeleteColumn) s.DeleteColumn(c1);
+        s.ComputeUsedRect();
+        return rec;
+    }
+    }
+}
+
+}  // namespace
+
+TEST(CellChange, RandomEditsUndoneAndRedoneBitForBit)
+{
+    std::mt19937 rng(20261207);
+    for (int trial = 0; trial < 60; ++trial) {
+        const std::int32_t cols = 1 + std::int32_t(rng() % 12), rows = 1 + std::int32_t(rng() % 12);
+        TCotas s(cols, rows);
+        for (std::int32_t r = 1; r <= rows; ++r)
+            for (std::int32_t c = 1; c <= cols; ++c)
+                if (rng() % 3)
+                    s.SetCell(c, r, 400.0f + float(rng() % 1000) / 7.0f);
+        s.ComputeUsedRect();
+        s.ResultsValid = trial % 2 == 0;
+        s.Modified = false;
+
+        std::vector<TSnapshot> states{TSnapshot(s)};
+        std::vector<TCellChange> history;
+        for (int step = 0; step < 40; ++step) {
+            history.push_back(Apply(s, TOp(rng() % 7), rng));
+            states.emplace_back(s);
+        }
+        for (std::size_t i = history.size(); i-- > 0;) {
+            history[i].Exchange(s);
+            ASSERT_TRUE(TSnapshot(s) == states[i]) << "trial " << trial << ", undo to " << i;
+        }
+        for (std::size_t i = 0; i < history.size(); ++i) {
+            history[i].Exchange(s);
+            ASSERT_TRUE(TSnapshot(s) == states[i + 1]) << "trial " << trial << ", redo of " << i;
+        }
+    }
+}
+
+TEST(CellChange, KeepsOnlyWhatTheChangeTouches)
+{
+    TCotas s(1000, 1000);
+    struct {
+        TUsedRect Rect;
+        std::size_t Cells;
+    } cases[] = {
+        {{5, 5, 5, 5}, 1},
+        {{1, 1, 1000, 1000}, 1000000},
+        {{990, 990, 1200, 1001}, 11 * 11},  // clipped to the grid
+        {{1001, 1, 1005, 3}, 0},            // wholly outside
+    };
+    for (const auto& c : cases) {
+        const auto rec = TCellChange::Capture(s, c.Rect);
+        EXPECT_LE(rec.Bytes(), sizeof(rec) + c.Cells * sizeof(float));
+        EXPECT_GE(rec.Bytes(), c.Cells * sizeof(float));
+    }
+}
