@@ -139,13 +139,13 @@ bool TTerreno::ComputeBestPlane()
     const TUsedRect sel = GetSelection();
     const TUsedRect r = Clip(sel, ColCount, RowCount);
 
-    // The normal equations are solved as given, by Cramer's rule without
-    // centring, but on coordinates and elevations taken relative to the
-    // selection's first stake and first elevation, and summed in extended
-    // precision: far from the origin the raw sums cancel away the plane.
+    // The three normal equations of the plane are solved by Cramer's rule,
+    // on coordinates and elevations taken relative to the selection's first
+    // stake and first elevation and summed in extended precision: far from
+    // the origin the raw sums would cancel away the plane.
     const float x0 = StakeX(sel.FirstCol);
     const float y0 = StakeY(sel.FirstRow);
-    // Within a row the sums run in double over four lanes (coordinates
+    // Within a row the sums run in double over kLanes lanes (coordinates
     // relative to the first stake are multiples of the spacing, elevations
     // relative to the first one differences of singles: the products are
     // mostly exact); rows gather in extended precision.
@@ -339,7 +339,7 @@ void TTerreno::ComputeVolumes(bool announce)
 
     // Sx * x of every column once per pass; the residual keeps the order
     // z - ((Sx * x + Sy * y) + OriginElevation). The pass runs in double with
-    // four independent lanes and no branches, so that it costs about what a
+    // kLanes independent lanes and no branches, so that it costs about what a
     // plain read of the row does; its error (about 1e-12 m on a residual) is
     // far below the millimetre the results show. Totals gather in extended
     // precision row by row.

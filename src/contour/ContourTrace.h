@@ -48,7 +48,7 @@
 // times its mean segment length gets its first point again at the end.
 // Pruning: lines shorter than 500 map units go.
 //
-// Speed. Read as written, chaining tries every line for every segment and a
+// Speed. Done plainly, chaining tries every line for every segment and a
 // joining pass compares every pair of lines: quadratic in the number of lines
 // of a level, seconds on a rough 1000 x 1000 field and growing with the square
 // of its broken pieces. Both look only for lines with an end

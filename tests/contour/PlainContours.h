@@ -1,5 +1,5 @@
 #pragma once
-// The contour algorithm read as written, with no index: every segment tries
+// The contour algorithm done plainly, with no index: every segment tries
 // every line, every joining pass compares every pair. Quadratic, and only
 // here to show that the fast one gives the same lines in the same order.
 
