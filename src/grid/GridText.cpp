@@ -2,6 +2,7 @@
 
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
+#include "grid/TextImport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,28 +62,19 @@ std::vector<float> ParseClipboardLine(std::string_view line, char sep)
     std::vector<float> values;
     if (line.empty())
         return values;
-    std::string token;
-    const auto closeField = [&] {
-        long double v = 0.0L;
-        if (token.empty() || !ParseNumber(token, v, sep))
-            v = 0.0L;
-        // A value beyond single precision is no elevation either.
-        const auto f = static_cast<float>(v);
-        values.push_back(std::isfinite(f) ? f : 0.0f);
-        token.clear();
-    };
-    for (char c : line) {
-        if (c == '\t') {
-            closeField();
-            continue;
-        }
-        if (c == ',' || c == '.')
-            c = sep;
-        if (token.size() < 20)
-            token.push_back(c);
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find('\t', start);
+        if (tab == std::string_view::npos && start == line.size())
+            break;  // a line that ends in a tab has no empty field after it
+        const std::size_t end = tab == std::string_view::npos ? line.size() : tab;
+        float v = 0.0f;
+        ReadClipboardField(line.substr(start, end - start), sep, v);
+        values.push_back(v);
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
     }
-    if (line.back() != '\t')
-        closeField();
     return values;
 }
 
@@ -103,36 +95,17 @@ std::vector<std::string_view> SplitClipboardLines(std::string_view text)
     return lines;
 }
 
-int PasteText(TTerreno& t, std::string_view text, std::int32_t col, std::int32_t row, char sep, IProgress* progress)
+TTextReadResult PasteText(TTerreno& t, std::string_view text, std::int32_t col, std::int32_t row, char sep,
+                          IProgress* progress)
 {
     if (progress) {
         progress->Start("Importando dados da área de transferência...");
         progress->Set(1, 100);
     }
-    const auto lines = SplitClipboardLines(text);
-    t.SetAutoExtremes(false);
-    const int count = static_cast<int>(lines.size());
-    for (int i = 0; i < count; ++i) {
-        const std::int64_t r = std::int64_t(row) + i;
-        if (r <= MaxGridSize) {
-            const auto values = ParseClipboardLine(lines[std::size_t(i)], sep);
-            for (std::size_t k = 0; k < values.size(); ++k) {
-                const std::int64_t c = std::int64_t(col) + std::int64_t(k);
-                if (c > MaxGridSize)
-                    break;
-                t.SetCell(static_cast<std::int32_t>(c), static_cast<std::int32_t>(r), values[k]);
-            }
-        }
-        if (progress) {
-            if (count >= 2)
-                progress->Set(i, count - 1);
-            else
-                progress->Set(1, 1);
-        }
-    }
-    t.Selection = t.ComputeUsedRect();
-    t.SetAutoExtremes(true);
-    return count;
+    const TTextReadResult r = ReadElevationText(t, text, col, row, kClipboardLayout, sep, progress);
+    if (progress && r.Lines > 0)
+        progress->Set(1, 1);
+    return r;
 }
 
 }  // namespace nivora

@@ -4,6 +4,7 @@
 // an empty field for a missing elevation.
 
 #include "calc/CalcSist.h"
+#include "grid/TextImport.h"
 
 #include <string>
 #include <string_view>
@@ -29,10 +30,11 @@ std::vector<float> ParseClipboardLine(std::string_view line, char decimalSeparat
 // Lines end at CR, LF or the pair CR LF.
 std::vector<std::string_view> SplitClipboardLines(std::string_view text);
 
-// Pastes text with its first field at (col, row) through SetCell, in one
-// bracket of AutoExtremes; returns the number of lines. The used rectangle
-// becomes the terrain's Selection.
-int PasteText(TTerreno& terrain, std::string_view text, std::int32_t col, std::int32_t row, char decimalSeparator,
+// Pastes clipboard text with its first field at (col, row) (see
+// ReadElevationText), starting the progress and closing it when the text had
+// lines. The result counts the fields that were not numbers or fell outside
+// the grid.
+TTextReadResult PasteText(TTerreno& terrain, std::string_view text, std::int32_t col, std::int32_t row, char decimalSeparator,
               IProgress* progress = nullptr);
 
 }  // namespace nivora

@@ -64,7 +64,7 @@ TEST(GridText, PasteAtCell)
 {
     TTerreno t(20, 20, 10.0f, 10.0f);
     t.SetCell(6, 1, 9.0f);
-    EXPECT_EQ(PasteText(t, "1\t\t3", 5, 1, ','), 1);
+    EXPECT_EQ(PasteText(t, "1\t\t3", 5, 1, ',').Lines, 1);
     EXPECT_EQ(t.GetCell(5, 1), 1.0f);
     EXPECT_EQ(t.GetCell(6, 1), 0.0f);  // an empty field clears
     EXPECT_EQ(t.GetCell(7, 1), 3.0f);

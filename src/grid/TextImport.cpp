@@ -1,0 +1,483 @@
+#include "TextImport.h"
+
+#include "data/NumberUtils.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace nivora {
+
+namespace {
+
+constexpr std::size_t kMaxToken = 20;      // characters of a field that are read
+constexpr std::size_t kPieceSize = 65536;  // bytes read from a stream at a time
+constexpr std::size_t kSampleSize = 65536; // bytes looked at to find the separator
+
+// Powers of ten that an extended value holds exactly (up to 10^27).
+constexpr std::array<long double, 20> kPow10 = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
+                                                1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
+                                                1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+
+bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// How a field's characters become a value.
+struct TFieldRule {
+    bool Comma = true;   // "," is a decimal mark
+    bool Point = true;   // "." is a decimal mark
+    char ParseSeparator = '.';  // the separator the marks stand for when read as a typed number
+    bool StripQuotes = false;
+
+    bool IsMark(char c) const { return (c == ',' && Comma) || (c == '.' && Point); }
+};
+
+// The common shape of a field, an optional sign, digits and a decimal part
+// with 19 digits at most, read straight to the value the full rules give: the
+// digits are an exact integer and 10^k an exact power, so their quotient is
+// the correctly rounded extended value, as the full reading gives it.
+bool ReadPlainNumber(const char* p, const char* end, const TFieldRule& rule, float& value)
+{
+    bool negative = false;
+    if (p < end && (*p == '-' || *p == '+')) {
+        negative = *p == '-';
+        ++p;
+    }
+    std::uint64_t mantissa = 0;
+    const char* start = p;
+    while (p < end && IsDigit(*p))
+        mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+    const auto intDigits = p - start;
+    std::ptrdiff_t fracDigits = 0;
+    if (p < end) {
+        if (!rule.IsMark(*p))
+            return false;
+        start = ++p;
+        while (p < end && IsDigit(*p))
+            mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
+        fracDigits = p - start;
+        if (p != end)
+            return false;
+    }
+    const auto digits = intDigits + fracDigits;
+    if (digits == 0 || digits > 19)
+        return false;
+    long double v = static_cast<long double>(mantissa);
+    if (fracDigits > 0)
+        v /= kPow10[std::size_t(fracDigits)];
+    value = static_cast<float>(negative ? -v : v);
+    return true;
+}
+
+// Any other field, by the full rules of a typed number.
+bool ReadTypedNumber(std::string_view token, const TFieldRule& rule, float& value)
+{
+    std::string text(token);
+    if (rule.StripQuotes && text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+        text.pop_back();
+        text.erase(text.begin());
+    }
+    for (char& c : text)
+        if (rule.IsMark(c))
+            c = rule.ParseSeparator;
+    long double v = 0.0L;
+    if (!ParseNumber(text, v, rule.ParseSeparator))
+        return false;
+    // A value beyond single precision is no elevation either.
+    const auto f = static_cast<float>(v);
+    if (!std::isfinite(f))
+        return false;
+    value = f;
+    return true;
+}
+
+// The value of a non-empty field (its first 20 characters); false when it is
+// not a number.
+bool ReadField(std::string_view token, const TFieldRule& rule, float& value)
+{
+    if (ReadPlainNumber(token.data(), token.data() + token.size(), rule, value))
+        return true;
+    return ReadTypedNumber(token, rule, value);
+}
+
+// The separator of a text that does not name one, from its first lines.
+char DetectSeparator(std::string_view sample, char decimalMark)
+{
+    if (sample.find('\t') != std::string_view::npos)
+        return '\t';
+    if (sample.find(';') != std::string_view::npos)
+        return ';';
+    if (sample.find(',') == std::string_view::npos || decimalMark == ',')
+        return '\t';
+    if (decimalMark == '.')
+        return ',';
+    // Commas are separators when they cannot all be decimal commas: two in
+    // a line, a decimal point beside them, or a header line that they split.
+    bool firstLine = true;
+    std::size_t start = 0;
+    while (start < sample.size()) {
+        std::size_t end = sample.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = sample.size();
+        const std::string_view line = sample.substr(start, end - start);
+        const auto commas = std::count(line.begin(), line.end(), ',');
+        if (commas >= 2 || (commas >= 1 && line.find('.') != std::string_view::npos))
+            return ',';
+        if (firstLine && commas >= 1 &&
+            std::any_of(line.begin(), line.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }))
+            return ',';
+        firstLine = false;
+        start = end + 1;
+    }
+    return '\t';
+}
+
+// Reads lines and fields as they come, keeping one line of values at most.
+class TFieldScanner {
+public:
+    TFieldScanner(TTerreno& terrain, std::int32_t col, std::int32_t row, char decimalSeparator,
+                  IProgress* progress, std::uint64_t totalBytes)
+        : Terrain_(terrain), Col_(col), Row_(row), LocaleSeparator_(decimalSeparator), Progress_(progress),
+          TotalBytes_(totalBytes)
+    {
+    }
+
+    // Fixes the layout; a separator or decimal mark left to detection is
+    // found in the sample (the first part of the text).
+    void Begin(const TTextLayout& layout, std::string_view sample)
+    {
+        Result_.Layout = layout;
+        TTextLayout& l = Result_.Layout;
+        if (l.DecimalMark != ',' && l.DecimalMark != '.')
+            l.DecimalMark = 0;
+        if (l.Separator != '\t' && l.Separator != ';' && l.Separator != ',')
+            l.Separator = DetectSeparator(sample, l.DecimalMark);
+        if (l.Separator == ',')
+            l.DecimalMark = '.';
+        Separator_ = l.Separator;
+        Rule_.Comma = l.DecimalMark != '.';
+        Rule_.Point = l.DecimalMark != ',';
+        Rule_.ParseSeparator = l.DecimalMark != 0 ? l.DecimalMark : LocaleSeparator_;
+        Rule_.StripQuotes = Separator_ != '\t';
+        Terrain_.SetAutoExtremes(false);
+    }
+
+    void Feed(const char* p, const char* end)
+    {
+        const char* const pieceStart = p;
+        while (p < end) {
+            if (PendingCR_) {
+                PendingCR_ = false;
+                if (*p == '\n') {
+                    ++p;
+                    continue;
+                }
+            }
+            const char* field = p;
+            while (p < end && *p != Separator_ && *p != '\r' && *p != '\n')
+                ++p;
+            if (p == end) {
+                Keep(field, p);
+                break;
+            }
+            const char c = *p++;
+            if (c == Separator_) {
+                CloseField(field, p - 1);
+                TrailingField_ = false;
+                continue;
+            }
+            if (field < p - 1 || !Token_.empty() || TrailingField_)
+                CloseField(field, p - 1);
+            EndLine();
+            PendingCR_ = c == '\r';
+            if (Progress_ && TotalBytes_ > 0)
+                Advance(Consumed_ + std::uint64_t(p - pieceStart));
+        }
+        Consumed_ += std::uint64_t(end - pieceStart);
+    }
+
+    TTextReadResult Finish()
+    {
+        // A last line without its line break.
+        if (TrailingField_)
+            CloseField(nullptr, nullptr);
+        if (LineFields_ > 0)
+            EndLine();
+        Terrain_.Selection = Terrain_.ComputeUsedRect();
+        Terrain_.SetAutoExtremes(true);
+        return Result_;
+    }
+
+private:
+    // Characters of a field that goes on in the next piece.
+    void Keep(const char* p, const char* end)
+    {
+        if (p == end)
+            return;
+        TrailingField_ = true;
+        const std::size_t room = kMaxToken - std::min(kMaxToken, Token_.size());
+        Token_.append(p, std::min(room, std::size_t(end - p)));
+    }
+
+    // A field ends at a separator or at the end of its line; its characters
+    // are [p, end) after those kept from earlier pieces.
+    void CloseField(const char* p, const char* end)
+    {
+        std::string_view token;
+        if (Token_.empty()) {
+            token = std::string_view(p, std::size_t(end - p));
+        } else {
+            Keep(p, end);
+            token = Token_;
+        }
+        if (token.size() > kMaxToken)
+            token = token.substr(0, kMaxToken);
+        const std::int64_t k = LineFields_++;
+        const bool inside = Row_ <= MaxGridSize && std::int64_t(Col_) + k <= MaxGridSize;
+        if (!inside) {
+            if (!token.empty())
+                ++LineOutside_;
+        } else {
+            float v = 0.0f;
+            if (!token.empty()) {
+                if (ReadField(token, Rule_, v))
+                    ++LineNumbers_;
+                else
+                    ++LineUnreadable_;
+            }
+            Values_.push_back(v);
+        }
+        Token_.clear();
+    }
+
+    void EndLine()
+    {
+        ++Result_.Lines;
+        const bool first = FirstLine_;
+        FirstLine_ = false;
+        const TTextLayout::THeader header = Result_.Layout.Header;
+        if (first && (header == TTextLayout::hSkip ||
+                      (header == TTextLayout::hDetect && LineNumbers_ == 0 && LineUnreadable_ > 0))) {
+            Result_.HeaderSkipped = true;
+        } else {
+            Store();
+            ++Row_;
+        }
+        Values_.clear();
+        LineFields_ = LineNumbers_ = LineUnreadable_ = LineOutside_ = 0;
+        TrailingField_ = false;
+    }
+
+    void Store()
+    {
+        Result_.Fields += LineFields_;
+        Result_.Unreadable += LineUnreadable_;
+        Result_.Outside += LineOutside_;
+        if (Values_.empty())
+            return;
+        // Grow once for the whole line, as storing its last cell would.
+        const std::int64_t lastCol = std::int64_t(Col_) + std::int64_t(Values_.size()) - 1;
+        if (Col_ >= 1 && Row_ >= 1 && (lastCol > Terrain_.ColCount || Row_ > Terrain_.RowCount))
+            Terrain_.Resize(std::max<std::int32_t>(0, std::int32_t(lastCol) - Terrain_.ColCount),
+                            std::max<std::int32_t>(0, Row_ - Terrain_.RowCount));
+        for (std::size_t k = 0; k < Values_.size(); ++k) {
+            const float v = Values_[k];
+            if (v != 0.0f)
+                ++Result_.Elevations;
+            Terrain_.SetCell(Col_ + std::int32_t(k), Row_, v);
+        }
+    }
+
+    void Advance(std::uint64_t consumed)
+    {
+        const int percent = int(std::min<std::uint64_t>(100, consumed * 100 / TotalBytes_));
+        if (percent != LastPercent_) {
+            LastPercent_ = percent;
+            Progress_->Set(percent, 100);
+        }
+    }
+
+    TTerreno& Terrain_;
+    const std::int32_t Col_;
+    std::int32_t Row_;
+    const char LocaleSeparator_;
+    IProgress* const Progress_;
+    const std::uint64_t TotalBytes_;
+    std::uint64_t Consumed_ = 0;
+    int LastPercent_ = -1;
+
+    TTextReadResult Result_;
+    TFieldRule Rule_;
+    char Separator_ = '\t';
+    bool FirstLine_ = true;
+    bool PendingCR_ = false;
+    bool TrailingField_ = false;  // characters after the line's last separator, in an earlier piece
+    std::string Token_;           // the start of a field split between pieces
+    std::vector<float> Values_;   // the current line's fields inside the grid (1000 at most)
+    std::int64_t LineFields_ = 0;
+    std::int64_t LineNumbers_ = 0;
+    std::int64_t LineUnreadable_ = 0;
+    std::int64_t LineOutside_ = 0;
+};
+
+enum class TEncoding { Utf8, Utf16LE, Utf16BE };
+
+// The encoding from the first bytes, and how many of them are a mark.
+TEncoding DetectEncoding(std::string_view head, std::size_t& markSize)
+{
+    markSize = 0;
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(head[i]); };
+    if (head.size() >= 3 && b(0) == 0xEF && b(1) == 0xBB && b(2) == 0xBF) {
+        markSize = 3;
+        return TEncoding::Utf8;
+    }
+    if (head.size() >= 2 && b(0) == 0xFF && b(1) == 0xFE) {
+        markSize = 2;
+        return TEncoding::Utf16LE;
+    }
+    if (head.size() >= 2 && b(0) == 0xFE && b(1) == 0xFF) {
+        markSize = 2;
+        return TEncoding::Utf16BE;
+    }
+    // Without a mark, a text of numbers in UTF-16 shows a zero byte beside
+    // each of its first characters.
+    if (head.size() >= 2 && b(0) != 0 && b(1) == 0)
+        return TEncoding::Utf16LE;
+    if (head.size() >= 2 && b(0) == 0 && b(1) != 0)
+        return TEncoding::Utf16BE;
+    return TEncoding::Utf8;
+}
+
+// UTF-16 to 8-bit text, piece by piece. Characters outside ASCII can never be
+// part of a number: each becomes one "?" (a surrogate pair one for each half,
+// which reads the same).
+class TUtf16Decoder {
+public:
+    explicit TUtf16Decoder(bool bigEndian) : BigEndian_(bigEndian) {}
+
+    // Decodes [p, end) into out (cleared first).
+    void Decode(const char* p, const char* end, std::string& out)
+    {
+        out.clear();
+        out.reserve(std::size_t(end - p) / 2 + 1);
+        if (HaveOdd_ && p < end) {
+            Put(Odd_, *p++, out);
+            HaveOdd_ = false;
+        }
+        for (; end - p >= 2; p += 2)
+            Put(p[0], p[1], out);
+        if (p < end) {
+            Odd_ = *p;
+            HaveOdd_ = true;
+        }
+    }
+
+private:
+    void Put(char first, char second, std::string& out) const
+    {
+        const auto lo = static_cast<unsigned char>(BigEndian_ ? second : first);
+        const auto hi = static_cast<unsigned char>(BigEndian_ ? first : second);
+        const unsigned unit = unsigned(hi) << 8 | lo;
+        out.push_back(unit < 0x80 ? static_cast<char>(unit) : '?');
+    }
+
+    bool BigEndian_;
+    bool HaveOdd_ = false;
+    char Odd_ = 0;
+};
+
+}  // namespace
+
+bool ReadClipboardField(std::string_view field, char decimalSeparator, float& value)
+{
+    TFieldRule rule;
+    rule.ParseSeparator = decimalSeparator;
+    value = 0.0f;
+    return !field.empty() && ReadField(field.substr(0, kMaxToken), rule, value);
+}
+
+TTextReadResult ReadElevationText(TTerreno& terrain, std::string_view text, std::int32_t col, std::int32_t row,
+                                  const TTextLayout& layout, char decimalSeparator, IProgress* progress)
+{
+    std::size_t mark = 0;
+    const TEncoding encoding = DetectEncoding(text, mark);
+    text.remove_prefix(mark);
+    TFieldScanner scanner(terrain, col, row, decimalSeparator, progress,
+                          encoding == TEncoding::Utf8 ? text.size() : text.size() / 2);
+    if (encoding == TEncoding::Utf8) {
+        scanner.Begin(layout, text.substr(0, kSampleSize));
+        scanner.Feed(text.data(), text.data() + text.size());
+        return scanner.Finish();
+    }
+    TUtf16Decoder decoder(encoding == TEncoding::Utf16BE);
+    std::string piece;
+    bool begun = false;
+    for (std::size_t at = 0; at < text.size(); at += kPieceSize) {
+        const std::string_view part = text.substr(at, kPieceSize);
+        decoder.Decode(part.data(), part.data() + part.size(), piece);
+        if (!begun) {
+            scanner.Begin(layout, piece);
+            begun = true;
+        }
+        scanner.Feed(piece.data(), piece.data() + piece.size());
+    }
+    if (!begun)
+        scanner.Begin(layout, {});
+    return scanner.Finish();
+}
+
+TTextReadResult ReadElevationText(TTerreno& terrain, std::istream& in, std::int32_t col, std::int32_t row,
+                                  const TTextLayout& layout, char decimalSeparator, IProgress* progress)
+{
+    std::string raw(kPieceSize, '\0');
+    const auto readPiece = [&](std::size_t offset) {
+        in.read(raw.data() + offset, std::streamsize(raw.size() - offset));
+        return offset + std::size_t(in.gcount());
+    };
+    // The progress follows the bytes read when the stream knows its size.
+    std::uint64_t total = 0;
+    if (progress) {
+        const auto here = in.tellg();
+        if (here != std::streampos(-1) && in.seekg(0, std::ios::end)) {
+            const auto last = in.tellg();
+            if (last != std::streampos(-1) && last > here)
+                total = std::uint64_t(last - here);
+        }
+        in.clear();
+        in.seekg(here);
+    }
+    // The first piece decides the encoding and the layout.
+    std::size_t size = readPiece(0);
+    std::size_t mark = 0;
+    const TEncoding encoding = DetectEncoding(std::string_view(raw.data(), size), mark);
+    if (encoding != TEncoding::Utf8)
+        total /= 2;
+    TFieldScanner scanner(terrain, col, row, decimalSeparator, progress, total);
+    TUtf16Decoder decoder(encoding == TEncoding::Utf16BE);
+    std::string decoded;
+    bool begun = false;
+    std::size_t skip = mark;
+    while (size > skip || !begun) {
+        const char* p = raw.data() + skip;
+        const char* end = raw.data() + size;
+        if (encoding != TEncoding::Utf8) {
+            decoder.Decode(p, end, decoded);
+            p = decoded.data();
+            end = decoded.data() + decoded.size();
+        }
+        if (!begun) {
+            scanner.Begin(layout, std::string_view(p, std::size_t(end - p)));
+            begun = true;
+        }
+        scanner.Feed(p, end);
+        skip = 0;
+        if (!in)
+            break;
+        size = readPiece(0);
+    }
+    return scanner.Finish();
+}
+
+}  // namespace nivora

@@ -1,0 +1,346 @@
+// Reading elevations from text: layouts, encodings, counts, the stream and
+// the in-memory reader giving the same grid, and memory bounded by the grid.
+
+#include "grid/GridText.h"
+#include "grid/TextImport.h"
+#include "data/NumberUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <random>
+#include <sstream>
+#include <streambuf>
+
+using namespace nivora;
+
+// Live heap bytes and their peak, for the memory bound below.
+namespace {
+std::atomic<std::int64_t> gLive{0};
+std::atomic<std::int64_t> gPeak{0};
+}  // namespace
+
+void* operator new(std::size_t size)
+{
+    void* p = std::malloc(size ? size : 1);
+    if (!p)
+        throw std::bad_alloc();
+    const std::int64_t live = gLive += std::int64_t(malloc_usable_size(p));
+    std::int64_t peak = gPeak.load();
+    while (live > peak && !gPeak.compare_exchange_weak(peak, live)) {
+    }
+    return p;
+}
+void operator delete(void* p) noexcept
+{
+    if (p)
+        gLive -= std::int64_t(malloc_usable_size(p));
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+namespace {
+
+std::string Utf16(std::string_view ascii, bool bigEndian, bool mark)
+{
+    std::string out;
+    if (mark)
+        out += bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : ascii) {
+        out.push_back(bigEndian ? '\0' : c);
+        out.push_back(bigEndian ? c : '\0');
+    }
+    return out;
+}
+
+// The first row's cells and the counts of a text read at (1, 1).
+struct TRead {
+    TTextReadResult Result;
+    std::vector<float> Row1, Row2;
+};
+
+TRead Read(std::string_view text, const TTextLayout& layout)
+{
+    TTerreno t(4, 4, 10.0f, 10.0f);
+    TRead r;
+    r.Result = ReadElevationText(t, text, 1, 1, layout, ',');
+    for (int c = 1; c <= 4; ++c) {
+        r.Row1.push_back(t.GetCell(c, 1));
+        r.Row2.push_back(t.GetCell(c, 2));
+    }
+    return r;
+}
+
+using V = std::vector<float>;
+
+TEST(TextImport, LayoutsEncodingsAndCounts)
+{
+    const TTextLayout semicolonComma{';', ',', TTextLayout::hNone};
+    struct Case {
+        const char* name;
+        std::string text;
+        TTextLayout layout;
+        char separator;
+        bool header;
+        V row1, row2;
+        std::int64_t elevations, unreadable;
+    } cases[] = {
+        {"tabs", "1\t2\r\n3", kDetectLayout, '\t', false, {1, 2, 0, 0}, {3, 0, 0, 0}, 3, 0},
+        {"semicolons, decimal comma, header", "Cota A;Cota B\n1,5;2,5\n", kDetectLayout, ';', true,
+         {1.5f, 2.5f, 0, 0}, {0, 0, 0, 0}, 2, 0},
+        {"commas, decimal point, header", "\"a\",\"b\"\r\n1.5,2.5,\"3\"\r\n", kDetectLayout, ',', true,
+         {1.5f, 2.5f, 3, 0}, {0, 0, 0, 0}, 3, 0},
+        {"commas that cannot be decimal", "1,2,3\n", kDetectLayout, ',', false, {1, 2, 3, 0}, {0, 0, 0, 0}, 3, 0},
+        {"one column of decimal commas", "12,5\n13,5\n", kDetectLayout, '\t', false, {12.5f, 0, 0, 0},
+         {13.5f, 0, 0, 0}, 2, 0},
+        {"header only when nothing in it reads", "1;x\n2;3\n", kDetectLayout, ';', false, {1, 0, 0, 0},
+         {2, 3, 0, 0}, 3, 1},
+        {"the clipboard keeps a header line as fields", "Cota\t\n5", kClipboardLayout, '\t', false, {0, 0, 0, 0},
+         {5, 0, 0, 0}, 1, 1},
+        {"a given mark refuses the other", "1.5;2,5\n", semicolonComma, ';', false, {0, 2.5f, 0, 0},
+         {0, 0, 0, 0}, 1, 1},
+        {"unreadable fields are counted and clear", "1.234,5\t9 m\t\xE2\x88\x92" "5\t4", kClipboardLayout, '\t',
+         false, {0, 0, 0, 4}, {0, 0, 0, 0}, 1, 3},
+        {"UTF-8 mark", "\xEF\xBB\xBF" "7\t8", kClipboardLayout, '\t', false, {7, 8, 0, 0}, {0, 0, 0, 0}, 2, 0},
+        {"UTF-16 LE with mark", Utf16("7\t8\r\n9,5", false, true), kClipboardLayout, '\t', false,
+         {7, 8, 0, 0}, {9.5f, 0, 0, 0}, 3, 0},
+        {"UTF-16 BE with mark", Utf16("7;8", true, true), kDetectLayout, ';', false, {7, 8, 0, 0},
+         {0, 0, 0, 0}, 2, 0},
+        {"UTF-16 LE without mark", Utf16("7\t8", false, false), kClipboardLayout, '\t', false, {7, 8, 0, 0},
+         {0, 0, 0, 0}, 2, 0},
+        {"UTF-16 minus is no number", Utf16("\t", false, true) + "\x12\x22" + std::string("5\0", 2),
+         kClipboardLayout, '\t', false, {0, 0, 0, 0}, {0, 0, 0, 0}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TRead r = Read(c.text, c.layout);
+        EXPECT_EQ(r.Result.Layout.Separator, c.separator);
+        EXPECT_EQ(r.Result.HeaderSkipped, c.header);
+        EXPECT_EQ(r.Row1, c.row1);
+        EXPECT_EQ(r.Row2, c.row2);
+        EXPECT_EQ(r.Result.Elevations, c.elevations);
+        EXPECT_EQ(r.Result.Unreadable, c.unreadable);
+        EXPECT_EQ(r.Result.Outside, 0);
+        // The stream reader sees the same.
+        std::istringstream in(c.text);
+        TTerreno t(4, 4, 10.0f, 10.0f);
+        const TTextReadResult s = ReadElevationText(t, in, 1, 1, c.layout, ',');
+        EXPECT_EQ(s.Elevations, c.elevations);
+        EXPECT_EQ(s.Unreadable, c.unreadable);
+        EXPECT_EQ(t.GetCell(1, 1), c.row1[0]);
+    }
+}
+
+TEST(TextImport, FieldsOutsideTheGridAreCountedNotStored)
+{
+    TTerreno t(20, 20, 10.0f, 10.0f);
+    // Rows 998 to 1002: three fields past column 1000 (one of them empty),
+    // and a field on row 1002.
+    const TTextReadResult r = PasteText(t, "1\t2\t3\t\t5\r\n6\r\n7\t\r\n\r\n8", 999, 998, '.');
+    EXPECT_EQ(r.Lines, 5);
+    EXPECT_EQ(r.Elevations, 4);
+    EXPECT_EQ(r.Outside, 3);  // 3 and 5 beyond column 1000, 8 beyond row 1000
+    EXPECT_EQ(r.Unreadable, 0);
+    EXPECT_EQ(t.GetCell(1000, 998), 2.0f);
+    EXPECT_EQ(t.GetCell(999, 1000), 7.0f);
+    EXPECT_EQ(t.RowCount, 1000);
+    EXPECT_EQ(t.ValueCount, 4);
+    EXPECT_EQ(t.Selection, (TUsedRect{999, 998, 1000, 1000}));
+}
+
+TEST(TextImport, TextWithoutFieldsYieldsNothing)
+{
+    for (std::string_view text : {"", "\r\n\r\n\n", "\xEF\xBB\xBF", "\xFF\xFE"}) {
+        TTerreno t(20, 20, 10.0f, 10.0f);
+        const TTextReadResult r = ReadElevationText(t, text, 1, 1, kDetectLayout);
+        EXPECT_EQ(r.Fields, 0);
+        EXPECT_EQ(r.Elevations, 0);
+        EXPECT_EQ(t.ColCount, 20);
+    }
+}
+
+// ---- The fast reading and the full rules give the same values ----
+
+// The full rules, as a paste has always read a field: the first 20
+// characters, both marks standing for the locale's separator, the typed
+// number's syntax, a value beyond single precision giving 0.
+float FullRules(std::string_view field, char sep)
+{
+    std::string token(field.substr(0, 20));
+    for (char& c : token)
+        if (c == ',' || c == '.')
+            c = sep;
+    long double v = 0.0L;
+    if (token.empty() || !ParseNumber(token, v, sep))
+        return 0.0f;
+    const auto f = static_cast<float>(v);
+    return std::isfinite(f) ? f : 0.0f;
+}
+
+std::string RandomField(std::mt19937& rng)
+{
+    const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    const auto digits = [&](int n) {
+        std::string s;
+        for (int i = 0; i < n; ++i)
+            s.push_back(char('0' + pick(10)));
+        return s;
+    };
+    std::string f;
+    switch (pick(8)) {
+    case 0:
+        return {};
+    case 1:  // a long token, read from its first 20 characters
+        f = digits(15 + pick(15));
+        if (pick(2))
+            f.insert(std::size_t(pick(int(f.size()))), 1, pick(2) ? ',' : '.');
+        return f;
+    case 2:  // an exponent, complete or not
+        f = digits(1 + pick(4)) + (pick(2) ? "," : ".") + digits(pick(4)) + (pick(2) ? "E" : "e");
+        if (pick(2))
+            f += pick(2) ? "-" : "+";
+        return f + digits(pick(3) * pick(3));
+    case 3:  // not a number
+        return std::vector<std::string>{"m", "9 m", "1.234,5", "\xE2\x88\x92" "5", "-", ".", "+,", "1e400", "--1",
+                                        "1,2,3"}[std::size_t(pick(10))];
+    case 4:  // spaces around
+        return std::string(std::size_t(pick(3)), ' ') + digits(1 + pick(5)) + std::string(std::size_t(pick(3)), ' ');
+    default:  // the common shapes
+        if (pick(3) == 0)
+            f.push_back(pick(2) ? '-' : '+');
+        f += digits(pick(8));
+        if (pick(4))
+            f += (pick(2) ? "," : ".") + digits(pick(10));
+        return f;
+    }
+}
+
+TEST(TextImport, FastReadingGivesTheFullRulesValue)
+{
+    std::mt19937 rng(20261207);
+    for (char sep : {',', '.'}) {
+        for (int i = 0; i < 200000; ++i) {
+            const std::string field = RandomField(rng);
+            float fast = 0.0f;
+            ReadClipboardField(field, sep, fast);
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(fast), std::bit_cast<std::uint32_t>(FullRules(field, sep)))
+                << "field \"" << field << "\" separator " << sep;
+        }
+    }
+}
+
+// Whole texts: lines ending in CR, LF or CR LF, lines ending in a tab, empty
+// lines, large enough for the stream to read them in several pieces.
+TEST(TextImport, GeneratedTextsReadAsByTheFullRules)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 6; ++round) {
+        const char sep = round % 2 ? '.' : ',';
+        std::string text;
+        std::vector<std::vector<float>> expected;
+        while (text.size() < 200000) {
+            std::vector<float> row;
+            const std::size_t lineStart = text.size();
+            const int fields = int(rng() % 30);
+            for (int k = 0; k < fields; ++k) {
+                const std::string f = RandomField(rng);
+                if (k > 0)
+                    text.push_back('\t');
+                text += f;
+                row.push_back(FullRules(f, sep));
+            }
+            // A line that ends in a tab has no empty field after it.
+            if (fields > 0 && rng() % 5 == 0)
+                text.push_back('\t');
+            static const char* const kBreaks[] = {"\r\n", "\n", "\r"};
+            // (An empty line after a lone CR must not make a CR LF of it.)
+            const bool afterCR = !text.empty() && text.back() == '\r';
+            text += text.size() == lineStart && afterCR ? "\r" : kBreaks[rng() % 3];
+            expected.push_back(row);
+        }
+        // Both readers, and the line splitter of a single line.
+        TTerreno a(1, 1, 1.0f, 1.0f);
+        TTerreno b(1, 1, 1.0f, 1.0f);
+        PasteText(a, text, 1, 1, sep);
+        std::istringstream in(text);
+        ReadElevationText(b, in, 1, 1, kClipboardLayout, sep);
+        ASSERT_EQ(a.ColCount, b.ColCount);
+        ASSERT_EQ(a.RowCount, b.RowCount);
+        ASSERT_EQ(a.Cells, b.Cells);
+        for (std::size_t r = 0; r < expected.size() && r < 1000; ++r)
+            for (std::size_t k = 0; k < expected[r].size(); ++k)
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(a.GetCell(std::int32_t(k + 1), std::int32_t(r + 1)) + 0.0f),
+                          std::bit_cast<std::uint32_t>(expected[r][k] + 0.0f))
+                    << "round " << round << " row " << r + 1 << " field " << k + 1;
+    }
+}
+
+// ---- Memory stays bounded by the grid ----
+
+// A stream of `size` bytes made of one line repeated, produced as read.
+class TRepeatBuf : public std::streambuf {
+public:
+    TRepeatBuf(std::string line, std::uint64_t size) : Left_(size)
+    {
+        while (Block_.size() < 65536)
+            Block_ += line;
+    }
+
+protected:
+    int_type underflow() override
+    {
+        if (Left_ == 0)
+            return traits_type::eof();
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(Left_, Block_.size()));
+        Left_ -= n;
+        setg(Block_.data(), Block_.data(), Block_.data() + n);
+        return traits_type::to_int_type(Block_[0]);
+    }
+
+private:
+    std::string Block_;
+    std::uint64_t Left_;
+};
+
+TEST(TextImport, HundredMegabytesInBoundedMemory)
+{
+    constexpr std::uint64_t kSize = 100u << 20;
+    constexpr std::int64_t kBound = 16 << 20;  // the grid's 4 MB, its growth, and a piece of text
+    std::string wide;
+    for (int k = 0; k < 1500; ++k)
+        wide += "123,25\t";
+    wide += "\r\n";
+    for (const std::string& line : {std::string("\n"), wide}) {
+        TRepeatBuf buf(line, kSize);
+        std::istream in(&buf);
+        TTerreno t(20, 20, 10.0f, 10.0f);
+        const std::int64_t before = gLive.load();
+        gPeak = before;
+        const TTextReadResult r = ReadElevationText(t, in, 1, 1, kClipboardLayout, ',');
+        EXPECT_LT(gPeak.load() - before, kBound);
+        EXPECT_EQ(r.Lines, std::int64_t((kSize + line.size() - 1) / line.size()));
+        if (line.size() > 1) {
+            EXPECT_EQ(r.Elevations, 1000 * 1000);
+            EXPECT_EQ(t.ColCount, 1000);
+            EXPECT_EQ(t.RowCount, 1000);
+            EXPECT_GT(r.Outside, r.Elevations);
+        } else {
+            EXPECT_EQ(r.Fields, 0);
+        }
+    }
+    // The clipboard's text is in memory already: reading it keeps no copy.
+    const std::string newlines(kSize, '\n');
+    TTerreno t(20, 20, 10.0f, 10.0f);
+    const std::int64_t before = gLive.load();
+    gPeak = before;
+    PasteText(t, newlines, 1, 1, ',');
+    EXPECT_LT(gPeak.load() - before, kBound);
+}
+
+}  // namespace
