@@ -4,13 +4,37 @@
 // its right. Node (c, r) is the upper-left corner of the cell of stake (c, r);
 // rows grow downwards, so the outer border is walked clockwise on the map.
 //
-// The walk starts from the first border step found from the middle of the
-// area, moving east and jumping to random nodes when it runs out of the area;
-// at a node it takes the first border step of east, south, west, north that
-// does not turn straight back, and it stops when it is back at the start or
-// after 4000 steps. Where two stakes of the area meet only at a corner, the
-// first direction wins, which may lead the walk round another part of the
-// border for good: the 4000 steps end it, and the outline stays open.
+// Where the walk starts. The frame is the outer border of the field, so the
+// start must lie on it and never on the border of a hole (a pond, a building:
+// stakes without elevation inside the field). The middle row of nodes is
+// scanned from the area's right edge inwards: the first node met that has a
+// border step touches the empty ground east of the field, which reaches the
+// area's edge along that row, so its border is the outer one. When the middle
+// row crosses no stake, the walk starts at the upper-left corner of the first
+// stake met scanning the rows from the top, whose cell has nothing above it.
+// Both starts are found in a fixed order: the same grid always gives the same
+// frame. The frame used to begin at the first border node east of the middle
+// of the area, and on the fields where that node lies on the outer border it
+// still does: the closed walk is turned round to begin there, and the map of
+// such a field is the same as it has always been.
+//
+// How it turns. At most nodes one border step leads on. Where the border
+// touches itself at a corner, two stakes of the area meeting only there, two
+// lead on, one to each side. The walk turns left there, before going straight
+// on and before turning right, and so keeps the same empty stake on its left:
+// it follows the rim of one stretch of empty ground, and the stakes that meet
+// at a corner stay one field, framed together. Ground that touches the rim
+// only at a corner is a hole, then: a notch, one stake missing at an inside
+// corner of the field with its four neighbours in place, would be left out of
+// the frame. Such holes are taken in. The walk round the field notes the
+// corners it passes; where another rim touches it there, that rim is walked
+// too, and unless an island of stakes lies inside it (which would end up
+// outside the frame) the walk turns right at that corner from then on, round
+// the hole and back. The holes taken in may touch further holes, and so on.
+//
+// Every border edge lies on one rim, and the walk passes each at most once.
+// It ends when it comes back to its first step, which it always does; the
+// number of cell edges of the area bounds it all the same.
 
 #include "data/UCotas.h"
 
@@ -27,20 +51,6 @@ struct TNode {
 
 // 1 east, 2 south, 3 west, 4 north.
 enum TDirection : int { dEast = 1, dSouth = 2, dWest = 3, dNorth = 4 };
-
-constexpr int kOutlineSteps = 4000;
-
-// The random numbers of the start search: a 32-bit linear congruential
-// generator, the same sequence on every machine for the same seed.
-class TOutlineRandom {
-public:
-    explicit TOutlineRandom(std::uint32_t seed = 0) : seed_(seed) {}
-    // Uniform in 0 .. n - 1; 0 when n is 0.
-    std::int32_t Next(std::int32_t n);
-
-private:
-    std::uint32_t seed_;
-};
 
 // The stakes of the area: inside the rectangle and holding an elevation.
 class TAreaStakes {
@@ -65,8 +75,10 @@ private:
 
 TNode StepNode(const TNode& node, int d);
 
-// The outline, at most 4001 nodes; closed (last node = first) when the walk
-// came back to its start. Empty when the area holds no elevation.
-std::vector<TNode> TraceOutline(const TCotas& grid, const TUsedRect& area, TOutlineRandom random = TOutlineRandom());
+// The outer border of the area's stakes as a closed list of nodes (the last
+// node is the first again). Empty when the area holds no elevation. A field
+// of several parts that do not touch even at a corner is framed round the
+// part the start lies on.
+std::vector<TNode> TraceOutline(const TCotas& grid, const TUsedRect& area);
 
 }  // namespace nivora
