@@ -22,6 +22,10 @@ constexpr std::int32_t kLeftMargin = 1000, kRightMargin = 500;
 constexpr std::int32_t kTopMargin = 666, kBottomMargin = 500;
 constexpr std::int32_t kMarginsX = kLeftMargin + kRightMargin;
 constexpr std::int32_t kMarginsY = kTopMargin + kBottomMargin;
+// The title's top, and the least room it keeps from the drawing's sides.
+constexpr std::int32_t kTitleTop = 50;
+
+QString Title() { return QStringLiteral("MAPA ALTIMÉTRICO"); }
 
 // To the nearest integer, halves to even: adding 2^63 leaves no fraction bits
 // in the extended significand, so the addition itself rounds (in the default
@@ -202,10 +206,17 @@ void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptio
     const long double range = g.Narrow ? std::max<long double>(g.Width, g.Height) : std::min<long double>(g.Width, g.Height);
     const float step = static_cast<float>(RoundedStep(6, 10, count, range));
 
+    // The title is centred over the area; over a tall narrow one that would
+    // take it past the drawing's side, and it is moved in to keep the room it
+    // keeps above.
     canvas.setFont(MapFont(120, true, o.Ppi));
-    const QString title = QStringLiteral("MAPA ALTIMÉTRICO");
+    const QString title = Title();
     const std::int32_t left = g.MapX(g.XMin), right = g.MapX(g.XMax);
-    TextOut(canvas, left + (right - left - canvas.fontMetrics().horizontalAdvance(title)) / 2, 50, title);
+    const std::int32_t w = canvas.fontMetrics().horizontalAdvance(title);
+    std::int32_t x = left + (right - left - w) / 2;
+    if (x < 0 || x + w > g.W)
+        x = std::max(std::min(x, g.W - kTitleTop - w), kTitleTop);
+    TextOut(canvas, x, kTitleTop, title);
 
     canvas.setFont(MapFont(100, false, o.Ppi));
     SetPenWidth(canvas, 10);
@@ -258,7 +269,11 @@ TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& requ
     TAltimetricMap map;
     TCurvas curves;
     const TUsedRect area = terrain.GetSelection();
-    const TMapGeometry g = MapGeometry(terrain, area);
+    TMapGeometry g = MapGeometry(terrain, area);
+    // A tall narrow drawing is widened to the title's width, so that the
+    // title shows whole; the area keeps its place and scale.
+    const int titleWidth = QFontMetrics(MapFont(120, true, o.Ppi), &map.Picture).horizontalAdvance(Title());
+    g.W = std::max(g.W, titleWidth + 2 * kTitleTop);
     map.Geometry = g;
     map.Ppi = o.Ppi;
     map.PhysicalSize = QSize(MulDiv(g.W, 2540, o.Ppi), MulDiv(g.H, 2540, o.Ppi));

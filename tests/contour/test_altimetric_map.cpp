@@ -451,6 +451,74 @@ TEST(MapPicture, NoElevationsNoOutline)
     EXPECT_FALSE(rec.of(Op::Text).empty());  // title and scales
 }
 
+// Tall narrow areas: the title, centred over the area, used to run past the
+// drawing's right side ("MAPA ALTIMÉTRIC"). It shows whole on every one, and
+// where it fitted it stays centred.
+TEST(MapPicture, TitleShowsWholeOnTallNarrowAreas)
+{
+    for (const int rows : {4, 5, 6, 7, 8, 10, 20, 60, 300}) {
+        auto t = Terrain(1, rows, [](int, int r) { return 100.0f + float(r); });
+        TContourRequest request;
+        ASSERT_TRUE(SetRequestLevels(request, {"101.5"}, '.'));
+        const TAltimetricMap map = BuildAltimetricMap(*t, request);
+        Recorder rec;
+        {
+            QPainter p(&rec);
+            p.drawPicture(0, 0, map.Picture);
+        }
+        const std::vector<Op> texts = rec.of(Op::Text);
+        ASSERT_FALSE(texts.empty());
+        const Op& title = texts[0];
+        ASSERT_EQ(title.text, QString::fromUtf8("MAPA ALTIMÉTRICO"));
+        const int w = QFontMetrics(title.font).horizontalAdvance(title.text);
+        const int left = title.points[0].x();
+        EXPECT_GE(left, 0) << rows << " rows";
+        EXPECT_LE(left + w, map.Geometry.W) << rows << " rows";
+        EXPECT_EQ(map.Picture.boundingRect(), QRect(0, 0, map.Geometry.W, map.Geometry.H));
+        const int area = map.Geometry.MapX(map.Geometry.XMin), areaEnd = map.Geometry.MapX(map.Geometry.XMax);
+        const int centred = area + (areaEnd - area - w) / 2;
+        if (centred >= 0 && centred + w <= map.Geometry.W) {
+            EXPECT_EQ(left, centred) << rows << " rows";
+        }
+    }
+}
+
+// A ragged field of 1000 x 1000 stakes with a pond: the map's frame is one
+// closed polyline round the whole field, longer than the 4000 steps the walk
+// used to be cut off at.
+TEST(MapPicture, FrameOfALargeRaggedField)
+{
+    auto t = Terrain(1000, 1000, [](int c, int r) {
+        const int lo = 40 + (r * 37 % 23) + (r % 97 == 0 ? 30 : 0), hi = 960 - (r * 53 % 29);
+        const bool pond = (c - 500) * (c - 500) + (r - 500) * (r - 500) < 1600;
+        return c >= lo && c <= hi && !pond ? 100.0f + 0.01f * float(c) : 0.0f;
+    });
+    TContourRequest request;
+    ASSERT_TRUE(SetRequestLevels(request, {"105"}, '.'));
+    const TAltimetricMap map = BuildAltimetricMap(*t, request);
+    Recorder rec;
+    {
+        QPainter p(&rec);
+        p.drawPicture(0, 0, map.Picture);
+    }
+    std::vector<Op> frame;
+    for (const Op& op : rec.of(Op::Polyline))
+        if (op.penWidth == 20)
+            frame.push_back(op);
+    ASSERT_EQ(frame.size(), 1u);
+    const std::vector<QPoint>& points = frame[0].points;
+    EXPECT_GT(points.size(), 4001u);
+    EXPECT_EQ(points.front(), points.back());
+    // It reaches the area's top and bottom edges, both sides of the field.
+    int top = 1 << 30, bottom = 0;
+    for (const QPoint& p : points) {
+        top = std::min(top, p.y());
+        bottom = std::max(bottom, p.y());
+    }
+    EXPECT_EQ(top, map.Geometry.MapY(map.Geometry.YMin));
+    EXPECT_EQ(bottom, map.Geometry.MapY(map.Geometry.YMax));
+}
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
