@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 using namespace nivora;
 
 TEST(GridText, CellTexts)
@@ -77,4 +80,34 @@ TEST(GridText, PasteAtCell)
     EXPECT_EQ(t.RowCount, 25);
     EXPECT_EQ(t.GetCell(1000, 25), 8.0f);
     EXPECT_EQ(t.Maximum.Value, 8.0f);
+}
+
+// The copy writes natural elevations without the general formatting; it must
+// give the cells' texts byte for byte: magnitudes from the tiny to those
+// written in scientific form, halves that round away from zero, signs, and
+// every number of decimals.
+TEST(GridText, CopyGivesTheCellTextsOfEveryValue)
+{
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    std::uniform_int_distribution<int> exponent(-12, 13);
+    TTerreno t(60, 50, 1.0f, 1.0f);
+    for (int row = 1; row <= 50; ++row)
+        for (int col = 1; col <= 60; ++col) {
+            float z = unit(rng) * std::pow(10.0f, float(exponent(rng)));
+            if (col % 7 == 0)  // an exact half at some number of decimals
+                z = float(int(rng() % 20001) - 10000) / float(1 << (rng() % 12)) + 0.5f / float(1 << (rng() % 4));
+            if (col % 11 == 0)
+                z = 0.0f;
+            t.SetCell(col, row, z);
+        }
+    for (int decimals = 0; decimals <= 8; ++decimals)
+        for (char sep : {',', '.'}) {
+            std::string expected;
+            for (int row = 1; row <= 50; ++row) {
+                for (int col = 1; col <= 60; ++col)
+                    expected += CellText(t, gvNatural, decimals, col, row, sep) + (col < 60 ? "\t" : "\r\n");
+            }
+            ASSERT_EQ(CopyText(t, gvNatural, decimals, {1, 1, 60, 50}, sep), expected) << decimals << " decimals";
+        }
 }

@@ -10,7 +10,9 @@
 #include <malloc.h>
 
 #include <atomic>
+#include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -193,7 +195,7 @@ std::string RandomField(std::mt19937& rng)
         return s;
     };
     std::string f;
-    switch (pick(8)) {
+    switch (pick(9)) {
     case 0:
         return {};
     case 1:  // a long token, read from its first 20 characters
@@ -209,6 +211,20 @@ std::string RandomField(std::mt19937& rng)
     case 3:  // not a number
         return std::vector<std::string>{"m", "9 m", "1.234,5", "\xE2\x88\x92" "5", "-", ".", "+,", "1e400", "--1",
                                         "1,2,3"}[std::size_t(pick(10))];
+    case 8: {  // 19 digits a hair from halfway between two singles, where
+               // rounding twice through a double would go the wrong way
+        const float low = std::ldexp(float(1 + pick(1 << 23)) / float(1 << 23), pick(10));
+        const double half = (double(low) + double(std::nextafter(low, 2e9f))) / 2;
+        char buf[64];
+        const auto r = std::to_chars(buf, buf + sizeof buf, half, std::chars_format::fixed, 30);
+        f.assign(buf, r.ptr);
+        f.resize(20);  // 19 significant digits and the point
+        if (pick(2) && f.back() != '9')
+            ++f.back();
+        if (pick(2))
+            std::replace(f.begin(), f.end(), '.', ',');
+        return f;
+    }
     case 4:  // spaces around
         return std::string(std::size_t(pick(3)), ' ') + digits(1 + pick(5)) + std::string(std::size_t(pick(3)), ' ');
     default:  // the common shapes
