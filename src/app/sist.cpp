@@ -9,6 +9,7 @@
 #include "calc/uDefSist.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
+#include "data/NumberEdit.h"
 #include "data/SaveOpenCommands.h"
 #include "data/uFileNew.h"
 #include "grid/datagrid.h"
@@ -600,7 +601,7 @@ void TForm1::UpdateMenuItems()
 void TForm1::UpdateEditMenu()
 {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-    const bool clipboardText = mime && mime->hasText();
+    const bool clipboardText = ClipboardHoldsText(mime);
     mnColar->setEnabled(ActiveDocument && clipboardText && ActiveDocument->ViewIndex() == 0);
     PasteBtn->setEnabled(mnColar->isEnabled());
     for (QAction* a : {mnInsCol, mnDelCol, mnInsRow, mnDelRow})

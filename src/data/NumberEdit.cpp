@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPainter>
 
 #include <algorithm>
@@ -71,6 +72,42 @@ int ReadClipboardText(char* buffer, int size)
     std::memcpy(buffer, bytes.data(), std::size_t(n));
     buffer[n] = '\0';
     return n;
+}
+
+namespace {
+
+// A plain-text format other than Qt's own "text/plain", such as
+// "text/plain;charset=utf-16".
+QString OtherPlainTextFormat(const QMimeData* mime)
+{
+    for (const QString& format : mime->formats())
+        if (format.startsWith(QLatin1String("text/plain;"), Qt::CaseInsensitive) &&
+            !format.contains(QLatin1String("utf-8"), Qt::CaseInsensitive))
+            return format;
+    return {};
+}
+
+}  // namespace
+
+QByteArray ClipboardTextBytes(const QMimeData* mime)
+{
+    if (!mime)
+        return {};
+    if (mime->hasText()) {
+        // UTF-16 bytes taken for 8-bit text come out full of zero characters:
+        // the raw bytes let the reader see what they are.
+        const QString text = mime->text();
+        if (!text.contains(QChar(0)))
+            return text.toUtf8();
+        return mime->data(QStringLiteral("text/plain"));
+    }
+    const QString other = OtherPlainTextFormat(mime);
+    return other.isEmpty() ? QByteArray() : mime->data(other);
+}
+
+bool ClipboardHoldsText(const QMimeData* mime)
+{
+    return mime && (mime->hasText() || !OtherPlainTextFormat(mime).isEmpty());
 }
 
 }  // namespace nivora

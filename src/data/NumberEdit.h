@@ -4,10 +4,12 @@
 
 #include "data/NumberUtils.h"
 
+#include <QByteArray>
 #include <QRect>
 #include <QString>
 
 class QLineEdit;
+class QMimeData;
 class QPainter;
 
 namespace nivora {
@@ -31,5 +33,13 @@ QPoint CellTextOrigin(const QRect& rect, int textWidth, int textHeight, int marg
 // terminating zero, into buffer (code page 1252); returns the characters
 // copied, 0 when the clipboard holds no text (buffer untouched).
 int ReadClipboardText(char* buffer, int size);
+
+// The clipboard's text as bytes for the elevation reader: UTF-8 (a leading
+// byte-order mark kept for the reader to skip), or the raw bytes of a UTF-16
+// plain text that some spreadsheets offer instead. Empty when there is no
+// text.
+QByteArray ClipboardTextBytes(const QMimeData* mime);
+// The clipboard holds text that a paste can read (in either form above).
+bool ClipboardHoldsText(const QMimeData* mime);
 
 }  // namespace nivora

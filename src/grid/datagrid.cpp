@@ -19,6 +19,8 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
+#include <QMimeData>
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -682,15 +684,38 @@ void TForm2::PasteFromClipboard()
 {
     // The pasted values win over a value being typed.
     Grid->AbandonEdit();
-    const QString text = QGuiApplication::clipboard()->text();
-    const QByteArray utf8 = text.toUtf8();
-    const std::string bytes = Utf8ToCp1252(std::string_view(utf8.constData(), std::size_t(utf8.size())));
-    PasteText(*Terrain_, bytes, CurrentCol(), CurrentRow(), DecimalSeparator(), Form1());
+    const QByteArray bytes = ClipboardTextBytes(QGuiApplication::clipboard()->mimeData());
+    const TTextReadResult r = PasteText(*Terrain_, std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                                        CurrentCol(), CurrentRow(), DecimalSeparator(), Form1());
     // A text without lines leaves no progress indicator behind.
     if (Form1())
         Form1()->SetProgress(1, 1);
     Model->Refresh();
     UpdateStatusText();
+    const QString lost = PasteLossMessage(r);
+    if (!lost.isEmpty())
+        Messages().Warning(this, lost);
+}
+
+QString TForm2::PasteLossMessage(const TTextReadResult& r)
+{
+    // Unreadable fields still clear their cells and fields past the grid
+    // are still dropped; the user is told once how many.
+    const QLocale locale;
+    if (r.Fields == 0)
+        return QStringLiteral("A área de transferência não contém cotas para colar.");
+    QStringList parts;
+    if (r.Unreadable == 1)
+        parts << QStringLiteral("1 campo colado não é um número e ficou sem cota.");
+    else if (r.Unreadable > 1)
+        parts << QStringLiteral("%1 campos colados não são números e ficaram sem cota.")
+                     .arg(locale.toString(qint64(r.Unreadable)));
+    if (r.Outside == 1)
+        parts << QStringLiteral("1 campo ficou fora da grade (além da coluna ou da linha 1000) e foi ignorado.");
+    else if (r.Outside > 1)
+        parts << QStringLiteral("%1 campos ficaram fora da grade (além da coluna ou da linha 1000) e foram ignorados.")
+                     .arg(locale.toString(qint64(r.Outside)));
+    return parts.join(QLatin1Char(' '));
 }
 
 void TForm2::RefreshGrid()

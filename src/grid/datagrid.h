@@ -29,6 +29,8 @@ class QTabBar;
 
 namespace nivora {
 
+struct TTextReadResult;
+
 class TForm2;
 
 // Program-wide state of the documents.
@@ -145,7 +147,10 @@ public:
     void ClearSelection();
     void SelectByHeader(int col, int row);
     void CopyToClipboard();
+    // Pastes at the current cell; then, once, a warning with how many fields
+    // were not numbers or fell outside the grid (or that the text held none).
     void PasteFromClipboard();
+    static QString PasteLossMessage(const TTextReadResult& result);
 
     // The systematization run: the best plane over the whole used area or
     // the selection, the ratio adjustment when ratio > 0, then the results

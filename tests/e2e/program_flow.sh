@@ -1,9 +1,28 @@
 #!/usr/bin/env bash
 # The real program under a virtual X server, driven by key presses as a
 # person would: open a copy of the large example, systematize it with ratio
-# 1,3 (F9), save (Ctrl+S), quit; then read the saved file with nivora-cli.
+# 1,3 (F9), save (Ctrl+S), paste a text with unreadable fields and see the
+# warning, quit; then read the saved file with nivora-cli.
 # Usage: program_flow.sh NIVORA NIVORA_CLI EXAMPLE WORK_FOLDER
 set -euo pipefail
+
+# A spreadsheet's text with fields that are not numbers (a thousands point, a
+# unit, a Unicode minus), pasted with Ctrl+V into the saved document: one
+# warning box must say so. Its absence fails the flow.
+paste_with_lost_fields() {
+  printf '1.234,5\t9 m\t\xe2\x88\x925\t4\r\n' | xclip -selection clipboard >/dev/null 2>&1
+  xdotool windowfocus --sync "$frame"
+  sleep 0.5
+  xdotool key ctrl+v
+  local warning
+  if ! warning=$(timeout 10 xdotool search --sync --name '^Warning$' | head -1); then
+    echo "no warning after a paste with unreadable fields" >"$work/paste.failed"
+    return
+  fi
+  import -window root "$work/paste-warning.png" || true
+  xdotool windowfocus --sync "$warning"
+  xdotool key Return
+}
 
 # Inside the virtual display (the script runs itself there).
 run_in_x() {
@@ -52,6 +71,7 @@ run_in_x() {
   sleep 0.5
   xdotool key ctrl+s
   sleep 2
+  paste_with_lost_fields
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
 }
@@ -70,6 +90,10 @@ attempt() {
   mkdir -p "$work"
   cp "$example" "$work/CAMPO.NVR"
   xvfb-run -a -s "-screen 0 1280x800x24" "$0" --in-x "$nivora" "$work" || return 1
+  if [ -e "$work/paste.failed" ]; then
+    cat "$work/paste.failed"
+    return 1
+  fi
   info=$("$cli" info "$work/CAMPO.NVR")
   if ! echo "$info" | grep -q '"PlaneComputed":true'; then
     echo "the saved file has no plane"
