@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <istream>
 #include <string>
@@ -21,6 +22,9 @@ constexpr std::size_t kSampleSize = 65536; // bytes looked at to find the separa
 constexpr std::array<long double, 20> kPow10 = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
                                                 1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
                                                 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+
+constexpr std::array<double, 16> kPow10Double = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
@@ -64,6 +68,20 @@ bool ReadPlainNumber(const char* p, const char* end, const TFieldRule& rule, flo
     const auto digits = intDigits + fracDigits;
     if (digits == 0 || digits > 19)
         return false;
+    // Up to 15 digits, digits and power are exact in a double and their
+    // quotient is the correctly rounded double. Rounding that to a single
+    // gives what rounding the extended value gives unless the double falls
+    // exactly halfway between two singles (its 29 bits below a single's
+    // precision are then 1000...0); that rare case takes the extended way.
+    if (digits <= 15) {
+        double d = static_cast<double>(mantissa);
+        if (fracDigits > 0)
+            d /= kPow10Double[std::size_t(fracDigits)];
+        if ((std::bit_cast<std::uint64_t>(d) & 0x1FFFFFFFu) != 0x10000000u) {
+            value = static_cast<float>(negative ? -d : d);
+            return true;
+        }
+    }
     long double v = static_cast<long double>(mantissa);
     if (fracDigits > 0)
         v /= kPow10[std::size_t(fracDigits)];
