@@ -21,56 +21,16 @@ using namespace nivora;
 
 namespace {
 
-// The large example's relief (per metre), on a full grid whose rows keep a
-// stretch of columns with wandering ends, narrower near the top and bottom.
-std::unique_ptr<TTerreno> Field(float spacing)
-{
-    const int size = 1000;
-    auto t = std::make_unique<TTerreno>(size, size, spacing, spacing);
-    t->OriginX = 312000.0L;
-    t->OriginY = 7455000.0L;
-    std::mt19937 rng(20261207);
-    std::normal_distribution<double> noise(0.0, 0.01), wander(0.0, 2.5);
-    double left = 55, right = 945;
-    t->SetAutoExtremes(false);
-    for (int r = 1; r <= size; ++r) {
-        left = std::clamp(left + wander(rng) + 0.02 * (55 - left), 1.0, 180.0);
-        right = std::clamp(right + wander(rng) + 0.02 * (945 - right), 820.0, 1000.0);
-        const double edge = std::min(r, size + 1 - r);
-        const int lo = static_cast<int>(left + (edge < 100 ? (100 - edge) * 2.2 : 0));
-        const int hi = static_cast<int>(right - (edge < 100 ? (100 - edge) * 1.6 : 0));
-        for (int c = lo; c <= hi; ++c) {
-            const double x = spacing * (c - 1.0), y = spacing * (r - 1.0);
-            const double z = 534.0 + 0.0035 * x - 0.0012 * y + 0.6 * std::sin(x / 900.0) * std::cos(y / 700.0)
-                             + 0.25 * std::sin(x / 260.0 + y / 410.0);
-            t->SetCell(c, r, static_cast<float>(std::round((z + noise(rng)) * 1000.0) / 1000.0));
-        }
-    }
-    t->SetAutoExtremes(true);
-    t->Selection = t->ComputeUsedRect();
-    return t;
-}
-
 TTerreno& Realistic()
 {
-    static auto t = Field(20.0f);
+    static auto t = bench::RaggedField(20.0f);
     return *t;
 }
 
 TTerreno& Rough()
 {
-    static auto t = Field(1.0f);
+    static auto t = bench::RaggedField(1.0f);
     return *t;
-}
-
-// 20 levels evenly inside the elevation range.
-std::vector<long double> Levels(TTerreno& t)
-{
-    const long double lo = t.Minimum.Value, hi = t.Maximum.Value;
-    std::vector<long double> v;
-    for (int k = 1; k <= 20; ++k)
-        v.push_back(std::round((lo + (hi - lo) * k / 21.0L) * 100.0L) / 100.0L);
-    return v;
 }
 
 double PlainSeconds(const std::vector<float>& cells)
@@ -95,7 +55,7 @@ void TraceAndAssemble(benchmark::State& state, TTerreno& t)
     const TUsedRect area = t.GetSelection();
     const TMapGeometry g = MapGeometry(t, area);
     const TMapTransform transform = g.Transform();
-    const std::vector<long double> levels = Levels(t);
+    const std::vector<long double> levels = bench::Levels(t);
     std::size_t traced = 0, lines = 0, points = 0;
     double seconds = 0;
     for (auto _ : state) {
