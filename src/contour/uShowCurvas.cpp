@@ -10,7 +10,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QPaintEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -70,10 +72,10 @@ TCurvasView::TCurvasView(TShowCurvas& window, QWidget* parent) : QAbstractScroll
     viewport()->setAutoFillBackground(true);
 }
 
-void TCurvasView::paintEvent(QPaintEvent*)
+void TCurvasView::paintEvent(QPaintEvent* e)
 {
     QPainter p(viewport());
-    Window.FormPaint(p);
+    Window.FormPaint(p, e->rect());
 }
 
 void TCurvasView::keyPressEvent(QKeyEvent* e)
@@ -94,6 +96,8 @@ TShowCurvas::TShowCurvas(TAltimetricMap picture, int zoom, QWidget* parent)
     setObjectName("ShowCurvas");
     setAttribute(Qt::WA_DeleteOnClose);  // closing frees the window and its picture
     setWindowTitle("Mapa Altimétrico");
+    Latest_ = std::make_shared<std::atomic<int>>(0);
+    Renderer_.setMaxThreadCount(1);
     View = new TCurvasView(*this, this);
     setWidget(View);
     SetScaledSize();
@@ -105,6 +109,9 @@ TShowCurvas::TShowCurvas(TAltimetricMap picture, int zoom, QWidget* parent)
 
 TShowCurvas::~TShowCurvas()
 {
+    // A drawing under way is left to end, unused.
+    ++*Latest_;
+    Renderer_.waitForDone();
     // Another map window that became active while this one closed keeps
     // its place.
     if (ActiveMapWindow == this)
@@ -133,6 +140,9 @@ void TShowCurvas::ShowZoom(int zoom)
 {
     Zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
     SetScaledSize();
+    Rendered_ = QImage();
+    ++*Latest_;
+    Pending_ = 0;
     UpdateScrollRanges();
     View->viewport()->update();
 }
@@ -185,12 +195,86 @@ bool TShowCurvas::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     return true;
 }
 
-void TShowCurvas::FormPaint(QPainter& painter)
+QSize TShowCurvas::RenderSize() const
+{
+    return (QSizeF(ScaledWidth, ScaledHeight) * View->viewport()->devicePixelRatioF()).toSize();
+}
+
+bool TShowCurvas::MapRendered() const
+{
+    return !Rendered_.isNull() && Rendered_.size() == RenderSize()
+           && Rendered_.devicePixelRatio() == View->viewport()->devicePixelRatioF();
+}
+
+void TShowCurvas::StartRendering()
+{
+    const qreal ratio = View->viewport()->devicePixelRatioF();
+    const QSize size = RenderSize();
+    if (MapRendered() || (Pending_ == Zoom && PendingRatio_ == ratio))
+        return;
+    // The map is black on white: one byte a pixel. A map at 400 % on a
+    // screen of ratio 1 takes at most 25 MB; beyond 128 MB the window keeps
+    // replaying the picture.
+    if (size.isEmpty() || qint64(size.width()) * size.height() > (qint64(128) << 20))
+        return;
+    Pending_ = Zoom;
+    PendingRatio_ = ratio;
+    const int job = ++*Latest_;
+    // The thread replays a picture of its own: a picture keeps its read
+    // position in the data it shares with its copies.
+    TAltimetricMap map = Picture;
+    map.Picture = QPicture();
+    map.Picture.setData(Picture.Picture.data(), Picture.Picture.size());
+    map.Picture.setBoundingRect(Picture.Picture.boundingRect());
+    const QSizeF scaled(ScaledWidth, ScaledHeight);
+    const QPointer<TShowCurvas> self(this);
+    Renderer_.start([map = std::move(map), size, ratio, scaled, job, latest = Latest_, self]() mutable {
+        if (latest->load() != job)
+            return;  // the zoom has changed since
+        QImage image(size, QImage::Format_Grayscale8);
+        if (!image.isNull()) {
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::white);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            DrawMapPicture(p, map, QRectF(QPointF(0, 0), scaled));
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, job, latest, image = std::move(image)]() mutable {
+                if (!self || latest->load() != job)
+                    return;
+                self->Pending_ = 0;
+                self->Rendered_ = std::move(image);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TShowCurvas::FormPaint(QPainter& painter, const QRect& exposed)
 {
     const int h = View->horizontalScrollBar()->value();
     const int v = View->verticalScrollBar()->value();
-    painter.setRenderHint(QPainter::Antialiasing);
-    DrawMapPicture(painter, Picture, QRectF(-h, -v, ScaledWidth, ScaledHeight));
+    const QRect client = exposed.isNull() ? View->viewport()->rect() : exposed;
+    if (!MapRendered()) {
+        // Until the map at this zoom is drawn, the picture is replayed.
+        StartRendering();
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setClipRect(client);
+        DrawMapPicture(painter, Picture, QRectF(-h, -v, ScaledWidth, ScaledHeight));
+        painter.restore();
+        ++Replays_;
+        return;
+    }
+    // The part of the map under the exposed rectangle; the white background
+    // shows beyond the map's edges.
+    const QRect part = client.intersected(QRect(-h, -v, ScaledWidth, ScaledHeight));
+    if (part.isEmpty())
+        return;
+    const qreal ratio = Rendered_.devicePixelRatio();
+    const QRectF source(QPointF(part.x() + h, part.y() + v) * ratio, QSizeF(part.size()) * ratio);
+    painter.drawImage(QRectF(part), Rendered_, source);
 }
 
 void TShowCurvas::FormActivate()

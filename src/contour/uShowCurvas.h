@@ -1,6 +1,9 @@
 #pragma once
 // TShowCurvas: a window on one altimetric map picture, scaled by its zoom
-// (25 to 400 %) and scrolled with the scroll bars or the keys. Many may be
+// (25 to 400 %) and scrolled with the scroll bars or the keys. Replaying the
+// picture of a large field takes the same time whatever little of it shows,
+// so the window draws the picture once at its zoom and paints from that
+// image as it scrolls. Many may be
 // open, each with its own picture and zoom; the frame's zoom box follows the
 // active one. The frame's copy command puts the picture on the clipboard at
 // its full size, whatever the zoom.
@@ -9,6 +12,10 @@
 
 #include <QAbstractScrollArea>
 #include <QMdiSubWindow>
+#include <QThreadPool>
+
+#include <atomic>
+#include <memory>
 
 class QMimeData;
 
@@ -66,7 +73,8 @@ public:
     void FormActivate();
     // True when the key acted.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
-    void FormPaint(QPainter& painter);
+    // Paints the part `exposed` of the client area (all of it when null).
+    void FormPaint(QPainter& painter, const QRect& exposed = QRect());
     // The scroll bars' ranges for the scaled size and the client area.
     void UpdateScrollRanges();
     // The picture as the clipboard takes it: SVG at its full size, and the
@@ -76,8 +84,25 @@ public:
     // The picture drawn at its full size.
     QImage MapImage() const;
 
+    // Whether the map drawn at the window's zoom is at hand, and how many
+    // paints have replayed the picture instead.
+    bool MapRendered() const;
+    int Replays() const { return Replays_; }
+
 private:
     void SetScaledSize();
+    // The size of the map drawn at the zoom on the screen's pixels.
+    QSize RenderSize() const;
+    // Has the map drawn at the zoom on the pool's thread, unless it is at
+    // hand, under way, or would take more memory than a window should hold.
+    void StartRendering();
+
+    QImage Rendered_;            // the map at RenderedZoom_
+    int Replays_ = 0;
+    int Pending_ = 0;            // the zoom being drawn, 0 when none
+    qreal PendingRatio_ = 0;
+    std::shared_ptr<std::atomic<int>> Latest_;  // the newest drawing asked for
+    QThreadPool Renderer_;       // one thread; waited for on closing
 };
 
 // Creates a map window for the picture at the zoom of the frame's zoom box,

@@ -265,6 +265,48 @@ private slots:
         QCOMPARE(scrolled.pixel(scrolled.width() / 2, scrolled.height() - 5), qRgb(255, 255, 255));
     }
 
+    // Once the map is drawn at the window's zoom, scrolling paints from that
+    // drawing and never replays the picture; what shows is what a replay at
+    // the scroll position would give, at every zoom and on to the map's ends.
+    void scrollingPaintsTheDrawnMap()
+    {
+        TShowCurvas* w = Open(100);
+        w->View->setFocus();
+        struct Case {
+            int zoom;
+            int h, v;  // -1: the end of the range
+        };
+        const Case cases[] = {{100, 0, 0}, {100, 333, 127}, {25, 0, 0}, {400, 2017, 981}, {400, -1, -1}, {50, -1, 0}};
+        for (const Case& k : cases) {
+            w->ShowZoom(k.zoom);
+            QTRY_VERIFY(w->MapRendered());
+            const int replays = w->Replays();
+            QScrollBar* hb = w->View->horizontalScrollBar();
+            QScrollBar* vb = w->View->verticalScrollBar();
+            hb->setValue(k.h < 0 ? hb->maximum() : k.h);
+            vb->setValue(k.v < 0 ? vb->maximum() : k.v);
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(w->View, Qt::Key_Down);
+            QCoreApplication::processEvents();
+            const QImage shown = w->View->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(w->Replays(), replays);
+
+            QImage replayed(shown.size(), QImage::Format_RGB32);
+            replayed.fill(Qt::white);
+            {
+                QPainter p(&replayed);
+                p.setRenderHint(QPainter::Antialiasing);
+                DrawMapPicture(p, w->Picture, QRectF(-H(w), -V(w), w->ScaledWidth, w->ScaledHeight));
+            }
+            int worst = 0;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    worst = std::max(worst, std::abs(qGray(shown.pixel(x, y)) - qGray(replayed.pixel(x, y))));
+            QVERIFY2(worst <= 2, qPrintable(QString("zoom %1 at %2, %3: %4").arg(k.zoom).arg(H(w)).arg(V(w)).arg(worst)));
+            QVERIFY(HasInk(shown) || k.zoom == 400);
+        }
+    }
+
     void mapCommandRunsTheDialogAndOpensAWindow()
     {
         // No document: no dialog, no window.
