@@ -1,63 +1,204 @@
 #include "CliCommon.h"
 
-#include "data/NumberUtils.h"
 #include "data/TextCodec.h"
 
-#include <cmath>
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace nivora::cli {
 
-bool IsFlag(const std::string& option) { return option == "--equidistant"; }
+namespace {
 
-long double Number(const std::string& text, const std::string& what)
+// The reason of a failed file operation, in the program's language.
+std::string Reason(int error)
 {
-    long double v = 0;
-    if (!ParseNumber(text, v, '.'))
-        throw TUsageError("número inválido em " + what + ": " + text);
-    return v;
-}
-
-std::int32_t Integer(const std::string& text, const std::string& what)
-{
-    const long double v = Number(text, what);
-    if (v != std::trunc(v) || v < -2147483648.0L || v > 2147483647.0L)
-        throw TUsageError("inteiro inválido em " + what + ": " + text);
-    return static_cast<std::int32_t>(v);
-}
-
-TUsedRect Area(const std::string& text)
-{
-    std::vector<std::int32_t> v;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        const std::size_t comma = text.find(',', start);
-        const std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        v.push_back(Integer(part, "--area"));
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
+    switch (error) {
+    case ENOENT: return "arquivo ou pasta inexistente";
+    case EACCES:
+    case EPERM: return "permissão negada";
+    case EISDIR: return "é uma pasta, não um arquivo";
+    case ENOTDIR: return "uma parte do caminho não é uma pasta";
+    case ENOSPC: return "disco cheio";
+    case EDQUOT: return "cota de disco esgotada";
+    case EROFS: return "sistema de arquivos somente para leitura";
+    case ENAMETOOLONG: return "nome longo demais";
+    case EIO: return "erro de entrada/saída do dispositivo";
+    default: return std::strerror(error);
     }
-    if (v.size() != 4 || v[0] > v[2] || v[1] > v[3] || v[0] < 1 || v[1] < 1)
-        throw TUsageError("--area espera C1,R1,C2,R2 com C1 <= C2 e R1 <= R2");
-    return {v[0], v[1], v[2], v[3]};
 }
 
-const std::string& File(const TArgs& a)
+std::string CannotOpen(const std::string& path, int error)
 {
-    if (a.positional.size() != 1)
-        throw TUsageError("informe um arquivo");
-    return a.positional[0];
+    return "Não foi possível abrir o arquivo " + path + ": " + Reason(error) + ".";
 }
+
+std::string CannotWrite(const std::string& path, int error)
+{
+    return "Erro de gravação no arquivo " + path + ": " + Reason(error) + ".";
+}
+
+std::string Folder(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Writes all of the bytes to an open descriptor; the errno of the failure, or 0.
+int WriteAll(int fd, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += std::size_t(n);
+    }
+    return 0;
+}
+
+}  // namespace
+
+TOption AreaOption()
+{
+    return {"--area", "C1,R1,C2,R2",
+            "área de trabalho: da coluna C1, linha R1 à coluna C2, linha R2 (piquetes, dentro da grade)",
+            "toda a área com cotas", AreaText()};
+}
+
+TOption RatioOption(const std::string& fallback)
+{
+    return {"--ratio", "R", "razão entre os volumes de corte e de aterro, de 0,01 a 100", fallback,
+            NumberIn(0.01L, 100)};
+}
+
+TOption DecimalsOption()
+{
+    return {"--decimals", "D", "casas decimais dos números, de 0 a 8", "3", IntegerIn(0, 8)};
+}
+
+TOption LocaleOption()
+{
+    return {"--locale", "NOME", "separador decimal da localidade: C ou en (ponto), pt_BR, de, fr, es, it (vírgula)",
+            "C",
+            [](const std::string& option, const std::string& value) {
+                for (const char* known : {"C", "POSIX", "en", "pt", "de", "fr", "es", "it"})
+                    if (value.rfind(known, 0) == 0)
+                        return;
+                throw TUsageError(option + ": localidade desconhecida: " + value);
+            }};
+}
+
+TOption ProjectOutputOption(const std::string& help, bool required)
+{
+    TOption o{"-o", "SAIDA.NVR", help, "", OutputExtension({".nvr"})};
+    o.Required = required;
+    return o;
+}
+
+const std::string& File(const TArgs& a) { return a.Positional.at(0); }
 
 char LocaleSeparator(const TArgs& a)
 {
     const std::string name = a.Get("--locale", "C");
-    if (name == "C" || name == "POSIX" || name.rfind("en", 0) == 0)
-        return '.';
     for (const char* comma : {"pt", "de", "fr", "es", "it"})
         if (name.rfind(comma, 0) == 0)
             return ',';
-    throw TUsageError("localidade desconhecida: " + name);
+    return '.';
+}
+
+void CheckInput(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        throw TInputError(CannotOpen(path, errno));
+    if (S_ISDIR(st.st_mode))
+        throw TInputError(CannotOpen(path, EISDIR));
+    if (::access(path.c_str(), R_OK) != 0)
+        throw TInputError(CannotOpen(path, errno));
+}
+
+TLoadedProject LoadProject(const std::string& path)
+{
+    CheckInput(path);
+    return LoadProjectFile(path);
+}
+
+void CheckOutput(const std::string& path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        throw TOutputError("Não foi possível criar o arquivo " + path + ": " + Reason(EISDIR) + ".");
+    const std::string folder = Folder(path);
+    if (::stat(folder.c_str(), &st) != 0)
+        throw TOutputError("Não foi possível criar o arquivo " + path + ": a pasta " + folder + " não existe.");
+    if (!S_ISDIR(st.st_mode))
+        throw TOutputError("Não foi possível criar o arquivo " + path + ": " + folder + " não é uma pasta.");
+    if (::access(folder.c_str(), W_OK) != 0)
+        throw TOutputError("Não foi possível criar o arquivo " + path + ": " + Reason(errno) + ".");
+}
+
+void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        // A device or a pipe: replacing it by a file would be wrong, and
+        // there is no earlier content to keep.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0)
+            throw TOutputError(CannotOpen(path, errno));
+        const int error = WriteAll(fd, bytes);
+        const int closed = ::close(fd) == 0 ? 0 : errno;
+        if (error || closed)
+            throw TOutputError(CannotWrite(path, error ? error : closed));
+        return;
+    }
+    std::random_device rd;
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = path + ".tmp" + std::to_string(rd() % 1000000);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (fd < 0)
+        throw TOutputError("Não foi possível criar o arquivo " + path + ": " + Reason(errno) + ".");
+    int error = WriteAll(fd, bytes);
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(temp.c_str(), path.c_str()) != 0)
+        error = errno;
+    if (error) {
+        ::unlink(temp.c_str());
+        throw TOutputError(CannotWrite(path, error));
+    }
+}
+
+void SaveProject(const std::string& path, TTerreno& terrain, const TViewState& view)
+{
+    const auto image = WriteDocument(terrain, view);
+    WriteOutput(path, image);
+}
+
+TUsedRect AreaIn(const TArgs& a, TTerreno& t)
+{
+    if (!a.Has("--area"))
+        return t.ComputeUsedRect();
+    const TUsedRect r = ReadArea(a.Get("--area"));
+    if (r.LastCol > t.ColCount || r.LastRow > t.RowCount)
+        throw TUsageError("--area: " + a.Get("--area") + " sai da grade de " + std::to_string(t.ColCount) + " colunas e "
+                          + std::to_string(t.RowCount) + " linhas");
+    return r;
 }
 
 void WritePlan(TJson& j, const TPlano& p)
@@ -89,36 +230,18 @@ void WriteRect(TJson& j, const TUsedRect& r)
     j.BeginArray().Value(r.FirstCol).Value(r.FirstRow).Value(r.LastCol).Value(r.LastRow).EndArray();
 }
 
-TRun LoadAndSystematize(const TArgs& a)
+TSystematized LoadAndSystematize(const TArgs& a)
 {
-    TRun run{LoadProjectFile(File(a)), {}};
+    TSystematized run{LoadProject(File(a)), {}};
     TTerreno& t = *run.Project.Terrain;
-    long double ratio = -1;
-    if (a.Has("--ratio")) {
-        ratio = Number(a.Get("--ratio"), "--ratio");
-        if (ratio < 0.01L || ratio > 100)
-            throw TUsageError("--ratio vai de 0.01 a 100");
-    }
-    bool selectionOnly = false;
-    if (a.Has("--area")) {
-        t.Selection = Area(a.Get("--area"));
-        selectionOnly = true;
-    }
+    const long double ratio = a.Number("--ratio", -1);
+    const bool selectionOnly = a.Has("--area");
+    if (selectionOnly)
+        t.Selection = AreaIn(a, t);
     run.Result = Systematize(t, selectionOnly, ratio);
     if (!run.Result.Computed)
         throw TNothingToCompute("É impossivel calcular a sistematização por falta de cotas.");
     return run;
-}
-
-std::map<std::string, TCommandInfo>& Commands()
-{
-    static std::map<std::string, TCommandInfo> commands;
-    return commands;
-}
-
-TRegister::TRegister(const std::string& name, const std::string& usage, TCommand run)
-{
-    Commands()[name] = {std::move(run), usage};
 }
 
 }  // namespace nivora::cli

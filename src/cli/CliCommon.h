@@ -1,57 +1,67 @@
 #pragma once
-// What the commands of nivora-cli share: arguments, number and area options,
-// loading a project, JSON pieces, and the registry through which each command
-// file adds its commands.
+// What the commands of nivora-cli share beyond their options: input and
+// output files, the options several commands take, the JSON of a plan, and
+// the systematization run.
 
 #include "Json.h"
+#include "Options.h"
 #include "calc/CalcSist.h"
 #include "data/SaveOpen.h"
 
-#include <functional>
-#include <map>
+#include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace nivora::cli {
 
-class TUsageError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-// Thrown when the file is fine but holds nothing to compute: the program's
-// warning goes to stderr and the exit status is 2.
+// The file is fine but holds nothing the command can compute (exit 4).
 class TNothingToCompute : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
-
-struct TArgs {
-    std::string command;
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> options;
-
-    bool Has(const std::string& k) const { return options.count(k) != 0; }
-    std::string Get(const std::string& k, const std::string& fallback = {}) const
-    {
-        auto it = options.find(k);
-        return it == options.end() ? fallback : it->second;
-    }
+// An input file that cannot be read, or a text without elevations (exit 3).
+// The core's TFileError and TNotNivora end the same way.
+class TInputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+// An output file that cannot be written (exit 5).
+class TOutputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
-// Options that take no value.
-bool IsFlag(const std::string& option);
+// The options several commands share, so that they read the same everywhere.
+TOption AreaOption();
+TOption RatioOption(const std::string& fallback);
+TOption DecimalsOption();
+TOption LocaleOption();
+TOption ProjectOutputOption(const std::string& help, bool required);
 
-// Numbers on the command line are read with ".", as scripts write them.
-long double Number(const std::string& text, const std::string& what);
-std::int32_t Integer(const std::string& text, const std::string& what);
-// "C1,R1,C2,R2" of stakes.
-TUsedRect Area(const std::string& text);
-// The one positional argument: the project file.
+// The one operand: the input file.
 const std::string& File(const TArgs& a);
 // The decimal separator of --locale (C, pt_BR, ...); "." by default.
 char LocaleSeparator(const TArgs& a);
+
+// Throws TInputError, with the input/output error text and the reason, when
+// the file cannot be opened for reading (missing, a folder, no permission).
+void CheckInput(const std::string& path);
+// CheckInput, then the project: TInputError for a file that cannot be read,
+// TNotNivora for one that is not a project of ours.
+TLoadedProject LoadProject(const std::string& path);
+// Throws TOutputError before any work when the output's folder is missing or
+// cannot be written into.
+void CheckOutput(const std::string& path);
+// Writes the bytes whole or not at all: a regular file is replaced through a
+// temporary file beside it, so an earlier file of the same name stays until
+// the new one is complete; a device or pipe (/dev/stdout) is written in place.
+void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes);
+void SaveProject(const std::string& path, TTerreno& terrain, const TViewState& view);
+
+// --area checked against the grid (a usage error naming the option); the
+// used rectangle without it.
+TUsedRect AreaIn(const TArgs& a, TTerreno& terrain);
 
 void WritePlan(TJson& j, const TPlano& p);
 void WriteRect(TJson& j, const TUsedRect& r);
@@ -59,22 +69,10 @@ void WriteRect(TJson& j, const TUsedRect& r);
 // Loads the file and runs the systematization as the program's F9 does: the
 // whole used area, or --area; the ratio of --ratio when given. Throws
 // TNothingToCompute without a 2 x 2 block of elevations.
-struct TRun {
+struct TSystematized {
     TLoadedProject Project;
     TSystematizeResult Result;
 };
-TRun LoadAndSystematize(const TArgs& a);
-
-using TCommand = std::function<int(const TArgs&)>;
-struct TCommandInfo {
-    TCommand Run;
-    std::string Usage;  // one line, after the command name
-};
-std::map<std::string, TCommandInfo>& Commands();
-
-// A static TRegister in a command file adds its command to the registry.
-struct TRegister {
-    TRegister(const std::string& name, const std::string& usage, TCommand run);
-};
+TSystematized LoadAndSystematize(const TArgs& a);
 
 }  // namespace nivora::cli

@@ -1,7 +1,8 @@
-// The commands on the grid and the plans: info, import, grid, systematize,
-// plan.
+// The commands on the grid and the plans: info, import, grid, winsurf,
+// systematize, plan.
 
 #include "CliCommon.h"
+#include "Commands.h"
 #include "data/NumberFormat.h"
 #include "grid/GridText.h"
 #include "grid/WinSurfText.h"
@@ -21,8 +22,7 @@ void WritePoint(TJson& j, const TCotaPoint& p)
 
 int Info(const TArgs& a)
 {
-    const std::string& path = File(a);
-    TLoadedProject project = LoadProjectFile(path);
+    TLoadedProject project = LoadProject(File(a));
     TTerreno& t = *project.Terrain;
     const TViewState& v = project.View;
     TJson j;
@@ -31,7 +31,7 @@ int Info(const TArgs& a)
     j.Key("RowCount").Value(t.RowCount);
     j.Key("Lx").Value(t.Lx.Value());
     j.Key("Ly").Value(t.Ly.Value());
-    j.Key("FileSize").Value(static_cast<std::int64_t>(std::filesystem::file_size(path)));
+    j.Key("FileSize").Value(static_cast<std::int64_t>(std::filesystem::file_size(File(a))));
     j.Key("ValueCount").Value(t.ValueCount);
     j.Key("Minimum");
     WritePoint(j, t.Minimum);
@@ -58,23 +58,25 @@ int Info(const TArgs& a)
     j.EndObject();
     j.EndObject();
     std::cout << j.Str() << "\n";
-    return 0;
+    return kExitOk;
 }
 
 int Import(const TArgs& a)
 {
     const std::string& textPath = File(a);
-    if (!a.Has("--lx") || !a.Has("-o"))
-        throw TUsageError("import precisa de --lx e -o");
-    const long double lx = Number(a.Get("--lx"), "--lx");
-    const long double ly = a.Has("--ly") ? Number(a.Get("--ly"), "--ly") : lx;
-    if (!(lx > 0) || !(ly > 0) || lx > 1e30L || ly > 1e30L)
-        throw TUsageError("A caixa de edição deve conter um número positivo.");
-    const std::int32_t nx = a.Has("--nx") ? Integer(a.Get("--nx"), "--nx") : 1;
-    const std::int32_t ny = a.Has("--ny") ? Integer(a.Get("--ny"), "--ny") : 1;
-    if (nx < -1000 || nx > 1000 || ny < -1000 || ny > 1000)
-        throw TUsageError("--nx e --ny vão de -1000 a 1000");
-    const auto bytes = ReadFileBytes(textPath);
+    const std::string out = a.Get("-o");
+    const long double lx = a.Number("--lx", 0);
+    const long double ly = a.Number("--ly", lx);
+    const std::int32_t nx = a.Integer("--nx", 1);
+    const std::int32_t ny = a.Integer("--ny", 1);
+    CheckInput(textPath);
+    CheckOutput(out);
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = ReadFileBytes(textPath);
+    } catch (const TFileError& e) {
+        throw TInputError(e.what());
+    }
     const std::string text(bytes.begin(), bytes.end());
 
     TTerreno t(20, 20, static_cast<float>(lx), static_cast<float>(ly));
@@ -82,51 +84,49 @@ int Import(const TArgs& a)
     t.OriginY = OriginForStake(ny, static_cast<float>(ly));
     // Text from a spreadsheet may use either separator; the paste reads both.
     PasteText(t, text, 1, 1, '.');
-    SaveProjectFile(a.Get("-o"), t, TViewState{});
+    if (t.ValueCount == 0)
+        throw TInputError("O arquivo " + textPath + " não contém nenhuma cota legível; nada foi gravado.");
+    SaveProject(out, t, TViewState{});
     TJson j;
     j.BeginObject().Key("ColCount").Value(t.ColCount).Key("RowCount").Value(t.RowCount);
     j.Key("ValueCount").Value(t.ValueCount).Key("UsedRect");
     WriteRect(j, t.UsedRect);
     j.EndObject();
     std::cout << j.Str() << "\n";
-    return 0;
+    return kExitOk;
 }
 
 int Grid(const TArgs& a)
 {
-    TLoadedProject project = LoadProjectFile(File(a));
+    const std::string& path = File(a);
+    TLoadedProject project = LoadProject(path);
     TTerreno& t = *project.Terrain;
     const std::string viewName = a.Get("--view", "natural");
-    TGridView view = gvNatural;
-    if (viewName == "design")
-        view = gvDesign;
-    else if (viewName == "cutfill")
-        view = gvCutFill;
-    else if (viewName != "natural")
-        throw TUsageError("--view: natural, design ou cutfill");
-    const std::int32_t decimals = a.Has("--decimals") ? Integer(a.Get("--decimals"), "--decimals") : 3;
-    if (decimals < 0 || decimals > 8)
-        throw TUsageError("--decimals vai de 0 a 8");
+    const TGridView view = viewName == "design" ? gvDesign : viewName == "cutfill" ? gvCutFill : gvNatural;
     const TUsedRect used = t.ComputeUsedRect();
+    if (used.IsEmpty())
+        throw TNothingToCompute("O arquivo " + path + " não tem cotas.");
     // A file keeps its plans but not the area of the run that made them: the
     // computed views cover the used area of a file whose results are current.
-    if (t.ResultsValid)
+    if (view != gvNatural) {
+        if (!t.ResultsValid)
+            throw TNothingToCompute("O arquivo " + path + " não tem resultados válidos de sistematização; grave-os"
+                                    " com nivora-cli systematize " + path + " -o SAIDA.NVR.");
         t.LastArea = used;
-    std::cout << CopyText(t, view, decimals, used, LocaleSeparator(a));
-    return 0;
+    }
+    std::cout << CopyText(t, view, a.Integer("--decimals", 3), used, LocaleSeparator(a));
+    return kExitOk;
 }
 
 int WinSurfCommand(const TArgs& a)
 {
-    TLoadedProject project = LoadProjectFile(File(a));
-    const std::int32_t decimals = a.Has("--decimals") ? Integer(a.Get("--decimals"), "--decimals") : 3;
-    if (decimals < 0 || decimals > 8)
-        throw TUsageError("--decimals vai de 0 a 8");
-    const std::string text = WinSurfListing(*project.Terrain, decimals, LocaleSeparator(a));
-    std::cout << text;
-    if (!text.empty())
-        std::cout << "\r\n";
-    return 0;
+    const std::string& path = File(a);
+    TLoadedProject project = LoadProject(path);
+    const std::string text = WinSurfListing(*project.Terrain, a.Integer("--decimals", 3), LocaleSeparator(a));
+    if (text.empty())
+        throw TNothingToCompute("O arquivo " + path + " não tem cotas.");
+    std::cout << text << "\r\n";
+    return kExitOk;
 }
 
 void WriteRun(TJson& j, TTerreno& t, const TSystematizeResult& r)
@@ -152,41 +152,41 @@ void WriteRun(TJson& j, TTerreno& t, const TSystematizeResult& r)
 
 int SystematizeCommand(const TArgs& a)
 {
-    TRun run = LoadAndSystematize(a);
+    if (a.Has("-o"))
+        CheckOutput(a.Get("-o"));
+    TSystematized run = LoadAndSystematize(a);
     TTerreno& t = *run.Project.Terrain;
     if (a.Has("-o"))
-        SaveProjectFile(a.Get("-o"), t, run.Project.View);
+        SaveProject(a.Get("-o"), t, run.Project.View);
     TJson j;
     WriteRun(j, t, run.Result);
     std::cout << j.Str() << "\n";
-    return 0;
+    return kExitOk;
 }
 
 int Plan(const TArgs& a)
 {
-    TLoadedProject project = LoadProjectFile(File(a));
+    if (a.Has("-o"))
+        CheckOutput(a.Get("-o"));
+    TLoadedProject project = LoadProject(File(a));
     TTerreno& t = *project.Terrain;
-    if (!a.Has("--sx") || !a.Has("--sy") || !a.Has("--ratio"))
-        throw TUsageError("plan precisa de --sx, --sy e --ratio");
-    const std::int32_t slot = a.Has("--slot") ? Integer(a.Get("--slot"), "--slot") : 2;
-    if (slot < 2 || slot > 10)
-        throw TUsageError("--slot vai de 2 a 10 (planos do usuário)");
-    // The texts as the results window would hold them, with the ratio brought
-    // into 0.01..100 as its commit does.
-    const long double ratio = Number(a.Get("--ratio"), "--ratio");
-    std::string ratioText = a.Get("--ratio");
-    if (ratio < 0.01L)
-        ratioText = FormatGeneral(0.01L, 10, '.');
-    else if (ratio > 100)
-        ratioText = FormatGeneral(100, 10, '.');
-    Number(a.Get("--sx"), "--sx");
-    Number(a.Get("--sy"), "--sy");
+    const std::int32_t slot = a.Integer("--slot", 2);
+    // The texts as the results window would hold them; a comma typed as the
+    // decimal separator is kept as the point the file's texts are read with.
+    const auto text = [&](const std::string& option) {
+        std::string s = a.Get(option);
+        if (s.find('.') == std::string::npos)
+            for (char& c : s)
+                if (c == ',')
+                    c = '.';
+        return s;
+    };
     TPlano& p = t.Plans[std::size_t(slot)];
-    p.SxText.Assign(a.Get("--sx"));
-    p.SyText.Assign(a.Get("--sy"));
-    p.RatioText.Assign(ratioText);
+    p.SxText.Assign(text("--sx"));
+    p.SyText.Assign(text("--sy"));
+    p.RatioText.Assign(text("--ratio"));
     if (!ParsePlanInputs(t, slot, '.'))
-        throw TUsageError("textos do plano inválidos (até 18 caracteres cada)");
+        throw TUsageError("--sx, --sy, --ratio: até 18 caracteres cada");
     // The recalculation works on the whole used area with current results,
     // as after a systematization in the program.
     t.Selection = t.ComputeUsedRect();
@@ -197,21 +197,80 @@ int Plan(const TArgs& a)
     if (!r.Computed)
         throw TNothingToCompute("É impossivel calcular a sistematização por falta de cotas.");
     if (a.Has("-o"))
-        SaveProjectFile(a.Get("-o"), t, project.View);
+        SaveProject(a.Get("-o"), t, project.View);
     TJson j;
     WriteRun(j, t, r);
     std::cout << j.Str() << "\n";
-    return 0;
+    return kExitOk;
 }
 
-const TRegister kInfo("info", "ARQUIVO", Info);
-const TRegister kImport("import", "TEXTO --lx A [--ly B] [--nx N --ny M] -o ARQUIVO", Import);
-const TRegister kGrid("grid", "ARQUIVO [--view natural|design|cutfill] [--decimals D] [--locale pt_BR|C]", Grid);
-const TRegister kSystematize("systematize", "ARQUIVO [--area C1,R1,C2,R2] [--ratio R] [-o SAIDA]",
-                             SystematizeCommand);
-const TRegister kWinSurf("winsurf", "ARQUIVO [--decimals D] [--locale pt_BR|C]", WinSurfCommand);
-const TRegister kPlan("plan", "ARQUIVO --sx A --sy B --ratio R [--slot K] [-o SAIDA]", Plan);
-
 }  // namespace
+
+std::vector<TCommand> ProjectCommands()
+{
+    return {
+        {.Name = "info",
+         .Operand = "ARQUIVO",
+         .Summary = "mostra o conteúdo de um projeto em JSON",
+         .Description = "Lê o projeto (.NVR) e escreve em JSON, com os nomes de campo do programa, o cabeçalho, as "
+                        "cotas (quantidade, mínima, máxima, retângulo usado), o terreno com os 11 planos e o estado "
+                        "da grade.",
+         .Run = Info},
+        {.Name = "import",
+         .Operand = "TEXTO",
+         .Summary = "cria um projeto a partir de um texto de cotas",
+         .Description = "Cria um projeto novo com as cotas de um arquivo de texto, uma linha da grade por linha do "
+                        "texto, coladas a partir do piquete (1,1) como a colagem do programa. A origem vem de --nx e "
+                        "--ny como na caixa \"Novo\". Um texto sem nenhuma cota legível é recusado e nada é gravado.",
+         .Options = {{"--lx", "A", "distância entre piquetes ao longo de X, em metros", "", Positive(), true},
+                     {"--ly", "B", "distância entre piquetes ao longo de Y, em metros", "a de --lx", Positive()},
+                     {"--nx", "N", "número do piquete da origem ao longo de X, de -1000 a 1000", "1",
+                      IntegerIn(-1000, 1000)},
+                     {"--ny", "M", "número do piquete da origem ao longo de Y, de -1000 a 1000", "1",
+                      IntegerIn(-1000, 1000)},
+                     ProjectOutputOption("o projeto a criar", true)},
+         .Run = Import},
+        {.Name = "grid",
+         .Operand = "ARQUIVO",
+         .Summary = "escreve a grade como texto separado por tabulações",
+         .Description = "Escreve o retângulo usado da grade como a cópia do programa o daria: linhas terminadas em "
+                        "CR LF, piquetes separados por tabulações, campo vazio onde não há cota. As vistas design e "
+                        "cutfill precisam de um projeto gravado com resultados de sistematização.",
+         .Options = {{"--view", "VISTA",
+                      "natural (Cotas Naturais), design (Cotas Calculadas) ou cutfill (Cortes e Aterros)", "natural",
+                      OneOf({"natural", "design", "cutfill"})},
+                     DecimalsOption(), LocaleOption()},
+         .Run = Grid},
+        {.Name = "winsurf",
+         .Operand = "ARQUIVO",
+         .Summary = "escreve a listagem X Y Z para o WinSurf",
+         .Description = "Escreve uma linha por piquete com cota: X, Y e Z separados por tabulações, como a janela "
+                        "\"Cotas Legíveis pelo WinSurf\".",
+         .Options = {DecimalsOption(), LocaleOption()},
+         .Run = WinSurfCommand},
+        {.Name = "systematize",
+         .Operand = "ARQUIVO",
+         .Summary = "sistematiza o terreno e escreve o plano em JSON",
+         .Description = "Calcula o plano de melhor ajuste por mínimos quadrados, as cotas de projeto, os cortes e "
+                        "aterros e seus volumes, como \"Sistematizar...\" (F9); com --ratio desloca o plano até a "
+                        "razão corte/aterro pedida. Escreve em JSON o plano de trabalho, a área, os volumes por "
+                        "hectare e os passos do ajuste.",
+         .Options = {AreaOption(), RatioOption("sem ajuste: o plano de melhor ajuste"),
+                     ProjectOutputOption("grava o projeto com os planos calculados", false)},
+         .Run = SystematizeCommand},
+        {.Name = "plan",
+         .Operand = "ARQUIVO",
+         .Summary = "calcula um plano do usuário a partir de declividades e razão",
+         .Description = "Calcula um plano com as declividades e a razão dadas, como \"Recalcular\" na janela de "
+                        "resultados, sobre toda a área com cotas, e escreve-o em JSON.",
+         .Options = {{"--sx", "A", "declividade ao longo de X, em m/m", "", IsNumber(), true},
+                     {"--sy", "B", "declividade ao longo de Y, em m/m", "", IsNumber(), true},
+                     {"--ratio", "R", "razão entre os volumes de corte e de aterro, de 0,01 a 100", "",
+                      NumberIn(0.01L, 100), true},
+                     {"--slot", "K", "coluna do plano na tabela de resultados, de 2 a 10", "2", IntegerIn(2, 10)},
+                     ProjectOutputOption("grava o projeto com o plano calculado", false)},
+         .Run = Plan},
+    };
+}
 
 }  // namespace nivora::cli

@@ -1,74 +1,105 @@
 // nivora-cli: the batch front end. It runs the program's own computations on
 // project files, for scripting and measurement; the program itself reads no
-// arguments. Each command file registers its commands (CliCommon.h).
+// arguments. The commands are listed in Commands.cpp.
 
 #include "CliCommon.h"
+#include "Commands.h"
+#include "Drawing.h"
+#include "NivoraVersion.h"
 
-#include <cctype>
 #include <iostream>
+#include <new>
 
 using namespace nivora;
 using namespace nivora::cli;
 
 namespace {
 
-void Usage(std::ostream& out)
+void GeneralHelp(std::ostream& out)
 {
-    out << "uso: nivora-cli COMANDO ARQUIVO [opções]\n";
-    for (const auto& [name, info] : Commands())
-        out << "  " << name << " " << info.Usage << "\n";
+    out << "Uso: nivora-cli COMANDO ARQUIVO [opções]\n"
+           "     nivora-cli help COMANDO | COMANDO --help | --help | --version\n\n"
+           "Executa os cálculos do Nivora sobre projetos (.NVR), para uso em scripts.\n\n"
+           "Comandos:\n";
+    std::size_t width = 0;
+    for (const TCommand& c : CommandTable())
+        width = std::max(width, c.Name.size());
+    for (const TCommand& c : CommandTable())
+        out << "  " << c.Name << std::string(width - c.Name.size() + 2, ' ') << c.Summary << "\n";
+    out << "\nOs números das opções aceitam ponto ou vírgula decimal; as saídas usam ponto, salvo --locale.\n"
+           "Ajuda de um comando: nivora-cli help COMANDO\n\n"
+        << ExitStatusHelp();
 }
 
-bool LooksLikeOption(const std::string& s)
+void Version(std::ostream& out) { out << "nivora-cli (Nivora) " << NIVORA_VERSION << "\n"; }
+
+// A usage error: the message, then how the command is called.
+int UsageError(const std::string& message, const TCommand* command)
 {
-    // "-0.5" is a number, not an option.
-    return s.size() > 1 && s[0] == '-' && !std::isdigit(static_cast<unsigned char>(s[1])) && s[1] != '.';
+    std::cerr << "nivora-cli: " << message << "\n";
+    if (command)
+        std::cerr << "Uso: " << command->Usage() << "\nMais informações: nivora-cli help " << command->Name << "\n";
+    else
+        std::cerr << "Uso: nivora-cli COMANDO ARQUIVO [opções]\nMais informações: nivora-cli --help\n";
+    return kExitUsage;
 }
 
-TArgs ParseArgs(int argc, char** argv)
+int Fail(const std::string& message, int status)
 {
-    TArgs a;
-    if (argc < 2)
-        throw TUsageError("falta o comando");
-    a.command = argv[1];
-    for (int i = 2; i < argc; ++i) {
-        const std::string s = argv[i];
-        if (IsFlag(s)) {
-            a.options[s] = "1";
-        } else if (LooksLikeOption(s)) {
-            if (i + 1 >= argc)
-                throw TUsageError("falta o valor de " + s);
-            a.options[s] = argv[++i];
-        } else {
-            a.positional.push_back(s);
-        }
-    }
-    return a;
+    std::cerr << "nivora-cli: " << message << "\n";
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const TCommand* command = nullptr;
     try {
-        const TArgs a = ParseArgs(argc, argv);
-        if (a.command == "-h" || a.command == "--help" || a.command == "help") {
-            Usage(std::cout);
-            return 0;
+        if (args.empty())
+            return UsageError("falta o comando", nullptr);
+        const std::string& first = args[0];
+        if (first == "--version" || first == "-V" || first == "version") {
+            Version(std::cout);
+            return kExitOk;
         }
-        const auto it = Commands().find(a.command);
-        if (it == Commands().end())
-            throw TUsageError("comando desconhecido: " + a.command);
-        return it->second.Run(a);
+        if (first == "--help" || first == "-h" || first == "help") {
+            if (args.size() == 1) {
+                GeneralHelp(std::cout);
+                return kExitOk;
+            }
+            const TCommand* topic = FindCommand(args[1]);
+            if (!topic || args.size() > 2)
+                return UsageError(topic ? "argumento a mais: " + args[2] : "comando desconhecido: " + args[1], nullptr);
+            std::cout << topic->Help();
+            return kExitOk;
+        }
+        command = FindCommand(first);
+        if (!command)
+            return UsageError("comando desconhecido: " + first, nullptr);
+        bool helpAsked = false;
+        const TArgs a = ParseArgs(*command, {args.begin() + 1, args.end()}, helpAsked);
+        if (helpAsked) {
+            std::cout << command->Help();
+            return kExitOk;
+        }
+        return command->Draws ? RunDrawing(*command, a, argv) : command->Run(a);
     } catch (const TUsageError& e) {
-        std::cerr << "nivora-cli: " << e.what() << "\n";
-        Usage(std::cerr);
-        return 64;
+        return UsageError(e.what(), command);
     } catch (const TNothingToCompute& e) {
-        std::cerr << e.what() << "\n";
-        return 2;
+        return Fail(e.what(), kExitRefused);
+    } catch (const TInputError& e) {
+        return Fail(e.what(), kExitInput);
+    } catch (const TFileError& e) {
+        return Fail(e.what(), kExitInput);
+    } catch (const TNotNivora& e) {
+        return Fail(e.what(), kExitInput);
+    } catch (const TOutputError& e) {
+        return Fail(e.what(), kExitOutput);
+    } catch (const std::bad_alloc&) {
+        return Fail("memória insuficiente.", kExitFailure);
     } catch (const std::exception& e) {
-        std::cerr << e.what() << "\n";
-        return 1;
+        return Fail(e.what(), kExitFailure);
     }
 }

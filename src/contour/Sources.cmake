@@ -1,5 +1,5 @@
 # Altimetric maps: tracing, outline and levels in the core, the map picture in
-# the render layer, and the map commands of nivora-cli.
+# the render layer.
 list(APPEND NIVORA_CORE_SOURCES
   contour/ContourTrace.cpp
   contour/AreaOutline.cpp
@@ -7,9 +7,6 @@ list(APPEND NIVORA_CORE_SOURCES
 )
 list(APPEND NIVORA_RENDER_SOURCES
   contour/AltimetricMap.cpp
-)
-list(APPEND NIVORA_CLI_RENDER_SOURCES
-  cli/ContourCommands.cpp
 )
 # The level dialogs and the map window.
 list(APPEND NIVORA_UI_SOURCES

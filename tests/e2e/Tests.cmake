@@ -16,3 +16,12 @@ if(NIVORA_GUI)
     COMMAND sh -c "desktop-file-validate '${PROJECT_SOURCE_DIR}/desktop/nivora.desktop' && appstreamcli validate --no-net '${PROJECT_BINARY_DIR}/desktop/io.github.nivora.Nivora.metainfo.xml'")
   set_tests_properties(desktop_files_valid PROPERTIES LABELS core)
 endif()
+
+# nivora-cli's command line, case by case: statuses, messages, nothing written
+# on failure, help and version.
+add_executable(test_cli_table ${CMAKE_CURRENT_LIST_DIR}/test_cli_table.cpp)
+target_link_libraries(test_cli_table PRIVATE GTest::gtest)
+add_test(NAME test_cli_table
+  COMMAND test_cli_table $<TARGET_FILE:nivora-cli> ${PROJECT_SOURCE_DIR}/examples ${CMAKE_CURRENT_BINARY_DIR}/cli_table_work
+          ${PROJECT_VERSION} $<IF:$<TARGET_EXISTS:nivora-cli-draw>,draw,core>)
+set_tests_properties(test_cli_table PROPERTIES LABELS core ENVIRONMENT QT_QPA_PLATFORM=offscreen)

@@ -1,0 +1,21 @@
+#pragma once
+// The commands that draw need Qt's GUI libraries, which take longer to load
+// than most commands take to run. So nivora-cli links only the core: for a
+// command that draws, it checks the command line and then hands it whole to
+// nivora-cli-draw, the same front end linked with the drawing layer, installed
+// beside it or in ../libexec/nivora. nivora-cli-draw runs every command itself.
+
+#include "Options.h"
+
+namespace nivora::cli {
+
+// Runs a command whose Draws is set: in nivora-cli by replacing the process
+// with the helper (argv as given), in the helper by its drawing function.
+int RunDrawing(const TCommand& command, const TArgs& args, char** argv);
+
+// The drawing functions (MapDrawing.cpp).
+int CutFillMap(const TArgs& a);
+int Contours(const TArgs& a);
+int ContourMap(const TArgs& a);
+
+}  // namespace nivora::cli

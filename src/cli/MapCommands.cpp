@@ -1,0 +1,110 @@
+// The map commands: cutfill-map, contours and contour-map. Their options are
+// checked here; what they draw is in MapDrawing.cpp, run by the drawing
+// helper.
+
+#include "MapCommands.h"
+
+#include "Commands.h"
+
+namespace nivora::cli {
+
+TLoadedProject LoadMapArea(const TArgs& a)
+{
+    const std::string& path = File(a);
+    TLoadedProject project = LoadProject(path);
+    TTerreno& t = *project.Terrain;
+    t.Selection = AreaIn(a, t);
+    const TUsedRect area = t.GetSelection();
+    for (std::int32_t r = std::max(area.FirstRow, 1); r <= std::min(area.LastRow, t.RowCount); ++r)
+        for (std::int32_t c = std::max(area.FirstCol, 1); c <= std::min(area.LastCol, t.ColCount); ++c)
+            if (t.GetCell(c, r) != 0.0f)
+                return project;
+    throw TNothingToCompute(a.Has("--area") ? "Não há cotas na área do mapa." : "O arquivo " + path + " não tem cotas.");
+}
+
+TContourRequest Request(const TArgs& a, TTerreno& t)
+{
+    TContourRequest request;
+    request.TakeLimits(t.MapLimits());
+    std::vector<std::string> list;
+    if (a.Has("--equidistant")) {
+        AddEquidistantLevels(list, DefaultEquidistant(request.MinElevation, request.MaxElevation), '.');
+    } else {
+        const std::string text = a.Get("--levels");
+        for (std::size_t start = 0;;) {
+            const std::size_t comma = text.find(',', start);
+            list.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
+        }
+    }
+    SetRequestLevels(request, list, '.');
+    return request;
+}
+
+namespace {
+
+// --levels and --equidistant: exactly one of them.
+void OneLevelChoice(const TArgs& a)
+{
+    if (a.Has("--levels") == a.Has("--equidistant"))
+        throw TUsageError(a.Has("--levels") ? "--levels e --equidistant: use só uma das duas"
+                                            : "falta a opção --levels A,B,... ou --equidistant");
+}
+
+std::vector<TOption> LevelOptions()
+{
+    return {{"--levels", "A,B,...",
+             "cotas das curvas de nível, em metros, separadas por vírgula, com ponto decimal (até 20)", "",
+             NumberList(kMaxContourLevels)},
+            {"--equidistant", "", "as curvas equidistantes que a caixa do programa propõe", "", {}}};
+}
+
+}  // namespace
+
+std::vector<TCommand> MapCommands()
+{
+    std::vector<TOption> contours = LevelOptions();
+    contours.push_back(AreaOption());
+    std::vector<TOption> map = contours;
+    map.push_back({"--zoom", "Z", "ampliação da imagem, em %, de 25 a 400", "100", IntegerIn(25, 400)});
+    map.push_back(LocaleOption());
+    map.push_back({"-o", "SAIDA.svg", "o mapa a gravar: .svg, .png, .jpg, .jpeg ou .pdf", "",
+                   OutputExtension({".svg", ".png", ".jpg", ".jpeg", ".pdf"}), true});
+    return {
+        {.Name = "cutfill-map",
+         .Operand = "ARQUIVO",
+         .Summary = "desenha o mapa de cortes e aterros",
+         .Description = "Sistematiza o terreno como o comando systematize e grava o mapa colorido de cortes "
+                        "(vermelho) e aterros (azul), um bloco de pixels por piquete, no formato dado pela extensão "
+                        "de -o. Escreve em JSON o tamanho da imagem e os extremos.",
+         .Options = {AreaOption(), RatioOption("sem ajuste: o plano de melhor ajuste"),
+                     {"-o", "SAIDA.png", "a imagem a gravar: .png, .jpg, .jpeg ou .bmp", "",
+                      OutputExtension({".png", ".jpg", ".jpeg", ".bmp"}), true}},
+         .Draws = true},
+        {.Name = "contours",
+         .Operand = "ARQUIVO",
+         .Summary = "traça as curvas de nível e escreve-as em JSON",
+         .Description = "Traça as curvas de nível pedidas pelas cotas naturais da área e escreve em JSON as linhas "
+                        "montadas, em unidades do mapa (10000 no lado maior), a posição dos rótulos e o contorno da "
+                        "área levantada.",
+         .Options = contours,
+         .Draws = true,
+         .UsageOverride = "(--levels A,B,... | --equidistant) [--area C1,R1,C2,R2]",
+         .CheckTogether = OneLevelChoice},
+        {.Name = "contour-map",
+         .Operand = "ARQUIVO",
+         .Summary = "desenha o mapa altimétrico",
+         .Description = "Desenha o mapa altimétrico da área, com título, escalas, contorno da área levantada e as "
+                        "curvas de nível rotuladas, como a janela do mapa do programa, e grava-o no formato dado "
+                        "pela extensão de -o.",
+         .Options = map,
+         .Draws = true,
+         .UsageOverride = "(--levels A,B,... | --equidistant) [--area C1,R1,C2,R2] [--zoom Z] [--locale NOME] "
+                          "-o SAIDA.svg",
+         .CheckTogether = OneLevelChoice},
+    };
+}
+
+}  // namespace nivora::cli

@@ -1,0 +1,19 @@
+#pragma once
+// What the map commands share between the part that checks their options and
+// the part that draws.
+
+#include "CliCommon.h"
+#include "contour/ContourLevels.h"
+
+namespace nivora::cli {
+
+// Loads the file and takes the map area: --area (inside the grid), or the used
+// rectangle as a document without a selection has it. Throws
+// TNothingToCompute when the area holds no elevation.
+TLoadedProject LoadMapArea(const TArgs& a);
+// The levels as the map dialog would hand them over: --levels in the order
+// given, or the equidistant levels its second dialog proposes, in the order
+// of its sorted list.
+TContourRequest Request(const TArgs& a, TTerreno& terrain);
+
+}  // namespace nivora::cli

@@ -1,0 +1,209 @@
+// What the map commands draw: the cut-and-fill bitmap, the contour lines as
+// JSON (their map geometry comes with the drawing layer) and the altimetric
+// map picture. Every picture is made in memory and written whole, so that a
+// failure leaves no half-written file.
+
+#include "Drawing.h"
+#include "MapCommands.h"
+#include "calc/CutFillMap.h"
+#include "contour/AltimetricMap.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+
+namespace nivora::cli {
+
+namespace {
+
+// The map screen's resolution the picture is sized for.
+constexpr int kPpi = 96;
+
+// The image format Qt writes for an extension that passed the option's check.
+const char* ImageFormat(const std::string& ext)
+{
+    if (ext == ".jpg" || ext == ".jpeg")
+        return "JPEG";
+    if (ext == ".bmp")
+        return "BMP";
+    return "PNG";
+}
+
+void WriteBytes(const std::string& path, const QByteArray& bytes)
+{
+    WriteOutput(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+}
+
+QByteArray Encode(const QImage& image, const std::string& ext, const std::string& path)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, ImageFormat(ext), ext == ".jpg" || ext == ".jpeg" ? 95 : -1))
+        throw TOutputError("Não foi possível gravar o arquivo " + path + ": o formato " + ImageFormat(ext)
+                           + " não está disponível.");
+    return bytes;
+}
+
+void WritePoints(TJson& j, const std::vector<TPoint>& points)
+{
+    j.BeginArray();
+    for (const TPoint& p : points)
+        j.BeginArray().Value(p.X).Value(p.Y).EndArray();
+    j.EndArray();
+}
+
+// Text needs the platform's fonts: a GUI application on the offscreen
+// platform unless another is asked for. It lives for the command only, and
+// its notice about a missing runtime folder is of no interest here.
+std::unique_ptr<QGuiApplication> NeedGuiApplication()
+{
+    if (QGuiApplication::instance())
+        return nullptr;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (!text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")) && previous)
+                previous(type, context, text);
+        });
+    static int argc = 1;
+    static char name[] = "nivora-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+void Render(QPainter& painter, const TAltimetricMap& map, QSizeF size)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    DrawMapPicture(painter, map, QRectF(QPointF(0, 0), size));
+}
+
+}  // namespace
+
+int CutFillMap(const TArgs& a)
+{
+    const std::string out = a.Get("-o");
+    CheckOutput(out);
+    TSystematized run = LoadAndSystematize(a);
+    TTerreno& t = *run.Project.Terrain;
+    const TCutFillMap map = BuildCutFillMap(t, nullptr);
+    WriteBytes(out, Encode(map.Bitmap, LowerExtension(out), out));
+
+    TJson j;
+    j.BeginObject();
+    j.Key("Width").Value(map.Bitmap.width());
+    j.Key("Height").Value(map.Bitmap.height());
+    j.Key("CellWidth").Value(map.CellWidth);
+    j.Key("CellHeight").Value(map.CellHeight);
+    j.Key("LastArea");
+    WriteRect(j, map.Area);
+    j.Key("MaxCut").Value(t.Plans[0].MaxCut.Value());
+    j.Key("MaxFill").Value(t.Plans[0].MaxFill.Value());
+    j.EndObject();
+    std::cout << j.Str() << "\n";
+    return kExitOk;
+}
+
+int Contours(const TArgs& a)
+{
+    TLoadedProject project = LoadMapArea(a);
+    TTerreno& t = *project.Terrain;
+    const TContourRequest request = Request(a, t);
+    const TUsedRect area = t.GetSelection();
+    const TMapGeometry g = MapGeometry(t, area);
+
+    TCurvas curves;
+    TraceLevels(curves, t, area, request.LevelList(), g.Transform());
+    TJson j;
+    j.BeginObject();
+    j.Key("W").Value(g.W);
+    j.Key("H").Value(g.H);
+    j.Key("Curves").BeginArray();
+    for (std::size_t k = 0; k < curves.Count(); ++k) {
+        TCurva& curve = *curves.Curve(std::ptrdiff_t(k));
+        Assemble(curve);
+        std::vector<TPoint> labels;
+        j.BeginObject().Key("Level").Value(curve.Level.Value());
+        j.Key("Lines").BeginArray();
+        for (std::size_t i = 0; i < curve.Count(); ++i) {
+            WritePoints(j, curve.Line(i).PointList());
+            labels.push_back(LabelAnchor(curve.Line(i)));
+        }
+        j.EndArray();
+        j.Key("Labels");
+        WritePoints(j, labels);
+        j.EndObject();
+    }
+    j.EndArray();
+    j.Key("Outline");
+    WritePoints(j, OutlinePoints(t, area, g));
+    j.EndObject();
+    std::cout << j.Str() << "\n";
+    return kExitOk;
+}
+
+int ContourMap(const TArgs& a)
+{
+    const std::string out = a.Get("-o");
+    const std::string ext = LowerExtension(out);
+    const std::int32_t zoom = a.Integer("--zoom", 100);
+    CheckOutput(out);
+
+    const auto app = NeedGuiApplication();
+    TLoadedProject project = LoadMapArea(a);
+    TTerreno& t = *project.Terrain;
+    const TContourRequest request = Request(a, t);
+    const TAltimetricMap map = BuildAltimetricMap(t, request, {kPpi, LocaleSeparator(a)});
+    const QSize scaled = ScaledSize(map.DisplaySize(), zoom);
+
+    QByteArray bytes;
+    if (ext == ".svg") {
+        QBuffer buffer(&bytes);
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(scaled);
+        svg.setViewBox(QRect(0, 0, map.Geometry.W, map.Geometry.H));
+        svg.setResolution(kPpi);
+        svg.setTitle(QStringLiteral("Mapa Altimétrico"));
+        QPainter painter(&svg);
+        if (!painter.isActive())
+            throw std::runtime_error("Não foi possível desenhar o mapa em SVG.");
+        Render(painter, map, QSizeF(map.Geometry.W, map.Geometry.H));
+    } else if (ext == ".pdf") {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(QStringLiteral("Mapa Altimétrico"));
+        pdf.setResolution(kPpi);
+        pdf.setPageSize(QPageSize(QSizeF(map.PhysicalSize.width() / 100.0, map.PhysicalSize.height() / 100.0),
+                                  QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&pdf);
+        if (!painter.isActive())
+            throw std::runtime_error("Não foi possível desenhar o mapa em PDF.");
+        Render(painter, map, QSizeF(pdf.width(), pdf.height()));
+    } else {
+        QImage image(scaled, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            Render(painter, map, scaled);
+        }
+        bytes = Encode(image, ext, out);
+    }
+    WriteBytes(out, bytes);
+    return kExitOk;
+}
+
+}  // namespace nivora::cli

@@ -1,0 +1,357 @@
+// nivora-cli as scripts and newcomers meet it: every command with good
+// options, an unknown option, a bad value, a missing file and a foreign file.
+// Each case checks the exit status, the first line of stderr, and that a
+// failed command wrote nothing: no output file, no temporary file, no stdout.
+//
+// Arguments: the nivora-cli binary, the examples folder, a work folder, the
+// project's version, and "draw" when the commands that draw are built.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string gCli, gExamples, gVersion;
+fs::path gWork;
+bool gDraws = false;
+
+struct TResult {
+    int Status = -1;
+    std::string Out, Err;
+    std::string FirstErrLine() const { return Err.substr(0, Err.find('\n')); }
+};
+
+std::string ReadAll(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TResult RunCli(const std::vector<std::string>& args)
+{
+    std::vector<std::string> all{gCli};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const fs::path out = gWork / "stdout.txt", err = gWork / "stderr.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    TResult r;
+    if (posix_spawn(&pid, gCli.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    r.Out = ReadAll(out);
+    r.Err = ReadAll(err);
+    fs::remove(out);
+    fs::remove(err);
+    return r;
+}
+
+// Paths in the cases: @W/ is the work folder, @E/ the examples folder.
+std::string Expand(std::string s)
+{
+    for (const auto& [key, value] : {std::pair{std::string("@W/"), gWork.string() + "/"},
+                                     std::pair{std::string("@E/"), gExamples + "/"}})
+        for (std::size_t at; (at = s.find(key)) != std::string::npos;)
+            s.replace(at, key.size(), value);
+    return s;
+}
+
+std::set<fs::path> WorkFiles()
+{
+    std::set<fs::path> files;
+    for (const auto& e : fs::directory_iterator(gWork))
+        files.insert(e.path().filename());
+    return files;
+}
+
+struct TCase {
+    std::vector<std::string> Args;
+    int Status;
+    std::string ErrLine;     // a regular expression the first line of stderr must match; "" for none
+    std::string Output = {}; // the file the command writes: made on success, absent on failure
+    bool Draws = false;
+};
+
+class CliTable : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        fs::remove_all(gWork);
+        fs::create_directories(gWork);
+        std::ofstream(gWork / "quatro.txt", std::ios::binary) << "10\t11\r\n12\t10\r\n";
+        std::ofstream(gWork / "um.txt", std::ios::binary) << "10\r\n";
+        std::ofstream(gWork / "vazio.txt", std::ios::binary) << "cota\r\n\r\n";
+        std::string foreign;
+        for (int i = 0; i < 20; ++i)
+            foreign += "isto não é um projeto do Nivora. ";
+        std::ofstream(gWork / "ALHEIO.NVR", std::ios::binary) << foreign;
+        fs::create_directories(gWork / "PASTA.NVR");
+        ASSERT_EQ(RunCli({"import", Expand("@W/quatro.txt"), "--lx", "20", "-o", Expand("@W/QUATRO.NVR")}).Status, 0);
+        ASSERT_EQ(RunCli({"import", Expand("@W/um.txt"), "--lx", "20", "-o", Expand("@W/UM.NVR")}).Status, 0);
+        ASSERT_EQ(RunCli({"systematize", Expand("@W/QUATRO.NVR"), "-o", Expand("@W/RESULT.NVR")}).Status, 0);
+    }
+
+    void Check(const std::vector<TCase>& cases)
+    {
+        for (const TCase& c : cases) {
+            if (c.Draws && !gDraws)
+                continue;
+            std::vector<std::string> args;
+            std::string shown;
+            for (const std::string& a : c.Args) {
+                args.push_back(Expand(a));
+                shown += " " + a;
+            }
+            SCOPED_TRACE("nivora-cli" + shown);
+            const fs::path output = c.Output.empty() ? fs::path() : fs::path(Expand(c.Output));
+            if (!output.empty())
+                fs::remove(output);
+            const auto before = WorkFiles();
+            const TResult r = RunCli(args);
+            EXPECT_EQ(r.Status, c.Status) << r.Err;
+            if (c.ErrLine.empty()) {
+                EXPECT_EQ(r.Err, "");
+            } else {
+                EXPECT_TRUE(std::regex_search(r.FirstErrLine(), std::regex(c.ErrLine)))
+                    << "first line of stderr: " << r.FirstErrLine();
+            }
+            if (c.Status != 0) {
+                EXPECT_EQ(r.Out, "");
+                EXPECT_EQ(WorkFiles(), before) << "a failed command left a file behind";
+                EXPECT_TRUE(output.empty() || !fs::exists(output));
+            } else if (!output.empty()) {
+                EXPECT_TRUE(fs::exists(output) && fs::file_size(output) > 0);
+                fs::remove(output);
+            }
+        }
+    }
+};
+
+const std::string kUnknown = "^nivora-cli: opção desconhecida de ";
+const std::string kMissing = "^nivora-cli: Não foi possível abrir o arquivo .*NADA\\.NVR: arquivo ou pasta inexistente\\.$";
+const std::string kForeign =
+    "^nivora-cli: O arquivo ALHEIO\\.NVR não foi gerado pelo Nivora ou teve sua estrutura alterada\\.$";
+
+TEST_F(CliTable, ProjectCommands)
+{
+    Check({
+        {{"info", "@W/QUATRO.NVR"}, 0, ""},
+        {{"info", "@W/QUATRO.NVR", "--decimals", "2"}, 2, kUnknown + "info: --decimals$"},
+        {{"info", "@W/QUATRO.NVR", "@W/UM.NVR"}, 2, "argumento a mais: .*UM\\.NVR$"},
+        {{"info"}, 2, "falta o arquivo de entrada ARQUIVO$"},
+        {{"info", "@W/NADA.NVR"}, 3, kMissing},
+        {{"info", "@W/ALHEIO.NVR"}, 3, kForeign},
+        {{"info", "@W/PASTA.NVR"}, 3, "PASTA\\.NVR: é uma pasta, não um arquivo\\.$"},
+
+        {{"import", "@W/quatro.txt", "--lx", "20", "-o", "@W/NOVO.NVR"}, 0, "", "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "20", "--ly", "12,5", "--nx", "-3", "-o", "@W/NOVO.NVR"}, 0, "",
+         "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "20", "--lz", "5", "-o", "@W/NOVO.NVR"}, 2,
+         kUnknown + "import: --lz \\(quis dizer --lx\\?\\)$", "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "0", "-o", "@W/NOVO.NVR"}, 2, "--lx: deve ser um número positivo",
+         "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "vinte", "-o", "@W/NOVO.NVR"}, 2, "--lx: \"vinte\" não é um número$",
+         "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "20", "--nx", "1001", "-o", "@W/NOVO.NVR"}, 2,
+         "--nx: deve ser um inteiro de -1000 a 1000", "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "-o", "@W/NOVO.NVR"}, 2, "falta a opção --lx A$", "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "20", "-o", "@W/NOVO.txt"}, 2, "-o: a extensão \\.txt não é aceita",
+         "@W/NOVO.txt"},
+        {{"import", "@W/quatro.txt", "--lx"}, 2, "falta o valor de --lx$"},
+        {{"import", "@W/NADA.NVR", "--lx", "20", "-o", "@W/NOVO.NVR"}, 3, kMissing, "@W/NOVO.NVR"},
+        {{"import", "@W/vazio.txt", "--lx", "20", "-o", "@W/NOVO.NVR"}, 3, "não contém nenhuma cota legível",
+         "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "20", "-o", "@W/nao/NOVO.NVR"}, 5, "a pasta .*/nao não existe\\.$"},
+
+        {{"grid", "@W/QUATRO.NVR", "--view", "natural", "--decimals", "0", "--locale", "pt_BR"}, 0, ""},
+        {{"grid", "@W/RESULT.NVR", "--view", "cutfill"}, 0, ""},
+        {{"grid", "@W/QUATRO.NVR", "--veiw", "design"}, 2, kUnknown + "grid: --veiw \\(quis dizer --view\\?\\)$"},
+        {{"grid", "@W/QUATRO.NVR", "--decimals", "9"}, 2, "--decimals: deve ser um inteiro de 0 a 8 \\(recebido: 9\\)$"},
+        {{"grid", "@W/QUATRO.NVR", "--decimals", "2.5"}, 2, "--decimals: deve ser um inteiro de 0 a 8"},
+        {{"grid", "@W/QUATRO.NVR", "--view", "plano"}, 2, "--view: deve ser natural, design ou cutfill"},
+        {{"grid", "@W/QUATRO.NVR", "--locale", "xx"}, 2, "--locale: localidade desconhecida: xx$"},
+        {{"grid", "@W/QUATRO.NVR", "--view", "cutfill"}, 4, "não tem resultados válidos de sistematização"},
+        {{"grid", "@W/NADA.NVR"}, 3, kMissing},
+        {{"grid", "@W/ALHEIO.NVR"}, 3, kForeign},
+
+        {{"winsurf", "@W/QUATRO.NVR", "--decimals", "1"}, 0, ""},
+        {{"winsurf", "@W/QUATRO.NVR", "--decimals", "-1"}, 2, "--decimals: deve ser um inteiro de 0 a 8"},
+        {{"winsurf", "@W/QUATRO.NVR", "--xyz"}, 2, kUnknown + "winsurf: --xyz$"},
+        {{"winsurf", "@W/NADA.NVR"}, 3, kMissing},
+        {{"winsurf", "@W/ALHEIO.NVR"}, 3, kForeign},
+
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio", "1,3", "--area", "2,2,19,14", "-o", "@W/S.NVR"}, 0, "",
+         "@W/S.NVR"},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratoi", "1.3", "-o", "@W/S.NVR"}, 2,
+         kUnknown + "systematize: --ratoi \\(quis dizer --ratio\\?\\)$", "@W/S.NVR"},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio", "0.009", "-o", "@W/S.NVR"}, 2,
+         "--ratio: deve estar entre 0,01 e 100 \\(recebido: 0.009\\)$", "@W/S.NVR"},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio", "101"}, 2, "--ratio: deve estar entre 0,01 e 100"},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio", "1", "--ratio", "2"}, 2, "--ratio: opção repetida$"},
+        {{"systematize", "@E/PEQUENO.NVR", "--area", "1,1,20,21", "-o", "@W/S.NVR"}, 2,
+         "--area: 1,1,20,21 sai da grade de 20 colunas e 20 linhas$", "@W/S.NVR"},
+        {{"systematize", "@E/PEQUENO.NVR", "--area", "3,1,2,5"}, 2, "--area: espera C1,R1,C2,R2"},
+        {{"systematize", "@W/UM.NVR", "-o", "@W/S.NVR"}, 4, "falta de cotas", "@W/S.NVR"},
+        {{"systematize", "@W/NADA.NVR", "-o", "@W/S.NVR"}, 3, kMissing, "@W/S.NVR"},
+        {{"systematize", "@W/ALHEIO.NVR", "-o", "@W/S.NVR"}, 3, kForeign, "@W/S.NVR"},
+
+        {{"plan", "@W/QUATRO.NVR", "--sx", "-0.01", "--sy", "0", "--ratio", "2", "--slot", "10", "-o", "@W/P.NVR"},
+         0, "", "@W/P.NVR"},
+        {{"plan", "@W/QUATRO.NVR", "--sy", "0", "--ratio", "2"}, 2, "falta a opção --sx A$"},
+        {{"plan", "@W/QUATRO.NVR", "--sx", "0", "--sy", "0", "--ratio", "2", "--slot", "1"}, 2,
+         "--slot: deve ser um inteiro de 2 a 10"},
+        {{"plan", "@W/QUATRO.NVR", "--sx", "0", "--sy", "0", "--ratio", "200"}, 2, "--ratio: deve estar entre"},
+        {{"plan", "@W/QUATRO.NVR", "--sx", "0", "--sy", "0", "--ratio", "2", "--slots", "3"}, 2,
+         kUnknown + "plan: --slots \\(quis dizer --slot\\?\\)$"},
+        {{"plan", "@W/NADA.NVR", "--sx", "0", "--sy", "0", "--ratio", "2"}, 3, kMissing},
+        {{"plan", "@W/ALHEIO.NVR", "--sx", "0", "--sy", "0", "--ratio", "2"}, 3, kForeign},
+    });
+}
+
+TEST_F(CliTable, MapCommands)
+{
+    Check({
+        {{"cutfill-map", "@W/QUATRO.NVR", "--ratio", "2", "-o", "@W/c.png"}, 0, "", "@W/c.png", true},
+        {{"cutfill-map", "@W/QUATRO.NVR", "-o", "@W/c.JPG"}, 0, "", "@W/c.JPG", true},
+        {{"cutfill-map", "@W/QUATRO.NVR", "-o", "@W/c.bmp"}, 0, "", "@W/c.bmp", true},
+        {{"cutfill-map", "@W/QUATRO.NVR", "-o", "@W/c.gif"}, 2, "-o: a extensão \\.gif não é aceita; use \\.png",
+         "@W/c.gif"},
+        {{"cutfill-map", "@W/QUATRO.NVR", "-o", "@W/c"}, 2, "-o: o arquivo de saída não tem extensão", "@W/c"},
+        {{"cutfill-map", "@W/QUATRO.NVR", "--area", "1,1,2,2,3", "-o", "@W/c.png"}, 2, "--area: espera",
+         "@W/c.png"},
+        {{"cutfill-map", "@W/QUATRO.NVR", "--area", "1,1,21,2", "-o", "@W/c.png"}, 2, "--area: 1,1,21,2 sai da grade",
+         "@W/c.png", true},
+        {{"cutfill-map", "@W/QUATRO.NVR", "--zoom", "100", "-o", "@W/c.png"}, 2, kUnknown + "cutfill-map: --zoom$",
+         "@W/c.png"},
+        {{"cutfill-map", "@W/UM.NVR", "-o", "@W/c.png"}, 4, "falta de cotas", "@W/c.png", true},
+        {{"cutfill-map", "@W/NADA.NVR", "-o", "@W/c.png"}, 3, kMissing, "@W/c.png", true},
+        {{"cutfill-map", "@W/ALHEIO.NVR", "-o", "@W/c.png"}, 3, kForeign, "@W/c.png", true},
+        {{"cutfill-map", "@W/QUATRO.NVR", "-o", "@W/PASTA.NVR/../nao/c.png"}, 5, "Não foi possível criar o arquivo",
+         "", true},
+
+        {{"contours", "@E/PEQUENO.NVR", "--levels", "100,100.5"}, 0, "", "", true},
+        {{"contours", "@E/PEQUENO.NVR", "--levels", "100;101"}, 2, "--levels: \"100;101\" não é um número"},
+        {{"contours", "@E/PEQUENO.NVR"}, 2, "falta a opção --levels A,B,... ou --equidistant$"},
+        {{"contours", "@E/PEQUENO.NVR", "--equidistant", "--level", "3"}, 2,
+         kUnknown + "contours: --level \\(quis dizer --levels\\?\\)$"},
+        {{"contours", "@W/NADA.NVR", "--equidistant"}, 3, kMissing, "", true},
+        {{"contours", "@W/ALHEIO.NVR", "--equidistant"}, 3, kForeign, "", true},
+
+        {{"contour-map", "@E/PEQUENO.NVR", "--equidistant", "--zoom", "25", "-o", "@W/m.svg"}, 0, "", "@W/m.svg",
+         true},
+        {{"contour-map", "@E/PEQUENO.NVR", "--equidistant", "-o", "@W/m.jpeg"}, 0, "", "@W/m.jpeg", true},
+        {{"contour-map", "@E/PEQUENO.NVR", "--equidistant", "--zoom", "401", "-o", "@W/m.svg"}, 2,
+         "--zoom: deve ser um inteiro de 25 a 400 \\(recebido: 401\\)$", "@W/m.svg"},
+        {{"contour-map", "@E/PEQUENO.NVR", "--equidistant", "--zoom", "24", "-o", "@W/m.svg"}, 2, "--zoom: ",
+         "@W/m.svg"},
+        {{"contour-map", "@E/PEQUENO.NVR", "--equidistant", "-o", "@W/m.gif"}, 2, "-o: a extensão \\.gif",
+         "@W/m.gif"},
+        {{"contour-map", "@E/PEQUENO.NVR", "--equidistant", "--zom", "50", "-o", "@W/m.svg"}, 2,
+         kUnknown + "contour-map: --zom \\(quis dizer --zoom\\?\\)$", "@W/m.svg"},
+        {{"contour-map", "@W/NADA.NVR", "--equidistant", "-o", "@W/m.svg"}, 3, kMissing, "@W/m.svg", true},
+        {{"contour-map", "@W/ALHEIO.NVR", "--equidistant", "-o", "@W/m.svg"}, 3, kForeign, "@W/m.svg", true},
+    });
+}
+
+// Help and version: on stdout, status 0; the version is the project's.
+TEST_F(CliTable, HelpAndVersion)
+{
+    const TResult version = RunCli({"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "nivora-cli (Nivora) " + gVersion + "\n");
+
+    const TResult general = RunCli({"--help"});
+    EXPECT_EQ(general.Status, 0);
+    for (const char* name : {"info", "import", "grid", "winsurf", "systematize", "plan", "cutfill-map", "contours",
+                             "contour-map"}) {
+        SCOPED_TRACE(name);
+        EXPECT_NE(general.Out.find(std::string("\n  ") + name + " "), std::string::npos);
+        const TResult byHelp = RunCli({"help", name});
+        const TResult byOption = RunCli({name, "--help"});
+        EXPECT_EQ(byHelp.Status, 0);
+        EXPECT_EQ(byOption.Status, 0);
+        EXPECT_EQ(byHelp.Out, byOption.Out);
+        EXPECT_EQ(byHelp.Out.rfind(std::string("Uso: nivora-cli ") + name + " ", 0), 0u);
+        EXPECT_NE(byHelp.Out.find("Situação de saída:"), std::string::npos);
+    }
+    // Every option of systematize with its default.
+    const std::string help = RunCli({"systematize", "--help"}).Out;
+    EXPECT_TRUE(std::regex_search(help, std::regex("--ratio R +razão .* de 0,01 a 100 \\(padrão: ")));
+    EXPECT_TRUE(std::regex_search(help, std::regex("--area C1,R1,C2,R2 .*\\(padrão: toda a área com cotas\\)")));
+
+    const TResult none = RunCli({});
+    EXPECT_EQ(none.Status, 2);
+    EXPECT_EQ(none.FirstErrLine(), "nivora-cli: falta o comando");
+    const TResult unknown = RunCli({"sistematize", "x"});
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_EQ(unknown.FirstErrLine(), "nivora-cli: comando desconhecido: sistematize");
+    EXPECT_EQ(RunCli({"help", "nada"}).Status, 2);
+}
+
+// A full disk on output: the error with the file's name, status 5, and the
+// earlier file of the name untouched.
+TEST_F(CliTable, FullDiskOnOutput)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    const fs::path link = gWork / "CHEIO.NVR";
+    fs::remove(link);
+    fs::create_symlink("/dev/full", link);
+    const TResult r = RunCli({"systematize", Expand("@W/QUATRO.NVR"), "-o", link.string()});
+    EXPECT_EQ(r.Status, 5);
+    EXPECT_EQ(r.FirstErrLine(), "nivora-cli: Erro de gravação no arquivo " + link.string() + ": disco cheio.");
+    EXPECT_TRUE(fs::is_symlink(link));
+    fs::remove(link);
+
+    const std::string kept = ReadAll(gWork / "RESULT.NVR");
+    fs::permissions(gWork, fs::perms::owner_write, fs::perm_options::remove);
+    const TResult locked = RunCli({"systematize", Expand("@W/QUATRO.NVR"), "-o", Expand("@W/RESULT.NVR")});
+    fs::permissions(gWork, fs::perms::owner_write, fs::perm_options::add);
+    if (geteuid() != 0) {  // the superuser writes anyway
+        EXPECT_EQ(locked.Status, 5);
+        EXPECT_EQ(ReadAll(gWork / "RESULT.NVR"), kept);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: test_cli_table NIVORA_CLI EXAMPLES WORK VERSION [draw]\n");
+        return 2;
+    }
+    gCli = argv[1];
+    gExamples = argv[2];
+    gWork = argv[3];
+    gVersion = argv[4];
+    gDraws = argc > 5 && std::string(argv[5]) == "draw";
+    return RUN_ALL_TESTS();
+}
