@@ -61,6 +61,10 @@ cd "$work/elsewhere"
 cli=$prefix/bin/nivora-cli
 "$cli" info "$prefix/share/nivora/examples/FAZENDA.NVR" | grep -q '"ColCount":300' || fail "info on the installed example"
 "$cli" systematize "$prefix/share/nivora/examples/PEQUENO.NVR" --ratio 1.2 >/dev/null || fail "systematize"
+[ "$("$cli" --version)" = "nivora-cli (Nivora) $version" ] || fail "nivora-cli --version is not $version"
+# A command that draws runs in the helper, found from the installed nivora-cli.
+"$cli" contour-map "$prefix/share/nivora/examples/PEQUENO.NVR" --equidistant -o "$work/mapa.svg" \
+  || fail "contour-map through the installed drawing helper"
 zcat "$prefix/share/man/man1/nivora-cli.1.gz" | grep -q '^\.SH NOME' || fail "nivora-cli(1) has no NOME section"
 zcat "$prefix/share/man/man1/nivora-cli.1.gz" | grep -q 'systematize' || fail "nivora-cli(1) does not list the commands"
 zcat "$prefix/share/man/man1/nivora.1.gz" | grep -q "$prefix\|/share/nivora/help" || fail "nivora(1) does not name the help file"
