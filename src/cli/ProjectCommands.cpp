@@ -5,9 +5,11 @@
 #include "Commands.h"
 #include "data/NumberFormat.h"
 #include "grid/GridText.h"
+#include "grid/TextImport.h"
 #include "grid/WinSurfText.h"
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <limits>
 
@@ -61,6 +63,21 @@ int Info(const TArgs& a)
     return kExitOk;
 }
 
+TTextLayout ImportLayout(const TArgs& a)
+{
+    TTextLayout layout = kDetectLayout;
+    const std::string separator = a.Get("--separator", "auto");
+    layout.Separator = separator == "tab" ? '\t' : separator == "semicolon" || separator == ";" ? ';'
+                     : separator == "comma" || separator == "," ? ',' : 0;
+    const std::string decimal = a.Get("--decimal", "auto");
+    layout.DecimalMark = decimal == "point" || decimal == "." ? '.' : decimal == "comma" || decimal == "," ? ',' : 0;
+    const std::string header = a.Get("--header", "auto");
+    layout.Header = header == "skip" ? TTextLayout::hSkip : header == "none" ? TTextLayout::hNone : TTextLayout::hDetect;
+    return layout;
+}
+
+std::string SeparatorName(char c) { return c == ';' ? "semicolon" : c == ',' ? "comma" : "tab"; }
+
 int Import(const TArgs& a)
 {
     const std::string& textPath = File(a);
@@ -69,28 +86,57 @@ int Import(const TArgs& a)
     const long double ly = a.Number("--ly", lx);
     const std::int32_t nx = a.Integer("--nx", 1);
     const std::int32_t ny = a.Integer("--ny", 1);
+    if (a.Get("--separator") == "comma" || a.Get("--separator") == ",")
+        if (a.Get("--decimal") == "comma" || a.Get("--decimal") == ",")
+            throw TUsageError("--decimal: a vírgula não pode ser a marca decimal com --separator comma");
     CheckInput(textPath);
     CheckOutput(out);
-    std::vector<std::uint8_t> bytes;
-    try {
-        bytes = ReadFileBytes(textPath);
-    } catch (const TFileError& e) {
-        throw TInputError(e.what());
-    }
-    const std::string text(bytes.begin(), bytes.end());
 
     TTerreno t(20, 20, static_cast<float>(lx), static_cast<float>(ly));
     t.OriginX = OriginForStake(nx, static_cast<float>(lx));
     t.OriginY = OriginForStake(ny, static_cast<float>(ly));
-    // Text from a spreadsheet may use either separator; the paste reads both.
-    PasteText(t, text, 1, 1, '.');
-    if (t.ValueCount == 0)
+    std::ifstream in(textPath, std::ios::binary);
+    if (!in)
+        throw TInputError("Não foi possível abrir o arquivo " + textPath + ".");
+    const TTextReadResult r = ReadElevationText(t, in, 1, 1, ImportLayout(a), '.');
+    if (in.bad())
+        throw TInputError("Erro de leitura no arquivo " + textPath + ".");
+    if (r.Elevations == 0)
         throw TInputError("O arquivo " + textPath + " não contém nenhuma cota legível; nada foi gravado.");
+    // More fields that are not numbers than elevations: the text is most
+    // likely read with the wrong separator or decimal mark.
+    if (r.Unreadable > r.Elevations)
+        throw TInputError("O arquivo " + textPath + " tem " + std::to_string(r.Unreadable)
+                          + " campos que não são números e só " + std::to_string(r.Elevations)
+                          + " cotas; confira --separator e --decimal. Nada foi gravado.");
     SaveProject(out, t, TViewState{});
+    // Unreadable fields left their stakes without elevation, as a paste
+    // does; the project is written and the loss is told.
+    if (r.Unreadable == 1)
+        std::cerr << "nivora-cli: aviso: 1 campo de " << textPath << " não é um número e ficou sem cota.\n";
+    else if (r.Unreadable > 1)
+        std::cerr << "nivora-cli: aviso: " << r.Unreadable << " campos de " << textPath
+                  << " não são números e ficaram sem cota.\n";
+    if (r.Outside == 1)
+        std::cerr << "nivora-cli: aviso: 1 campo ficou fora da grade (além da coluna ou da linha 1000) e foi "
+                     "ignorado.\n";
+    else if (r.Outside > 1)
+        std::cerr << "nivora-cli: aviso: " << r.Outside
+                  << " campos ficaram fora da grade (além da coluna ou da linha 1000) e foram ignorados.\n";
+
     TJson j;
     j.BeginObject().Key("ColCount").Value(t.ColCount).Key("RowCount").Value(t.RowCount);
     j.Key("ValueCount").Value(t.ValueCount).Key("UsedRect");
     WriteRect(j, t.UsedRect);
+    j.Key("Separator").Value(SeparatorName(r.Layout.Separator));
+    j.Key("DecimalMark");
+    if (r.Layout.DecimalMark)
+        j.Value(std::string(1, r.Layout.DecimalMark));
+    else
+        j.Null();
+    j.Key("HeaderSkipped").Value(r.HeaderSkipped);
+    j.Key("Lines").Value(r.Lines).Key("Fields").Value(r.Fields).Key("Elevations").Value(r.Elevations);
+    j.Key("Unreadable").Value(r.Unreadable).Key("Outside").Value(r.Outside);
     j.EndObject();
     std::cout << j.Str() << "\n";
     return kExitOk;
@@ -219,15 +265,26 @@ std::vector<TCommand> ProjectCommands()
         {.Name = "import",
          .Operand = "TEXTO",
          .Summary = "cria um projeto a partir de um texto de cotas",
-         .Description = "Cria um projeto novo com as cotas de um arquivo de texto, uma linha da grade por linha do "
-                        "texto, coladas a partir do piquete (1,1) como a colagem do programa. A origem vem de --nx e "
-                        "--ny como na caixa \"Novo\". Um texto sem nenhuma cota legível é recusado e nada é gravado.",
+         .Description = "Cria um projeto novo com as cotas de um arquivo de texto (o que uma planilha ou um programa "
+                        "de topografia grava): uma linha da grade por linha do texto, a partir do piquete (1,1), "
+                        "campos separados por tabulação, ponto e vírgula ou vírgula, com vírgula ou ponto decimal e "
+                        "uma linha de títulos opcional; campo vazio é piquete sem cota. A origem vem de --nx e --ny "
+                        "como na caixa \"Novo\". Campos que não são números ficam sem cota e são contados num aviso; "
+                        "um texto sem nenhuma cota, ou com mais campos ilegíveis que cotas, é recusado e nada é "
+                        "gravado.",
          .Options = {{"--lx", "A", "distância entre piquetes ao longo de X, em metros", "", Positive(), true},
                      {"--ly", "B", "distância entre piquetes ao longo de Y, em metros", "a de --lx", Positive()},
                      {"--nx", "N", "número do piquete da origem ao longo de X, de -1000 a 1000", "1",
                       IntegerIn(-1000, 1000)},
                      {"--ny", "M", "número do piquete da origem ao longo de Y, de -1000 a 1000", "1",
                       IntegerIn(-1000, 1000)},
+                     {"--separator", "SEP", "separador dos campos: auto, tab, semicolon (;) ou comma (,)",
+                      "auto: o que as primeiras linhas mostram",
+                      OneOf({"auto", "tab", "semicolon", ";", "comma", ","})},
+                     {"--decimal", "MARCA", "marca decimal: auto, point (.) ou comma (,)", "auto: ponto e vírgula",
+                      OneOf({"auto", "point", ".", "comma", ","})},
+                     {"--header", "TITULO", "linha de títulos: auto, skip (a primeira linha é pulada) ou none",
+                      "auto: pulada quando nenhum campo dela é número", OneOf({"auto", "skip", "none"})},
                      ProjectOutputOption("o projeto a criar", true)},
          .Run = Import},
         {.Name = "grid",

@@ -25,3 +25,12 @@ add_test(NAME test_cli_table
   COMMAND test_cli_table $<TARGET_FILE:nivora-cli> ${PROJECT_SOURCE_DIR}/examples ${CMAKE_CURRENT_BINARY_DIR}/cli_table_work
           ${PROJECT_VERSION} $<IF:$<TARGET_EXISTS:nivora-cli-draw>,draw,core>)
 set_tests_properties(test_cli_table PROPERTIES LABELS core ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The README's nivora-cli commands as written, from a folder laid out as a
+# fresh clone.
+if(NIVORA_GUI)
+  add_test(NAME readme_cli_commands
+    COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:nivora-cli> -DSRC=${PROJECT_SOURCE_DIR}
+            -DWORK=${CMAKE_CURRENT_BINARY_DIR}/readme_work -P ${CMAKE_CURRENT_LIST_DIR}/ReadmeCli.cmake)
+  set_tests_properties(readme_cli_commands PROPERTIES LABELS core ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+endif()

@@ -279,6 +279,66 @@ TEST_F(CliTable, MapCommands)
     });
 }
 
+// What spreadsheets and survey programs write, imported and read back with
+// grid: separators, header lines, decimal marks, missing stakes; fields that
+// are not numbers counted in a warning, or the text refused.
+TEST_F(CliTable, ImportLayouts)
+{
+    const std::string grid = "10.50\t11.00\n12.00\t10.25\n";
+    struct TImport {
+        std::string Text;
+        std::vector<std::string> Options;
+        int Status;
+        std::string Grid;     // grid --decimals 2, line ends as LF
+        std::string Warning;  // a regular expression for stderr; "" for none
+    };
+    const std::vector<TImport> cases = {
+        {"10.5\t11\r\n12\t10.25\r\n", {}, 0, grid, ""},
+        {"10,5\t11\n12\t10,25\n", {}, 0, grid, ""},
+        {"A;B\r\n10,5;11\r\n12;10,25\r\n", {}, 0, grid, ""},
+        {"Col1,Col2\n10.5,11\n12,10.25\n", {}, 0, grid, ""},
+        {"10,5;11\r\n12;10,25\r\n", {"--separator", ";", "--decimal", "comma", "--header", "none"}, 0, grid, ""},
+        {"cota;cota\r\n10,5;11\r\n12;10,25\r\n", {"--separator", "semicolon", "--header", "skip"}, 0, grid, ""},
+        {"1;2\r\n10,5;11\r\n12;10,25\r\n", {"--header", "skip"}, 0, grid, ""},
+        {"10;;11\r\n12;13;14\r\n", {}, 0, "10.00\t\t11.00\n12.00\t13.00\t14.00\n", ""},
+        {"\xEF\xBB\xBF" "10.5\t11\r\n12\t10.25\r\n", {}, 0, grid, ""},
+        // A header read as elevations: its fields are counted, the rows below kept.
+        {"A;B\r\n10,5;11\r\n12;10,25\r\n", {"--header", "none"}, 0, grid,
+         "^nivora-cli: aviso: 2 campos de .* não são números e ficaram sem cota\\.\n$"},
+        {"10,5;11;x\r\n12;10,25;13\r\n", {"--decimal", "point"}, 0, "\t11.00\t\n12.00\t\t13.00\n",
+         "^nivora-cli: aviso: 3 campos de .* não são números e ficaram sem cota\\.\n$"},
+        {"10,5;11\r\n12;10,25\r\n", {"--separator", "tab", "--header", "none"}, 3, "",
+         "^nivora-cli: O arquivo .* tem 4 campos que não são números e só 0 cotas|não contém nenhuma cota legível"},
+        {"a;b;c\r\n1;x;y\r\nz;w;v\r\n", {"--header", "none"}, 3, "", "tem 8 campos que não são números e só 1 cotas"},
+        {"", {}, 3, "", "não contém nenhuma cota legível; nada foi gravado\\.\n$"},
+        {"10,5,11\n", {"--separator", "comma", "--decimal", "comma"}, 2, "", "^nivora-cli: --decimal: "},
+    };
+    const std::string text = (gWork / "importado.txt").string(), project = (gWork / "IMPORTADO.NVR").string();
+    for (const TImport& c : cases) {
+        SCOPED_TRACE("text [" + c.Text + "]");
+        std::ofstream(text, std::ios::binary | std::ios::trunc) << c.Text;
+        fs::remove(project);
+        std::vector<std::string> args{"import", text, "--lx", "20", "-o", project};
+        args.insert(args.end(), c.Options.begin(), c.Options.end());
+        const TResult r = RunCli(args);
+        EXPECT_EQ(r.Status, c.Status) << r.Err;
+        if (c.Warning.empty()) {
+            EXPECT_EQ(r.Err, "");
+        } else {
+            EXPECT_TRUE(std::regex_search(r.Err, std::regex(c.Warning))) << r.Err;
+        }
+        if (c.Status != 0) {
+            EXPECT_FALSE(fs::exists(project));
+            continue;
+        }
+        TResult back = RunCli({"grid", project, "--decimals", "2"});
+        std::erase(back.Out, '\r');
+        EXPECT_EQ(back.Out, c.Grid);
+    }
+    fs::remove(text);
+    fs::remove(project);
+}
+
 // Help and version: on stdout, status 0; the version is the project's.
 TEST_F(CliTable, HelpAndVersion)
 {
