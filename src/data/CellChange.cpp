@@ -72,4 +72,24 @@ void TCellChange::Exchange(TCotas& store)
         store.OnExtremesChange(store);
 }
 
+TUsedRect PasteReach(std::string_view text, std::int32_t col, std::int32_t row)
+{
+    std::int64_t lines = 1, tabs = 0, widest = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\t') {
+            widest = std::max(widest, ++tabs);
+        } else if (c == '\n' || c == '\r') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            ++lines;
+            tabs = 0;
+        }
+    }
+    const auto last = [](std::int32_t first, std::int64_t count) {
+        return std::int32_t(std::min<std::int64_t>(std::int64_t(first) + count - 1, MaxGridSize));
+    };
+    return {col, row, last(col, widest + 1), last(row, lines)};
+}
+
 }  // namespace nivora

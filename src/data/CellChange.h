@@ -16,6 +16,7 @@
 #include "data/UCotas.h"
 
 #include <cstddef>
+#include <string_view>
 #include <vector>
 
 namespace nivora {
@@ -54,5 +55,11 @@ private:
     std::vector<float> Cells;
     TBookkeeping Other;
 };
+
+// The stakes a paste of `text` at (col, row) may touch, for its record: a
+// line for every line end (CR, LF or the pair), a field for every tab. It
+// never falls short of what the paste writes; it may reach further (UTF-16
+// text, a header line), or past the grid when the paste would grow it.
+TUsedRect PasteReach(std::string_view text, std::int32_t col, std::int32_t row);
 
 }  // namespace nivora

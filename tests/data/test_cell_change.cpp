@@ -137,3 +137,42 @@ TEST(CellChange, KeepsOnlyWhatTheChangeTouches)
         EXPECT_GE(rec.Bytes(), c.Cells * sizeof(float));
     }
 }
+
+#include "grid/TextImport.h"
+
+TEST(CellChange, PasteReachCoversEveryCellAPasteChanges)
+{
+    std::mt19937 rng(7);
+    const char* fields[] = {"", "1", "512,25", "-3.5e2", "x", "1.234,5", "  7 ", "0"};
+    const char* ends[] = {"\r\n", "\n", "\r", "\t\r\n", ""};
+    for (int trial = 0; trial < 300; ++trial) {
+        std::string text = trial % 5 == 0 ? "\xEF\xBB\xBF" : "";
+        const int lines = 1 + int(rng() % 6);
+        for (int l = 0; l < lines; ++l) {
+            const int n = 1 + int(rng() % 6);
+            for (int f = 0; f < n; ++f)
+                text += std::string(f ? "\t" : "") + fields[rng() % 8];
+            text += ends[rng() % 5];
+        }
+        TTerreno t(12, 12, 20.0f, 20.0f);
+        for (std::int32_t r = 1; r <= 12; ++r)
+            for (std::int32_t c = 1; c <= 12; ++c)
+                t.SetCell(c, r, 100.0f + float(r * 12 + c));
+        const std::vector<float> before = t.Cells;
+        const std::int32_t col = 1 + std::int32_t(rng() % 6), row = 1 + std::int32_t(rng() % 6);
+        const TUsedRect reach = PasteReach(text, col, row);
+        ReadElevationText(t, text, col, row, kClipboardLayout, ',');
+        if (t.ColCount != 12 || t.RowCount != 12) {
+            // The paste grew the grid: its reach must have said it would.
+            ASSERT_TRUE(reach.LastCol > 12 || reach.LastRow > 12) << text;
+            continue;
+        }
+        for (std::int32_t r = 1; r <= 12; ++r)
+            for (std::int32_t c = 1; c <= 12; ++c) {
+                const bool inside = c >= reach.FirstCol && c <= reach.LastCol && r >= reach.FirstRow && r <= reach.LastRow;
+                if (!inside)
+                    ASSERT_EQ(t.GetCell(c, r), before[std::size_t((r - 1) * 12 + (c - 1))])
+                        << "cell " << c << "," << r << " changed outside the reach of: " << text;
+            }
+    }
+}
