@@ -260,6 +260,13 @@ void TForm1::CreateMenus()
 
     Edit1 = topMenu("Edit1", "&Editar", "Comandos relacionados a edição.");
     connect(Edit1, &QMenu::aboutToShow, this, &TForm1::UpdateEditMenu);
+    mnDesfazer = Item(Edit1, "mnDesfazer", "&Desfazer", "Desfaz a última alteração das cotas.",
+                      &TForm1::mnDesfazerClick, QKeySequence("Ctrl+Z"));
+    mnRefazer = Item(Edit1, "mnRefazer", "&Refazer", "Refaz a alteração desfeita.", &TForm1::mnRefazerClick,
+                     QKeySequence("Ctrl+Y"));
+    // Redo answers to both keys programs use for it.
+    mnRefazer->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
+    Edit1->addSeparator()->setObjectName("N7");
     mnRecortar = Item(Edit1, "mnRecortar", "&Recortar",
                       "Exclui o conteúdo selecionado, copiando-o para a área de transferência.",
                       &TForm1::mnRecortarClick, QKeySequence("Shift+Del"));
@@ -338,6 +345,8 @@ void TForm1::CreateMenus()
         {mnNovo, {File1}},
         {mnAbrir, {File1}},
         {mnSalvar, {File1}},
+        {mnDesfazer, {Edit1}},
+        {mnRefazer, {Edit1}},
         {mnRecortar, {Edit1}},
         {mnCopiar, {Edit1}},
         {mnColar, {Edit1}},
@@ -448,10 +457,12 @@ void TForm1::CreateShortcuts()
 {
     for (const auto& [item, menus] : ItemMenus) {
         QAction* a = item;
-        auto* s = new QShortcut(a->shortcut(), this);
-        s->setObjectName(a->objectName() + "Shortcut");
-        s->setContext(Qt::WindowShortcut);
-        connect(s, &QShortcut::activated, this, [this, a] { DispatchShortcut(a); });
+        for (const QKeySequence& key : a->shortcuts()) {
+            auto* s = new QShortcut(key, this);
+            s->setObjectName(a->objectName() + "Shortcut");
+            s->setContext(Qt::WindowShortcut);
+            connect(s, &QShortcut::activated, this, [this, a] { DispatchShortcut(a); });
+        }
     }
 }
 
@@ -596,10 +607,37 @@ void TForm1::UpdateMenuItems()
     if (documentActive)
         FontDialogFont = doc->GridFont();
     seZoom->setEnabled(qobject_cast<TShowCurvas*>(ActiveChild()) != nullptr);
+    UpdateUndoItems();
+}
+
+void TForm1::UpdateUndoItems()
+{
+    // The captions name the step, as "&Desfazer Colar"; the history is the
+    // active document's.
+    const QUndoStack* history = ActiveDocument ? ActiveDocument->UndoStack() : nullptr;
+    const bool canUndo = history && history->canUndo();
+    const bool canRedo = history && history->canRedo();
+    mnDesfazer->setEnabled(canUndo);
+    mnDesfazer->setText(canUndo ? "&Desfazer " + history->undoText() : QString("&Desfazer"));
+    mnRefazer->setEnabled(canRedo);
+    mnRefazer->setText(canRedo ? "&Refazer " + history->redoText() : QString("&Refazer"));
+}
+
+void TForm1::mnDesfazerClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->UndoStack()->undo();
+}
+
+void TForm1::mnRefazerClick()
+{
+    if (ActiveDocument)
+        ActiveDocument->UndoStack()->redo();
 }
 
 void TForm1::UpdateEditMenu()
 {
+    UpdateUndoItems();
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     const bool clipboardText = ClipboardHoldsText(mime);
     mnColar->setEnabled(ActiveDocument && clipboardText && ActiveDocument->ViewIndex() == 0);
@@ -675,7 +713,7 @@ void TForm1::mnRecortarClick()
 {
     if (ActiveDocument && ActiveChild() == ActiveDocument) {
         ActiveDocument->CopyToClipboard();
-        ActiveDocument->ClearSelection();
+        ActiveDocument->ClearSelection("Recortar");
     }
 }
 
@@ -811,7 +849,7 @@ void TForm1::SetHelpContext()
         {LinhaY1->menuAction(), 11}, {mnInsCol, 12}, {mnDelCol, 13},   {mnInsRow, 14},      {mnDelRow, 15},
         {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnWinSurf, 23},
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
-        {mnJanMiniminizar, 30}, {HelpAboutItem, 33},
+        {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
     };
     for (const auto& [action, context] : contexts)
         action->setProperty("HelpContext", context);

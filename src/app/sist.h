@@ -71,6 +71,9 @@ public:
     void UpdateMenuItems();
     // The opening updates of the menus.
     void UpdateEditMenu();
+    // Enables and names "&Desfazer" and "&Refazer" after the active
+    // document's history.
+    void UpdateUndoItems();
     void UpdateCalcMenu();
     void UpdateViewMenu();
 
@@ -120,6 +123,8 @@ public:
     QAction* mnSalvar = nullptr;
     QAction* mnSalvarComo = nullptr;
     QAction* FileExitItem = nullptr;
+    QAction* mnDesfazer = nullptr;
+    QAction* mnRefazer = nullptr;
     QAction* mnRecortar = nullptr;
     QAction* mnCopiar = nullptr;
     QAction* mnColar = nullptr;
@@ -148,6 +153,8 @@ public:
     void mnFecharClick();
     void mnSalvarClick();
     void mnSalvarComoClick();
+    void mnDesfazerClick();
+    void mnRefazerClick();
     void mnRecortarClick();
     void mnCopiarClick();
     void mnColarClick();

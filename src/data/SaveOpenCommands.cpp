@@ -18,6 +18,7 @@ std::filesystem::path ToPath(const QString& name) { return std::filesystem::path
 bool WriteDocumentFile(TForm2* document)
 {
     SaveProjectFile(ToPath(document->FileName), document->Terrain(), document->ViewState());
+    document->DocumentSaved();
     return true;
 }
 

@@ -228,6 +228,22 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
     ++OpenDocumentCount;
     Decimals = 3;
 
+    // The history keeps at most 100 steps and, for large grids, no more
+    // steps than 256 MB of whole-grid records hold: a step keeps at most
+    // the grid it changed.
+    UndoStack_ = new QUndoStack(this);
+    constexpr std::size_t kHistoryBudget = std::size_t(256) << 20;
+    const std::size_t gridBytes = std::max<std::size_t>(Terrain_->Cells.size() * sizeof(float), 1);
+    UndoStack_->setUndoLimit(int(std::clamp<std::size_t>(kHistoryBudget / gridBytes, 1, 100)));
+    SavedPlans = Terrain_->Plans;
+    connect(UndoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) {
+        Terrain_->Saved = clean && Terrain_->Plans == SavedPlans;
+    });
+    connect(UndoStack_, &QUndoStack::indexChanged, this, [this] {
+        if (Form1())
+            Form1()->UpdateUndoItems();
+    });
+
     auto* body = new QWidget(this);
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -576,7 +592,13 @@ void TForm2::GridSelectCell(int, int)
     long double v = 0;
     if (ParseNumber(EditBuffer, v, DecimalSeparator())) {
         const float value = static_cast<float>(v);
+        TCellChange record = RecordFor({EditCol, EditRow, EditCol, EditRow});
+        const std::int64_t cells = std::int64_t(Terrain_->Cells.size());
+        const float before = Terrain_->GetCell(EditCol, EditRow);
         Terrain_->SetCell(EditCol, EditRow, std::isfinite(value) ? value : 0.0f);
+        // Retyping what the cell holds changes nothing: no step for it.
+        if (Terrain_->GetCell(EditCol, EditRow) != before || std::int64_t(Terrain_->Cells.size()) != cells)
+            PushChange("Digitação", std::move(record));
         Model->RefreshCell(EditCol, EditRow);
         UpdateStatusText();
     }
@@ -607,6 +629,68 @@ void TForm2::FormDeactivate()
         LastDeactivatedDocument = this;
 }
 
+// One step of a document's history: the record of the change, swapped with
+// the store on every undo and redo. The change itself was made before the
+// step was pushed, so the first redo (the push) does nothing.
+class TCellEditCommand : public QUndoCommand {
+public:
+    TCellEditCommand(TForm2& document, const QString& name, TCellChange change)
+        : QUndoCommand(name), Document(document), Change(std::move(change))
+    {
+    }
+    void undo() override { Document.ApplyChange(Change); }
+    void redo() override
+    {
+        if (Pushed)
+            Document.ApplyChange(Change);
+        Pushed = true;
+    }
+
+private:
+    TForm2& Document;
+    TCellChange Change;
+    bool Pushed = false;
+};
+
+void TForm2::PushChange(const QString& name, TCellChange change)
+{
+    UndoStack_->push(new TCellEditCommand(*this, name, std::move(change)));
+}
+
+void TForm2::ApplyChange(TCellChange& change)
+{
+    Grid->AbandonEdit();
+    change.Exchange(*Terrain_);
+    // As after any edit: the results no longer describe the cells, and the
+    // document differs from its file (unless the history is back at the
+    // saved step, which the stack's clean signal says).
+    Terrain_->ResultsValid = false;
+    Terrain_->Saved = false;
+    Model->Refresh();
+    UpdateStatusText();
+}
+
+TCellChange TForm2::RecordFor(const TUsedRect& cells) const
+{
+    if (cells.LastCol > Terrain_->ColCount || cells.LastRow > Terrain_->RowCount)
+        return TCellChange::CaptureWhole(*Terrain_);
+    return TCellChange::Capture(*Terrain_, cells);
+}
+
+void TForm2::DocumentSaved()
+{
+    SavedPlans = Terrain_->Plans;
+    UndoStack_->setClean();
+}
+
+void TForm2::StructuralEdit(const QString& name, void (TTerreno::*edit)(std::int32_t), std::int32_t at)
+{
+    TCellChange change = TCellChange::CaptureWhole(*Terrain_);
+    (Terrain_.get()->*edit)(at);
+    AfterStructuralEdit();
+    PushChange(name, std::move(change));
+}
+
 void TForm2::AfterStructuralEdit()
 {
     Grid->AbandonEdit();
@@ -620,39 +704,36 @@ void TForm2::InsertRowAtCursor()
 {
     if (CurrentRow() > Terrain_->RowCount)
         return;
-    Terrain_->InsertRow(CurrentRow());
-    AfterStructuralEdit();
+    StructuralEdit("Inserir Linha", &TTerreno::InsertRow, CurrentRow());
 }
 
 void TForm2::DeleteRowAtCursor()
 {
     if (CurrentRow() > Terrain_->RowCount)
         return;
-    Terrain_->DeleteRow(CurrentRow());
-    AfterStructuralEdit();
+    StructuralEdit("Excluir Linha", &TTerreno::DeleteRow, CurrentRow());
 }
 
 void TForm2::InsertColumnAtCursor()
 {
     if (CurrentCol() > Terrain_->ColCount)
         return;
-    Terrain_->InsertColumn(CurrentCol());
-    AfterStructuralEdit();
+    StructuralEdit("Inserir Coluna", &TTerreno::InsertColumn, CurrentCol());
 }
 
 void TForm2::DeleteColumnAtCursor()
 {
     if (CurrentCol() > Terrain_->ColCount)
         return;
-    Terrain_->DeleteColumn(CurrentCol());
-    AfterStructuralEdit();
+    StructuralEdit("Excluir Coluna", &TTerreno::DeleteColumn, CurrentCol());
 }
 
-void TForm2::ClearSelection()
+void TForm2::ClearSelection(const QString& change)
 {
     // A value being typed must not come back over the cleared cells.
     Grid->AbandonEdit();
     const TUsedRect r = GridSelection();
+    TCellChange record = TCellChange::Capture(*Terrain_, r);
     Terrain_->SetAutoExtremes(false);
     for (int row = r.FirstRow; row <= std::min(r.LastRow, Terrain_->RowCount); ++row)
         for (int col = r.FirstCol; col <= std::min(r.LastCol, Terrain_->ColCount); ++col)
@@ -660,6 +741,7 @@ void TForm2::ClearSelection()
     Terrain_->SetAutoExtremes(true);
     UpdateStatusText();
     Model->Refresh();
+    PushChange(change, std::move(record));
 }
 
 void TForm2::SelectByHeader(int col, int row)
@@ -685,13 +767,16 @@ void TForm2::PasteFromClipboard()
     // The pasted values win over a value being typed.
     Grid->AbandonEdit();
     const QByteArray bytes = ClipboardTextBytes(QGuiApplication::clipboard()->mimeData());
-    const TTextReadResult r = PasteText(*Terrain_, std::string_view(bytes.constData(), std::size_t(bytes.size())),
-                                        CurrentCol(), CurrentRow(), DecimalSeparator(), Form1());
+    const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
+    TCellChange record = RecordFor(PasteReach(text, CurrentCol(), CurrentRow()));
+    const TTextReadResult r = PasteText(*Terrain_, text, CurrentCol(), CurrentRow(), DecimalSeparator(), Form1());
     // A text without lines leaves no progress indicator behind.
     if (Form1())
         Form1()->SetProgress(1, 1);
     Model->Refresh();
     UpdateStatusText();
+    if (r.Fields > 0)
+        PushChange("Colar", std::move(record));
     const QString lost = PasteLossMessage(r);
     if (!lost.isEmpty())
         Messages().Warning(this, lost);

@@ -10,6 +10,7 @@
 // is stored per cell.
 
 #include "calc/CalcSist.h"
+#include "data/CellChange.h"
 #include "data/SaveOpen.h"
 #include "grid/GridText.h"
 
@@ -19,6 +20,7 @@
 #include <QMdiSubWindow>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QUndoStack>
 
 #include <memory>
 #include <string>
@@ -144,7 +146,9 @@ public:
     void DeleteRowAtCursor();
     void InsertColumnAtCursor();
     void DeleteColumnAtCursor();
-    void ClearSelection();
+    // Clears the selected cells; `change` names the step in the undo
+    // history ("Excluir" for the Delete key, "Recortar" for a cut).
+    void ClearSelection(const QString& change = QStringLiteral("Excluir"));
     void SelectByHeader(int col, int row);
     void CopyToClipboard();
     // Pastes at the current cell; then, once, a warning with how many fields
@@ -163,6 +167,12 @@ public:
     void RefreshGrid();
     // A new WinSurf listing window with the natural elevations.
     void ExportWinSurf();
+
+    // The document's history of elevation changes, one step per user action.
+    QUndoStack* UndoStack() const { return UndoStack_; }
+    // The document was written to its file: this point of the history is
+    // the saved one.
+    void DocumentSaved();
 
     // Event handlers.
     void FormActivate();
@@ -192,13 +202,28 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    friend class TCellEditCommand;
     // A structural edit counts as a change of the document.
     void AfterStructuralEdit();
+    // Puts a change made just now on the history, named for the menu.
+    void PushChange(const QString& name, TCellChange change);
+    // Takes a step of the history back or forth on the store.
+    void ApplyChange(TCellChange& change);
+    // An edit of the cells whose record could not be taken in place: the
+    // whole grid when the cells may fall outside the store (it grows to
+    // take them), else the rectangle.
+    TCellChange RecordFor(const TUsedRect& cells) const;
+    // Row and column commands: a whole-grid record around the edit.
+    void StructuralEdit(const QString& name, void (TTerreno::*edit)(std::int32_t), std::int32_t at);
     void SelectionFollowsGrid();
 
     std::unique_ptr<TTerreno> Terrain_;
     int View = 0;
     bool Destroying = false;
+    QUndoStack* UndoStack_ = nullptr;
+    // The plans as last saved or loaded: undoing back to the saved point of
+    // the history makes the document saved again only if they still hold.
+    decltype(TTerreno::Plans) SavedPlans{};
 };
 
 // The one way a document comes into existence: a window for a new terrain of
