@@ -38,6 +38,28 @@ struct TFieldRule {
     bool IsMark(char c) const { return (c == ',' && Comma) || (c == '.' && Point); }
 };
 
+// The value of `digits` decimal digits (1 to 19) making `mantissa`, the last
+// `fracDigits` of them after the decimal mark.
+float PlainValue(std::uint64_t mantissa, int digits, int fracDigits, bool negative)
+{
+    // Up to 15 digits, digits and power are exact in a double and their
+    // quotient is the correctly rounded double. Rounding that to a single
+    // gives what rounding the extended value gives unless the double falls
+    // exactly halfway between two singles (its 29 bits below a single's
+    // precision are then 1000...0); that rare case takes the extended way.
+    if (digits <= 15) {
+        double d = static_cast<double>(mantissa);
+        if (fracDigits > 0)
+            d /= kPow10Double[std::size_t(fracDigits)];
+        if ((std::bit_cast<std::uint64_t>(d) & 0x1FFFFFFFu) != 0x10000000u)
+            return static_cast<float>(negative ? -d : d);
+    }
+    long double v = static_cast<long double>(mantissa);
+    if (fracDigits > 0)
+        v /= kPow10[std::size_t(fracDigits)];
+    return static_cast<float>(negative ? -v : v);
+}
+
 // The common shape of a field, an optional sign, digits and a decimal part
 // with 19 digits at most, read straight to the value the full rules give: the
 // digits are an exact integer and 10^k an exact power, so their quotient is
@@ -68,24 +90,7 @@ bool ReadPlainNumber(const char* p, const char* end, const TFieldRule& rule, flo
     const auto digits = intDigits + fracDigits;
     if (digits == 0 || digits > 19)
         return false;
-    // Up to 15 digits, digits and power are exact in a double and their
-    // quotient is the correctly rounded double. Rounding that to a single
-    // gives what rounding the extended value gives unless the double falls
-    // exactly halfway between two singles (its 29 bits below a single's
-    // precision are then 1000...0); that rare case takes the extended way.
-    if (digits <= 15) {
-        double d = static_cast<double>(mantissa);
-        if (fracDigits > 0)
-            d /= kPow10Double[std::size_t(fracDigits)];
-        if ((std::bit_cast<std::uint64_t>(d) & 0x1FFFFFFFu) != 0x10000000u) {
-            value = static_cast<float>(negative ? -d : d);
-            return true;
-        }
-    }
-    long double v = static_cast<long double>(mantissa);
-    if (fracDigits > 0)
-        v /= kPow10[std::size_t(fracDigits)];
-    value = static_cast<float>(negative ? -v : v);
+    value = PlainValue(mantissa, int(digits), int(fracDigits), negative);
     return true;
 }
 
@@ -193,20 +198,54 @@ public:
                     continue;
                 }
             }
-            const char* field = p;
-            while (p < end && *p != Separator_ && *p != '\r' && *p != '\n')
+            // The common field, a plain number, is read as it is scanned;
+            // any other goes to CloseField.
+            const char* const field = p;
+            bool negative = false;
+            if (*p == '-' || *p == '+') {
+                negative = *p == '-';
                 ++p;
+            }
+            const char* const digitsStart = p;
+            const char* mark = nullptr;
+            std::uint64_t mantissa = 0;
+            bool plain = true;
+            for (; p < end; ++p) {
+                const unsigned digit = unsigned(static_cast<unsigned char>(*p)) - unsigned('0');
+                if (digit < 10) {
+                    mantissa = mantissa * 10 + digit;
+                    continue;
+                }
+                const char c = *p;
+                if (c == Separator_ || c == '\r' || c == '\n')
+                    break;
+                if (!mark && Rule_.IsMark(c)) {
+                    mark = p;
+                    continue;
+                }
+                plain = false;
+                while (p < end && *p != Separator_ && *p != '\r' && *p != '\n')
+                    ++p;
+                break;
+            }
             if (p == end) {
                 Keep(field, p);
                 break;
             }
             const char c = *p++;
+            const auto length = p - 1 - field;
+            const auto digits = (p - 1 - digitsStart) - (mark ? 1 : 0);
+            const bool fast = plain && Token_.empty() && length <= std::ptrdiff_t(kMaxToken) && digits >= 1 &&
+                              digits <= 19;
+            if (fast)
+                PutNumber(PlainValue(mantissa, int(digits), mark ? int(p - 1 - mark - 1) : 0, negative));
             if (c == Separator_) {
-                CloseField(field, p - 1);
+                if (!fast)
+                    CloseField(field, p - 1);
                 TrailingField_ = false;
                 continue;
             }
-            if (field < p - 1 || !Token_.empty() || TrailingField_)
+            if (!fast && (length > 0 || !Token_.empty() || TrailingField_))
                 CloseField(field, p - 1);
             EndLine();
             PendingCR_ = c == '\r';
@@ -237,6 +276,18 @@ private:
         TrailingField_ = true;
         const std::size_t room = kMaxToken - std::min(kMaxToken, Token_.size());
         Token_.append(p, std::min(room, std::size_t(end - p)));
+    }
+
+    // A field read as a number by the scan.
+    void PutNumber(float v)
+    {
+        const std::int64_t k = LineFields_++;
+        if (Row_ <= MaxGridSize && std::int64_t(Col_) + k <= MaxGridSize) {
+            ++LineNumbers_;
+            Values_.push_back(v);
+        } else {
+            ++LineOutside_;
+        }
     }
 
     // A field ends at a separator or at the end of its line; its characters
