@@ -15,7 +15,6 @@ int RunDrawing(const TCommand& command, const TArgs& args, char** argv);
 
 // The drawing functions (MapDrawing.cpp).
 int CutFillMap(const TArgs& a);
-int Contours(const TArgs& a);
 int ContourMap(const TArgs& a);
 
 }  // namespace nivora::cli

@@ -12,7 +12,6 @@ int RunDrawing(const TCommand& command, const TArgs& args, char**)
 {
     static const std::map<std::string, TRunFn> runs = {
         {"cutfill-map", CutFillMap},
-        {"contours", Contours},
         {"contour-map", ContourMap},
     };
     const auto it = runs.find(command.Name);

@@ -1,10 +1,13 @@
 // The map commands: cutfill-map, contours and contour-map. Their options are
-// checked here; what they draw is in MapDrawing.cpp, run by the drawing
-// helper.
+// checked here, and contours, which draws nothing, runs here; what the others
+// draw is in MapDrawing.cpp, run by the drawing helper.
 
 #include "MapCommands.h"
 
 #include "Commands.h"
+#include "contour/MapGeometry.h"
+
+#include <iostream>
 
 namespace nivora::cli {
 
@@ -44,6 +47,52 @@ TContourRequest Request(const TArgs& a, TTerreno& t)
 }
 
 namespace {
+
+void WritePoints(TJson& j, const std::vector<TPoint>& points)
+{
+    j.BeginArray();
+    for (const TPoint& p : points)
+        j.BeginArray().Value(p.X).Value(p.Y).EndArray();
+    j.EndArray();
+}
+
+int Contours(const TArgs& a)
+{
+    TLoadedProject project = LoadMapArea(a);
+    TTerreno& t = *project.Terrain;
+    const TContourRequest request = Request(a, t);
+    const TUsedRect area = t.GetSelection();
+    const TMapGeometry g = MapGeometry(t, area);
+
+    TCurvas curves;
+    TraceLevels(curves, t, area, request.LevelList(), g.Transform());
+    TJson j;
+    j.BeginObject();
+    j.Key("W").Value(g.W);
+    j.Key("H").Value(g.H);
+    j.Key("Curves").BeginArray();
+    for (std::size_t k = 0; k < curves.Count(); ++k) {
+        TCurva& curve = *curves.Curve(std::ptrdiff_t(k));
+        Assemble(curve);
+        std::vector<TPoint> labels;
+        j.BeginObject().Key("Level").Value(curve.Level.Value());
+        j.Key("Lines").BeginArray();
+        for (std::size_t i = 0; i < curve.Count(); ++i) {
+            WritePoints(j, curve.Line(i).PointList());
+            labels.push_back(LabelAnchor(curve.Line(i)));
+        }
+        j.EndArray();
+        j.Key("Labels");
+        WritePoints(j, labels);
+        j.EndObject();
+    }
+    j.EndArray();
+    j.Key("Outline");
+    WritePoints(j, OutlinePoints(t, area, g));
+    j.EndObject();
+    std::cout << j.Str() << "\n";
+    return kExitOk;
+}
 
 // --levels and --equidistant: exactly one of them.
 void OneLevelChoice(const TArgs& a)
@@ -90,7 +139,7 @@ std::vector<TCommand> MapCommands()
                         "montadas, em unidades do mapa (10000 no lado maior), a posição dos rótulos e o contorno da "
                         "área levantada.",
          .Options = contours,
-         .Draws = true,
+         .Run = Contours,
          .UsageOverride = "(--levels A,B,... | --equidistant) [--area C1,R1,C2,R2]",
          .CheckTogether = OneLevelChoice},
         {.Name = "contour-map",

@@ -1,6 +1,5 @@
-// What the map commands draw: the cut-and-fill bitmap, the contour lines as
-// JSON (their map geometry comes with the drawing layer) and the altimetric
-// map picture. Every picture is made in memory and written whole, so that a
+// What the map commands draw: the cut-and-fill bitmap and the altimetric map
+// picture. Every picture is made in memory and written whole, so that a
 // failure leaves no half-written file.
 
 #include "Drawing.h"
@@ -54,14 +53,6 @@ QByteArray Encode(const QImage& image, const std::string& ext, const std::string
     return bytes;
 }
 
-void WritePoints(TJson& j, const std::vector<TPoint>& points)
-{
-    j.BeginArray();
-    for (const TPoint& p : points)
-        j.BeginArray().Value(p.X).Value(p.Y).EndArray();
-    j.EndArray();
-}
-
 // Text needs the platform's fonts: a GUI application on the offscreen
 // platform unless another is asked for. It lives for the command only, and
 // its notice about a missing runtime folder is of no interest here.
@@ -110,44 +101,6 @@ int CutFillMap(const TArgs& a)
     WriteRect(j, map.Area);
     j.Key("MaxCut").Value(t.Plans[0].MaxCut.Value());
     j.Key("MaxFill").Value(t.Plans[0].MaxFill.Value());
-    j.EndObject();
-    std::cout << j.Str() << "\n";
-    return kExitOk;
-}
-
-int Contours(const TArgs& a)
-{
-    TLoadedProject project = LoadMapArea(a);
-    TTerreno& t = *project.Terrain;
-    const TContourRequest request = Request(a, t);
-    const TUsedRect area = t.GetSelection();
-    const TMapGeometry g = MapGeometry(t, area);
-
-    TCurvas curves;
-    TraceLevels(curves, t, area, request.LevelList(), g.Transform());
-    TJson j;
-    j.BeginObject();
-    j.Key("W").Value(g.W);
-    j.Key("H").Value(g.H);
-    j.Key("Curves").BeginArray();
-    for (std::size_t k = 0; k < curves.Count(); ++k) {
-        TCurva& curve = *curves.Curve(std::ptrdiff_t(k));
-        Assemble(curve);
-        std::vector<TPoint> labels;
-        j.BeginObject().Key("Level").Value(curve.Level.Value());
-        j.Key("Lines").BeginArray();
-        for (std::size_t i = 0; i < curve.Count(); ++i) {
-            WritePoints(j, curve.Line(i).PointList());
-            labels.push_back(LabelAnchor(curve.Line(i)));
-        }
-        j.EndArray();
-        j.Key("Labels");
-        WritePoints(j, labels);
-        j.EndObject();
-    }
-    j.EndArray();
-    j.Key("Outline");
-    WritePoints(j, OutlinePoints(t, area, g));
     j.EndObject();
     std::cout << j.Str() << "\n";
     return kExitOk;

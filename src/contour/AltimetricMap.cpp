@@ -1,6 +1,5 @@
 #include "AltimetricMap.h"
 
-#include "contour/AreaOutline.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
 
@@ -17,29 +16,10 @@ namespace nivora {
 
 namespace {
 
-constexpr std::int32_t kExtent = 10000;
-constexpr std::int32_t kLeftMargin = 1000, kRightMargin = 500;
-constexpr std::int32_t kTopMargin = 666, kBottomMargin = 500;
-constexpr std::int32_t kMarginsX = kLeftMargin + kRightMargin;
-constexpr std::int32_t kMarginsY = kTopMargin + kBottomMargin;
 // The title's top, and the least room it keeps from the drawing's sides.
 constexpr std::int32_t kTitleTop = 50;
 
 QString Title() { return QStringLiteral("MAPA ALTIMÉTRICO"); }
-
-// To the nearest integer, halves to even: adding 2^63 leaves no fraction bits
-// in the extended significand, so the addition itself rounds (in the default
-// rounding mode). Inline, where the library call costs as much as the rest of
-// the transform; map values are far inside the range where this holds.
-std::int32_t RoundEven(long double v)
-{
-    static_assert(std::numeric_limits<long double>::digits == 64, "x87 extended precision expected");
-    constexpr long double kShift = 0x1p63L;
-    const long double r = v >= 0 ? (v + kShift) - kShift : -((kShift - v) - kShift);
-    // Through double: an extended-to-integer conversion switches the x87
-    // rounding mode, the double one does not.
-    return static_cast<std::int32_t>(static_cast<double>(r));
-}
 
 // a * b / c rounded, halves away from zero, as the platform's MulDiv.
 std::int32_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c)
@@ -75,60 +55,6 @@ void SetPenWidth(QPainter& canvas, int width)
 
 }  // namespace
 
-std::int32_t TMapGeometry::MapX(float x) const
-{
-    return RoundEven((static_cast<long double>(x) - XMin) * ScaleX) + kLeftMargin;
-}
-
-std::int32_t TMapGeometry::MapY(float y) const
-{
-    return RoundEven((static_cast<long double>(y) - YMin) * ScaleY) + kTopMargin;
-}
-
-TMapTransform TMapGeometry::Transform() const
-{
-    return {[g = *this](float x) { return g.MapX(x); }, [g = *this](float y) { return g.MapY(y); }};
-}
-
-TMapGeometry MapGeometry(float x0, float y0, float x1, float y1)
-{
-    TMapGeometry g;
-    g.XMin = std::min(x0, x1);
-    g.YMin = std::min(y0, y1);
-    g.XMax = std::max(x0, x1);
-    g.YMax = std::max(y0, y1);
-    g.Width = static_cast<long double>(g.XMax) - g.XMin;
-    g.Height = static_cast<long double>(g.YMax) - g.YMin;
-    const long double width = g.Width, height = g.Height;
-    if (width > height) {
-        g.W = kExtent;
-        g.H = RoundEven(kExtent * height / width);
-        // Too flat for the margins: the area is drawn at the scale of its
-        // width on both axes.
-        g.Narrow = g.H <= kMarginsY;
-        if (g.Narrow)
-            g.H = kMarginsY + std::max(1, RoundEven((kExtent - kMarginsX) * height / width));
-    } else {
-        g.H = kExtent;
-        g.W = RoundEven(kExtent * width / height);
-        g.Narrow = g.W <= kMarginsX;
-        if (g.Narrow)
-            g.W = kMarginsX + std::max(1, RoundEven((kExtent - kMarginsY) * width / height));
-    }
-    g.ScaleX = static_cast<float>((g.W - kMarginsX) / width);
-    g.ScaleY = static_cast<float>((g.H - kMarginsY) / height);
-    return g;
-}
-
-TMapGeometry MapGeometry(const TTerreno& t, const TUsedRect& area)
-{
-    const long double lx = t.Lx, ly = t.Ly;
-    return MapGeometry(static_cast<float>(t.StakeX(area.FirstCol) - lx / 2),
-                       static_cast<float>(t.StakeY(area.FirstRow) - ly / 2),
-                       static_cast<float>(t.StakeX(area.LastCol) + lx / 2),
-                       static_cast<float>(t.StakeY(area.LastRow) + ly / 2));
-}
-
 QSize TAltimetricMap::DisplaySize() const
 {
     return {MulDiv(PhysicalSize.width(), Ppi, 2540), MulDiv(PhysicalSize.height(), Ppi, 2540)};
@@ -157,16 +83,6 @@ QFont MapFont(int points, bool bold, int ppi)
     font.setPixelSize(std::max(1, MulDiv(points, ppi, 72)));
     font.setBold(bold);
     return font;
-}
-
-std::vector<TPoint> OutlinePoints(const TTerreno& t, const TUsedRect& area, const TMapGeometry& g)
-{
-    const long double lx = t.Lx, ly = t.Ly;
-    std::vector<TPoint> points;
-    for (const TNode& n : TraceOutline(t, area))
-        points.push_back({g.MapX(static_cast<float>(t.StakeX(n.Col) - lx / 2)),
-                          g.MapY(static_cast<float>(t.StakeY(n.Row) - ly / 2))});
-    return points;
 }
 
 std::vector<float> ScaleValues(float from, float to, float step)

@@ -14,6 +14,7 @@
 
 #include "contour/ContourLevels.h"
 #include "contour/ContourTrace.h"
+#include "contour/MapGeometry.h"
 
 #include <QFont>
 #include <QPicture>
@@ -26,32 +27,6 @@
 class QPainter;
 
 namespace nivora {
-
-// The map's extent and its transform from metres to map units.
-struct TMapGeometry {
-    float XMin = 0.0f, YMin = 0.0f, XMax = 0.0f, YMax = 0.0f;
-    Real48 Width, Height;           // metres
-    std::int32_t W = 0, H = 0;      // drawing extent, map units
-    float ScaleX = 0.0f, ScaleY = 0.0f;  // map units per metre
-    // Too narrow for the margins: drawn at one scale on both axes, its scales
-    // graduated for the longer side.
-    bool Narrow = false;
-
-    // round((x - XMin) * ScaleX) + 1000, halves to even.
-    std::int32_t MapX(float x) const;
-    // round((y - YMin) * ScaleY) + 666, halves to even.
-    std::int32_t MapY(float y) const;
-    TMapTransform Transform() const;
-};
-
-// The geometry for an area from (x0, y0) to (x1, y1), metres. A very narrow
-// area, whose shorter side the fixed margins would leave no room for, is
-// drawn at the longer side's scale on both axes instead, the drawing as much
-// larger than the margins as the area needs.
-TMapGeometry MapGeometry(float x0, float y0, float x1, float y1);
-// The geometry of a terrain's area of stakes: half a spacing beyond the outer
-// stakes on every side.
-TMapGeometry MapGeometry(const TTerreno& terrain, const TUsedRect& area);
 
 struct TMapOptions {
     int Ppi = 96;                  // the screen's logical resolution
@@ -80,8 +55,6 @@ QSize ScaledSize(const QSize& size, int zoom);
 
 // "Arial" at `points` points: its character height in map units.
 QFont MapFont(int points, bool bold, int ppi);
-// The outline nodes of the area as map points.
-std::vector<TPoint> OutlinePoints(const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g);
 // The values of a scale: from `from` while not beyond `to`, in steps of
 // `step`, accumulated as 32-bit floats.
 std::vector<float> ScaleValues(float from, float to, float step);

@@ -4,6 +4,7 @@ list(APPEND NIVORA_CORE_SOURCES
   contour/ContourTrace.cpp
   contour/AreaOutline.cpp
   contour/ContourLevels.cpp
+  contour/MapGeometry.cpp
 )
 list(APPEND NIVORA_RENDER_SOURCES
   contour/AltimetricMap.cpp

@@ -255,13 +255,13 @@ TEST_F(CliTable, MapCommands)
         {{"cutfill-map", "@W/QUATRO.NVR", "-o", "@W/PASTA.NVR/../nao/c.png"}, 5, "Não foi possível criar o arquivo",
          "", true},
 
-        {{"contours", "@E/PEQUENO.NVR", "--levels", "100,100.5"}, 0, "", "", true},
+        {{"contours", "@E/PEQUENO.NVR", "--levels", "100,100.5"}, 0, ""},
         {{"contours", "@E/PEQUENO.NVR", "--levels", "100;101"}, 2, "--levels: \"100;101\" não é um número"},
         {{"contours", "@E/PEQUENO.NVR"}, 2, "falta a opção --levels A,B,... ou --equidistant$"},
         {{"contours", "@E/PEQUENO.NVR", "--equidistant", "--level", "3"}, 2,
          kUnknown + "contours: --level \\(quis dizer --levels\\?\\)$"},
-        {{"contours", "@W/NADA.NVR", "--equidistant"}, 3, kMissing, "", true},
-        {{"contours", "@W/ALHEIO.NVR", "--equidistant"}, 3, kForeign, "", true},
+        {{"contours", "@W/NADA.NVR", "--equidistant"}, 3, kMissing},
+        {{"contours", "@W/ALHEIO.NVR", "--equidistant"}, 3, kForeign},
 
         {{"contour-map", "@E/PEQUENO.NVR", "--equidistant", "--zoom", "25", "-o", "@W/m.svg"}, 0, "", "@W/m.svg",
          true},
