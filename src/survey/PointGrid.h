@@ -1,0 +1,101 @@
+#pragma once
+// From scattered survey points to the grid of stakes: a Delaunay
+// triangulation of the points, built once, and the elevation of every stake
+// read from it, either on the plane of the triangle the stake lies in or from
+// the nearest point. Stakes away from the measured area stay without
+// elevation (0, as everywhere in the program).
+
+#include "survey/PointFile.h"
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace nivora {
+
+class IProgress;
+
+// Input the user has to change: the message says what and how.
+class TPointError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class TGridMethod { Triangulation, Nearest };
+
+struct TGridParams {
+    double Lx = 10;
+    double Ly = 10;
+    // Coordinates of stake (1, 1); columns run east, rows north.
+    double OriginX = 0;
+    double OriginY = 0;
+    TGridMethod Method = TGridMethod::Triangulation;
+    // A stake farther than this from every point gets no elevation.
+    double MaxDistance = 15;
+    // A stake in a triangle with a longer edge gets none either, so that the
+    // triangulation does not bridge the bays of a concave field. 0: no limit.
+    double MaxEdge = 0;
+};
+
+struct TGridSize {
+    long long Cols = 0;
+    long long Rows = 0;
+};
+
+class TPointTriangulation {
+public:
+    // Throws TPointError for fewer than three points or points on a line.
+    explicit TPointTriangulation(const std::vector<TSurveyPoint>& points);
+    ~TPointTriangulation();
+    TPointTriangulation(const TPointTriangulation&) = delete;
+    TPointTriangulation& operator=(const TPointTriangulation&) = delete;
+
+    std::size_t PointCount() const;
+    double MinE() const { return MinE_; }
+    double MaxE() const { return MaxE_; }
+    double MinN() const { return MinN_; }
+    double MaxN() const { return MaxN_; }
+    // Area of the convex hull, and the side of the square each point
+    // stands for in it.
+    double HullArea() const;
+    double MeanSpacing() const;
+
+    struct TImpl;
+
+private:
+    std::unique_ptr<TImpl> Impl;
+    double MinE_ = 0, MaxE_ = 0, MinN_ = 0, MaxN_ = 0;
+    friend struct TGridder;
+};
+
+// The stakes needed to cover the points from the origin on.
+TGridSize GridSizeFor(const TPointTriangulation& t, const TGridParams& p);
+// The round spacing (1, 2, 2.5 or 5 times a power of ten) nearest to the
+// given one.
+double RoundSpacing(double spacing);
+// The smallest round spacing at which the points fit 1000 stakes along both
+// directions with the origin at their south-west corner.
+double SpacingThatFits(const TPointTriangulation& t);
+// A round spacing near the points' mean spacing (raised to one that fits),
+// the origin at the south-west corner snapped to it, 1,5 spacings of
+// distance and edges of up to three spacings.
+TGridParams DefaultGridParams(const TPointTriangulation& t);
+// The origin at the points' south-west corner, snapped down to the spacing.
+void SnapOrigin(const TPointTriangulation& t, TGridParams& p);
+
+struct TGriddedPoints {
+    std::int32_t Cols = 0;
+    std::int32_t Rows = 0;
+    // Row after row from row 1 (the southern one); 0 where no elevation.
+    std::vector<float> Z;
+    std::int64_t ValueCount = 0;
+};
+
+// Checks the parameters and the size (TPointError with the program's
+// message, in the given decimal mark) without gridding.
+TGridSize CheckGridParams(const TPointTriangulation& t, const TGridParams& p, char decimal);
+// Grids the points; with countOnly the cells are not kept (for a summary).
+TGriddedPoints GridPoints(const TPointTriangulation& t, const TGridParams& p, char decimal,
+                          IProgress* progress = nullptr, bool countOnly = false);
+
+}  // namespace nivora

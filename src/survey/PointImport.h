@@ -1,0 +1,41 @@
+#pragma once
+// The whole way from a point file to a terrain, as the import dialog and
+// nivora-cli points take it: read with a layout, project when the points are
+// in degrees, triangulate; then grid with the chosen parameters and fill a
+// terrain of the grid's size. The texts that tell the user what happened
+// are made here, so that both front ends say the same.
+
+#include "survey/PointFile.h"
+#include "survey/PointGrid.h"
+#include "survey/UtmProjection.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace nivora {
+
+class TTerreno;
+
+struct TPreparedPoints {
+    TPointSet Set;
+    bool Projected = false;
+    TUtmZone Zone;
+    // Empty when the points cannot make a surface; Problem says why.
+    std::unique_ptr<TPointTriangulation> Triangulation;
+    std::string Problem;
+};
+
+// Reads the text with the format; projects to UTM when geographic.
+TPreparedPoints PreparePoints(std::string_view text, const TPointFormat& format, bool geographic);
+
+// What was read, what was refused and why, repeated points, the projection.
+std::string ReadingSummary(const TPreparedPoints& prepared);
+// "Grade de C × R piquetes ..." or the reason the grid cannot be made.
+std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char decimal, std::int64_t valueCount);
+
+// A terrain of the grid's size holding its elevations, with the spacings and
+// the origin of the parameters. Like a new document, it is not saved.
+std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridParams& p);
+
+}  // namespace nivora

@@ -1,0 +1,149 @@
+#include "survey/PointFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace nivora;
+
+namespace {
+
+struct TLayoutCase {
+    const char* what;
+    std::string text;
+    char separator;
+    char decimal;
+    int header;
+    int name, e, n, z, code;
+};
+
+TEST(PointFile, DetectsTheLayoutsSurveyFilesCome_in)
+{
+    const TLayoutCase cases[] = {
+        {"semicolons, decimal comma, name and code", "P1;500010,5;7400020,25;101,3;CERCA\nP2;500011;7400021;101,4;CERCA\n",
+         ';', ',', 0, 0, 1, 2, 3, 4},
+        {"tabs under a header naming the columns", "Ponto\tEste\tNorte\tCota\n1\t500010.5\t7400020.25\t101.3\n2\t500011.5\t7400020.5\t101.2\n",
+         '\t', '.', 1, 0, 1, 2, 3, -1},
+        {"blanks, numbers only", "  500010.5   7400020.25  101.3\n500011.5 7400021.25 101.1\n", ' ', '.', 0, -1, 0, 1, 2, -1},
+        {"blanks, decimal comma", "A1 500010,5 7400020,25 101,3\nA2 500011,5 7400021,25 101,1\n", ' ', ',', 0, 0, 1, 2, 3, -1},
+        {"commas with a point number ahead", "1,500010.5,7400020.25,101.3,MARCO\n2,500012.5,7400022.25,101.4,MARCO\n",
+         ',', '.', 0, 0, 1, 2, 3, 4},
+        {"northing before easting, told by the digits", "P1,7400020.25,500010.5,101.3\nP2,7400021.25,500012.5,101.1\n",
+         ',', '.', 0, 0, 2, 1, 3, -1},
+        {"latitude before longitude", "P1;-15,780112;-47,929201;1100,2\nP2;-15,780301;-47,929005;1100,4\n", ';', ',', 0, 0,
+         2, 1, 3, -1},
+        {"header in another order", "Nome,Norte,Este,Cota,Código\nP1,7400020.2,500010.5,101.3,C\nP2,7400021.2,500011.5,101.3,C\n",
+         ',', '.', 1, 0, 2, 1, 3, 4},
+        {"title, blank line and header, CR LF and a byte order mark",
+         "\xEF\xBB\xBFLevantamento fazenda\r\n\r\nPt;X;Y;Z\r\n1;10,5;20,5;101,3\r\n2;11,5;21,5;101,2\r\n", ';', ',', 3, 0, 1,
+         2, 3, -1},
+        {"quoted fields", "\"P1\",\"500010.5\",\"7400020.25\",\"101.3\"\n\"P2\",\"500011.5\",\"7400021.25\",\"101.2\"\n", ',',
+         '.', 0, 0, 1, 2, 3, -1},
+    };
+    for (const TLayoutCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TPointFormat f = DetectPointFormat(c.text);
+        EXPECT_EQ(f.Separator, c.separator);
+        EXPECT_EQ(f.Decimal, c.decimal);
+        EXPECT_EQ(f.HeaderLines, c.header);
+        EXPECT_EQ(f.ColName, c.name);
+        EXPECT_EQ(f.ColE, c.e);
+        EXPECT_EQ(f.ColN, c.n);
+        EXPECT_EQ(f.ColZ, c.z);
+        EXPECT_EQ(f.ColCode, c.code);
+        // What was detected reads every line of these files.
+        const TPointSet s = ReadPoints(c.text, f);
+        EXPECT_EQ(s.Points.size(), 2u);
+        EXPECT_EQ(s.RefusedCount, 0);
+    }
+}
+
+TEST(PointFile, NumbersAreReadOnlyWhenWhole)
+{
+    const struct {
+        const char* text;
+        char decimal;
+        bool ok;
+        double value;
+    } cases[] = {
+        {"101,25", ',', true, 101.25}, {"101.25", '.', true, 101.25}, {"+7", '.', true, 7},   {"-1.5e3", '.', true, -1500},
+        {"101.25", ',', false, 0},     {"1.000,5", ',', false, 0},    {"12a", '.', false, 0}, {"-", '.', false, 0},
+        {"1e", '.', false, 0},         {"nan", '.', false, 0},        {"1e999", '.', false, 0}, {"", '.', false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        double v = 0;
+        EXPECT_EQ(ParsePointNumber(c.text, c.decimal, v), c.ok);
+        if (c.ok)
+            EXPECT_DOUBLE_EQ(v, c.value);
+    }
+}
+
+TEST(PointFile, UnreadableLinesAreCountedWithTheirNumbersAndReasons)
+{
+    const std::string text = "Nome;E;N;Z\n"            // 1
+                             "P1;100;200;10\n"         // 2
+                             "P2;101;abc;10\n"         // 3
+                             "\n"                      // 4 (blank: not a refusal)
+                             "P3;102\n"                // 5
+                             "P4;103;203;10,5,2\n"     // 6
+                             "P5;104;204;11\n"         // 7
+                             "x\ny\nz\nw\n";           // 8..11
+    const TPointFormat f = DetectPointFormat(text);
+    ASSERT_EQ(f.HeaderLines, 1);
+    const TPointSet s = ReadPoints(text, f);
+    EXPECT_EQ(s.Points.size(), 2u);
+    EXPECT_EQ(s.DataLines, 9);
+    EXPECT_EQ(s.RefusedCount, 7);
+    ASSERT_EQ(s.Refused.size(), std::size_t(kPointRemarksKept));
+    EXPECT_EQ(s.Refused[0].Line, 3);
+    EXPECT_EQ(s.Refused[0].Text, "N não é um número: \"abc\"");
+    EXPECT_EQ(s.Refused[1].Line, 5);
+    EXPECT_EQ(s.Refused[1].Text, "falta a coluna N");
+    EXPECT_EQ(s.Refused[2].Line, 6);
+    EXPECT_EQ(s.Refused[2].Text, "Z não é um número: \"10,5,2\"");
+    EXPECT_EQ(s.Refused[4].Line, 9);
+}
+
+TEST(PointFile, RepeatedPositionsAreMergedAndDifferentElevationsReported)
+{
+    const std::string text = "P1;0;0;10\n"
+                             "P2;5;0;11\n"
+                             "P3;0;5;12\n"
+                             "P1b;0;0;10\n"    // the same again: dropped quietly
+                             "P2b;5;0;12\n";   // another elevation: averaged, reported
+    TPointFormat f;
+    f.Separator = ';';
+    f.ColName = 0, f.ColE = 1, f.ColN = 2, f.ColZ = 3;
+    const TPointSet s = ReadPoints(text, f);
+    ASSERT_EQ(s.Points.size(), 3u);
+    EXPECT_EQ(s.RepeatedCount, 2);
+    EXPECT_EQ(s.ConflictCount, 1);
+    ASSERT_EQ(s.Conflicts.size(), 1u);
+    EXPECT_EQ(s.Conflicts[0].Line, 5);
+    EXPECT_EQ(s.Conflicts[0].Text, "mesmo E e N da linha 2, cota diferente");
+    EXPECT_DOUBLE_EQ(s.Points[0].Z, 10);
+    EXPECT_DOUBLE_EQ(s.Points[1].Z, 11.5);
+    EXPECT_DOUBLE_EQ(s.Points[2].Z, 12);
+}
+
+TEST(PointFile, DegreesAreRecognisedOnlyForASmallAreaOrByTheHeader)
+{
+    const struct {
+        const char* what;
+        std::string text;
+        bool geographic;
+    } cases[] = {
+        {"GNSS in degrees", "P1;-47,929201;-15,780112;1100\nP2;-47,928;-15,781;1101\nP3;-47,927;-15,779;1102\n", true},
+        {"local survey in metres", "P1;10;20;100\nP2;60;25;101\nP3;35;80;102\n", false},
+        {"UTM", "P1;500010;7400020;100\nP2;500060;7400025;101\nP3;500035;7400080;102\n", false},
+        {"named latitude and longitude over two degrees", "Lat;Lon;Alt\n-15,1;-47,5;1100\n-16,8;-47,9;1101\n-15,9;-45,2;1102\n",
+         true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ReadPoints(c.text, DetectPointFormat(c.text)).LooksGeographic, c.geographic);
+    }
+}
+
+}  // namespace
