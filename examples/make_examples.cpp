@@ -2,12 +2,19 @@
 //   PEQUENO.NVR  a small field, 20 x 15 stakes, 20 m apart;
 //   FAZENDA.NVR  a large field, 300 x 200 stakes, 20 m apart, with an
 //                irregular boundary, gentle slopes, undulations and survey
-//                noise of about a centimetre.
+//                noise of about a centimetre;
+//   PONTOS.csv   a GNSS survey of scattered points (UTM zone 22 south, in
+//                metres, semicolons and decimal commas as Brazilian
+//                spreadsheets write them) over an L-shaped rice field, for
+//                "Importar Pontos..." and nivora-cli points.
 // Usage: nivora-make-examples OUTPUT_FOLDER
 
 #include "data/SaveOpen.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <string>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -82,6 +89,46 @@ void Large(const std::filesystem::path& out)
     SaveProjectFile(out, t, TViewState{40, 60, 30, 50, 40, 60, 40, 60});
 }
 
+void Points(const std::filesystem::path& out)
+{
+    const double e0 = 331200.0, n0 = 6674800.0;
+    Noise noise(2217);
+    // The north-east corner (the farm's yard) was not surveyed.
+    const auto inField = [](double x, double y) { return x < 260 || y < 170; };
+    const auto ground = [](double x, double y) {
+        return 41.8 + 0.0012 * x - 0.0021 * y + 0.12 * std::sin(x / 70.0) * std::cos(y / 55.0);
+    };
+    std::string text = "Ponto;Este;Norte;Cota;Codigo\n";
+    char line[128];
+    int n = 0;
+    const auto add = [&](double x, double y, const char* code) {
+        const double z = ground(x, y) + noise.Normal(0.01);
+        std::snprintf(line, sizeof line, "P%d;%.3f;%.3f;%.3f;%s\n", ++n, e0 + x, n0 + y, z, code);
+        text += line;
+    };
+    // The edges walked every 15 m or so, then the inside in passes.
+    for (double x = 0; x <= 400; x += 15)
+        add(x, 0, "BORDA");
+    for (double y = 15; y <= 170; y += 15)
+        add(400, y, "BORDA");
+    for (double x = 400; x >= 260; x -= 15)
+        add(x, 170, "BORDA");
+    for (double y = 170; y <= 300; y += 15)
+        add(260, y, "BORDA");
+    for (double x = 245; x >= 0; x -= 15)
+        add(x, 300, "BORDA");
+    for (double y = 285; y > 0; y -= 15)
+        add(0, y, "BORDA");
+    while (n < 700) {
+        const double x = 400 * noise.Uniform(), y = 300 * noise.Uniform();
+        if (inField(x, y))
+            add(x, y, "TN");
+    }
+    // Decimal commas: the file reads as a spreadsheet here writes it.
+    std::replace(text.begin(), text.end(), '.', ',');
+    std::ofstream(out, std::ios::binary) << text;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -93,6 +140,7 @@ int main(int argc, char** argv)
     const std::filesystem::path dir = argv[1];
     Small(dir / "PEQUENO.NVR");
     Large(dir / "FAZENDA.NVR");
-    std::cout << "PEQUENO.NVR e FAZENDA.NVR gravados em " << dir.string() << "\n";
+    Points(dir / "PONTOS.csv");
+    std::cout << "PEQUENO.NVR, FAZENDA.NVR e PONTOS.csv gravados em " << dir.string() << "\n";
     return 0;
 }

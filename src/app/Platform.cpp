@@ -103,6 +103,17 @@ TPlatform& Storage()
 
 int IFileDialogs::ExecDialog(QDialog* dialog) { return dialog->exec(); }
 
+QString IFileDialogs::OpenPointsName(QWidget* parent)
+{
+    QFileDialog d(parent, "Importar Pontos");
+    d.setAcceptMode(QFileDialog::AcceptOpen);
+    d.setFileMode(QFileDialog::ExistingFile);
+    d.setNameFilters({"Arquivos de pontos (*.csv *.txt *.xyz *.pts *.dat)", "Todos os arquivos (*)"});
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return {};
+    return d.selectedFiles().first();
+}
+
 // The dialog matches name filters without regard to case, so "*.NVR" also
 // shows files ending in ".nvr".
 QString ProjectFileFilter() { return "Arquivos do Nivora (*.NVR)"; }

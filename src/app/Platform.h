@@ -45,6 +45,8 @@ public:
     virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
     // Runs one of the program's own modal dialogs; its result code.
     virtual int ExecDialog(QDialog* dialog);
+    // An existing survey points file (text); empty when cancelled.
+    virtual QString OpenPointsName(QWidget* parent);
 };
 
 // The program's filter for project files.

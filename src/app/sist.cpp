@@ -13,6 +13,7 @@
 #include "data/SaveOpenCommands.h"
 #include "data/uFileNew.h"
 #include "grid/datagrid.h"
+#include "survey/uImportaPontos.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -249,6 +250,9 @@ void TForm1::CreateMenus()
                   QKeySequence("Ctrl+N"));
     mnAbrir = Item(File1, "mnAbrir", "&Abrir...", "Abre um arquivo de cotas existente.", &TForm1::mnAbrirClick,
                    QKeySequence("Ctrl+A"));
+    mnImportarPontos = Item(File1, "mnImportarPontos", "Importar &Pontos...",
+                            "Cria uma grade de cotas a partir de pontos levantados com GNSS ou estação total.",
+                            &TForm1::mnImportarPontosClick);
     mnFechar = Item(File1, "mnFechar", "&Fechar", "Fecha a janela corrente.", &TForm1::mnFecharClick);
     mnSalvar = Item(File1, "mnSalvar", "&Salvar", "Salva o conteúdo da janela corrente.", &TForm1::mnSalvarClick,
                     QKeySequence("Ctrl+S"));
@@ -691,6 +695,13 @@ void TForm1::mnNovoClick() { FileNew->Execute(); }
 
 void TForm1::mnAbrirClick() { OpenProject(); }
 
+void TForm1::mnImportarPontosClick()
+{
+    if (!ImportaPontos)
+        ImportaPontos = new TImportaPontos(this);
+    ImportaPontos->Execute();
+}
+
 void TForm1::mnFecharClick()
 {
     if (QMdiSubWindow* w = ActiveChild())
@@ -850,6 +861,7 @@ void TForm1::SetHelpContext()
         {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnWinSurf, 23},
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
+        {mnImportarPontos, 70},
     };
     for (const auto& [action, context] : contexts)
         action->setProperty("HelpContext", context);

@@ -33,6 +33,7 @@ namespace nivora {
 
 class TForm2;
 class TFileNew;
+class TImportaPontos;
 class TDefSist;
 class TAbout;
 
@@ -119,6 +120,7 @@ public:
     QMenu* mnAjuda = nullptr;
     QAction* mnNovo = nullptr;
     QAction* mnAbrir = nullptr;
+    QAction* mnImportarPontos = nullptr;
     QAction* mnFechar = nullptr;
     QAction* mnSalvar = nullptr;
     QAction* mnSalvarComo = nullptr;
@@ -150,6 +152,7 @@ public:
     // Command handlers.
     void mnNovoClick();
     void mnAbrirClick();
+    void mnImportarPontosClick();
     void mnFecharClick();
     void mnSalvarClick();
     void mnSalvarComoClick();
@@ -202,6 +205,8 @@ private:
 
     QMdiArea* MdiArea_ = nullptr;
     TFileNew* FileNew = nullptr;
+    // Made on first use and kept, so it keeps its last inputs for the run.
+    TImportaPontos* ImportaPontos = nullptr;
     TDefSist* DefSist = nullptr;
     TAbout* About = nullptr;
     bool AboutShown = false;

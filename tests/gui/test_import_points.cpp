@@ -1,0 +1,136 @@
+// The import dialog of survey points: what it detects and proposes, the
+// live summary, typing a spacing, and the document OK makes; bad input
+// stays in the dialog with its message.
+
+#include "GuiTestSupport.h"
+#include "app/sist.h"
+#include "calc/CalcSist.h"
+#include "grid/datagrid.h"
+#include "survey/uImportaPontos.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+
+using namespace nivora;
+using namespace nivora::testing;
+
+class TestImportPoints : public QObject, public TFrameFixture {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TImportaPontos> dialog;
+
+    QString Write(const QString& name, const QByteArray& text)
+    {
+        const QString path = TempFolder("import_points") + "/" + name;
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(text);
+        return path;
+    }
+
+    // Replaces the field's text by typing, as a person would.
+    void Retype(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        Type(text);
+    }
+
+    QString Summary() const { return dialog->memResumo->toPlainText(); }
+
+private slots:
+    void init()
+    {
+        StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        dialog = std::make_unique<TImportaPontos>(frame.get());
+        dialog->show();
+    }
+
+    void cleanup()
+    {
+        dialog.reset();
+        CloseFrame();
+    }
+
+    void theMenuItemFollowsOpen()
+    {
+        const QList<QAction*> items = frame->File1->actions();
+        QCOMPARE(items.indexOf(frame->mnImportarPontos), items.indexOf(frame->mnAbrir) + 1);
+        QCOMPARE(frame->mnImportarPontos->text(), QString("Importar &Pontos..."));
+    }
+
+    void theSampleSurveyBecomesAnUnsavedGridInSurveyCoordinates()
+    {
+        QVERIFY(dialog->LoadFile(NIVORA_EXAMPLES_DIR "/PONTOS.csv"));
+        QCOMPARE(dialog->cmbSeparador->currentText(), QString("Ponto e vírgula"));
+        QCOMPARE(dialog->cmbDecimal->currentText(), QString("Vírgula"));
+        QCOMPARE(dialog->spCabecalho->value(), 1);
+        QCOMPARE(dialog->cmbNome->currentData().toInt(), 0);
+        QCOMPARE(dialog->cmbE->currentText(), QString("Coluna 2 (Este)"));
+        QCOMPARE(dialog->cmbN->currentData().toInt(), 2);
+        QCOMPARE(dialog->cmbZ->currentData().toInt(), 3);
+        QCOMPARE(dialog->cmbCodigo->currentData().toInt(), 4);
+        QVERIFY(!dialog->cbGraus->isChecked());
+        // About 13 m between points: 10 m, from the south-west corner.
+        QCOMPARE(dialog->edLx->text(), QString("10"));
+        QCOMPARE(dialog->edOrigemX->text(), QString("331200"));
+        QCOMPARE(dialog->edOrigemY->text(), QString("6674800"));
+        QCOMPARE(dialog->edDistancia->text(), QString("15"));
+        QVERIFY2(Summary().contains("700 pontos lidos de 700 linhas de dados."), qPrintable(Summary()));
+        QVERIFY2(Summary().contains("Grade de 41 × 31 piquetes;"), qPrintable(Summary()));
+
+        // A coarser grid: Y and the distance follow X, the origin stays.
+        Retype(dialog->edLx, "20");
+        QCOMPARE(dialog->edLy->text(), QString("20"));
+        QCOMPARE(dialog->edDistancia->text(), QString("30"));
+        QCOMPARE(dialog->edOrigemX->text(), QString("331200"));
+        QTRY_VERIFY2(Summary().contains("Grade de 21 × 16 piquetes;"), qPrintable(Summary()));
+
+        QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QVERIFY(recorder->Shown.empty());
+        QVERIFY(ActiveDocument);
+        TTerreno& t = ActiveDocument->Terrain();
+        QCOMPARE(t.ColCount, 21);
+        QCOMPARE(t.RowCount, 16);
+        QCOMPARE(static_cast<double>(static_cast<long double>(t.Lx)), 20.0);
+        QCOMPARE(t.StakeX(1), 331200.0f);
+        QCOMPARE(t.StakeY(16), 6675100.0f);
+        QVERIFY(t.GetCell(1, 1) > 41.7f && t.GetCell(1, 1) < 41.9f);
+        QCOMPARE(t.GetCell(21, 16), 0.0f);  // the yard that was not surveyed
+        QVERIFY(!t.Saved);
+        QVERIFY(ActiveDocument->windowTitle().startsWith("AREA-"));
+    }
+
+    void badInputIsShownAndOkMakesNothing()
+    {
+        QVERIFY(dialog->LoadFile(Write("poucos.txt", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nlixo\nP5;50;50\n")));
+        QVERIFY2(Summary().contains("2 linhas recusadas:\n  linha 4: falta a coluna E\n  linha 5: falta a coluna Z"),
+                 qPrintable(Summary()));
+        Retype(dialog->edLx, "0,05");
+        QTRY_VERIFY2(Summary().contains("mais que o máximo de 1000 × 1000. Um espaçamento de 0,2 m"), qPrintable(Summary()));
+        QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
+        QCOMPARE(recorder->Shown.size(), std::size_t(1));
+        QCOMPARE(recorder->Shown[0].Kind, QString("Error"));
+        QVERIFY(recorder->Shown[0].Text.startsWith("Com o espaçamento de 0,05 × 0,05 m a grade teria 2001 × 2001"));
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(OpenDocumentCount, 0);
+
+        QVERIFY(dialog->LoadFile(Write("linha.txt", "1 0 0 10\n2 10 10 11\n3 20 20 12\n")));
+        QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
+        QCOMPARE(recorder->Shown.back().Text,
+                 QString("Os pontos estão todos sobre uma linha e não descrevem uma superfície."));
+        QCOMPARE(OpenDocumentCount, 0);
+    }
+};
+
+QTEST_MAIN(TestImportPoints)
+#include "test_import_points.moc"
