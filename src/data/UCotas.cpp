@@ -183,10 +183,13 @@ TUsedRect TCotas::ComputeUsedRect()
     return r;
 }
 
-void TCotas::InsertRow(std::int32_t row)
+bool TCotas::InsertRow(std::int32_t row)
 {
     if (row < 1 || row > RowCount)
-        return;
+        return false;
+    const float* last = RowData(RowCount);
+    if (std::any_of(last, last + ColCount, [](float v) { return v != 0.0f; }) && !Resize(0, 1))
+        return false;
     const auto begin = Cells.begin() + std::ptrdiff_t(row - 1) * ColCount;
     std::copy_backward(begin, Cells.end() - ColCount, Cells.end());
     std::fill_n(begin, ColCount, 0.0f);
@@ -202,12 +205,19 @@ void TCotas::InsertRow(std::int32_t row)
     if (moved)
         NotifyExtremesChange();
     Modified = true;
+    ComputeUsedRect();
+    return true;
 }
 
-void TCotas::InsertColumn(std::int32_t col)
+bool TCotas::InsertColumn(std::int32_t col)
 {
     if (col < 1 || col > ColCount)
-        return;
+        return false;
+    bool lastHolds = false;
+    for (std::int32_t r = 1; r <= RowCount && !lastHolds; ++r)
+        lastHolds = Cells[Index(ColCount, r)] != 0.0f;
+    if (lastHolds && !Resize(1, 0))
+        return false;
     for (std::int32_t r = 1; r <= RowCount; ++r) {
         float* p = Cells.data() + Index(1, r);
         std::copy_backward(p + col - 1, p + ColCount - 1, p + ColCount);
@@ -225,6 +235,8 @@ void TCotas::InsertColumn(std::int32_t col)
     if (moved)
         NotifyExtremesChange();
     Modified = true;
+    ComputeUsedRect();
+    return true;
 }
 
 void TCotas::DeleteRow(std::int32_t row)

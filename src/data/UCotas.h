@@ -64,9 +64,14 @@ public:
     void SetCell(std::int32_t col, std::int32_t row, float value);
     bool Resize(std::int32_t addCols, std::int32_t addRows);
 
-    void InsertRow(std::int32_t row);
+    // Insert an empty row (column) at the position; the ones from there on
+    // move down (right). When the last row (column) holds elevations the
+    // store grows by one so that nothing is lost; at 1000 it cannot, and the
+    // insert is refused: false, nothing changed (also for a position outside
+    // the store). Count, extremes and used rectangle stay true.
+    bool InsertRow(std::int32_t row);
     void DeleteRow(std::int32_t row);
-    void InsertColumn(std::int32_t col);
+    bool InsertColumn(std::int32_t col);
     void DeleteColumn(std::int32_t col);
 
     void SetMinimum(const TCotaPoint& p);

@@ -683,12 +683,14 @@ void TForm2::DocumentSaved()
     UndoStack_->setClean();
 }
 
-void TForm2::StructuralEdit(const QString& name, void (TTerreno::*edit)(std::int32_t), std::int32_t at)
+bool TForm2::StructuralEdit(const QString& name, const std::function<bool()>& edit)
 {
     TCellChange change = TCellChange::CaptureWhole(*Terrain_);
-    (Terrain_.get()->*edit)(at);
+    if (!edit())
+        return false;  // refused: nothing changed, nothing to undo
     AfterStructuralEdit();
     PushChange(name, std::move(change));
+    return true;
 }
 
 void TForm2::AfterStructuralEdit()
@@ -704,28 +706,39 @@ void TForm2::InsertRowAtCursor()
 {
     if (CurrentRow() > Terrain_->RowCount)
         return;
-    StructuralEdit("Inserir Linha", &TTerreno::InsertRow, CurrentRow());
+    // At 1000 rows with elevations in the last one, an insert would push them out.
+    if (!StructuralEdit("Inserir Linha", [&] { return Terrain_->InsertRow(CurrentRow()); }))
+        Messages().Warning(this, "Não é possível inserir uma linha: a grade já tem 1000 linhas e a última "
+                                 "contém cotas.");
 }
 
 void TForm2::DeleteRowAtCursor()
 {
     if (CurrentRow() > Terrain_->RowCount)
         return;
-    StructuralEdit("Excluir Linha", &TTerreno::DeleteRow, CurrentRow());
+    StructuralEdit("Excluir Linha", [&] {
+        Terrain_->DeleteRow(CurrentRow());
+        return true;
+    });
 }
 
 void TForm2::InsertColumnAtCursor()
 {
     if (CurrentCol() > Terrain_->ColCount)
         return;
-    StructuralEdit("Inserir Coluna", &TTerreno::InsertColumn, CurrentCol());
+    if (!StructuralEdit("Inserir Coluna", [&] { return Terrain_->InsertColumn(CurrentCol()); }))
+        Messages().Warning(this, "Não é possível inserir uma coluna: a grade já tem 1000 colunas e a última "
+                                 "contém cotas.");
 }
 
 void TForm2::DeleteColumnAtCursor()
 {
     if (CurrentCol() > Terrain_->ColCount)
         return;
-    StructuralEdit("Excluir Coluna", &TTerreno::DeleteColumn, CurrentCol());
+    StructuralEdit("Excluir Coluna", [&] {
+        Terrain_->DeleteColumn(CurrentCol());
+        return true;
+    });
 }
 
 void TForm2::ClearSelection(const QString& change)

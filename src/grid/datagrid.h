@@ -22,6 +22,7 @@
 #include <QTableView>
 #include <QUndoStack>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -213,8 +214,9 @@ private:
     // whole grid when the cells may fall outside the store (it grows to
     // take them), else the rectangle.
     TCellChange RecordFor(const TUsedRect& cells) const;
-    // Row and column commands: a whole-grid record around the edit.
-    void StructuralEdit(const QString& name, void (TTerreno::*edit)(std::int32_t), std::int32_t at);
+    // Row and column commands: a whole-grid record around the edit; false
+    // when the edit refused and changed nothing.
+    bool StructuralEdit(const QString& name, const std::function<bool()>& edit);
     void SelectionFollowsGrid();
 
     std::unique_ptr<TTerreno> Terrain_;

@@ -202,16 +202,19 @@ TEST(Cotas, InsertAndDeleteRowsAndColumns)
     events.Attach(c);
     c.Modified = false;
     c.Saved = true;
-    c.InsertRow(1);
+    EXPECT_TRUE(c.InsertRow(1));
     EXPECT_EQ(c.GetCell(1, 1), 0.0f);
     EXPECT_EQ(c.GetCell(1, 2), 1.0f);
-    EXPECT_EQ(c.GetCell(3, 3), 6.0f);  // the last row (7 8 9) is gone
+    EXPECT_EQ(c.GetCell(3, 3), 6.0f);
+    EXPECT_EQ(c.GetCell(3, 4), 9.0f);  // the last row (7 8 9) moved into a new row
+    EXPECT_EQ(c.RowCount, 4);
+    EXPECT_EQ(c.ValueCount, 9);
     EXPECT_EQ(c.Minimum, (TCotaPoint{1, 2, 1.0f}));
-    EXPECT_EQ(c.Maximum, (TCotaPoint{3, 4, 9.0f}));  // moved with its row, past the grid
+    EXPECT_EQ(c.Maximum, (TCotaPoint{3, 4, 9.0f}));  // moved with its row
+    EXPECT_EQ(c.UsedRect, (TUsedRect{1, 2, 3, 4}));
     EXPECT_EQ(events.calls, 1);
     EXPECT_TRUE(c.Modified);
     EXPECT_TRUE(c.Saved);
-    EXPECT_EQ(c.RowCount, 3);
 
     TCotas d(3, 2);
     for (int col = 1; col <= 3; ++col) {
@@ -248,6 +251,57 @@ TEST(Cotas, InsertAndDeleteRowsAndColumns)
     EXPECT_EQ(e.UsedRect, (TUsedRect{1, 1, 1, 1}));
     e.DeleteRow(7);  // outside: nothing
     EXPECT_EQ(e.ValueCount, 1);
+}
+
+TEST(Cotas, InsertKeepsEveryElevation)
+{
+    // (grid size, where the values are, insert a row or a column) -> grows,
+    // refused. The store grows only when its last row (column) holds values,
+    // and refuses at 1000 rather than drop them.
+    const struct {
+        int cols, rows;
+        bool valueInLast;  // a value in the last row (column) inserted across
+        bool column;
+        bool inserted;
+        int grownCols, grownRows;
+    } cases[] = {
+        {5, 4, false, false, true, 5, 4},      {5, 4, true, false, true, 5, 5},
+        {5, 4, false, true, true, 5, 4},       {5, 4, true, true, true, 6, 4},
+        {5, 1000, true, false, false, 5, 1000}, {1000, 5, true, true, false, 1000, 5},
+        {5, 1000, false, false, true, 5, 1000}, {1000, 5, false, true, true, 1000, 5},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << k.cols << "x" << k.rows << (k.column ? " column" : " row")
+                                        << (k.valueInLast ? " full" : ""));
+        TCotas c(k.cols, k.rows);
+        c.SetCell(2, 2, 7.0f);
+        if (k.valueInLast)
+            c.SetCell(k.column ? k.cols : 3, k.column ? 3 : k.rows, 9.0f);
+        c.Saved = true;
+        c.Modified = false;
+        const TCotas before = c;
+        EXPECT_EQ(k.column ? c.InsertColumn(1) : c.InsertRow(1), k.inserted);
+        EXPECT_EQ(c.ColCount, k.grownCols);
+        EXPECT_EQ(c.RowCount, k.grownRows);
+        if (!k.inserted) {
+            EXPECT_EQ(c.Cells, before.Cells);
+            EXPECT_FALSE(c.Modified);
+            continue;
+        }
+        // Everything moved by one and is still there, as the bookkeeping says.
+        const int dc = k.column ? 1 : 0, dr = k.column ? 0 : 1;
+        EXPECT_EQ(c.GetCell(2 + dc, 2 + dr), 7.0f);
+        EXPECT_EQ(c.ValueCount, k.valueInLast ? 2 : 1);
+        TCotas rescanned = c;
+        rescanned.RecomputeExtremes();
+        EXPECT_EQ(c.Minimum, rescanned.Minimum);
+        EXPECT_EQ(c.Maximum, rescanned.Maximum);
+        EXPECT_EQ(c.UsedRect, rescanned.ComputeUsedRect());
+        EXPECT_TRUE(c.Modified);
+    }
+    TCotas small(3, 3);
+    EXPECT_FALSE(small.InsertRow(4));
+    EXPECT_FALSE(small.InsertColumn(0));
 }
 
 TEST(Cotas, StreamRoundTrip)

@@ -296,6 +296,34 @@ private slots:
         QCOMPARE(doc->Terrain().GetCell(2, 4), 33.0f);  // outside the selection: kept
     }
 
+    void insertsKeepTheLastRowAndColumn()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(3, 20, 2020.0f);  // the maximum, in the store's last row
+        doc->Terrain().SetCell(20, 4, 5.0f);     // and one in its last column
+        doc->SetCurrentCell(2, 2);
+        doc->Inserir1->trigger();
+        doc->Inserir2->trigger();
+        QCOMPARE(doc->Terrain().GetCell(4, 21), 2020.0f);
+        QCOMPARE(doc->Terrain().GetCell(21, 5), 5.0f);
+        QCOMPARE(doc->StatusText(), QString("N° de Cotas: 2    Cota Mín.: 5.000    Cota Máx.: 2020.000"));
+        QVERIFY(recorder->Shown.empty());
+        // A full grid whose last row holds an elevation refuses, and says so.
+        doc->Terrain().SetCell(1, 1000, 7.0f);
+        const auto cells = doc->Terrain().Cells;
+        doc->Inserir1->trigger();
+        QCOMPARE(doc->Terrain().Cells, cells);
+        QCOMPARE(recorder->Shown.size(), std::size_t(1));
+        QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
+        QCOMPARE(recorder->Shown.back().Text,
+                 QString("Não é possível inserir uma linha: a grade já tem 1000 linhas e a última contém cotas."));
+        // Deleting every row leaves no count behind.
+        for (int i = 0; i < 1000; ++i)
+            doc->Excluir1->trigger();
+        QVERIFY(doc->StatusText().startsWith("N° de Cotas: 0 "));
+        QCOMPARE(doc->Terrain().ValueCount, 0);
+    }
+
     void clipboardCopyCutPaste()
     {
         TForm2* doc = NewDocument();
