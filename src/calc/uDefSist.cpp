@@ -1,6 +1,7 @@
 #include "uDefSist.h"
 
 #include "app/Platform.h"
+#include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
 #include "grid/datagrid.h"
@@ -121,17 +122,7 @@ void TDefSist::cbAjustaCAClick()
         edRelCA->setFocus();
 }
 
-bool TDefSist::edRelCAKeyPress(QChar key)
-{
-    // Judged on the text with the key at its end, wherever the caret is.
-    if (key == ',' || key == '.')
-        key = QChar(DecimalSeparator());
-    long double v = 0;
-    if (!ReadNumber(edRelCA->text() + key, v))
-        return true;
-    edRelCA->insert(QString(key));
-    return true;
-}
+bool TDefSist::edRelCAKeyPress(QChar key) { return FilterNumberKey(edRelCA, key); }
 
 void TDefSist::edRelCAExit()
 {

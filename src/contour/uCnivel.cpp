@@ -23,20 +23,6 @@ QString General(long double v) { return QString::fromStdString(FormatGeneral(v, 
 
 }  // namespace
 
-bool FilterNumberKey(QLineEdit* edit, QChar key)
-{
-    if (key == '\b' || !key.isPrint())
-        return false;
-    if (key == ',' || key == '.')
-        key = QChar(DecimalSeparator());
-    // Judged on the text with the key at its end, wherever the caret is.
-    const QByteArray text = (edit->text() + key).toUtf8();
-    long double v = 0;
-    if (ParseNumber(std::string_view(text.constData(), std::size_t(text.size())), v, DecimalSeparator()))
-        edit->insert(QString(key));
-    return true;
-}
-
 TDefCurvas::TDefCurvas(TDefMapa* defMapa, QWidget* parent) : QDialog(parent), DefMapa(defMapa)
 {
     setObjectName("DefCurvas");

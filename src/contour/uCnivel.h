@@ -3,6 +3,8 @@
 // the lowest and highest elevation, and on OK adds them to the map
 // definition dialog's list (at most 20 entries in all).
 
+#include "data/NumberEdit.h"
+
 #include <QDialog>
 #include <QPointer>
 
@@ -46,11 +48,5 @@ protected:
 private:
     QPointer<TDefMapa> DefMapa;  // whose list receives the levels
 };
-
-// The key filter of every level box: "," and "." become the user's decimal
-// separator, Backspace and control keys pass, any other character is kept
-// only when the text with it at its end still reads as a number. True when
-// the key has been dealt with here (inserted or discarded).
-bool FilterNumberKey(QLineEdit* edit, QChar key);
 
 }  // namespace nivora

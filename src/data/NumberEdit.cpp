@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
@@ -30,6 +31,28 @@ bool ValidateNumberEdit(QLineEdit* edit, TNumberRule rule, long double& value)
         Messages().Warning(edit, QString::fromUtf8(check.message));
     edit->setFocus();
     return false;
+}
+
+bool FilterNumberKey(QLineEdit* edit, QChar key)
+{
+    if (key == '\b' || !key.isPrint())
+        return false;
+    if (key == ',' || key == '.')
+        key = QChar(DecimalSeparator());
+    // Judged on the text with the key at its end, wherever the caret is.
+    const QByteArray text = (edit->text() + key).toUtf8();
+    if (IsTypedNumber(std::string_view(text.constData(), std::size_t(text.size())), DecimalSeparator()))
+        edit->insert(QString(key));
+    return true;
+}
+
+bool FilterNumberKeyEvent(QLineEdit* edit, const QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (event->key() == Qt::Key_Backspace || text.isEmpty() || !text.at(0).isPrint()
+        || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    return FilterNumberKey(edit, text.at(0));
 }
 
 QPoint CellTextOrigin(const QRect& rect, int textWidth, int textHeight, int margin, TCellAlignment alignment)

@@ -8,6 +8,7 @@
 #include <QRect>
 #include <QString>
 
+class QKeyEvent;
 class QLineEdit;
 class QMimeData;
 class QPainter;
@@ -18,6 +19,16 @@ namespace nivora {
 // shows the fixed message (an error box for an empty or unreadable text, a
 // warning for the wrong sign), gives the box the focus and returns false.
 bool ValidateNumberEdit(QLineEdit* edit, TNumberRule rule, long double& value);
+
+// The key filter of every number box: "," and "." become the user's decimal
+// separator, Backspace and control keys pass, any other character is kept
+// only when the text with it at its end can still become a number
+// (IsTypedNumber). True when the key has been dealt with here (inserted or
+// discarded).
+bool FilterNumberKey(QLineEdit* edit, QChar key);
+// The same for a key press on the box: keys with Ctrl or Alt, Backspace and
+// keys without a character pass (false); the rest go through FilterNumberKey.
+bool FilterNumberKeyEvent(QLineEdit* edit, const QKeyEvent* event);
 
 enum TCellAlignment { caLeft = 0, caRight = 1, caCentre = 2 };
 

@@ -55,12 +55,14 @@ bool ParseNumber(std::string_view text, long double& value, char decimalSeparato
             expNegative = text[i] == '-';
             ++i;
         }
-        // The exponent's digits may be missing ("1E" reads as 1), so that
-        // a number can be typed key by key through its exponent.
         const std::size_t expStart = i;
         while (i < n && IsDigit(text[i]))
             ++i;
         expDigits = text.substr(expStart, i - expStart);
+        // "1E" or "5e-" is a number still being typed, not a number: the
+        // typing check (IsTypedNumber) lets it through, reading does not.
+        if (expDigits.empty())
+            return false;
     }
     while (i < n && text[i] == ' ')
         ++i;
@@ -71,7 +73,7 @@ bool ParseNumber(std::string_view text, long double& value, char decimalSeparato
     normal.append(intDigits.empty() ? std::string_view("0") : intDigits);
     normal.push_back('.');
     normal.append(fracDigits.empty() ? std::string_view("0") : fracDigits);
-    if (haveExponent && !expDigits.empty()) {
+    if (haveExponent) {
         normal.push_back('e');
         if (expNegative)
             normal.push_back('-');
@@ -102,6 +104,23 @@ bool ParseNumber(std::string_view text, long double& value, char decimalSeparato
     }
     value = negative ? -v : v;
     return true;
+}
+
+bool IsTypedNumber(std::string_view text, char decimalSeparator)
+{
+    long double v = 0.0L;
+    if (ParseNumber(text, v, decimalSeparator))
+        return true;
+    // A complete mantissa followed by the exponent letter and perhaps its sign.
+    std::size_t end = text.size();
+    if (end > 0 && (text[end - 1] == '+' || text[end - 1] == '-'))
+        --end;
+    if (end == 0 || (text[end - 1] != 'E' && text[end - 1] != 'e'))
+        return false;
+    const std::string_view mantissa = text.substr(0, end - 1);
+    if (mantissa.empty() || mantissa.back() == ' ' || mantissa.find_first_of("Ee") != std::string_view::npos)
+        return false;
+    return ParseNumber(mantissa, v, decimalSeparator);
 }
 
 TNumberCheck CheckNumberText(std::string_view text, TNumberRule rule, char decimalSeparator)

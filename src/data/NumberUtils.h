@@ -20,10 +20,16 @@ enum TNumberRule : std::uint8_t {
 // Reads a number typed by the user: leading spaces, an optional sign, digits,
 // optionally the decimal separator and digits, optionally "E" or "e" with an
 // optional sign and digits, then trailing spaces; nothing else (no thousands
-// separators). Any run of digits may be empty, but a digit or the separator
-// must stand before the exponent. False, value untouched, on anything else or
-// on overflow of the extended range.
+// separators). The mantissa's runs of digits may be empty, but a digit or the
+// separator must stand before the exponent, and an exponent has its digits.
+// False, value untouched, on anything else or on overflow of the extended
+// range.
 bool ParseNumber(std::string_view text, long double& value, char decimalSeparator);
+
+// The check of a number box as it is typed, key by key: a number ParseNumber
+// reads, or one whose exponent has only its letter and perhaps its sign so far
+// ("1E", "2,5e-"). Such a text is not a number yet: reading it fails.
+bool IsTypedNumber(std::string_view text, char decimalSeparator);
 
 // Result of checking a typed number against a sign rule: the message to show
 // (empty when accepted) and whether it is an error (empty or unreadable text)

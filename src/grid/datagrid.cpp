@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace nivora {
 
@@ -113,8 +114,13 @@ QWidget* TGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
     editor->setFrame(false);
     editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     editor->setFont(Document.GridFont());
+    // Only keys change the text (through GridKeyPress): no context menu,
+    // no drops, no input method composing text past the key check.
+    editor->setContextMenuPolicy(Qt::NoContextMenu);
+    editor->setAcceptDrops(false);
+    editor->setAttribute(Qt::WA_InputMethodEnabled, false);
     Document.GridGetEditText(index.column() + 1, index.row() + 1);
-    connect(editor, &QLineEdit::textChanged, &Document, [this] { Document.GridSetEditText(); });
+    connect(editor, &QLineEdit::textChanged, &Document, [this](const QString& text) { Document.GridSetEditText(text); });
     return editor;
 }
 
@@ -180,9 +186,8 @@ bool TGridControl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
         QChar c = text.at(0);
         if (c == ',' || c == '.')
             c = QChar(DecimalSeparator());
-        long double v = 0;
         const std::string candidate(1, static_cast<char>(c.toLatin1()));
-        if (c.unicode() > 127 || !ParseNumber(candidate, v, DecimalSeparator()))
+        if (c.unicode() > 127 || !IsTypedNumber(candidate, DecimalSeparator()))
             return false;
     }
     return QTableView::edit(index, trigger, event);
@@ -546,6 +551,21 @@ void TForm2::GridGetEditText(int col, int row)
     EditBuffer.clear();
 }
 
+namespace {
+
+// A text the cell editor may hold: a number on its way (IsTypedNumber) whose
+// value so far is an elevation a single can hold.
+bool IsTypedElevation(const std::string& text, char sep)
+{
+    if (!IsTypedNumber(text, sep))
+        return false;
+    // An exponent still without digits leaves the value of the text before it.
+    long double v = 0;
+    return !ParseNumber(text, v, sep) || std::isfinite(static_cast<float>(v));
+}
+
+}  // namespace
+
 bool TForm2::GridKeyPress(QKeyEvent* e, QLineEdit* editor)
 {
     const int key = e->key();
@@ -560,42 +580,54 @@ bool TForm2::GridKeyPress(QKeyEvent* e, QLineEdit* editor)
         EditBuffer.clear();  // the edit is abandoned
         return false;
     }
-    if (key == Qt::Key_Backspace) {
-        if (!EditBuffer.empty())
-            EditBuffer.pop_back();
-        return false;
+    // Left and Right select the neighbouring cell, as Up and Down do: left
+    // to the grid, whose move commits the value typed.
+    if ((key == Qt::Key_Left || key == Qt::Key_Right) && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        e->ignore();
+        return true;
     }
     const QString text = e->text();
     if (text.isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) || !text.at(0).isPrint())
-        return false;  // moves, selections and commands of the editor itself
+        return false;  // Backspace, Delete, Home, End and the editor's own commands
     QChar c = text.at(0);
     const char sep = DecimalSeparator();
     if (c == ',' || c == '.')
         c = QChar(sep);
     if (c.unicode() > 127)
         return true;
-    const std::string candidate = EditBuffer + static_cast<char>(c.toLatin1());
-    long double v = 0;
-    if (ParseNumber(candidate, v, sep)) {
-        EditBuffer = candidate;
-        editor->insert(QString(c));
+    // Judged on the text the editor would then show: the key at the caret,
+    // over the selected characters.
+    QString shown = editor->text();
+    int at = editor->cursorPosition();
+    if (editor->hasSelectedText()) {
+        at = editor->selectionStart();
+        shown.remove(at, editor->selectedText().size());
     }
+    shown.insert(at, c);
+    if (IsTypedElevation(shown.toStdString(), sep))
+        editor->insert(QString(c));  // GridSetEditText takes the new text
     return true;
 }
 
-void TForm2::GridSetEditText() { UpdateStatusText(); }
+void TForm2::GridSetEditText(const QString& text)
+{
+    // The buffer is what the editor shows, wherever the caret put the keys.
+    EditBuffer = text.toStdString();
+    UpdateStatusText();
+}
 
 void TForm2::GridSelectCell(int, int)
 {
     if (EditBuffer.empty())
         return;
     long double v = 0;
-    if (ParseNumber(EditBuffer, v, DecimalSeparator())) {
-        const float value = static_cast<float>(v);
+    // A text that does not read, or reads beyond what a single holds, is
+    // dropped: the cell keeps its value.
+    if (ParseNumber(EditBuffer, v, DecimalSeparator()) && std::isfinite(static_cast<float>(v))) {
         TCellChange record = RecordFor({EditCol, EditRow, EditCol, EditRow});
         const std::int64_t cells = std::int64_t(Terrain_->Cells.size());
         const float before = Terrain_->GetCell(EditCol, EditRow);
-        Terrain_->SetCell(EditCol, EditRow, std::isfinite(value) ? value : 0.0f);
+        Terrain_->SetCell(EditCol, EditRow, static_cast<float>(v));
         // Retyping what the cell holds changes nothing: no step for it.
         if (Terrain_->GetCell(EditCol, EditRow) != before || std::int64_t(Terrain_->Cells.size()) != cells)
             PushChange("Digitação", std::move(record));

@@ -183,7 +183,8 @@ public:
     // A key typed in the grid or its editor; true when it was handled here
     // (used or discarded), false to let the editor have it.
     bool GridKeyPress(QKeyEvent* e, QLineEdit* editor);
-    void GridSetEditText();
+    // The editor's text changed: it becomes EditBuffer.
+    void GridSetEditText(const QString& text);
     void GridSelectCell(int col, int row);
     void TabSet1Change(int index);
     void PopupMenu1Popup();

@@ -101,6 +101,54 @@ private slots:
         QVERIFY(!doc->Terrain().Saved);
     }
 
+    void cellEditorStoresWhatItShows_data()
+    {
+        // Keys typed over a cell holding 42 at (3, 3); "{...}" names a key.
+        // What the editor shows before the move down, and the cells after it.
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QVariantList>("cells");  // col, row, value, ...
+        QTest::newRow("Home, then a key") << "12{Home}3" << "312" << QVariantList{3, 3, 312.0};
+        QTest::newRow("Shift+Home, then a key") << "12{Shift+Home}3" << "3" << QVariantList{3, 3, 3.0};
+        QTest::newRow("Home, Delete") << "123{Home}{Delete}" << "23" << QVariantList{3, 3, 23.0};
+        QTest::newRow("Left commits, moves") << "12{Left}9" << "9" << QVariantList{3, 3, 12.0, 2, 3, 9.0};
+        QTest::newRow("Right commits, moves") << "5{Right}6" << "6" << QVariantList{3, 3, 5.0, 4, 3, 6.0};
+        QTest::newRow("beyond a single") << "1e39" << "1e3" << QVariantList{3, 3, 1000.0};
+        QTest::newRow("beyond a single, at the caret") << "3e38{Home}9" << "3e38" << QVariantList{3, 3, 3e38};
+        QTest::newRow("exponent left open") << "7e" << "7e" << QVariantList{3, 3, 42.0};
+    }
+
+    void cellEditorStoresWhatItShows()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, shown);
+        QFETCH(QVariantList, cells);
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(3, 3, 42.0f);
+        doc->SetCurrentCell(3, 3);
+        const QMap<QString, QKeyCombination> named = {
+            {"Home", Qt::Key_Home},   {"Shift+Home", Qt::ShiftModifier | Qt::Key_Home},
+            {"Left", Qt::Key_Left},   {"Right", Qt::Key_Right},
+            {"Delete", Qt::Key_Delete},
+        };
+        for (int i = 0; i < keys.size(); ++i) {
+            if (keys[i] == '{') {
+                const int end = keys.indexOf('}', i);
+                const QKeyCombination k = named.value(keys.mid(i + 1, end - i - 1));
+                QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
+                i = end;
+            } else {
+                Type(QString(keys[i]));
+            }
+        }
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), shown);
+        Key(Qt::Key_Down);
+        for (int i = 0; i + 2 < cells.size(); i += 3)
+            QCOMPARE(doc->Terrain().GetCell(cells[i].toInt(), cells[i + 1].toInt()), cells[i + 2].toFloat());
+    }
+
     void typingWithCommaSeparator()
     {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
