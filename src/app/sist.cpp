@@ -466,7 +466,13 @@ void TForm1::CreateShortcuts()
             s->setObjectName(a->objectName() + "Shortcut");
             s->setContext(Qt::WindowShortcut);
             connect(s, &QShortcut::activated, this, [this, a] { DispatchShortcut(a); });
+            // While the menu bar holds the focus (a menu closed with Esc, or
+            // Alt pressed) Qt also offers the key to the menu item that shows
+            // it, and calls the key ambiguous: whichever of the two gets the
+            // key, it goes to the dispatcher.
+            connect(s, &QShortcut::activatedAmbiguously, this, [this, a] { DispatchShortcut(a); });
         }
+        a->installEventFilter(this);
     }
 }
 
@@ -575,6 +581,13 @@ void TForm1::SubWindowActivated(QMdiSubWindow* window)
 
 bool TForm1::eventFilter(QObject* object, QEvent* event)
 {
+    // A menu item's own key: run it as the frame's key would (see
+    // CreateShortcuts).
+    if (event->type() == QEvent::Shortcut)
+        if (auto* item = qobject_cast<QAction*>(object); item && ItemMenus.count(item)) {
+            DispatchShortcut(item);
+            return true;
+        }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1
         && static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
         MyOnHelp();

@@ -23,6 +23,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -201,6 +202,60 @@ private slots:
         QVERIFY(!frame->ToolBar->isHidden());
         frame->mnStatusBar->trigger();
         QVERIFY(frame->StatusBar->isHidden());
+    }
+
+    void frameKeysInEveryFocusState_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QKeySequence>("key");
+        const char* states[] = {"menu closed with Esc", "Alt+letter then Esc", "cell editor open"};
+        for (int state = 0; state < 3; ++state)
+            for (const char* key : {"F9", "Ctrl+B", "Ctrl+N", "F12", "Ctrl+S"})
+                QTest::newRow(qPrintable(QString("%1, %2").arg(states[state], key))) << state << QKeySequence(key);
+    }
+
+    void frameKeysInEveryFocusState()
+    {
+        QFETCH(int, state);
+        QFETCH(QKeySequence, key);
+        TForm2* doc = NewDocument();
+        for (int r = 1; r <= 2; ++r)
+            for (int c = 1; c <= 2; ++c)
+                doc->Terrain().SetCell(c, r, 10.0f + c);
+        doc->Grid->setFocus();
+        doc->SetCurrentCell(4, 4);
+        QMenuBar* bar = frame->menuBar();
+        if (state == 0) {
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(frame->mnCalcular->menuAction()).center());
+            QTRY_VERIFY(frame->mnCalcular->isVisible());
+            QTest::keyClick(frame->mnCalcular, Qt::Key_Escape);
+            QTRY_VERIFY(!frame->mnCalcular->isVisible());
+        } else if (state == 1) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+            QTRY_VERIFY(frame->mnCalcular->isVisible());
+            QTest::keyClick(frame->mnCalcular, Qt::Key_Escape);
+            QTRY_VERIFY(!frame->mnCalcular->isVisible());
+        } else {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
+            QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+        }
+        QVERIFY(QApplication::focusWidget());
+        const QStringList dialogs = recorder->DialogsRun;
+        const bool toolBar = frame->ToolBar->isVisible();
+        const bool developer = frame->DeveloperMode;
+        const int saveQuestions = recorder->ProposedSaveNames.size();
+        const QKeyCombination k = key[0];
+        QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
+        if (key == QKeySequence("F9"))
+            QCOMPARE(recorder->DialogsRun.mid(dialogs.size()), QStringList{"DefSist"});
+        else if (key == QKeySequence("Ctrl+N"))
+            QCOMPARE(recorder->DialogsRun.mid(dialogs.size()), QStringList{"FileNew"});
+        else if (key == QKeySequence("Ctrl+B"))
+            QCOMPARE(frame->ToolBar->isVisible(), !toolBar);
+        else if (key == QKeySequence("F12"))
+            QCOMPARE(frame->DeveloperMode, !developer);
+        else
+            QCOMPARE(recorder->ProposedSaveNames.size(), saveQuestions + 1);  // Ctrl+S asks for a name
     }
 
     void windowCommands()
