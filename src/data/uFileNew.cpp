@@ -8,7 +8,10 @@
 
 #include <QCheckBox>
 #include <QGridLayout>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +24,40 @@
 namespace nivora {
 
 namespace {
+
+// An integer spin edit whose text stays as the user left it, empty or half
+// typed: Enter and leaving the box do not put the last value back, so that
+// the origin and OK judge the text itself (a text that is no integer counts
+// as the minimum in the origin and is an error at OK).
+class TSpinEdit : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+protected:
+    bool HoldsInteger() const
+    {
+        bool ok = false;
+        text().trimmed().toInt(&ok);
+        return ok;
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !HoldsInteger()) {
+            e->ignore();  // on to the dialog's default button
+            return;
+        }
+        QSpinBox::keyPressEvent(e);
+    }
+    void focusOutEvent(QFocusEvent* e) override
+    {
+        if (HoldsInteger()) {
+            QSpinBox::focusOutEvent(e);
+            return;
+        }
+        QCoreApplication::sendEvent(lineEdit(), e);  // the caret stops blinking
+        QWidget::focusOutEvent(e);
+    }
+};
 
 // The spin edit's value, or nothing when its text is not an integer.
 bool SpinValue(const QSpinBox* spin, int& value)
@@ -64,6 +101,9 @@ TFileNew::TFileNew(QWidget* parent) : QDialog(parent)
     edLy = new QLineEdit("30", GroupBox1);
     edLy->setObjectName("edLy");
     lbLy->setBuddy(edLy);
+    // Spacings take only the keys of a number.
+    edLx->installEventFilter(this);
+    edLy->installEventFilter(this);
     g1->addWidget(CheckBox1, 0, 0, 1, 2);
     g1->addWidget(lbLx, 1, 0);
     g1->addWidget(edLx, 1, 1);
@@ -77,11 +117,11 @@ TFileNew::TFileNew(QWidget* parent) : QDialog(parent)
     auto* g2 = new QGridLayout(GroupBox2);
     Label1 = new QLabel("N&x", GroupBox2);
     Label1->setObjectName("Label1");
-    spNx = new QSpinBox(GroupBox2);
+    spNx = new TSpinEdit(GroupBox2);
     spNx->setObjectName("spNx");
     Label2 = new QLabel("N&y", GroupBox2);
     Label2->setObjectName("Label2");
-    spNy = new QSpinBox(GroupBox2);
+    spNy = new TSpinEdit(GroupBox2);
     spNy->setObjectName("spNy");
     for (QSpinBox* s : {spNx, spNy}) {
         s->setRange(-1000, 1000);
@@ -118,8 +158,12 @@ TFileNew::TFileNew(QWidget* parent) : QDialog(parent)
     connect(CheckBox1, &QCheckBox::toggled, this, &TFileNew::CheckBox1Click);
     connect(edLx, &QLineEdit::textChanged, this, &TFileNew::edLxChange);
     connect(edLy, &QLineEdit::textChanged, this, &TFileNew::UpdateOrigin);
-    connect(spNx, &QSpinBox::textChanged, this, &TFileNew::UpdateOrigin);
-    connect(spNy, &QSpinBox::textChanged, this, &TFileNew::UpdateOrigin);
+    // A value set or stepped comes through the spin edit's signal; a text
+    // typed that is no integer (yet) only through its editor's.
+    for (QSpinBox* spin : {spNx, spNy}) {
+        connect(spin, &QSpinBox::textChanged, this, &TFileNew::UpdateOrigin);
+        connect(spin->findChild<QLineEdit*>(), &QLineEdit::textChanged, this, &TFileNew::UpdateOrigin);
+    }
     connect(BitBtn1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     CheckBox1Click();
@@ -162,6 +206,13 @@ void TFileNew::UpdateOrigin()
         s += "Y = ?";
     }
     Label3->setText("Origem: " + s);
+}
+
+bool TFileNew::eventFilter(QObject* object, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && (object == edLx || object == edLy))
+        return FilterNumberKeyEvent(static_cast<QLineEdit*>(object), static_cast<QKeyEvent*>(event));
+    return QDialog::eventFilter(object, event);
 }
 
 void TFileNew::showEvent(QShowEvent* e)

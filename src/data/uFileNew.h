@@ -51,6 +51,7 @@ public:
     float OriginY = 0.0f;
 
 protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
     void showEvent(QShowEvent* e) override;
 };
 

@@ -385,6 +385,66 @@ private slots:
         d->CheckBox1->setChecked(true);
     }
 
+    void newProjectDialogTakesNumberKeys_data()
+    {
+        // Keys typed into the emptied horizontal spacing (Nx = Ny = 1).
+        QTest::addColumn<bool>("comma");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("spacing");
+        QTest::addColumn<QString>("origin");
+        QTest::newRow("point") << false << "2.5" << "2.5" << "Origem: X = 1.25; Y = 1.25";
+        QTest::newRow("point, comma system") << true << "2.5" << "2,5" << "Origem: X = 1,25; Y = 1,25";
+        QTest::newRow("letters and a second mark") << false << "2a.5x," << "2.5" << "Origem: X = 1.25; Y = 1.25";
+        QTest::newRow("sign first, exponent") << false << "-+1e1" << "1e1" << "Origem: X = 5; Y = 5";
+    }
+
+    void newProjectDialogTakesNumberKeys()
+    {
+        QFETCH(bool, comma);
+        QFETCH(QString, keys);
+        QFETCH(QString, spacing);
+        QFETCH(QString, origin);
+        if (comma)
+            QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        TFileNew* d = frame->FileNewDialog();
+        d->show();
+        d->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(d));
+        d->edLx->setFocus();
+        d->edLx->selectAll();
+        Key(Qt::Key_Backspace);
+        Type(keys);
+        QCOMPARE(d->edLx->text(), spacing);
+        QCOMPARE(d->edLy->text(), spacing);
+        QCOMPARE(d->Label3->text(), origin);
+        d->hide();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void newProjectDialogEmptiedStakeNumber()
+    {
+        TFileNew* d = frame->FileNewDialog();
+        d->show();
+        d->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(d));
+        d->spNx->setFocus();
+        d->spNx->selectAll();
+        Key(Qt::Key_Backspace);
+        QCOMPARE(d->spNx->text(), QString());
+        QCOMPARE(d->Label3->text(), QString("Origem: X = -10005; Y = 5"));  // counts as -1000
+        // Enter goes to OK, with the text as it is: the integer error, no document.
+        Key(Qt::Key_Return);
+        QCOMPARE(d->spNx->text(), QString());
+        QVERIFY(!recorder->Shown.empty());
+        QCOMPARE(recorder->Shown.back().Text, QString("'' is not a valid integer value"));
+        QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        // Leaving the box keeps the text too.
+        d->spNy->setFocus();
+        QCOMPARE(d->spNx->text(), QString());
+        QCOMPARE(d->Label3->text(), QString("Origem: X = -10005; Y = 5"));
+        d->hide();
+    }
+
     void newProjectDialogCommaLocale()
     {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
