@@ -187,6 +187,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     CreateStatusBar();
     CreateShortcuts();
     connect(MdiArea_, &QMdiArea::subWindowActivated, this, &TForm1::SubWindowActivated);
+    // A copy here or in another program enables paste at once.
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TForm1::UpdatePaste);
 
     // The frame nearly fills the screen, centred, at the top.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -620,7 +622,7 @@ void TForm1::UpdateMenuItems()
     SaveBtn->setEnabled(mnSalvar->isEnabled());
     CutBtn->setEnabled(mnRecortar->isEnabled());
     CopyBtn->setEnabled(mnCopiar->isEnabled());
-    PasteBtn->setEnabled(mnColar->isEnabled());
+    UpdatePaste();  // the document activated may show another view, or be gone
     if (documentActive)
         FontDialogFont = doc->GridFont();
     seZoom->setEnabled(qobject_cast<TShowCurvas*>(ActiveChild()) != nullptr);
@@ -652,13 +654,18 @@ void TForm1::mnRefazerClick()
         ActiveDocument->UndoStack()->redo();
 }
 
-void TForm1::UpdateEditMenu()
+void TForm1::UpdatePaste()
 {
-    UpdateUndoItems();
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     const bool clipboardText = ClipboardHoldsText(mime);
     mnColar->setEnabled(ActiveDocument && clipboardText && ActiveDocument->ViewIndex() == 0);
     PasteBtn->setEnabled(mnColar->isEnabled());
+}
+
+void TForm1::UpdateEditMenu()
+{
+    UpdateUndoItems();
+    UpdatePaste();
     for (QAction* a : {mnInsCol, mnDelCol, mnInsRow, mnDelRow})
         a->setEnabled(ActiveDocument != nullptr);
 }

@@ -75,6 +75,9 @@ public:
     // Enables and names "&Desfazer" and "&Refazer" after the active
     // document's history.
     void UpdateUndoItems();
+    // "&Colar" and its button: a document showing its natural elevations,
+    // and text on the clipboard. Also run whenever the clipboard changes.
+    void UpdatePaste();
     void UpdateCalcMenu();
     void UpdateViewMenu();
 

@@ -302,6 +302,9 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
                     &TForm2::InsertColumnAtCursor);
     Excluir2 = item("Excluir2", "Excluir Coluna", "Exclui a coluna na posição da célula ativa.",
                     &TForm2::DeleteColumnAtCursor);
+    // A pop-up menu is a window of its own: the hints of its items stop
+    // there unless they are handed on to the frame, as its menus' hints are.
+    PopupMenu1->installEventFilter(this);
     Grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         PopupMenu1Popup();
@@ -893,6 +896,15 @@ void TForm2::ExportWinSurf()
     w->FitClientWidth();
     w->Memo1->show();
     w->Memo1->setFocus();
+}
+
+bool TForm2::eventFilter(QObject* object, QEvent* event)
+{
+    if (object == PopupMenu1 && event->type() == QEvent::StatusTip && Form1()) {
+        QCoreApplication::sendEvent(Form1(), event);
+        return true;
+    }
+    return QMdiSubWindow::eventFilter(object, event);
 }
 
 void TForm2::closeEvent(QCloseEvent* e)

@@ -201,6 +201,7 @@ public:
     QAction* Excluir2 = nullptr;
 
 protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:

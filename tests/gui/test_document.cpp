@@ -16,6 +16,8 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QLocale>
+#include <QLabel>
+#include <QMenu>
 #include <QImage>
 #include <QMdiArea>
 #include <QPainter>
@@ -24,6 +26,8 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QWindow>
+#include <QToolButton>
 
 #include <memory>
 
@@ -420,6 +424,45 @@ private slots:
         // F12 from the grid switches the developer mode.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);
         QVERIFY(frame->DeveloperMode);
+    }
+
+    void pasteFollowsTheClipboard()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(1, 1, 2.5f);
+        doc->SetCurrentCell(1, 1);
+        QGuiApplication::clipboard()->clear();
+        QVERIFY(!frame->PasteBtn->isEnabled());
+        // A copy in the grid enables paste at once, without opening a menu.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
+        QVERIFY(frame->PasteBtn->isEnabled());
+        QVERIFY(frame->mnColar->isEnabled());
+        QGuiApplication::clipboard()->clear();  // another program took the clipboard
+        QVERIFY(!frame->PasteBtn->isEnabled());
+        QGuiApplication::clipboard()->setText("7\t8");
+        QVERIFY(frame->PasteBtn->isEnabled());
+        // With no document there is nothing to paste into.
+        doc->Terrain().Saved = true;
+        doc->close();
+        QTRY_VERIFY(!frame->PasteBtn->isEnabled());
+    }
+
+    void popupMenuHintsReachTheStatusBar()
+    {
+        TForm2* doc = NewDocument();
+        // A right click as the window system gives it, which brings the pop-up menu.
+        const QRect cell = doc->Grid->visualRect(doc->Model->index(1, 1));
+        const QPoint at = doc->Grid->viewport()->mapTo(frame.get(), cell.center());
+        QTest::mouseClick(frame->windowHandle(), Qt::RightButton, {}, at);
+        QTRY_VERIFY(doc->PopupMenu1->isVisible());
+        for (int i = 0; i < 6 && doc->PopupMenu1->activeAction() != doc->Inserir1; ++i)
+            QTest::keyClick(doc->PopupMenu1, Qt::Key_Down);
+        QCOMPARE(doc->PopupMenu1->activeAction(), doc->Inserir1);
+        QCOMPARE(frame->Panel0->text(), QString("  Insere uma linha na posição da célula ativa."));
+        QTest::keyClick(doc->PopupMenu1, Qt::Key_Down);
+        QCOMPARE(frame->Panel0->text(), QString("  Exclui a Linha na posição da célula ativa."));
+        QTest::keyClick(doc->PopupMenu1, Qt::Key_Escape);
+        QTRY_VERIFY(!doc->PopupMenu1->isVisible());
     }
 
     void winSurfListingWindows()
