@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The real program under a virtual X server, driven by key presses as a
-# person would: open a copy of the large example, systematize it with ratio
-# 1,3 (F9), save (Ctrl+S), paste a text with unreadable fields and see the
-# warning, quit; then read the saved file with nivora-cli.
+# person would: open a copy of the large example, open and close a menu with
+# Esc, systematize it with ratio 1,3 (F9), save (Ctrl+S), paste a text with
+# unreadable fields and see the warning, quit; then read the saved file with
+# nivora-cli.
 # Usage: program_flow.sh NIVORA NIVORA_CLI EXAMPLE WORK_FOLDER
 set -euo pipefail
 
@@ -52,6 +53,15 @@ run_in_x() {
   sleep 2
   xdotool windowfocus --sync "$frame"
   sleep 1
+  # "Cálculos" opened and closed with Esc leaves the menu bar with the focus:
+  # F9 must still reach the frame. The open menu is one more window of the
+  # program's.
+  local windows
+  windows=$(xdotool search --onlyvisible --pid "$pid" | wc -l)
+  xdotool key alt+c
+  timeout 10 bash -c "until [ \$(xdotool search --onlyvisible --pid $pid | wc -l) -gt $windows ]; do sleep 0.1; done"
+  xdotool key Escape
+  timeout 10 bash -c "until [ \$(xdotool search --onlyvisible --pid $pid | wc -l) -le $windows ]; do sleep 0.1; done"
   xdotool key F9
   dialog=$(timeout 30 xdotool search --sync --name '^Sistematizar\.\.\.$' | head -1)
   xdotool windowfocus --sync "$dialog"
