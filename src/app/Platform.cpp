@@ -114,6 +114,30 @@ QString IFileDialogs::OpenPointsName(QWidget* parent)
     return d.selectedFiles().first();
 }
 
+QString IFileDialogs::SaveExportName(QWidget* parent, const QString& proposed, const QStringList& filters,
+                                     QString* selectedFilter)
+{
+    QFileDialog d(parent, "Exportar");
+    d.setAcceptMode(QFileDialog::AcceptSave);
+    d.setFileMode(QFileDialog::AnyFile);
+    d.setNameFilters(filters);
+    d.selectFile(proposed);
+    d.setOption(QFileDialog::DontConfirmOverwrite, false);
+    // A name typed without extension takes that of the chosen type.
+    const auto suffix = [&d](const QString& filter) {
+        const int star = filter.lastIndexOf("*.");
+        d.setDefaultSuffix(star < 0 ? QString() : filter.mid(star + 2).chopped(1));
+    };
+    if (!filters.isEmpty())
+        suffix(filters.first());
+    QObject::connect(&d, &QFileDialog::filterSelected, &d, suffix);
+    if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
+        return {};
+    if (selectedFilter)
+        *selectedFilter = d.selectedNameFilter();
+    return d.selectedFiles().first();
+}
+
 // The dialog matches name filters without regard to case, so "*.NVR" also
 // shows files ending in ".nvr".
 QString ProjectFileFilter() { return "Arquivos do Nivora (*.NVR)"; }

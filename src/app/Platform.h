@@ -43,6 +43,11 @@ public:
     virtual QString SaveProjectName(QWidget* parent, const QString& proposed) = 0;
     // False when cancelled; sizes are limited to 6..20 points.
     virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
+    // The save dialog of an export: `proposed` as the name, one filter a
+    // file type (the first one chosen at the start), the chosen filter in
+    // `selectedFilter`. Empty when cancelled; asks before replacing a file.
+    virtual QString SaveExportName(QWidget* parent, const QString& proposed, const QStringList& filters,
+                                   QString* selectedFilter);
     // Runs one of the program's own modal dialogs; its result code.
     virtual int ExecDialog(QDialog* dialog);
     // An existing survey points file (text); empty when cancelled.

@@ -14,6 +14,7 @@
 #include "data/uFileNew.h"
 #include "grid/datagrid.h"
 #include "survey/uImportaPontos.h"
+#include "print/uPrint.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -260,6 +261,10 @@ void TForm1::CreateMenus()
                     QKeySequence("Ctrl+S"));
     mnSalvarComo = Item(File1, "mnSalvarComo", "Salvar &Como...", "Salva o conteúdo da janela corrente com outro nome.",
                         &TForm1::mnSalvarComoClick);
+    mnImprimir = Item(File1, "mnImprimir", "&Imprimir...", "Imprime o conteúdo da janela corrente.",
+                      &TForm1::mnImprimirClick, QKeySequence("Ctrl+P"));
+    mnExportarPDF = Item(File1, "mnExportarPDF", "&Exportar PDF...",
+                         "Exporta o conteúdo da janela corrente para um arquivo PDF.", &TForm1::mnExportarPDFClick);
     File1->addSeparator()->setObjectName("N1");
     FileExitItem = Item(File1, "FileExitItem", "Sai&r", "Encerra a execução do programa.");
     connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
@@ -353,6 +358,7 @@ void TForm1::CreateMenus()
         {mnSalvar, {File1}},
         {mnDesfazer, {Edit1}},
         {mnRefazer, {Edit1}},
+        {mnImprimir, {File1}},
         {mnRecortar, {Edit1}},
         {mnCopiar, {Edit1}},
         {mnColar, {Edit1}},
@@ -613,6 +619,8 @@ void TForm1::UpdateMenuItems()
     const bool documentActive = doc != nullptr;
     mnRecortar->setEnabled(documentActive);
     mnWinSurf->setEnabled(documentActive);
+    mnImprimir->setEnabled(CanPrint(ActiveChild()));
+    mnExportarPDF->setEnabled(mnImprimir->isEnabled());
     sbFont->setEnabled(documentActive);
     sbMenosDec->setEnabled(documentActive);
     sbMaisDec->setEnabled(documentActive);
@@ -760,6 +768,18 @@ void TForm1::mnCopiarClick()
 
 void TForm1::mnCurvasClick() { ShowAltimetricMap(); }
 
+void TForm1::mnImprimirClick()
+{
+    if (CanPrint(ActiveChild()))
+        PrintWindow(ActiveChild());
+}
+
+void TForm1::mnExportarPDFClick()
+{
+    if (CanPrint(ActiveChild()))
+        ExportWindowPdf(ActiveChild());
+}
+
 void TForm1::mnWinSurfClick()
 {
     if (ActiveDocument)
@@ -876,6 +896,7 @@ void TForm1::SetHelpContext()
 {
     const std::pair<QAction*, int> contexts[] = {
         {mnNovo, 1},        {mnAbrir, 2},           {mnFechar, 3},     {mnSalvar, 4},       {mnSalvarComo, 5},
+        {mnImprimir, 80},   {mnExportarPDF, 81},
         {FileExitItem, 6},  {mnRecortar, 7},        {mnCopiar, 8},     {mnColar, 9},        {XColuna1->menuAction(), 10},
         {LinhaY1->menuAction(), 11}, {mnInsCol, 12}, {mnDelCol, 13},   {mnInsRow, 14},      {mnDelRow, 15},
         {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnWinSurf, 23},

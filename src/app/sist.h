@@ -127,6 +127,8 @@ public:
     QAction* mnFechar = nullptr;
     QAction* mnSalvar = nullptr;
     QAction* mnSalvarComo = nullptr;
+    QAction* mnImprimir = nullptr;
+    QAction* mnExportarPDF = nullptr;
     QAction* FileExitItem = nullptr;
     QAction* mnDesfazer = nullptr;
     QAction* mnRefazer = nullptr;
@@ -161,6 +163,9 @@ public:
     void mnSalvarComoClick();
     void mnDesfazerClick();
     void mnRefazerClick();
+    // The active window on paper or as PDF (a document: its field report).
+    void mnImprimirClick();
+    void mnExportarPDFClick();
     void mnRecortarClick();
     void mnCopiarClick();
     void mnColarClick();

@@ -32,6 +32,10 @@ struct TCutFillMap {
     // The stakes drawn: the terrain's LastArea when the map was built. The
     // window finds the stake under the pointer in it.
     TUsedRect Area;
+    // The working plan the map was drawn for and the area of a stake, m²:
+    // the figures printed beside the map.
+    TPlano Plan;
+    long double CellArea = 0;
 };
 
 // Draws the map of terrain.Plans[0] over terrain.LastArea, reporting one step

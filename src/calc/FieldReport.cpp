@@ -143,7 +143,8 @@ std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldRepor
     const std::string rect = "colunas " + std::to_string(r.Area.FirstCol) + " a " + std::to_string(r.Area.LastCol) +
                              ", linhas " + std::to_string(r.Area.FirstRow) + " a " + std::to_string(r.Area.LastRow);
     return {
-        {"Área sistematizada", rect + " (" + Fixed(areaHa, 4, sep) + " ha)"},
+        {"Área sistematizada", Fixed(areaHa, 4, sep) + " ha"},
+        {"Piquetes", rect},
         {"Espaçamento", "Lx = " + General(r.Lx, sep) + " m, Ly = " + General(r.Ly, sep) + " m"},
         {"Origem", "X = " + General(r.OriginX, sep) + " m, Y = " + General(r.OriginY, sep) + " m"},
         {"Declividade Sx", Fixed(p.Sx, 6, sep)},

@@ -37,6 +37,8 @@ public:
     ~TMapa() override;
 
     const TCutFillMap& Map() const { return Map_; }
+    // The caption of the document the map was drawn for, for its printout.
+    QString ProjectName;
     TMapView* View = nullptr;
     Real48 BarScale;
     int BevelTop = 0;

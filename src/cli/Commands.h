@@ -19,6 +19,7 @@ namespace nivora::cli {
 std::vector<TCommand> ProjectCommands();  // info, import, grid, winsurf, systematize, plan
 std::vector<TCommand> MapCommands();      // cutfill-map, contours, contour-map
 std::vector<TCommand> PointsCommands();   // points
+std::vector<TCommand> ReportCommands();   // report
 
 const std::vector<TCommand>& CommandTable();
 const TCommand* FindCommand(const std::string& name);

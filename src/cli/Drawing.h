@@ -13,8 +13,9 @@ namespace nivora::cli {
 // with the helper (argv as given), in the helper by its drawing function.
 int RunDrawing(const TCommand& command, const TArgs& args, char** argv);
 
-// The drawing functions (MapDrawing.cpp).
+// The drawing functions (MapDrawing.cpp, ReportDrawing.cpp).
 int CutFillMap(const TArgs& a);
 int ContourMap(const TArgs& a);
+int Report(const TArgs& a);
 
 }  // namespace nivora::cli

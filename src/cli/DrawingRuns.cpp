@@ -13,6 +13,7 @@ int RunDrawing(const TCommand& command, const TArgs& args, char**)
     static const std::map<std::string, TRunFn> runs = {
         {"cutfill-map", CutFillMap},
         {"contour-map", ContourMap},
+        {"report", Report},
     };
     const auto it = runs.find(command.Name);
     if (it == runs.end())

@@ -127,10 +127,13 @@ std::vector<TCommand> MapCommands()
          .Summary = "desenha o mapa de cortes e aterros",
          .Description = "Sistematiza o terreno como o comando systematize e grava o mapa colorido de cortes "
                         "(vermelho) e aterros (azul), um bloco de pixels por piquete, no formato dado pela extensão "
-                        "de -o. Escreve em JSON o tamanho da imagem e os extremos.",
+                        "de -o; em PDF, uma folha A4 com a legenda das profundidades e os números do plano. "
+                        "Escreve em JSON o tamanho da imagem e os extremos.",
          .Options = {AreaOption(), RatioOption("sem ajuste: o plano de melhor ajuste"),
-                     {"-o", "SAIDA.png", "a imagem a gravar: .png, .jpg, .jpeg ou .bmp", "",
-                      OutputExtension({".png", ".jpg", ".jpeg", ".bmp"}), true}},
+                     LocaleOption(),
+                     {"-o", "SAIDA.png",
+                      "a imagem a gravar: .png, .jpg, .jpeg ou .bmp; ou .pdf, a página com a legenda e o plano", "",
+                      OutputExtension({".png", ".jpg", ".jpeg", ".bmp", ".pdf"}), true}},
          .Draws = true},
         {.Name = "contours",
          .Operand = "ARQUIVO",

@@ -4,8 +4,10 @@
 
 #include "Drawing.h"
 #include "MapCommands.h"
+#include "PrintOutput.h"
 #include "calc/CutFillMap.h"
 #include "contour/AltimetricMap.h"
+#include "print/PrintPages.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -53,6 +55,15 @@ QByteArray Encode(const QImage& image, const std::string& ext, const std::string
     return bytes;
 }
 
+void Render(QPainter& painter, const TAltimetricMap& map, QSizeF size)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    DrawMapPicture(painter, map, QRectF(QPointF(0, 0), size));
+}
+
+}  // namespace
+
 // Text needs the platform's fonts: a GUI application on the offscreen
 // platform unless another is asked for. It lives for the command only, and
 // its notice about a missing runtime folder is of no interest here.
@@ -73,15 +84,6 @@ std::unique_ptr<QGuiApplication> NeedGuiApplication()
     return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-void Render(QPainter& painter, const TAltimetricMap& map, QSizeF size)
-{
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    DrawMapPicture(painter, map, QRectF(QPointF(0, 0), size));
-}
-
-}  // namespace
-
 int CutFillMap(const TArgs& a)
 {
     const std::string out = a.Get("-o");
@@ -89,7 +91,14 @@ int CutFillMap(const TArgs& a)
     TSystematized run = LoadAndSystematize(a);
     TTerreno& t = *run.Project.Terrain;
     const TCutFillMap map = BuildCutFillMap(t, nullptr);
-    WriteBytes(out, Encode(map.Bitmap, LowerExtension(out), out));
+    if (LowerExtension(out) == ".pdf") {
+        // The page the program prints: the map, its legend and the plan.
+        const auto app = NeedGuiApplication();
+        const auto page = CutFillDocument(map, 3, PrintHeading(a));
+        WriteBytes(out, PdfBytes(*page, out));
+    } else {
+        WriteBytes(out, Encode(map.Bitmap, LowerExtension(out), out));
+    }
 
     TJson j;
     j.BeginObject();

@@ -206,6 +206,9 @@ TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& requ
     DrawAreaOutline(canvas, terrain, area, g);
     DrawTitleAndScales(canvas, g, o);
     const std::vector<long double> levels = request.LevelList();
+    map.Levels = levels;
+    map.Lx = terrain.Lx;
+    map.Ly = terrain.Ly;
     TraceLevels(curves, terrain, area, levels, g.Transform());
     DrawCurves(curves, canvas, o);
     canvas.end();

@@ -38,6 +38,10 @@ struct TAltimetricMap {
     TMapGeometry Geometry;
     QSize PhysicalSize;            // hundredths of a millimetre
     int Ppi = 96;
+    // The levels drawn, in the request's order, and the stake spacing, m:
+    // the title block of a printed map names them.
+    std::vector<long double> Levels;
+    long double Lx = 0, Ly = 0;
     // The size at 100 %, pixels of the screen.
     QSize DisplaySize() const;
 };

@@ -348,6 +348,7 @@ TShowCurvas* OpenAltimetricMap(TForm2& document)
     }
     QApplication::restoreOverrideCursor();
     TShowCurvas* w = CreateMapWindow(std::move(map));
+    w->ProjectName = document.windowTitle();
     ActiveMapWindow = w;
     w->show();
     w->View->setFocus();

@@ -66,6 +66,8 @@ public:
     int ScaledWidth = 0;     // pixels
     int ScaledHeight = 0;
     TAltimetricMap Picture;  // owned
+    // The caption of the document the map was drawn for, for its printout.
+    QString ProjectName;
     TCurvasView* View = nullptr;
 
     void ShowZoom(int zoom);

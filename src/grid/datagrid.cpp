@@ -880,7 +880,7 @@ void TForm2::ShowCutFillMap()
     CellWidth = map.CellWidth;
     CellHeight = map.CellHeight;
     QImage copy = map.Bitmap;
-    OpenMapWindow(std::move(map));
+    OpenMapWindow(std::move(map))->ProjectName = windowTitle();
     QGuiApplication::clipboard()->setImage(copy);
 }
 

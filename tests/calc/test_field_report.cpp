@@ -81,7 +81,8 @@ TEST(FieldReport, SummaryShowsThePlanAndTheArea)
     t.AdjustRatio(2);
     const auto summary = ReportSummary(BuildFieldReport(t), 3, ',');
     std::map<std::string, std::string> s(summary.begin(), summary.end());
-    EXPECT_EQ(s["Área sistematizada"], "colunas 1 a 2, linhas 1 a 2 (0,1600 ha)");
+    EXPECT_EQ(s["Área sistematizada"], "0,1600 ha");
+    EXPECT_EQ(s["Piquetes"], "colunas 1 a 2, linhas 1 a 2");
     EXPECT_EQ(s["Espaçamento"], "Lx = 20 m, Ly = 20 m");
     EXPECT_EQ(s["Declividade Sx"], "-0,025000");
     EXPECT_EQ(s["Cota da Origem (m)"], "10,500");

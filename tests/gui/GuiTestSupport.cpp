@@ -62,7 +62,20 @@ QString TRecorder::SaveProjectName(QWidget*, const QString& proposed)
 int TRecorder::ExecDialog(QDialog* dialog)
 {
     DialogsRun << dialog->objectName();
-    return QDialog::Rejected;
+    return OnExec ? OnExec(dialog) : QDialog::Rejected;
+}
+
+QString TRecorder::SaveExportName(QWidget*, const QString& proposed, const QStringList& filters, QString* selected)
+{
+    ProposedExportNames << proposed;
+    ExportFilters = filters;
+    if (selected)
+        *selected = ExportFilter.isEmpty() && !filters.isEmpty() ? filters.first() : ExportFilter;
+    if (ExportNames.empty())
+        return {};
+    const QString name = ExportNames.front();
+    ExportNames.pop_front();
+    return name;
 }
 
 TRecorder* InstallRecorder()

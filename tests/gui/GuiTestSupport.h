@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 namespace nivora::testing {
@@ -38,9 +39,19 @@ public:
     QString OpenProjectName(QWidget*) override;
     QString SaveProjectName(QWidget*, const QString& proposed) override;
     bool ChooseFont(QWidget*, QFont&) override { return false; }
-    // The program's own dialogs are not run: their names are recorded.
+    // The program's own dialogs are not run: their names are recorded, and
+    // OnExec, when set, may look at the dialog (show it, read it) and gives
+    // the result.
     QStringList DialogsRun;
+    std::function<int(QDialog*)> OnExec;
     int ExecDialog(QDialog* dialog) override;
+    // The export dialog: the names to answer (cancelled when empty), the
+    // filter chosen (the first one when empty), and what was offered.
+    std::deque<QString> ExportNames;
+    QString ExportFilter;
+    QStringList ProposedExportNames;
+    QStringList ExportFilters;
+    QString SaveExportName(QWidget*, const QString& proposed, const QStringList& filters, QString* selected) override;
 };
 
 // Installs a fresh recorder as the platform's messages and dialogs; the

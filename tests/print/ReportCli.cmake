@@ -1,0 +1,186 @@
+# nivora-cli report and the PDF of cutfill-map, read back with poppler's
+# pdftotext, pdfinfo and pdffonts: the four-stake example line by line, the
+# small sample field against the document's cut/fill view, and the refusals.
+include(${CMAKE_CURRENT_LIST_DIR}/../e2e/CliTest.cmake)
+foreach(tool PDFTOTEXT PDFINFO PDFFONTS)
+  if(NOT ${tool})
+    message(FATAL_ERROR "${tool} is missing: scripts/setup installs poppler-utils")
+  endif()
+endforeach()
+
+# The text of a PDF with runs of blanks squeezed to one.
+function(pdf_text pdf)
+  run(${PDFTOTEXT} -layout -enc UTF-8 "${pdf}" -)
+  expect_ok("pdftotext ${pdf}")
+  string(REGEX REPLACE "[ \t]+" " " out "${out}")
+  string(REPLACE " \n" "\n" out "${out}")
+  set(text "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_text pdf)
+  pdf_text("${pdf}")
+  foreach(expected ${ARGN})
+    string(FIND "${text}" "${expected}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${pdf} lacks \"${expected}\":\n${text}")
+    endif()
+  endforeach()
+endfunction()
+
+function(expect_pages pdf pages)
+  run(${PDFINFO} "${pdf}")
+  if(NOT out MATCHES "Pages: +${pages}\n")
+    message(FATAL_ERROR "${pdf}: not ${pages} pages\n${out}")
+  endif()
+  # Every font embedded: the emb column says yes.
+  run(${PDFFONTS} "${pdf}")
+  string(REGEX MATCHALL "\n[^\n]+" fonts "${out}")
+  list(REMOVE_AT fonts 0)
+  foreach(font ${fonts})
+    if(NOT font MATCHES " +yes +(yes|no) +(yes|no) +[0-9]+ +[0-9]+$")
+      message(FATAL_ERROR "${pdf}: a font not embedded:${font}")
+    endif()
+  endforeach()
+endfunction()
+
+file(WRITE "${WORK}/quatro.txt" "10\t11\r\n12\t10\r\n")
+run(${CLI} import "${WORK}/quatro.txt" --lx 20 --nx 1 --ny 1 -o "${WORK}/QUATRO.NVR")
+expect_ok("import")
+
+# The four stakes in walking order: (1,1), (2,1), then back along row 2;
+# the import puts the first stake at X = Y = 10.
+run(${CLI} report "${WORK}/QUATRO.NVR" -o "${WORK}/quatro.pdf")
+expect_ok("report")
+string(JSON lines GET "${out}" Lines)
+string(JSON pages GET "${out}" Pages)
+if(NOT lines EQUAL 4 OR NOT pages EQUAL 1)
+  message(FATAL_ERROR "report: ${out}")
+endif()
+expect_pages("${WORK}/quatro.pdf" 1)
+expect_text("${WORK}/quatro.pdf" "Relatório de Campo" "QUATRO.NVR" "Declividade Sx -0.025000"
+            "Cota da Origem (m) 10.750" "Rel. corte/aterro 1.000"
+            "\n 1 1 1 10 10 10.000 10.750 A 0.750\n 2 2 1 30 10 11.000 10.250 C 0.750\n"
+            "\n 3 2 2 30 30 10.000 10.750 A 0.750\n 4 1 2 10 30 12.000 11.250 C 0.750\n"
+            "Total: 4 piquetes, 2 em corte e 2 em aterro (0.1600 ha)."
+            "Volume de corte: 600.0 m³. Volume de aterro: 600.0 m³." "Página 1 de 1")
+
+# At a ratio of 2 the plane goes down by 0.25 m.
+run(${CLI} report "${WORK}/QUATRO.NVR" --ratio 2 --decimals 2 --locale pt_BR -o "${WORK}/quatro2.pdf")
+expect_ok("report --ratio")
+expect_text("${WORK}/quatro2.pdf" "Rel. corte/aterro 2,000" "\n 1 1 1 10 10 10,00 10,50 A 0,50\n"
+            "\n 4 1 2 10 30 12,00 11,00 C 1,00\n" "Volume de corte: 800,0 m³. Volume de aterro: 400,0 m³.")
+
+# The sample field: the CSV against the document's cut/fill view of the same
+# plan, stake by stake, and its first and last stakes in the PDF.
+run(${CLI} systematize "${EXAMPLES}/PEQUENO.NVR" -o "${WORK}/PEQUENO-S.NVR")
+expect_ok("systematize")
+run(${CLI} grid "${WORK}/PEQUENO-S.NVR" --view cutfill --locale pt_BR)
+expect_ok("grid --view cutfill")
+string(REGEX REPLACE "\n$" "" view "${out}")
+string(REPLACE "\n" ";" view "${view}")
+run(${CLI} report "${EXAMPLES}/PEQUENO.NVR" --locale pt_BR -o "${WORK}/pequeno.csv")
+expect_ok("report csv")
+string(JSON lines GET "${out}" Lines)
+# Rows as a CMake list: the CSV's own ";" become "|" first.
+file(READ "${WORK}/pequeno.csv" csv)
+string(REPLACE ";" "|" csv "${csv}")
+string(REPLACE "\r" "" csv "${csv}")
+string(REGEX REPLACE "\n$" "" csv "${csv}")
+string(REPLACE "\n" ";" rows "${csv}")
+list(LENGTH rows count)
+math(EXPR expected "${lines} + 1")
+if(NOT count EQUAL expected OR lines LESS 100)
+  message(FATAL_ERROR "pequeno.csv: ${count} rows for ${lines} stakes")
+endif()
+list(GET rows 0 head)
+# UTF-8 with a byte order mark, for spreadsheets that would guess otherwise.
+file(READ "${WORK}/pequeno.csv" bom LIMIT 3 HEX)
+string(FIND "${head}" "Nº" at)
+if(NOT bom STREQUAL "efbbbf" OR at LESS 0)
+  message(FATAL_ERROR "CSV start: ${bom} ${head}")
+endif()
+string(SUBSTRING "${head}" ${at} -1 head)
+if(NOT head STREQUAL "Nº|Coluna|Linha|X (m)|Y (m)|Cota Natural (m)|Cota Calculada (m)|C/A|Prof. (m)|Corte/Aterro (m)")
+  message(FATAL_ERROR "CSV heading: ${head}")
+endif()
+list(REMOVE_AT rows 0)
+set(previous "")
+foreach(row ${rows})
+  string(REPLACE "|" "\t" fields "${row}")
+  string(REGEX MATCH "^([0-9]+)\t([0-9]+)\t([0-9]+)\t.*\t([CA])\t([0-9,]+)\t(-?[0-9,]+)$" m "${fields}")
+  if(NOT m)
+    message(FATAL_ERROR "CSV row: ${row}")
+  endif()
+  set(col ${CMAKE_MATCH_2})
+  set(r ${CMAKE_MATCH_3})
+  set(kind ${CMAKE_MATCH_4})
+  set(depth ${CMAKE_MATCH_5})
+  set(signed ${CMAKE_MATCH_6})
+  math(EXPR ri "${r} - 1")
+  math(EXPR ci "${col} - 1")
+  list(GET view ${ri} line)
+  string(REPLACE "\t" ";" cells "${line}")
+  list(GET cells ${ci} cell)
+  if(NOT cell STREQUAL signed)
+    message(FATAL_ERROR "stake ${col},${r}: CSV ${signed}, view ${cell}")
+  endif()
+  # A depth that rounds to nothing has no sign left in the view.
+  if(depth MATCHES "^0,0+$")
+    set(kind "0")
+  endif()
+  if((kind STREQUAL "C") AND NOT signed STREQUAL "-${depth}" OR (kind STREQUAL "A") AND NOT signed STREQUAL depth)
+    message(FATAL_ERROR "stake ${col},${r}: ${kind} ${depth} for ${signed}")
+  endif()
+  # The walk turns at the end of each row.
+  if(previous AND NOT previous STREQUAL r)
+    math(EXPR odd "${r} % 2")
+    if(odd EQUAL 0 AND NOT col EQUAL 20 OR odd EQUAL 1 AND NOT col EQUAL 1)
+      message(FATAL_ERROR "row ${r} starts at column ${col}")
+    endif()
+  endif()
+  set(previous ${r})
+endforeach()
+list(GET rows 0 first)
+list(GET rows -1 last)
+
+run(${CLI} report "${EXAMPLES}/PEQUENO.NVR" --locale pt_BR -o "${WORK}/pequeno.pdf")
+expect_ok("report pdf")
+string(JSON pages GET "${out}" Pages)
+if(pages LESS 2)
+  message(FATAL_ERROR "the sample field's report on ${pages} page(s)")
+endif()
+expect_pages("${WORK}/pequeno.pdf" ${pages})
+# A CSV row as the PDF's line: the fields without the signed value.
+foreach(row first last)
+  string(REGEX REPLACE "\\|[^|]*$" "" fields "${${row}}")
+  string(REPLACE "|" " " fields "${fields}")
+  set(${row}_line "\n ${fields}\n")
+endforeach()
+expect_text("${WORK}/pequeno.pdf" "${first_line}" "${last_line}" "Total: ${lines} piquetes"
+            "Página ${pages} de ${pages}")
+
+# The cut-and-fill map as PDF: the legend and the plan.
+run(${CLI} cutfill-map "${WORK}/QUATRO.NVR" --locale pt_BR -o "${WORK}/cortes.pdf")
+expect_ok("cutfill-map pdf")
+expect_pages("${WORK}/cortes.pdf" 1)
+expect_text("${WORK}/cortes.pdf" "Mapa de Cortes e Aterros" "Legenda" "Aterro (m)" "Corte (m)" "0,750"
+            "Piquete sem cota" "Cota da Origem (m): 10,750")
+
+# Refusals: no -o or another type is a usage error; nothing to compute is the
+# program's warning with no file; an unwritable place is an error.
+run(${CLI} report "${WORK}/QUATRO.NVR")
+expect_rc(2 "report without -o")
+run(${CLI} report "${WORK}/QUATRO.NVR" -o "${WORK}/q.txt")
+expect_rc(2 "report to .txt")
+file(WRITE "${WORK}/um.txt" "10\r\n")
+run(${CLI} import "${WORK}/um.txt" --lx 20 -o "${WORK}/UM.NVR")
+expect_ok("import of one stake")
+run(${CLI} report "${WORK}/UM.NVR" -o "${WORK}/um.pdf")
+if(NOT rc EQUAL 4 OR NOT err MATCHES "falta de cotas" OR EXISTS "${WORK}/um.pdf")
+  message(FATAL_ERROR "one stake: ${rc} ${err}")
+endif()
+run(${CLI} report "${WORK}/QUATRO.NVR" -o "${WORK}/nao/existe/q.csv")
+if(NOT rc EQUAL 5 OR NOT err MATCHES "Não foi possível criar o arquivo .*/nao/existe/q.csv")
+  message(FATAL_ERROR "unwritable output: ${rc} ${err}")
+endif()
+message(STATUS "nivora-cli report passed")
