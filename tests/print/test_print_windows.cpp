@@ -207,6 +207,15 @@ private slots:
         QVERIFY2(text.contains("Curvas de nível (m): 10,5; 11") && text.contains("Escala 1:") &&
                      text.contains("Projeto: " + doc->windowTitle()),
                  qPrintable(text));
+
+        // The results window: the computed plans of the active document.
+        recorder->ExportNames = {folder + "/resultados.pdf"};
+        frame->MdiArea()->setActiveSubWindow(Resultado);
+        frame->mnExportarPDF->trigger();
+        text = PdfText(folder + "/resultados.pdf");
+        QVERIFY2(text.contains("Melhor Plano") && text.contains("Cota da Origem (m) 10,750") &&
+                     !text.contains("Plano 1"),
+                 qPrintable(text));
         QVERIFY(recorder->Shown.empty());
     }
 };
