@@ -17,5 +17,9 @@ int RunDrawing(const TCommand& command, const TArgs& args, char** argv);
 int CutFillMap(const TArgs& a);
 int ContourMap(const TArgs& a);
 int Report(const TArgs& a);
+// points runs in the helper too: its projection library is as slow to load
+// (PointsRun.cpp). ReadOrigin reads its --origin, for the check and the run.
+int Points(const TArgs& a);
+bool ReadOrigin(const std::string& text, double& x, double& y);
 
 }  // namespace nivora::cli

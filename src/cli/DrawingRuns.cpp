@@ -14,6 +14,7 @@ int RunDrawing(const TCommand& command, const TArgs& args, char**)
         {"cutfill-map", CutFillMap},
         {"contour-map", ContourMap},
         {"report", Report},
+        {"points", Points},
     };
     const auto it = runs.find(command.Name);
     if (it == runs.end())

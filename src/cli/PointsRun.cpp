@@ -1,0 +1,83 @@
+// points, run: the grid project made from the points file. Linked into the
+// program that runs the command (nivora-cli-draw where there is one), so that
+// nivora-cli itself starts without the projection's libraries.
+
+#include "CliCommon.h"
+#include "Commands.h"
+#include "Drawing.h"
+#include "survey/PointImport.h"
+
+#include <cmath>
+#include <iostream>
+
+namespace nivora::cli {
+
+int Points(const TArgs& a)
+{
+    const std::string& path = File(a);
+    const std::string out = a.Get("-o");
+    TGridParams p;
+    p.Lx = double(a.Number("--lx", 0));
+    p.Ly = double(a.Number("--ly", p.Lx));
+    p.Method = a.Get("--method", "tin") == "nearest" ? TGridMethod::Nearest : TGridMethod::Triangulation;
+    const double spacing = std::max(p.Lx, p.Ly);
+    p.MaxDistance = double(a.Number("--max-dist", 1.5 * spacing));
+    p.MaxEdge = double(a.Number("--max-edge", 4 * spacing));
+    CheckInput(path);
+    CheckOutput(out);
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = ReadFileBytes(path);
+    } catch (const TFileError& e) {
+        throw TInputError(e.what());
+    }
+    const std::string text(bytes.begin(), bytes.end());
+    const TPointFormat format = DetectPointFormat(text);
+    const TPreparedPoints prepared = PreparePoints(text, format, ReadPoints(text, format).LooksGeographic);
+    // What was read and refused goes to stderr, as the dialog's summary shows it.
+    std::cerr << ReadingSummary(prepared);
+    if (!prepared.Triangulation)
+        throw TInputError(prepared.Problem);
+    if (a.Has("--origin"))
+        ReadOrigin(a.Get("--origin"), p.OriginX, p.OriginY);
+    else
+        SnapOrigin(*prepared.Triangulation, p);
+    TGriddedPoints grid;
+    try {
+        grid = GridPoints(*prepared.Triangulation, p, '.');
+    } catch (const TPointError& e) {
+        throw TNothingToCompute(e.what());
+    }
+    if (grid.ValueCount == 0)
+        throw TNothingToCompute("Nenhum piquete da grade fica perto dos pontos: aumente a distância máxima.");
+    const auto terrain = MakeTerrain(grid, p);
+    SaveProject(out, *terrain, TViewState{});
+
+    const TPointSet& s = prepared.Set;
+    TJson j;
+    j.BeginObject();
+    j.Key("Points").Value(static_cast<std::int64_t>(s.Points.size()));
+    j.Key("DataLines").Value(s.DataLines);
+    j.Key("Refused").Value(s.RefusedCount);
+    j.Key("Repeated").Value(s.RepeatedCount);
+    j.Key("Conflicts").Value(s.ConflictCount);
+    j.Key("Projected").Value(prepared.Projected);
+    j.Key("UtmZone");
+    if (prepared.Projected)
+        j.Value(prepared.Zone.Zone);
+    else
+        j.Null();
+    j.Key("South").Value(prepared.Projected && prepared.Zone.South);
+    j.Key("ColCount").Value(grid.Cols);
+    j.Key("RowCount").Value(grid.Rows);
+    j.Key("Lx").Value(terrain->Lx.Value());
+    j.Key("Ly").Value(terrain->Ly.Value());
+    j.Key("OriginX").Value(terrain->OriginX.Value());
+    j.Key("OriginY").Value(terrain->OriginY.Value());
+    j.Key("ValueCount").Value(static_cast<std::int64_t>(terrain->ValueCount));
+    j.EndObject();
+    std::cout << j.Str() << "\n";
+    return kExitOk;
+}
+
+}  // namespace nivora::cli
