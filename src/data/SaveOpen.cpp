@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <random>
 
 namespace nivora {
 
@@ -160,41 +159,51 @@ bool CheckProjectHeader(const TProjectHeader& h, std::uint64_t fileLength)
 
 bool CheckProjectFile(const std::filesystem::path& fileName)
 {
-    std::error_code ec;
-    if (!std::filesystem::exists(fileName, ec))
+    std::unique_ptr<TInputFile> in;
+    try {
+        in = std::make_unique<TInputFile>(fileName);
+    } catch (const TFileMissing&) {
         return false;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        throw TFileError("Não foi possível abrir o arquivo " + fileName.filename().string() + ".");
+    }
     std::vector<std::uint8_t> header(kHeaderSize);
-    in.read(reinterpret_cast<char*>(header.data()), std::streamsize(kHeaderSize));
-    if (in.gcount() != std::streamsize(kHeaderSize))
+    if (!in->Read(header.data(), kHeaderSize))
         throw TFileError("Erro de leitura: o arquivo " + fileName.filename().string() + " terminou antes do esperado.");
-    in.seekg(0, std::ios::end);
-    const auto length = static_cast<std::uint64_t>(in.tellg());
-    return CheckProjectHeader(ParseHeader(header), length);
+    return CheckProjectHeader(ParseHeader(header), in->Length());
 }
 
 namespace {
 
+// A spacing the terrain can take: positive, and a number its 6-byte real
+// holds without overflowing (below 2^127) or vanishing to zero.
+bool SpacingFits(float spacing)
+{
+    Real48::Bytes bytes;
+    return std::isfinite(spacing) && spacing > 0.0f
+           && Real48::Encode(static_cast<long double>(spacing), bytes) == Real48::Status::Ok;
+}
+
 // The checks a header must pass beyond the marker and size: dimensions within
-// 1..1000, spacings finite and positive, a recorded size of at least a header.
+// 1..1000, spacings the terrain can convert, a recorded size of at least a
+// header.
 bool HeaderHoldsTogether(const TProjectHeader& h)
 {
     return h.FileSize >= std::int32_t(kHeaderSize) && h.ColCount >= 1 && h.ColCount <= MaxGridSize && h.RowCount >= 1
-           && h.RowCount <= MaxGridSize && std::isfinite(h.Lx) && h.Lx > 0.0f && std::isfinite(h.Ly) && h.Ly > 0.0f;
+           && h.RowCount <= MaxGridSize && SpacingFits(h.Lx) && SpacingFits(h.Ly);
 }
 
-// The store section's counts must be the header's, and the sections must add
-// up to the recorded size, before anything is allocated from them.
+// The store section's counts must be the header's, its used rectangle inside
+// the grid (or the empty one), and the sections must add up to the recorded
+// size, before anything is allocated from them. The rectangle's corners are
+// checked before its size is computed from them.
 bool BodyMatchesHeader(const TProjectHeader& h, const TCotas::TSectionHeader& s)
 {
     if (s.ColCount != h.ColCount || s.RowCount != h.RowCount)
         return false;
     const TUsedRect& r = s.UsedRect;
-    const std::int64_t cells =
-        r.IsEmpty() ? 0 : (std::int64_t(r.LastCol) - r.FirstCol + 1) * (std::int64_t(r.LastRow) - r.FirstRow + 1);
-    return cells <= std::int64_t(s.ColCount) * s.RowCount && ExpectedFileSize(cells) == h.FileSize;
+    if (!r.IsEmpty()
+        && (r.FirstCol < 1 || r.LastCol > s.ColCount || r.FirstRow < 1 || r.LastRow > s.RowCount))
+        return false;
+    return ExpectedFileSize(r.CellCount()) == h.FileSize;
 }
 
 }  // namespace
@@ -244,27 +253,26 @@ TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
 {
     // The file is read in place: header and store fields first, the cells
     // straight into the grid, then the terrain and view sections. No copy of
-    // the whole file is made.
-    // The acceptance test of CheckProjectFile, made on the same open file.
+    // the whole file is made. The acceptance test of CheckProjectFile is made
+    // on the same open file.
     const std::string name = fileName.filename().string();
-    std::error_code ec;
-    if (!std::filesystem::exists(fileName, ec))
+    std::unique_ptr<TInputFile> file;
+    try {
+        file = std::make_unique<TInputFile>(fileName);
+    } catch (const TFileMissing&) {
         throw TNotNivora(NotNivoraMessage(name));
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        throw TFileError("Não foi possível abrir o arquivo " + name + ".");
-    in.seekg(0, std::ios::end);
-    const std::streamoff length = in.tellg();
-    in.seekg(0, std::ios::beg);
+    }
+    TInputFile& in = *file;
+    const std::uint64_t length = in.Length();
     const auto readError = [&] { return TFileError("Erro de leitura no arquivo " + name + "."); };
-    if (length < std::streamoff(kHeaderSize))
+    if (length < kHeaderSize)
         throw TFileError("Erro de leitura: o arquivo " + name + " terminou antes do esperado.");
 
-    std::vector<std::uint8_t> prefix(std::min<std::size_t>(std::size_t(length), kHeaderSize + TCotas::kSectionHeaderSize));
-    if (!in.read(reinterpret_cast<char*>(prefix.data()), std::streamsize(prefix.size())))
+    std::vector<std::uint8_t> prefix(std::min<std::uint64_t>(length, kHeaderSize + TCotas::kSectionHeaderSize));
+    if (!in.Read(prefix.data(), prefix.size()))
         throw readError();
     const TProjectHeader h = ParseHeader(prefix);
-    if (!CheckProjectHeader(h, std::uint64_t(length)) || !HeaderHoldsTogether(h))
+    if (!CheckProjectHeader(h, length) || !HeaderHoldsTogether(h))
         throw TNotNivora(NotNivoraMessage(name));
     TByteReader prefixReader(prefix);
     prefixReader.Seek(kHeaderSize);
@@ -280,22 +288,20 @@ TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
     const TUsedRect& r = store.UsedRect;
     if (!r.IsEmpty()) {
         const std::int32_t width = r.LastCol - r.FirstCol + 1;
-        const auto rowBytes = std::streamsize(width) * 4;
+        const std::size_t rowBytes = std::size_t(width) * 4;
         if (width == t.ColCount) {
-            const auto bytes = rowBytes * (r.LastRow - r.FirstRow + 1);
-            if (!in.read(reinterpret_cast<char*>(t.Cells.data() + std::size_t(r.FirstRow - 1) * std::size_t(width)),
-                         bytes))
+            if (!in.Read(t.Cells.data() + std::size_t(r.FirstRow - 1) * std::size_t(width),
+                         rowBytes * std::size_t(r.LastRow - r.FirstRow + 1)))
                 throw readError();
         } else {
             for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
-                if (!in.read(reinterpret_cast<char*>(t.Cells.data() + std::size_t(row - 1) * std::size_t(t.ColCount)
-                                                     + std::size_t(r.FirstCol - 1)),
+                if (!in.Read(t.Cells.data() + std::size_t(row - 1) * std::size_t(t.ColCount) + std::size_t(r.FirstCol - 1),
                              rowBytes))
                     throw readError();
         }
     }
     std::vector<std::uint8_t> tail(TTerreno::kSectionSize + kViewSectionSize);
-    if (!in.read(reinterpret_cast<char*>(tail.data()), std::streamsize(tail.size())))
+    if (!in.Read(tail.data(), tail.size()))
         throw readError();
     TByteReader tailReader(tail);
     if (!t.AcceptLoadedCells(store) || !t.LoadTerrainSection(tailReader) || !ReadView(tailReader, project.View))
@@ -305,30 +311,7 @@ TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
 
 void WriteFileAtomically(const std::filesystem::path& fileName, std::span<const std::uint8_t> bytes)
 {
-    namespace fs = std::filesystem;
-    const std::string name = fileName.filename().string();
-    std::random_device rd;
-    fs::path temp = fileName;
-    temp += ".tmp" + std::to_string(rd() % 1000000);
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw TFileError("Não foi possível criar o arquivo " + name + ".");
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        out.close();
-        if (out.fail()) {
-            std::error_code ec;
-            fs::remove(temp, ec);
-            throw TFileError("Erro de gravação no arquivo " + name + ".");
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, fileName, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        throw TFileError("Não foi possível gravar o arquivo " + name + ": " + ec.message());
-    }
+    ReplaceFileContents(fileName, bytes);
 }
 
 void SaveProjectFile(const std::filesystem::path& fileName, TTerreno& terrain, const TViewState& view)

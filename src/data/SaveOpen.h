@@ -11,6 +11,7 @@
 // the one message the user sees for it.
 
 #include "calc/CalcSist.h"
+#include "data/FileAccess.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -55,12 +56,6 @@ const std::string& HeaderText1();
 const std::string& HeaderText2();
 const std::string& HeaderText3();
 
-// Input/output failures: the generic error report shows their text.
-class TFileError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // The refusal every front end shows for a file that is not a project of ours.
 std::string NotNivoraMessage(const std::string& fileNameWithoutDirectory);
 
@@ -76,7 +71,8 @@ bool ReadDocument(TByteReader& stream, TTerreno& terrain, TViewState& view);
 TProjectHeader ParseHeader(std::span<const std::uint8_t> bytes);  // needs 204 bytes
 // The reader's acceptance test on the header: marker 204 and a file at least
 // as long as the size it records. False when the file does not exist; a file
-// that cannot be opened or is shorter than the header throws TFileError.
+// that cannot be opened, is not a regular file or is shorter than the header
+// throws TFileError.
 bool CheckProjectFile(const std::filesystem::path& fileName);
 bool CheckProjectHeader(const TProjectHeader& header, std::uint64_t fileLength);
 
@@ -88,7 +84,7 @@ struct TLoadedProject {
 // Checks and reads a whole file image. Returns the document, or nothing when
 // the image is not a valid project (the caller shows NotNivoraMessage).
 // Besides the header test this refuses dimensions outside 1..1000, spacings
-// that are not finite and positive, body counts that differ from the header,
+// that are not positive numbers the terrain's 6-byte real can hold, body counts that differ from the header,
 // a used rectangle outside the grid and a recorded size that does not match
 // the sections.
 std::unique_ptr<TLoadedProject> ReadProjectImage(std::span<const std::uint8_t> image);
@@ -96,16 +92,17 @@ std::unique_ptr<TLoadedProject> ReadProjectImage(std::span<const std::uint8_t> i
 // Reads a file whole; throws TFileError when it cannot be opened or read.
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& fileName);
 // Opens a project file: TFileError for input/output failures (including a file
-// shorter than the header), TNotNivora for a refused file.
+// shorter than the header, and anything but a regular file), TNotNivora for a
+// refused file.
 class TNotNivora : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 TLoadedProject LoadProjectFile(const std::filesystem::path& fileName);
 
-// Replaces the file's content without ever leaving it half written: the bytes
-// go to a temporary file beside it, which then takes its name. Throws
-// TFileError, with the old file untouched, when anything fails.
+// Replaces the file's content without ever leaving it half written (see
+// ReplaceFileContents). Throws TFileError, with the old file untouched, when
+// anything fails.
 void WriteFileAtomically(const std::filesystem::path& fileName, std::span<const std::uint8_t> bytes);
 // Writes the document's file image to fileName. `Saved` is true only when the
 // file was written.

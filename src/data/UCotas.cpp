@@ -361,23 +361,25 @@ bool TCotas::AcceptLoadedCells(const TSectionHeader& h)
         ExtremesValid = false;
         return false;
     }
-    // Extremes the file calls current must name cells that hold them;
-    // otherwise they are rescanned below.
-    const auto consistent = [&](const TCotaPoint& p, float sentinel) {
-        if (counted == 0)
-            return p == TCotaPoint{0, 0, sentinel};
-        return p.Col >= 1 && p.Col <= ColCount && p.Row >= 1 && p.Row <= RowCount && p.Value != 0.0f
-               && GetCell(p.Col, p.Row) == p.Value;
-    };
-    SetAutoExtremes(false);
-    ExtremesValid = h.ExtremesValid && consistent(h.Minimum, kMinimumSentinel) && consistent(h.Maximum, kMaximumSentinel);
+    // The extremes are always counted anew from the cells: a stored extreme
+    // may name a cell that holds its value without being the lowest or the
+    // highest. Where the stored point holds the extreme value found, it is
+    // kept, so that among equal values the file's choice stands.
     ResultsValid = h.ResultsValid;
     ValueCount = counted;
-    Minimum = h.Minimum;
-    Maximum = h.Maximum;
     UsedRect = h.UsedRect;
     Modified = h.Modified;
+    SetAutoExtremes(false);
+    ExtremesValid = false;
     SetAutoExtremes(true);
+    const auto keep = [&](const TCotaPoint& stored, const TCotaPoint& found) {
+        return found.Col != 0 && stored.Value == found.Value && stored.Col >= 1 && stored.Col <= ColCount
+               && stored.Row >= 1 && stored.Row <= RowCount && GetCell(stored.Col, stored.Row) == stored.Value;
+    };
+    if (keep(h.Minimum, Minimum))
+        SetMinimum(h.Minimum);
+    if (keep(h.Maximum, Maximum))
+        SetMaximum(h.Maximum);
     Saved = true;
     return true;
 }

@@ -37,8 +37,10 @@ struct TUsedRect {
     bool IsEmpty() const { return FirstCol > LastCol || FirstRow > LastRow; }
     std::int64_t CellCount() const
     {
+        // In 64 bits before subtracting: a rectangle read from a file may
+        // span the whole 32-bit range.
         return IsEmpty() ? 0
-                         : std::int64_t(LastCol - FirstCol + 1) * std::int64_t(LastRow - FirstRow + 1);
+                         : (std::int64_t(LastCol) - FirstCol + 1) * (std::int64_t(LastRow) - FirstRow + 1);
     }
 };
 
