@@ -1,10 +1,10 @@
 #include "CliCommon.h"
 
+#include "data/FileAccess.h"
 #include "data/TextCodec.h"
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -162,25 +162,12 @@ void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes)
             throw TOutputError(CannotWrite(path, error ? error : closed));
         return;
     }
-    std::random_device rd;
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = path + ".tmp" + std::to_string(rd() % 1000000);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        throw TOutputError("Não foi possível criar o arquivo " + path + ": " + Reason(errno) + ".");
-    int error = WriteAll(fd, bytes);
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(temp.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error) {
-        ::unlink(temp.c_str());
-        throw TOutputError(CannotWrite(path, error));
+    // A file is replaced as the program saves: links followed, mode and owner
+    // kept, one temporary file flushed to disk before it takes the name.
+    try {
+        ReplaceFileContents(path, bytes);
+    } catch (const TFileError& e) {
+        throw TOutputError(e.what());
     }
 }
 
