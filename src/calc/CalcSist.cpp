@@ -407,6 +407,8 @@ void TTerreno::ComputeVolumes(bool announce)
     AreaHa = static_cast<long double>(CellArea) * (static_cast<long double>(cutCount) + fillCount) * 0.0001L;
     if (KeepPlans && CurrentPlan >= 1 && CurrentPlan < kPlanCount)
         Plans[std::size_t(CurrentPlan)] = Plans[0];
+    // New plans are a change of the document, to be saved like an edit.
+    Saved = false;
 }
 
 TAdjustResult TTerreno::AdjustRatio(long double ratio)
@@ -446,6 +448,11 @@ TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double rati
     t.LastArea = t.GetSelection();
     if (!t.HasComputableBlock())
         return result;
+    // A run works on the best plan and stores into its slot, whichever plan
+    // was recalculated last: the user's plans change only by their own
+    // recalculation, and their typed texts stay out of the best plan.
+    t.CurrentPlan = 1;
+    t.Plans[0] = t.Plans[1];
     result.Computed = t.ComputeBestPlane();
     if (result.Computed && ratio > 0)
         result.Adjust = t.AdjustRatio(ratio);
@@ -471,6 +478,11 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column)
 {
     TSystematizeResult result;
     if (column < 1 || column >= TTerreno::kPlanCount)
+        return result;
+    // After an elevation changed the results are stale and the ratio could
+    // not be met: the systematization runs again first, over the area the
+    // plan is computed on.
+    if (!t.ResultsValid && !Systematize(t, true, -1).Computed)
         return result;
     t.CurrentPlan = column;
     t.Plans[0] = t.Plans[std::size_t(column)];

@@ -147,8 +147,9 @@ private:
 
 // The systematization run of a document: the whole used area (or the
 // terrain's Selection), the best plane, then the ratio when one is asked for
-// (ratio > 0). Computed is false when the area holds no 2 x 2 block of stakes
-// with elevation; the caller then warns the user.
+// (ratio > 0), always in the best plan's slot. Computed is false when the
+// area holds no 2 x 2 block of stakes with elevation; the caller then warns
+// the user.
 struct TSystematizeResult {
     bool Computed = false;
     TAdjustResult Adjust;
@@ -161,8 +162,10 @@ TSystematizeResult Systematize(TTerreno& terrain, bool selectionOnly, long doubl
 bool ParsePlanInputs(TTerreno& terrain, int column, char decimalSeparator);
 
 // The recalculation of a plan: it becomes the current plan, gets the origin
-// elevation for its slopes and is moved to its ratio. Computed is false when
-// the area holds no stake with elevation.
+// elevation for its slopes and is moved to its ratio. Results made stale by
+// an elevation edit are first computed again by a systematization run (the
+// ratio adjustment needs current results). Computed is false when the area
+// holds no stake with elevation, or no 2 x 2 block for that run.
 TSystematizeResult RecalculatePlan(TTerreno& terrain, int column);
 
 }  // namespace nivora

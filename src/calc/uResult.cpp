@@ -293,8 +293,14 @@ void TResultado::GridSetEditText(const QString& text)
 {
     ResultEditText = text;
     TTerreno* t = ActiveTerrain();
-    if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns && IsTypedRow(ResultEditRow))
-        TypedText(t->Plans[std::size_t(ResultEditColumn)], ResultEditRow).Assign(ToCp1252(text));
+    if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns && IsTypedRow(ResultEditRow)) {
+        TShortText& typed = TypedText(t->Plans[std::size_t(ResultEditColumn)], ResultEditRow);
+        const TShortText before = typed;
+        typed.Assign(ToCp1252(text));
+        // The typed texts are kept in the project file: a change to save.
+        if (!(typed == before))
+            t->Saved = false;
+    }
     if (CurrentRow() != ResultEditRow)
         CommitEdit();
 }
@@ -327,8 +333,11 @@ void TResultado::CommitEdit()
     // The plan whose cell was edited (the cursor may already be in another).
     if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns) {
         TPlano& plan = t->Plans[std::size_t(ResultEditColumn)];
+        const TPlano before = plan;
         TidyPlanTexts(plan, ResultEditText == "-", DecimalSeparator());
         ParsePlanInputs(*t, ResultEditColumn, DecimalSeparator());
+        if (!(plan == before))
+            t->Saved = false;
     }
     ResultEditPending = false;
     ResultEditText.clear();

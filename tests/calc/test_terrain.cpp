@@ -281,6 +281,52 @@ TEST(Terrain, UserPlanRecalculation)
     EXPECT_NEAR(D(t.Plans[1].CutFillRatio), 1.0, 1e-9);
 }
 
+// What each run writes: the runs mark the document as changed; a
+// systematization stores only into the best plan's slot, whichever plan was
+// recalculated last; a recalculation after an elevation edit still meets
+// the typed ratio.
+TEST(Terrain, RunsStoreIntoTheirOwnSlotsAndMarkTheDocument)
+{
+    TTerreno t = FourStakes();
+    t.Saved = true;
+    ASSERT_TRUE(Systematize(t, false, -1).Computed);
+    EXPECT_FALSE(t.Saved);
+
+    TPlano& user = t.Plans[2];
+    user.SxText.Assign("0,01");
+    user.SyText.Assign("0");
+    user.RatioText.Assign("2");
+    ASSERT_TRUE(ParsePlanInputs(t, 2, ','));
+    t.Saved = true;
+    ASSERT_TRUE(RecalculatePlan(t, 2).Computed);
+    EXPECT_FALSE(t.Saved);
+    ASSERT_EQ(t.CurrentPlan, 2);
+    const TPlano recalculated = t.Plans[2];
+
+    const TSystematizeResult run = Systematize(t, false, 1.5L);
+    ASSERT_TRUE(run.Adjust.Converged);
+    EXPECT_EQ(t.CurrentPlan, 1);
+    EXPECT_EQ(t.Plans[2], recalculated);  // the user's plan is left alone
+    EXPECT_NEAR(D(t.Plans[1].CutFillRatio), 1.5, 0.001);  // the adjusted best plan
+    EXPECT_EQ(t.Plans[1].SxText.Str(), "");  // no typed text of the user's plan
+    EXPECT_EQ(t.Plans[0], t.Plans[1]);
+
+    // An edit makes the results stale; the plan still gets its ratio.
+    t.SetCell(2, 2, 10.5f);
+    ASSERT_FALSE(t.ResultsValid);
+    TPlano& other = t.Plans[3];
+    other.SxText.Assign("0");
+    other.SyText.Assign("0");
+    other.RatioText.Assign("1,5");
+    ASSERT_TRUE(ParsePlanInputs(t, 3, ','));
+    const TSystematizeResult r = RecalculatePlan(t, 3);
+    ASSERT_TRUE(r.Computed);
+    EXPECT_TRUE(r.Adjust.Converged);
+    EXPECT_TRUE(t.ResultsValid);
+    EXPECT_NEAR(D(t.Plans[3].CutFillRatio), 1.5, 0.001);
+    EXPECT_EQ(t.Plans[2], recalculated);
+}
+
 TEST(Terrain, DegenerateSelections)
 {
     TTerreno t(5, 5, 10.0f, 10.0f);

@@ -56,6 +56,21 @@ private:
     }
 
 
+    // Types a plan's slopes and ratio into its column of the results window
+    // and leaves the row, so that the last entry is committed.
+    void TypePlan(int column, const QString& sx, const QString& sy, const QString& ratio)
+    {
+        TResultado* r = Resultado;
+        r->Grid->setFocus();
+        r->SetCurrentCell(column, rrSx);
+        Type(sx);
+        r->SetCurrentCell(column, rrSy);
+        Type(sy);
+        r->SetCurrentCell(column, rrRatio);
+        Type(ratio);
+        r->SetCurrentCell(column, rrSx);
+    }
+
 private slots:
     void init() { StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
 
@@ -186,6 +201,38 @@ private slots:
         QVERIFY(ActiveDocument->SelectView(1));
         QCOMPARE(ActiveDocument->CellText(1, 1), QString::fromStdString(
                                                    FormatFixed(t.DesignElevation(1, 1), 3, 10, ',')));
+    }
+
+    // Plans are part of the document: computing or typing them is a change to
+    // save. A systematization stores only into "Melhor Plano"; a plan
+    // recalculated after an elevation edit still meets its typed ratio.
+    void plansAreChangesAndStayInTheirColumns()
+    {
+        TForm2* doc = FourStakes();
+        doc->Terrain().Saved = true;
+        RunDialog(true, false);
+        doc->close();
+        QVERIFY(!recorder->Shown.empty());
+        QCOMPARE(recorder->Shown.back().Kind, QString("Confirm"));  // answered Cancel
+
+        doc->Terrain().Saved = true;
+        TypePlan(2, "0,01", "0", "2");
+        QVERIFY(!doc->Terrain().Saved);
+        Resultado->btRecalc->click();
+        QCOMPARE(Resultado->CellText(2, rrRatio), QString("2,000"));
+
+        RunDialog(true, true, "1,5");
+        QCOMPARE(Resultado->CellText(1, rrRatio), QString("1,500"));
+        QCOMPARE(Resultado->CellText(2, rrRatio), QString("2,000"));
+        QCOMPARE(Resultado->CellText(2, rrSx), QString("0,010000"));
+
+        doc->Terrain().SetCell(2, 2, 10.5f);
+        const std::size_t shown = recorder->Shown.size();
+        TypePlan(3, "0", "0", "1,5");
+        Resultado->SetCurrentCell(3, rrSx);
+        Resultado->btRecalc->click();
+        QCOMPARE(Resultado->CellText(3, rrRatio), QString("1,500"));
+        QCOMPARE(recorder->Shown.size(), shown);
     }
 
     void undefinedRatioIsShownAsSuch()
