@@ -946,6 +946,11 @@ TForm2* CreateDocument(const QString& fileName, int columns, int rows, float lx,
 
 TForm2* CreateDocument(const QString& fileName, TLoadedProject loaded)
 {
+    // A file keeps the plans but not the area of the run that made them. With
+    // current results the used area stands for it, so that the computed views
+    // and the cut-and-fill map show the stored plan.
+    if (loaded.Terrain->ResultsValid)
+        loaded.Terrain->LastArea = loaded.Terrain->ComputeUsedRect();
     auto* doc = new TForm2(std::move(loaded.Terrain));
     doc->SetFileName(fileName);
     if (Form1())

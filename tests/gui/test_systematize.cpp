@@ -8,6 +8,7 @@
 #include "calc/uDefSist.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
+#include "data/SaveOpenCommands.h"
 #include "grid/datagrid.h"
 
 #include <QApplication>
@@ -233,6 +234,31 @@ private slots:
         Resultado->btRecalc->click();
         QCOMPARE(Resultado->CellText(3, rrRatio), QString("1,500"));
         QCOMPARE(recorder->Shown.size(), shown);
+    }
+
+    // A reopened project with current results shows its plan at once: in the
+    // computed views and on the map, over the used area.
+    void reopenedResultsAreShown()
+    {
+        TForm2* doc = FourStakes();
+        RunDialog(true, false);
+        const QString file = TempFolder("reopened") + "/QUATRO.NVR";
+        recorder->SaveNames = {file};
+        QVERIFY(SaveProject(doc));
+        QVERIFY(doc->close());
+        QTRY_COMPARE(OpenDocumentCount, 0);
+        recorder->OpenNames = {file};
+        OpenProject();
+        QVERIFY(ActiveDocument);
+        QCOMPARE(ActiveDocument->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
+        QVERIFY(ActiveDocument->SelectView(1));
+        QCOMPARE(ActiveDocument->CellText(2, 1), QString("10,250"));
+        QVERIFY(ActiveDocument->SelectView(2));
+        QCOMPARE(ActiveDocument->CellText(1, 2), QString("-0,750"));
+        ActiveDocument->ShowCutFillMap();
+        QVERIFY(CutFillMapWindow);
+        QCOMPARE(CutFillMapWindow->Map().Bitmap.size(), QSize(16, 16));
+        QCOMPARE(CutFillMapWindow->Map().Bitmap.pixelIndex(15, 15), 255);
     }
 
     void undefinedRatioIsShownAsSuch()
