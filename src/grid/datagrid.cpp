@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QMenu>
 #include <QPainter>
@@ -353,9 +354,20 @@ TForm2::~TForm2()
     Terrain_->OnExtremesChange = nullptr;
     if (OpenDocumentCount == 0 && Resultado)
         Resultado->close();
-    // Another document may already have become the active one.
-    if (ActiveDocument == this)
+    // Another document may already have become the active one. If not (the
+    // frame may activate the results window instead), the document activated
+    // before this one takes its place, and the results window shows it.
+    if (ActiveDocument == this) {
         ActiveDocument = nullptr;
+        if (Form1()) {
+            const QList<QMdiSubWindow*> history = Form1()->MdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder);
+            for (auto it = history.rbegin(); it != history.rend() && !ActiveDocument; ++it)
+                if (auto* doc = qobject_cast<TForm2*>(*it); doc && doc != this)
+                    ActiveDocument = doc;
+        }
+        if (ActiveDocument && Resultado)
+            Resultado->Repaint();
+    }
     if (LastDeactivatedDocument == this)
         LastDeactivatedDocument = nullptr;
 }

@@ -296,6 +296,27 @@ private slots:
         QCOMPARE(ResultCellText(nullptr, 0, 0, ','), std::string());
     }
 
+    // Closing the active document leaves the results window on the document
+    // activated before it, even when the frame activates the results window
+    // next.
+    void resultsFollowWhenTheActiveDocumentCloses()
+    {
+        TForm2* a = FourStakes();
+        RunDialog(true, false);
+        TForm2* b = FourStakes();
+        b->Terrain().SetCell(2, 2, 11.0f);
+        RunDialog(true, false);
+        const QString bSx = Resultado->CellText(1, rrSx);
+        QVERIFY(bSx != "-0,025000");
+        frame->MdiArea()->setActiveSubWindow(a);
+        QCOMPARE(Resultado->CellText(1, rrSx), QString("-0,025000"));
+        a->Terrain().Saved = true;
+        QVERIFY(a->close());
+        QTRY_COMPARE(OpenDocumentCount, 1);
+        QCOMPARE(ActiveDocument, b);
+        QCOMPARE(Resultado->CellText(1, rrSx), bSx);
+    }
+
     void cutFillMapWindow()
     {
         FourStakes();
