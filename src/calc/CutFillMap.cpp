@@ -1,6 +1,8 @@
 #include "CutFillMap.h"
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <vector>
@@ -32,6 +34,25 @@ void FillCell(QImage& bitmap, const QRect& cell, uchar index)
         std::memset(bitmap.scanLine(y) + r.left(), index, std::size_t(r.width()));
 }
 
+long double TCutFillMap::CutFill(std::int32_t col, std::int32_t row) const
+{
+    if (col < Area.FirstCol || col > Area.LastCol || row < Area.FirstRow || row > Area.LastRow)
+        return TTerreno::NoValue;
+    const std::size_t columns = std::size_t(Area.LastCol - Area.FirstCol + 1);
+    const std::size_t k = std::size_t(row - Area.FirstRow) * columns + std::size_t(col - Area.FirstCol);
+    if (k >= CutFills.size() || std::isnan(CutFills[k]))
+        return TTerreno::NoValue;
+    return CutFills[k];
+}
+
+std::string TCutFillMap::Readout(std::int32_t col, std::int32_t row, char sep) const
+{
+    const std::size_t c = std::size_t(col - Area.FirstCol), r = std::size_t(row - Area.FirstRow);
+    if (col < Area.FirstCol || row < Area.FirstRow || c >= StakeX.size() || r >= StakeY.size())
+        return std::string();
+    return CutFillReadout(StakeX[c], StakeY[r], CutFill(col, row), sep);
+}
+
 TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
 {
     const TUsedRect a = t.LastArea;
@@ -61,13 +82,27 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
     const TPlano& p = t.Plans[0];
     const long double maxCut = p.MaxCut;
     const long double maxFill = p.MaxFill;
+    map.MaxCut = maxCut;
+    map.MaxFill = maxFill;
+    map.StakeX.resize(std::size_t(columns));
+    for (std::int32_t c = a.FirstCol; c <= a.LastCol; ++c)
+        map.StakeX[std::size_t(c - a.FirstCol)] = t.StakeX(c);
+    map.StakeY.resize(std::size_t(rows));
+    for (std::int32_t r = a.FirstRow; r <= a.LastRow; ++r)
+        map.StakeY[std::size_t(r - a.FirstRow)] = t.StakeY(r);
+    // A cut or fill is a 6-byte real: a double holds it exactly.
+    map.CutFills.resize(std::size_t(columns) * std::size_t(rows));
+    double* kept = map.CutFills.data();
     std::vector<uchar> index(static_cast<std::size_t>(columns));
     const std::size_t cellBytes = std::size_t(cell.Width);
     const std::size_t lineBytes = std::size_t(width);
     const int total = a.LastRow - a.FirstRow;
     for (std::int32_t r = a.FirstRow; r <= a.LastRow; ++r) {
-        for (std::int32_t c = a.FirstCol; c <= a.LastCol; ++c)
-            index[std::size_t(c - a.FirstCol)] = CutFillIndex(t.CutFill(c, r), maxCut, maxFill);
+        for (std::int32_t c = a.FirstCol; c <= a.LastCol; ++c) {
+            const long double v = t.CutFill(c, r);
+            index[std::size_t(c - a.FirstCol)] = CutFillIndex(v, maxCut, maxFill);
+            *kept++ = v == TTerreno::NoValue ? std::numeric_limits<double>::quiet_NaN() : static_cast<double>(v);
+        }
         // The first pixel row of the stakes' cells, one run of bytes for each
         // stretch of equal stakes; the cells' other rows are copies of it.
         const int y = (r - a.FirstRow) * cell.Height;

@@ -13,6 +13,9 @@
 #include <QRect>
 #include <QRgb>
 
+#include <string>
+#include <vector>
+
 namespace nivora {
 
 // The 256 colours: 0 white (no elevation), 1..127 the cuts from pure red
@@ -36,6 +39,22 @@ struct TCutFillMap {
     // the figures printed beside the map.
     TPlano Plan;
     long double CellArea = 0;
+    // What the window reads under the pointer, as it was when the map was
+    // drawn: the plan's deepest cut and fill, the stakes' coordinates and
+    // their cut or fill. A map reads no document, so it tells what it shows
+    // whichever document is active, after later plans and after its document
+    // has closed.
+    long double MaxCut = 0;
+    long double MaxFill = 0;
+    std::vector<float> StakeX;     // one a column of Area
+    std::vector<float> StakeY;     // one a row of Area
+    std::vector<double> CutFills;  // row by row over Area; NaN without elevation
+
+    // The cut or fill drawn for a stake of Area (NoValue without elevation or
+    // outside the area).
+    long double CutFill(std::int32_t col, std::int32_t row) const;
+    // The status-line readout for a stake of Area, as CutFillReadout gives it.
+    std::string Readout(std::int32_t col, std::int32_t row, char decimalSeparator) const;
 };
 
 // Draws the map of terrain.Plans[0] over terrain.LastArea, reporting one step

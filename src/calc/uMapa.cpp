@@ -88,16 +88,20 @@ void TMapa::UpdateScrollRanges()
     View->verticalScrollBar()->setPageStep(page.height());
 }
 
-void TMapa::FormActivate() { ShowPanel(true); }
+void TMapa::FormActivate()
+{
+    ShowPanel(true);
+    // The side panel is shared: it takes this map's scale.
+    ScaleBar();
+}
 
 void TMapa::FormDeactivate() { ShowPanel(false); }
 
 void TMapa::ScaleBar()
 {
-    if (!Form1() || !ActiveDocument)
+    if (!Form1())
         return;
-    const TPlano& p = ActiveDocument->Terrain().Plans[0];
-    const TBarScale s = nivora::ScaleBar(Form1()->Panel1->height(), p.MaxFill, p.MaxCut);
+    const TBarScale s = nivora::ScaleBar(Form1()->Panel1->height(), Map_.MaxFill, Map_.MaxCut);
     BarScale = s.BarScale;
     BevelTop = s.BevelTop;
     Form1()->Bevel1->move(0, BevelTop);
@@ -105,16 +109,11 @@ void TMapa::ScaleBar()
 
 void TMapa::FormMouseMove(int x, int y)
 {
-    if (!ActiveDocument) {
-        setStatusTip(QString());
-        ShowPanel(false);
-        return;
-    }
     const auto stake = MouseToStake(x, y, View->horizontalScrollBar()->value(), View->verticalScrollBar()->value(),
                                     Map_.CellWidth, Map_.CellHeight, Map_.Area);
     QString hint;
     if (stake) {
-        hint = QString::fromStdString(CutFillReadout(ActiveDocument->Terrain(), stake->Col, stake->Row, DecimalSeparator()));
+        hint = QString::fromStdString(Map_.Readout(stake->Col, stake->Row, DecimalSeparator()));
         ShowBar(stake->Col, stake->Row);
     }
     // The hint's bar makes it a status text without a tool-tip.
@@ -131,7 +130,7 @@ void TMapa::ShowBar(std::int32_t col, std::int32_t row)
     TBarScale scale;
     scale.BarScale = BarScale;
     scale.BevelTop = BevelTop;
-    const TBarShape bar = nivora::ShowBar(ActiveDocument->Terrain().CutFill(col, row), scale, Form1()->Panel1->height());
+    const TBarShape bar = nivora::ShowBar(Map_.CutFill(col, row), scale, Form1()->Panel1->height());
     QFrame* shape = Form1()->Shape1;
     shape->setVisible(bar.Visible);
     if (!bar.Visible)

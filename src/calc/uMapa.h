@@ -47,7 +47,7 @@ public:
     void FormMouseMove(int x, int y);
     void FormActivate();
     void FormDeactivate();
-    // Lays out the side bar for the active document's working plan.
+    // Lays out the side bar for the plan this map was drawn from.
     void ScaleBar();
     void CopyMap() const;
     void UpdateScrollRanges();

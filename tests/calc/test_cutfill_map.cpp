@@ -134,6 +134,32 @@ TEST(BuildCutFillMap, StakesWithoutElevationAreWhite)
             }
 }
 
+// The map keeps what its readout needs, as drawn: a later plan or edit of the
+// terrain does not change it.
+TEST(BuildCutFillMap, KeepsTheCutsAndFillsItDrew)
+{
+    TTerreno t(3, 3, 20.0f, 20.0f);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 1; c <= 3; ++c)
+            t.SetCell(c, r, 10.0f + 0.1f * c + 0.37f * (r % 2));
+    t.SetCell(2, 3, 0.0f);
+    t.Selection = {2, 1, 3, 3};
+    ASSERT_TRUE(Systematize(t, true, -1).Computed);
+    const TCutFillMap m = BuildCutFillMap(t, nullptr);
+    const TTerreno drawn = t;
+    ASSERT_TRUE(Systematize(t, false, 1.5L).Computed);
+    t.SetCell(3, 1, 20.0f);
+    for (int r = 1; r <= 3; ++r)
+        for (int c = 2; c <= 3; ++c) {
+            EXPECT_EQ(m.CutFill(c, r), drawn.CutFill(c, r)) << c << "," << r;
+            EXPECT_EQ(m.Readout(c, r, ','), CutFillReadout(drawn, c, r, ',')) << c << "," << r;
+        }
+    EXPECT_EQ(m.CutFill(2, 3), TTerreno::NoValue);
+    EXPECT_EQ(m.CutFill(1, 1), TTerreno::NoValue);  // outside the area drawn
+    EXPECT_EQ(m.Readout(1, 1, ','), "");
+    EXPECT_EQ(m.MaxCut, static_cast<long double>(drawn.Plans[0].MaxCut));
+}
+
 TEST(BuildCutFillMap, NotSystematizedSinceReadIsOneWhiteCell)
 {
     TTerreno t(2, 2, 20.0f, 10.0f);

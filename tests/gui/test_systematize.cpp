@@ -357,6 +357,31 @@ private slots:
         QVERIFY(frame->Panel1->isHidden());
     }
 
+    // A map window reads what it drew: a later plan, another document
+    // active or its own document closed change nothing in its readout.
+    void mapReadsItsOwnPlanAndArea()
+    {
+        TForm2* a = FourStakes();
+        RunDialog(true, false);
+        a->ShowCutFillMap();
+        TMapa* map = CutFillMapWindow;
+        const QString stake21 = "  X = 20    Y = 0   Corte = 0,750";
+        RunDialog(true, true, "2");  // the plane moves
+        map->FormMouseMove(10, 3);
+        QCOMPARE(frame->Panel0->text(), stake21);
+        TForm2* b = CreateDocument(QString(), 20, 20, 7.0f, 7.0f, 0.0f, 0.0f);
+        frame->MdiArea()->setActiveSubWindow(b);
+        map->FormMouseMove(10, 3);
+        QCOMPARE(frame->Panel0->text(), stake21);
+        a->Terrain().Saved = true;
+        QVERIFY(a->close());
+        QTRY_COMPARE(OpenDocumentCount, 1);
+        map->FormMouseMove(10, 3);
+        QCOMPARE(frame->Panel0->text(), stake21);
+        QVERIFY(!frame->Shape1->isHidden());
+        QVERIFY(frame->Shape1->y() > frame->Bevel1->y());  // still a cut
+    }
+
     void narrowMapShrinksItsWindow()
     {
         // Three stakes wide, 8 pixels a stake: 24 pixels.
