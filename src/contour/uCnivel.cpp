@@ -119,7 +119,7 @@ void TDefCurvas::OKBtnClick()
     long double value = 0;
     if (!ValidateNumberEdit(Edit1, nrPositive, value))
         return;
-    if (value < ContourRequest.MinElevation) {
+    if (DefMapa->BelowLimits(value)) {
         Messages().Warning(this, "O mínimo valor de curva de nível deve estar entre: " + LevelRangeText(*DefMapa));
         Edit1->setFocus();
         return;
@@ -128,7 +128,7 @@ void TDefCurvas::OKBtnClick()
 
     if (!ValidateNumberEdit(Edit2, nrPositive, value))
         return;
-    if (value > ContourRequest.MaxElevation) {
+    if (DefMapa->AboveLimits(value)) {
         Messages().Warning(this, "O máximo valor de curva de nível deve estar entre: " + LevelRangeText(*DefMapa));
         Edit2->setFocus();
         return;

@@ -301,6 +301,30 @@ void TDefMapa::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+namespace {
+
+// The number a limit's label shows, or the limit itself when the label does
+// not read as one.
+long double ShownLimit(const QLabel* label, float limit)
+{
+    long double shown = 0;
+    if (ParseNumber(StdText(label->text()), shown, DecimalSeparator()))
+        return shown;
+    return limit;
+}
+
+}  // namespace
+
+bool TDefMapa::BelowLimits(long double level) const
+{
+    return level < std::min<long double>(ContourRequest.MinElevation, ShownLimit(Label5, ContourRequest.MinElevation));
+}
+
+bool TDefMapa::AboveLimits(long double level) const
+{
+    return level > std::max<long double>(ContourRequest.MaxElevation, ShownLimit(Label6, ContourRequest.MaxElevation));
+}
+
 QString LevelRangeText(const TDefMapa& d) { return d.Label5->text() + " e  " + d.Label6->text() + "."; }
 
 void TDefMapa::btAddCurvaClick()
@@ -308,7 +332,7 @@ void TDefMapa::btAddCurvaClick()
     long double value = 0;
     if (!ValidateNumberEdit(edCurva, nrPositive, value))
         return;
-    if (value < ContourRequest.MinElevation || value > ContourRequest.MaxElevation) {
+    if (BelowLimits(value) || AboveLimits(value)) {
         Messages().Warning(this, "O valor da curva de nível deve estar entre: " + LevelRangeText(*this));
         edCurva->setFocus();
         return;

@@ -51,6 +51,11 @@ public:
 
     // The list's texts in list order.
     std::vector<std::string> LevelTexts() const;
+    // Whether a level lies below the lowest or above the highest elevation.
+    // Both limits are accepted as the labels show them: a limit kept in single
+    // precision may lie a little inside the number shown for it.
+    bool BelowLimits(long double level) const;
+    bool AboveLimits(long double level) const;
     // Adds the texts not yet listed (the list sorts them).
     void AddLevelTexts(const std::vector<std::string>& texts);
 

@@ -85,6 +85,32 @@ private slots:
 
     void cleanup() { CloseFrame(); }
 
+    // Both limits are accepted as the labels show them, also where a single
+    // cannot hold them exactly (100.3 is kept as 100.30000305 and 553.785 as
+    // 553.78497314), in both dialogs.
+    void limitsAreAcceptedAsShown()
+    {
+        Document(2, {100.3f, 553.785f, 200.0f, 300.0f});
+        d->FormShow();
+        QCOMPARE(d->Label5->text(), QString("100,300"));
+        QCOMPARE(d->Label6->text(), QString("553,785"));
+        const struct {
+            const char* level;
+            bool accepted;
+        } levels[] = {{"100,3", true}, {"553,785", true}, {"100,299", false}, {"553,786", false}};
+        for (const auto& l : levels) {
+            d->ListBox1->clear();
+            const auto shown = recorder->Shown.size();
+            Add(l.level);
+            QCOMPARE(Listed(), l.accepted ? QStringList{l.level} : QStringList{});
+            QCOMPARE(recorder->Shown.size(), shown + (l.accepted ? 0 : 1));
+        }
+        d->ListBox1->clear();
+        Equidistant("100,3", "553,785", "100");
+        QCOMPARE(c->result(), int(QDialog::Accepted));
+        QCOMPARE(Listed(), (QStringList{"100,3", "200,3", "300,3", "400,3", "500,3"}));
+    }
+
     void controlsAndLimitsAtOpening()
     {
         TForm2* doc = Document(3, {100, 102, 104, 106, 108, 110});
