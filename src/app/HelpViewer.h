@@ -32,7 +32,9 @@ public:
     QTextBrowser* Browser = nullptr;
 };
 
-// The help window, once opened; none before.
+// The help window, once opened; none before. It is a window of its own, so
+// that modal dialogs (which block the frame) leave it usable; the frame closes
+// it when it closes.
 THelpViewer* HelpViewer();
 
 }  // namespace nivora

@@ -17,6 +17,14 @@ namespace nivora {
 
 namespace {
 
+// A modal dialog blocks the frame it belongs to, not every window: the help
+// window stays usable beside it. Without a parent it blocks the program.
+void BlockOwnWindowOnly(QDialog& dialog)
+{
+    if (dialog.parentWidget())
+        dialog.setWindowModality(Qt::WindowModal);
+}
+
 class TQtMessages : public IMessages {
 public:
     void Error(QWidget* parent, const QString& text) override { Show(parent, QMessageBox::Critical, "Error", text); }
@@ -32,6 +40,7 @@ public:
         QPushButton* cancel = box.addButton("Cancel", QMessageBox::RejectRole);
         box.setDefaultButton(yes);
         box.setEscapeButton(cancel);
+        BlockOwnWindowOnly(box);
         box.exec();
         if (box.clickedButton() == yes)
             return TAnswer::Yes;
@@ -46,6 +55,7 @@ private:
     {
         QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
         box.addButton("OK", QMessageBox::AcceptRole);
+        BlockOwnWindowOnly(box);
         box.exec();
     }
 };
@@ -59,6 +69,7 @@ public:
         d.setFileMode(QFileDialog::ExistingFile);
         d.setNameFilter(ProjectFileFilter());
         d.setDefaultSuffix("NVR");
+        BlockOwnWindowOnly(d);
         if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
             return {};
         return d.selectedFiles().first();
@@ -73,16 +84,19 @@ public:
         d.selectFile(proposed);
         // The dialog asks before replacing an existing file.
         d.setOption(QFileDialog::DontConfirmOverwrite, false);
+        BlockOwnWindowOnly(d);
         if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty())
             return {};
         return d.selectedFiles().first();
     }
     bool ChooseFont(QWidget* parent, QFont& font) override
     {
-        bool ok = false;
-        QFont chosen = QFontDialog::getFont(&ok, font, parent, "Fonte");
-        if (!ok)
+        QFontDialog d(font, parent);
+        d.setWindowTitle("Fonte");
+        BlockOwnWindowOnly(d);
+        if (d.exec() != QDialog::Accepted)
             return false;
+        QFont chosen = d.selectedFont();
         // The font dialog has no size limits of its own.
         if (chosen.pointSizeF() > 0)
             chosen.setPointSizeF(std::clamp(chosen.pointSizeF(), 6.0, 20.0));
@@ -101,7 +115,11 @@ TPlatform& Storage()
 
 }  // namespace
 
-int IFileDialogs::ExecDialog(QDialog* dialog) { return dialog->exec(); }
+int IFileDialogs::ExecDialog(QDialog* dialog)
+{
+    BlockOwnWindowOnly(*dialog);
+    return dialog->exec();
+}
 
 QString IFileDialogs::OpenPointsName(QWidget* parent)
 {

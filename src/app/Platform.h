@@ -48,7 +48,8 @@ public:
     // `selectedFilter`. Empty when cancelled; asks before replacing a file.
     virtual QString SaveExportName(QWidget* parent, const QString& proposed, const QStringList& filters,
                                    QString* selectedFilter);
-    // Runs one of the program's own modal dialogs; its result code.
+    // Runs one of the program's own modal dialogs; its result code. A dialog
+    // with a parent blocks only its parent's window, not the help window.
     virtual int ExecDialog(QDialog* dialog);
     // An existing survey points file (text); empty when cancelled.
     virtual QString OpenPointsName(QWidget* parent);

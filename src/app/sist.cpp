@@ -215,6 +215,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 TForm1::~TForm1()
 {
     qApp->removeEventFilter(this);
+    delete HelpViewer();
     if (gForm1 == this)
         gForm1 = nullptr;
 }
@@ -605,8 +606,12 @@ bool TForm1::eventFilter(QObject* object, QEvent* event)
     // Entering the zoom box, it takes the active map's zoom.
     if (object == seZoom && event->type() == QEvent::FocusIn)
         seZoomEnter();
-    if (object == Panel1 && event->type() == QEvent::Resize && CutFillMapWindow)
-        CutFillMapWindow->ScaleBar();
+    if (object == Panel1 && event->type() == QEvent::Resize) {
+        if (auto* map = qobject_cast<TMapa*>(ActiveChild()))
+            map->ScaleBar();
+        else if (CutFillMapWindow)
+            CutFillMapWindow->ScaleBar();
+    }
     return QMainWindow::eventFilter(object, event);
 }
 
@@ -967,6 +972,10 @@ void TForm1::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
+    // The help window belongs to the frame and goes with it: the program
+    // ends when its frame closes.
+    if (THelpViewer* help = HelpViewer())
+        help->close();
     e->accept();
 }
 

@@ -2,8 +2,9 @@
 # The real program under a virtual X server, driven by key presses as a
 # person would: open a copy of the large example, open and close a menu with
 # Esc, systematize it with ratio 1,3 (F9), save (Ctrl+S), paste a text with
-# unreadable fields and see the warning, quit; then read the saved file with
-# nivora-cli.
+# unreadable fields and see the warning, open the help (F1) and quit with
+# "Sair" while it is open (not keeping the pasted change); then read the
+# saved file with nivora-cli.
 # Usage: program_flow.sh NIVORA NIVORA_CLI EXAMPLE WORK_FOLDER
 set -euo pipefail
 
@@ -82,7 +83,32 @@ run_in_x() {
   xdotool key ctrl+s
   sleep 2
   paste_with_lost_fields
-  kill "$pid" 2>/dev/null || true
+  # The help window (F1) belongs to the frame: "Sair" with it open ends the
+  # program. The pasted change is not kept: "No" to the save question.
+  xdotool windowfocus --sync "$frame"
+  xdotool key F1
+  timeout 30 xdotool search --sync --name '^Ajuda do Nivora$' >/dev/null
+  xdotool windowfocus --sync "$frame"
+  sleep 0.5
+  xdotool key alt+a
+  sleep 0.5
+  xdotool key r
+  local confirm
+  if confirm=$(timeout 10 xdotool search --sync --name '^Confirm$' | head -1); then
+    xdotool windowfocus --sync "$confirm"
+    xdotool key alt+n
+  fi
+  local waited
+  for waited in $(seq 1 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    echo "the program still runs after Sair with the help window open"
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    return 1
+  fi
   wait "$pid" 2>/dev/null || true
 }
 if [ "${1:-}" = "--in-x" ]; then

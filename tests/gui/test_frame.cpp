@@ -16,6 +16,10 @@
 #include <QDialog>
 #include <QFrame>
 #include <QTimer>
+#include <QFile>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTextBrowser>
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,6 +39,31 @@
 
 using namespace nivora;
 using namespace nivora::testing;
+
+namespace {
+
+// Counts the mouse presses that reach a widget.
+class TPressCounter : public QObject {
+public:
+    explicit TPressCounter(QWidget* w) { w->installEventFilter(this); }
+    int Presses = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        Presses += e->type() == QEvent::MouseButtonPress;
+        return false;
+    }
+};
+
+// A press and release through the window system, where modality applies.
+void ClickThroughWindow(QWidget* w)
+{
+    const QPoint at = w->mapTo(w->window(), QPoint(w->width() / 2, w->height() / 2));
+    QTest::mouseClick(w->window()->windowHandle(), Qt::LeftButton, {}, at);
+}
+
+}  // namespace
 
 class TestFrame : public QObject, public TFrameFixture {
     Q_OBJECT
@@ -338,6 +367,39 @@ private slots:
         QVERIFY(dialog.find("  DefSist.rbSistematizaTudo.HelpContext := DefSist_rbSistematizaTudo;\r\n")
                 != std::string::npos);
         QVERIFY(dialog.find("Bevel1") == std::string::npos);  // a line bevel is no control of its own
+    }
+
+    // The help window is read beside a modal dialog, which blocks only the
+    // frame, and it closes with the frame ("Sair" with the help open ends the
+    // program).
+    void helpWindowBesideDialogsAndClosingWithTheFrame()
+    {
+        const QString file = TempFolder("help") + "/NVhelp.hlp";
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<html><body><a name=\"ctx-0\">Conteúdo</a><p>Texto.</p></body></html>");
+        f.close();
+        SetHelpFilePath(file);
+        QVERIFY(ShowHelpTopic(0));
+        QPointer<THelpViewer> help = HelpViewer();
+        QVERIFY(help);
+        QVERIFY(QTest::qWaitForWindowExposed(help));
+
+        TPressCounter onHelp(help->Browser->viewport());
+        TPressCounter onFrame(frame->menuBar());
+        QDialog* dialog = frame->DefSistDialog();
+        QTimer::singleShot(0, dialog, [&] {
+            ClickThroughWindow(help->Browser->viewport());
+            ClickThroughWindow(frame->menuBar());
+            dialog->reject();
+        });
+        recorder->IFileDialogs::ExecDialog(dialog);
+        QCOMPARE(onHelp.Presses, 1);
+        QCOMPARE(onFrame.Presses, 0);  // the frame waits for its dialog
+
+        frame->FileExitItem->trigger();
+        QTRY_VERIFY(help.isNull() || !help->isVisible());
+        SetHelpFilePath(QString());
     }
 
     void newProjectDialogOrigin()
