@@ -18,11 +18,14 @@ namespace nivora {
 namespace {
 
 // A modal dialog blocks the frame it belongs to, not every window: the help
-// window stays usable beside it. Without a parent it blocks the program.
+// window stays usable beside it. Without a parent it blocks the program, and
+// so does a dialog opened over another modal one that is not its parent (the
+// equidistant levels over the map dialog), which must wait for it too.
 void BlockOwnWindowOnly(QDialog& dialog)
 {
-    if (dialog.parentWidget())
-        dialog.setWindowModality(Qt::WindowModal);
+    const QWidget* open = QApplication::activeModalWidget();
+    const bool nested = open && open != &dialog && !open->isAncestorOf(&dialog);
+    dialog.setWindowModality(dialog.parentWidget() && !nested ? Qt::WindowModal : Qt::ApplicationModal);
 }
 
 class TQtMessages : public IMessages {

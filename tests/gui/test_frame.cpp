@@ -8,6 +8,8 @@
 #include "grid/NVHelp.h"
 #include "grid/uAbout.h"
 #include "calc/uDefSist.h"
+#include "contour/uCnivel.h"
+#include "contour/uDefMapa.h"
 #include "grid/datagrid.h"
 
 #include <QAction>
@@ -23,6 +25,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -396,6 +399,22 @@ private slots:
         recorder->IFileDialogs::ExecDialog(dialog);
         QCOMPARE(onHelp.Presses, 1);
         QCOMPARE(onFrame.Presses, 0);  // the frame waits for its dialog
+
+        // A dialog over another modal one that is not its parent makes that
+        // one wait too.
+        TDefMapa* mapDialog = CreateAltimetricDialogs(frame.get());
+        TDefCurvas* levels = DefCurvasDialog();
+        TPressCounter onMapDialog(mapDialog->ListBox1->viewport());
+        QTimer::singleShot(0, mapDialog, [&] {
+            QTimer::singleShot(0, levels, [&] {
+                ClickThroughWindow(mapDialog->ListBox1->viewport());
+                levels->reject();
+            });
+            recorder->IFileDialogs::ExecDialog(levels);
+            mapDialog->reject();
+        });
+        recorder->IFileDialogs::ExecDialog(mapDialog);
+        QCOMPARE(onMapDialog.Presses, 0);
 
         frame->FileExitItem->trigger();
         QTRY_VERIFY(help.isNull() || !help->isVisible());
