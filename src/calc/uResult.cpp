@@ -20,6 +20,8 @@
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace nivora {
 
 TResultado* Resultado = nullptr;
@@ -130,6 +132,120 @@ bool TResultDelegate::eventFilter(QObject* object, QEvent* event)
     return QStyledItemDelegate::eventFilter(object, event);
 }
 
+// ------------------------------------------------------------------- grid
+
+TResultGrid::TResultGrid(QWidget* parent) : QTableView(parent)
+{
+    // Pixel scrolling, so that the fixed views can follow the grid exactly.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+}
+
+QTableView* TResultGrid::FixedView(const char* name, bool columns, bool rows)
+{
+    auto* v = new QTableView(this);
+    v->setObjectName(name);
+    v->setModel(model());
+    v->setItemDelegate(itemDelegate());
+    v->setFocusPolicy(Qt::NoFocus);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->setSelectionMode(QAbstractItemView::NoSelection);
+    v->horizontalHeader()->hide();
+    v->verticalHeader()->hide();
+    v->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    v->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    v->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    v->setFrameShape(QFrame::NoFrame);
+    v->setWordWrap(false);
+    v->setPalette(palette());
+    v->horizontalHeader()->setMinimumSectionSize(0);
+    v->verticalHeader()->setMinimumSectionSize(0);
+    for (int c = 0; c < model()->columnCount(); ++c) {
+        v->setColumnWidth(c, columnWidth(c));
+        v->setColumnHidden(c, columns && c >= kFixedColumns);
+    }
+    for (int r = 0; r < model()->rowCount(); ++r) {
+        v->setRowHeight(r, rowHeight(r));
+        v->setRowHidden(r, rows && r >= kFixedRows);
+    }
+    v->show();
+    return v;
+}
+
+void TResultGrid::FreezeFixedCells()
+{
+    FixedColumns = FixedView("FixedColumns", true, false);
+    FixedRow = FixedView("FixedRow", false, true);
+    FixedCorner = FixedView("FixedCorner", true, true);
+    // The fixed columns scroll up and down with the grid, the caption row
+    // sideways; a wheel turned over either scrolls the grid.
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, FixedColumns->verticalScrollBar(), &QScrollBar::setValue);
+    connect(FixedColumns->verticalScrollBar(), &QScrollBar::valueChanged, verticalScrollBar(), &QScrollBar::setValue);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, FixedRow->horizontalScrollBar(), &QScrollBar::setValue);
+    connect(FixedRow->horizontalScrollBar(), &QScrollBar::valueChanged, horizontalScrollBar(), &QScrollBar::setValue);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        for (QTableView* v : {FixedColumns, FixedRow, FixedCorner})
+            v->setColumnWidth(column, width);
+        PlaceFixedViews();
+    });
+    connect(verticalHeader(), &QHeaderView::sectionResized, this, [this](int row, int, int height) {
+        for (QTableView* v : {FixedColumns, FixedRow, FixedCorner})
+            v->setRowHeight(row, height);
+        PlaceFixedViews();
+    });
+    PlaceFixedViews();
+}
+
+void TResultGrid::PlaceFixedViews()
+{
+    if (!FixedColumns)
+        return;
+    const QRect area = viewport()->geometry();
+    int width = 0;
+    for (int c = 0; c < kFixedColumns; ++c)
+        width += columnWidth(c);
+    int height = 0;
+    for (int r = 0; r < kFixedRows; ++r)
+        height += rowHeight(r);
+    width = std::min(width, area.width());
+    height = std::min(height, area.height());
+    FixedColumns->setGeometry(area.left(), area.top(), width, area.height());
+    FixedRow->setGeometry(area.left(), area.top(), area.width(), height);
+    FixedCorner->setGeometry(area.left(), area.top(), width, height);
+    FixedColumns->verticalScrollBar()->setValue(verticalScrollBar()->value());
+    FixedRow->horizontalScrollBar()->setValue(horizontalScrollBar()->value());
+    FixedColumns->raise();
+    FixedRow->raise();
+    FixedCorner->raise();
+}
+
+void TResultGrid::updateGeometries()
+{
+    QTableView::updateGeometries();
+    PlaceFixedViews();
+}
+
+void TResultGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
+{
+    QTableView::scrollTo(index, hint);
+    if (!index.isValid())
+        return;
+    // A cell that went under the fixed columns or row comes out beside them.
+    int width = 0;
+    for (int c = 0; c < kFixedColumns; ++c)
+        width += columnWidth(c);
+    const int x = columnViewportPosition(index.column());
+    if (index.column() >= kFixedColumns && x < width)
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() - (width - x));
+    int height = 0;
+    for (int r = 0; r < kFixedRows; ++r)
+        height += rowHeight(r);
+    const int y = rowViewportPosition(index.row());
+    if (index.row() >= kFixedRows && y < height)
+        verticalScrollBar()->setValue(verticalScrollBar()->value() - (height - y));
+}
+
 // ------------------------------------------------------------------- window
 
 TResultado* TResultado::ShowResults()
@@ -164,7 +280,7 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     layout->setSpacing(0);
     Model = new TResultModel;
     Model->setParent(this);
-    Grid = new QTableView(body);
+    Grid = new TResultGrid(body);
     Grid->setObjectName("Grid");
     Grid->setModel(Model);
     Grid->setItemDelegate(new TResultDelegate(*this, Grid));
@@ -172,7 +288,14 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     Grid->verticalHeader()->hide();
     Grid->horizontalHeader()->setDefaultSectionSize(90);
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    Grid->setColumnWidth(0, 150);
+    // The captions show whole in the font this machine gives.
+    TTerreno captions(1, 1, 1.0f, 1.0f);
+    int captionWidth = 150;
+    for (int row = 0; row < kResultRows; ++row) {
+        const QString caption = QString::fromStdString(ResultCellText(&captions, 0, row, '.'));
+        captionWidth = std::max(captionWidth, Grid->fontMetrics().horizontalAdvance(caption) + 2 * kMargin + 2);
+    }
+    Grid->setColumnWidth(0, captionWidth);
     Grid->verticalHeader()->setDefaultSectionSize(22);
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -182,6 +305,7 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     QPalette p = Grid->palette();
     p.setColor(QPalette::Base, Qt::white);
     Grid->setPalette(p);
+    Grid->FreezeFixedCells();
     layout->addWidget(Grid, 1);
 
     Panel2 = new QWidget(body);

@@ -46,6 +46,33 @@ private:
     TResultado& Window;
 };
 
+// The results table keeps its caption row and its first two columns (the
+// captions and the best plan) in view while the plans scroll: three views
+// over the same model lie on the grid's edges (the fixed columns, the caption
+// row and their corner) and follow its scrolling and column widths.
+class TResultGrid : public QTableView {
+    Q_OBJECT
+public:
+    static constexpr int kFixedColumns = 2;
+    static constexpr int kFixedRows = 1;
+
+    explicit TResultGrid(QWidget* parent = nullptr);
+    // Makes the fixed views; after the model and the delegate are set.
+    void FreezeFixedCells();
+    QTableView* FixedColumns = nullptr;
+    QTableView* FixedRow = nullptr;
+    QTableView* FixedCorner = nullptr;
+
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+protected:
+    void updateGeometries() override;
+
+private:
+    QTableView* FixedView(const char* name, bool columns, bool rows);
+    void PlaceFixedViews();
+};
+
 class TResultado : public QMdiSubWindow {
     Q_OBJECT
 public:
@@ -74,7 +101,7 @@ public:
     int ResultEditColumn = 0;
     QString ResultEditText;
 
-    QTableView* Grid = nullptr;
+    TResultGrid* Grid = nullptr;
     TResultModel* Model = nullptr;
     QWidget* Panel2 = nullptr;
     QPushButton* btRecalc = nullptr;
