@@ -164,6 +164,11 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     MdiArea_ = new QMdiArea(central);
     MdiArea_->setObjectName("MdiArea");
     MdiArea_->setBackground(palette().brush(QPalette::Dark));
+    // A child opens framed, at its own size and movable, whatever the state
+    // of the others: the toolkit would maximize every window that becomes
+    // active after a maximized one, and the new window's sizing would then
+    // leave it a frameless rectangle.
+    MdiArea_->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
     row->addWidget(MdiArea_, 1);
     Panel1 = new QWidget(central);
     Panel1->setObjectName("Panel1");

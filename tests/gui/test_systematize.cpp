@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 
 #include <memory>
@@ -261,6 +262,48 @@ private slots:
         QCOMPARE(CutFillMapWindow->Map().Bitmap.pixelIndex(15, 15), 255);
     }
 
+    // The caption row and the first two columns stay where they are while
+    // the plans scroll, and every caption shows whole.
+    void fixedCellsStayInView()
+    {
+        FourStakes();
+        RunDialog(true, false);
+        TResultado* r = Resultado;
+        QTableView* grid = r->Grid;
+        for (int row = 0; row < kResultRows; ++row) {
+            const QString caption = r->CellText(0, row);
+            QVERIFY2(grid->fontMetrics().horizontalAdvance(caption) + 20 <= grid->columnWidth(0), qPrintable(caption));
+        }
+        const QRect area = grid->viewport()->geometry();
+        const int fixedWidth = grid->columnWidth(0) + grid->columnWidth(1);
+        const QRect fixedColumns(area.left(), area.top(), fixedWidth, area.height());
+        const QRect captionRow(area.left(), area.top(), area.width(), grid->rowHeight(0));
+        const QImage before = grid->grab().toImage();
+
+        // Sideways to the last plan: the fixed columns look the same.
+        grid->setFocus();
+        r->SetCurrentCell(2, rrSx);
+        for (int i = 0; i < 8; ++i)
+            QTest::keyClick(grid, Qt::Key_Right);
+        QCOMPARE(r->CurrentColumn(), 10);
+        QVERIFY(grid->horizontalScrollBar()->value() > 0);
+        QVERIFY(grid->visualRect(grid->currentIndex()).left() >= fixedWidth);
+        QCOMPARE(grid->grab().toImage().copy(fixedColumns), before.copy(fixedColumns));
+
+        // Down in a short window: the caption row looks the same.
+        r->SetCurrentCell(2, rrSx);
+        grid->horizontalScrollBar()->setValue(0);
+        grid->setMinimumHeight(0);
+        r->resize(r->width(), r->height() - 4 * grid->rowHeight(1));
+        QTRY_VERIFY(grid->verticalScrollBar()->maximum() > 0);
+        for (int i = 0; i < 8; ++i)
+            QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(r->CurrentRow(), rrMaxFill);
+        QVERIFY(grid->verticalScrollBar()->value() > 0);
+        const QRect shortRow = captionRow.intersected(grid->viewport()->geometry());
+        QCOMPARE(grid->grab().toImage().copy(shortRow), before.copy(shortRow));
+    }
+
     void undefinedRatioIsShownAsSuch()
     {
         // A ground that is exactly a plane: nothing below the best plane.
@@ -380,6 +423,33 @@ private slots:
         QCOMPARE(frame->Panel0->text(), stake21);
         QVERIFY(!frame->Shape1->isHidden());
         QVERIFY(frame->Shape1->y() > frame->Bevel1->y());  // still a cut
+    }
+
+    // Children opened while a document is maximized open framed, at their
+    // own size and movable; the document stays as it was behind them.
+    void childrenOfAMaximizedDocumentHaveFrames()
+    {
+        TForm2* doc = FourStakes();
+        doc->showMaximized();
+        QVERIFY(doc->isMaximized());
+        RunDialog(true, false);
+        doc->ShowCutFillMap();
+        frame->MdiArea()->setActiveSubWindow(doc);
+        doc->ExportWinSurf();
+        const QList<QMdiSubWindow*> children = {Resultado, CutFillMapWindow, frame->MdiArea()->activeSubWindow()};
+        const QSize viewport = frame->MdiArea()->viewport()->size();
+        for (QMdiSubWindow* w : children) {
+            QVERIFY(w && w != doc);
+            QVERIFY2(!w->isMaximized(), qPrintable(w->windowTitle()));
+            QVERIFY(!(w->windowFlags() & Qt::FramelessWindowHint));
+            QVERIFY(w->size().width() < viewport.width() && w->size().height() < viewport.height());
+            QVERIFY(w->widget()->y() > 0);  // below its title bar
+            const QPoint at = w->pos();
+            w->move(at + QPoint(7, 5));
+            QCOMPARE(w->pos(), at + QPoint(7, 5));
+        }
+        QCOMPARE(Resultado->widget()->width(), 445);
+        QVERIFY(doc->isMaximized());
     }
 
     void narrowMapShrinksItsWindow()
