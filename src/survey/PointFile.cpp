@@ -1,5 +1,7 @@
 #include "survey/PointFile.h"
 
+#include "grid/GridText.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -29,19 +31,7 @@ std::vector<std::string_view> Lines(std::string_view text)
 {
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' || text[i] == '\r') {
-            lines.push_back(text.substr(start, i - start));
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
+    return SplitClipboardLines(text);
 }
 
 bool IsBlankLine(std::string_view line) { return Trim(line).empty(); }
