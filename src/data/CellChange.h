@@ -30,10 +30,8 @@ public:
 
     void Exchange(TCotas& store);
 
-    // Memory the record holds, for the history's budget.
+    // Memory the record holds: never more than the cells its change touched.
     std::size_t Bytes() const { return sizeof(*this) + Cells.capacity() * sizeof(float); }
-    bool IsWhole() const { return Whole; }
-    const TUsedRect& Area() const { return Rect; }
 
 private:
     struct TBookkeeping {

@@ -212,9 +212,8 @@ private:
     void PushChange(const QString& name, TCellChange change);
     // Takes a step of the history back or forth on the store.
     void ApplyChange(TCellChange& change);
-    // An edit of the cells whose record could not be taken in place: the
-    // whole grid when the cells may fall outside the store (it grows to
-    // take them), else the rectangle.
+    // The record of an edit of `cells`: the rectangle, or the whole grid
+    // when the cells reach past the store (which then grows to take them).
     TCellChange RecordFor(const TUsedRect& cells) const;
     // Row and column commands: a whole-grid record around the edit; false
     // when the edit refused and changed nothing.
