@@ -102,11 +102,9 @@ TTerreno::TTerreno(std::int32_t columns, std::int32_t rows, float lx, float ly)
     Selection = {1, 1, columns, rows};
 }
 
-TUsedRect TTerreno::GetSelection()
+TUsedRect TTerreno::GetSelection() const
 {
-    if (Selection == TUsedRect{0, 0, 0, 0})
-        Selection = ComputeUsedRect();
-    return Selection;
+    return Selection == TUsedRect{0, 0, 0, 0} ? ComputeUsedRect() : Selection;
 }
 
 namespace {
@@ -120,7 +118,7 @@ TUsedRect Clip(const TUsedRect& r, std::int32_t cols, std::int32_t rows)
 
 }  // namespace
 
-bool TTerreno::HasComputableBlock()
+bool TTerreno::HasComputableBlock() const
 {
     const TUsedRect r = Clip(GetSelection(), ColCount, RowCount);
     for (std::int32_t j = r.FirstRow; j < r.LastRow; ++j) {
@@ -443,8 +441,10 @@ TAdjustResult TTerreno::AdjustRatio(long double ratio)
 TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double ratio)
 {
     TSystematizeResult result;
-    if (!selectionOnly)
-        t.Selection = t.ComputeUsedRect();
+    if (!selectionOnly) {
+        t.UpdateUsedRect();
+        t.Selection = t.UsedRect;
+    }
     t.LastArea = t.GetSelection();
     if (!t.HasComputableBlock())
         return result;
@@ -495,7 +495,7 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column)
 
 // ------------------------------------------------------------------ file data
 
-void TTerreno::SaveToStream(TByteWriter& s)
+void TTerreno::SaveToStream(TByteWriter& s) const
 {
     TCotas::SaveToStream(s);
     s.WriteBool(ResultsValid);

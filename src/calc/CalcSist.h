@@ -95,8 +95,10 @@ public:
         return static_cast<float>(static_cast<long double>(OriginY) + static_cast<long double>(Ly) * (row - 1));
     }
 
-    TUsedRect GetSelection();
-    bool HasComputableBlock();
+    // The rectangle the computations cover: Selection, or the used rectangle
+    // as the grid is now while Selection is (0, 0, 0, 0).
+    TUsedRect GetSelection() const;
+    bool HasComputableBlock() const;
     // Both need at least one stake with elevation in the selection (the menu
     // and the run guarantee a 2 x 2 block); without one they leave the plans
     // untouched and return false.
@@ -109,7 +111,7 @@ public:
     void ComputeVolumes(bool announce);
     TAdjustResult AdjustRatio(long double ratio);
 
-    void SaveToStream(TByteWriter& s);
+    void SaveToStream(TByteWriter& s) const;
     // The store section then the terrain section; false, with the terrain in an
     // unspecified but consistent state, when either is short or invalid.
     bool LoadFromStream(TByteReader& s);

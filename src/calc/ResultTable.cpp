@@ -24,14 +24,23 @@ constexpr int kRowDecimals[kResultRows] = {0, 6, 6, 3, 1, 1, 3, 3, 3};
 
 }  // namespace
 
-TShortText& TypedText(TPlano& plan, int row)
+namespace {
+
+// The plan's text that a typed row of the table edits.
+TShortText TPlano::*TypedField(int row)
 {
     if (row == rrSx)
-        return plan.SxText;
+        return &TPlano::SxText;
     if (row == rrSy)
-        return plan.SyText;
-    return plan.RatioText;
+        return &TPlano::SyText;
+    return &TPlano::RatioText;
 }
+
+}  // namespace
+
+const TShortText& TypedText(const TPlano& plan, int row) { return plan.*TypedField(row); }
+
+TShortText& TypedText(TPlano& plan, int row) { return plan.*TypedField(row); }
 
 bool HasUndefinedRatio(const TPlano& plan)
 {
@@ -51,7 +60,7 @@ std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
     if (!computed) {
         if (!IsTypedRow(row))
             return {};
-        return Cp1252ToUtf8(TypedText(const_cast<TPlano&>(p), row).Str());
+        return Cp1252ToUtf8(TypedText(p, row).Str());
     }
     const long double areaHa = (static_cast<long double>(p.CutCount) + p.FillCount) *
                                static_cast<long double>(t->CellArea) * 0.0001L;

@@ -25,6 +25,7 @@ unsigned ResultCellColour(int column, int row);
 
 // The text typed for one of the typed rows of a plan.
 TShortText& TypedText(TPlano& plan, int row);
+const TShortText& TypedText(const TPlano& plan, int row);
 
 // The plan holds results whose ratio has no value (nothing below the plane).
 bool HasUndefinedRatio(const TPlano& plan);

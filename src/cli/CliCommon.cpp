@@ -171,7 +171,7 @@ void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes)
     }
 }
 
-void SaveProject(const std::string& path, TTerreno& terrain, const TViewState& view)
+void SaveProject(const std::string& path, const TTerreno& terrain, const TViewState& view)
 {
     const auto image = WriteDocument(terrain, view);
     WriteOutput(path, image);

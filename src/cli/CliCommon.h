@@ -57,7 +57,7 @@ void CheckOutput(const std::string& path);
 // temporary file beside it, so an earlier file of the same name stays until
 // the new one is complete; a device or pipe (/dev/stdout) is written in place.
 void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes);
-void SaveProject(const std::string& path, TTerreno& terrain, const TViewState& view);
+void SaveProject(const std::string& path, const TTerreno& terrain, const TViewState& view);
 
 // --area checked against the grid (a usage error naming the option); the
 // used rectangle without it.

@@ -235,7 +235,8 @@ int Plan(const TArgs& a)
         throw TUsageError("--sx, --sy, --ratio: até 18 caracteres cada");
     // The recalculation works on the whole used area with current results,
     // as after a systematization in the program.
-    t.Selection = t.ComputeUsedRect();
+    t.UpdateUsedRect();
+    t.Selection = t.UsedRect;
     t.LastArea = t.Selection;
     if (!t.ResultsValid && !Systematize(t, false, -1).Computed)
         throw TNothingToCompute("É impossivel calcular a sistematização por falta de cotas.");

@@ -234,7 +234,10 @@ public:
     {
         return i < 0 || i >= static_cast<std::ptrdiff_t>(curves_.size()) ? nullptr : &curves_[std::size_t(i)];
     }
-    const TCurva* Curve(std::ptrdiff_t i) const { return const_cast<TCurvas*>(this)->Curve(i); }
+    const TCurva* Curve(std::ptrdiff_t i) const
+    {
+        return i < 0 || i >= static_cast<std::ptrdiff_t>(curves_.size()) ? nullptr : &curves_[std::size_t(i)];
+    }
     TCurva* Current() { return curves_.empty() ? nullptr : &curves_.back(); }
 
 private:

@@ -85,7 +85,7 @@ std::string NotNivoraMessage(const std::string& name)
     return "O arquivo " + name + " não foi gerado pelo Nivora ou teve sua estrutura alterada.";
 }
 
-std::vector<std::uint8_t> WriteHeader(TTerreno& terrain, std::int64_t fileSize)
+std::vector<std::uint8_t> WriteHeader(const TTerreno& terrain, std::int64_t fileSize)
 {
     std::vector<std::uint8_t> b(kHeaderSize, 0);
     if (fileSize > 0) {
@@ -98,14 +98,13 @@ std::vector<std::uint8_t> WriteHeader(TTerreno& terrain, std::int64_t fileSize)
         PutSingle(b, kOffLx, static_cast<float>(static_cast<long double>(terrain.Lx)));
         PutSingle(b, kOffLy, static_cast<float>(static_cast<long double>(terrain.Ly)));
         PutI32(b, kOffMarker, kHeaderMarker);
-        terrain.ComputeUsedRect();
         PutI32(b, kOffSize, static_cast<std::int32_t>(fileSize));
         PutI32(b, kOffCheck, kHeaderMarker ^ static_cast<std::int32_t>(fileSize));
     }
     return b;
 }
 
-std::vector<std::uint8_t> WriteDocument(TTerreno& terrain, const TViewState& view)
+std::vector<std::uint8_t> WriteDocument(const TTerreno& terrain, const TViewState& view)
 {
     TByteWriter s;
     s.Reserve(std::size_t(ExpectedFileSize(std::int64_t(terrain.ColCount) * terrain.RowCount)));
@@ -316,13 +315,9 @@ void WriteFileAtomically(const std::filesystem::path& fileName, std::span<const 
 
 void SaveProjectFile(const std::filesystem::path& fileName, TTerreno& terrain, const TViewState& view)
 {
-    const auto image = WriteDocument(terrain, view);
-    try {
-        WriteFileAtomically(fileName, image);
-    } catch (...) {
-        terrain.Saved = false;  // the image was built, but nothing reached the disk
-        throw;
-    }
+    WriteFileAtomically(fileName, WriteDocument(terrain, view));
+    terrain.UpdateUsedRect();
+    terrain.Saved = true;
 }
 
 }  // namespace nivora

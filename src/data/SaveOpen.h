@@ -61,9 +61,9 @@ std::string NotNivoraMessage(const std::string& fileNameWithoutDirectory);
 
 // The 204 header bytes for a document whose file is `fileSize` bytes long; a
 // size of 0 gives the all-zero placeholder written before the body.
-std::vector<std::uint8_t> WriteHeader(TTerreno& terrain, std::int64_t fileSize);
+std::vector<std::uint8_t> WriteHeader(const TTerreno& terrain, std::int64_t fileSize);
 // The whole file image: placeholder header, body, then the real header.
-std::vector<std::uint8_t> WriteDocument(TTerreno& terrain, const TViewState& view);
+std::vector<std::uint8_t> WriteDocument(const TTerreno& terrain, const TViewState& view);
 // Reads the body (the reader positioned at offset 204) into a terrain created
 // with the header's dimensions. False when any section is short or invalid.
 bool ReadDocument(TByteReader& stream, TTerreno& terrain, TViewState& view);
@@ -104,8 +104,9 @@ TLoadedProject LoadProjectFile(const std::filesystem::path& fileName);
 // ReplaceFileContents). Throws TFileError, with the old file untouched, when
 // anything fails.
 void WriteFileAtomically(const std::filesystem::path& fileName, std::span<const std::uint8_t> bytes);
-// Writes the document's file image to fileName. `Saved` is true only when the
-// file was written.
+// Writes the document's file image to fileName; once the file is written the
+// terrain is saved (`Saved`, and UsedRect as the file records it). When the
+// write fails it throws and the terrain is left as it was.
 void SaveProjectFile(const std::filesystem::path& fileName, TTerreno& terrain, const TViewState& view);
 
 }  // namespace nivora

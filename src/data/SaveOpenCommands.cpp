@@ -15,9 +15,12 @@ namespace {
 
 std::filesystem::path ToPath(const QString& name) { return std::filesystem::path(name.toStdString()); }
 
-bool WriteDocumentFile(TForm2* document)
+// The file is written first; only then does the document take its name and
+// become saved. A failed write throws and leaves the document as it was.
+bool WriteDocumentFile(TForm2* document, const QString& name)
 {
-    SaveProjectFile(ToPath(document->FileName), document->Terrain(), document->ViewState());
+    SaveProjectFile(ToPath(name), document->Terrain(), document->ViewState());
+    document->SetFileName(name);
     document->DocumentSaved();
     return true;
 }
@@ -27,8 +30,7 @@ bool SaveWithDialog(TForm2* document)
     const QString name = Dialogs().SaveProjectName(document, document->windowTitle());
     if (name.isEmpty())
         return false;
-    document->SetFileName(name);
-    return WriteDocumentFile(document);
+    return WriteDocumentFile(document, name);
 }
 
 }  // namespace
@@ -58,7 +60,7 @@ bool SaveProject(TForm2* document)
         return false;
     if (document->FileName.isEmpty())
         return SaveWithDialog(document);
-    return WriteDocumentFile(document);
+    return WriteDocumentFile(document, document->FileName);
 }
 
 bool SaveProjectAs(TForm2* document)

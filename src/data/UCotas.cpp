@@ -150,7 +150,7 @@ void TCotas::RecomputeExtremes()
     SetMaximum(mx);
 }
 
-TUsedRect TCotas::ComputeUsedRect()
+TUsedRect TCotas::ComputeUsedRect() const
 {
     // Rows are scanned whole, columns through a per-column "has a value" mark
     // filled in one row-major pass: the same answer as four independent scans,
@@ -179,7 +179,6 @@ TUsedRect TCotas::ComputeUsedRect()
             r.LastCol = c + 1;
         }
     }
-    UsedRect = r;
     return r;
 }
 
@@ -205,7 +204,7 @@ bool TCotas::InsertRow(std::int32_t row)
     if (moved)
         NotifyExtremesChange();
     Modified = true;
-    ComputeUsedRect();
+    UpdateUsedRect();
     return true;
 }
 
@@ -235,7 +234,7 @@ bool TCotas::InsertColumn(std::int32_t col)
     if (moved)
         NotifyExtremesChange();
     Modified = true;
-    ComputeUsedRect();
+    UpdateUsedRect();
     return true;
 }
 
@@ -251,7 +250,7 @@ void TCotas::DeleteRow(std::int32_t row)
     std::fill(Cells.end() - ColCount, Cells.end(), 0.0f);
     Modified = true;
     SetAutoExtremes(true);
-    ComputeUsedRect();
+    UpdateUsedRect();
 }
 
 void TCotas::DeleteColumn(std::int32_t col)
@@ -268,10 +267,10 @@ void TCotas::DeleteColumn(std::int32_t col)
     }
     Modified = true;
     SetAutoExtremes(true);
-    ComputeUsedRect();
+    UpdateUsedRect();
 }
 
-void TCotas::SaveToStream(TByteWriter& s)
+void TCotas::SaveToStream(TByteWriter& s) const
 {
     const TUsedRect r = ComputeUsedRect();
     s.WriteBool(ExtremesValid);
@@ -295,7 +294,6 @@ void TCotas::SaveToStream(TByteWriter& s)
         for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
             s.WriteSingles(RowData(row) + (r.FirstCol - 1), std::size_t(width));
     }
-    Saved = true;
 }
 
 bool TCotas::ReadSectionHeader(TByteReader& s, TSectionHeader& h)

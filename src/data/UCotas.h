@@ -81,7 +81,11 @@ public:
     void SetExtremesValid(bool flag);
     void SetAutoExtremes(bool flag);
     void RecomputeExtremes();
-    TUsedRect ComputeUsedRect();
+    // The smallest rectangle holding every elevation, as the grid is now; for
+    // an empty grid FirstCol > LastCol and FirstRow > LastRow.
+    TUsedRect ComputeUsedRect() const;
+    // Brings UsedRect up to date with the grid.
+    void UpdateUsedRect() { UsedRect = ComputeUsedRect(); }
 
     // The fields of the store section that precede its cells.
     struct TSectionHeader {
@@ -100,7 +104,9 @@ public:
     // is inside the grid or the empty one ComputeUsedRect gives.
     bool Fits(const TSectionHeader& header) const;
 
-    void SaveToStream(TByteWriter& stream);
+    // Writes the store section of the grid as it is now. Nothing changes:
+    // the store becomes saved when the file holding it has been written.
+    void SaveToStream(TByteWriter& stream) const;
     // Reads the store section into a store of the dimensions the file
     // records. Returns false when the section is short or does not fit this
     // store (the store is then unchanged), or when a cell is not a finite

@@ -262,7 +262,8 @@ public:
             CloseField(nullptr, nullptr);
         if (LineFields_ > 0)
             EndLine();
-        Terrain_.Selection = Terrain_.ComputeUsedRect();
+        Terrain_.UpdateUsedRect();
+        Terrain_.Selection = Terrain_.UsedRect;
         Terrain_.SetAutoExtremes(true);
         return Result_;
     }

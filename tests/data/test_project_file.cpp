@@ -96,7 +96,7 @@ TEST(ProjectFile, UsedRectangleCells)
     const float expected[9] = {1, 0, 0, 0, 0, 0, 0, 0, 2};
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(cells[i], expected[i]) << i;
-    EXPECT_TRUE(t.Saved);
+    EXPECT_FALSE(t.Saved);  // bytes made are not a file written
 }
 
 TEST(ProjectFile, RoundTripKeepsEverything)
@@ -267,6 +267,10 @@ TEST(ProjectFile, FailedSaveKeepsTheOldFile)
 
     // A successful save replaces it whole.
     SaveProjectFile(target, *t, TViewState{});
+    EXPECT_TRUE(t->Saved);
     const auto loaded = LoadProjectFile(target);
     EXPECT_EQ(loaded.Terrain->GetCell(1, 1), 99.0f);
+    // A saved terrain whose next save fails is still the one on disk.
+    EXPECT_THROW(SaveProjectFile(blocked, *t, TViewState{}), TFileError);
+    EXPECT_TRUE(t->Saved);
 }

@@ -283,6 +283,26 @@ private slots:
         QVERIFY(back->StatusText().startsWith("N° de Cotas: 1200"));
     }
 
+    void failedSaveAsChangesNothing()
+    {
+        TForm2* doc = NewDocument();
+        doc->Terrain().SetCell(1, 1, 5.0f);
+        const QString folder = TempFolder("saveas");
+        recorder->SaveNames = {folder + "/CAMPO.NVR"};
+        QVERIFY(SaveProject(doc));
+        // Another name, in a folder that does not exist: the error is shown
+        // and the document keeps its file, its title and its saved state.
+        recorder->SaveNames = {folder + "/nao/existe/OUTRO.NVR"};
+        auto* saveAs = frame->findChild<QAction*>("mnSalvarComo");
+        QVERIFY(saveAs && saveAs->isEnabled());
+        saveAs->trigger();
+        QVERIFY(!recorder->Shown.empty());
+        QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
+        QCOMPARE(doc->FileName, folder + "/CAMPO.NVR");
+        QCOMPARE(doc->windowTitle(), QString("CAMPO.NVR"));
+        QVERIFY(doc->Terrain().Saved);
+    }
+
     void badFilesCreateNoWindow()
     {
         const QString folder = TempFolder("bad");
