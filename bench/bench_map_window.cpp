@@ -125,7 +125,7 @@ void BM_OpenMap(benchmark::State& state)
     double seconds = 0;
     for (auto _ : state) {
         const double t0 = ThreadSeconds();
-        TShowCurvas* w = CreateMapWindow(BuildAltimetricMap(Field(), request));
+        TShowCurvas* w = CreateMapWindow(nullptr, BuildAltimetricMap(Field(), request));
         Settle();
         seconds += ThreadSeconds() - t0;
         state.PauseTiming();

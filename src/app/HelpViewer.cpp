@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include "app/ProgramState.h"
 #include "grid/NVHelp.h"
 
 #include <QCoreApplication>
@@ -16,25 +17,11 @@
 
 namespace nivora {
 
-namespace {
-
-QString gHelpFile;
-THelpViewer* gViewer = nullptr;
-
-}  // namespace
-
-bool LocateProgramHelpFile()
+QString ProgramHelpFile()
 {
     const auto found = LocateHelpFile(QCoreApplication::applicationDirPath().toStdString());
-    gHelpFile = found ? QString::fromStdString(found->string()) : QString();
-    return found.has_value();
+    return found ? QString::fromStdString(found->string()) : QString();
 }
-
-QString HelpFilePath() { return gHelpFile; }
-
-void SetHelpFilePath(const QString& path) { gHelpFile = path; }
-
-THelpViewer* HelpViewer() { return gViewer; }
 
 // A window's controls as the developer aid sees them: labels and line
 // bevels are no controls of their own; buttons of the tool bar, pictures and
@@ -88,27 +75,26 @@ THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
     resize(560, 480);
 }
 
-void THelpViewer::ShowTopic(int context)
+void THelpViewer::ShowTopic(const QString& helpFile, int context)
 {
-    QUrl url = QUrl::fromLocalFile(QFileInfo(gHelpFile).absoluteFilePath());
+    QUrl url = QUrl::fromLocalFile(QFileInfo(helpFile).absoluteFilePath());
     if (Browser->source().adjusted(QUrl::RemoveFragment) != url)
         Browser->setSource(url);
     Browser->scrollToAnchor(QString("ctx-%1").arg(context));
 }
 
-bool ShowHelpTopic(int context)
+bool ShowHelpTopic(TProgramState& state, int context)
 {
-    if (gHelpFile.isEmpty() || !QFileInfo::exists(gHelpFile))
+    if (state.HelpFile.isEmpty() || !QFileInfo::exists(state.HelpFile))
         return false;
-    if (!gViewer) {
-        gViewer = new THelpViewer;
-        gViewer->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(gViewer, &QObject::destroyed, [] { gViewer = nullptr; });
+    if (!state.HelpViewer) {
+        state.HelpViewer = new THelpViewer;
+        state.HelpViewer->setAttribute(Qt::WA_DeleteOnClose);
     }
-    gViewer->ShowTopic(context);
-    gViewer->show();
-    gViewer->raise();
-    gViewer->activateWindow();
+    state.HelpViewer->ShowTopic(state.HelpFile, context);
+    state.HelpViewer->show();
+    state.HelpViewer->raise();
+    state.HelpViewer->activateWindow();
     return true;
 }
 

@@ -14,27 +14,26 @@ struct THelpControl;
 // A window's controls as the developer aid lists them.
 THelpControl HelpControlTree(const QWidget* window);
 
-// Looks for the help file beside the program, then in its "help" folder;
-// returns whether one was found. Called once at start.
-bool LocateProgramHelpFile();
-QString HelpFilePath();
-void SetHelpFilePath(const QString& path);
+struct TProgramState;
 
-// Opens the help window at a context's topic (0: the contents). False, and
-// nothing shown, when the program has no help file.
-bool ShowHelpTopic(int context);
+// The help file beside the program, or in its "help" folder; empty when
+// there is none. Looked for once at start.
+QString ProgramHelpFile();
+
+// Opens the program's help window at a context's topic (0: the contents).
+// False, and nothing shown, when the program has no help file.
+bool ShowHelpTopic(TProgramState& state, int context);
 
 class THelpViewer : public QWidget {
     Q_OBJECT
 public:
     explicit THelpViewer(QWidget* parent = nullptr);
-    void ShowTopic(int context);
+    void ShowTopic(const QString& helpFile, int context);
     QTextBrowser* Browser = nullptr;
 };
 
-// The help window, once opened; none before. It is a window of its own, so
-// that modal dialogs (which block the frame) leave it usable; the frame closes
-// it when it closes.
-THelpViewer* HelpViewer();
+// The help window is a window of its own, so that modal dialogs (which block
+// the frame) leave it usable; the frame keeps it in its state and closes it
+// when it closes.
 
 }  // namespace nivora

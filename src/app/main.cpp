@@ -9,8 +9,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setWindowIcon(nivora::ProgramIcon());
     nivora::InstallQtPlatform();
-    nivora::LocateProgramHelpFile();
     nivora::TForm1 frame;
+    frame.State().HelpFile = nivora::ProgramHelpFile();
     frame.show();
     return app.exec();
 }

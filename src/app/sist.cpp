@@ -41,13 +41,12 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace nivora {
 
 namespace {
-
-TForm1* gForm1 = nullptr;
 
 constexpr int kPanel1Width = 124;  // status panel 1, where the gauge sits
 
@@ -132,7 +131,16 @@ QString ShortHint(const QString& hint)
 
 }  // namespace
 
-TForm1* Form1() { return gForm1; }
+TForm1* FrameOf(const QWidget* widget)
+{
+    // A child window's top-level window is the frame; a dialog is a window
+    // of its own whose parent is the frame.
+    for (QWidget* w = widget ? widget->window() : nullptr; w;
+         w = w->parentWidget() ? w->parentWidget()->window() : nullptr)
+        if (auto* frame = qobject_cast<TForm1*>(w))
+            return frame;
+    return nullptr;
+}
 
 QIcon ProgramIcon()
 {
@@ -146,7 +154,6 @@ QIcon ProgramIcon()
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
-    gForm1 = this;
     setObjectName("Form1");
     setWindowTitle("Nivora 1.0");
     FontDialogFont = QFont("Arial");
@@ -207,7 +214,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
     FileNew = new TFileNew(this);
     DefSist = new TDefSist(this);
-    CreateAltimetricDialogs(this);
+    CreateAltimetricDialogs(*this);
     About = new TAbout(this);
     Panel1->installEventFilter(this);
     SetHelpContext();
@@ -220,9 +227,19 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 TForm1::~TForm1()
 {
     qApp->removeEventFilter(this);
-    delete HelpViewer();
-    if (gForm1 == this)
-        gForm1 = nullptr;
+    delete State_.HelpViewer;
+}
+
+int TForm1::OpenDocumentCount() const
+{
+    const QList<QMdiSubWindow*> windows = MdiArea_->subWindowList();
+    return int(std::count_if(windows.begin(), windows.end(), [](QMdiSubWindow* w) { return qobject_cast<TForm2*>(w); }));
+}
+
+int TForm1::MapCount() const
+{
+    const QList<QMdiSubWindow*> windows = MdiArea_->subWindowList();
+    return int(std::count_if(windows.begin(), windows.end(), [](QMdiSubWindow* w) { return qobject_cast<TMapa*>(w); }));
 }
 
 QAction* TForm1::Item(QMenu* menu, const char* name, const QString& caption, const QString& hint,
@@ -421,7 +438,7 @@ void TForm1::CreateToolBar()
     seZoom->setToolTip("Zoom");
     seZoom->setStatusTip("Amplia ou reduz a escala do mapa altimétrico.");
     seZoom->setEnabled(false);
-    connect(seZoom, &QSpinBox::valueChanged, this, [](int value) { seZoomChange(value); });
+    connect(seZoom, &QSpinBox::valueChanged, this, [this](int value) { seZoomChange(*this, value); });
     seZoom->installEventFilter(this);
 }
 
@@ -610,12 +627,12 @@ bool TForm1::eventFilter(QObject* object, QEvent* event)
     // The side panel's bar is laid out again when the panel changes size.
     // Entering the zoom box, it takes the active map's zoom.
     if (object == seZoom && event->type() == QEvent::FocusIn)
-        seZoomEnter();
+        seZoomEnter(*this);
     if (object == Panel1 && event->type() == QEvent::Resize) {
         if (auto* map = qobject_cast<TMapa*>(ActiveChild()))
             map->ScaleBar();
-        else if (CutFillMapWindow)
-            CutFillMapWindow->ScaleBar();
+        else if (State_.CutFillMapWindow)
+            State_.CutFillMapWindow->ScaleBar();
     }
     return QMainWindow::eventFilter(object, event);
 }
@@ -634,9 +651,9 @@ void TForm1::UpdateMenuItems()
     sbFont->setEnabled(documentActive);
     sbMenosDec->setEnabled(documentActive);
     sbMaisDec->setEnabled(documentActive);
-    mnCopiar->setEnabled((documentActive && doc == ActiveDocument)
-                         || (CutFillMapWindow && ActiveChild() == CutFillMapWindow)
-                         || (ActiveMapWindow && ActiveChild() == ActiveMapWindow));
+    mnCopiar->setEnabled((documentActive && doc == State_.ActiveDocument)
+                         || (State_.CutFillMapWindow && ActiveChild() == State_.CutFillMapWindow)
+                         || (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow));
     SaveBtn->setEnabled(mnSalvar->isEnabled());
     CutBtn->setEnabled(mnRecortar->isEnabled());
     CopyBtn->setEnabled(mnCopiar->isEnabled());
@@ -651,7 +668,7 @@ void TForm1::UpdateUndoItems()
 {
     // The captions name the step, as "&Desfazer Colar"; the history is the
     // active document's.
-    const QUndoStack* history = ActiveDocument ? ActiveDocument->UndoStack() : nullptr;
+    const QUndoStack* history = State_.ActiveDocument ? State_.ActiveDocument->UndoStack() : nullptr;
     const bool canUndo = history && history->canUndo();
     const bool canRedo = history && history->canRedo();
     mnDesfazer->setEnabled(canUndo);
@@ -662,21 +679,21 @@ void TForm1::UpdateUndoItems()
 
 void TForm1::mnDesfazerClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->UndoStack()->undo();
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->UndoStack()->undo();
 }
 
 void TForm1::mnRefazerClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->UndoStack()->redo();
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->UndoStack()->redo();
 }
 
 void TForm1::UpdatePaste()
 {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     const bool clipboardText = ClipboardHoldsText(mime);
-    mnColar->setEnabled(ActiveDocument && clipboardText && ActiveDocument->ViewIndex() == 0);
+    mnColar->setEnabled(State_.ActiveDocument && clipboardText && State_.ActiveDocument->ViewIndex() == 0);
     PasteBtn->setEnabled(mnColar->isEnabled());
 }
 
@@ -685,20 +702,20 @@ void TForm1::UpdateEditMenu()
     UpdateUndoItems();
     UpdatePaste();
     for (QAction* a : {mnInsCol, mnDelCol, mnInsRow, mnDelRow})
-        a->setEnabled(ActiveDocument != nullptr);
+        a->setEnabled(State_.ActiveDocument != nullptr);
 }
 
 void TForm1::UpdateCalcMenu()
 {
-    mnSistematizar->setEnabled(ActiveDocument && ActiveDocument->Terrain().HasComputableBlock());
+    mnSistematizar->setEnabled(State_.ActiveDocument && State_.ActiveDocument->Terrain().HasComputableBlock());
 }
 
 void TForm1::UpdateViewMenu()
 {
-    mnExibirResultados->setEnabled(ActiveDocument && ActiveDocument->Terrain().ResultsValid);
-    mnExibirResultados->setChecked(Resultado != nullptr);
+    mnExibirResultados->setEnabled(State_.ActiveDocument && State_.ActiveDocument->Terrain().ResultsValid);
+    mnExibirResultados->setChecked(State_.Resultado != nullptr);
     mnExibirMapa->setEnabled(mnExibirResultados->isEnabled());
-    mnExibirMapa->setChecked(CutFillMapWindow != nullptr);
+    mnExibirMapa->setChecked(State_.CutFillMapWindow != nullptr);
 }
 
 void TForm1::RebuildWindowList()
@@ -731,7 +748,7 @@ void TForm1::RebuildWindowList()
 
 void TForm1::mnNovoClick() { FileNew->Execute(); }
 
-void TForm1::mnAbrirClick() { OpenProject(); }
+void TForm1::mnAbrirClick() { OpenProject(*this); }
 
 void TForm1::mnImportarPontosClick()
 {
@@ -748,35 +765,35 @@ void TForm1::mnFecharClick()
 
 void TForm1::mnSalvarClick()
 {
-    if (ActiveDocument)
-        SaveProject(ActiveDocument);
+    if (State_.ActiveDocument)
+        SaveProject(State_.ActiveDocument);
 }
 
 void TForm1::mnSalvarComoClick()
 {
-    if (ActiveDocument)
-        SaveProjectAs(ActiveDocument);
+    if (State_.ActiveDocument)
+        SaveProjectAs(State_.ActiveDocument);
 }
 
 void TForm1::mnRecortarClick()
 {
-    if (ActiveDocument && ActiveChild() == ActiveDocument) {
-        ActiveDocument->CopyToClipboard();
-        ActiveDocument->ClearSelection("Recortar");
+    if (State_.ActiveDocument && ActiveChild() == State_.ActiveDocument) {
+        State_.ActiveDocument->CopyToClipboard();
+        State_.ActiveDocument->ClearSelection("Recortar");
     }
 }
 
 void TForm1::mnCopiarClick()
 {
-    if (ActiveDocument && ActiveChild() == ActiveDocument)
-        ActiveDocument->CopyToClipboard();
-    else if (CutFillMapWindow && ActiveChild() == CutFillMapWindow)
-        CutFillMapWindow->CopyMap();
-    else if (ActiveMapWindow && ActiveChild() == ActiveMapWindow)
-        ActiveMapWindow->CopyMap();
+    if (State_.ActiveDocument && ActiveChild() == State_.ActiveDocument)
+        State_.ActiveDocument->CopyToClipboard();
+    else if (State_.CutFillMapWindow && ActiveChild() == State_.CutFillMapWindow)
+        State_.CutFillMapWindow->CopyMap();
+    else if (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow)
+        State_.ActiveMapWindow->CopyMap();
 }
 
-void TForm1::mnCurvasClick() { ShowAltimetricMap(); }
+void TForm1::mnCurvasClick() { ShowAltimetricMap(*this); }
 
 void TForm1::mnImprimirClick()
 {
@@ -792,51 +809,51 @@ void TForm1::mnExportarPDFClick()
 
 void TForm1::mnWinSurfClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->ExportWinSurf();
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->ExportWinSurf();
 }
 
 void TForm1::mnExibirResultadosClick()
 {
-    TResultado::ShowResults();
+    TResultado::ShowResults(*this);
     mnExibirResultados->setChecked(true);
 }
 
 void TForm1::mnExibirMapaClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->ShowCutFillMap();
-    mnExibirMapa->setChecked(CutFillMapWindow != nullptr);
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->ShowCutFillMap();
+    mnExibirMapa->setChecked(State_.CutFillMapWindow != nullptr);
 }
 
 void TForm1::mnColarClick()
 {
-    if (ActiveDocument && ActiveChild() == ActiveDocument)
-        ActiveDocument->PasteFromClipboard();
+    if (State_.ActiveDocument && ActiveChild() == State_.ActiveDocument)
+        State_.ActiveDocument->PasteFromClipboard();
 }
 
 void TForm1::mnInsColClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->InsertColumnAtCursor();
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->InsertColumnAtCursor();
 }
 
 void TForm1::mnDelColClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->DeleteColumnAtCursor();
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->DeleteColumnAtCursor();
 }
 
 void TForm1::mnInsRowClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->InsertRowAtCursor();
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->InsertRowAtCursor();
 }
 
 void TForm1::mnDelRowClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->DeleteRowAtCursor();
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->DeleteRowAtCursor();
 }
 
 void TForm1::mnToolBarClick() { ToolBar->setVisible(mnToolBar->isChecked()); }
@@ -870,25 +887,25 @@ void TForm1::CopiaComponents1Click() { DeveloperMode = CopiaComponents1->isCheck
 
 void TForm1::sbFontClick()
 {
-    if (!ActiveDocument)
+    if (!State_.ActiveDocument)
         return;
     QFont font = FontDialogFont;
     if (Dialogs().ChooseFont(this, font)) {
         FontDialogFont = font;
-        ActiveDocument->SetGridFont(font, 0);
+        State_.ActiveDocument->SetGridFont(font, 0);
     }
 }
 
 void TForm1::sbMenosDecClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->SetGridFont(FontDialogFont, -1);
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->SetGridFont(FontDialogFont, -1);
 }
 
 void TForm1::sbMaisDecClick()
 {
-    if (ActiveDocument)
-        ActiveDocument->SetGridFont(FontDialogFont, +1);
+    if (State_.ActiveDocument)
+        State_.ActiveDocument->SetGridFont(FontDialogFont, +1);
 }
 
 void TForm1::showEvent(QShowEvent* e)
@@ -955,16 +972,16 @@ bool TForm1::MyOnHelp()
         Messages().Beep();
         return true;
     }
-    return ShowHelpTopic(FocusContext());
+    return ShowHelpTopic(State_, FocusContext());
 }
 
-void TForm1::Contedo1Click() { ShowHelpTopic(0); }
+void TForm1::Contedo1Click() { ShowHelpTopic(State_, 0); }
 
 void TForm1::HelpAboutItemClick() { Dialogs().ExecDialog(About); }
 
 void TForm1::ShowSystematizeDialog()
 {
-    if (ActiveDocument)
+    if (State_.ActiveDocument)
         DefSist->Execute();
 }
 
@@ -979,7 +996,7 @@ void TForm1::closeEvent(QCloseEvent* e)
     }
     // The help window belongs to the frame and goes with it: the program
     // ends when its frame closes.
-    if (THelpViewer* help = HelpViewer())
+    if (THelpViewer* help = State_.HelpViewer)
         help->close();
     e->accept();
 }

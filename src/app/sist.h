@@ -6,6 +6,7 @@
 // service the long computations report through, and keeps every command's
 // enabled state in step with the active window (UpdateMenuItems).
 
+#include "app/ProgramState.h"
 #include "data/Progress.h"
 
 #include <QFont>
@@ -47,6 +48,13 @@ public:
     TFileNew* FileNewDialog() const { return FileNew; }
     TDefSist* DefSistDialog() const { return DefSist; }
     TAbout* AboutBox() const { return About; }
+
+    // What the program's windows share (see ProgramState.h).
+    TProgramState& State() { return State_; }
+    const TProgramState& State() const { return State_; }
+    // Grid document windows and cut-and-fill map windows in the frame.
+    int OpenDocumentCount() const;
+    int MapCount() const;
 
     // The help request of F1 (or of the help system): in developer mode the
     // help-context procedure text of the active window goes to the
@@ -224,10 +232,12 @@ private:
     std::vector<QAction*> WindowListActions;
     // For each item with a shortcut, its menus from the outermost in.
     std::map<QAction*, std::vector<QMenu*>> ItemMenus;
+    TProgramState State_;
 };
 
-// The frame of the run, or none.
-TForm1* Form1();
+// The frame a window, dialog or control belongs to; none while it is not
+// placed in one (a child window not yet added, or the frame on its way out).
+TForm1* FrameOf(const QWidget* widget);
 
 // The program's icon: a levelled field under a sloping one.
 QIcon ProgramIcon();

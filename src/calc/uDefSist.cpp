@@ -1,6 +1,7 @@
 #include "uDefSist.h"
 
 #include "app/Platform.h"
+#include "app/sist.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
@@ -19,8 +20,6 @@
 #include <stdexcept>
 
 namespace nivora {
-
-long double RequestedRatio = -1;
 
 namespace {
 
@@ -110,7 +109,9 @@ void TDefSist::Execute()
 
 void TDefSist::FormShow()
 {
-    const bool selection = ActiveDocument && ActiveDocument->HasAreaSelection();
+    const TForm1* frame = FrameOf(this);
+    const TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
+    const bool selection = document && document->HasAreaSelection();
     rbSistematizaSelecao->setEnabled(selection);
     (selection ? rbSistematizaSelecao : rbSistematizaTudo)->setChecked(true);
 }
@@ -162,10 +163,14 @@ void TDefSist::btOkSistematizaClick()
             if (!ReadNumber(edRelCA->text(), ratio))
                 throw std::invalid_argument(("'" + edRelCA->text() + "' is not a valid floating point value").toStdString());
         }
-        RequestedRatio = ratio;
         accept();
-        if (ActiveDocument)
-            ActiveDocument->Systematize(selectionOnly, RequestedRatio);
+        // The ratio passed to the run, -1 when none was asked for.
+        if (TForm1* frame = FrameOf(this)) {
+            TProgramState& state = frame->State();
+            state.RequestedRatio = ratio;
+            if (state.ActiveDocument)
+                state.ActiveDocument->Systematize(selectionOnly, state.RequestedRatio);
+        }
     });
     if (isVisible())
         reject();  // a conversion error closes the dialog too, without a run

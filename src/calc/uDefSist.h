@@ -15,8 +15,6 @@ class QRadioButton;
 
 namespace nivora {
 
-// The ratio passed to the last run; -1 when the user asked for none.
-extern long double RequestedRatio;
 constexpr long double DefaultRatio = 1.3L;
 
 class TDefSist : public QDialog {

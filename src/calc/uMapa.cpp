@@ -15,15 +15,12 @@
 
 namespace nivora {
 
-int MapCount = 0;
-TMapa* CutFillMapWindow = nullptr;
-
 namespace {
 
-void ShowPanel(bool visible)
+void ShowPanel(TForm1* frame, bool visible)
 {
-    if (Form1())
-        Form1()->Panel1->setVisible(visible);
+    if (frame)
+        frame->Panel1->setVisible(visible);
 }
 
 }  // namespace
@@ -64,19 +61,17 @@ TMapa::TMapa(TCutFillMap map, QWidget* parent) : QMdiSubWindow(parent), Map_(std
     setWindowTitle("Mapa de Cortes e Aterros");
     View = new TMapView(*this, this);
     setWidget(View);
-    ++MapCount;
-    CutFillMapWindow = this;
-    ShowPanel(true);
-    ScaleBar();
 }
 
 TMapa::~TMapa()
 {
-    --MapCount;
-    if (MapCount == 0)
-        ShowPanel(false);
-    if (CutFillMapWindow == this)
-        CutFillMapWindow = nullptr;
+    // The side panel goes with the last map window.
+    TForm1* frame = FrameOf(this);
+    if (!frame)
+        return;
+    const QList<QMdiSubWindow*> windows = frame->MdiArea()->subWindowList();
+    if (std::none_of(windows.begin(), windows.end(), [this](QMdiSubWindow* w) { return w != this && qobject_cast<TMapa*>(w); }))
+        ShowPanel(frame, false);
 }
 
 void TMapa::UpdateScrollRanges()
@@ -90,21 +85,22 @@ void TMapa::UpdateScrollRanges()
 
 void TMapa::FormActivate()
 {
-    ShowPanel(true);
+    ShowPanel(FrameOf(this), true);
     // The side panel is shared: it takes this map's scale.
     ScaleBar();
 }
 
-void TMapa::FormDeactivate() { ShowPanel(false); }
+void TMapa::FormDeactivate() { ShowPanel(FrameOf(this), false); }
 
 void TMapa::ScaleBar()
 {
-    if (!Form1())
+    TForm1* frame = FrameOf(this);
+    if (!frame)
         return;
-    const TBarScale s = nivora::ScaleBar(Form1()->Panel1->height(), Map_.MaxFill, Map_.MaxCut);
+    const TBarScale s = nivora::ScaleBar(frame->Panel1->height(), Map_.MaxFill, Map_.MaxCut);
     BarScale = s.BarScale;
     BevelTop = s.BevelTop;
-    Form1()->Bevel1->move(0, BevelTop);
+    frame->Bevel1->move(0, BevelTop);
 }
 
 void TMapa::FormMouseMove(int x, int y)
@@ -125,13 +121,14 @@ void TMapa::FormMouseMove(int x, int y)
 
 void TMapa::ShowBar(std::int32_t col, std::int32_t row)
 {
-    if (!Form1())
+    TForm1* frame = FrameOf(this);
+    if (!frame)
         return;
     TBarScale scale;
     scale.BarScale = BarScale;
     scale.BevelTop = BevelTop;
-    const TBarShape bar = nivora::ShowBar(Map_.CutFill(col, row), scale, Form1()->Panel1->height());
-    QFrame* shape = Form1()->Shape1;
+    const TBarShape bar = nivora::ShowBar(Map_.CutFill(col, row), scale, frame->Panel1->height());
+    QFrame* shape = frame->Shape1;
     shape->setVisible(bar.Visible);
     if (!bar.Visible)
         return;
@@ -143,13 +140,18 @@ void TMapa::ShowBar(std::int32_t col, std::int32_t row)
 
 void TMapa::CopyMap() const { QGuiApplication::clipboard()->setImage(Map_.Bitmap); }
 
-TMapa* OpenMapWindow(TCutFillMap map)
+TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map)
 {
     auto* w = new TMapa(std::move(map));
     const QSize bitmap = w->Map().Bitmap.size();
     w->resize(324, 260);
-    if (Form1())
-        Form1()->AddChild(w);
+    if (frame) {
+        frame->State().CutFillMapWindow = w;
+        frame->AddChild(w);
+        // The side panel shows with the map, at its scale.
+        ShowPanel(frame, true);
+        w->ScaleBar();
+    }
     // The client area shrinks to a bitmap smaller than it.
     FitClientToContent(w, w->View, bitmap, [w] { w->UpdateScrollRanges(); });
     w->show();

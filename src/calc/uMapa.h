@@ -11,10 +11,8 @@
 
 namespace nivora {
 
+class TForm1;
 class TMapa;
-
-extern int MapCount;               // map windows open
-extern TMapa* CutFillMapWindow;    // the newest map window, or none
 
 class TMapView : public QAbstractScrollArea {
     Q_OBJECT
@@ -58,7 +56,8 @@ private:
 };
 
 // Creates a map window on the bitmap in the frame (outer size 324 x 260,
-// shrunk to the bitmap where it is smaller) and shows it.
-TMapa* OpenMapWindow(TCutFillMap map);
+// shrunk to the bitmap where it is smaller) and shows it; it becomes the
+// frame's newest cut-and-fill map.
+TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map);
 
 }  // namespace nivora

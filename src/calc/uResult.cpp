@@ -24,13 +24,9 @@
 
 namespace nivora {
 
-TResultado* Resultado = nullptr;
-
 namespace {
 
 constexpr int kMargin = 10;
-
-TTerreno* ActiveTerrain() { return ActiveDocument ? &ActiveDocument->Terrain() : nullptr; }
 
 bool IsFixed(int column, int row) { return column <= 1 || row == 0; }
 
@@ -65,7 +61,7 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromStdString(ResultCellText(ActiveTerrain(), index.column(), index.row(), DecimalSeparator()));
+        return QString::fromStdString(ResultCellText(Window.ActiveTerrain(), index.column(), index.row(), DecimalSeparator()));
     if (role == Qt::ForegroundRole)
         return QColor(QRgb(ResultCellColour(index.column(), index.row())));
     return {};
@@ -248,21 +244,21 @@ void TResultGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
 
 // ------------------------------------------------------------------- window
 
-TResultado* TResultado::ShowResults()
+TResultado* TResultado::ShowResults(TForm1& frame)
 {
-    if (!Resultado) {
-        Resultado = new TResultado;
-        if (Form1())
-            Form1()->AddChild(Resultado);
-        Resultado->FitClientArea();
+    QPointer<TResultado>& results = frame.State().Resultado;
+    if (!results) {
+        results = new TResultado;
+        frame.AddChild(results);
+        frame.mnExibirResultados->setChecked(true);
+        results->FitClientArea();
     } else {
-        Resultado->Repaint();
+        results->Repaint();
     }
-    Resultado->show();
-    Resultado->raise();
-    if (Form1())
-        Form1()->MdiArea()->setActiveSubWindow(Resultado);
-    return Resultado;
+    results->show();
+    results->raise();
+    frame.MdiArea()->setActiveSubWindow(results);
+    return results;
 }
 
 TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
@@ -278,7 +274,7 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    Model = new TResultModel;
+    Model = new TResultModel(*this);
     Model->setParent(this);
     Grid = new TResultGrid(body);
     Grid->setObjectName("Grid");
@@ -350,18 +346,20 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
             CommitEdit();
     });
 
-    Resultado = this;
-    if (Form1())
-        Form1()->mnExibirResultados->setChecked(true);
     SetCurrentCell(2, rrSx);
 }
 
 TResultado::~TResultado()
 {
-    if (Resultado == this)
-        Resultado = nullptr;
-    if (Form1())
-        Form1()->mnExibirResultados->setChecked(false);
+    if (TForm1* frame = FrameOf(this))
+        frame->mnExibirResultados->setChecked(false);
+}
+
+TTerreno* TResultado::ActiveTerrain() const
+{
+    const TForm1* frame = FrameOf(this);
+    TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
+    return document ? &document->Terrain() : nullptr;
 }
 
 int TResultado::CurrentColumn() const { return Grid->currentIndex().isValid() ? Grid->currentIndex().column() : 2; }
@@ -477,10 +475,12 @@ void TResultado::UpdateRecalcButton()
 
 void TResultado::btRecalcClick()
 {
-    if (!ActiveDocument)
+    TForm1* frame = FrameOf(this);
+    TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
+    if (!document)
         return;
     const int column = CurrentColumn();
-    TTerreno& t = ActiveDocument->Terrain();
+    TTerreno& t = document->Terrain();
     // Only a plan whose three texts read is computed, from those texts.
     if (!ParsePlanInputs(t, column, DecimalSeparator()))
         return;
@@ -490,14 +490,14 @@ void TResultado::btRecalcClick()
     else if (r.Adjust.Steps > 0 && !r.Adjust.Converged)
         Messages().Warning(this, "Não foi possível ajustar o plano à relação corte/aterro pedida; "
                                  "os resultados mostram o último passo do ajuste.");
-    ActiveDocument->RefreshGrid();
+    document->RefreshGrid();
     Repaint();
 }
 
 void TResultado::BitBtn4Click()
 {
-    if (ActiveDocument)
-        ActiveDocument->ShowCutFillMap();
+    if (TForm1* frame = FrameOf(this); frame && frame->State().ActiveDocument)
+        frame->State().ActiveDocument->ShowCutFillMap();
 }
 
 }  // namespace nivora

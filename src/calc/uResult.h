@@ -14,20 +14,22 @@ class QPushButton;
 
 namespace nivora {
 
+class TForm1;
 class TResultado;
 class TTerreno;
-
-// The single results window, or none.
-extern TResultado* Resultado;
 
 class TResultModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    explicit TResultModel(const TResultado& window) : Window(window) {}
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     void Refresh();
+
+private:
+    const TResultado& Window;
 };
 
 class TResultDelegate : public QStyledItemDelegate {
@@ -76,8 +78,8 @@ private:
 class TResultado : public QMdiSubWindow {
     Q_OBJECT
 public:
-    // Creates the window if absent and shows it in front.
-    static TResultado* ShowResults();
+    // Creates the frame's results window if absent and shows it in front.
+    static TResultado* ShowResults(TForm1& frame);
 
     explicit TResultado(QWidget* parent = nullptr);
     ~TResultado() override;
@@ -113,6 +115,9 @@ public:
     int CurrentRow() const;
     void SetCurrentCell(int column, int row);
     QString CellText(int column, int row) const;
+
+    // The terrain of the frame's active document, which the table shows.
+    TTerreno* ActiveTerrain() const;
 
 private:
     void UpdateRecalcButton();

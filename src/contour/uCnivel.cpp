@@ -1,6 +1,7 @@
 #include "uCnivel.h"
 
 #include "app/Platform.h"
+#include "app/ProgramState.h"
 #include "contour/uDefMapa.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
@@ -23,7 +24,8 @@ QString General(long double v) { return QString::fromStdString(FormatGeneral(v, 
 
 }  // namespace
 
-TDefCurvas::TDefCurvas(TDefMapa* defMapa, QWidget* parent) : QDialog(parent), DefMapa(defMapa)
+TDefCurvas::TDefCurvas(TProgramState& state, TDefMapa* defMapa, QWidget* parent)
+    : QDialog(parent), DefMapa(defMapa), State_(state)
 {
     setObjectName("DefCurvas");
     setWindowTitle("Calcular Curvas Equidistantes");
@@ -92,9 +94,9 @@ int TDefCurvas::Execute()
 
 void TDefCurvas::FormShow()
 {
-    Edit1->setText(General(Equidistant.Min));
-    Edit2->setText(General(Equidistant.Max));
-    Edit3->setText(General(Equidistant.Step));
+    Edit1->setText(General(State_.Equidistant.Min));
+    Edit2->setText(General(State_.Equidistant.Max));
+    Edit3->setText(General(State_.Equidistant.Step));
 }
 
 bool TDefCurvas::Edit1KeyPress(QLineEdit* edit, QChar key) { return FilterNumberKey(edit, key); }
@@ -124,7 +126,7 @@ void TDefCurvas::OKBtnClick()
         Edit1->setFocus();
         return;
     }
-    Equidistant.Min = value;
+    State_.Equidistant.Min = value;
 
     if (!ValidateNumberEdit(Edit2, nrPositive, value))
         return;
@@ -133,14 +135,14 @@ void TDefCurvas::OKBtnClick()
         Edit2->setFocus();
         return;
     }
-    Equidistant.Max = value;
+    State_.Equidistant.Max = value;
 
     if (!ValidateNumberEdit(Edit3, nrPositive, value))
         return;
-    Equidistant.Step = value;
+    State_.Equidistant.Step = value;
 
     std::vector<std::string> list = DefMapa->LevelTexts();
-    AddEquidistantLevels(list, Equidistant, DecimalSeparator());
+    AddEquidistantLevels(list, State_.Equidistant, DecimalSeparator());
     DefMapa->AddLevelTexts(list);
     accept();
 }

@@ -16,11 +16,13 @@ class QPushButton;
 namespace nivora {
 
 class TDefMapa;
+struct TProgramState;
 
 class TDefCurvas : public QDialog {
     Q_OBJECT
 public:
-    TDefCurvas(TDefMapa* defMapa, QWidget* parent = nullptr);
+    // `state` holds the equidistant inputs kept for the run.
+    TDefCurvas(TProgramState& state, TDefMapa* defMapa, QWidget* parent = nullptr);
 
     // Fills the boxes from the equidistant defaults and runs the dialog.
     int Execute();
@@ -47,6 +49,7 @@ protected:
 
 private:
     QPointer<TDefMapa> DefMapa;  // whose list receives the levels
+    TProgramState& State_;
 };
 
 }  // namespace nivora

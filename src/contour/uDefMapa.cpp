@@ -1,6 +1,7 @@
 #include "uDefMapa.h"
 
 #include "app/Platform.h"
+#include "app/sist.h"
 #include "contour/uCnivel.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
@@ -30,13 +31,8 @@
 
 namespace nivora {
 
-TContourRequest ContourRequest;
-TEquidistant Equidistant;
-
 namespace {
 
-QPointer<TDefMapa> gDefMapa;
-QPointer<TDefCurvas> gDefCurvas;
 
 // The pictures of the three level buttons: a plus, a minus, and a ladder of
 // evenly spaced lines for the equidistant levels.
@@ -83,7 +79,7 @@ std::string StdText(const QString& s) { return s.toUtf8().toStdString(); }
 
 }  // namespace
 
-TDefMapa::TDefMapa(QWidget* parent) : QDialog(parent)
+TDefMapa::TDefMapa(TProgramState& state, QWidget* parent) : QDialog(parent), State_(state)
 {
     setObjectName("DefMapa");
     setWindowTitle("Exibir Mapa Altimétrico...");
@@ -233,7 +229,7 @@ void TDefMapa::SetHelpContext()
 
 int TDefMapa::Execute()
 {
-    if (!ActiveDocument)
+    if (!State_.ActiveDocument)
         return QDialog::Rejected;
     FormShow();
     // Centred on the screen, not on the frame.
@@ -247,9 +243,10 @@ int TDefMapa::Execute()
 
 void TDefMapa::FormShow()
 {
-    if (!ActiveDocument)
+    if (!State_.ActiveDocument)
         return;
-    TForm2& doc = *ActiveDocument;
+    TForm2& doc = *State_.ActiveDocument;
+    TContourRequest& ContourRequest = State_.ContourRequest;
     ContourRequest.TakeLimits(doc.Terrain().MapLimits());
     const char sep = DecimalSeparator();
     Label5->setText(Text(FormatFixed(ContourRequest.MinElevation, doc.Decimals, 10, sep)));
@@ -317,11 +314,13 @@ long double ShownLimit(const QLabel* label, float limit)
 
 bool TDefMapa::BelowLimits(long double level) const
 {
+    const TContourRequest& ContourRequest = State_.ContourRequest;
     return level < std::min<long double>(ContourRequest.MinElevation, ShownLimit(Label5, ContourRequest.MinElevation));
 }
 
 bool TDefMapa::AboveLimits(long double level) const
 {
+    const TContourRequest& ContourRequest = State_.ContourRequest;
     return level > std::max<long double>(ContourRequest.MaxElevation, ShownLimit(Label6, ContourRequest.MaxElevation));
 }
 
@@ -381,7 +380,7 @@ void TDefMapa::btCalcCurvasClick()
 {
     if (!DefCurvas)
         return;
-    Equidistant = DefaultEquidistant(ContourRequest.MinElevation, ContourRequest.MaxElevation);
+    State_.Equidistant = DefaultEquidistant(State_.ContourRequest.MinElevation, State_.ContourRequest.MaxElevation);
 
     // Beside the list: to its right when the dialog fits there, else to its
     // left; level with its top when it fits below, else above.
@@ -424,7 +423,7 @@ void TDefMapa::btOkExibeMapaClick()
         return;
     }
     RunCommand(this, [&] {
-        TContourRequest request = ContourRequest;
+        TContourRequest request = State_.ContourRequest;
         request.Smoothing = tbSuavizacao->value();
         const std::vector<std::string> texts = LevelTexts();
         if (!SetRequestLevels(request, texts, DecimalSeparator())) {
@@ -437,25 +436,22 @@ void TDefMapa::btOkExibeMapaClick()
             }
             throw std::invalid_argument("too many contour levels");
         }
-        ContourRequest = request;
+        State_.ContourRequest = request;
         accept();
     });
 }
 
-TDefMapa* CreateAltimetricDialogs(QWidget* frame)
+TDefMapa* CreateAltimetricDialogs(TForm1& frame)
 {
-    if (gDefMapa && gDefMapa->parentWidget() == frame)
-        return gDefMapa;
-    gDefMapa = new TDefMapa(frame);
-    gDefMapa->hide();
-    gDefCurvas = new TDefCurvas(gDefMapa, frame);
-    gDefCurvas->hide();
-    gDefMapa->DefCurvas = gDefCurvas;
-    return gDefMapa;
+    TProgramState& state = frame.State();
+    if (state.DefMapa)
+        return state.DefMapa;
+    state.DefMapa = new TDefMapa(state, &frame);
+    state.DefMapa->hide();
+    state.DefCurvas = new TDefCurvas(state, state.DefMapa, &frame);
+    state.DefCurvas->hide();
+    state.DefMapa->DefCurvas = state.DefCurvas;
+    return state.DefMapa;
 }
-
-TDefMapa* DefMapaDialog() { return gDefMapa; }
-
-TDefCurvas* DefCurvasDialog() { return gDefCurvas; }
 
 }  // namespace nivora

@@ -22,17 +22,15 @@ class QSlider;
 namespace nivora {
 
 class TDefCurvas;
-
-// The request handed from the dialog to the map builder.
-extern TContourRequest ContourRequest;
-// The equidistant levels' minimum, maximum and interval, shared by both
-// dialogs for the run.
-extern TEquidistant Equidistant;
+class TForm1;
+struct TProgramState;
 
 class TDefMapa : public QDialog {
     Q_OBJECT
 public:
-    explicit TDefMapa(QWidget* parent = nullptr);
+    // `state` holds the active document it reads and the ContourRequest it
+    // fills; the frame's, which outlives the dialog.
+    explicit TDefMapa(TProgramState& state, QWidget* parent = nullptr);
 
     // Reads the limits of the active document, empties the list and runs the
     // dialog; its result code (Accepted when ContourRequest has been filled).
@@ -92,15 +90,14 @@ protected:
 private:
     void SelectRow(int row);
     void SetHelpContext();
+
+    TProgramState& State_;
 };
 
 // Creates the map definition dialog and the equidistant levels dialog as
-// hidden children of the frame, once: a second call returns the dialog made
-// by the first as long as it exists.
-TDefMapa* CreateAltimetricDialogs(QWidget* frame);
-// The dialogs of the run, or none.
-TDefMapa* DefMapaDialog();
-TDefCurvas* DefCurvasDialog();
+// hidden children of the frame, kept in its state, once: a second call
+// returns the dialog made by the first as long as it exists.
+TDefMapa* CreateAltimetricDialogs(TForm1& frame);
 
 // The text of the range of elevations in the refusal messages: the two
 // limits as the dialog shows them.

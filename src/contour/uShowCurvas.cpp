@@ -24,8 +24,6 @@
 
 namespace nivora {
 
-TShowCurvas* ActiveMapWindow = nullptr;
-bool TShowCurvas::Creating = false;
 
 namespace {
 
@@ -112,10 +110,6 @@ TShowCurvas::~TShowCurvas()
     // A drawing under way is left to end, unused.
     ++*Latest_;
     Renderer_.waitForDone();
-    // Another map window that became active while this one closed keeps
-    // its place.
-    if (ActiveMapWindow == this)
-        ActiveMapWindow = nullptr;
 }
 
 void TShowCurvas::SetScaledSize()
@@ -279,9 +273,12 @@ void TShowCurvas::FormPaint(QPainter& painter, const QRect& exposed)
 
 void TShowCurvas::FormActivate()
 {
-    ActiveMapWindow = this;
-    if (!Creating && Form1())
-        Form1()->seZoom->setValue(Zoom);
+    TForm1* frame = FrameOf(this);
+    if (!frame)
+        return;
+    frame->State().ActiveMapWindow = this;
+    if (Settled)
+        frame->seZoom->setValue(Zoom);
 }
 
 QImage TShowCurvas::MapImage() const
@@ -317,23 +314,22 @@ QMimeData* TShowCurvas::MapMimeData() const
 
 void TShowCurvas::CopyMap() const { QGuiApplication::clipboard()->setMimeData(MapMimeData()); }
 
-TShowCurvas* CreateMapWindow(TAltimetricMap picture)
+TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture)
 {
-    const int zoom = Form1() ? std::clamp(Form1()->seZoom->value(), kMinZoom, kMaxZoom) : 50;
-    TShowCurvas::Creating = true;
+    const int zoom = frame ? std::clamp(frame->seZoom->value(), kMinZoom, kMaxZoom) : 50;
     auto* w = new TShowCurvas(std::move(picture), zoom);
     w->resize(255, 196);
-    if (Form1())
-        Form1()->AddChild(w);
+    if (frame)
+        frame->AddChild(w);
     else
         w->show();
     // The window never starts larger than the map.
     FitClientToContent(w, w->View, QSize(w->ScaledWidth, w->ScaledHeight), [w] { w->UpdateScrollRanges(); });
-    TShowCurvas::Creating = false;
+    w->Settled = true;
     return w;
 }
 
-TShowCurvas* OpenAltimetricMap(TForm2& document)
+TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document)
 {
     TMapOptions options;
     options.Ppi = ScreenPpi();
@@ -341,40 +337,42 @@ TShowCurvas* OpenAltimetricMap(TForm2& document)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TAltimetricMap map;
     try {
-        map = BuildAltimetricMap(document.Terrain(), ContourRequest, options);
+        map = BuildAltimetricMap(document.Terrain(), frame.State().ContourRequest, options);
     } catch (...) {
         QApplication::restoreOverrideCursor();
         throw;
     }
     QApplication::restoreOverrideCursor();
-    TShowCurvas* w = CreateMapWindow(std::move(map));
+    TShowCurvas* w = CreateMapWindow(&frame, std::move(map));
     w->ProjectName = document.windowTitle();
-    ActiveMapWindow = w;
+    frame.State().ActiveMapWindow = w;
     w->show();
     w->View->setFocus();
     return w;
 }
 
-void ShowAltimetricMap()
+void ShowAltimetricMap(TForm1& frame)
 {
-    TDefMapa* dialog = DefMapaDialog();
-    if (!ActiveDocument || !dialog)
+    const TProgramState& state = frame.State();
+    TDefMapa* dialog = state.DefMapa;
+    if (!state.ActiveDocument || !dialog)
         return;
-    if (dialog->Execute() != QDialog::Accepted || !ActiveDocument)
+    // The document may close while the dialog is open.
+    if (dialog->Execute() != QDialog::Accepted || !state.ActiveDocument)
         return;
-    OpenAltimetricMap(*ActiveDocument);
+    OpenAltimetricMap(frame, *state.ActiveDocument);
 }
 
-void seZoomChange(int value)
+void seZoomChange(TForm1& frame, int value)
 {
-    if (value >= kMinZoom && value <= kMaxZoom && ActiveMapWindow)
-        ActiveMapWindow->ShowZoom(value);
+    if (TShowCurvas* map = frame.State().ActiveMapWindow; map && value >= kMinZoom && value <= kMaxZoom)
+        map->ShowZoom(value);
 }
 
-void seZoomEnter()
+void seZoomEnter(TForm1& frame)
 {
-    if (ActiveMapWindow && Form1())
-        Form1()->seZoom->setValue(ActiveMapWindow->Zoom);
+    if (TShowCurvas* map = frame.State().ActiveMapWindow)
+        frame.seZoom->setValue(map->Zoom);
 }
 
 }  // namespace nivora

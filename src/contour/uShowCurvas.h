@@ -22,11 +22,8 @@ class QMimeData;
 namespace nivora {
 
 class TShowCurvas;
+class TForm1;
 class TForm2;
-
-// The map window that last became active; none once it has been destroyed,
-// until a map window becomes active again.
-extern TShowCurvas* ActiveMapWindow;
 
 // One direction of a scroll: a number of pixels, or a page back or forward,
 // or to the start or the end.
@@ -58,9 +55,9 @@ public:
     TShowCurvas(TAltimetricMap picture, int zoom, QWidget* parent = nullptr);
     ~TShowCurvas() override;
 
-    // Set while a map window is being created: its first activation comes
+    // False while the window is being created: its first activation comes
     // before its zoom is settled and must not write the zoom box.
-    static bool Creating;
+    bool Settled = false;
 
     int Zoom = 0;            // percent
     int ScaledWidth = 0;     // pixels
@@ -72,6 +69,7 @@ public:
 
     void ShowZoom(int zoom);
     void ScrollBy(TScrollStep horizontal, TScrollStep vertical);
+    // It becomes the frame's active map window.
     void FormActivate();
     // True when the key acted.
     bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -110,18 +108,19 @@ private:
 // Creates a map window for the picture at the zoom of the frame's zoom box,
 // adds it to the frame and shrinks its client area to the scaled map where
 // that is smaller.
-TShowCurvas* CreateMapWindow(TAltimetricMap picture);
+TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture);
 
 // The frame's "Mapa Altimétrico..." command: when there is an active document
 // and the map definition dialog closes with OK, builds the map of the levels
 // asked for and shows it in a new window, which becomes ActiveMapWindow.
-void ShowAltimetricMap();
-// Builds the map of the document for ContourRequest and opens its window.
-TShowCurvas* OpenAltimetricMap(TForm2& document);
+void ShowAltimetricMap(TForm1& frame);
+// Builds the map of the document for the frame's ContourRequest and opens
+// its window.
+TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document);
 
 // The frame's zoom box: a new value in 25..400 rescales ActiveMapWindow;
 // entering the box shows that window's zoom.
-void seZoomChange(int value);
-void seZoomEnter();
+void seZoomChange(TForm1& frame, int value);
+void seZoomEnter(TForm1& frame);
 
 }  // namespace nivora

@@ -35,9 +35,9 @@ bool SaveWithDialog(TForm2* document)
 
 }  // namespace
 
-void OpenProject()
+void OpenProject(TForm1& frame)
 {
-    QString path = Dialogs().OpenProjectName(Form1());
+    QString path = Dialogs().OpenProjectName(&frame);
     if (path.isEmpty())
         return;
     path = path.left(255);
@@ -45,11 +45,11 @@ void OpenProject()
     try {
         TLoadedProject project = LoadProjectFile(ToPath(path));
         const TViewState view = project.View;
-        TForm2* doc = CreateDocument(path, std::move(project));
+        TForm2* doc = CreateDocument(&frame, path, std::move(project));
         doc->RestoreView(view);
         doc->UpdateStatusText();
     } catch (const TNotNivora&) {
-        Messages().Error(Form1(), QString("O arquivo %1 não foi gerado pelo Nivora ou teve sua estrutura alterada.")
+        Messages().Error(&frame, QString("O arquivo %1 não foi gerado pelo Nivora ou teve sua estrutura alterada.")
                                       .arg(shortName));
     }
 }

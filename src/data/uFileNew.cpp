@@ -1,6 +1,7 @@
 #include "uFileNew.h"
 
 #include "app/Platform.h"
+#include "app/sist.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
 #include "data/SaveOpen.h"
@@ -247,7 +248,7 @@ void TFileNew::BitBtn1Click()
     Lx = static_cast<float>(lx);
     Ly = static_cast<float>(ly);
     UpdateOrigin();
-    CreateDocument(QString(), 20, 20, Lx, Ly, OriginX, OriginY);
+    CreateDocument(FrameOf(this), QString(), 20, 20, Lx, Ly, OriginX, OriginY);
     accept();
 }
 

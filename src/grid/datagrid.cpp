@@ -35,10 +35,6 @@
 
 namespace nivora {
 
-TForm2* ActiveDocument = nullptr;
-TForm2* LastDeactivatedDocument = nullptr;
-int OpenDocumentCount = 0;
-
 namespace {
 
 constexpr int kCellMargin = 10;
@@ -229,9 +225,6 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
 {
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
-    // Creation: the caption from the count before it is raised.
-    SetFileName(QString());
-    ++OpenDocumentCount;
     Decimals = 3;
 
     // The history keeps at most 100 steps and, for large grids, no more
@@ -246,8 +239,8 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
         Terrain_->Saved = clean && Terrain_->Plans == SavedPlans;
     });
     connect(UndoStack_, &QUndoStack::indexChanged, this, [this] {
-        if (Form1())
-            Form1()->UpdateUndoItems();
+        if (TForm1* frame = Frame())
+            frame->UpdateUndoItems();
     });
 
     auto* body = new QWidget(this);
@@ -339,7 +332,6 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
         connect(corner, &QAbstractButton::clicked, this, [this] { SelectByHeader(0, 0); });
     }
 
-    Terrain_->Progress = Form1();
     Terrain_->OnExtremesChange = [this](TCotas&) { UpdateStatusText(); };
     SetCurrentCell(1, 1);
     UpdateStatusText();
@@ -350,27 +342,32 @@ TForm2::~TForm2()
     // Closing the results window below may make the frame activate this
     // window once more on its way out: it must not become active again.
     Destroying = true;
-    --OpenDocumentCount;
     Terrain_->OnExtremesChange = nullptr;
-    if (OpenDocumentCount == 0 && Resultado)
-        Resultado->close();
+    TForm1* frame = Frame();
+    if (!frame)
+        return;
+    TProgramState& state = frame->State();
+    // The results window goes with the last document.
+    const QList<QMdiSubWindow*> history = frame->MdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder);
+    const auto otherDocument = [this](QMdiSubWindow* w) {
+        auto* doc = qobject_cast<TForm2*>(w);
+        return doc && doc != this ? doc : nullptr;
+    };
+    if (std::none_of(history.begin(), history.end(), otherDocument) && state.Resultado)
+        state.Resultado->close();
     // Another document may already have become the active one. If not (the
     // frame may activate the results window instead), the document activated
     // before this one takes its place, and the results window shows it.
-    if (ActiveDocument == this) {
-        ActiveDocument = nullptr;
-        if (Form1()) {
-            const QList<QMdiSubWindow*> history = Form1()->MdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder);
-            for (auto it = history.rbegin(); it != history.rend() && !ActiveDocument; ++it)
-                if (auto* doc = qobject_cast<TForm2*>(*it); doc && doc != this)
-                    ActiveDocument = doc;
-        }
-        if (ActiveDocument && Resultado)
-            Resultado->Repaint();
+    if (state.ActiveDocument == this) {
+        state.ActiveDocument = nullptr;
+        for (auto it = history.rbegin(); it != history.rend() && !state.ActiveDocument; ++it)
+            state.ActiveDocument = otherDocument(*it);
+        if (state.ActiveDocument && state.Resultado)
+            state.Resultado->Repaint();
     }
-    if (LastDeactivatedDocument == this)
-        LastDeactivatedDocument = nullptr;
 }
+
+TForm1* TForm2::Frame() const { return FrameOf(this); }
 
 void TForm2::SetFileName(const QString& name)
 {
@@ -379,7 +376,9 @@ void TForm2::SetFileName(const QString& name)
         const int slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
         setWindowTitle(name.mid(slash + 1));
     } else {
-        setWindowTitle(QString("AREA-%1").arg(OpenDocumentCount, 2, 10, QChar('0')));
+        // Numbered by the documents open, this one included.
+        const TForm1* frame = Frame();
+        setWindowTitle(QString("AREA-%1").arg(frame ? frame->OpenDocumentCount() : 1, 2, 10, QChar('0')));
     }
 }
 
@@ -538,8 +537,8 @@ void TForm2::TabSet1Change(int index)
                                        QAbstractItemView::EditKeyPressed)
                                     : QAbstractItemView::NoEditTriggers);
     Model->Refresh();
-    if (Form1())
-        Form1()->UpdateEditMenu();
+    if (TForm1* frame = Frame())
+        frame->UpdateEditMenu();
 }
 
 void TForm2::GridDrawCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
@@ -656,24 +655,28 @@ void TForm2::PopupMenu1Popup() { Sistematizar1->setEnabled(Terrain_->HasComputab
 
 void TForm2::Sistematizar1Click()
 {
-    if (Form1())
-        Form1()->ShowSystematizeDialog();
+    if (TForm1* frame = Frame())
+        frame->ShowSystematizeDialog();
 }
 
 void TForm2::FormActivate()
 {
     if (Destroying)
         return;
-    ActiveDocument = this;
+    TForm1* frame = Frame();
+    if (!frame)
+        return;
+    TProgramState& state = frame->State();
+    state.ActiveDocument = this;
     // The results window always shows the active document.
-    if (this != LastDeactivatedDocument && Resultado)
-        Resultado->Repaint();
+    if (this != state.LastDeactivatedDocument && state.Resultado)
+        state.Resultado->Repaint();
 }
 
 void TForm2::FormDeactivate()
 {
-    if (!Destroying)
-        LastDeactivatedDocument = this;
+    if (TForm1* frame = Frame(); frame && !Destroying)
+        frame->State().LastDeactivatedDocument = this;
 }
 
 // One step of a document's history: the record of the change, swapped with
@@ -829,10 +832,11 @@ void TForm2::PasteFromClipboard()
     const QByteArray bytes = ClipboardTextBytes(QGuiApplication::clipboard()->mimeData());
     const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
     TCellChange record = RecordFor(PasteReach(text, CurrentCol(), CurrentRow()));
-    const TTextReadResult r = PasteText(*Terrain_, text, CurrentCol(), CurrentRow(), DecimalSeparator(), Form1());
+    TForm1* frame = Frame();
+    const TTextReadResult r = PasteText(*Terrain_, text, CurrentCol(), CurrentRow(), DecimalSeparator(), frame);
     // A text without lines leaves no progress indicator behind.
-    if (Form1())
-        Form1()->SetProgress(1, 1);
+    if (frame)
+        frame->SetProgress(1, 1);
     Model->Refresh();
     UpdateStatusText();
     if (r.Fields > 0)
@@ -873,14 +877,16 @@ void TForm2::Systematize(bool selectionOnly, long double ratio)
 {
     Grid->AbandonEdit();
     const TSystematizeResult r = nivora::Systematize(*Terrain_, selectionOnly, ratio);
-    if (Form1())
-        Form1()->SetProgress(1, 1);
+    TForm1* frame = Frame();
+    if (frame)
+        frame->SetProgress(1, 1);
     if (!r.Computed) {
         Messages().Warning(this, "É impossivel calcular a sistematização por falta de cotas.");
         return;
     }
     RefreshGrid();
-    TResultado::ShowResults();
+    if (frame)
+        TResultado::ShowResults(*frame);
     if (ratio > 0 && !r.Adjust.Converged)
         Messages().Warning(this, "Não foi possível ajustar o plano à relação corte/aterro pedida; "
                                  "os resultados mostram o último passo do ajuste.");
@@ -888,11 +894,12 @@ void TForm2::Systematize(bool selectionOnly, long double ratio)
 
 void TForm2::ShowCutFillMap()
 {
-    TCutFillMap map = BuildCutFillMap(*Terrain_, Form1());
+    TForm1* frame = Frame();
+    TCutFillMap map = BuildCutFillMap(*Terrain_, frame);
     CellWidth = map.CellWidth;
     CellHeight = map.CellHeight;
     QImage copy = map.Bitmap;
-    OpenMapWindow(std::move(map))->ProjectName = windowTitle();
+    OpenMapWindow(frame, std::move(map))->ProjectName = windowTitle();
     QGuiApplication::clipboard()->setImage(copy);
 }
 
@@ -902,8 +909,10 @@ void TForm2::ExportWinSurf()
     w->Memo1->hide();  // filled out of sight
     const std::string text = WinSurfListing(*Terrain_, Decimals, DecimalSeparator());
     w->Memo1->setPlainText(QString::fromStdString(text));
-    if (Form1())
-        Form1()->AddChild(w);
+    if (TForm1* frame = Frame()) {
+        frame->AddChild(w);
+        frame->State().WinSurf = w;
+    }
     w->show();
     w->FitClientWidth();
     w->Memo1->show();
@@ -912,8 +921,8 @@ void TForm2::ExportWinSurf()
 
 bool TForm2::eventFilter(QObject* object, QEvent* event)
 {
-    if (object == PopupMenu1 && event->type() == QEvent::StatusTip && Form1()) {
-        QCoreApplication::sendEvent(Form1(), event);
+    if (TForm1* frame = Frame(); object == PopupMenu1 && event->type() == QEvent::StatusTip && frame) {
+        QCoreApplication::sendEvent(frame, event);
         return true;
     }
     return QMdiSubWindow::eventFilter(object, event);
@@ -945,18 +954,18 @@ void TForm2::closeEvent(QCloseEvent* e)
 
 // ------------------------------------------------------------ documents
 
-TForm2* CreateDocument(const QString& fileName, int columns, int rows, float lx, float ly, float originX,
-                       float originY)
+TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int rows, float lx, float ly,
+                       float originX, float originY)
 {
     auto terrain = std::make_unique<TTerreno>(columns, rows, lx, ly);
     terrain->OriginX = originX;
     terrain->OriginY = originY;
     TLoadedProject project;
     project.Terrain = std::move(terrain);
-    return CreateDocument(fileName, std::move(project));
+    return CreateDocument(frame, fileName, std::move(project));
 }
 
-TForm2* CreateDocument(const QString& fileName, TLoadedProject loaded)
+TForm2* CreateDocument(TForm1* frame, const QString& fileName, TLoadedProject loaded)
 {
     // A file keeps the plans but not the area of the run that made them. With
     // current results the used area stands for it, so that the computed views
@@ -964,12 +973,16 @@ TForm2* CreateDocument(const QString& fileName, TLoadedProject loaded)
     if (loaded.Terrain->ResultsValid)
         loaded.Terrain->LastArea = loaded.Terrain->ComputeUsedRect();
     auto* doc = new TForm2(std::move(loaded.Terrain));
-    doc->SetFileName(fileName);
-    if (Form1())
-        Form1()->AddChild(doc);
-    else
+    if (!frame) {
+        doc->SetFileName(fileName);
         doc->show();
-    ActiveDocument = doc;
+        return doc;
+    }
+    doc->Terrain().Progress = frame;
+    // In the frame first: a new document's caption numbers it among the open ones.
+    frame->AddChild(doc);
+    doc->SetFileName(fileName);
+    frame->State().ActiveDocument = doc;
     return doc;
 }
 

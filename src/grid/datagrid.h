@@ -34,12 +34,8 @@ namespace nivora {
 
 struct TTextReadResult;
 
+class TForm1;
 class TForm2;
-
-// Program-wide state of the documents.
-extern TForm2* ActiveDocument;           // the document activated last, or none
-extern TForm2* LastDeactivatedDocument;  // the document that stopped being active last
-extern int OpenDocumentCount;            // document windows in existence
 
 class TGridModel : public QAbstractTableModel {
     Q_OBJECT
@@ -206,6 +202,8 @@ protected:
 
 private:
     friend class TCellEditCommand;
+    // The frame the window is in; none before it is added to one.
+    TForm1* Frame() const;
     // A structural edit counts as a change of the document.
     void AfterStructuralEdit();
     // Puts a change made just now on the history, named for the menu.
@@ -231,9 +229,9 @@ private:
 
 // The one way a document comes into existence: a window for a new terrain of
 // the given size, or (with `loaded`) for a terrain read from a file. The
-// window is added to the frame and shown.
-TForm2* CreateDocument(const QString& fileName, int columns, int rows, float lx, float ly, float originX,
-                       float originY);
-TForm2* CreateDocument(const QString& fileName, TLoadedProject loaded);
+// window is added to the frame, shown, and becomes the active document.
+TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int rows, float lx, float ly,
+                       float originX, float originY);
+TForm2* CreateDocument(TForm1* frame, const QString& fileName, TLoadedProject loaded);
 
 }  // namespace nivora

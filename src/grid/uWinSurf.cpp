@@ -4,8 +4,6 @@
 
 namespace nivora {
 
-TWinSurf* WinSurf = nullptr;
-
 TWinSurf::TWinSurf(QWidget* parent) : QMdiSubWindow(parent)
 {
     setObjectName("WinSurf");
@@ -20,7 +18,6 @@ TWinSurf::TWinSurf(QWidget* parent) : QMdiSubWindow(parent)
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     setWidget(Memo1);
     resize(319, 297);
-    WinSurf = this;
 }
 
 void TWinSurf::FitClientWidth()
@@ -28,12 +25,6 @@ void TWinSurf::FitClientWidth()
     // The frame around the client area is known once the window is shown.
     const QMargins frame = contentsMargins();
     resize(250 + frame.left() + frame.right(), height());
-}
-
-TWinSurf::~TWinSurf()
-{
-    if (WinSurf == this)
-        WinSurf = nullptr;
 }
 
 }  // namespace nivora

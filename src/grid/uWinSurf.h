@@ -8,14 +8,10 @@ class QPlainTextEdit;
 
 namespace nivora {
 
-class TWinSurf;
-extern TWinSurf* WinSurf;  // the listing window created last, or none
-
 class TWinSurf : public QMdiSubWindow {
     Q_OBJECT
 public:
     explicit TWinSurf(QWidget* parent = nullptr);
-    ~TWinSurf() override;
 
     // The client area 250 pixels wide, as the window starts.
     void FitClientWidth();

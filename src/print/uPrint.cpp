@@ -65,16 +65,18 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
         r.ProposedName = Proposed(doc->windowTitle(), "Relatório de Campo");
     } else if (qobject_cast<TResultado*>(window)) {
         // The results window always shows the active document.
+        const TForm1* frame = FrameOf(window);
+        const TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
         bool anyPlan = false;
-        if (ActiveDocument)
+        if (document)
             for (int k = 1; k < TTerreno::kPlanCount; ++k)
-                anyPlan = anyPlan || ActiveDocument->Terrain().Plans[std::size_t(k)].Valid;
+                anyPlan = anyPlan || document->Terrain().Plans[std::size_t(k)].Valid;
         if (!anyPlan) {
             Messages().Warning(window, "Não há planos calculados para imprimir.");
             return r;
         }
-        r.Document = ResultsDocument(ActiveDocument->Terrain(), Heading(ActiveDocument->windowTitle()));
-        r.ProposedName = Proposed(ActiveDocument->windowTitle(), "Resultados");
+        r.Document = ResultsDocument(document->Terrain(), Heading(document->windowTitle()));
+        r.ProposedName = Proposed(document->windowTitle(), "Resultados");
     } else if (auto* map = qobject_cast<TMapa*>(window)) {
         // Depths with three decimals, as the map's readout gives them.
         r.Document = CutFillDocument(map->Map(), 3, Heading(map->ProjectName));
@@ -84,7 +86,7 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
         r.ProposedName = Proposed(curvas->ProjectName, "Mapa Altimétrico");
     }
     if (r.Document)
-        r.Document->Progress = Form1();
+        r.Document->Progress = FrameOf(window);
     return r;
 }
 
@@ -98,7 +100,7 @@ void PrintWindow(QMdiSubWindow* window)
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), r.Document->Orientation(),
                                       QMarginsF(kPageMarginMm, kPageMarginMm, kPageMarginMm, kPageMarginMm),
                                       QPageLayout::Millimeter));
-    QPrintPreviewDialog preview(&printer, Form1());
+    QPrintPreviewDialog preview(&printer, FrameOf(window));
     preview.setObjectName("PrintPreview");
     preview.setWindowTitle("Imprimir - " + r.Document->Title());
     TPrintDocument* document = r.Document.get();
@@ -120,7 +122,7 @@ void ExportWindowPdf(QMdiSubWindow* window)
     if (r.Report)
         filters << csvFilter;
     QString filter;
-    const QString name = Dialogs().SaveExportName(Form1(), r.ProposedName, filters, &filter);
+    const QString name = Dialogs().SaveExportName(FrameOf(window), r.ProposedName, filters, &filter);
     if (name.isEmpty())
         return;
     // The name's extension decides; without one, the type chosen in the dialog.

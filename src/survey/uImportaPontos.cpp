@@ -2,6 +2,7 @@
 
 #include "app/HelpViewer.h"
 #include "app/Platform.h"
+#include "app/sist.h"
 #include "calc/CalcSist.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
@@ -261,7 +262,10 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     connect(rbTriangulacao, &QRadioButton::toggled, this, [this] { GridChange(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn3, &QPushButton::clicked, this, [] { ShowHelpTopic(kHelpContext); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] {
+        if (TForm1* frame = FrameOf(this))
+            ShowHelpTopic(frame->State(), kHelpContext);
+    });
 }
 
 TImportaPontos::~TImportaPontos() = default;
@@ -470,7 +474,7 @@ void TImportaPontos::BitBtn1Click()
     }
     TLoadedProject project;
     project.Terrain = MakeTerrain(grid, p);
-    CreateDocument(QString(), std::move(project));
+    CreateDocument(FrameOf(this), QString(), std::move(project));
     pbProgresso->setValue(0);
     accept();
 }

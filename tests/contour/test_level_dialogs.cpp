@@ -34,7 +34,7 @@ private:
     TForm2* Document(int columns, const std::vector<float>& z)
     {
         const int rows = int(z.size()) / columns;
-        TForm2* doc = CreateDocument(QString(), std::max(columns, 20), std::max(rows, 20), 10.0f, 10.0f, 0.0f, 0.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), std::max(columns, 20), std::max(rows, 20), 10.0f, 10.0f, 0.0f, 0.0f);
         for (std::size_t i = 0; i < z.size(); ++i)
             doc->Terrain().SetCell(std::int32_t(i % columns) + 1, std::int32_t(i / columns) + 1, z[i]);
         frame->MdiArea()->setActiveSubWindow(doc);
@@ -76,10 +76,10 @@ private slots:
     void init()
     {
         StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        d = CreateAltimetricDialogs(frame.get());
-        c = DefCurvasDialog();
+        d = CreateAltimetricDialogs(*frame);
+        c = frame->State().DefCurvas.data();
         QVERIFY(d && c);
-        QCOMPARE(CreateAltimetricDialogs(frame.get()), d);  // made once, reused
+        QCOMPARE(CreateAltimetricDialogs(*frame), d);  // made once, reused
         recorder->DialogsRun.clear();  // the opening screen of the frame
     }
 
@@ -120,8 +120,8 @@ private slots:
         QCOMPARE(c->windowTitle(), QString("Calcular Curvas Equidistantes"));
         QCOMPARE(d->size(), QSize(450, 322));
         QCOMPARE(c->size(), QSize(325, 150));
-        QCOMPARE(ContourRequest.MinElevation, 100.0f);
-        QCOMPARE(ContourRequest.MaxElevation, 110.0f);
+        QCOMPARE(frame->State().ContourRequest.MinElevation, 100.0f);
+        QCOMPARE(frame->State().ContourRequest.MaxElevation, 110.0f);
         QCOMPARE(d->Label5->text(), QString("100,000"));
         QCOMPARE(d->Label6->text(), QString("110,000"));
         QCOMPARE(d->ListBox1->count(), 0);
@@ -152,12 +152,12 @@ private slots:
     void smoothingRangeFollowsTheSubdivisionLimit()
     {
         // Stakes out to column 500: 1000 / 500 - 1 leaves one subdivision.
-        TForm2* doc = CreateDocument(QString(), 500, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 500, 20, 10.0f, 10.0f, 0.0f, 0.0f);
         doc->Terrain().SetCell(1, 1, 100.0f);
         doc->Terrain().SetCell(500, 2, 101.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
         d->FormShow();
-        QCOMPARE(ContourRequest.SubdivisionLimitX, 1.0f);
+        QCOMPARE(frame->State().ContourRequest.SubdivisionLimitX, 1.0f);
         QCOMPARE(d->tbSuavizacao->maximum(), 1);
     }
 
@@ -177,10 +177,10 @@ private slots:
 
         d->btOkExibeMapaClick();
         QCOMPARE(d->result(), int(QDialog::Accepted));
-        QCOMPARE(ContourRequest.LevelCount, 6);
-        QCOMPARE(double(ContourRequest.Levels[0]), 100.0);
-        QCOMPARE(double(ContourRequest.Levels[5]), 110.0);
-        QCOMPARE(ContourRequest.Smoothing, 0);
+        QCOMPARE(frame->State().ContourRequest.LevelCount, 6);
+        QCOMPARE(double(frame->State().ContourRequest.Levels[0]), 100.0);
+        QCOMPARE(double(frame->State().ContourRequest.Levels[5]), 110.0);
+        QCOMPARE(frame->State().ContourRequest.Smoothing, 0);
         QVERIFY(recorder->Shown.empty());
     }
 
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(!Listed().contains("105,25"));
 
         d->btOkExibeMapaClick();
-        QCOMPARE(ContourRequest.LevelCount, 20);
+        QCOMPARE(frame->State().ContourRequest.LevelCount, 20);
     }
 
     void levelsAreHandedOverInTextOrder()
@@ -233,10 +233,10 @@ private slots:
         Add("10,0");  // the same number typed otherwise is another entry
         QCOMPARE(Listed(), (QStringList{"10", "10,0", "9,5"}));
         d->btOkExibeMapaClick();
-        QCOMPARE(ContourRequest.LevelCount, 3);
-        QCOMPARE(double(ContourRequest.Levels[0]), 10.0);
-        QCOMPARE(double(ContourRequest.Levels[1]), 10.0);
-        QCOMPARE(double(ContourRequest.Levels[2]), 9.5);
+        QCOMPARE(frame->State().ContourRequest.LevelCount, 3);
+        QCOMPARE(double(frame->State().ContourRequest.Levels[0]), 10.0);
+        QCOMPARE(double(frame->State().ContourRequest.Levels[1]), 10.0);
+        QCOMPARE(double(frame->State().ContourRequest.Levels[2]), 9.5);
     }
 
     void maximumBelowMinimumGivesTheMinimumAlone()
@@ -245,7 +245,7 @@ private slots:
         d->FormShow();
         Equidistant("105", "101", "1");
         QCOMPARE(Listed(), QStringList{"105"});
-        QCOMPARE(double(nivora::Equidistant.Min), 105.0);
+        QCOMPARE(double(frame->State().Equidistant.Min), 105.0);
     }
 
     void refusalsLeaveTheDialogsOpen()
@@ -341,8 +341,8 @@ private slots:
     {
         CloseFrame();
         StartFrame(QLocale::c());
-        d = CreateAltimetricDialogs(frame.get());
-        c = DefCurvasDialog();
+        d = CreateAltimetricDialogs(*frame);
+        c = frame->State().DefCurvas.data();
         Document(2, {100.3f, 101, 102, 103.7f});
         d->FormShow();
         QCOMPARE(d->Label5->text(), QString("100.300"));
@@ -357,8 +357,8 @@ private slots:
         QCOMPARE(Listed().first(), QString("100.5"));
         QVERIFY(Listed().contains("101.25"));
         d->btOkExibeMapaClick();
-        QCOMPARE(ContourRequest.LevelCount, 8);
-        QCOMPARE(double(ContourRequest.Levels[2]), 101.25);
+        QCOMPARE(frame->State().ContourRequest.LevelCount, 8);
+        QCOMPARE(double(frame->State().ContourRequest.Levels[2]), 101.25);
     }
 };
 

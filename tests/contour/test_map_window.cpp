@@ -62,8 +62,8 @@ private:
     TShowCurvas* Open(int zoom, QSize display = {1250, 625})
     {
         frame->seZoom->setValue(zoom);
-        TShowCurvas* w = CreateMapWindow(WidePicture(display));
-        ActiveMapWindow = w;
+        TShowCurvas* w = CreateMapWindow(frame.get(), WidePicture(display));
+        frame->State().ActiveMapWindow = w;
         return w;
     }
 
@@ -74,7 +74,7 @@ private:
     // A 4 x 3 field rising from 100 to 111 along its stakes.
     TForm2* Field()
     {
-        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
         for (int r = 1; r <= 3; ++r)
             for (int c = 1; c <= 4; ++c)
                 doc->Terrain().SetCell(c, r, 100.0f + float((r - 1) * 4 + (c - 1)));
@@ -86,15 +86,11 @@ private slots:
     void init()
     {
         StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        CreateAltimetricDialogs(frame.get());
+        CreateAltimetricDialogs(*frame);
         recorder->DialogsRun.clear();  // the opening screen of the frame
     }
 
-    void cleanup()
-    {
-        CloseFrame();
-        QVERIFY(ActiveMapWindow == nullptr);
-    }
+    void cleanup() { CloseFrame(); }
 
     void scaledSizeRoundsHalvesAway()
     {
@@ -185,20 +181,20 @@ private slots:
         TShowCurvas* a = Open(50);
         TShowCurvas* b = Open(50);
         QCOMPARE(frame->MdiArea()->activeSubWindow(), b);
-        QCOMPARE(ActiveMapWindow, b);
+        QCOMPARE(ActiveMapWindow(), b);
 
         frame->seZoom->setValue(75);
-        seZoomChange(75);
+        seZoomChange(*frame, 75);
         QCOMPARE(b->Zoom, 75);
         QCOMPARE(b->ScaledWidth, 938);  // 937.5
         QCOMPARE(a->Zoom, 50);
 
         // A value outside 25..400 changes nothing.
-        seZoomChange(500);
+        seZoomChange(*frame, 500);
         QCOMPARE(b->Zoom, 75);
 
         frame->MdiArea()->setActiveSubWindow(a);
-        QCOMPARE(ActiveMapWindow, a);
+        QCOMPARE(ActiveMapWindow(), a);
         QCOMPARE(frame->seZoom->value(), 50);
         frame->MdiArea()->setActiveSubWindow(b);
         QCOMPARE(frame->seZoom->value(), 75);
@@ -208,7 +204,7 @@ private slots:
             const QSignalBlocker quiet(frame->seZoom);
             frame->seZoom->setValue(200);
         }
-        seZoomEnter();
+        seZoomEnter(*frame);
         QCOMPARE(frame->seZoom->value(), 75);
         QCOMPARE(a->Zoom, 50);
         // The frame's box is wired: a change of its value zooms the active map.
@@ -222,14 +218,14 @@ private slots:
     {
         TShowCurvas* a = Open(50);
         TShowCurvas* b = Open(100);
-        QCOMPARE(ActiveMapWindow, b);
+        QCOMPARE(ActiveMapWindow(), b);
         delete a;  // not the active one: the reference stays
-        QCOMPARE(ActiveMapWindow, b);
+        QCOMPARE(ActiveMapWindow(), b);
         b->close();
-        QTRY_VERIFY(ActiveMapWindow == nullptr);
+        QTRY_VERIFY(ActiveMapWindow() == nullptr);
         QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
-        seZoomChange(100);  // no window: nothing to do
-        seZoomEnter();
+        seZoomChange(*frame, 100);  // no window: nothing to do
+        seZoomEnter(*frame);
     }
 
     void copyPutsTheFullSizePictureOnTheClipboard()
@@ -310,27 +306,27 @@ private slots:
     void mapCommandRunsTheDialogAndOpensAWindow()
     {
         // No document: no dialog, no window.
-        ShowAltimetricMap();
+        ShowAltimetricMap(*frame);
         QVERIFY(recorder->DialogsRun.isEmpty());
 
         // The dialog cancelled: no window.
         TForm2* doc = Field();
-        ShowAltimetricMap();
+        ShowAltimetricMap(*frame);
         QCOMPARE(recorder->DialogsRun, QStringList{"DefMapa"});
         QCOMPARE(frame->MdiArea()->subWindowList().size(), 1);
 
         // Levels chosen in the dialog, the window at the zoom box's value.
-        TDefMapa* d = DefMapaDialog();
+        TDefMapa* d = frame->State().DefMapa.data();
         d->FormShow();
         for (const char* level : {"102,5", "105", "108,5"}) {
             d->edCurva->setText(level);
             d->btAddCurvaClick();
         }
         d->btOkExibeMapaClick();
-        QCOMPARE(ContourRequest.LevelCount, 3);
+        QCOMPARE(frame->State().ContourRequest.LevelCount, 3);
         frame->seZoom->setValue(75);
-        TShowCurvas* w = OpenAltimetricMap(*doc);
-        QCOMPARE(ActiveMapWindow, w);
+        TShowCurvas* w = OpenAltimetricMap(*frame, *doc);
+        QCOMPARE(ActiveMapWindow(), w);
         QCOMPARE(frame->MdiArea()->activeSubWindow(), w);
         QCOMPARE(w->Zoom, 75);
         const QSize display = w->Picture.DisplaySize();

@@ -1,6 +1,10 @@
 #include "GuiTestSupport.h"
 
+#include "calc/uMapa.h"
+#include "calc/uResult.h"
+#include "contour/uShowCurvas.h"
 #include "grid/datagrid.h"
+#include "grid/uWinSurf.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -103,11 +107,25 @@ void TFrameFixture::CloseFrame()
             doc->Terrain().Saved = true;  // no questions on the way out
         delete w;
     }
+    // Windows closed earlier are deleted by now; gone windows are gone from
+    // the frame's state too.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(frame->OpenDocumentCount(), 0);
+    const TProgramState& state = frame->State();
+    QVERIFY(!state.ActiveDocument && !state.Resultado && !state.CutFillMapWindow && !state.ActiveMapWindow);
     frame.reset();
     QLocale::setDefault(QLocale::c());
-    QCOMPARE(OpenDocumentCount, 0);
-    QVERIFY(ActiveDocument == nullptr);
 }
+
+TForm2* TFrameFixture::ActiveDocument() const { return frame->State().ActiveDocument; }
+
+TResultado* TFrameFixture::Resultado() const { return frame->State().Resultado; }
+
+TMapa* TFrameFixture::CutFillMapWindow() const { return frame->State().CutFillMapWindow; }
+
+TShowCurvas* TFrameFixture::ActiveMapWindow() const { return frame->State().ActiveMapWindow; }
+
+TWinSurf* TFrameFixture::WinSurf() const { return frame->State().WinSurf; }
 
 void TFrameFixture::Type(const QString& keys)
 {

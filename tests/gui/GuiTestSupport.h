@@ -71,6 +71,13 @@ protected:
     static void Type(const QString& keys);
     static void Key(Qt::Key key);
 
+    // The windows the frame's state holds, as the tests read them.
+    TForm2* ActiveDocument() const;
+    TResultado* Resultado() const;
+    TMapa* CutFillMapWindow() const;
+    TShowCurvas* ActiveMapWindow() const;
+    TWinSurf* WinSurf() const;
+
     std::unique_ptr<TForm1> frame;
     TRecorder* recorder = nullptr;
 };

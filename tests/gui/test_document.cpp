@@ -40,7 +40,7 @@ class TestDocument : public QObject, public TFrameFixture {
 private:
     TForm2* NewDocument()
     {
-        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
         doc->Grid->setFocus();
         return doc;
@@ -223,7 +223,7 @@ private slots:
         recorder->SaveNames = {file};
         QVERIFY(doc->close());
         QVERIFY(QFile::exists(file));
-        QTRY_COMPARE(OpenDocumentCount, 0);
+        QTRY_COMPARE(frame->OpenDocumentCount(), 0);
         // No closes without saving; an unchanged document asks nothing.
         TForm2* other = NewDocument();
         other->Terrain().SetCell(1, 1, 5.0f);
@@ -233,9 +233,9 @@ private slots:
         QCOMPARE(recorder->Shown.size(), asked + 1);
         // Just opened: nothing to ask.
         recorder->OpenNames = {file};
-        OpenProject();
-        QVERIFY(ActiveDocument && ActiveDocument->Terrain().Saved);
-        QVERIFY(ActiveDocument->close());
+        OpenProject(*frame);
+        QVERIFY(ActiveDocument() && ActiveDocument()->Terrain().Saved);
+        QVERIFY(ActiveDocument()->close());
         QCOMPARE(recorder->Shown.size(), asked + 1);
     }
 
@@ -267,12 +267,12 @@ private slots:
         QVERIFY(SaveProject(doc));
         QCOMPARE(recorder->ProposedSaveNames.size(), 1);
         QVERIFY(doc->close());
-        QTRY_COMPARE(OpenDocumentCount, 0);
+        QTRY_COMPARE(frame->OpenDocumentCount(), 0);
 
         recorder->OpenNames = {file};
-        OpenProject();
-        QVERIFY(ActiveDocument);
-        TForm2* back = ActiveDocument;
+        OpenProject(*frame);
+        QVERIFY(ActiveDocument());
+        TForm2* back = ActiveDocument();
         QCOMPARE(back->windowTitle(), QString("CAMPO.NVR"));
         QCOMPARE(back->Terrain().GetCell(30, 40), 100.0f + 30 * 0.5f - 40 * 0.25f);
         QCOMPARE(back->Terrain().GetCell(1, 1), 1.0f);
@@ -325,7 +325,7 @@ private slots:
         frame->mnAbrir->trigger();
         QVERIFY(recorder->Shown.back().Text.contains("CURTO.NVR"));
         QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
-        QVERIFY(ActiveDocument == nullptr);
+        QVERIFY(ActiveDocument() == nullptr);
     }
 
     void rowsColumnsAndHeaders()
@@ -493,7 +493,7 @@ private slots:
         frame->UpdateMenuItems();
         QVERIFY(frame->mnWinSurf->isEnabled());
         frame->mnWinSurf->trigger();
-        TWinSurf* first = WinSurf;
+        TWinSurf* first = WinSurf();
         QVERIFY(first);
         QCOMPARE(first->windowTitle(), QString("WinSurf"));
         QCOMPARE(first->Memo1->toPlainText(), QString("5.000\t15.000\t101.500\n5.000\t5.000\t99.250"));
@@ -501,7 +501,7 @@ private slots:
         // A second command opens a second window; the reference is the newest.
         frame->MdiArea()->setActiveSubWindow(doc);
         frame->mnWinSurf->trigger();
-        QVERIFY(WinSurf && WinSurf != first);
+        QVERIFY(WinSurf() && WinSurf() != first);
         QCOMPARE(frame->MdiArea()->subWindowList().size(), 3);
     }
 

@@ -74,7 +74,7 @@ class TestFrame : public QObject, public TFrameFixture {
 private:
     TForm2* NewDocument()
     {
-        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
         return doc;
     }
@@ -116,7 +116,7 @@ private slots:
     void enablingWithDocumentAndOtherWindows()
     {
         TForm2* doc = NewDocument();
-        QCOMPARE(ActiveDocument, doc);
+        QCOMPARE(ActiveDocument(), doc);
         for (QAction* a : {frame->mnFechar, frame->mnSalvar, frame->mnSalvarComo, frame->mnJanCascata,
                            frame->mnRecortar, frame->mnCopiar, frame->mnWinSurf})
             QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
@@ -167,7 +167,7 @@ private slots:
         QVERIFY(!frame->mnCopiar->isEnabled());
         QVERIFY(!frame->sbFont->isEnabled());
         QVERIFY(frame->mnFechar->isEnabled());
-        QCOMPARE(ActiveDocument, doc);  // still the document activated last
+        QCOMPARE(ActiveDocument(), doc);  // still the document activated last
     }
 
     void progressService()
@@ -320,7 +320,7 @@ private slots:
         QCOMPARE(b->windowTitle(), QString("AREA-02"));
         recorder->ConfirmAnswers = {TAnswer::No};  // a new document was never saved: it asks
         QVERIFY(a->close());
-        QTRY_COMPARE(OpenDocumentCount, 1);
+        QTRY_COMPARE(frame->OpenDocumentCount(), 1);
         TForm2* c = NewDocument();
         QCOMPARE(c->windowTitle(), QString("AREA-02"));  // the count repeats a caption in use
     }
@@ -382,9 +382,9 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("<html><body><a name=\"ctx-0\">Conteúdo</a><p>Texto.</p></body></html>");
         f.close();
-        SetHelpFilePath(file);
-        QVERIFY(ShowHelpTopic(0));
-        QPointer<THelpViewer> help = HelpViewer();
+        frame->State().HelpFile = file;
+        QVERIFY(ShowHelpTopic(frame->State(), 0));
+        QPointer<THelpViewer> help = frame->State().HelpViewer;
         QVERIFY(help);
         QVERIFY(QTest::qWaitForWindowExposed(help));
 
@@ -402,8 +402,8 @@ private slots:
 
         // A dialog over another modal one that is not its parent makes that
         // one wait too.
-        TDefMapa* mapDialog = CreateAltimetricDialogs(frame.get());
-        TDefCurvas* levels = DefCurvasDialog();
+        TDefMapa* mapDialog = CreateAltimetricDialogs(*frame);
+        TDefCurvas* levels = frame->State().DefCurvas.data();
         TPressCounter onMapDialog(mapDialog->ListBox1->viewport());
         QTimer::singleShot(0, mapDialog, [&] {
             QTimer::singleShot(0, levels, [&] {
@@ -418,7 +418,7 @@ private slots:
 
         frame->FileExitItem->trigger();
         QTRY_VERIFY(help.isNull() || !help->isVisible());
-        SetHelpFilePath(QString());
+        frame->State().HelpFile = QString();
     }
 
     void newProjectDialogOrigin()
@@ -446,11 +446,11 @@ private slots:
         d->edLy->setText("30");
         QCOMPARE(d->OriginY, 15.0f);
         d->BitBtn1Click();
-        QVERIFY(ActiveDocument);
-        QCOMPARE(static_cast<double>(ActiveDocument->Terrain().Lx), 10.0);
-        QCOMPARE(static_cast<double>(ActiveDocument->Terrain().Ly), 30.0);
-        QCOMPARE(ActiveDocument->Terrain().ColCount, 20);
-        QCOMPARE(static_cast<double>(ActiveDocument->Terrain().OriginY), 15.0);
+        QVERIFY(ActiveDocument());
+        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Lx), 10.0);
+        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Ly), 30.0);
+        QCOMPARE(ActiveDocument()->Terrain().ColCount, 20);
+        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().OriginY), 15.0);
 
         // OK with a spacing of 0: the message, and no document.
         const int before = frame->MdiArea()->subWindowList().size();

@@ -97,8 +97,8 @@ private slots:
         QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QVERIFY(recorder->Shown.empty());
-        QVERIFY(ActiveDocument);
-        TTerreno& t = ActiveDocument->Terrain();
+        QVERIFY(ActiveDocument());
+        TTerreno& t = ActiveDocument()->Terrain();
         QCOMPARE(t.ColCount, 21);
         QCOMPARE(t.RowCount, 16);
         QCOMPARE(static_cast<double>(static_cast<long double>(t.Lx)), 20.0);
@@ -107,7 +107,7 @@ private slots:
         QVERIFY(t.GetCell(1, 1) > 41.7f && t.GetCell(1, 1) < 41.9f);
         QCOMPARE(t.GetCell(21, 16), 0.0f);  // the yard that was not surveyed
         QVERIFY(!t.Saved);
-        QVERIFY(ActiveDocument->windowTitle().startsWith("AREA-"));
+        QVERIFY(ActiveDocument()->windowTitle().startsWith("AREA-"));
     }
 
     void badInputIsShownAndOkMakesNothing()
@@ -122,13 +122,13 @@ private slots:
         QCOMPARE(recorder->Shown[0].Kind, QString("Error"));
         QVERIFY(recorder->Shown[0].Text.startsWith("Com o espaçamento de 0,05 × 0,05 m a grade teria 2001 × 2001"));
         QVERIFY(dialog->isVisible());
-        QCOMPARE(OpenDocumentCount, 0);
+        QCOMPARE(frame->OpenDocumentCount(), 0);
 
         QVERIFY(dialog->LoadFile(Write("linha.txt", "1 0 0 10\n2 10 10 11\n3 20 20 12\n")));
         QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
         QCOMPARE(recorder->Shown.back().Text,
                  QString("Os pontos estão todos sobre uma linha e não descrevem uma superfície."));
-        QCOMPARE(OpenDocumentCount, 0);
+        QCOMPARE(frame->OpenDocumentCount(), 0);
     }
 };
 

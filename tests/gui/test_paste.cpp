@@ -60,7 +60,7 @@ private slots:
         QFETCH(float, fourth);
         QFETCH(QString, warning);
 
-        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
         doc->Terrain().SetCell(col, 2, 5.0f);
         doc->SetCurrentCell(col, 2);

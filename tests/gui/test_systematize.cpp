@@ -37,7 +37,7 @@ private:
     // The four stakes 10, 11 / 12, 10, 20 m apart, origin at the first stake.
     TForm2* FourStakes()
     {
-        TForm2* doc = CreateDocument(QString(), 20, 20, 20.0f, 20.0f, 0.0f, 0.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 20.0f, 20.0f, 0.0f, 0.0f);
         doc->Terrain().SetCell(1, 1, 10.0f);
         doc->Terrain().SetCell(2, 1, 11.0f);
         doc->Terrain().SetCell(1, 2, 12.0f);
@@ -62,7 +62,7 @@ private:
     // and leaves the row, so that the last entry is committed.
     void TypePlan(int column, const QString& sx, const QString& sy, const QString& ratio)
     {
-        TResultado* r = Resultado;
+        TResultado* r = Resultado();
         r->Grid->setFocus();
         r->SetCurrentCell(column, rrSx);
         Type(sx);
@@ -76,12 +76,7 @@ private:
 private slots:
     void init() { StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
 
-    void cleanup()
-    {
-        CloseFrame();
-        QVERIFY(Resultado == nullptr);
-        QCOMPARE(MapCount, 0);
-    }
+    void cleanup() { CloseFrame(); }
 
     void dialogRadioButtonsAndRatioField()
     {
@@ -121,36 +116,36 @@ private slots:
     {
         FourStakes();
         RunDialog(true, false, "texto ignorado");
-        QCOMPARE(RequestedRatio, -1.0L);
-        QVERIFY(Resultado);
+        QCOMPARE(frame->State().RequestedRatio, -1.0L);
+        QVERIFY(Resultado());
         const QStringList expected = {"-0,025000", "0,025000", "10,750", "3750,0", "3750,0", "1,000", "0,750", "0,750"};
         for (int row = 1; row <= 8; ++row)
-            QCOMPARE(Resultado->CellText(1, row), expected[row - 1]);
-        QCOMPARE(Resultado->CellText(0, 0), QString("Parâmetro"));
-        QCOMPARE(Resultado->CellText(1, 0), QString("Melhor Plano"));
-        QCOMPARE(Resultado->CellText(3, 0), QString("Plano 2"));
-        QCOMPARE(Resultado->CellText(0, 4), QString("Vol. de Corte (m³/ha)"));
+            QCOMPARE(Resultado()->CellText(1, row), expected[row - 1]);
+        QCOMPARE(Resultado()->CellText(0, 0), QString("Parâmetro"));
+        QCOMPARE(Resultado()->CellText(1, 0), QString("Melhor Plano"));
+        QCOMPARE(Resultado()->CellText(3, 0), QString("Plano 2"));
+        QCOMPARE(Resultado()->CellText(0, 4), QString("Vol. de Corte (m³/ha)"));
         QVERIFY(frame->mnExibirResultados->isChecked());
-        QCOMPARE(Resultado->widget()->width(), 445);
-        QVERIFY(Resultado->widget()->height() >= 248);
-        QCOMPARE(ActiveDocument->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
+        QCOMPARE(Resultado()->widget()->width(), 445);
+        QVERIFY(Resultado()->widget()->height() >= 248);
+        QCOMPARE(ActiveDocument()->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
 
         // With a ratio: one step to 2.
         RunDialog(true, true, "2");
-        QCOMPARE(Resultado->CellText(1, rrRatio), QString("2,000"));
-        QCOMPARE(Resultado->CellText(1, rrOrigin), QString("10,500"));
+        QCOMPARE(Resultado()->CellText(1, rrRatio), QString("2,000"));
+        QCOMPARE(Resultado()->CellText(1, rrOrigin), QString("10,500"));
     }
 
     void noBlockNoResults()
     {
-        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
         for (int c = 1; c <= 5; ++c)
             doc->Terrain().SetCell(c, 1, 10.0f + c);
         RunDialog(true, false);
         QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
         QCOMPARE(recorder->Shown.back().Text, QString("É impossivel calcular a sistematização por falta de cotas."));
-        QVERIFY(Resultado == nullptr);
+        QVERIFY(Resultado() == nullptr);
         frame->UpdateViewMenu();
         QVERIFY(!frame->mnExibirMapa->isEnabled());  // no results, no map
     }
@@ -159,7 +154,7 @@ private slots:
     {
         FourStakes();
         RunDialog(true, false);
-        TResultado* r = Resultado;
+        TResultado* r = Resultado();
         QVERIFY(!r->btRecalc->isEnabled());
         // Fixed cells are neither selectable nor editable; computed rows not editable.
         QCOMPARE(r->Model->flags(r->Model->index(1, 1)), Qt::NoItemFlags);
@@ -172,7 +167,7 @@ private slots:
         Type("-");  // a lone minus is kept while editing
         QCOMPARE(r->ResultEditText, QString("-"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QCOMPARE(ActiveDocument->Terrain().Plans[2].SxText.Str(), std::string());  // emptied at commit
+        QCOMPARE(ActiveDocument()->Terrain().Plans[2].SxText.Str(), std::string());  // emptied at commit
         r->SetCurrentCell(2, rrSx);
         Type("0.01");  // the point becomes the comma
         r->SetCurrentCell(2, rrSy);
@@ -193,15 +188,15 @@ private slots:
         r->SetCurrentCell(2, rrSx);
         QCOMPARE(r->CellText(2, rrRatio), QString("2"));
         r->btRecalc->click();
-        const TTerreno& t = ActiveDocument->Terrain();
+        const TTerreno& t = ActiveDocument()->Terrain();
         QVERIFY(t.Plans[2].Valid);
         QCOMPARE(t.CurrentPlan, 2);
         QCOMPARE(r->CellText(2, rrRatio), QString("2,000"));
         QCOMPARE(r->CellText(2, rrSx), QString("0,010000"));
         QCOMPARE(r->CellText(1, rrRatio), QString("1,000"));  // the best plan stays
         // The document's computed views now show this plan.
-        QVERIFY(ActiveDocument->SelectView(1));
-        QCOMPARE(ActiveDocument->CellText(1, 1), QString::fromStdString(
+        QVERIFY(ActiveDocument()->SelectView(1));
+        QCOMPARE(ActiveDocument()->CellText(1, 1), QString::fromStdString(
                                                    FormatFixed(t.DesignElevation(1, 1), 3, 10, ',')));
     }
 
@@ -220,20 +215,20 @@ private slots:
         doc->Terrain().Saved = true;
         TypePlan(2, "0,01", "0", "2");
         QVERIFY(!doc->Terrain().Saved);
-        Resultado->btRecalc->click();
-        QCOMPARE(Resultado->CellText(2, rrRatio), QString("2,000"));
+        Resultado()->btRecalc->click();
+        QCOMPARE(Resultado()->CellText(2, rrRatio), QString("2,000"));
 
         RunDialog(true, true, "1,5");
-        QCOMPARE(Resultado->CellText(1, rrRatio), QString("1,500"));
-        QCOMPARE(Resultado->CellText(2, rrRatio), QString("2,000"));
-        QCOMPARE(Resultado->CellText(2, rrSx), QString("0,010000"));
+        QCOMPARE(Resultado()->CellText(1, rrRatio), QString("1,500"));
+        QCOMPARE(Resultado()->CellText(2, rrRatio), QString("2,000"));
+        QCOMPARE(Resultado()->CellText(2, rrSx), QString("0,010000"));
 
         doc->Terrain().SetCell(2, 2, 10.5f);
         const std::size_t shown = recorder->Shown.size();
         TypePlan(3, "0", "0", "1,5");
-        Resultado->SetCurrentCell(3, rrSx);
-        Resultado->btRecalc->click();
-        QCOMPARE(Resultado->CellText(3, rrRatio), QString("1,500"));
+        Resultado()->SetCurrentCell(3, rrSx);
+        Resultado()->btRecalc->click();
+        QCOMPARE(Resultado()->CellText(3, rrRatio), QString("1,500"));
         QCOMPARE(recorder->Shown.size(), shown);
     }
 
@@ -247,19 +242,19 @@ private slots:
         recorder->SaveNames = {file};
         QVERIFY(SaveProject(doc));
         QVERIFY(doc->close());
-        QTRY_COMPARE(OpenDocumentCount, 0);
+        QTRY_COMPARE(frame->OpenDocumentCount(), 0);
         recorder->OpenNames = {file};
-        OpenProject();
-        QVERIFY(ActiveDocument);
-        QCOMPARE(ActiveDocument->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
-        QVERIFY(ActiveDocument->SelectView(1));
-        QCOMPARE(ActiveDocument->CellText(2, 1), QString("10,250"));
-        QVERIFY(ActiveDocument->SelectView(2));
-        QCOMPARE(ActiveDocument->CellText(1, 2), QString("-0,750"));
-        ActiveDocument->ShowCutFillMap();
-        QVERIFY(CutFillMapWindow);
-        QCOMPARE(CutFillMapWindow->Map().Bitmap.size(), QSize(16, 16));
-        QCOMPARE(CutFillMapWindow->Map().Bitmap.pixelIndex(15, 15), 255);
+        OpenProject(*frame);
+        QVERIFY(ActiveDocument());
+        QCOMPARE(ActiveDocument()->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
+        QVERIFY(ActiveDocument()->SelectView(1));
+        QCOMPARE(ActiveDocument()->CellText(2, 1), QString("10,250"));
+        QVERIFY(ActiveDocument()->SelectView(2));
+        QCOMPARE(ActiveDocument()->CellText(1, 2), QString("-0,750"));
+        ActiveDocument()->ShowCutFillMap();
+        QVERIFY(CutFillMapWindow());
+        QCOMPARE(CutFillMapWindow()->Map().Bitmap.size(), QSize(16, 16));
+        QCOMPARE(CutFillMapWindow()->Map().Bitmap.pixelIndex(15, 15), 255);
     }
 
     // The caption row and the first two columns stay where they are while
@@ -268,7 +263,7 @@ private slots:
     {
         FourStakes();
         RunDialog(true, false);
-        TResultado* r = Resultado;
+        TResultado* r = Resultado();
         QTableView* grid = r->Grid;
         for (int row = 0; row < kResultRows; ++row) {
             const QString caption = r->CellText(0, row);
@@ -307,15 +302,15 @@ private slots:
     void undefinedRatioIsShownAsSuch()
     {
         // A ground that is exactly a plane: nothing below the best plane.
-        TForm2* doc = CreateDocument(QString(), 20, 20, 1.0f, 1.0f, 0.0f, 0.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 1.0f, 1.0f, 0.0f, 0.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
         for (int r = 1; r <= 3; ++r)
             for (int c = 1; c <= 3; ++c)
                 doc->Terrain().SetCell(c, r, 10.0f + 0.5f * (c - 1) + 0.25f * (r - 1));
         RunDialog(true, true, "1,3");
-        QVERIFY(Resultado);
-        QCOMPARE(Resultado->CellText(1, rrRatio), QString("indefinida"));
-        QCOMPARE(Resultado->CellText(1, rrSx), QString("0,500000"));
+        QVERIFY(Resultado());
+        QCOMPARE(Resultado()->CellText(1, rrRatio), QString("indefinida"));
+        QCOMPARE(Resultado()->CellText(1, rrSx), QString("0,500000"));
         // The adjustment could not reach the ratio, and says so.
         QVERIFY(recorder->Shown.back().Text.startsWith("Não foi possível ajustar o plano"));
     }
@@ -324,17 +319,17 @@ private slots:
     {
         TForm2* a = FourStakes();
         RunDialog(true, false);
-        TForm2* b = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        TForm2* b = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
         frame->MdiArea()->setActiveSubWindow(b);
-        QCOMPARE(ActiveDocument, b);
-        QCOMPARE(Resultado->CellText(1, rrSx), QString());  // b has no results
+        QCOMPARE(ActiveDocument(), b);
+        QCOMPARE(Resultado()->CellText(1, rrSx), QString());  // b has no results
         frame->MdiArea()->setActiveSubWindow(a);
-        QCOMPARE(Resultado->CellText(1, rrSx), QString("-0,025000"));
+        QCOMPARE(Resultado()->CellText(1, rrSx), QString("-0,025000"));
         a->Terrain().Saved = true;
         b->Terrain().Saved = true;
         a->close();
         b->close();
-        QTRY_VERIFY(Resultado == nullptr);
+        QTRY_VERIFY(Resultado() == nullptr);
         QCOMPARE(ResultCellText(nullptr, 1, 1, ','), std::string());  // no document: no text at all
         QCOMPARE(ResultCellText(nullptr, 0, 0, ','), std::string());
     }
@@ -349,15 +344,15 @@ private slots:
         TForm2* b = FourStakes();
         b->Terrain().SetCell(2, 2, 11.0f);
         RunDialog(true, false);
-        const QString bSx = Resultado->CellText(1, rrSx);
+        const QString bSx = Resultado()->CellText(1, rrSx);
         QVERIFY(bSx != "-0,025000");
         frame->MdiArea()->setActiveSubWindow(a);
-        QCOMPARE(Resultado->CellText(1, rrSx), QString("-0,025000"));
+        QCOMPARE(Resultado()->CellText(1, rrSx), QString("-0,025000"));
         a->Terrain().Saved = true;
         QVERIFY(a->close());
-        QTRY_COMPARE(OpenDocumentCount, 1);
-        QCOMPARE(ActiveDocument, b);
-        QCOMPARE(Resultado->CellText(1, rrSx), bSx);
+        QTRY_COMPARE(ActiveDocument(), b);
+        QCOMPARE(frame->OpenDocumentCount(), 1);
+        QCOMPARE(Resultado()->CellText(1, rrSx), bSx);
     }
 
     void cutFillMapWindow()
@@ -368,10 +363,10 @@ private slots:
         RunDialog(true, false);
         frame->UpdateViewMenu();
         QVERIFY(frame->mnExibirMapa->isEnabled());
-        Resultado->BitBtn4->click();
-        QCOMPARE(MapCount, 1);
-        QVERIFY(CutFillMapWindow);
-        const QImage& bitmap = CutFillMapWindow->Map().Bitmap;
+        Resultado()->BitBtn4->click();
+        QCOMPARE(frame->MapCount(), 1);
+        QVERIFY(CutFillMapWindow());
+        const QImage& bitmap = CutFillMapWindow()->Map().Bitmap;
         QCOMPARE(bitmap.size(), QSize(16, 16));
         QCOMPARE(bitmap.pixelIndex(0, 0), 255);
         QCOMPARE(bitmap.pixelIndex(8, 0), 1);
@@ -379,24 +374,24 @@ private slots:
         QCOMPARE(bitmap.pixelIndex(15, 15), 255);
         // The bitmap went to the clipboard; the window shrank to it.
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 16));
-        QCOMPARE(CutFillMapWindow->View->viewport()->width(), 16);
+        QCOMPARE(CutFillMapWindow()->View->viewport()->width(), 16);
         QVERIFY(!frame->Panel1->isHidden());
         // The readout over stake (2, 1).
-        CutFillMapWindow->FormMouseMove(10, 3);
+        CutFillMapWindow()->FormMouseMove(10, 3);
         QCOMPARE(frame->Panel0->text(), QString("  X = 20    Y = 0   Corte = 0,750"));
         QVERIFY(!frame->Shape1->isHidden());
         QVERIFY(frame->Shape1->y() > frame->Bevel1->y());  // a cut hangs below the zero line
-        CutFillMapWindow->FormMouseMove(3, 3);
+        CutFillMapWindow()->FormMouseMove(3, 3);
         QCOMPARE(frame->Panel0->text(), QString("  X = 0    Y = 0   Aterro = 0,750"));
         QVERIFY(frame->Shape1->y() + frame->Shape1->height() < frame->Bevel1->y() + 1);
         // Copy from the frame copies the map when its window is active.
         QGuiApplication::clipboard()->clear();
-        frame->MdiArea()->setActiveSubWindow(CutFillMapWindow);
+        frame->MdiArea()->setActiveSubWindow(CutFillMapWindow());
         QVERIFY(frame->mnCopiar->isEnabled());
         frame->mnCopiar->trigger();
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 16));
-        CutFillMapWindow->close();
-        QTRY_COMPARE(MapCount, 0);
+        CutFillMapWindow()->close();
+        QTRY_COMPARE(frame->MapCount(), 0);
         QVERIFY(frame->Panel1->isHidden());
     }
 
@@ -407,18 +402,18 @@ private slots:
         TForm2* a = FourStakes();
         RunDialog(true, false);
         a->ShowCutFillMap();
-        TMapa* map = CutFillMapWindow;
+        TMapa* map = CutFillMapWindow();
         const QString stake21 = "  X = 20    Y = 0   Corte = 0,750";
         RunDialog(true, true, "2");  // the plane moves
         map->FormMouseMove(10, 3);
         QCOMPARE(frame->Panel0->text(), stake21);
-        TForm2* b = CreateDocument(QString(), 20, 20, 7.0f, 7.0f, 0.0f, 0.0f);
+        TForm2* b = CreateDocument(frame.get(), QString(), 20, 20, 7.0f, 7.0f, 0.0f, 0.0f);
         frame->MdiArea()->setActiveSubWindow(b);
         map->FormMouseMove(10, 3);
         QCOMPARE(frame->Panel0->text(), stake21);
         a->Terrain().Saved = true;
         QVERIFY(a->close());
-        QTRY_COMPARE(OpenDocumentCount, 1);
+        QTRY_COMPARE(frame->OpenDocumentCount(), 1);
         map->FormMouseMove(10, 3);
         QCOMPARE(frame->Panel0->text(), stake21);
         QVERIFY(!frame->Shape1->isHidden());
@@ -436,7 +431,7 @@ private slots:
         doc->ShowCutFillMap();
         frame->MdiArea()->setActiveSubWindow(doc);
         doc->ExportWinSurf();
-        const QList<QMdiSubWindow*> children = {Resultado, CutFillMapWindow, frame->MdiArea()->activeSubWindow()};
+        const QList<QMdiSubWindow*> children = {Resultado(), CutFillMapWindow(), frame->MdiArea()->activeSubWindow()};
         const QSize viewport = frame->MdiArea()->viewport()->size();
         for (QMdiSubWindow* w : children) {
             QVERIFY(w && w != doc);
@@ -448,23 +443,23 @@ private slots:
             w->move(at + QPoint(7, 5));
             QCOMPARE(w->pos(), at + QPoint(7, 5));
         }
-        QCOMPARE(Resultado->widget()->width(), 445);
+        QCOMPARE(Resultado()->widget()->width(), 445);
         QVERIFY(doc->isMaximized());
     }
 
     void narrowMapShrinksItsWindow()
     {
         // Three stakes wide, 8 pixels a stake: 24 pixels.
-        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
         for (int r = 1; r <= 30; ++r)
             for (int c = 1; c <= 3; ++c)
                 doc->Terrain().SetCell(c, r, 10.0f + 0.1f * c + 0.3f * ((r * c) % 5));
         RunDialog(true, false);
         doc->ShowCutFillMap();
-        QCOMPARE(CutFillMapWindow->Map().Bitmap.width(), 24);
-        QCOMPARE(CutFillMapWindow->View->viewport()->width(), 24);
-        QVERIFY(CutFillMapWindow->View->verticalScrollBar()->maximum() > 0);  // 240 pixels tall: it scrolls
+        QCOMPARE(CutFillMapWindow()->Map().Bitmap.width(), 24);
+        QCOMPARE(CutFillMapWindow()->View->viewport()->width(), 24);
+        QVERIFY(CutFillMapWindow()->View->verticalScrollBar()->maximum() > 0);  // 240 pixels tall: it scrolls
     }
 };
 

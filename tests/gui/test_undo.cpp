@@ -57,7 +57,7 @@ class TestUndo : public QObject, public TFrameFixture {
 
     TForm2* NewDocument()
     {
-        TForm2* doc = CreateDocument(QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
         doc->Grid->setFocus();
         for (std::int32_t r = 1; r <= 6; ++r)
@@ -145,7 +145,7 @@ private slots:
         Type("1");
         Press(Qt::Key_Down);
         TForm2* second = NewDocument();
-        QCOMPARE(ActiveDocument, second);
+        QCOMPARE(ActiveDocument(), second);
         QCOMPARE(UndoCaption(), QString());
         Press(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(first->Terrain().GetCell(1, 1), 1.0f);

@@ -61,7 +61,7 @@ private:
 
     TForm2* FourStakes(bool systematize)
     {
-        TForm2* doc = CreateDocument(QString(), 20, 20, 20.0f, 20.0f, 0.0f, 0.0f);
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 20.0f, 20.0f, 0.0f, 0.0f);
         doc->Terrain().SetCell(1, 1, 10.0f);
         doc->Terrain().SetCell(2, 1, 11.0f);
         doc->Terrain().SetCell(1, 2, 12.0f);
@@ -75,18 +75,18 @@ private:
 
     TShowCurvas* AltimetricMap(TForm2& doc)
     {
-        ContourRequest = TContourRequest();
-        ContourRequest.Levels[0] = 10.5L;
-        ContourRequest.Levels[1] = 11.0L;
-        ContourRequest.LevelCount = 2;
-        return OpenAltimetricMap(doc);
+        frame->State().ContourRequest = TContourRequest();
+        frame->State().ContourRequest.Levels[0] = 10.5L;
+        frame->State().ContourRequest.Levels[1] = 11.0L;
+        frame->State().ContourRequest.LevelCount = 2;
+        return OpenAltimetricMap(*frame, doc);
     }
 
 private slots:
     void init()
     {
         StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        CreateAltimetricDialogs(frame.get());
+        CreateAltimetricDialogs(*frame);
         recorder->DialogsRun.clear();
     }
     void cleanup() { CloseFrame(); }
@@ -115,10 +115,10 @@ private slots:
     void previewOpensForEachKindOfWindow()
     {
         TForm2* doc = FourStakes(true);
-        QMdiSubWindow* results = Resultado;
+        QMdiSubWindow* results = Resultado();
         QVERIFY(results);
         doc->ShowCutFillMap();
-        QMdiSubWindow* cutFill = CutFillMapWindow;
+        QMdiSubWindow* cutFill = CutFillMapWindow();
         QMdiSubWindow* altimetric = AltimetricMap(*doc);
         const struct {
             QMdiSubWindow* Window;
@@ -210,7 +210,7 @@ private slots:
 
         // The results window: the computed plans of the active document.
         recorder->ExportNames = {folder + "/resultados.pdf"};
-        frame->MdiArea()->setActiveSubWindow(Resultado);
+        frame->MdiArea()->setActiveSubWindow(Resultado());
         frame->mnExportarPDF->trigger();
         text = PdfText(folder + "/resultados.pdf");
         QVERIFY2(text.contains("Melhor Plano") && text.contains("Cota da Origem (m) 10,750") &&
