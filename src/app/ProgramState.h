@@ -3,16 +3,47 @@
 // document activated last, the results window, the newest cut-and-fill map,
 // the altimetric map window activated last, the newest WinSurf listing, the
 // contour request handed from the map dialog to the map builder, the ratio
-// asked for at the last systematization, and the help. Windows are held as
-// QPointer: a window that is destroyed is gone from here at once, so no
-// command can reach it afterwards, and nobody clears a reference by hand.
+// asked for at the last systematization, and the help. Windows are held
+// weakly, so that no command can reach a window once it has closed, and
+// nobody clears a reference by hand.
 
 #include "contour/ContourLevels.h"
 
+#include <QMdiArea>
 #include <QPointer>
 #include <QString>
 
 namespace nivora {
+
+// A child window of the frame, held weakly: empty once the window has closed.
+// A child that closes leaves the frame's window list at once and is deleted
+// a moment later; from its closing on it is no longer the program's. A
+// window not yet placed in the frame counts as open.
+template <class T>
+class TChildWindow {
+public:
+    TChildWindow& operator=(T* window)
+    {
+        Window_ = window;
+        return *this;
+    }
+    T* data() const
+    {
+        T* w = Window_.data();
+        if (!w)
+            return nullptr;
+        const QMdiArea* area = w->mdiArea();
+        return !area || area->subWindowList().contains(w) ? w : nullptr;
+    }
+    operator T*() const { return data(); }
+    T* operator->() const { return data(); }
+    // The window held, closed or not, until it is destroyed: for the window
+    // itself on its way out.
+    T* Held() const { return Window_.data(); }
+
+private:
+    QPointer<T> Window_;
+};
 
 class TForm2;
 class TResultado;
@@ -25,17 +56,17 @@ class THelpViewer;
 
 struct TProgramState {
     // The grid document activated last, or none.
-    QPointer<TForm2> ActiveDocument;
+    TChildWindow<TForm2> ActiveDocument;
     // The document that stopped being active last, or none.
-    QPointer<TForm2> LastDeactivatedDocument;
+    TChildWindow<TForm2> LastDeactivatedDocument;
     // The results window; there is at most one.
-    QPointer<TResultado> Resultado;
+    TChildWindow<TResultado> Resultado;
     // The newest cut-and-fill map window, or none.
-    QPointer<TMapa> CutFillMapWindow;
+    TChildWindow<TMapa> CutFillMapWindow;
     // The altimetric map window activated last, or none.
-    QPointer<TShowCurvas> ActiveMapWindow;
+    TChildWindow<TShowCurvas> ActiveMapWindow;
     // The WinSurf listing window created last, or none.
-    QPointer<TWinSurf> WinSurf;
+    TChildWindow<TWinSurf> WinSurf;
 
     // The levels the map definition dialog hands to the map builder.
     TContourRequest ContourRequest;

@@ -246,7 +246,7 @@ void TResultGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
 
 TResultado* TResultado::ShowResults(TForm1& frame)
 {
-    QPointer<TResultado>& results = frame.State().Resultado;
+    TChildWindow<TResultado>& results = frame.State().Resultado;
     if (!results) {
         results = new TResultado;
         frame.AddChild(results);
@@ -351,7 +351,8 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
 
 TResultado::~TResultado()
 {
-    if (TForm1* frame = FrameOf(this))
+    // A results window closed just before a new one opened leaves the mark.
+    if (TForm1* frame = FrameOf(this); frame && !frame->State().Resultado)
         frame->mnExibirResultados->setChecked(false);
 }
 

@@ -341,8 +341,15 @@ TForm2::~TForm2()
 {
     // Closing the results window below may make the frame activate this
     // window once more on its way out: it must not become active again.
-    Destroying = true;
     Terrain_->OnExtremesChange = nullptr;
+    LeaveFrame();
+}
+
+void TForm2::LeaveFrame()
+{
+    if (Destroying)
+        return;  // left on closing already
+    Destroying = true;
     TForm1* frame = Frame();
     if (!frame)
         return;
@@ -358,7 +365,7 @@ TForm2::~TForm2()
     // Another document may already have become the active one. If not (the
     // frame may activate the results window instead), the document activated
     // before this one takes its place, and the results window shows it.
-    if (state.ActiveDocument == this) {
+    if (state.ActiveDocument.Held() == this) {
         state.ActiveDocument = nullptr;
         for (auto it = history.rbegin(); it != history.rend() && !state.ActiveDocument; ++it)
             state.ActiveDocument = otherDocument(*it);
@@ -950,6 +957,9 @@ void TForm2::closeEvent(QCloseEvent* e)
         return;
     }
     QMdiSubWindow::closeEvent(e);
+    // Closed, the window has left the frame's list; it is deleted a moment
+    // later, but from now on another document stands in for it.
+    LeaveFrame();
 }
 
 // ------------------------------------------------------------ documents

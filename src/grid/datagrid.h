@@ -204,6 +204,11 @@ private:
     friend class TCellEditCommand;
     // The frame the window is in; none before it is added to one.
     TForm1* Frame() const;
+    // On closing, or on destruction without a close: the results window goes
+    // with the last document, and the document activated before this one
+    // becomes the active one (also when the frame activates another kind of
+    // window next).
+    void LeaveFrame();
     // A structural edit counts as a change of the document.
     void AfterStructuralEdit();
     // Puts a change made just now on the history, named for the menu.

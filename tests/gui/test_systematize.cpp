@@ -355,6 +355,33 @@ private slots:
         QCOMPARE(Resultado()->CellText(1, rrSx), bSx);
     }
 
+    // A closed window is no longer the program's, even before it is deleted:
+    // asking for the results at once opens a results window that stays, and
+    // the old one's deletion does not clear the menu's mark.
+    void aClosedWindowIsNotReachedAgain()
+    {
+        FourStakes();
+        RunDialog(true, false);
+        QPointer<TResultado> closed = Resultado();
+        QVERIFY(closed->close());
+        QVERIFY(closed);  // deleted later
+        QVERIFY(!Resultado());
+        auto* show = frame->findChild<QAction*>("mnExibirResultados");
+        frame->UpdateViewMenu();  // as the menu opens
+        QVERIFY(show->isEnabled() && !show->isChecked());
+        show->trigger();
+        QTRY_VERIFY(!closed);
+        QVERIFY(Resultado() && Resultado()->isVisible());
+        QCOMPARE(Resultado()->CellText(1, rrSx), QString("-0,025000"));
+        QVERIFY(show->isChecked());
+        // A closed document is no longer the active one.
+        TForm2* doc = ActiveDocument();
+        doc->Terrain().Saved = true;
+        QVERIFY(doc->close());
+        QVERIFY(!ActiveDocument());
+        QVERIFY(!Resultado());  // closed with the last document
+    }
+
     void cutFillMapWindow()
     {
         FourStakes();
