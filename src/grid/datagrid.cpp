@@ -339,6 +339,9 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
 
 TForm2::~TForm2()
 {
+    // The history is a child, destroyed after the terrain: its last signals
+    // must not reach this half-destroyed window.
+    UndoStack_->disconnect(this);
     // Closing the results window below may make the frame activate this
     // window once more on its way out: it must not become active again.
     Terrain_->OnExtremesChange = nullptr;
