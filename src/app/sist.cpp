@@ -955,13 +955,13 @@ int FocusContext()
 
 }  // namespace
 
-QWidget* TForm1::HelpWindow() const
+const QWidget* TForm1::HelpWindow() const
 {
     if (QWidget* modal = QApplication::activeModalWidget())
         return modal;
     if (QMdiSubWindow* child = ActiveChild())
         return child;
-    return const_cast<TForm1*>(this);
+    return this;
 }
 
 bool TForm1::MyOnHelp()

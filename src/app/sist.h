@@ -62,7 +62,7 @@ public:
     // control that has the focus. True when the request was handled.
     bool MyOnHelp();
     // The window whose help contexts the developer aid lists.
-    QWidget* HelpWindow() const;
+    const QWidget* HelpWindow() const;
     void SetHelpContext();
     void Contedo1Click();
     void HelpAboutItemClick();
