@@ -10,7 +10,7 @@
 namespace nivora::cli {
 
 // Runs a command whose Draws is set: in nivora-cli by replacing the process
-// with the helper (argv as given), in the helper by its drawing function.
+// with the helper (the same argv), in the helper by its drawing function.
 int RunDrawing(const TCommand& command, const TArgs& args, char** argv);
 
 // The drawing functions (MapDrawing.cpp, ReportDrawing.cpp).

@@ -128,11 +128,11 @@ void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptio
     canvas.setFont(MapFont(120, true, o.Ppi));
     const QString title = Title();
     const std::int32_t left = g.MapX(g.XMin), right = g.MapX(g.XMax);
-    const std::int32_t w = canvas.fontMetrics().horizontalAdvance(title);
-    std::int32_t x = left + (right - left - w) / 2;
-    if (x < 0 || x + w > g.W)
-        x = std::max(std::min(x, g.W - kTitleTop - w), kTitleTop);
-    TextOut(canvas, x, kTitleTop, title);
+    const std::int32_t titleWidth = canvas.fontMetrics().horizontalAdvance(title);
+    std::int32_t titleX = left + (right - left - titleWidth) / 2;
+    if (titleX < 0 || titleX + titleWidth > g.W)
+        titleX = std::max(std::min(titleX, g.W - kTitleTop - titleWidth), kTitleTop);
+    TextOut(canvas, titleX, kTitleTop, title);
 
     canvas.setFont(MapFont(100, false, o.Ppi));
     SetPenWidth(canvas, 10);

@@ -293,7 +293,7 @@ QImage TShowCurvas::MapImage() const
 
 QMimeData* TShowCurvas::MapMimeData() const
 {
-    auto* data = new QMimeData;
+    auto* mime = new QMimeData;
     const QSize size = Picture.DisplaySize();
     QBuffer svg;
     svg.open(QIODevice::WriteOnly);
@@ -307,9 +307,9 @@ QMimeData* TShowCurvas::MapMimeData() const
         QPainter p(&generator);
         DrawMapPicture(p, Picture, QRectF(QPointF(0, 0), QSizeF(size)));
     }
-    data->setData("image/svg+xml", svg.data());
-    data->setImageData(MapImage());
-    return data;
+    mime->setData("image/svg+xml", svg.data());
+    mime->setImageData(MapImage());
+    return mime;
 }
 
 void TShowCurvas::CopyMap() const { QGuiApplication::clipboard()->setMimeData(MapMimeData()); }

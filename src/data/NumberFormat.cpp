@@ -12,6 +12,9 @@ namespace {
 // A decimal view of |value|: 0.d1 d2 d3 ... x 10^point. Digits carry far more
 // places than any format asks for, so rounding them once more is exact except
 // for values within 1e-40 (relative) of a tie.
+// The digits are set to "0" with assign(1, '0'): g++ 12 at -O3 takes the
+// copy of a literal into a string for overlapping memcpy (-Wrestrict, a
+// false alarm of that compiler).
 struct Decimal {
     std::string digits;  // no leading zero unless the value is zero
     int point = 0;       // position of the decimal point relative to digits[0]
@@ -21,7 +24,7 @@ Decimal ToDecimal(long double magnitude)
 {
     Decimal d;
     if (magnitude == 0.0L) {
-        d.digits = "0";
+        d.digits.assign(1, '0');
         d.point = 1;
         return d;
     }
@@ -50,7 +53,7 @@ Decimal RoundDigits(const Decimal& d, int keep)
     Decimal r;
     r.point = d.point;
     if (keep < 0) {
-        r.digits = "0";
+        r.digits.assign(1, '0');
         r.point = 1;
         return r;
     }
@@ -74,7 +77,7 @@ Decimal RoundDigits(const Decimal& d, int keep)
         }
     }
     if (r.digits.empty() || r.digits.find_first_not_of('0') == std::string::npos) {
-        r.digits = "0";
+        r.digits.assign(1, '0');
         r.point = 1;
     }
     return r;

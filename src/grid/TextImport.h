@@ -53,7 +53,7 @@ inline constexpr TTextLayout kDetectLayout{0, 0, TTextLayout::hDetect};
 
 struct TTextReadResult {
     // The layout read with: detection resolved (Separator is never 0; a
-    // text of one column reports '\t'), DecimalMark as given or found.
+    // text of one column reports '\t'), DecimalMark as asked for or found.
     TTextLayout Layout = kClipboardLayout;
     bool HeaderSkipped = false;
     std::int64_t Lines = 0;       // lines of the text, the header and those past row 1000 included

@@ -246,9 +246,9 @@ TEST(Terrain, SystematizeRuns)
     // A run over a selection covers only it.
     TTerreno u(6, 6, 10.0f, 10.0f);
     std::mt19937 rng(3);
-    for (int r = 1; r <= 6; ++r)
+    for (int row = 1; row <= 6; ++row)
         for (int c = 1; c <= 6; ++c)
-            u.SetCell(c, r, 100.0f + static_cast<float>(rng() % 100) / 50.0f);
+            u.SetCell(c, row, 100.0f + static_cast<float>(rng() % 100) / 50.0f);
     u.Selection = {2, 2, 4, 5};
     const TSystematizeResult s = Systematize(u, true, 1.3L);
     ASSERT_TRUE(s.Computed);

@@ -28,7 +28,7 @@ std::string Show(const std::vector<std::vector<TPoint>>& lines)
     for (const auto& l : lines) {
         s += "[";
         for (const TPoint& p : l)
-            s += "(" + std::to_string(p.X) + "," + std::to_string(p.Y) + ")";
+            s.append("(").append(std::to_string(p.X)).append(",").append(std::to_string(p.Y)).append(")");
         s += "]\n";
     }
     return s;

@@ -170,9 +170,10 @@ TEST(CellChange, PasteReachCoversEveryCellAPasteChanges)
         for (std::int32_t r = 1; r <= 12; ++r)
             for (std::int32_t c = 1; c <= 12; ++c) {
                 const bool inside = c >= reach.FirstCol && c <= reach.LastCol && r >= reach.FirstRow && r <= reach.LastRow;
-                if (!inside)
+                if (!inside) {
                     ASSERT_EQ(t.GetCell(c, r), before[std::size_t((r - 1) * 12 + (c - 1))])
                         << "cell " << c << "," << r << " changed outside the reach of: " << text;
+                }
             }
     }
 }

@@ -1,4 +1,4 @@
-# The README's nivora-cli commands, run as written from a folder laid out as a
+# The README's nivora-cli commands, run verbatim from a folder laid out as a
 # fresh clone: its examples, and the built nivora-cli at build/src. Every
 # command must succeed, and what it writes must land in the out/ folder.
 file(REMOVE_RECURSE "${WORK}")

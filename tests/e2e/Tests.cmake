@@ -26,7 +26,7 @@ add_test(NAME test_cli_table
           ${PROJECT_VERSION} $<IF:$<TARGET_EXISTS:nivora-cli-draw>,draw,core>)
 set_tests_properties(test_cli_table PROPERTIES LABELS core ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
-# The README's nivora-cli commands as written, from a folder laid out as a
+# The README's nivora-cli commands verbatim, from a folder laid out as a
 # fresh clone.
 if(NIVORA_GUI)
   add_test(NAME readme_cli_commands

@@ -74,8 +74,9 @@ TEST(PointFile, NumbersAreReadOnlyWhenWhole)
         SCOPED_TRACE(c.text);
         double v = 0;
         EXPECT_EQ(ParsePointNumber(c.text, c.decimal, v), c.ok);
-        if (c.ok)
+        if (c.ok) {
             EXPECT_DOUBLE_EQ(v, c.value);
+        }
     }
 }
 

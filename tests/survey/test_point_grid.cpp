@@ -290,8 +290,9 @@ TEST(PointImport, AGnssFileBecomesATerrainInSurveyCoordinates)
     std::string text = "Ponto,Latitude,Longitude,Altitude\n";
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
-            text += "P" + std::to_string(i * 3 + j) + "," + std::to_string(-15.781 + 0.0005 * i) + "," +
-                    std::to_string(-47.930 + 0.0005 * j) + "," + std::to_string(1100 + j) + "\n";
+            text.append("P").append(std::to_string(i * 3 + j)).append(",").append(std::to_string(-15.781 + 0.0005 * i))
+                .append(",").append(std::to_string(-47.930 + 0.0005 * j)).append(",").append(std::to_string(1100 + j))
+                .append("\n");
     const TPointFormat f = DetectPointFormat(text);
     const TPreparedPoints prepared = PreparePoints(text, f, ReadPoints(text, f).LooksGeographic);
     ASSERT_TRUE(prepared.Triangulation) << prepared.Problem;
