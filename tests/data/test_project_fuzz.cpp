@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -173,9 +174,19 @@ TEST(ProjectFuzz, FileReaderAgreesWithImageReader)
     // Files are read in place, images from memory: both must accept and
     // refuse the same files and read the same documents.
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / "nivora_fuzz_files";
-    fs::create_directories(dir);
-    const fs::path file = dir / "mutante.NVR";
+    // A folder of this run's own, removed at the end: runs side by side never
+    // write the same file.
+    std::string folder = (fs::temp_directory_path() / "nivora_fuzz_XXXXXX").string();
+    ASSERT_NE(::mkdtemp(folder.data()), nullptr) << folder;
+    struct RemoveFolder {
+        fs::path dir;
+        ~RemoveFolder()
+        {
+            std::error_code ignored;
+            fs::remove_all(dir, ignored);
+        }
+    } const removeFolder{folder};
+    const fs::path file = removeFolder.dir / "mutante.NVR";
     std::mt19937 rng(99);
     const std::vector<std::vector<std::uint8_t>> seeds = {SampleImage(), EmptyImage()};
     int agreedAccepted = 0;
@@ -213,5 +224,4 @@ TEST(ProjectFuzz, FileReaderAgreesWithImageReader)
         }
     }
     EXPECT_GT(agreedAccepted, 20);
-    fs::remove_all(dir);
 }
