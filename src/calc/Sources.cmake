@@ -1,6 +1,16 @@
-# The cut-and-fill map: its arithmetic in the core, the bitmap in the render
-# layer.
-list(APPEND NIVORA_CORE_SOURCES calc/CutFillGeometry.cpp)
+# The terrain and its plans, the results table's texts, the cut-and-fill
+# arithmetic and the field report's content (stakes in walking order, totals,
+# CSV) in the core; the cut-and-fill bitmap in the render layer; the
+# systematize dialog, the results window and the cut-and-fill map window.
+list(APPEND NIVORA_CORE_SOURCES
+  calc/CalcSist.cpp
+  calc/ResultTable.cpp
+  calc/CutFillGeometry.cpp
+  calc/FieldReport.cpp
+)
 list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp)
-# The field report's content (stakes in walking order, totals, CSV).
-list(APPEND NIVORA_CORE_SOURCES calc/FieldReport.cpp)
+list(APPEND NIVORA_UI_SOURCES
+  calc/uDefSist.cpp
+  calc/uResult.cpp
+  calc/uMapa.cpp
+)

@@ -1,2 +1,18 @@
-# Project files on disk: regular files only, saves that replace a file whole.
-list(APPEND NIVORA_CORE_SOURCES data/FileAccess.cpp)
+# The elevation grid store, the 6-byte real, numbers, project files on disk
+# (regular files only, saves that replace a file whole) and the undo records;
+# the new project dialog, the number boxes and the file commands.
+list(APPEND NIVORA_CORE_SOURCES
+  data/Real48.cpp
+  data/NumberUtils.cpp
+  data/NumberFormat.cpp
+  data/UCotas.cpp
+  data/SaveOpen.cpp
+  data/TextCodec.cpp
+  data/CellChange.cpp
+  data/FileAccess.cpp
+)
+list(APPEND NIVORA_UI_SOURCES
+  data/NumberEdit.cpp
+  data/SaveOpenCommands.cpp
+  data/uFileNew.cpp
+)

@@ -1,3 +1,9 @@
-# The import dialog of survey points; the reading and gridding are in
-# nivora_survey (src/CMakeLists.txt).
+# Survey points to a grid: reading, gridding and projection in nivora_survey
+# (the core's layer, with CGAL and PROJ besides); the import dialog.
+list(APPEND NIVORA_SURVEY_SOURCES
+  survey/PointFile.cpp
+  survey/PointGrid.cpp
+  survey/UtmProjection.cpp
+  survey/PointImport.cpp
+)
 list(APPEND NIVORA_UI_SOURCES survey/uImportaPontos.cpp)

@@ -1,9 +1,15 @@
-# Project files on disk: permissions, links, interrupted saves, long names,
-# non-regular files and the corpus of crafted files.
-nivora_core_test(test_file_access data/test_file_access.cpp data/ProjectFixtures.cpp)
-target_compile_definitions(test_file_access PRIVATE NIVORA_MALFORMED_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data/malformed")
+# The elevation grid store, the 6-byte real, numbers, undo records and
+# project files: in memory, on disk (permissions, links, interrupted saves,
+# long names, non-regular files) and the corpus of crafted files.
+nivora_core_test(test_real48 test_real48.cpp)
+nivora_core_test(test_numbers test_numbers.cpp)
+nivora_core_test(test_cotas test_cotas.cpp)
+nivora_core_test(test_cell_change test_cell_change.cpp)
+nivora_core_test(test_project_file test_project_file.cpp ProjectFixtures.cpp)
+nivora_core_test(test_project_fuzz test_project_fuzz.cpp ProjectFixtures.cpp)
+nivora_core_test(test_file_access test_file_access.cpp ProjectFixtures.cpp)
+target_compile_definitions(test_file_access PRIVATE NIVORA_MALFORMED_DIR="${CMAKE_CURRENT_LIST_DIR}/malformed")
 
-add_test(NAME cli_file_refusals
-  COMMAND ${CMAKE_COMMAND} -DCLI=$<TARGET_FILE:nivora-cli> -DCORPUS=${CMAKE_CURRENT_SOURCE_DIR}/data/malformed
-          -DWORK=${CMAKE_CURRENT_BINARY_DIR}/cli_file_refusals -P ${CMAKE_CURRENT_SOURCE_DIR}/data/CliFileRefusals.cmake)
-set_tests_properties(cli_file_refusals PROPERTIES LABELS core TIMEOUT 120)
+nivora_cli_script(cli_file_refusals LABEL core SCRIPT CliFileRefusals.cmake
+                  ARGS -DCORPUS=${CMAKE_CURRENT_LIST_DIR}/malformed)
+set_tests_properties(cli_file_refusals PROPERTIES TIMEOUT 120)

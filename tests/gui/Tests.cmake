@@ -1,20 +1,11 @@
-# Window tests: in process, on the offscreen platform, with the message boxes
-# and dialogs answered by a recorder.
+# Window tests: the frame, the document window, systematizing, pasting, undo
+# and the import of survey points.
 if(NIVORA_GUI)
-  find_package(Qt6 REQUIRED COMPONENTS Test)
-  function(nivora_gui_test name)
-    add_executable(${name} ${ARGN} ${CMAKE_CURRENT_SOURCE_DIR}/gui/GuiTestSupport.cpp)
-    target_link_libraries(${name} PRIVATE nivora_ui Qt6::Test)
-    target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-    set_target_properties(${name} PROPERTIES AUTOMOC ON)
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS gui TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
-  endfunction()
-  nivora_gui_test(test_gui_frame ${CMAKE_CURRENT_SOURCE_DIR}/gui/test_frame.cpp)
-  nivora_gui_test(test_gui_document ${CMAKE_CURRENT_SOURCE_DIR}/gui/test_document.cpp)
-  nivora_gui_test(test_gui_systematize ${CMAKE_CURRENT_SOURCE_DIR}/gui/test_systematize.cpp)
-  nivora_gui_test(test_gui_paste ${CMAKE_CURRENT_SOURCE_DIR}/gui/test_paste.cpp)
-  nivora_gui_test(test_gui_undo ${CMAKE_CURRENT_SOURCE_DIR}/gui/test_undo.cpp)
-  nivora_gui_test(test_gui_import_points ${CMAKE_CURRENT_SOURCE_DIR}/gui/test_import_points.cpp)
+  nivora_gui_test(test_gui_frame test_frame.cpp)
+  nivora_gui_test(test_gui_document test_document.cpp)
+  nivora_gui_test(test_gui_systematize test_systematize.cpp)
+  nivora_gui_test(test_gui_paste test_paste.cpp)
+  nivora_gui_test(test_gui_undo test_undo.cpp)
+  nivora_gui_test(test_gui_import_points test_import_points.cpp)
   target_compile_definitions(test_gui_import_points PRIVATE NIVORA_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
 endif()

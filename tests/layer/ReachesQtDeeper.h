@@ -1,0 +1,4 @@
+#pragma once
+#include <QString>
+
+inline QString Name() { return QStringLiteral("Nivora"); }
