@@ -156,6 +156,16 @@ struct TSystematizeResult {
     bool Computed = false;
     TAdjustResult Adjust;
 };
+
+// What the user is told when a run computes nothing, and when the plane could
+// not be moved to the ratio asked for (the results then show the last step).
+constexpr const char* kNoElevationsMessage = "É impossivel calcular a sistematização por falta de cotas.";
+constexpr const char* kRatioNotReachedMessage =
+    "Não foi possível ajustar o plano à relação corte/aterro pedida; os resultados mostram o último passo do ajuste.";
+
+// The cut/fill ratios a user may ask for.
+constexpr long double kMinRatio = 0.01L;
+constexpr long double kMaxRatio = 100;
 TSystematizeResult Systematize(TTerreno& terrain, bool selectionOnly, long double ratio);
 
 // Reads the typed texts of plan `column` (Sx, Sy, ratio, in that order) into

@@ -93,6 +93,18 @@ unsigned ResultCellColour(int column, int row)
     return column >= 1 && IsTypedRow(row) ? 0x0000FFu : 0x000000u;
 }
 
+std::string TidyRatioText(const std::string& text, char sep)
+{
+    long double v = 0;
+    if (text.empty() || !ParseNumber(text, v, sep))
+        return text;
+    if (v < kMinRatio)
+        return FormatGeneral(kMinRatio, 10, sep);
+    if (v > kMaxRatio)
+        return FormatGeneral(kMaxRatio, 10, sep);
+    return text;
+}
+
 void TidyPlanTexts(TPlano& plan, bool loneMinus, char sep)
 {
     if (loneMinus) {
@@ -102,14 +114,10 @@ void TidyPlanTexts(TPlano& plan, bool loneMinus, char sep)
                 break;
             }
     }
-    long double v = 0;
     const std::string ratio = plan.RatioText.Str();
-    if (!ratio.empty() && ParseNumber(ratio, v, sep)) {
-        if (v < 0.01L)
-            plan.RatioText.Assign(FormatGeneral(0.01L, 10, sep));
-        else if (v > 100)
-            plan.RatioText.Assign(FormatGeneral(100, 10, sep));
-    }
+    const std::string tidied = TidyRatioText(ratio, sep);
+    if (tidied != ratio)
+        plan.RatioText.Assign(tidied);
 }
 
 bool PlanInputsComplete(const TTerreno& t, int column, char sep)

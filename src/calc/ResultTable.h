@@ -30,9 +30,12 @@ const TShortText& TypedText(const TPlano& plan, int row);
 // The plan holds results whose ratio has no value (nothing below the plane).
 bool HasUndefinedRatio(const TPlano& plan);
 
+// A typed ratio that reads as a number outside kMinRatio..kMaxRatio becomes
+// the nearest bound, in general format; any other text stays as typed.
+std::string TidyRatioText(const std::string& text, char decimalSeparator);
+
 // What leaving an edit does to the plan's texts: a lone "-" is emptied (the
-// first such text of Sx, Sy, ratio), a ratio outside 0.01..100 is brought to
-// the nearest bound.
+// first such text of Sx, Sy, ratio), and the ratio is tidied (TidyRatioText).
 void TidyPlanTexts(TPlano& plan, bool loneMinus, char decimalSeparator);
 
 // Whether the typed texts of plan `column` all read as numbers (nothing is

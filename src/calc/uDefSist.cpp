@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "app/sist.h"
+#include "calc/ResultTable.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
@@ -128,12 +129,14 @@ bool TDefSist::edRelCAKeyPress(QChar key) { return FilterNumberKey(edRelCA, key)
 void TDefSist::edRelCAExit()
 {
     long double v = 0;
-    if (!ReadNumber(edRelCA->text(), v))
+    if (!ReadNumber(edRelCA->text(), v)) {
         edRelCA->setText(General(DefaultRatio));
-    else if (v < 0.01L)
-        edRelCA->setText(General(0.01L));
-    else if (v > 100)
-        edRelCA->setText(General(100));
+        return;
+    }
+    const std::string typed = edRelCA->text().toStdString();
+    const std::string tidied = TidyRatioText(typed, DecimalSeparator());
+    if (tidied != typed)
+        edRelCA->setText(QString::fromStdString(tidied));
 }
 
 bool TDefSist::eventFilter(QObject* object, QEvent* event)

@@ -487,10 +487,9 @@ void TResultado::btRecalcClick()
         return;
     const TSystematizeResult r = RecalculatePlan(t, column);
     if (!r.Computed)
-        Messages().Warning(this, "É impossivel calcular a sistematização por falta de cotas.");
+        Messages().Warning(this, kNoElevationsMessage);
     else if (r.Adjust.Steps > 0 && !r.Adjust.Converged)
-        Messages().Warning(this, "Não foi possível ajustar o plano à relação corte/aterro pedida; "
-                                 "os resultados mostram o último passo do ajuste.");
+        Messages().Warning(this, kRatioNotReachedMessage);
     document->RefreshGrid();
     Repaint();
 }

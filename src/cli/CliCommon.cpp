@@ -78,7 +78,7 @@ TOption AreaOption()
 TOption RatioOption(const std::string& fallback)
 {
     return {"--ratio", "R", "razão entre os volumes de corte e de aterro, de 0,01 a 100", fallback,
-            NumberIn(0.01L, 100)};
+            NumberIn(kMinRatio, kMaxRatio)};
 }
 
 TOption DecimalsOption()
@@ -227,7 +227,7 @@ TSystematized LoadAndSystematize(const TArgs& a)
         t.Selection = AreaIn(a, t);
     run.Result = Systematize(t, selectionOnly, ratio);
     if (!run.Result.Computed)
-        throw TNothingToCompute("É impossivel calcular a sistematização por falta de cotas.");
+        throw TNothingToCompute(kNoElevationsMessage);
     return run;
 }
 

@@ -239,10 +239,10 @@ int Plan(const TArgs& a)
     t.Selection = t.UsedRect;
     t.LastArea = t.Selection;
     if (!t.ResultsValid && !Systematize(t, false, -1).Computed)
-        throw TNothingToCompute("É impossivel calcular a sistematização por falta de cotas.");
+        throw TNothingToCompute(kNoElevationsMessage);
     const TSystematizeResult r = RecalculatePlan(t, slot);
     if (!r.Computed)
-        throw TNothingToCompute("É impossivel calcular a sistematização por falta de cotas.");
+        throw TNothingToCompute(kNoElevationsMessage);
     if (a.Has("-o"))
         SaveProject(a.Get("-o"), t, project.View);
     TJson j;
@@ -324,7 +324,7 @@ std::vector<TCommand> ProjectCommands()
          .Options = {{"--sx", "A", "declividade ao longo de X, em m/m", "", IsNumber(), true},
                      {"--sy", "B", "declividade ao longo de Y, em m/m", "", IsNumber(), true},
                      {"--ratio", "R", "razão entre os volumes de corte e de aterro, de 0,01 a 100", "",
-                      NumberIn(0.01L, 100), true},
+                      NumberIn(kMinRatio, kMaxRatio), true},
                      {"--slot", "K", "coluna do plano na tabela de resultados, de 2 a 10", "2", IntegerIn(2, 10)},
                      ProjectOutputOption("grava o projeto com o plano calculado", false)},
          .Run = Plan},

@@ -891,15 +891,14 @@ void TForm2::Systematize(bool selectionOnly, long double ratio)
     if (frame)
         frame->SetProgress(1, 1);
     if (!r.Computed) {
-        Messages().Warning(this, "É impossivel calcular a sistematização por falta de cotas.");
+        Messages().Warning(this, kNoElevationsMessage);
         return;
     }
     RefreshGrid();
     if (frame)
         TResultado::ShowResults(*frame);
     if (ratio > 0 && !r.Adjust.Converged)
-        Messages().Warning(this, "Não foi possível ajustar o plano à relação corte/aterro pedida; "
-                                 "os resultados mostram o último passo do ajuste.");
+        Messages().Warning(this, kRatioNotReachedMessage);
 }
 
 void TForm2::ShowCutFillMap()

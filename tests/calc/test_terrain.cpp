@@ -2,6 +2,7 @@
 // the ratio adjustment and the runs built on them.
 
 #include "calc/CalcSist.h"
+#include "calc/ResultTable.h"
 
 #include "FourStakes.h"
 
@@ -456,3 +457,30 @@ INSTANTIATE_TEST_SUITE_P(GridsAndOrigins, PlaneAccuracy,
                          ::testing::Values(std::make_tuple(50, 0.0, 0.0), std::make_tuple(200, 100000.0, -100000.0),
                                          std::make_tuple(1000, 500000.0, 7000000.0),
                                          std::make_tuple(1000, -100000.0, 100000.0)));
+
+// The one rule for a typed cut/fill ratio, used by the systematize dialog and
+// the results table: a number outside 0,01..100 becomes the nearest bound,
+// written with the separator in use; anything else stays as typed.
+TEST(Terrain, RatioTextsAreKeptWithinTheirBounds)
+{
+    const struct {
+        const char* typed;
+        char sep;
+        const char* kept;
+    } cases[] = {
+        {"0,001", ',', "0,01"}, {"0.001", '.', "0.01"}, {"-3", ',', "0,01"},    {"0", '.', "0.01"},
+        {"250", ',', "100"},    {"1e3", '.', "100"},    {"100,5", ',', "100"},  {"0,01", ',', "0,01"},
+        {"100", '.', "100"},    {"1,30", ',', "1,30"},  {"1.30", '.', "1.30"},  {"", ',', ""},
+        {"0.001", ',', "0.001"},  // not a number with ",": left for the reader to refuse
+        {"abc", '.', "abc"},    {"-", ',', "-"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(TidyRatioText(c.typed, c.sep), c.kept) << c.typed << " sep " << c.sep;
+        TPlano plan;
+        plan.SxText.Assign("-");
+        plan.RatioText.Assign(c.typed);
+        TidyPlanTexts(plan, true, c.sep);
+        EXPECT_EQ(plan.RatioText.Str(), c.kept) << c.typed << " sep " << c.sep;
+        EXPECT_EQ(plan.SxText.Str(), "") << "a lone minus left by the edit is emptied";
+    }
+}
