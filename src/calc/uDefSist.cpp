@@ -22,18 +22,6 @@
 
 namespace nivora {
 
-namespace {
-
-QString General(long double v) { return QString::fromStdString(FormatGeneral(v, 10, DecimalSeparator())); }
-
-bool ReadNumber(const QString& text, long double& v)
-{
-    const QByteArray utf8 = text.toUtf8();
-    return ParseNumber(std::string_view(utf8.constData(), std::size_t(utf8.size())), v, DecimalSeparator());
-}
-
-}  // namespace
-
 TDefSist::TDefSist(QWidget* parent) : QDialog(parent)
 {
     setObjectName("DefSist");
@@ -145,12 +133,8 @@ bool TDefSist::eventFilter(QObject* object, QEvent* event)
         if (event->type() == QEvent::FocusOut)
             edRelCAExit();
         if (event->type() == QEvent::KeyPress) {
-            auto* ke = static_cast<QKeyEvent*>(event);
-            const QString text = ke->text();
-            if (ke->key() == Qt::Key_Backspace || text.isEmpty() || !text.at(0).isPrint()
-                || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-                return false;
-            return edRelCAKeyPress(text.at(0));
+            const QChar key = TypedKey(static_cast<QKeyEvent*>(event));
+            return !key.isNull() && edRelCAKeyPress(key);
         }
     }
     return QDialog::eventFilter(object, event);

@@ -32,12 +32,6 @@ bool IsFixed(int column, int row) { return column <= 1 || row == 0; }
 
 QString ToUtf(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
 
-std::string ToCp1252(const QString& text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    return Utf8ToCp1252(std::string_view(utf8.constData(), std::size_t(utf8.size())));
-}
-
 const char* RowHint(int row)
 {
     switch (row) {
@@ -430,23 +424,11 @@ void TResultado::GridSetEditText(const QString& text)
 
 bool TResultado::GridKeyPress(QKeyEvent* e, QLineEdit* editor)
 {
-    const int key = e->key();
-    if (key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+    const QChar key = TypedKey(e);
+    if (key.isNull())
         return false;
-    const QString text = e->text();
-    if (text.isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) || !text.at(0).isPrint())
-        return false;
-    QChar c = text.at(0);
-    if (!(c.isDigit() || c == ',' || c == '.' || c == '-'))
-        return true;
-    if (c == ',' || c == '.')
-        c = QChar(DecimalSeparator());
     // Judged on the text as last reported, with the key at its end.
-    const QString candidate = ResultEditText + c;
-    long double v = 0;
-    const std::string bytes = ToCp1252(candidate);
-    if (candidate == "-" || ParseNumber(bytes, v, DecimalSeparator()))
-        editor->insert(QString(c));
+    TypeNumberKey(editor, key, nbPlanText, ResultEditText);
     return true;
 }
 

@@ -18,12 +18,6 @@
 
 namespace nivora {
 
-namespace {
-
-QString General(long double v) { return QString::fromStdString(FormatGeneral(v, 10, DecimalSeparator())); }
-
-}  // namespace
-
 TDefCurvas::TDefCurvas(TProgramState& state, TDefMapa* defMapa, QWidget* parent)
     : QDialog(parent), DefMapa(defMapa), State_(state)
 {
@@ -104,12 +98,8 @@ bool TDefCurvas::Edit1KeyPress(QLineEdit* edit, QChar key) { return FilterNumber
 bool TDefCurvas::eventFilter(QObject* object, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && (object == Edit1 || object == Edit2 || object == Edit3)) {
-        auto* ke = static_cast<QKeyEvent*>(event);
-        const QString text = ke->text();
-        if (ke->key() == Qt::Key_Backspace || text.isEmpty() || !text.at(0).isPrint()
-            || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-            return false;
-        return Edit1KeyPress(static_cast<QLineEdit*>(object), text.at(0));
+        const QChar key = TypedKey(static_cast<QKeyEvent*>(event));
+        return !key.isNull() && Edit1KeyPress(static_cast<QLineEdit*>(object), key);
     }
     return QDialog::eventFilter(object, event);
 }

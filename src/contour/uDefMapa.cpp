@@ -75,8 +75,6 @@ QPushButton* GlyphButton(QWidget* parent, const char* name, TGlyph glyph, const 
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
-std::string StdText(const QString& s) { return s.toUtf8().toStdString(); }
-
 }  // namespace
 
 TDefMapa::TDefMapa(TProgramState& state, QWidget* parent) : QDialog(parent), State_(state)
@@ -283,7 +281,7 @@ bool TDefMapa::eventFilter(QObject* object, QEvent* event)
         if (!text.isEmpty() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
             if (FormKeyPress(text.at(0)))
                 return true;
-            if (object == edCurva && ke->key() != Qt::Key_Backspace && text.at(0).isPrint())
+            if (object == edCurva && !TypedKey(ke).isNull())
                 return edCurvaKeyPress(text.at(0));
         }
     }
@@ -305,7 +303,7 @@ namespace {
 long double ShownLimit(const QLabel* label, float limit)
 {
     long double shown = 0;
-    if (ParseNumber(StdText(label->text()), shown, DecimalSeparator()))
+    if (ReadNumber(label->text(), shown))
         return shown;
     return limit;
 }
@@ -401,7 +399,7 @@ std::vector<std::string> TDefMapa::LevelTexts() const
 {
     std::vector<std::string> texts;
     for (int i = 0; i < ListBox1->count(); ++i)
-        texts.push_back(StdText(ListBox1->item(i)->text()));
+        texts.push_back(ListBox1->item(i)->text().toStdString());
     return texts;
 }
 

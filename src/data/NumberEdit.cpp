@@ -1,6 +1,7 @@
 #include "NumberEdit.h"
 
 #include "app/Platform.h"
+#include "data/NumberFormat.h"
 #include "data/TextCodec.h"
 
 #include <QClipboard>
@@ -16,11 +17,18 @@
 
 namespace nivora {
 
+std::string ToCp1252(const QString& text) { return Utf8ToCp1252(View(text.toUtf8())); }
+
+QString General(long double value) { return QString::fromStdString(FormatGeneral(value, 10, DecimalSeparator())); }
+
+bool ReadNumber(const QString& text, long double& value)
+{
+    return ParseNumber(View(text.toUtf8()), value, DecimalSeparator());
+}
+
 bool ValidateNumberEdit(QLineEdit* edit, TNumberRule rule, long double& value)
 {
-    const QByteArray text = edit->text().toUtf8();
-    const TNumberCheck check = CheckNumberText(std::string_view(text.constData(), std::size_t(text.size())), rule,
-                                               DecimalSeparator());
+    const TNumberCheck check = CheckNumberText(View(edit->text().toUtf8()), rule, DecimalSeparator());
     if (check.ok) {
         value = check.value;
         return true;
@@ -33,26 +41,35 @@ bool ValidateNumberEdit(QLineEdit* edit, TNumberRule rule, long double& value)
     return false;
 }
 
+QChar TypedKey(const QKeyEvent* event)
+{
+    const QString text = event->text();
+    if (event->key() == Qt::Key_Backspace || text.isEmpty() || !text.at(0).isPrint()
+        || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return {};
+    return text.at(0);
+}
+
+void TypeNumberKey(QLineEdit* edit, QChar key, TNumberBox box, const QString& before, const QString& after)
+{
+    const char c = NumberBoxKey(View(before.toUtf8()), View(after.toUtf8()), key.unicode(), box, DecimalSeparator());
+    if (c != 0)
+        edit->insert(QString(QChar(c)));
+}
+
 bool FilterNumberKey(QLineEdit* edit, QChar key)
 {
     if (key == '\b' || !key.isPrint())
         return false;
-    if (key == ',' || key == '.')
-        key = QChar(DecimalSeparator());
     // Judged on the text with the key at its end, wherever the caret is.
-    const QByteArray text = (edit->text() + key).toUtf8();
-    if (IsTypedNumber(std::string_view(text.constData(), std::size_t(text.size())), DecimalSeparator()))
-        edit->insert(QString(key));
+    TypeNumberKey(edit, key, nbNumber, edit->text());
     return true;
 }
 
 bool FilterNumberKeyEvent(QLineEdit* edit, const QKeyEvent* event)
 {
-    const QString text = event->text();
-    if (event->key() == Qt::Key_Backspace || text.isEmpty() || !text.at(0).isPrint()
-        || (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-        return false;
-    return FilterNumberKey(edit, text.at(0));
+    const QChar key = TypedKey(event);
+    return !key.isNull() && FilterNumberKey(edit, key);
 }
 
 QPoint CellTextOrigin(const QRect& rect, int textWidth, int textHeight, int margin, TCellAlignment alignment)
@@ -89,8 +106,7 @@ int ReadClipboardText(char* buffer, int size)
     const QString text = clipboard->text();
     if (text.isEmpty())
         return 0;
-    const QByteArray utf8 = text.toUtf8();
-    const std::string bytes = Utf8ToCp1252(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+    const std::string bytes = ToCp1252(text);
     const int n = std::min<int>(int(bytes.size()), size - 1);
     std::memcpy(buffer, bytes.data(), std::size_t(n));
     buffer[n] = '\0';

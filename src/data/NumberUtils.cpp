@@ -123,6 +123,34 @@ bool IsTypedNumber(std::string_view text, char decimalSeparator)
     return ParseNumber(mantissa, v, decimalSeparator);
 }
 
+char NumberBoxKey(std::string_view before, std::string_view after, char32_t key, TNumberBox box, char sep)
+{
+    if (key == U',' || key == U'.')
+        key = static_cast<unsigned char>(sep);
+    // Every character a number is written with is ASCII.
+    if (key < 0x20 || key > 0x7E)
+        return 0;
+    const char c = static_cast<char>(key);
+    if (box == nbPlanText && !(IsDigit(c) || c == sep || c == '-'))
+        return 0;
+    std::string text;
+    text.reserve(before.size() + 1 + after.size());
+    text.append(before).append(1, c).append(after);
+    long double v = 0;
+    switch (box) {
+    case nbNumber:
+        return IsTypedNumber(text, sep) ? c : 0;
+    case nbElevation:
+        // An exponent still without digits leaves the value of the text before it.
+        if (!IsTypedNumber(text, sep))
+            return 0;
+        return !ParseNumber(text, v, sep) || std::isfinite(static_cast<float>(v)) ? c : 0;
+    case nbPlanText:
+        return text == "-" || ParseNumber(text, v, sep) ? c : 0;
+    }
+    return 0;
+}
+
 TNumberCheck CheckNumberText(std::string_view text, TNumberRule rule, char decimalSeparator)
 {
     TNumberCheck r;

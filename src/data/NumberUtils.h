@@ -31,6 +31,23 @@ bool ParseNumber(std::string_view text, long double& value, char decimalSeparato
 // ("1E", "2,5e-"). Such a text is not a number yet: reading it fails.
 bool IsTypedNumber(std::string_view text, char decimalSeparator);
 
+// The kinds of number box, by what their text may hold as it is typed.
+enum TNumberBox : std::uint8_t {
+    nbNumber,     // a dialog's box: a number on its way (IsTypedNumber)
+    nbElevation,  // a grid cell: the same, and its value so far fits a single
+    nbPlanText,   // a plan's typed text in the results table: digits, the
+                  // separator and "-" only, reading as a number or a lone "-"
+};
+
+// The key filter of every number box: the character a typed key puts in the
+// box, or 0 when the key is discarded. "," and "." stand for the decimal
+// separator; any other key is kept only when the text it makes, `before` the
+// key and `after` it, can stand in a box of that kind. The caller leaves out
+// of `before` and `after` the characters the key replaces, and passes on
+// keys that type no character (Backspace, Ctrl and Alt combinations).
+char NumberBoxKey(std::string_view before, std::string_view after, char32_t key, TNumberBox box,
+                  char decimalSeparator);
+
 // Result of checking a typed number against a sign rule: the message to show
 // (empty when accepted) and whether it is an error (empty or unreadable text)
 // or a warning (wrong sign).

@@ -70,8 +70,6 @@ bool SpinValue(const QSpinBox* spin, int& value)
     return ok;
 }
 
-QString General(long double v) { return QString::fromStdString(FormatGeneral(v, 10, DecimalSeparator())); }
-
 }  // namespace
 
 TFileNew::TFileNew(QWidget* parent) : QDialog(parent)
@@ -189,18 +187,16 @@ void TFileNew::edLxChange()
 
 void TFileNew::UpdateOrigin()
 {
-    const char sep = DecimalSeparator();
     int nx = -1000, ny = -1000;  // a text that is no integer counts as the minimum
     SpinValue(spNx, nx);
     SpinValue(spNy, ny);
     QString s = "X = ?; ";
     long double lx = 0, ly = 0;
-    const QByteArray tx = edLx->text().toUtf8(), ty = edLy->text().toUtf8();
-    if (ParseNumber(std::string_view(tx.constData(), std::size_t(tx.size())), lx, sep) && lx > 0) {
+    if (ReadNumber(edLx->text(), lx) && lx > 0) {
         OriginX = OriginForStake(nx, static_cast<float>(lx));
         s = "X = " + General(OriginX) + "; ";
     }
-    if (ParseNumber(std::string_view(ty.constData(), std::size_t(ty.size())), ly, sep) && ly > 0) {
+    if (ReadNumber(edLy->text(), ly) && ly > 0) {
         OriginY = OriginForStake(ny, static_cast<float>(ly));
         s += "Y = " + General(OriginY);
     } else {

@@ -180,11 +180,7 @@ bool TGridControl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
         const QString text = ke->text();
         if (text.isEmpty() || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
             return false;
-        QChar c = text.at(0);
-        if (c == ',' || c == '.')
-            c = QChar(DecimalSeparator());
-        const std::string candidate(1, static_cast<char>(c.toLatin1()));
-        if (c.unicode() > 127 || !IsTypedNumber(candidate, DecimalSeparator()))
+        if (NumberBoxKey({}, {}, text.at(0).unicode(), nbElevation, DecimalSeparator()) == 0)
             return false;
     }
     return QTableView::edit(index, trigger, event);
@@ -575,21 +571,6 @@ void TForm2::GridGetEditText(int col, int row)
     EditBuffer.clear();
 }
 
-namespace {
-
-// A text the cell editor may hold: a number on its way (IsTypedNumber) whose
-// value so far is an elevation a single can hold.
-bool IsTypedElevation(const std::string& text, char sep)
-{
-    if (!IsTypedNumber(text, sep))
-        return false;
-    // An exponent still without digits leaves the value of the text before it.
-    long double v = 0;
-    return !ParseNumber(text, v, sep) || std::isfinite(static_cast<float>(v));
-}
-
-}  // namespace
-
 bool TForm2::GridKeyPress(QKeyEvent* e, QLineEdit* editor)
 {
     const int key = e->key();
@@ -610,26 +591,19 @@ bool TForm2::GridKeyPress(QKeyEvent* e, QLineEdit* editor)
         e->ignore();
         return true;
     }
-    const QString text = e->text();
-    if (text.isEmpty() || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) || !text.at(0).isPrint())
+    const QChar typed = TypedKey(e);
+    if (typed.isNull())
         return false;  // Backspace, Delete, Home, End and the editor's own commands
-    QChar c = text.at(0);
-    const char sep = DecimalSeparator();
-    if (c == ',' || c == '.')
-        c = QChar(sep);
-    if (c.unicode() > 127)
-        return true;
     // Judged on the text the editor would then show: the key at the caret,
-    // over the selected characters.
-    QString shown = editor->text();
+    // over the selected characters (GridSetEditText takes the new text).
+    const QString shown = editor->text();
     int at = editor->cursorPosition();
+    int replaced = 0;
     if (editor->hasSelectedText()) {
         at = editor->selectionStart();
-        shown.remove(at, editor->selectedText().size());
+        replaced = int(editor->selectedText().size());
     }
-    shown.insert(at, c);
-    if (IsTypedElevation(shown.toStdString(), sep))
-        editor->insert(QString(c));  // GridSetEditText takes the new text
+    TypeNumberKey(editor, typed, nbElevation, shown.left(at), shown.mid(at + replaced));
     return true;
 }
 

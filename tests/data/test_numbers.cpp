@@ -72,6 +72,44 @@ TEST(TypedNumbers, AcceptAnExponentStillToCome)
     EXPECT_FALSE(CheckNumberText("1E", nrPositive, ',').ok);
 }
 
+// The one key filter of the dialogs' boxes, the grid's cells and the results
+// table's typed plans: what each kind of box lets a key add, with either
+// decimal separator.
+TEST(TypedNumbers, NumberBoxKeys)
+{
+    const struct {
+        const char* before;
+        const char* after;
+        char32_t key;
+        TNumberBox box;
+        char sep;
+        char typed;  // 0: discarded
+    } cases[] = {
+        // "," and "." both type the separator in use
+        {"12", "", U'.', nbNumber, ',', ','},   {"12", "", U',', nbNumber, '.', '.'},
+        {"1,5", "", U'.', nbNumber, ',', 0},    {"1.5", "", U',', nbNumber, '.', 0},
+        {"1,5", "", U'e', nbNumber, ',', 'e'},  {"1.5e", "", U'-', nbNumber, '.', '-'},
+        {"", "", U'-', nbNumber, ',', 0},       {"12", "", U'a', nbNumber, '.', 0},
+        {"12", "", U' ', nbNumber, ',', ' '},   {"12", "", U'\u00e9', nbNumber, ',', 0},
+        {"12", "", U'\u0663', nbNumber, '.', 0},  // a digit of another script
+        // the grid judges where the key goes, and keeps to what a single holds
+        {"1", "5", U',', nbElevation, ',', ','}, {"1", "5", U',', nbElevation, '.', '.'},
+        {"1,", "5", U',', nbElevation, ',', 0},  {"", "", U'7', nbElevation, '.', '7'},
+        {"", "", U',', nbElevation, ',', ','},   {"", "", U'-', nbElevation, ',', 0},
+        {"1e3", "", U'9', nbElevation, '.', 0},  {"1e3", "", U'7', nbElevation, '.', '7'},
+        {"1e", "", U'+', nbElevation, ',', '+'}, {"", "", U'\t', nbElevation, '.', 0},
+        // the results table: digits, the separator and a minus that leads
+        {"", "", U'-', nbPlanText, ',', '-'},   {"-", "", U'.', nbPlanText, ',', ','},
+        {"-0", "", U',', nbPlanText, '.', '.'}, {"0,5", "", U',', nbPlanText, ',', 0},
+        {"1", "", U'e', nbPlanText, '.', 0},    {"1", "", U'+', nbPlanText, ',', 0},
+        {"1", "", U'-', nbPlanText, ',', 0},    {"1", "", U' ', nbPlanText, '.', 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NumberBoxKey(c.before, c.after, c.key, c.box, c.sep), c.typed)
+            << "'" << c.before << "' + " << unsigned(c.key) << " + '" << c.after << "' box " << int(c.box) << " sep "
+            << c.sep;
+}
+
 TEST(NumberRules, MessagesAndKinds)
 {
     auto c = CheckNumberText("0", nrPositive, ',');
