@@ -43,6 +43,16 @@ void TCotas::SetCell(std::int32_t col, std::int32_t row, float value)
         SetExtremesValid(true);
 }
 
+void TCotas::ClearRect(const TUsedRect& rect)
+{
+    const bool wasAuto = AutoExtremes;
+    SetAutoExtremes(false);
+    for (std::int32_t row = std::max(rect.FirstRow, 1); row <= std::min(rect.LastRow, RowCount); ++row)
+        for (std::int32_t col = std::max(rect.FirstCol, 1); col <= std::min(rect.LastCol, ColCount); ++col)
+            SetCell(col, row, 0.0f);
+    SetAutoExtremes(wasAuto);
+}
+
 void TCotas::UpdateExtremes(std::int32_t col, std::int32_t row, float oldValue, float newValue)
 {
     if (!ExtremesValid)

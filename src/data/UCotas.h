@@ -64,6 +64,10 @@ public:
         return Cells[Index(col, row)];
     }
     void SetCell(std::int32_t col, std::int32_t row, float value);
+    // Empties the stakes of `rect` that lie in the store (Delete and Cut on
+    // a selection): count and flags as SetCell keeps them, the extremes
+    // rescanned once at the end when a cleared stake held one.
+    void ClearRect(const TUsedRect& rect);
     bool Resize(std::int32_t addCols, std::int32_t addRows);
 
     // Insert an empty row (column) at the position; the ones from there on

@@ -781,11 +781,7 @@ void TForm2::ClearSelection(const QString& change)
     Grid->AbandonEdit();
     const TUsedRect r = GridSelection();
     TCellChange record = TCellChange::Capture(*Terrain_, r);
-    Terrain_->SetAutoExtremes(false);
-    for (int row = r.FirstRow; row <= std::min(r.LastRow, Terrain_->RowCount); ++row)
-        for (int col = r.FirstCol; col <= std::min(r.LastCol, Terrain_->ColCount); ++col)
-            Terrain_->SetCell(col, row, 0.0f);
-    Terrain_->SetAutoExtremes(true);
+    Terrain_->ClearRect(r);
     UpdateStatusText();
     Model->Refresh();
     PushChange(change, std::move(record));

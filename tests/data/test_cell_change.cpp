@@ -59,19 +59,22 @@ TCellChange Apply(TCotas& s, TOp op, std::mt19937& rng)
         s.SetCell(c1, r1, value());
         return rec;
     }
-    case TOp::Paste:
-    case TOp::Clear: {
+    case TOp::Paste: {
         // A paste may reach past the grid: the record clips it as the
         // paste drops what falls outside.
         TUsedRect reach = block;
-        if (op == TOp::Paste)
-            reach.LastCol += 3;
+        reach.LastCol += 3;
         auto rec = TCellChange::Capture(s, reach);
         s.SetAutoExtremes(false);
         for (std::int32_t r = block.FirstRow; r <= block.LastRow; ++r)
             for (std::int32_t c = block.FirstCol; c <= block.LastCol; ++c)
-                s.SetCell(c, r, op == TOp::Clear ? 0.0f : value());
+                s.SetCell(c, r, value());
         s.SetAutoExtremes(true);
+        return rec;
+    }
+    case TOp::Clear: {
+        auto rec = TCellChange::Capture(s, block);
+        s.ClearRect(block);
         return rec;
     }
     default: {

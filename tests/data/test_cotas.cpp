@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 using namespace nivora;
 
@@ -343,4 +344,49 @@ TEST(Cotas, StreamRoundTrip)
     TByteReader ro(w.Bytes());
     EXPECT_FALSE(other.LoadFromStream(ro));
     EXPECT_EQ(other.ValueCount, 0);
+}
+
+TEST(Cotas, ClearRect)
+{
+    // 1  2  3  4
+    // 5  .  7  8
+    // 9 10 11 12
+    const struct {
+        TUsedRect rect;
+        std::int32_t count;
+        TCotaPoint minimum, maximum;
+        bool changed;
+    } cases[] = {
+        {{2, 1, 3, 2}, 8, {1, 1, 1.0f}, {4, 3, 12.0f}, true},
+        {{1, 1, 1, 1}, 10, {2, 1, 2.0f}, {4, 3, 12.0f}, true},
+        {{3, 3, 9, 9}, 9, {1, 1, 1.0f}, {2, 3, 10.0f}, true},  // past the edge: clipped, no growth
+        {{-2, -2, 1, 2}, 9, {2, 1, 2.0f}, {4, 3, 12.0f}, true},
+        {{1, 1, 4, 3}, 0, {0, 0, kMinimumSentinel}, {0, 0, kMaximumSentinel}, true},
+        {{2, 2, 2, 2}, 11, {1, 1, 1.0f}, {4, 3, 12.0f}, false},  // already empty
+        {{3, 1, 2, 3}, 11, {1, 1, 1.0f}, {4, 3, 12.0f}, false},  // an empty rectangle
+    };
+    for (const auto& c : cases) {
+        TCotas s(4, 3);
+        for (std::int32_t row = 1; row <= 3; ++row)
+            for (std::int32_t col = 1; col <= 4; ++col)
+                if (col != 2 || row != 2)
+                    s.SetCell(col, row, float((row - 1) * 4 + col));
+        s.ResultsValid = true;
+        s.Saved = true;
+        Counter events;
+        events.Attach(s);
+        s.ClearRect(c.rect);
+        const std::string at = std::to_string(c.rect.FirstCol) + "," + std::to_string(c.rect.FirstRow) + ","
+                               + std::to_string(c.rect.LastCol) + "," + std::to_string(c.rect.LastRow);
+        EXPECT_EQ(s.ColCount, 4) << at;
+        EXPECT_EQ(s.RowCount, 3) << at;
+        EXPECT_EQ(s.ValueCount, c.count) << at;
+        EXPECT_EQ(s.Minimum, c.minimum) << at;
+        EXPECT_EQ(s.Maximum, c.maximum) << at;
+        EXPECT_TRUE(s.ExtremesValid) << at;
+        EXPECT_TRUE(s.AutoExtremes) << at;
+        EXPECT_EQ(s.Saved, !c.changed) << at;
+        EXPECT_EQ(s.ResultsValid, !c.changed) << at;
+        EXPECT_LE(events.calls, 2) << "the extremes are rescanned once, not per stake";
+    }
 }
