@@ -5,6 +5,7 @@
 #include "calc/ResultTable.h"
 #include "data/NumberEdit.h"
 #include "data/TextCodec.h"
+#include "grid/CellDelegate.h"
 #include "grid/datagrid.h"
 
 #include <QAction>
@@ -78,7 +79,9 @@ void TResultModel::Refresh()
 
 // ----------------------------------------------------------------- delegate
 
-void TResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+namespace {
+
+void PaintResultCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index)
 {
     const int column = index.column(), row = index.row();
     const bool fixed = IsFixed(column, row);
@@ -101,26 +104,7 @@ void TResultDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     painter->restore();
 }
 
-QWidget* TResultDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
-{
-    auto* editor = new QLineEdit(parent);
-    editor->setObjectName("ResultEditor");
-    editor->setFrame(false);
-    editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Window.GridGetEditText(index.column(), index.row(), editor);
-    connect(editor, &QLineEdit::textChanged, &Window, [this](const QString& text) { Window.GridSetEditText(text); });
-    return editor;
-}
-
-bool TResultDelegate::eventFilter(QObject* object, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto* editor = qobject_cast<QLineEdit*>(object);
-        if (editor && Window.GridKeyPress(static_cast<QKeyEvent*>(event), editor))
-            return true;
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
-}
+}  // namespace
 
 // ------------------------------------------------------------------- grid
 
@@ -273,7 +257,17 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     Grid = new TResultGrid(body);
     Grid->setObjectName("Grid");
     Grid->setModel(Model);
-    Grid->setItemDelegate(new TResultDelegate(*this, Grid));
+    Grid->setItemDelegate(new TCellDelegate(
+        "ResultEditor",
+        {.Window = this,
+         .Paint = PaintResultCell,
+         .MakeEditor = {},
+         .BeginEdit = [this](QLineEdit* editor, const QModelIndex& index) {
+             GridGetEditText(index.column(), index.row(), editor);
+         },
+         .TextChanged = [this](const QString& text) { GridSetEditText(text); },
+         .KeyPress = [this](QKeyEvent* e, QLineEdit* editor) { return GridKeyPress(e, editor); }},
+        Grid));
     Grid->horizontalHeader()->hide();
     Grid->verticalHeader()->hide();
     Grid->horizontalHeader()->setDefaultSectionSize(90);

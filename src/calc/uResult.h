@@ -32,22 +32,6 @@ private:
     const TResultado& Window;
 };
 
-class TResultDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-public:
-    explicit TResultDelegate(TResultado& window, QObject* parent) : QStyledItemDelegate(parent), Window(window) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    void setEditorData(QWidget*, const QModelIndex&) const override {}
-    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override;
-
-private:
-    TResultado& Window;
-};
-
 // The results table keeps its caption row and its first two columns (the
 // captions and the best plan) in view while the plans scroll: three views
 // over the same model lie on the grid's edges (the fixed columns, the caption

@@ -8,6 +8,7 @@ list(APPEND NIVORA_CORE_SOURCES
 )
 list(APPEND NIVORA_UI_SOURCES
   grid/datagrid.cpp
+  grid/CellDelegate.cpp
   grid/uWinSurf.cpp
   grid/uAbout.cpp
 )

@@ -1,6 +1,7 @@
 #include "datagrid.h"
 
 #include "app/Platform.h"
+#include "grid/CellDelegate.h"
 #include "app/sist.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
@@ -95,40 +96,6 @@ void TGridModel::RefreshCell(int col, int row)
         return;
     const QModelIndex i = index(row - 1, col - 1);
     emit dataChanged(i, i, {Qt::DisplayRole});
-}
-
-// ---------------------------------------------------------------- delegate
-
-void TGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
-{
-    Document.GridDrawCell(painter, option, index);
-}
-
-QWidget* TGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
-{
-    auto* editor = new TGridEditor(parent);
-    editor->setObjectName("GridEditor");
-    editor->setFrame(false);
-    editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    editor->setFont(Document.GridFont());
-    // Only keys change the text (through GridKeyPress): no context menu,
-    // no drops, no input method composing text past the key check.
-    editor->setContextMenuPolicy(Qt::NoContextMenu);
-    editor->setAcceptDrops(false);
-    editor->setAttribute(Qt::WA_InputMethodEnabled, false);
-    Document.GridGetEditText(index.column() + 1, index.row() + 1);
-    connect(editor, &QLineEdit::textChanged, &Document, [this](const QString& text) { Document.GridSetEditText(text); });
-    return editor;
-}
-
-bool TGridDelegate::eventFilter(QObject* object, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        auto* editor = qobject_cast<QLineEdit*>(object);
-        if (editor && Document.GridKeyPress(static_cast<QKeyEvent*>(event), editor))
-            return true;
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 bool TGridEditor::event(QEvent* e)
@@ -247,7 +214,27 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
     Model->setParent(this);
     Grid = new TGridControl(*this, body);
     Grid->setModel(Model);
-    Grid->setItemDelegate(new TGridDelegate(*this, Grid));
+    Grid->setItemDelegate(new TCellDelegate(
+        "GridEditor",
+        {.Window = this,
+         .Paint = [this](QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) { GridDrawCell(painter, option, index); },
+         .MakeEditor = [this](QWidget* host) -> QLineEdit* {
+             auto* editor = new TGridEditor(host);
+             editor->setFont(GridFont());
+             // Only keys change the text (through GridKeyPress): no context
+             // menu, no drops, no input method composing text past the key check.
+             editor->setContextMenuPolicy(Qt::NoContextMenu);
+             editor->setAcceptDrops(false);
+             editor->setAttribute(Qt::WA_InputMethodEnabled, false);
+             return editor;
+         },
+         .BeginEdit = [this](QLineEdit*, const QModelIndex& index) {
+             GridGetEditText(index.column() + 1, index.row() + 1);
+         },
+         .TextChanged = [this](const QString& text) { GridSetEditText(text); },
+         .KeyPress = [this](QKeyEvent* e, QLineEdit* editor) { return GridKeyPress(e, editor); }},
+        Grid));
     QFont font("Arial");
     font.setPixelSize(15);
     SetGridFont(font, 0);

@@ -54,22 +54,6 @@ private:
     TForm2& Document;
 };
 
-class TGridDelegate : public QStyledItemDelegate {
-    Q_OBJECT
-public:
-    explicit TGridDelegate(TForm2& document, QObject* parent) : QStyledItemDelegate(parent), Document(document) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-    void setEditorData(QWidget*, const QModelIndex&) const override {}
-    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override;
-
-private:
-    TForm2& Document;
-};
-
 // The cell editor: it leaves the frame's command keys to the frame.
 class TGridEditor : public QLineEdit {
     Q_OBJECT
