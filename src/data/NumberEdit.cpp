@@ -17,18 +17,18 @@
 
 namespace nivora {
 
-std::string ToCp1252(const QString& text) { return Utf8ToCp1252(View(text.toUtf8())); }
+std::string ToCp1252(const QString& text) { return Utf8ToCp1252(BytesView(text.toUtf8())); }
 
 QString General(long double value) { return QString::fromStdString(FormatGeneral(value, 10, DecimalSeparator())); }
 
 bool ReadNumber(const QString& text, long double& value)
 {
-    return ParseNumber(View(text.toUtf8()), value, DecimalSeparator());
+    return ParseNumber(BytesView(text.toUtf8()), value, DecimalSeparator());
 }
 
 bool ValidateNumberEdit(QLineEdit* edit, TNumberRule rule, long double& value)
 {
-    const TNumberCheck check = CheckNumberText(View(edit->text().toUtf8()), rule, DecimalSeparator());
+    const TNumberCheck check = CheckNumberText(BytesView(edit->text().toUtf8()), rule, DecimalSeparator());
     if (check.ok) {
         value = check.value;
         return true;
@@ -52,7 +52,7 @@ QChar TypedKey(const QKeyEvent* event)
 
 void TypeNumberKey(QLineEdit* edit, QChar key, TNumberBox box, const QString& before, const QString& after)
 {
-    const char c = NumberBoxKey(View(before.toUtf8()), View(after.toUtf8()), key.unicode(), box, DecimalSeparator());
+    const char c = NumberBoxKey(BytesView(before.toUtf8()), BytesView(after.toUtf8()), key.unicode(), box, DecimalSeparator());
     if (c != 0)
         edit->insert(QString(QChar(c)));
 }

@@ -19,7 +19,7 @@ class QPainter;
 namespace nivora {
 
 // The bytes of a QByteArray, without a copy.
-inline std::string_view View(const QByteArray& bytes) { return {bytes.constData(), std::size_t(bytes.size())}; }
+inline std::string_view BytesView(const QByteArray& bytes) { return {bytes.constData(), std::size_t(bytes.size())}; }
 
 // A window's text as the code page 1252 bytes the store and the project file
 // keep (Utf8ToCp1252).

@@ -797,7 +797,7 @@ void TForm2::PasteFromClipboard()
     // The pasted values win over a value being typed.
     Grid->AbandonEdit();
     const QByteArray bytes = ClipboardTextBytes(QGuiApplication::clipboard()->mimeData());
-    const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
+    const std::string_view text = BytesView(bytes);
     TCellChange record = RecordFor(PasteReach(text, CurrentCol(), CurrentRow()));
     TForm1* frame = Frame();
     const TTextReadResult r = PasteText(*Terrain_, text, CurrentCol(), CurrentRow(), DecimalSeparator(), frame);
