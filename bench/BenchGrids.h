@@ -63,7 +63,7 @@ inline std::unique_ptr<TTerreno> RaggedField(float spacing)
 // 20 levels evenly inside the elevation range.
 inline std::vector<long double> Levels(const TTerreno& t)
 {
-    const long double lo = t.Minimum.Value, hi = t.Maximum.Value;
+    const long double lo = t.Minimum().Value, hi = t.Maximum().Value;
     std::vector<long double> v;
     for (int k = 1; k <= 20; ++k)
         v.push_back(std::round((lo + (hi - lo) * k / 21.0L) * 100.0L) / 100.0L);

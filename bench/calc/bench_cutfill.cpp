@@ -58,8 +58,8 @@ void BM_StakeIndexes(benchmark::State& state)
     const TPlano& p = t.Plans[0];
     for (auto _ : state) {
         unsigned sum = 0;
-        for (int r = 1; r <= t.RowCount; ++r)
-            for (int c = 1; c <= t.ColCount; ++c)
+        for (int r = 1; r <= t.RowCount(); ++r)
+            for (int c = 1; c <= t.ColCount(); ++c)
                 sum += CutFillIndex(t.CutFill(c, r), p.MaxCut, p.MaxFill);
         benchmark::DoNotOptimize(sum);
     }

@@ -17,7 +17,7 @@ TTerreno& Grid()
 
 void BM_PlainSum(benchmark::State& state)
 {
-    const auto& cells = Grid().Cells;
+    const auto& cells = Grid().Cells();
     for (auto _ : state)
         benchmark::DoNotOptimize(bench::PlainSum(cells));
     state.counters["passes"] = 1;

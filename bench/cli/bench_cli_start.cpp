@@ -51,9 +51,9 @@ const std::string& FullText()
         const TTerreno& t = *grid;
         std::ofstream out(p, std::ios::binary);
         char field[32];
-        for (std::int32_t r = 1; r <= t.RowCount; ++r)
-            for (std::int32_t c = 1; c <= t.ColCount; ++c) {
-                std::snprintf(field, sizeof field, "%.3f%s", double(t.GetCell(c, r)), c < t.ColCount ? "\t" : "\r\n");
+        for (std::int32_t r = 1; r <= t.RowCount(); ++r)
+            for (std::int32_t c = 1; c <= t.ColCount(); ++c) {
+                std::snprintf(field, sizeof field, "%.3f%s", double(t.GetCell(c, r)), c < t.ColCount() ? "\t" : "\r\n");
                 out << field;
             }
         return p.string();

@@ -47,7 +47,7 @@ double PlainSeconds(const std::vector<float>& cells)
 void PlainPass(benchmark::State& state, TTerreno& t)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(bench::PlainSum(t.Cells));
+        benchmark::DoNotOptimize(bench::PlainSum(t.Cells()));
 }
 
 void TraceAndAssemble(benchmark::State& state, TTerreno& t)
@@ -78,8 +78,8 @@ void TraceAndAssemble(benchmark::State& state, TTerreno& t)
     state.counters["traced_lines"] = double(traced);
     state.counters["lines"] = double(lines);
     state.counters["points"] = double(points);
-    state.counters["x_plain"] = seconds / double(state.iterations()) / PlainSeconds(t.Cells);
-    state.counters["missing_pct"] = 100.0 * (1.0 - double(t.ValueCount) / double(t.Cells.size()));
+    state.counters["x_plain"] = seconds / double(state.iterations()) / PlainSeconds(t.Cells());
+    state.counters["missing_pct"] = 100.0 * (1.0 - double(t.ValueCount()) / double(t.Cells().size()));
 }
 
 void BM_PlainPassRealistic(benchmark::State& s) { PlainPass(s, Realistic()); }

@@ -63,7 +63,7 @@ void BM_LoadProject(benchmark::State& state)
     WriteFileAtomically(file, FullImage());
     for (auto _ : state) {
         TLoadedProject p = LoadProjectFile(file);
-        benchmark::DoNotOptimize(p.Terrain->ValueCount);
+        benchmark::DoNotOptimize(p.Terrain->ValueCount());
     }
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(FullImage().size()));
 }
@@ -112,7 +112,7 @@ void BM_SetCellBracket(benchmark::State& state)
             for (int col = 1; col <= side; ++col)
                 c.SetCell(col, r, static_cast<float>(100 + ((r * 31 + col * 17) % 97)));
         c.SetAutoExtremes(true);
-        benchmark::DoNotOptimize(c.Minimum.Value);
+        benchmark::DoNotOptimize(c.Minimum().Value);
     }
     state.SetItemsProcessed(std::int64_t(state.iterations()) * side * side);
     state.SetComplexityN(std::int64_t(side) * side);

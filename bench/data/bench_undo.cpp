@@ -41,7 +41,7 @@ void BM_UndoPaste(benchmark::State& state)
     PasteText(*t, FullText(), 1, 1, ',');
     for (auto _ : state) {
         rec.Exchange(*t);  // undo, then redo on the next turn
-        benchmark::DoNotOptimize(t->Cells.data());
+        benchmark::DoNotOptimize(t->Cells().data());
     }
 }
 BENCHMARK(BM_UndoPaste)->Unit(benchmark::kMillisecond);
@@ -54,7 +54,7 @@ void BM_UndoInsertRow(benchmark::State& state)
     t->InsertRow(500);
     for (auto _ : state) {
         rec.Exchange(*t);
-        benchmark::DoNotOptimize(t->Cells.data());
+        benchmark::DoNotOptimize(t->Cells().data());
     }
 }
 BENCHMARK(BM_UndoInsertRow)->Unit(benchmark::kMicrosecond);

@@ -71,12 +71,12 @@ float FromCharsPass(const std::string& text)
 
 std::size_t ToCharsPass(const TTerreno& t, std::string& buffer)
 {
-    buffer.resize(std::size_t(t.ColCount) * std::size_t(t.RowCount) * 24);
+    buffer.resize(std::size_t(t.ColCount()) * std::size_t(t.RowCount()) * 24);
     char* p = buffer.data();
     char* const end = p + buffer.size();
-    for (int r = 1; r <= t.RowCount; ++r) {
+    for (int r = 1; r <= t.RowCount(); ++r) {
         const float* row = t.RowData(r);
-        for (int c = 0; c < t.ColCount; ++c) {
+        for (int c = 0; c < t.ColCount(); ++c) {
             if (row[c] != 0.0f)
                 p = std::to_chars(p, end, row[c], std::chars_format::fixed, 3).ptr;
             *p++ = '\t';
@@ -100,7 +100,7 @@ void BM_Paste(benchmark::State& state)
         const auto t1 = Clock::now();
         TTerreno t(20, 20, 20.0f, 20.0f);
         PasteText(t, text, 1, 1, ',');
-        benchmark::DoNotOptimize(t.ValueCount);
+        benchmark::DoNotOptimize(t.ValueCount());
         const auto t2 = Clock::now();
         baseline += Seconds(t0, t1);
         paste += Seconds(t1, t2);

@@ -78,7 +78,7 @@ void BM_DocumentMemory(benchmark::State& state)
         QImage image(d->size(), QImage::Format_ARGB32_Premultiplied);
         d->Grid->viewport()->render(&image);
         added = ResidentKiB() - before;
-        d->Terrain().Saved = true;
+        d->Terrain().SetSaved(true);
         delete d;
     }
     state.counters["MiB"] = double(added) / 1024.0;

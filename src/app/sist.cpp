@@ -712,7 +712,7 @@ void TForm1::UpdateCalcMenu()
 
 void TForm1::UpdateViewMenu()
 {
-    mnExibirResultados->setEnabled(State_.ActiveDocument && State_.ActiveDocument->Terrain().ResultsValid);
+    mnExibirResultados->setEnabled(State_.ActiveDocument && State_.ActiveDocument->Terrain().ResultsValid());
     mnExibirResultados->setChecked(State_.Resultado != nullptr);
     mnExibirMapa->setEnabled(mnExibirResultados->isEnabled());
     mnExibirMapa->setChecked(State_.CutFillMapWindow != nullptr);

@@ -120,7 +120,7 @@ TUsedRect Clip(const TUsedRect& r, std::int32_t cols, std::int32_t rows)
 
 bool TTerreno::HasComputableBlock() const
 {
-    const TUsedRect r = Clip(GetSelection(), ColCount, RowCount);
+    const TUsedRect r = Clip(GetSelection(), ColCount(), RowCount());
     for (std::int32_t j = r.FirstRow; j < r.LastRow; ++j) {
         const float* a = RowData(j);
         const float* b = RowData(j + 1);
@@ -135,7 +135,7 @@ bool TTerreno::ComputeBestPlane()
 {
     StartProgress("Calculando o melhor plano.");
     const TUsedRect sel = GetSelection();
-    const TUsedRect r = Clip(sel, ColCount, RowCount);
+    const TUsedRect r = Clip(sel, ColCount(), RowCount());
 
     // The three normal equations of the plane are solved by Cramer's rule,
     // on coordinates and elevations taken relative to the selection's first
@@ -228,8 +228,8 @@ bool TTerreno::ComputeBestPlane()
     if (KeepPlans)
         Plans[1] = Plans[0];
     PlaneComputed = true;
-    Modified = false;
-    ResultsValid = true;
+    SetModified(false);
+    SetResultsValid(true);
     return true;
 }
 
@@ -242,7 +242,7 @@ bool TTerreno::ComputeOrigin(long double sx, long double sy)
     p.Sy = sy;
     StartProgress("Calculando a cota da origem.");
     const TUsedRect sel = GetSelection();
-    const TUsedRect r = Clip(sel, ColCount, RowCount);
+    const TUsedRect r = Clip(sel, ColCount(), RowCount());
     const long double ax = p.Sx, ay = p.Sy;
     std::int64_t n = 0;
     long double s = 0.0L;
@@ -291,15 +291,15 @@ long double TTerreno::CutFill(std::int32_t column, std::int32_t row) const
 void TTerreno::SelectionExtremes(float& lowest, float& highest)
 {
     const TUsedRect sel = GetSelection();
-    if (sel == TUsedRect{1, 1, ColCount, RowCount}) {
+    if (sel == TUsedRect{1, 1, ColCount(), RowCount()}) {
         SetExtremesValid(true);
-        lowest = Minimum.Value;
-        highest = Maximum.Value;
+        lowest = Minimum().Value;
+        highest = Maximum().Value;
         return;
     }
     lowest = kMinimumSentinel;
     highest = kMaximumSentinel;
-    const TUsedRect r = Clip(sel, ColCount, RowCount);
+    const TUsedRect r = Clip(sel, ColCount(), RowCount());
     for (std::int32_t j = r.FirstRow; j <= r.LastRow; ++j) {
         const float* row = RowData(j);
         for (std::int32_t i = r.FirstCol; i <= r.LastCol; ++i) {
@@ -333,7 +333,7 @@ void TTerreno::ComputeVolumes(bool announce)
     CellArea = static_cast<long double>(Lx) * static_cast<long double>(Ly);
     TPlano& p = Plans[0];
     const TUsedRect sel = GetSelection();
-    const TUsedRect r = Clip(sel, ColCount, RowCount);
+    const TUsedRect r = Clip(sel, ColCount(), RowCount());
 
     // Sx * x of every column once per pass; the residual keeps the order
     // z - ((Sx * x + Sy * y) + OriginElevation). The pass runs in double with
@@ -406,13 +406,13 @@ void TTerreno::ComputeVolumes(bool announce)
     if (KeepPlans && CurrentPlan >= 1 && CurrentPlan < kPlanCount)
         Plans[std::size_t(CurrentPlan)] = Plans[0];
     // New plans are a change of the document, to be saved like an edit.
-    Saved = false;
+    SetSaved(false);
 }
 
 TAdjustResult TTerreno::AdjustRatio(long double ratio)
 {
     TAdjustResult result;
-    if (!ResultsValid || !(ratio > 0.0L) || !std::isfinite(ratio))
+    if (!ResultsValid() || !(ratio > 0.0L) || !std::isfinite(ratio))
         return result;
     TPlano& p = Plans[0];
     for (int step = 1; step <= kMaxAdjustSteps; ++step) {
@@ -443,7 +443,7 @@ TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double rati
     TSystematizeResult result;
     if (!selectionOnly) {
         t.UpdateUsedRect();
-        t.Selection = t.UsedRect;
+        t.Selection = t.UsedRect();
     }
     t.LastArea = t.GetSelection();
     if (!t.HasComputableBlock())
@@ -482,7 +482,7 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column)
     // After an elevation changed the results are stale and the ratio could
     // not be met: the systematization runs again first, over the area the
     // plan is computed on.
-    if (!t.ResultsValid && !Systematize(t, true, -1).Computed)
+    if (!t.ResultsValid() && !Systematize(t, true, -1).Computed)
         return result;
     t.CurrentPlan = column;
     t.Plans[0] = t.Plans[std::size_t(column)];
@@ -498,7 +498,7 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column)
 void TTerreno::SaveToStream(TByteWriter& s) const
 {
     TCotas::SaveToStream(s);
-    s.WriteBool(ResultsValid);
+    s.WriteBool(ResultsValid());
     s.WriteBool(PlaneComputed);
     WriteReal(s, OriginX);
     WriteReal(s, OriginY);
@@ -536,9 +536,9 @@ bool TTerreno::LoadTerrainSection(TByteReader& s)
     const auto fits = [&](long double origin, long double spacing, std::int32_t count) {
         return spacing > 0.0L && std::fabs(origin) + spacing * (count - 1) < static_cast<long double>(FLT_MAX) / 2;
     };
-    if (!fits(originX, lx, ColCount) || !fits(originY, ly, RowCount))
+    if (!fits(originX, lx, ColCount()) || !fits(originY, ly, RowCount()))
         return false;
-    ResultsValid = resultsValid;
+    SetResultsValid(resultsValid);
     PlaneComputed = planeComputed;
     OriginX = originX;
     OriginY = originY;

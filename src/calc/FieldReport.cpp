@@ -23,8 +23,8 @@ TUsedRect Clamped(const TTerreno& t, TUsedRect a)
 {
     a.FirstCol = std::max(a.FirstCol, 1);
     a.FirstRow = std::max(a.FirstRow, 1);
-    a.LastCol = std::min(a.LastCol, t.ColCount);
-    a.LastRow = std::min(a.LastRow, t.RowCount);
+    a.LastCol = std::min(a.LastCol, t.ColCount());
+    a.LastRow = std::min(a.LastRow, t.RowCount());
     return a;
 }
 
@@ -65,7 +65,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> WalkOrder(const TUsedRect& ar
 bool HasFieldReport(const TTerreno& t)
 {
     const TUsedRect a = Clamped(t, t.LastArea);
-    return t.ResultsValid && t.Plans[0].Valid && !a.IsEmpty();
+    return t.ResultsValid() && t.Plans[0].Valid && !a.IsEmpty();
 }
 
 TFieldReport BuildFieldReport(const TTerreno& t)

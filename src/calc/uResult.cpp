@@ -410,7 +410,7 @@ void TResultado::GridSetEditText(const QString& text)
         typed.Assign(ToCp1252(text));
         // The typed texts are kept in the project file: a change to save.
         if (!(typed == before))
-            t->Saved = false;
+            t->SetSaved(false);
     }
     if (CurrentRow() != ResultEditRow)
         CommitEdit();
@@ -436,7 +436,7 @@ void TResultado::CommitEdit()
         TidyPlanTexts(plan, ResultEditText == "-", DecimalSeparator());
         ParsePlanInputs(*t, ResultEditColumn, DecimalSeparator());
         if (!(plan == before))
-            t->Saved = false;
+            t->SetSaved(false);
     }
     ResultEditPending = false;
     ResultEditText.clear();

@@ -182,9 +182,9 @@ TUsedRect AreaIn(const TArgs& a, TTerreno& t)
     if (!a.Has("--area"))
         return t.ComputeUsedRect();
     const TUsedRect r = ReadArea(a.Get("--area"));
-    if (r.LastCol > t.ColCount || r.LastRow > t.RowCount)
-        throw TUsageError("--area: " + a.Get("--area") + " sai da grade de " + std::to_string(t.ColCount) + " colunas e "
-                          + std::to_string(t.RowCount) + " linhas");
+    if (r.LastCol > t.ColCount() || r.LastRow > t.RowCount())
+        throw TUsageError("--area: " + a.Get("--area") + " sai da grade de " + std::to_string(t.ColCount()) + " colunas e "
+                          + std::to_string(t.RowCount()) + " linhas");
     return r;
 }
 

@@ -18,8 +18,8 @@ TLoadedProject LoadMapArea(const TArgs& a)
     TTerreno& t = *project.Terrain;
     t.Selection = AreaIn(a, t);
     const TUsedRect area = t.GetSelection();
-    for (std::int32_t r = std::max(area.FirstRow, 1); r <= std::min(area.LastRow, t.RowCount); ++r)
-        for (std::int32_t c = std::max(area.FirstCol, 1); c <= std::min(area.LastCol, t.ColCount); ++c)
+    for (std::int32_t r = std::max(area.FirstRow, 1); r <= std::min(area.LastRow, t.RowCount()); ++r)
+        for (std::int32_t c = std::max(area.FirstCol, 1); c <= std::min(area.LastCol, t.ColCount()); ++c)
             if (t.GetCell(c, r) != 0.0f)
                 return project;
     throw TNothingToCompute(a.Has("--area") ? "Não há cotas na área do mapa." : "O arquivo " + path + " não tem cotas.");

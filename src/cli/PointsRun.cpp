@@ -74,7 +74,7 @@ int Points(const TArgs& a)
     j.Key("Ly").Value(terrain->Ly.Value());
     j.Key("OriginX").Value(terrain->OriginX.Value());
     j.Key("OriginY").Value(terrain->OriginY.Value());
-    j.Key("ValueCount").Value(static_cast<std::int64_t>(terrain->ValueCount));
+    j.Key("ValueCount").Value(static_cast<std::int64_t>(terrain->ValueCount()));
     j.EndObject();
     std::cout << j.Str() << "\n";
     return kExitOk;

@@ -29,21 +29,21 @@ int Info(const TArgs& a)
     const TViewState& v = project.View;
     TJson j;
     j.BeginObject();
-    j.Key("ColCount").Value(t.ColCount);
-    j.Key("RowCount").Value(t.RowCount);
+    j.Key("ColCount").Value(t.ColCount());
+    j.Key("RowCount").Value(t.RowCount());
     j.Key("Lx").Value(t.Lx.Value());
     j.Key("Ly").Value(t.Ly.Value());
     j.Key("FileSize").Value(static_cast<std::int64_t>(std::filesystem::file_size(File(a))));
-    j.Key("ValueCount").Value(t.ValueCount);
+    j.Key("ValueCount").Value(t.ValueCount());
     j.Key("Minimum");
-    WritePoint(j, t.Minimum);
+    WritePoint(j, t.Minimum());
     j.Key("Maximum");
-    WritePoint(j, t.Maximum);
+    WritePoint(j, t.Maximum());
     j.Key("UsedRect");
-    WriteRect(j, t.UsedRect);
-    j.Key("ExtremesValid").Value(t.ExtremesValid);
-    j.Key("ResultsValid").Value(t.ResultsValid);
-    j.Key("Modified").Value(t.Modified);
+    WriteRect(j, t.UsedRect());
+    j.Key("ExtremesValid").Value(t.ExtremesValid());
+    j.Key("ResultsValid").Value(t.ResultsValid());
+    j.Key("Modified").Value(t.Modified());
     j.Key("PlaneComputed").Value(t.PlaneComputed);
     j.Key("OriginX").Value(t.OriginX.Value());
     j.Key("OriginY").Value(t.OriginY.Value());
@@ -125,9 +125,9 @@ int Import(const TArgs& a)
                   << " campos ficaram fora da grade (além da coluna ou da linha 1000) e foram ignorados.\n";
 
     TJson j;
-    j.BeginObject().Key("ColCount").Value(t.ColCount).Key("RowCount").Value(t.RowCount);
-    j.Key("ValueCount").Value(t.ValueCount).Key("UsedRect");
-    WriteRect(j, t.UsedRect);
+    j.BeginObject().Key("ColCount").Value(t.ColCount()).Key("RowCount").Value(t.RowCount());
+    j.Key("ValueCount").Value(t.ValueCount()).Key("UsedRect");
+    WriteRect(j, t.UsedRect());
     j.Key("Separator").Value(SeparatorName(r.Layout.Separator));
     j.Key("DecimalMark");
     if (r.Layout.DecimalMark)
@@ -155,7 +155,7 @@ int Grid(const TArgs& a)
     // A file keeps its plans but not the area of the run that made them: the
     // computed views cover the used area of a file whose results are current.
     if (view != gvNatural) {
-        if (!t.ResultsValid)
+        if (!t.ResultsValid())
             throw TNothingToCompute("O arquivo " + path + " não tem resultados válidos de sistematização; grave-os"
                                     " com nivora-cli systematize " + path + " -o SAIDA.NVR.");
         t.LastArea = used;
@@ -236,9 +236,9 @@ int Plan(const TArgs& a)
     // The recalculation works on the whole used area with current results,
     // as after a systematization in the program.
     t.UpdateUsedRect();
-    t.Selection = t.UsedRect;
+    t.Selection = t.UsedRect();
     t.LastArea = t.Selection;
-    if (!t.ResultsValid && !Systematize(t, false, -1).Computed)
+    if (!t.ResultsValid() && !Systematize(t, false, -1).Computed)
         throw TNothingToCompute(kNoElevationsMessage);
     const TSystematizeResult r = RecalculatePlan(t, slot);
     if (!r.Computed)

@@ -145,8 +145,8 @@ std::vector<TNode> TraceOutline(const TCotas& grid, const TUsedRect& area)
         start = {c, middle};
         first = FirstBorderStep(stakes, start);
     }
-    const std::int32_t c0 = std::max(area.FirstCol, 1), c1 = std::min(area.LastCol, grid.ColCount);
-    const std::int32_t r0 = std::max(area.FirstRow, 1), r1 = std::min(area.LastRow, grid.RowCount);
+    const std::int32_t c0 = std::max(area.FirstCol, 1), c1 = std::min(area.LastCol, grid.ColCount());
+    const std::int32_t r0 = std::max(area.FirstRow, 1), r1 = std::min(area.LastRow, grid.RowCount());
     for (std::int32_t r = r0; r <= r1 && first == 0; ++r)
         for (std::int32_t c = c0; c <= c1 && first == 0; ++c)
             if (grid.GetCell(c, r) != 0.0f) {

@@ -526,8 +526,8 @@ void Sweep(const TTerreno& t, const TUsedRect& area, std::span<const TLevelGroup
            const TMapTransform& transform)
 {
     // Cells outside the grid have no elevations at their corners.
-    const std::int32_t c0 = std::max(area.FirstCol, 1), c1 = std::min(area.LastCol, t.ColCount);
-    const std::int32_t r0 = std::max(area.FirstRow, 1), r1 = std::min(area.LastRow, t.RowCount);
+    const std::int32_t c0 = std::max(area.FirstCol, 1), c1 = std::min(area.LastCol, t.ColCount());
+    const std::int32_t r0 = std::max(area.FirstRow, 1), r1 = std::min(area.LastRow, t.RowCount());
     if (c1 <= c0 || r1 <= r0 || groups.empty())
         return;
     const std::size_t w = std::size_t(c1 - c0 + 1);

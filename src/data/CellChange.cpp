@@ -7,21 +7,21 @@ namespace nivora {
 
 TCellChange::TBookkeeping TCellChange::Read(const TCotas& s)
 {
-    return {s.ColCount, s.RowCount, s.ValueCount, s.Minimum, s.Maximum,
-            s.ExtremesValid, s.UsedRect, s.ResultsValid, s.Modified};
+    return {s.ColCount_, s.RowCount_, s.ValueCount_, s.Minimum_, s.Maximum_,
+            s.ExtremesValid_, s.UsedRect_, s.ResultsValid_, s.Modified_};
 }
 
 void TCellChange::Write(TCotas& s, const TBookkeeping& b)
 {
-    s.ColCount = b.ColCount;
-    s.RowCount = b.RowCount;
-    s.ValueCount = b.ValueCount;
-    s.Minimum = b.Minimum;
-    s.Maximum = b.Maximum;
-    s.ExtremesValid = b.ExtremesValid;
-    s.UsedRect = b.UsedRect;
-    s.ResultsValid = b.ResultsValid;
-    s.Modified = b.Modified;
+    s.ColCount_ = b.ColCount;
+    s.RowCount_ = b.RowCount;
+    s.ValueCount_ = b.ValueCount;
+    s.Minimum_ = b.Minimum;
+    s.Maximum_ = b.Maximum;
+    s.ExtremesValid_ = b.ExtremesValid;
+    s.UsedRect_ = b.UsedRect;
+    s.ResultsValid_ = b.ResultsValid;
+    s.Modified_ = b.Modified;
 }
 
 TCellChange TCellChange::Capture(const TCotas& store, const TUsedRect& rect)
@@ -29,7 +29,7 @@ TCellChange TCellChange::Capture(const TCotas& store, const TUsedRect& rect)
     TCellChange c;
     c.Other = Read(store);
     c.Rect = {std::max(rect.FirstCol, 1), std::max(rect.FirstRow, 1),
-              std::min(rect.LastCol, store.ColCount), std::min(rect.LastRow, store.RowCount)};
+              std::min(rect.LastCol, store.ColCount_), std::min(rect.LastRow, store.RowCount_)};
     if (c.Rect.IsEmpty())
         return c;
     const auto width = std::size_t(c.Rect.LastCol - c.Rect.FirstCol + 1);
@@ -46,8 +46,8 @@ TCellChange TCellChange::CaptureWhole(const TCotas& store)
     TCellChange c;
     c.Whole = true;
     c.Other = Read(store);
-    c.Rect = {1, 1, store.ColCount, store.RowCount};
-    c.Cells = store.Cells;
+    c.Rect = {1, 1, store.ColCount_, store.RowCount_};
+    c.Cells = store.Cells_;
     return c;
 }
 
@@ -55,21 +55,20 @@ void TCellChange::Exchange(TCotas& store)
 {
     TBookkeeping now = Read(store);
     if (Whole) {
-        std::swap(store.Cells, Cells);
+        std::swap(store.Cells_, Cells);
     } else if (!Rect.IsEmpty()) {
         // A change in place never alters the shape, so the rectangle still
         // lies where it was taken.
         const auto width = std::ptrdiff_t(Rect.LastCol - Rect.FirstCol + 1);
         auto held = Cells.begin();
         for (std::int32_t row = Rect.FirstRow; row <= Rect.LastRow; ++row, held += width) {
-            float* at = store.Cells.data() + std::size_t(row - 1) * std::size_t(store.ColCount) + (Rect.FirstCol - 1);
+            float* at = store.Cells_.data() + std::size_t(row - 1) * std::size_t(store.ColCount_) + (Rect.FirstCol - 1);
             std::swap_ranges(held, held + width, at);
         }
     }
     Write(store, Other);
     Other = now;
-    if (store.OnExtremesChange)
-        store.OnExtremesChange(store);
+    store.NotifyExtremesChange();
 }
 
 TUsedRect PasteReach(std::string_view text, std::int32_t col, std::int32_t row)

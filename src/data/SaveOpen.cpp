@@ -93,8 +93,8 @@ std::vector<std::uint8_t> WriteHeader(const TTerreno& terrain, std::int64_t file
         PutText(b, 90, kText2);
         PutText(b, 120, kText3);
         b[154] = 13;
-        PutI32(b, kOffCols, terrain.ColCount);
-        PutI32(b, kOffRows, terrain.RowCount);
+        PutI32(b, kOffCols, terrain.ColCount());
+        PutI32(b, kOffRows, terrain.RowCount());
         PutSingle(b, kOffLx, static_cast<float>(static_cast<long double>(terrain.Lx)));
         PutSingle(b, kOffLy, static_cast<float>(static_cast<long double>(terrain.Ly)));
         PutI32(b, kOffMarker, kHeaderMarker);
@@ -107,7 +107,7 @@ std::vector<std::uint8_t> WriteHeader(const TTerreno& terrain, std::int64_t file
 std::vector<std::uint8_t> WriteDocument(const TTerreno& terrain, const TViewState& view)
 {
     TByteWriter s;
-    s.Reserve(std::size_t(ExpectedFileSize(std::int64_t(terrain.ColCount) * terrain.RowCount)));
+    s.Reserve(std::size_t(ExpectedFileSize(std::int64_t(terrain.ColCount()) * terrain.RowCount())));
     const auto placeholder = WriteHeader(terrain, 0);
     s.Write(placeholder.data(), placeholder.size());
     terrain.SaveToStream(s);
@@ -282,28 +282,17 @@ TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
     TLoadedProject project;
     project.Terrain = std::make_unique<TTerreno>(h.ColCount, h.RowCount, h.Lx, h.Ly);
     TTerreno& t = *project.Terrain;
-    if (!t.Fits(store))
+    const bool cellsSound = t.LoadCells(store, [&](float* to, std::size_t count) {
+        if (!in.Read(to, count * 4))
+            throw readError();
+    });
+    if (!cellsSound)
         throw TNotNivora(NotNivoraMessage(name));
-    const TUsedRect& r = store.UsedRect;
-    if (!r.IsEmpty()) {
-        const std::int32_t width = r.LastCol - r.FirstCol + 1;
-        const std::size_t rowBytes = std::size_t(width) * 4;
-        if (width == t.ColCount) {
-            if (!in.Read(t.Cells.data() + std::size_t(r.FirstRow - 1) * std::size_t(width),
-                         rowBytes * std::size_t(r.LastRow - r.FirstRow + 1)))
-                throw readError();
-        } else {
-            for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
-                if (!in.Read(t.Cells.data() + std::size_t(row - 1) * std::size_t(t.ColCount) + std::size_t(r.FirstCol - 1),
-                             rowBytes))
-                    throw readError();
-        }
-    }
     std::vector<std::uint8_t> tail(TTerreno::kSectionSize + kViewSectionSize);
     if (!in.Read(tail.data(), tail.size()))
         throw readError();
     TByteReader tailReader(tail);
-    if (!t.AcceptLoadedCells(store) || !t.LoadTerrainSection(tailReader) || !ReadView(tailReader, project.View))
+    if (!t.LoadTerrainSection(tailReader) || !ReadView(tailReader, project.View))
         throw TNotNivora(NotNivoraMessage(name));
     return project;
 }
@@ -317,7 +306,7 @@ void SaveProjectFile(const std::filesystem::path& fileName, TTerreno& terrain, c
 {
     WriteFileAtomically(fileName, WriteDocument(terrain, view));
     terrain.UpdateUsedRect();
-    terrain.Saved = true;
+    terrain.SetSaved(true);
 }
 
 }  // namespace nivora

@@ -13,33 +13,33 @@ TCotas::TCotas(std::int32_t colCount, std::int32_t rowCount)
 {
     if (colCount < 1 || colCount > MaxGridSize || rowCount < 1 || rowCount > MaxGridSize)
         throw std::invalid_argument("Dimensões da grade fora do intervalo de 1 a 1000.");
-    ColCount = colCount;
-    RowCount = rowCount;
-    Cells.assign(std::size_t(colCount) * std::size_t(rowCount), 0.0f);
+    ColCount_ = colCount;
+    RowCount_ = rowCount;
+    Cells_.assign(std::size_t(colCount) * std::size_t(rowCount), 0.0f);
 }
 
 void TCotas::SetCell(std::int32_t col, std::int32_t row, float value)
 {
     if (col < 1 || col > MaxGridSize || row < 1 || row > MaxGridSize)
         return;
-    if (col > ColCount || row > RowCount) {
-        if (!Resize(std::max(0, col - ColCount), std::max(0, row - RowCount)))
+    if (col > ColCount_ || row > RowCount_) {
+        if (!Resize(std::max(0, col - ColCount_), std::max(0, row - RowCount_)))
             return;
     }
-    float& cell = Cells[Index(col, row)];
+    float& cell = Cells_[Index(col, row)];
     const float old = cell;
     if (old == value)
         return;
-    Modified = true;
-    Saved = false;
-    ResultsValid = false;
+    Modified_ = true;
+    Saved_ = false;
+    ResultsValid_ = false;
     if (old == 0.0f)
-        ++ValueCount;
+        ++ValueCount_;
     else if (value == 0.0f)
-        --ValueCount;
+        --ValueCount_;
     cell = value;
     UpdateExtremes(col, row, old, value);
-    if (AutoExtremes)
+    if (AutoExtremes_)
         SetExtremesValid(true);
 }
 
@@ -55,28 +55,28 @@ void TCotas::ClearRect(const TUsedRect& rect)
 
 void TCotas::UpdateExtremes(std::int32_t col, std::int32_t row, float oldValue, float newValue)
 {
-    if (!ExtremesValid)
+    if (!ExtremesValid_)
         return;
     if (oldValue == 0.0f) {
-        if (newValue < Minimum.Value)
+        if (newValue < Minimum_.Value)
             SetMinimum({col, row, newValue});
-        if (newValue > Maximum.Value)
+        if (newValue > Maximum_.Value)
             SetMaximum({col, row, newValue});
     } else if (newValue == 0.0f) {
-        if (oldValue == Minimum.Value || oldValue == Maximum.Value)
-            ExtremesValid = false;
+        if (oldValue == Minimum_.Value || oldValue == Maximum_.Value)
+            ExtremesValid_ = false;
     } else {
         // A cell that held one extreme and now passes the other (the only
         // value of a grid, say, or a maximum lowered below the minimum) leaves
         // the first one stale too: both tests run after the new extreme.
-        const bool wasMinimum = oldValue == Minimum.Value && newValue > oldValue;
-        const bool wasMaximum = oldValue == Maximum.Value && newValue < oldValue;
-        if (newValue < Minimum.Value)
+        const bool wasMinimum = oldValue == Minimum_.Value && newValue > oldValue;
+        const bool wasMaximum = oldValue == Maximum_.Value && newValue < oldValue;
+        if (newValue < Minimum_.Value)
             SetMinimum({col, row, newValue});
-        else if (newValue > Maximum.Value)
+        else if (newValue > Maximum_.Value)
             SetMaximum({col, row, newValue});
         if (wasMinimum || wasMaximum)
-            ExtremesValid = false;
+            ExtremesValid_ = false;
     }
 }
 
@@ -84,8 +84,8 @@ bool TCotas::Resize(std::int32_t addCols, std::int32_t addRows)
 {
     if (addCols < 0 || addRows < 0)
         return false;
-    const std::int64_t newCols = std::int64_t(ColCount) + addCols;
-    const std::int64_t newRows = std::int64_t(RowCount) + addRows;
+    const std::int64_t newCols = std::int64_t(ColCount_) + addCols;
+    const std::int64_t newRows = std::int64_t(RowCount_) + addRows;
     if (newCols < 1 || newCols > MaxGridSize || newRows < 1 || newRows > MaxGridSize)
         return false;
     if (addCols == 0 && addRows == 0)
@@ -93,49 +93,49 @@ bool TCotas::Resize(std::int32_t addCols, std::int32_t addRows)
     const auto nc = static_cast<std::int32_t>(newCols);
     const auto nr = static_cast<std::int32_t>(newRows);
     if (addCols == 0) {
-        Cells.resize(std::size_t(nc) * std::size_t(nr), 0.0f);
+        Cells_.resize(std::size_t(nc) * std::size_t(nr), 0.0f);
     } else {
         std::vector<float> grown(std::size_t(nc) * std::size_t(nr), 0.0f);
-        for (std::int32_t r = 0; r < RowCount; ++r)
-            std::copy_n(Cells.begin() + std::ptrdiff_t(r) * ColCount, ColCount,
+        for (std::int32_t r = 0; r < RowCount_; ++r)
+            std::copy_n(Cells_.begin() + std::ptrdiff_t(r) * ColCount_, ColCount_,
                         grown.begin() + std::ptrdiff_t(r) * nc);
-        Cells.swap(grown);
+        Cells_.swap(grown);
     }
-    ColCount = nc;
-    RowCount = nr;
+    ColCount_ = nc;
+    RowCount_ = nr;
     return true;
 }
 
 void TCotas::SetMinimum(const TCotaPoint& p)
 {
-    if (p == Minimum)
+    if (p == Minimum_)
         return;
-    Minimum = p;
+    Minimum_ = p;
     NotifyExtremesChange();
 }
 
 void TCotas::SetMaximum(const TCotaPoint& p)
 {
-    if (p == Maximum)
+    if (p == Maximum_)
         return;
-    Maximum = p;
+    Maximum_ = p;
     NotifyExtremesChange();
 }
 
 void TCotas::SetExtremesValid(bool flag)
 {
-    if (flag == ExtremesValid)
+    if (flag == ExtremesValid_)
         return;
     if (flag)
         RecomputeExtremes();
-    ExtremesValid = flag;
+    ExtremesValid_ = flag;
 }
 
 void TCotas::SetAutoExtremes(bool flag)
 {
-    if (flag == AutoExtremes)
+    if (flag == AutoExtremes_)
         return;
-    AutoExtremes = flag;
+    AutoExtremes_ = flag;
     if (flag)
         SetExtremesValid(true);
 }
@@ -144,9 +144,9 @@ void TCotas::RecomputeExtremes()
 {
     TCotaPoint mn{0, 0, kMinimumSentinel};
     TCotaPoint mx{0, 0, kMaximumSentinel};
-    for (std::int32_t r = 1; r <= RowCount; ++r) {
+    for (std::int32_t r = 1; r <= RowCount_; ++r) {
         const float* row = RowData(r);
-        for (std::int32_t c = 0; c < ColCount; ++c) {
+        for (std::int32_t c = 0; c < ColCount_; ++c) {
             const float v = row[c];
             if (v == 0.0f)
                 continue;
@@ -165,26 +165,26 @@ TUsedRect TCotas::ComputeUsedRect() const
     // Rows are scanned whole, columns through a per-column "has a value" mark
     // filled in one row-major pass: the same answer as four independent scans,
     // without striding down columns.
-    TUsedRect r{ColCount + 1, RowCount + 1, 0, 0};
-    std::vector<char> colHasValue(std::size_t(ColCount), 0);
-    for (std::int32_t row = 1; row <= RowCount; ++row) {
+    TUsedRect r{ColCount_ + 1, RowCount_ + 1, 0, 0};
+    std::vector<char> colHasValue(std::size_t(ColCount_), 0);
+    for (std::int32_t row = 1; row <= RowCount_; ++row) {
         const float* p = RowData(row);
         bool any = false;
-        for (std::int32_t c = 0; c < ColCount; ++c) {
+        for (std::int32_t c = 0; c < ColCount_; ++c) {
             if (p[c] != 0.0f) {
                 colHasValue[std::size_t(c)] = 1;
                 any = true;
             }
         }
         if (any) {
-            if (r.FirstRow > RowCount)
+            if (r.FirstRow > RowCount_)
                 r.FirstRow = row;
             r.LastRow = row;
         }
     }
-    for (std::int32_t c = 0; c < ColCount; ++c) {
+    for (std::int32_t c = 0; c < ColCount_; ++c) {
         if (colHasValue[std::size_t(c)]) {
-            if (r.FirstCol > ColCount)
+            if (r.FirstCol > ColCount_)
                 r.FirstCol = c + 1;
             r.LastCol = c + 1;
         }
@@ -194,88 +194,88 @@ TUsedRect TCotas::ComputeUsedRect() const
 
 bool TCotas::InsertRow(std::int32_t row)
 {
-    if (row < 1 || row > RowCount)
+    if (row < 1 || row > RowCount_)
         return false;
-    const float* last = RowData(RowCount);
-    if (std::any_of(last, last + ColCount, [](float v) { return v != 0.0f; }) && !Resize(0, 1))
+    const float* last = RowData(RowCount_);
+    if (std::any_of(last, last + ColCount_, [](float v) { return v != 0.0f; }) && !Resize(0, 1))
         return false;
-    const auto begin = Cells.begin() + std::ptrdiff_t(row - 1) * ColCount;
-    std::copy_backward(begin, Cells.end() - ColCount, Cells.end());
-    std::fill_n(begin, ColCount, 0.0f);
+    const auto begin = Cells_.begin() + std::ptrdiff_t(row - 1) * ColCount_;
+    std::copy_backward(begin, Cells_.end() - ColCount_, Cells_.end());
+    std::fill_n(begin, ColCount_, 0.0f);
     bool moved = false;
-    if (Minimum.Row >= row) {
-        ++Minimum.Row;
+    if (Minimum_.Row >= row) {
+        ++Minimum_.Row;
         moved = true;
     }
-    if (Maximum.Row >= row) {
-        ++Maximum.Row;
+    if (Maximum_.Row >= row) {
+        ++Maximum_.Row;
         moved = true;
     }
     if (moved)
         NotifyExtremesChange();
-    Modified = true;
+    Modified_ = true;
     UpdateUsedRect();
     return true;
 }
 
 bool TCotas::InsertColumn(std::int32_t col)
 {
-    if (col < 1 || col > ColCount)
+    if (col < 1 || col > ColCount_)
         return false;
     bool lastHolds = false;
-    for (std::int32_t r = 1; r <= RowCount && !lastHolds; ++r)
-        lastHolds = Cells[Index(ColCount, r)] != 0.0f;
+    for (std::int32_t r = 1; r <= RowCount_ && !lastHolds; ++r)
+        lastHolds = Cells_[Index(ColCount_, r)] != 0.0f;
     if (lastHolds && !Resize(1, 0))
         return false;
-    for (std::int32_t r = 1; r <= RowCount; ++r) {
-        float* p = Cells.data() + Index(1, r);
-        std::copy_backward(p + col - 1, p + ColCount - 1, p + ColCount);
+    for (std::int32_t r = 1; r <= RowCount_; ++r) {
+        float* p = Cells_.data() + Index(1, r);
+        std::copy_backward(p + col - 1, p + ColCount_ - 1, p + ColCount_);
         p[col - 1] = 0.0f;
     }
     bool moved = false;
-    if (Minimum.Col >= col) {
-        ++Minimum.Col;
+    if (Minimum_.Col >= col) {
+        ++Minimum_.Col;
         moved = true;
     }
-    if (Maximum.Col >= col) {
-        ++Maximum.Col;
+    if (Maximum_.Col >= col) {
+        ++Maximum_.Col;
         moved = true;
     }
     if (moved)
         NotifyExtremesChange();
-    Modified = true;
+    Modified_ = true;
     UpdateUsedRect();
     return true;
 }
 
 void TCotas::DeleteRow(std::int32_t row)
 {
-    if (row < 1 || row > RowCount)
+    if (row < 1 || row > RowCount_)
         return;
     SetAutoExtremes(false);
-    for (std::int32_t c = 1; c <= ColCount; ++c)
+    for (std::int32_t c = 1; c <= ColCount_; ++c)
         SetCell(c, row, 0.0f);
-    const auto begin = Cells.begin() + std::ptrdiff_t(row - 1) * ColCount;
-    std::copy(begin + ColCount, Cells.end(), begin);
-    std::fill(Cells.end() - ColCount, Cells.end(), 0.0f);
-    Modified = true;
+    const auto begin = Cells_.begin() + std::ptrdiff_t(row - 1) * ColCount_;
+    std::copy(begin + ColCount_, Cells_.end(), begin);
+    std::fill(Cells_.end() - ColCount_, Cells_.end(), 0.0f);
+    Modified_ = true;
     SetAutoExtremes(true);
     UpdateUsedRect();
 }
 
 void TCotas::DeleteColumn(std::int32_t col)
 {
-    if (col < 1 || col > ColCount)
+    if (col < 1 || col > ColCount_)
         return;
     SetAutoExtremes(false);
-    for (std::int32_t r = 1; r <= RowCount; ++r)
+    for (std::int32_t r = 1; r <= RowCount_; ++r)
         SetCell(col, r, 0.0f);
-    for (std::int32_t r = 1; r <= RowCount; ++r) {
-        float* p = Cells.data() + Index(1, r);
-        std::copy(p + col, p + ColCount, p + col - 1);
-        p[ColCount - 1] = 0.0f;
+    for (std::int32_t r = 1; r <= RowCount_; ++r) {
+        float* p = Cells_.data() + Index(1, r);
+        std::copy(p + col, p + ColCount_, p + col - 1);
+        p[ColCount_ - 1] = 0.0f;
     }
-    Modified = true;
+    Modified_ = true;
     SetAutoExtremes(true);
     UpdateUsedRect();
 }
@@ -283,22 +283,22 @@ void TCotas::DeleteColumn(std::int32_t col)
 void TCotas::SaveToStream(TByteWriter& s) const
 {
     const TUsedRect r = ComputeUsedRect();
-    s.WriteBool(ExtremesValid);
-    s.WriteBool(ResultsValid);
-    s.WriteI32(ColCount);
-    s.WriteI32(RowCount);
-    s.WriteI32(ValueCount);
-    s.WriteI32(Minimum.Col);
-    s.WriteI32(Minimum.Row);
-    s.WriteSingle(Minimum.Value);
-    s.WriteI32(Maximum.Col);
-    s.WriteI32(Maximum.Row);
-    s.WriteSingle(Maximum.Value);
+    s.WriteBool(ExtremesValid_);
+    s.WriteBool(ResultsValid_);
+    s.WriteI32(ColCount_);
+    s.WriteI32(RowCount_);
+    s.WriteI32(ValueCount_);
+    s.WriteI32(Minimum_.Col);
+    s.WriteI32(Minimum_.Row);
+    s.WriteSingle(Minimum_.Value);
+    s.WriteI32(Maximum_.Col);
+    s.WriteI32(Maximum_.Row);
+    s.WriteSingle(Maximum_.Value);
     s.WriteI32(r.FirstCol);
     s.WriteI32(r.FirstRow);
     s.WriteI32(r.LastCol);
     s.WriteI32(r.LastRow);
-    s.WriteBool(Modified);
+    s.WriteBool(Modified_);
     if (!r.IsEmpty()) {
         const std::int32_t width = r.LastCol - r.FirstCol + 1;
         for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
@@ -317,12 +317,12 @@ bool TCotas::ReadSectionHeader(TByteReader& s, TSectionHeader& h)
 
 bool TCotas::Fits(const TSectionHeader& h) const
 {
-    if (h.ColCount != ColCount || h.RowCount != RowCount)
+    if (h.ColCount != ColCount_ || h.RowCount != RowCount_)
         return false;
     const TUsedRect& r = h.UsedRect;
     if (r.IsEmpty())
-        return r == TUsedRect{ColCount + 1, RowCount + 1, 0, 0};
-    return r.FirstCol >= 1 && r.LastCol <= ColCount && r.FirstRow >= 1 && r.LastRow <= RowCount;
+        return r == TUsedRect{ColCount_ + 1, RowCount_ + 1, 0, 0};
+    return r.FirstCol >= 1 && r.LastCol <= ColCount_ && r.FirstRow >= 1 && r.LastRow <= RowCount_;
 }
 
 bool TCotas::LoadFromStream(TByteReader& s)
@@ -330,17 +330,40 @@ bool TCotas::LoadFromStream(TByteReader& s)
     TSectionHeader h;
     if (!ReadSectionHeader(s, h) || !Fits(h))
         return false;
-    const TUsedRect& r = h.UsedRect;
-    if (std::int64_t(s.Remaining()) < r.CellCount() * 4)
+    if (std::int64_t(s.Remaining()) < h.UsedRect.CellCount() * 4)
         return false;
-    if (ValueCount != 0)  // the count never falls below the cells holding values
-        std::fill(Cells.begin(), Cells.end(), 0.0f);
+    return LoadCells(h, [&s](float* to, std::size_t count) { s.ReadSingles(to, count); });
+}
+
+bool TCotas::LoadCells(const TSectionHeader& h, const std::function<void(float*, std::size_t)>& read)
+{
+    if (!Fits(h))
+        return false;
+    if (ValueCount_ != 0)  // the count never falls below the cells holding values
+        std::fill(Cells_.begin(), Cells_.end(), 0.0f);
+    const TUsedRect& r = h.UsedRect;
     if (!r.IsEmpty()) {
         const std::int32_t width = r.LastCol - r.FirstCol + 1;
-        for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
-            s.ReadSingles(Cells.data() + Index(r.FirstCol, row), std::size_t(width));
+        try {
+            if (width == ColCount_) {  // whole rows: one block
+                read(Cells_.data() + Index(1, r.FirstRow), std::size_t(width) * std::size_t(r.LastRow - r.FirstRow + 1));
+            } else {
+                for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
+                    read(Cells_.data() + Index(r.FirstCol, row), std::size_t(width));
+            }
+        } catch (...) {
+            ClearCells();
+            throw;
+        }
     }
     return AcceptLoadedCells(h);
+}
+
+void TCotas::ClearCells()
+{
+    std::fill(Cells_.begin(), Cells_.end(), 0.0f);
+    ValueCount_ = 0;
+    ExtremesValid_ = false;
 }
 
 bool TCotas::AcceptLoadedCells(const TSectionHeader& h)
@@ -364,31 +387,29 @@ bool TCotas::AcceptLoadedCells(const TSectionHeader& h)
         }
     }
     if (notFinite) {
-        std::fill(Cells.begin(), Cells.end(), 0.0f);
-        ValueCount = 0;
-        ExtremesValid = false;
+        ClearCells();
         return false;
     }
     // The extremes are always counted anew from the cells: a stored extreme
     // may name a cell that holds its value without being the lowest or the
     // highest. Where the stored point holds the extreme value found, it is
     // kept, so that among equal values the file's choice stands.
-    ResultsValid = h.ResultsValid;
-    ValueCount = counted;
-    UsedRect = h.UsedRect;
-    Modified = h.Modified;
+    ResultsValid_ = h.ResultsValid;
+    ValueCount_ = counted;
+    UsedRect_ = h.UsedRect;
+    Modified_ = h.Modified;
     SetAutoExtremes(false);
-    ExtremesValid = false;
+    ExtremesValid_ = false;
     SetAutoExtremes(true);
     const auto keep = [&](const TCotaPoint& stored, const TCotaPoint& found) {
-        return found.Col != 0 && stored.Value == found.Value && stored.Col >= 1 && stored.Col <= ColCount
-               && stored.Row >= 1 && stored.Row <= RowCount && GetCell(stored.Col, stored.Row) == stored.Value;
+        return found.Col != 0 && stored.Value == found.Value && stored.Col >= 1 && stored.Col <= ColCount_
+               && stored.Row >= 1 && stored.Row <= RowCount_ && GetCell(stored.Col, stored.Row) == stored.Value;
     };
-    if (keep(h.Minimum, Minimum))
+    if (keep(h.Minimum, Minimum_))
         SetMinimum(h.Minimum);
-    if (keep(h.Maximum, Maximum))
+    if (keep(h.Maximum, Maximum_))
         SetMaximum(h.Maximum);
-    Saved = true;
+    Saved_ = true;
     return true;
 }
 

@@ -9,8 +9,10 @@
 //
 // Cells live in one contiguous block, row after row, ColCount floats a row.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace nivora {
@@ -59,9 +61,9 @@ public:
 
     float GetCell(std::int32_t col, std::int32_t row) const
     {
-        if (col < 1 || col > ColCount || row < 1 || row > RowCount)
+        if (col < 1 || col > ColCount_ || row < 1 || row > RowCount_)
             return 0.0f;
-        return Cells[Index(col, row)];
+        return Cells_[Index(col, row)];
     }
     void SetCell(std::int32_t col, std::int32_t row, float value);
     // Empties the stakes of `rect` that lie in the store (Delete and Cut on
@@ -89,7 +91,7 @@ public:
     // an empty grid FirstCol > LastCol and FirstRow > LastRow.
     TUsedRect ComputeUsedRect() const;
     // Brings UsedRect up to date with the grid.
-    void UpdateUsedRect() { UsedRect = ComputeUsedRect(); }
+    void UpdateUsedRect() { UsedRect_ = ComputeUsedRect(); }
 
     // The fields of the store section that precede its cells.
     struct TSectionHeader {
@@ -116,40 +118,79 @@ public:
     // store (the store is then unchanged), or when a cell is not a finite
     // number (the store is then cleared).
     bool LoadFromStream(TByteReader& stream);
-    // The second half of a load whose cells were read straight into Cells
-    // (for files, which are read in place): checks them and takes the
-    // section's fields. False, with the store cleared, on a damaged cell.
-    bool AcceptLoadedCells(const TSectionHeader& header);
+    // The cells of the header's used rectangle, read straight into the grid
+    // by `read`(destination, count of singles) (files are read in place),
+    // then checked and the section's fields taken. False when the header
+    // does not fit this store (nothing read), or, with the store cleared, on
+    // a cell that is not a finite number. `read` reports a failure by
+    // throwing; the store is then cleared as well.
+    bool LoadCells(const TSectionHeader& header, const std::function<void(float*, std::size_t)>& read);
 
+    // The elevations, row after row, ColCount singles a row.
+    const std::vector<float>& Cells() const { return Cells_; }
     // A pointer to row `row` (1-based), ColCount floats; for tight loops.
-    const float* RowData(std::int32_t row) const { return Cells.data() + std::size_t(row - 1) * std::size_t(ColCount); }
+    const float* RowData(std::int32_t row) const { return Cells_.data() + std::size_t(row - 1) * std::size_t(ColCount_); }
 
-    // Fields, in declaration order.
-    std::vector<float> Cells;
-    TCotaPoint Minimum{0, 0, kMinimumSentinel};
-    TCotaPoint Maximum{0, 0, kMaximumSentinel};
-    bool ExtremesValid = false;
-    bool AutoExtremes = true;
-    std::function<void(TCotas&)> OnExtremesChange;
-    bool ResultsValid = false;
-    std::int32_t ColCount = 0;
-    std::int32_t RowCount = 0;
-    std::int32_t ValueCount = 0;
-    TUsedRect UsedRect;
-    bool Modified = false;
-    bool Saved = false;
+    // The bookkeeping. It changes only through the operations above.
+    TCotaPoint Minimum() const { return Minimum_; }
+    TCotaPoint Maximum() const { return Maximum_; }
+    bool ExtremesValid() const { return ExtremesValid_; }
+    bool AutoExtremes() const { return AutoExtremes_; }
+    bool ResultsValid() const { return ResultsValid_; }
+    std::int32_t ColCount() const { return ColCount_; }
+    std::int32_t RowCount() const { return RowCount_; }
+    std::int32_t ValueCount() const { return ValueCount_; }
+    // The bounding rectangle as ComputeUsedRect last found it.
+    TUsedRect UsedRect() const { return UsedRect_; }
+    bool Modified() const { return Modified_; }
+    bool Saved() const { return Saved_; }
+
+    // Called with the store whenever Minimum or Maximum changes.
+    void SetOnExtremesChange(std::function<void(TCotas&)> handler) { OnExtremesChange_ = std::move(handler); }
+    // Whether the values are those of the file last saved or loaded: the
+    // document says so after a save, and when an undo or redo brings it
+    // back to (or away from) that state.
+    void SetSaved(bool flag) { Saved_ = flag; }
+    // The systematization results no longer describe the values (a change
+    // the cell setter does not see, such as an undo step or an insert).
+    void InvalidateResults() { ResultsValid_ = false; }
+
+protected:
+    // For the systematization, which alone makes results current.
+    void SetResultsValid(bool flag) { ResultsValid_ = flag; }
+    void SetModified(bool flag) { Modified_ = flag; }
 
 private:
+    // The record of an undo step puts the bookkeeping back bit for bit.
+    friend class TCellChange;
+
     std::size_t Index(std::int32_t col, std::int32_t row) const
     {
-        return std::size_t(row - 1) * std::size_t(ColCount) + std::size_t(col - 1);
+        return std::size_t(row - 1) * std::size_t(ColCount_) + std::size_t(col - 1);
     }
     void UpdateExtremes(std::int32_t col, std::int32_t row, float oldValue, float newValue);
     void NotifyExtremesChange()
     {
-        if (OnExtremesChange)
-            OnExtremesChange(*this);
+        if (OnExtremesChange_)
+            OnExtremesChange_(*this);
     }
+    bool AcceptLoadedCells(const TSectionHeader& header);
+    void ClearCells();
+
+    // Fields, in declaration order.
+    std::vector<float> Cells_;
+    TCotaPoint Minimum_{0, 0, kMinimumSentinel};
+    TCotaPoint Maximum_{0, 0, kMaximumSentinel};
+    bool ExtremesValid_ = false;
+    bool AutoExtremes_ = true;
+    std::function<void(TCotas&)> OnExtremesChange_;
+    bool ResultsValid_ = false;
+    std::int32_t ColCount_ = 0;
+    std::int32_t RowCount_ = 0;
+    std::int32_t ValueCount_ = 0;
+    TUsedRect UsedRect_;
+    bool Modified_ = false;
+    bool Saved_ = false;
 };
 
 }  // namespace nivora

@@ -84,8 +84,8 @@ bool AppendFixedSingle(std::string& out, float z, int decimals, char sep)
 
 std::string CopyText(const TTerreno& t, TGridView view, int decimals, const TUsedRect& sel, char sep)
 {
-    const std::int32_t right = std::min(sel.LastCol, t.ColCount);
-    const std::int32_t bottom = std::min(sel.LastRow, t.RowCount);
+    const std::int32_t right = std::min(sel.LastCol, t.ColCount());
+    const std::int32_t bottom = std::min(sel.LastRow, t.RowCount());
     std::string out;
     if (bottom >= sel.FirstRow && right >= sel.FirstCol)
         out.reserve(std::size_t(bottom - sel.FirstRow + 1) * std::size_t(right - sel.FirstCol + 1) *

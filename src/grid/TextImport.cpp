@@ -263,7 +263,7 @@ public:
         if (LineFields_ > 0)
             EndLine();
         Terrain_.UpdateUsedRect();
-        Terrain_.Selection = Terrain_.UsedRect;
+        Terrain_.Selection = Terrain_.UsedRect();
         Terrain_.SetAutoExtremes(true);
         return Result_;
     }
@@ -349,9 +349,9 @@ private:
             return;
         // Grow once for the whole line, as storing its last cell would.
         const std::int64_t lastCol = std::int64_t(Col_) + std::int64_t(Values_.size()) - 1;
-        if (Col_ >= 1 && Row_ >= 1 && (lastCol > Terrain_.ColCount || Row_ > Terrain_.RowCount))
-            Terrain_.Resize(std::max<std::int32_t>(0, std::int32_t(lastCol) - Terrain_.ColCount),
-                            std::max<std::int32_t>(0, Row_ - Terrain_.RowCount));
+        if (Col_ >= 1 && Row_ >= 1 && (lastCol > Terrain_.ColCount() || Row_ > Terrain_.RowCount()))
+            Terrain_.Resize(std::max<std::int32_t>(0, std::int32_t(lastCol) - Terrain_.ColCount()),
+                            std::max<std::int32_t>(0, Row_ - Terrain_.RowCount()));
         for (std::size_t k = 0; k < Values_.size(); ++k) {
             const float v = Values_[k];
             if (v != 0.0f)

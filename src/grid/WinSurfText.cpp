@@ -8,7 +8,7 @@ std::string WinSurfListing(TTerreno& t, int decimals, char sep)
 {
     const TUsedRect r = t.ComputeUsedRect();
     std::string out;
-    out.reserve(std::size_t(t.ValueCount) * 32);
+    out.reserve(std::size_t(t.ValueCount()) * 32);
     for (std::int32_t c = r.FirstCol; c <= r.LastCol; ++c) {
         const std::string x = FormatFixed(t.StakeX(c), decimals, 10, sep);
         for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row) {

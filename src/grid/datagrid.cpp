@@ -195,11 +195,11 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
     // the grid it changed.
     UndoStack_ = new QUndoStack(this);
     constexpr std::size_t kHistoryBudget = std::size_t(256) << 20;
-    const std::size_t gridBytes = std::max<std::size_t>(Terrain_->Cells.size() * sizeof(float), 1);
+    const std::size_t gridBytes = std::max<std::size_t>(Terrain_->Cells().size() * sizeof(float), 1);
     UndoStack_->setUndoLimit(int(std::clamp<std::size_t>(kHistoryBudget / gridBytes, 1, 100)));
     SavedPlans = Terrain_->Plans;
     connect(UndoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) {
-        Terrain_->Saved = clean && Terrain_->Plans == SavedPlans;
+        Terrain_->SetSaved(clean && Terrain_->Plans == SavedPlans);
     });
     connect(UndoStack_, &QUndoStack::indexChanged, this, [this] {
         if (TForm1* frame = Frame())
@@ -315,7 +315,7 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
         connect(corner, &QAbstractButton::clicked, this, [this] { SelectByHeader(0, 0); });
     }
 
-    Terrain_->OnExtremesChange = [this](TCotas&) { UpdateStatusText(); };
+    Terrain_->SetOnExtremesChange([this](TCotas&) { UpdateStatusText(); });
     SetCurrentCell(1, 1);
     UpdateStatusText();
 }
@@ -327,7 +327,7 @@ TForm2::~TForm2()
     UndoStack_->disconnect(this);
     // Closing the results window below may make the frame activate this
     // window once more on its way out: it must not become active again.
-    Terrain_->OnExtremesChange = nullptr;
+    Terrain_->SetOnExtremesChange(nullptr);
     LeaveFrame();
 }
 
@@ -385,9 +385,9 @@ QString TForm2::StatusText() const
 {
     const char sep = DecimalSeparator();
     return QString("N° de Cotas: %1    Cota Mín.: %2    Cota Máx.: %3")
-        .arg(Terrain_->ValueCount)
-        .arg(QString::fromStdString(FormatFixed(Terrain_->Minimum.Value, Decimals, 8, sep)))
-        .arg(QString::fromStdString(FormatFixed(Terrain_->Maximum.Value, Decimals, 8, sep)));
+        .arg(Terrain_->ValueCount())
+        .arg(QString::fromStdString(FormatFixed(Terrain_->Minimum().Value, Decimals, 8, sep)))
+        .arg(QString::fromStdString(FormatFixed(Terrain_->Maximum().Value, Decimals, 8, sep)));
 }
 
 void TForm2::UpdateStatusText()
@@ -504,7 +504,7 @@ void TForm2::SelectionFollowsGrid()
 {
     // The computations cover the block selected on screen when it spans at
     // least two columns and two rows, otherwise the used rectangle.
-    Terrain_->Selection = HasAreaSelection() ? GridSelection() : Terrain_->UsedRect;
+    Terrain_->Selection = HasAreaSelection() ? GridSelection() : Terrain_->UsedRect();
 }
 
 bool TForm2::SelectView(int view)
@@ -518,7 +518,7 @@ void TForm2::TabSet1Change(int index)
     if (index == View)
         return;
     // Leaving the natural elevations needs current results.
-    if (View == 0 && !Terrain_->ResultsValid) {
+    if (View == 0 && !Terrain_->ResultsValid()) {
         const QSignalBlocker block(TabSet1);
         TabSet1->setCurrentIndex(View);
         Messages().Beep();
@@ -610,11 +610,11 @@ void TForm2::GridSelectCell(int, int)
     // dropped: the cell keeps its value.
     if (ParseNumber(EditBuffer, v, DecimalSeparator()) && std::isfinite(static_cast<float>(v))) {
         TCellChange record = RecordFor({EditCol, EditRow, EditCol, EditRow});
-        const std::int64_t cells = std::int64_t(Terrain_->Cells.size());
+        const std::int64_t cells = std::int64_t(Terrain_->Cells().size());
         const float before = Terrain_->GetCell(EditCol, EditRow);
         Terrain_->SetCell(EditCol, EditRow, static_cast<float>(v));
         // Retyping what the cell holds changes nothing: no step for it.
-        if (Terrain_->GetCell(EditCol, EditRow) != before || std::int64_t(Terrain_->Cells.size()) != cells)
+        if (Terrain_->GetCell(EditCol, EditRow) != before || std::int64_t(Terrain_->Cells().size()) != cells)
             PushChange("Digitação", std::move(record));
         Model->RefreshCell(EditCol, EditRow);
         UpdateStatusText();
@@ -685,15 +685,15 @@ void TForm2::ApplyChange(TCellChange& change)
     // As after any edit: the results no longer describe the cells, and the
     // document differs from its file (unless the history is back at the
     // saved step, which the stack's clean signal says).
-    Terrain_->ResultsValid = false;
-    Terrain_->Saved = false;
+    Terrain_->InvalidateResults();
+    Terrain_->SetSaved(false);
     Model->Refresh();
     UpdateStatusText();
 }
 
 TCellChange TForm2::RecordFor(const TUsedRect& cells) const
 {
-    if (cells.LastCol > Terrain_->ColCount || cells.LastRow > Terrain_->RowCount)
+    if (cells.LastCol > Terrain_->ColCount() || cells.LastRow > Terrain_->RowCount())
         return TCellChange::CaptureWhole(*Terrain_);
     return TCellChange::Capture(*Terrain_, cells);
 }
@@ -717,15 +717,15 @@ bool TForm2::StructuralEdit(const QString& name, const std::function<bool()>& ed
 void TForm2::AfterStructuralEdit()
 {
     Grid->AbandonEdit();
-    Terrain_->Saved = false;
-    Terrain_->ResultsValid = false;
+    Terrain_->SetSaved(false);
+    Terrain_->InvalidateResults();
     Model->Refresh();
     UpdateStatusText();
 }
 
 void TForm2::InsertRowAtCursor()
 {
-    if (CurrentRow() > Terrain_->RowCount)
+    if (CurrentRow() > Terrain_->RowCount())
         return;
     // At 1000 rows with elevations in the last one, an insert would push them out.
     if (!StructuralEdit("Inserir Linha", [&] { return Terrain_->InsertRow(CurrentRow()); }))
@@ -735,7 +735,7 @@ void TForm2::InsertRowAtCursor()
 
 void TForm2::DeleteRowAtCursor()
 {
-    if (CurrentRow() > Terrain_->RowCount)
+    if (CurrentRow() > Terrain_->RowCount())
         return;
     StructuralEdit("Excluir Linha", [&] {
         Terrain_->DeleteRow(CurrentRow());
@@ -745,7 +745,7 @@ void TForm2::DeleteRowAtCursor()
 
 void TForm2::InsertColumnAtCursor()
 {
-    if (CurrentCol() > Terrain_->ColCount)
+    if (CurrentCol() > Terrain_->ColCount())
         return;
     if (!StructuralEdit("Inserir Coluna", [&] { return Terrain_->InsertColumn(CurrentCol()); }))
         Messages().Warning(this, "Não é possível inserir uma coluna: a grade já tem 1000 colunas e a última "
@@ -754,7 +754,7 @@ void TForm2::InsertColumnAtCursor()
 
 void TForm2::DeleteColumnAtCursor()
 {
-    if (CurrentCol() > Terrain_->ColCount)
+    if (CurrentCol() > Terrain_->ColCount())
         return;
     StructuralEdit("Excluir Coluna", [&] {
         Terrain_->DeleteColumn(CurrentCol());
@@ -778,11 +778,11 @@ void TForm2::SelectByHeader(int col, int row)
 {
     const TTerreno& t = *Terrain_;
     if (col == 0 && row == 0)
-        SetGridSelection({1, 1, t.ColCount, t.RowCount});
+        SetGridSelection({1, 1, t.ColCount(), t.RowCount()});
     else if (col == 0)
-        SetGridSelection({1, row, t.ColCount, row});
+        SetGridSelection({1, row, t.ColCount(), row});
     else if (row == 0)
-        SetGridSelection({col, 1, col, t.RowCount});
+        SetGridSelection({col, 1, col, t.RowCount()});
 }
 
 void TForm2::CopyToClipboard()
@@ -896,7 +896,7 @@ bool TForm2::eventFilter(QObject* object, QEvent* event)
 
 void TForm2::closeEvent(QCloseEvent* e)
 {
-    bool close = Terrain_->Saved;
+    bool close = Terrain_->Saved();
     if (!close) {
         switch (Messages().Confirm(this, "Você deseja salvar as alterações feitas?")) {
         case TAnswer::Yes:
@@ -939,7 +939,7 @@ TForm2* CreateDocument(TForm1* frame, const QString& fileName, TLoadedProject lo
     // A file keeps the plans but not the area of the run that made them. With
     // current results the used area stands for it, so that the computed views
     // and the cut-and-fill map show the stored plan.
-    if (loaded.Terrain->ResultsValid)
+    if (loaded.Terrain->ResultsValid())
         loaded.Terrain->LastArea = loaded.Terrain->ComputeUsedRect();
     auto* doc = new TForm2(std::move(loaded.Terrain));
     if (!frame) {

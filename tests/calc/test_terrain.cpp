@@ -41,7 +41,7 @@ TEST(Terrain, NewTerrain)
     EXPECT_EQ(t.CurrentPlan, 1);
     EXPECT_TRUE(t.KeepPlans);
     EXPECT_FALSE(t.PlaneComputed);
-    EXPECT_FALSE(t.ResultsValid);
+    EXPECT_FALSE(t.ResultsValid());
     for (const TPlano& p : t.Plans)
         EXPECT_EQ(p, TPlano{});
     EXPECT_EQ(t.LastArea, (TUsedRect{0, 0, 0, 0}));
@@ -63,7 +63,7 @@ TEST(Terrain, FourStakeBestPlane)
     TTerreno t = FourStakes();
     ProgressRecorder rec;
     t.Progress = &rec;
-    t.Modified = true;
+    ASSERT_TRUE(t.Modified());  // the elevations were just typed
     ASSERT_TRUE(t.ComputeBestPlane());
     const TPlano& p = t.Plans[0];
     EXPECT_NEAR(D(p.Sx), -0.025, 1e-12);
@@ -89,8 +89,8 @@ TEST(Terrain, FourStakeBestPlane)
     EXPECT_TRUE(p.Valid);
     EXPECT_EQ(t.Plans[1], p);
     EXPECT_TRUE(t.PlaneComputed);
-    EXPECT_TRUE(t.ResultsValid);
-    EXPECT_FALSE(t.Modified);
+    EXPECT_TRUE(t.ResultsValid());
+    EXPECT_FALSE(t.Modified());
     // One progress report per row, messages in order.
     EXPECT_EQ(rec.messages, (std::vector<std::string>{"Calculando o melhor plano.",
                                                       "Calculando a relação entre os volumes de Corte e de Aterro."}));
@@ -150,7 +150,6 @@ TEST(Terrain, ZeroResidualIsFillAndMissingStakesCountForNothing)
     TTerreno t = FourStakes();
     t.Resize(1, 0);  // a third column without elevations inside the selection
     t.Selection = {1, 1, 3, 2};
-    t.ResultsValid = true;
     TPlano& p = t.Plans[0];
     p.Sx = 0.0L;
     p.Sy = 0.0L;
@@ -242,7 +241,7 @@ TEST(Terrain, SystematizeRuns)
     const TSystematizeResult r = Systematize(t, false, -1);
     EXPECT_FALSE(r.Computed);
     EXPECT_EQ(t.LastArea, (TUsedRect{1, 1, 3, 1}));
-    EXPECT_FALSE(t.ResultsValid);
+    EXPECT_FALSE(t.ResultsValid());
 
     // A run over a selection covers only it.
     TTerreno u(6, 6, 10.0f, 10.0f);
@@ -256,7 +255,7 @@ TEST(Terrain, SystematizeRuns)
     EXPECT_TRUE(s.Adjust.Converged);
     EXPECT_EQ(u.LastArea, (TUsedRect{2, 2, 4, 5}));
     EXPECT_EQ(u.Plans[0].CutCount + u.Plans[0].FillCount, 12);
-    EXPECT_EQ(u.ValueCount, 36);  // the store's own count is kept
+    EXPECT_EQ(u.ValueCount(), 36);  // the store's own count is kept
     EXPECT_NEAR(D(u.Plans[0].CutFillRatio), 1.3, 0.001);
 }
 
@@ -289,18 +288,18 @@ TEST(Terrain, UserPlanRecalculation)
 TEST(Terrain, RunsStoreIntoTheirOwnSlotsAndMarkTheDocument)
 {
     TTerreno t = FourStakes();
-    t.Saved = true;
+    t.SetSaved(true);
     ASSERT_TRUE(Systematize(t, false, -1).Computed);
-    EXPECT_FALSE(t.Saved);
+    EXPECT_FALSE(t.Saved());
 
     TPlano& user = t.Plans[2];
     user.SxText.Assign("0,01");
     user.SyText.Assign("0");
     user.RatioText.Assign("2");
     ASSERT_TRUE(ParsePlanInputs(t, 2, ','));
-    t.Saved = true;
+    t.SetSaved(true);
     ASSERT_TRUE(RecalculatePlan(t, 2).Computed);
-    EXPECT_FALSE(t.Saved);
+    EXPECT_FALSE(t.Saved());
     ASSERT_EQ(t.CurrentPlan, 2);
     const TPlano recalculated = t.Plans[2];
 
@@ -314,7 +313,7 @@ TEST(Terrain, RunsStoreIntoTheirOwnSlotsAndMarkTheDocument)
 
     // An edit makes the results stale; the plan still gets its ratio.
     t.SetCell(2, 2, 10.5f);
-    ASSERT_FALSE(t.ResultsValid);
+    ASSERT_FALSE(t.ResultsValid());
     TPlano& other = t.Plans[3];
     other.SxText.Assign("0");
     other.SyText.Assign("0");
@@ -323,7 +322,7 @@ TEST(Terrain, RunsStoreIntoTheirOwnSlotsAndMarkTheDocument)
     const TSystematizeResult r = RecalculatePlan(t, 3);
     ASSERT_TRUE(r.Computed);
     EXPECT_TRUE(r.Adjust.Converged);
-    EXPECT_TRUE(t.ResultsValid);
+    EXPECT_TRUE(t.ResultsValid());
     EXPECT_NEAR(D(t.Plans[3].CutFillRatio), 1.5, 0.001);
     EXPECT_EQ(t.Plans[2], recalculated);
 }
@@ -385,8 +384,8 @@ struct Fit {
 Fit ReferenceFit(const TTerreno& t)
 {
     long double n = 0, mx = 0, my = 0, mz = 0;
-    for (int r = 1; r <= t.RowCount; ++r)
-        for (int c = 1; c <= t.ColCount; ++c)
+    for (int r = 1; r <= t.RowCount(); ++r)
+        for (int c = 1; c <= t.ColCount(); ++c)
             if (float z = t.GetCell(c, r); z != 0.0f) {
                 n += 1;
                 mx += t.StakeX(c);
@@ -397,8 +396,8 @@ Fit ReferenceFit(const TTerreno& t)
     my /= n;
     mz /= n;
     long double sxx = 0, syy = 0, sxy = 0, sxz = 0, syz = 0;
-    for (int r = 1; r <= t.RowCount; ++r)
-        for (int c = 1; c <= t.ColCount; ++c)
+    for (int r = 1; r <= t.RowCount(); ++r)
+        for (int c = 1; c <= t.ColCount(); ++c)
             if (float z = t.GetCell(c, r); z != 0.0f) {
                 const long double x = t.StakeX(c) - mx, y = t.StakeY(r) - my, zz = z - mz;
                 sxx += x * x;

@@ -270,7 +270,7 @@ TEST(AreaOutline, ShapesThatUsedToGoWrong)
     };
     for (const Case& k : cases) {
         const TCotas g = Drawn(k.rows);
-        const TUsedRect area{1, 1, g.ColCount, g.RowCount};
+        const TUsedRect area{1, 1, g.ColCount(), g.RowCount()};
         const std::vector<TNode> outline = TraceOutline(g, area);
         ExpectFrame(g, area, outline, k.what);
         if (k.nodes) {

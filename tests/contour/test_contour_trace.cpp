@@ -38,7 +38,7 @@ std::vector<Line> Trace(const TTerreno& t, float level)
 {
     TCurvas curves;
     curves.AddLevel(level);
-    TraceLevel(curves, t, {1, 1, t.ColCount, t.RowCount}, level, Tenfold());
+    TraceLevel(curves, t, {1, 1, t.ColCount(), t.RowCount()}, level, Tenfold());
     std::vector<Line> lines;
     for (const TLine& l : curves.Current()->Lines())
         lines.push_back(l.PointList());

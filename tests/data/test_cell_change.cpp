@@ -12,6 +12,13 @@ using namespace nivora;
 
 namespace {
 
+// A store whose results and change flags a test may set, as a systematization would.
+struct TFlaggedCotas : TCotas {
+    using TCotas::TCotas;
+    using TCotas::SetModified;
+    using TCotas::SetResultsValid;
+};
+
 struct TSnapshot {
     std::vector<float> Cells;
     std::int32_t ColCount, RowCount, ValueCount;
@@ -20,9 +27,9 @@ struct TSnapshot {
     TUsedRect UsedRect;
 
     explicit TSnapshot(const TCotas& s)
-        : Cells(s.Cells), ColCount(s.ColCount), RowCount(s.RowCount), ValueCount(s.ValueCount),
-          Minimum(s.Minimum), Maximum(s.Maximum), ExtremesValid(s.ExtremesValid),
-          ResultsValid(s.ResultsValid), Modified(s.Modified), UsedRect(s.UsedRect)
+        : Cells(s.Cells()), ColCount(s.ColCount()), RowCount(s.RowCount()), ValueCount(s.ValueCount()),
+          Minimum(s.Minimum()), Maximum(s.Maximum()), ExtremesValid(s.ExtremesValid()),
+          ResultsValid(s.ResultsValid()), Modified(s.Modified()), UsedRect(s.UsedRect())
     {
     }
     bool operator==(const TSnapshot& o) const
@@ -47,12 +54,12 @@ TCellChange Apply(TCotas& s, TOp op, std::mt19937& rng)
         switch (pick(4)) {
         case 1: return 0.0f;
         case 2: return std::uniform_real_distribution<float>(-50.0f, 900.0f)(rng);
-        case 3: return s.Maximum.Value > 0 ? s.Maximum.Value : 1.0f;
+        case 3: return s.Maximum().Value > 0 ? s.Maximum().Value : 1.0f;
         default: return std::uniform_real_distribution<float>(500.0f, 510.0f)(rng);
         }
     };
-    const std::int32_t c1 = pick(s.ColCount), r1 = pick(s.RowCount);
-    const TUsedRect block{c1, r1, std::min(s.ColCount, c1 + pick(6) - 1), std::min(s.RowCount, r1 + pick(6) - 1)};
+    const std::int32_t c1 = pick(s.ColCount()), r1 = pick(s.RowCount());
+    const TUsedRect block{c1, r1, std::min(s.ColCount(), c1 + pick(6) - 1), std::min(s.RowCount(), r1 + pick(6) - 1)};
     switch (op) {
     case TOp::Type: {
         auto rec = TCellChange::Capture(s, {c1, r1, c1, r1});
@@ -96,14 +103,14 @@ TEST(CellChange, RandomEditsUndoneAndRedoneBitForBit)
     std::mt19937 rng(20261207);
     for (int trial = 0; trial < 60; ++trial) {
         const std::int32_t cols = 1 + std::int32_t(rng() % 12), rows = 1 + std::int32_t(rng() % 12);
-        TCotas s(cols, rows);
+        TFlaggedCotas s(cols, rows);
         for (std::int32_t r = 1; r <= rows; ++r)
             for (std::int32_t c = 1; c <= cols; ++c)
                 if (rng() % 3)
                     s.SetCell(c, r, 400.0f + float(rng() % 1000) / 7.0f);
         s.ComputeUsedRect();
-        s.ResultsValid = trial % 2 == 0;
-        s.Modified = false;
+        s.SetResultsValid(trial % 2 == 0);
+        s.SetModified(false);
 
         std::vector<TSnapshot> states{TSnapshot(s)};
         std::vector<TCellChange> history;
@@ -161,11 +168,11 @@ TEST(CellChange, PasteReachCoversEveryCellAPasteChanges)
         for (std::int32_t r = 1; r <= 12; ++r)
             for (std::int32_t c = 1; c <= 12; ++c)
                 t.SetCell(c, r, 100.0f + float(r * 12 + c));
-        const std::vector<float> before = t.Cells;
+        const std::vector<float> before = t.Cells();
         const std::int32_t col = 1 + std::int32_t(rng() % 6), row = 1 + std::int32_t(rng() % 6);
         const TUsedRect reach = PasteReach(text, col, row);
         ReadElevationText(t, text, col, row, kClipboardLayout, ',');
-        if (t.ColCount != 12 || t.RowCount != 12) {
+        if (t.ColCount() != 12 || t.RowCount() != 12) {
             // The paste grew the grid: its reach must have said it would.
             ASSERT_TRUE(reach.LastCol > 12 || reach.LastRow > 12) << text;
             continue;

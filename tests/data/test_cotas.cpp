@@ -13,11 +13,18 @@ using namespace nivora;
 
 namespace {
 
+// A store whose results and change flags a test may set, as a systematization would.
+struct TFlaggedCotas : TCotas {
+    using TCotas::TCotas;
+    using TCotas::SetModified;
+    using TCotas::SetResultsValid;
+};
+
 struct Counter {
     int calls = 0;
     void Attach(TCotas& c)
     {
-        c.OnExtremesChange = [this](TCotas&) { ++calls; };
+        c.SetOnExtremesChange([this](TCotas&) { ++calls; });
     }
 };
 
@@ -26,55 +33,55 @@ struct Counter {
 TEST(Cotas, NewGrid)
 {
     TCotas c(20, 20);
-    EXPECT_EQ(c.ValueCount, 0);
-    EXPECT_EQ(c.Minimum, (TCotaPoint{0, 0, 1e10f}));
-    EXPECT_EQ(c.Maximum, (TCotaPoint{0, 0, -1e10f}));
-    EXPECT_FALSE(c.ExtremesValid);
-    EXPECT_TRUE(c.AutoExtremes);
-    EXPECT_FALSE(c.ResultsValid || c.Modified || c.Saved);
+    EXPECT_EQ(c.ValueCount(), 0);
+    EXPECT_EQ(c.Minimum(), (TCotaPoint{0, 0, 1e10f}));
+    EXPECT_EQ(c.Maximum(), (TCotaPoint{0, 0, -1e10f}));
+    EXPECT_FALSE(c.ExtremesValid());
+    EXPECT_TRUE(c.AutoExtremes());
+    EXPECT_FALSE(c.ResultsValid() || c.Modified() || c.Saved());
     EXPECT_EQ(c.ComputeUsedRect(), (TUsedRect{21, 21, 0, 0}));
-    EXPECT_EQ(c.UsedRect, (TUsedRect{0, 0, 0, 0}));  // asking changes nothing
+    EXPECT_EQ(c.UsedRect(), (TUsedRect{0, 0, 0, 0}));  // asking changes nothing
     c.UpdateUsedRect();
-    EXPECT_EQ(c.UsedRect, (TUsedRect{21, 21, 0, 0}));
+    EXPECT_EQ(c.UsedRect(), (TUsedRect{21, 21, 0, 0}));
     EXPECT_EQ(c.GetCell(0, 1), 0.0f);
     EXPECT_EQ(c.GetCell(21, 1), 0.0f);
 }
 
 TEST(Cotas, SetCellBookkeeping)
 {
-    TCotas c(20, 20);
+    TFlaggedCotas c(20, 20);
     Counter events;
     events.Attach(c);
-    c.Saved = true;
-    c.ResultsValid = true;
+    c.SetSaved(true);
+    c.SetResultsValid(true);
     c.SetCell(3, 2, 5.0f);
-    EXPECT_EQ(c.ValueCount, 1);
-    EXPECT_EQ(c.Minimum, (TCotaPoint{3, 2, 5.0f}));
-    EXPECT_EQ(c.Maximum, (TCotaPoint{3, 2, 5.0f}));
-    EXPECT_TRUE(c.ExtremesValid);
-    EXPECT_FALSE(c.Saved);
-    EXPECT_FALSE(c.ResultsValid);
-    EXPECT_TRUE(c.Modified);
+    EXPECT_EQ(c.ValueCount(), 1);
+    EXPECT_EQ(c.Minimum(), (TCotaPoint{3, 2, 5.0f}));
+    EXPECT_EQ(c.Maximum(), (TCotaPoint{3, 2, 5.0f}));
+    EXPECT_TRUE(c.ExtremesValid());
+    EXPECT_FALSE(c.Saved());
+    EXPECT_FALSE(c.ResultsValid());
+    EXPECT_TRUE(c.Modified());
     const int afterFirst = events.calls;
     EXPECT_GE(afterFirst, 1);
 
     // The same value again: nothing moves, no event.
-    c.Saved = true;
-    c.Modified = false;
-    c.ResultsValid = true;
+    c.SetSaved(true);
+    c.SetModified(false);
+    c.SetResultsValid(true);
     c.SetCell(3, 2, 5.0f);
-    EXPECT_TRUE(c.Saved);
-    EXPECT_FALSE(c.Modified);
-    EXPECT_TRUE(c.ResultsValid);
+    EXPECT_TRUE(c.Saved());
+    EXPECT_FALSE(c.Modified());
+    EXPECT_TRUE(c.ResultsValid());
     EXPECT_EQ(events.calls, afterFirst);
 
     // Negative values are measurements too; clearing decrements.
     c.SetCell(4, 4, -2.0f);
-    EXPECT_EQ(c.ValueCount, 2);
-    EXPECT_EQ(c.Minimum, (TCotaPoint{4, 4, -2.0f}));
+    EXPECT_EQ(c.ValueCount(), 2);
+    EXPECT_EQ(c.Minimum(), (TCotaPoint{4, 4, -2.0f}));
     c.SetCell(4, 4, 0.0f);
-    EXPECT_EQ(c.ValueCount, 1);
-    EXPECT_EQ(c.Minimum, (TCotaPoint{3, 2, 5.0f}));
+    EXPECT_EQ(c.ValueCount(), 1);
+    EXPECT_EQ(c.Minimum(), (TCotaPoint{3, 2, 5.0f}));
 }
 
 TEST(Cotas, OutOfRangeAndGrowth)
@@ -83,26 +90,26 @@ TEST(Cotas, OutOfRangeAndGrowth)
     c.SetCell(1001, 1, 7.0f);
     c.SetCell(0, 1, 7.0f);
     c.SetCell(1, -3, 7.0f);
-    EXPECT_EQ(c.ValueCount, 0);
-    EXPECT_EQ(c.ColCount, 20);
+    EXPECT_EQ(c.ValueCount(), 0);
+    EXPECT_EQ(c.ColCount(), 20);
     c.SetCell(2, 2, 1.0f);
     c.SetCell(25, 30, 9.0f);
-    EXPECT_EQ(c.ColCount, 25);
-    EXPECT_EQ(c.RowCount, 30);
+    EXPECT_EQ(c.ColCount(), 25);
+    EXPECT_EQ(c.RowCount(), 30);
     EXPECT_EQ(c.GetCell(25, 30), 9.0f);
     EXPECT_EQ(c.GetCell(2, 2), 1.0f);  // old cells keep their place
     EXPECT_EQ(c.GetCell(21, 2), 0.0f);
     EXPECT_EQ(c.GetCell(2, 25), 0.0f);
-    EXPECT_EQ(c.ValueCount, 2);
+    EXPECT_EQ(c.ValueCount(), 2);
     c.SetCell(1000, 1000, 3.0f);
-    EXPECT_EQ(c.ColCount, 1000);
-    EXPECT_EQ(c.RowCount, 1000);
+    EXPECT_EQ(c.ColCount(), 1000);
+    EXPECT_EQ(c.RowCount(), 1000);
     EXPECT_FALSE(c.Resize(1, 0));
     EXPECT_FALSE(c.Resize(-1, 0));
-    EXPECT_EQ(c.ColCount, 1000);
+    EXPECT_EQ(c.ColCount(), 1000);
     TCotas small(1, 1);
     EXPECT_TRUE(small.Resize(0, 999));
-    EXPECT_EQ(small.RowCount, 1000);
+    EXPECT_EQ(small.RowCount(), 1000);
     EXPECT_THROW(TCotas(0, 5), std::invalid_argument);
     EXPECT_THROW(TCotas(5, 1001), std::invalid_argument);
 }
@@ -113,11 +120,11 @@ TEST(Cotas, TiesAndRescans)
     // Incremental: the older of two equal minima stays.
     c.SetCell(4, 4, 2.0f);
     c.SetCell(1, 1, 2.0f);
-    EXPECT_EQ(c.Minimum, (TCotaPoint{4, 4, 2.0f}));
+    EXPECT_EQ(c.Minimum(), (TCotaPoint{4, 4, 2.0f}));
     // A rescan takes the first in row-major order.
     c.RecomputeExtremes();
-    EXPECT_EQ(c.Minimum, (TCotaPoint{1, 1, 2.0f}));
-    EXPECT_EQ(c.Maximum, (TCotaPoint{1, 1, 2.0f}));
+    EXPECT_EQ(c.Minimum(), (TCotaPoint{1, 1, 2.0f}));
+    EXPECT_EQ(c.Maximum(), (TCotaPoint{1, 1, 2.0f}));
 
     // Clearing the minimum moves it to the next lowest value.
     TCotas d(5, 5);
@@ -125,23 +132,23 @@ TEST(Cotas, TiesAndRescans)
     d.SetCell(2, 1, 1.0f);
     d.SetCell(3, 1, 2.0f);
     d.SetCell(2, 1, 0.0f);
-    EXPECT_TRUE(d.ExtremesValid);
-    EXPECT_EQ(d.Minimum, (TCotaPoint{3, 1, 2.0f}));
+    EXPECT_TRUE(d.ExtremesValid());
+    EXPECT_EQ(d.Minimum(), (TCotaPoint{3, 1, 2.0f}));
     // Raising a cell that holds the minimum value invalidates by value.
     d.SetCell(3, 1, 2.5f);
-    EXPECT_EQ(d.Minimum, (TCotaPoint{3, 1, 2.5f}));
+    EXPECT_EQ(d.Minimum(), (TCotaPoint{3, 1, 2.5f}));
     // Lowering the maximum below another value rescans.
     d.SetCell(1, 1, 2.6f);
-    EXPECT_EQ(d.Maximum, (TCotaPoint{1, 1, 2.6f}));
+    EXPECT_EQ(d.Maximum(), (TCotaPoint{1, 1, 2.6f}));
     d.SetCell(1, 1, 1.0f);
-    EXPECT_EQ(d.Minimum, (TCotaPoint{1, 1, 1.0f}));
-    EXPECT_EQ(d.Maximum, (TCotaPoint{3, 1, 2.5f}));
+    EXPECT_EQ(d.Minimum(), (TCotaPoint{1, 1, 1.0f}));
+    EXPECT_EQ(d.Maximum(), (TCotaPoint{3, 1, 2.5f}));
     // Clearing the last values brings the sentinels back.
     d.SetCell(1, 1, 0.0f);
     d.SetCell(3, 1, 0.0f);
-    EXPECT_EQ(d.ValueCount, 0);
-    EXPECT_EQ(d.Minimum, (TCotaPoint{0, 0, 1e10f}));
-    EXPECT_EQ(d.Maximum, (TCotaPoint{0, 0, -1e10f}));
+    EXPECT_EQ(d.ValueCount(), 0);
+    EXPECT_EQ(d.Minimum(), (TCotaPoint{0, 0, 1e10f}));
+    EXPECT_EQ(d.Maximum(), (TCotaPoint{0, 0, -1e10f}));
 }
 
 TEST(Cotas, AutoExtremesBracketRescansOnce)
@@ -152,15 +159,15 @@ TEST(Cotas, AutoExtremesBracketRescansOnce)
     events.Attach(c);
     c.SetAutoExtremes(false);
     c.SetCell(5, 5, 0.0f);  // removes the only extreme: stale, no rescan yet
-    EXPECT_FALSE(c.ExtremesValid);
+    EXPECT_FALSE(c.ExtremesValid());
     c.SetCell(1, 1, 4.0f);
     c.SetCell(2, 1, 6.0f);
-    EXPECT_EQ(c.Minimum.Value, 10.0f);  // still the stale one
+    EXPECT_EQ(c.Minimum().Value, 10.0f);  // still the stale one
     EXPECT_EQ(events.calls, 0);
     c.SetAutoExtremes(true);
-    EXPECT_TRUE(c.ExtremesValid);
-    EXPECT_EQ(c.Minimum, (TCotaPoint{1, 1, 4.0f}));
-    EXPECT_EQ(c.Maximum, (TCotaPoint{2, 1, 6.0f}));
+    EXPECT_TRUE(c.ExtremesValid());
+    EXPECT_EQ(c.Minimum(), (TCotaPoint{1, 1, 4.0f}));
+    EXPECT_EQ(c.Maximum(), (TCotaPoint{2, 1, 6.0f}));
     EXPECT_EQ(events.calls, 2);
 }
 
@@ -174,13 +181,13 @@ TEST(Cotas, MatchesRescanAfterRandomEdits)
         c.SetCell(pos(rng), pos(rng), static_cast<float>(val(rng)));
         TCotas fresh = c;
         fresh.RecomputeExtremes();
-        ASSERT_EQ(c.Minimum.Value, fresh.Minimum.Value) << i;
-        ASSERT_EQ(c.Maximum.Value, fresh.Maximum.Value) << i;
-        ASSERT_EQ(c.GetCell(c.Minimum.Col, c.Minimum.Row) == c.Minimum.Value || c.ValueCount == 0, true);
+        ASSERT_EQ(c.Minimum().Value, fresh.Minimum().Value) << i;
+        ASSERT_EQ(c.Maximum().Value, fresh.Maximum().Value) << i;
+        ASSERT_EQ(c.GetCell(c.Minimum().Col, c.Minimum().Row) == c.Minimum().Value || c.ValueCount() == 0, true);
         int counted = 0;
-        for (float v : c.Cells)
+        for (float v : c.Cells())
             counted += v != 0.0f;
-        ASSERT_EQ(counted, c.ValueCount);
+        ASSERT_EQ(counted, c.ValueCount());
     }
 }
 
@@ -196,28 +203,28 @@ TEST(Cotas, UsedRect)
 
 TEST(Cotas, InsertAndDeleteRowsAndColumns)
 {
-    TCotas c(3, 3);
+    TFlaggedCotas c(3, 3);
     // rows: 1 2 3 / 4 5 6 / 7 8 9
     for (int r = 1; r <= 3; ++r)
         for (int col = 1; col <= 3; ++col)
             c.SetCell(col, r, static_cast<float>((r - 1) * 3 + col));
     Counter events;
     events.Attach(c);
-    c.Modified = false;
-    c.Saved = true;
+    c.SetModified(false);
+    c.SetSaved(true);
     EXPECT_TRUE(c.InsertRow(1));
     EXPECT_EQ(c.GetCell(1, 1), 0.0f);
     EXPECT_EQ(c.GetCell(1, 2), 1.0f);
     EXPECT_EQ(c.GetCell(3, 3), 6.0f);
     EXPECT_EQ(c.GetCell(3, 4), 9.0f);  // the last row (7 8 9) moved into a new row
-    EXPECT_EQ(c.RowCount, 4);
-    EXPECT_EQ(c.ValueCount, 9);
-    EXPECT_EQ(c.Minimum, (TCotaPoint{1, 2, 1.0f}));
-    EXPECT_EQ(c.Maximum, (TCotaPoint{3, 4, 9.0f}));  // moved with its row
-    EXPECT_EQ(c.UsedRect, (TUsedRect{1, 2, 3, 4}));
+    EXPECT_EQ(c.RowCount(), 4);
+    EXPECT_EQ(c.ValueCount(), 9);
+    EXPECT_EQ(c.Minimum(), (TCotaPoint{1, 2, 1.0f}));
+    EXPECT_EQ(c.Maximum(), (TCotaPoint{3, 4, 9.0f}));  // moved with its row
+    EXPECT_EQ(c.UsedRect(), (TUsedRect{1, 2, 3, 4}));
     EXPECT_EQ(events.calls, 1);
-    EXPECT_TRUE(c.Modified);
-    EXPECT_TRUE(c.Saved);
+    EXPECT_TRUE(c.Modified());
+    EXPECT_TRUE(c.Saved());
 
     TCotas d(3, 2);
     for (int col = 1; col <= 3; ++col) {
@@ -239,21 +246,21 @@ TEST(Cotas, InsertAndDeleteRowsAndColumns)
     EXPECT_EQ(e.GetCell(1, 1), 1.0f);
     EXPECT_EQ(e.GetCell(2, 2), 12.0f);
     EXPECT_EQ(e.GetCell(3, 1), 0.0f);
-    EXPECT_EQ(e.ValueCount, 4);
-    EXPECT_EQ(e.Maximum, (TCotaPoint{2, 2, 12.0f}));
-    EXPECT_EQ(e.UsedRect, (TUsedRect{1, 1, 2, 2}));
+    EXPECT_EQ(e.ValueCount(), 4);
+    EXPECT_EQ(e.Maximum(), (TCotaPoint{2, 2, 12.0f}));
+    EXPECT_EQ(e.UsedRect(), (TUsedRect{1, 1, 2, 2}));
     e.DeleteColumn(1);
     EXPECT_EQ(e.GetCell(1, 1), 2.0f);
     EXPECT_EQ(e.GetCell(2, 1), 0.0f);
-    EXPECT_EQ(e.ValueCount, 2);
-    EXPECT_EQ(e.Minimum, (TCotaPoint{1, 1, 2.0f}));
+    EXPECT_EQ(e.ValueCount(), 2);
+    EXPECT_EQ(e.Minimum(), (TCotaPoint{1, 1, 2.0f}));
     e.DeleteRow(1);
     EXPECT_EQ(e.GetCell(1, 1), 12.0f);
-    EXPECT_EQ(e.ValueCount, 1);
-    EXPECT_EQ(e.Minimum, (TCotaPoint{1, 1, 12.0f}));
-    EXPECT_EQ(e.UsedRect, (TUsedRect{1, 1, 1, 1}));
+    EXPECT_EQ(e.ValueCount(), 1);
+    EXPECT_EQ(e.Minimum(), (TCotaPoint{1, 1, 12.0f}));
+    EXPECT_EQ(e.UsedRect(), (TUsedRect{1, 1, 1, 1}));
     e.DeleteRow(7);  // outside: nothing
-    EXPECT_EQ(e.ValueCount, 1);
+    EXPECT_EQ(e.ValueCount(), 1);
 }
 
 TEST(Cotas, InsertKeepsEveryElevation)
@@ -276,31 +283,31 @@ TEST(Cotas, InsertKeepsEveryElevation)
     for (const auto& k : cases) {
         SCOPED_TRACE(testing::Message() << k.cols << "x" << k.rows << (k.column ? " column" : " row")
                                         << (k.valueInLast ? " full" : ""));
-        TCotas c(k.cols, k.rows);
+        TFlaggedCotas c(k.cols, k.rows);
         c.SetCell(2, 2, 7.0f);
         if (k.valueInLast)
             c.SetCell(k.column ? k.cols : 3, k.column ? 3 : k.rows, 9.0f);
-        c.Saved = true;
-        c.Modified = false;
+        c.SetSaved(true);
+        c.SetModified(false);
         const TCotas before = c;
         EXPECT_EQ(k.column ? c.InsertColumn(1) : c.InsertRow(1), k.inserted);
-        EXPECT_EQ(c.ColCount, k.grownCols);
-        EXPECT_EQ(c.RowCount, k.grownRows);
+        EXPECT_EQ(c.ColCount(), k.grownCols);
+        EXPECT_EQ(c.RowCount(), k.grownRows);
         if (!k.inserted) {
-            EXPECT_EQ(c.Cells, before.Cells);
-            EXPECT_FALSE(c.Modified);
+            EXPECT_EQ(c.Cells(), before.Cells());
+            EXPECT_FALSE(c.Modified());
             continue;
         }
         // Everything moved by one and is still there, as the bookkeeping says.
         const int dc = k.column ? 1 : 0, dr = k.column ? 0 : 1;
         EXPECT_EQ(c.GetCell(2 + dc, 2 + dr), 7.0f);
-        EXPECT_EQ(c.ValueCount, k.valueInLast ? 2 : 1);
+        EXPECT_EQ(c.ValueCount(), k.valueInLast ? 2 : 1);
         TCotas rescanned = c;
         rescanned.RecomputeExtremes();
-        EXPECT_EQ(c.Minimum, rescanned.Minimum);
-        EXPECT_EQ(c.Maximum, rescanned.Maximum);
-        EXPECT_EQ(c.UsedRect, rescanned.ComputeUsedRect());
-        EXPECT_TRUE(c.Modified);
+        EXPECT_EQ(c.Minimum(), rescanned.Minimum());
+        EXPECT_EQ(c.Maximum(), rescanned.Maximum());
+        EXPECT_EQ(c.UsedRect(), rescanned.ComputeUsedRect());
+        EXPECT_TRUE(c.Modified());
     }
     TCotas small(3, 3);
     EXPECT_FALSE(small.InsertRow(4));
@@ -314,19 +321,19 @@ TEST(Cotas, StreamRoundTrip)
     c.SetCell(5, 4, -2.5f);
     TByteWriter w;
     c.SaveToStream(w);
-    EXPECT_FALSE(c.Saved);  // saved once a file holds it, not when the bytes are made
+    EXPECT_FALSE(c.Saved());  // saved once a file holds it, not when the bytes are made
     // 55 bytes plus the 3 x 3 cells of columns 3..5, rows 2..4, zeros included.
     ASSERT_EQ(w.Bytes().size(), 55u + 9 * 4);
     TCotas back(20, 20);
     TByteReader r(w.Bytes());
     ASSERT_TRUE(back.LoadFromStream(r));
-    EXPECT_EQ(back.Cells, c.Cells);
-    EXPECT_EQ(back.ValueCount, 2);
-    EXPECT_EQ(back.Minimum, c.Minimum);
-    EXPECT_EQ(back.Maximum, c.Maximum);
-    EXPECT_EQ(back.UsedRect, (TUsedRect{3, 2, 5, 4}));
-    EXPECT_TRUE(back.Saved);
-    EXPECT_TRUE(back.Modified);
+    EXPECT_EQ(back.Cells(), c.Cells());
+    EXPECT_EQ(back.ValueCount(), 2);
+    EXPECT_EQ(back.Minimum(), c.Minimum());
+    EXPECT_EQ(back.Maximum(), c.Maximum());
+    EXPECT_EQ(back.UsedRect(), (TUsedRect{3, 2, 5, 4}));
+    EXPECT_TRUE(back.Saved());
+    EXPECT_TRUE(back.Modified());
 
     TCotas empty(20, 20);
     TByteWriter we;
@@ -335,15 +342,15 @@ TEST(Cotas, StreamRoundTrip)
     TCotas emptyBack(20, 20);
     TByteReader re(we.Bytes());
     ASSERT_TRUE(emptyBack.LoadFromStream(re));
-    EXPECT_EQ(emptyBack.ValueCount, 0);
-    EXPECT_TRUE(emptyBack.ExtremesValid);  // the closing bracket rescans stale extremes
-    EXPECT_EQ(emptyBack.Minimum.Value, 1e10f);
+    EXPECT_EQ(emptyBack.ValueCount(), 0);
+    EXPECT_TRUE(emptyBack.ExtremesValid());  // the closing bracket rescans stale extremes
+    EXPECT_EQ(emptyBack.Minimum().Value, 1e10f);
 
     // A store of other dimensions refuses the section and stays as it was.
     TCotas other(21, 20);
     TByteReader ro(w.Bytes());
     EXPECT_FALSE(other.LoadFromStream(ro));
-    EXPECT_EQ(other.ValueCount, 0);
+    EXPECT_EQ(other.ValueCount(), 0);
 }
 
 TEST(Cotas, ClearRect)

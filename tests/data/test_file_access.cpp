@@ -368,9 +368,9 @@ TEST(ReadFromDisk, CraftedFiles)
         const TLoadedProject p = LoadProjectFile(entry.path());
         ASSERT_NE(fromImage, nullptr);
         for (const TCotas* t : {static_cast<const TCotas*>(p.Terrain.get()), static_cast<const TCotas*>(fromImage->Terrain.get())}) {
-            EXPECT_EQ(t->Minimum, e.Minimum);
-            EXPECT_EQ(t->Maximum, e.Maximum);
-            EXPECT_TRUE(t->ExtremesValid);
+            EXPECT_EQ(t->Minimum(), e.Minimum);
+            EXPECT_EQ(t->Maximum(), e.Maximum);
+            EXPECT_TRUE(t->ExtremesValid());
         }
     }
     EXPECT_EQ(seen.size(), expected.size());
@@ -383,8 +383,8 @@ TEST(ReadFromDisk, StoredExtremesAmongEqualValuesStand)
     auto t = SampleTerrain();
     t->SetCell(10, 10, 9.0f);
     t->SetCell(1, 1, 9.0f);  // the same lowest value, first in row order
-    ASSERT_EQ(t->Minimum, (TCotaPoint{10, 10, 9.0f}));
+    ASSERT_EQ(t->Minimum(), (TCotaPoint{10, 10, 9.0f}));
     const auto p = ReadProjectImage(WriteDocument(*t, TViewState{}));
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->Terrain->Minimum, (TCotaPoint{10, 10, 9.0f}));
+    EXPECT_EQ(p->Terrain->Minimum(), (TCotaPoint{10, 10, 9.0f}));
 }

@@ -96,7 +96,7 @@ TEST(ProjectFile, UsedRectangleCells)
     const float expected[9] = {1, 0, 0, 0, 0, 0, 0, 0, 2};
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(cells[i], expected[i]) << i;
-    EXPECT_FALSE(t.Saved);  // bytes made are not a file written
+    EXPECT_FALSE(t.Saved());  // bytes made are not a file written
 }
 
 TEST(ProjectFile, RoundTripKeepsEverything)
@@ -108,10 +108,10 @@ TEST(ProjectFile, RoundTripKeepsEverything)
     ASSERT_TRUE(loaded);
     const TTerreno& t = *loaded->Terrain;
     EXPECT_EQ(loaded->View, view);
-    EXPECT_EQ(t.Cells, original->Cells);
-    EXPECT_EQ(t.ValueCount, original->ValueCount);
-    EXPECT_EQ(t.Minimum, original->Minimum);
-    EXPECT_EQ(t.Maximum, original->Maximum);
+    EXPECT_EQ(t.Cells(), original->Cells());
+    EXPECT_EQ(t.ValueCount(), original->ValueCount());
+    EXPECT_EQ(t.Minimum(), original->Minimum());
+    EXPECT_EQ(t.Maximum(), original->Maximum());
     EXPECT_EQ(t.OriginX, original->OriginX);
     EXPECT_EQ(t.OriginY, original->OriginY);
     EXPECT_EQ(t.Lx, original->Lx);
@@ -119,9 +119,9 @@ TEST(ProjectFile, RoundTripKeepsEverything)
     EXPECT_EQ(t.CurrentPlan, original->CurrentPlan);
     EXPECT_EQ(t.KeepPlans, original->KeepPlans);
     EXPECT_EQ(t.PlaneComputed, true);
-    EXPECT_EQ(t.ResultsValid, true);
-    EXPECT_EQ(t.Modified, false);
-    EXPECT_TRUE(t.Saved);
+    EXPECT_EQ(t.ResultsValid(), true);
+    EXPECT_EQ(t.Modified(), false);
+    EXPECT_TRUE(t.Saved());
     for (int i = 0; i < TTerreno::kPlanCount; ++i)
         EXPECT_EQ(t.Plans[std::size_t(i)], original->Plans[std::size_t(i)]) << "plan " << i;
     EXPECT_EQ(t.Plans[3].RatioText.Str(), "1,5");
@@ -231,9 +231,9 @@ TEST(ProjectFile, FilesOnDisk)
 
     auto t = SampleTerrain();
     SaveProjectFile(dir / "AREA-01.NVR", *t, TViewState{});
-    EXPECT_TRUE(t->Saved);
+    EXPECT_TRUE(t->Saved());
     const TLoadedProject p = LoadProjectFile(dir / "AREA-01.NVR");
-    EXPECT_EQ(p.Terrain->Cells, t->Cells);
+    EXPECT_EQ(p.Terrain->Cells(), t->Cells());
 }
 
 TEST(ProjectFile, FailedSaveKeepsTheOldFile)
@@ -251,12 +251,12 @@ TEST(ProjectFile, FailedSaveKeepsTheOldFile)
     auto t = SampleTerrain();
     t->SetCell(1, 1, 99.0f);
     EXPECT_THROW(SaveProjectFile(blocked, *t, TViewState{}), TFileError);
-    EXPECT_FALSE(t->Saved);
+    EXPECT_FALSE(t->Saved());
     EXPECT_TRUE(fs::is_directory(blocked));
     EXPECT_TRUE(fs::exists(inside));
     // A folder that does not exist.
     EXPECT_THROW(SaveProjectFile(dir / "nao" / "existe.NVR", *t, TViewState{}), TFileError);
-    EXPECT_FALSE(t->Saved);
+    EXPECT_FALSE(t->Saved());
 
     // No temporary file is left behind, and the old file is untouched.
     int files = 0;
@@ -267,10 +267,10 @@ TEST(ProjectFile, FailedSaveKeepsTheOldFile)
 
     // A successful save replaces it whole.
     SaveProjectFile(target, *t, TViewState{});
-    EXPECT_TRUE(t->Saved);
+    EXPECT_TRUE(t->Saved());
     const auto loaded = LoadProjectFile(target);
     EXPECT_EQ(loaded.Terrain->GetCell(1, 1), 99.0f);
     // A saved terrain whose next save fails is still the one on disk.
     EXPECT_THROW(SaveProjectFile(blocked, *t, TViewState{}), TFileError);
-    EXPECT_TRUE(t->Saved);
+    EXPECT_TRUE(t->Saved());
 }

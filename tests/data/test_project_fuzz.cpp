@@ -23,19 +23,19 @@ namespace {
 void ExpectSane(const TLoadedProject& p)
 {
     const TTerreno& t = *p.Terrain;
-    ASSERT_GE(t.ColCount, 1);
-    ASSERT_LE(t.ColCount, MaxGridSize);
-    ASSERT_GE(t.RowCount, 1);
-    ASSERT_LE(t.RowCount, MaxGridSize);
-    ASSERT_EQ(t.Cells.size(), std::size_t(t.ColCount) * std::size_t(t.RowCount));
+    ASSERT_GE(t.ColCount(), 1);
+    ASSERT_LE(t.ColCount(), MaxGridSize);
+    ASSERT_GE(t.RowCount(), 1);
+    ASSERT_LE(t.RowCount(), MaxGridSize);
+    ASSERT_EQ(t.Cells().size(), std::size_t(t.ColCount()) * std::size_t(t.RowCount()));
     ASSERT_GE(t.CurrentPlan, 1);
     ASSERT_LE(t.CurrentPlan, 10);
     ASSERT_GT(static_cast<long double>(t.Lx), 0.0L);
     ASSERT_GT(static_cast<long double>(t.Ly), 0.0L);
     int counted = 0;
-    for (float v : t.Cells)
+    for (float v : t.Cells())
         counted += v != 0.0f;
-    ASSERT_EQ(counted, t.ValueCount);
+    ASSERT_EQ(counted, t.ValueCount());
 }
 
 // Exercise what a document does right after opening: computations over the
@@ -165,8 +165,8 @@ TEST(ProjectFuzz, MalformedCorpus)
     PutI32(b, 204 + 14, 500);  // Minimum.Col
     auto p = ReadProjectImage(b);
     ASSERT_TRUE(p);
-    EXPECT_LE(p->Terrain->Minimum.Col, p->Terrain->ColCount);
-    EXPECT_EQ(p->Terrain->Minimum.Value, ReadProjectImage(good)->Terrain->Minimum.Value);
+    EXPECT_LE(p->Terrain->Minimum().Col, p->Terrain->ColCount());
+    EXPECT_EQ(p->Terrain->Minimum().Value, ReadProjectImage(good)->Terrain->Minimum().Value);
 }
 
 TEST(ProjectFuzz, FileReaderAgreesWithImageReader)
@@ -217,10 +217,10 @@ TEST(ProjectFuzz, FileReaderAgreesWithImageReader)
         ASSERT_EQ(fromImage != nullptr, fromFile != nullptr) << iteration;
         if (fromImage) {
             ++agreedAccepted;
-            EXPECT_EQ(fromImage->Terrain->Cells, fromFile->Terrain->Cells);
+            EXPECT_EQ(fromImage->Terrain->Cells(), fromFile->Terrain->Cells());
             EXPECT_EQ(fromImage->View, fromFile->View);
             EXPECT_EQ(fromImage->Terrain->Plans, fromFile->Terrain->Plans);
-            EXPECT_EQ(fromImage->Terrain->Minimum, fromFile->Terrain->Minimum);
+            EXPECT_EQ(fromImage->Terrain->Minimum(), fromFile->Terrain->Minimum());
         }
     }
     EXPECT_GT(agreedAccepted, 20);

@@ -71,15 +71,15 @@ TEST(GridText, PasteAtCell)
     EXPECT_EQ(t.GetCell(5, 1), 1.0f);
     EXPECT_EQ(t.GetCell(6, 1), 0.0f);  // an empty field clears
     EXPECT_EQ(t.GetCell(7, 1), 3.0f);
-    EXPECT_EQ(t.ValueCount, 2);
-    EXPECT_EQ(t.Minimum.Value, 1.0f);
+    EXPECT_EQ(t.ValueCount(), 2);
+    EXPECT_EQ(t.Minimum().Value, 1.0f);
     EXPECT_EQ(t.Selection, (TUsedRect{5, 1, 7, 1}));
     // Growing past the grid and stopping at 1000.
     PasteText(t, "7\t8\t9\r\n", 999, 25, '.');
-    EXPECT_EQ(t.ColCount, 1000);
-    EXPECT_EQ(t.RowCount, 25);
+    EXPECT_EQ(t.ColCount(), 1000);
+    EXPECT_EQ(t.RowCount(), 25);
     EXPECT_EQ(t.GetCell(1000, 25), 8.0f);
-    EXPECT_EQ(t.Maximum.Value, 8.0f);
+    EXPECT_EQ(t.Maximum().Value, 8.0f);
 }
 
 // The copy writes natural elevations without the general formatting; it must

@@ -151,8 +151,8 @@ TEST(TextImport, FieldsOutsideTheGridAreCountedNotStored)
     EXPECT_EQ(r.Unreadable, 0);
     EXPECT_EQ(t.GetCell(1000, 998), 2.0f);
     EXPECT_EQ(t.GetCell(999, 1000), 7.0f);
-    EXPECT_EQ(t.RowCount, 1000);
-    EXPECT_EQ(t.ValueCount, 4);
+    EXPECT_EQ(t.RowCount(), 1000);
+    EXPECT_EQ(t.ValueCount(), 4);
     EXPECT_EQ(t.Selection, (TUsedRect{999, 998, 1000, 1000}));
 }
 
@@ -163,7 +163,7 @@ TEST(TextImport, TextWithoutFieldsYieldsNothing)
         const TTextReadResult r = ReadElevationText(t, text, 1, 1, kDetectLayout);
         EXPECT_EQ(r.Fields, 0);
         EXPECT_EQ(r.Elevations, 0);
-        EXPECT_EQ(t.ColCount, 20);
+        EXPECT_EQ(t.ColCount(), 20);
     }
 }
 
@@ -286,9 +286,9 @@ TEST(TextImport, GeneratedTextsReadAsByTheFullRules)
         PasteText(a, text, 1, 1, sep);
         std::istringstream in(text);
         ReadElevationText(b, in, 1, 1, kClipboardLayout, sep);
-        ASSERT_EQ(a.ColCount, b.ColCount);
-        ASSERT_EQ(a.RowCount, b.RowCount);
-        ASSERT_EQ(a.Cells, b.Cells);
+        ASSERT_EQ(a.ColCount(), b.ColCount());
+        ASSERT_EQ(a.RowCount(), b.RowCount());
+        ASSERT_EQ(a.Cells(), b.Cells());
         for (std::size_t r = 0; r < expected.size() && r < 1000; ++r)
             for (std::size_t k = 0; k < expected[r].size(); ++k)
                 ASSERT_EQ(std::bit_cast<std::uint32_t>(a.GetCell(std::int32_t(k + 1), std::int32_t(r + 1)) + 0.0f),
@@ -343,8 +343,8 @@ TEST(TextImport, HundredMegabytesInBoundedMemory)
         EXPECT_EQ(r.Lines, std::int64_t((kSize + line.size() - 1) / line.size()));
         if (line.size() > 1) {
             EXPECT_EQ(r.Elevations, 1000 * 1000);
-            EXPECT_EQ(t.ColCount, 1000);
-            EXPECT_EQ(t.RowCount, 1000);
+            EXPECT_EQ(t.ColCount(), 1000);
+            EXPECT_EQ(t.RowCount(), 1000);
             EXPECT_GT(r.Outside, r.Elevations);
         } else {
             EXPECT_EQ(r.Fields, 0);

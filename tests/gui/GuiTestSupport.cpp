@@ -104,7 +104,7 @@ void TFrameFixture::CloseFrame()
 {
     for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
         if (auto* doc = qobject_cast<TForm2*>(w))
-            doc->Terrain().Saved = true;  // no questions on the way out
+            doc->Terrain().SetSaved(true);  // no questions on the way out
         delete w;
     }
     // Windows closed earlier are deleted by now; gone windows are gone from

@@ -66,7 +66,7 @@ private slots:
         Key(Qt::Key_Down);
         QCOMPARE(doc->Terrain().GetCell(2, 3), 13.0f);
         QCOMPARE(doc->CurrentRow(), 4);
-        QCOMPARE(doc->Terrain().ValueCount, 1);
+        QCOMPARE(doc->Terrain().ValueCount(), 1);
         QCOMPARE(doc->CellText(2, 3), QString("13.000"));
 
         // A sign cannot begin a value; letters never enter.
@@ -101,8 +101,8 @@ private slots:
         QCOMPARE(doc->Terrain().GetCell(1000, 1), 0.0f);
         Key(Qt::Key_Down);
         QCOMPARE(doc->Terrain().GetCell(1000, 1), 5.0f);
-        QCOMPARE(doc->Terrain().ColCount, 1000);  // the store grew to take it
-        QVERIFY(!doc->Terrain().Saved);
+        QCOMPARE(doc->Terrain().ColCount(), 1000);  // the store grew to take it
+        QVERIFY(!doc->Terrain().Saved());
     }
 
     void cellEditorStoresWhatItShows_data()
@@ -234,7 +234,7 @@ private slots:
         // Just opened: nothing to ask.
         recorder->OpenNames = {file};
         OpenProject(*frame);
-        QVERIFY(ActiveDocument() && ActiveDocument()->Terrain().Saved);
+        QVERIFY(ActiveDocument() && ActiveDocument()->Terrain().Saved());
         QVERIFY(ActiveDocument()->close());
         QCOMPARE(recorder->Shown.size(), asked + 1);
     }
@@ -261,7 +261,7 @@ private slots:
         QVERIFY(SaveProject(doc));
         QCOMPARE(recorder->ProposedSaveNames.last(), QString("AREA-01"));
         QCOMPARE(doc->windowTitle(), QString("CAMPO.NVR"));
-        QVERIFY(doc->Terrain().Saved);
+        QVERIFY(doc->Terrain().Saved());
         // Saving again writes without asking.
         doc->Terrain().SetCell(1, 1, 1.0f);
         QVERIFY(SaveProject(doc));
@@ -279,7 +279,7 @@ private slots:
         const TViewState v = back->ViewState();
         QCOMPARE(v, saved);
         QCOMPARE(back->GridSelection(), (TUsedRect{3, 4, 7, 9}));
-        QVERIFY(back->Terrain().Saved);
+        QVERIFY(back->Terrain().Saved());
         QVERIFY(back->StatusText().startsWith("N° de Cotas: 1200"));
     }
 
@@ -300,7 +300,7 @@ private slots:
         QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
         QCOMPARE(doc->FileName, folder + "/CAMPO.NVR");
         QCOMPARE(doc->windowTitle(), QString("CAMPO.NVR"));
-        QVERIFY(doc->Terrain().Saved);
+        QVERIFY(doc->Terrain().Saved());
     }
 
     void badFilesCreateNoWindow()
@@ -334,21 +334,21 @@ private slots:
         for (int r = 1; r <= 3; ++r)
             for (int c = 1; c <= 3; ++c)
                 doc->Terrain().SetCell(c, r, static_cast<float>(r * 10 + c));
-        doc->Terrain().Saved = true;
+        doc->Terrain().SetSaved(true);
         doc->SetCurrentCell(2, 2);
         frame->UpdateEditMenu();  // as opening the menu does
         frame->mnInsRow->trigger();
         QCOMPARE(doc->Terrain().GetCell(2, 2), 0.0f);
         QCOMPARE(doc->Terrain().GetCell(2, 3), 22.0f);
-        QVERIFY(!doc->Terrain().Saved);
-        QVERIFY(!doc->Terrain().ResultsValid);
+        QVERIFY(!doc->Terrain().Saved());
+        QVERIFY(!doc->Terrain().ResultsValid());
         frame->mnDelCol->trigger();
         QCOMPARE(doc->Terrain().GetCell(2, 3), 23.0f);
         // Outside the store: nothing.
         doc->SetCurrentCell(2, 25);
-        const auto cells = doc->Terrain().Cells;
+        const auto cells = doc->Terrain().Cells();
         frame->mnDelRow->trigger();
-        QCOMPARE(doc->Terrain().Cells, cells);
+        QCOMPARE(doc->Terrain().Cells(), cells);
 
         // The corner selects the store; a row header its row across the store.
         doc->SelectByHeader(0, 0);
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(doc->Terrain().Selection, (TUsedRect{1, 1, 20, 20}));
         doc->SelectByHeader(0, 3);
         QCOMPARE(doc->GridSelection(), (TUsedRect{1, 3, 20, 3}));
-        QCOMPARE(doc->Terrain().Selection, doc->Terrain().UsedRect);  // a single row is no block
+        QCOMPARE(doc->Terrain().Selection, doc->Terrain().UsedRect());  // a single row is no block
         doc->SelectByHeader(4, 0);
         QCOMPARE(doc->GridSelection(), (TUsedRect{4, 1, 4, 20}));
 
@@ -382,9 +382,9 @@ private slots:
         QVERIFY(recorder->Shown.empty());
         // A full grid whose last row holds an elevation refuses, and says so.
         doc->Terrain().SetCell(1, 1000, 7.0f);
-        const auto cells = doc->Terrain().Cells;
+        const auto cells = doc->Terrain().Cells();
         doc->Inserir1->trigger();
-        QCOMPARE(doc->Terrain().Cells, cells);
+        QCOMPARE(doc->Terrain().Cells(), cells);
         QCOMPARE(recorder->Shown.size(), std::size_t(1));
         QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
         QCOMPARE(recorder->Shown.back().Text,
@@ -393,7 +393,7 @@ private slots:
         for (int i = 0; i < 1000; ++i)
             doc->Excluir1->trigger();
         QVERIFY(doc->StatusText().startsWith("N° de Cotas: 0 "));
-        QCOMPARE(doc->Terrain().ValueCount, 0);
+        QCOMPARE(doc->Terrain().ValueCount(), 0);
     }
 
     void clipboardCopyCutPaste()
@@ -420,7 +420,7 @@ private slots:
         frame->mnRecortar->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("1.000\r\n4.000\r\n"));
         QCOMPARE(doc->Terrain().GetCell(1, 1), 0.0f);
-        QCOMPARE(doc->Terrain().ValueCount, 4);
+        QCOMPARE(doc->Terrain().ValueCount(), 4);
     }
 
     void frameKeysReachTheFrameFromTheGrid()
@@ -462,7 +462,7 @@ private slots:
         QGuiApplication::clipboard()->setText("7\t8");
         QVERIFY(frame->PasteBtn->isEnabled());
         // With no document there is nothing to paste into.
-        doc->Terrain().Saved = true;
+        doc->Terrain().SetSaved(true);
         doc->close();
         QTRY_VERIFY(!frame->PasteBtn->isEnabled());
     }

@@ -449,7 +449,7 @@ private slots:
         QVERIFY(ActiveDocument());
         QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Lx), 10.0);
         QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Ly), 30.0);
-        QCOMPARE(ActiveDocument()->Terrain().ColCount, 20);
+        QCOMPARE(ActiveDocument()->Terrain().ColCount(), 20);
         QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().OriginY), 15.0);
 
         // OK with a spacing of 0: the message, and no document.

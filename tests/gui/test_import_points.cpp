@@ -99,14 +99,14 @@ private slots:
         QVERIFY(recorder->Shown.empty());
         QVERIFY(ActiveDocument());
         TTerreno& t = ActiveDocument()->Terrain();
-        QCOMPARE(t.ColCount, 21);
-        QCOMPARE(t.RowCount, 16);
+        QCOMPARE(t.ColCount(), 21);
+        QCOMPARE(t.RowCount(), 16);
         QCOMPARE(static_cast<double>(static_cast<long double>(t.Lx)), 20.0);
         QCOMPARE(t.StakeX(1), 331200.0f);
         QCOMPARE(t.StakeY(16), 6675100.0f);
         QVERIFY(t.GetCell(1, 1) > 41.7f && t.GetCell(1, 1) < 41.9f);
         QCOMPARE(t.GetCell(21, 16), 0.0f);  // the yard that was not surveyed
-        QVERIFY(!t.Saved);
+        QVERIFY(!t.Saved());
         QVERIFY(ActiveDocument()->windowTitle().startsWith("AREA-"));
     }
 

@@ -206,15 +206,15 @@ private slots:
     void plansAreChangesAndStayInTheirColumns()
     {
         TForm2* doc = FourStakes();
-        doc->Terrain().Saved = true;
+        doc->Terrain().SetSaved(true);
         RunDialog(true, false);
         doc->close();
         QVERIFY(!recorder->Shown.empty());
         QCOMPARE(recorder->Shown.back().Kind, QString("Confirm"));  // answered Cancel
 
-        doc->Terrain().Saved = true;
+        doc->Terrain().SetSaved(true);
         TypePlan(2, "0,01", "0", "2");
-        QVERIFY(!doc->Terrain().Saved);
+        QVERIFY(!doc->Terrain().Saved());
         Resultado()->btRecalc->click();
         QCOMPARE(Resultado()->CellText(2, rrRatio), QString("2,000"));
 
@@ -325,8 +325,8 @@ private slots:
         QCOMPARE(Resultado()->CellText(1, rrSx), QString());  // b has no results
         frame->MdiArea()->setActiveSubWindow(a);
         QCOMPARE(Resultado()->CellText(1, rrSx), QString("-0,025000"));
-        a->Terrain().Saved = true;
-        b->Terrain().Saved = true;
+        a->Terrain().SetSaved(true);
+        b->Terrain().SetSaved(true);
         a->close();
         b->close();
         QTRY_VERIFY(Resultado() == nullptr);
@@ -348,7 +348,7 @@ private slots:
         QVERIFY(bSx != "-0,025000");
         frame->MdiArea()->setActiveSubWindow(a);
         QCOMPARE(Resultado()->CellText(1, rrSx), QString("-0,025000"));
-        a->Terrain().Saved = true;
+        a->Terrain().SetSaved(true);
         QVERIFY(a->close());
         QTRY_COMPARE(ActiveDocument(), b);
         QCOMPARE(frame->OpenDocumentCount(), 1);
@@ -376,7 +376,7 @@ private slots:
         QVERIFY(show->isChecked());
         // A closed document is no longer the active one.
         TForm2* doc = ActiveDocument();
-        doc->Terrain().Saved = true;
+        doc->Terrain().SetSaved(true);
         QVERIFY(doc->close());
         QVERIFY(!ActiveDocument());
         QVERIFY(!Resultado());  // closed with the last document
@@ -438,7 +438,7 @@ private slots:
         frame->MdiArea()->setActiveSubWindow(b);
         map->FormMouseMove(10, 3);
         QCOMPARE(frame->Panel0->text(), stake21);
-        a->Terrain().Saved = true;
+        a->Terrain().SetSaved(true);
         QVERIFY(a->close());
         QTRY_COMPARE(frame->OpenDocumentCount(), 1);
         map->FormMouseMove(10, 3);

@@ -31,8 +31,8 @@ struct TStoreImage {
     TUsedRect UsedRect;
 
     explicit TStoreImage(const TCotas& s)
-        : Cells(s.Cells), ColCount(s.ColCount), RowCount(s.RowCount), ValueCount(s.ValueCount),
-          Minimum(s.Minimum), Maximum(s.Maximum), ExtremesValid(s.ExtremesValid), UsedRect(s.UsedRect)
+        : Cells(s.Cells()), ColCount(s.ColCount()), RowCount(s.RowCount()), ValueCount(s.ValueCount()),
+          Minimum(s.Minimum()), Maximum(s.Maximum()), ExtremesValid(s.ExtremesValid()), UsedRect(s.UsedRect())
     {
     }
     bool operator==(const TStoreImage& o) const
@@ -119,7 +119,7 @@ private slots:
         for (std::size_t i = images.size() - 1; i-- > 0;) {
             Press(Qt::Key_Z, Qt::ControlModifier);
             QVERIFY2(TStoreImage(doc->Terrain()) == images[i], steps[i].Caption);
-            QVERIFY(!doc->Terrain().ResultsValid);
+            QVERIFY(!doc->Terrain().ResultsValid());
         }
         QCOMPARE(UndoCaption(), QString());
         QCOMPARE(frame->mnRefazer->text(), QString("&Refazer Digitação"));
@@ -159,17 +159,17 @@ private slots:
         const QString file = TempFolder("undo") + "/campo.NVR";
         recorder->SaveNames = {file};
         QVERIFY(SaveProjectAs(doc));
-        QVERIFY(doc->Terrain().Saved);
+        QVERIFY(doc->Terrain().Saved());
         doc->Grid->setFocus();
         doc->SetCurrentCell(2, 2);
         Type("9");
         Press(Qt::Key_Down);
-        QVERIFY(!doc->Terrain().Saved);
+        QVERIFY(!doc->Terrain().Saved());
         Press(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(doc->Terrain().Saved);
+        QVERIFY(doc->Terrain().Saved());
         const auto shown = recorder->Shown.size();
         Press(Qt::Key_Y, Qt::ControlModifier);
-        QVERIFY(!doc->Terrain().Saved);
+        QVERIFY(!doc->Terrain().Saved());
         Press(Qt::Key_Z, Qt::ControlModifier);
         // Back at the saved step, closing asks nothing.
         QVERIFY(doc->close());
@@ -187,7 +187,7 @@ private slots:
         Press(Qt::Key_Down);
         doc->Systematize(false, 0);
         Press(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(!doc->Terrain().Saved);  // the file does not hold the new plans
+        QVERIFY(!doc->Terrain().Saved());  // the file does not hold the new plans
     }
 };
 

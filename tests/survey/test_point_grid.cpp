@@ -307,14 +307,14 @@ TEST(PointImport, AGnssFileBecomesATerrainInSurveyCoordinates)
     EXPECT_DOUBLE_EQ(p.Lx, 50);
     const TGriddedPoints g = GridPoints(*prepared.Triangulation, p, '.');
     const auto terrain = MakeTerrain(g, p);
-    EXPECT_EQ(terrain->ColCount, g.Cols);
-    EXPECT_EQ(terrain->ValueCount, g.ValueCount);
+    EXPECT_EQ(terrain->ColCount(), g.Cols);
+    EXPECT_EQ(terrain->ValueCount(), g.ValueCount);
     EXPECT_GT(g.ValueCount, 0);
     EXPECT_EQ(static_cast<double>(static_cast<long double>(terrain->OriginX)), p.OriginX);
     EXPECT_EQ(static_cast<double>(static_cast<long double>(terrain->OriginY)), p.OriginY);
     // Origin snapped to the spacing: stakes at the survey's round metres.
     EXPECT_DOUBLE_EQ(std::fmod(p.OriginY, 50), 0);
-    EXPECT_FALSE(terrain->Saved);
+    EXPECT_FALSE(terrain->Saved());
 }
 
 }  // namespace
