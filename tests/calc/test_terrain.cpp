@@ -34,19 +34,6 @@ double D(const Real48& r) { return static_cast<double>(static_cast<long double>(
 
 }  // namespace
 
-TEST(Terrain, NewTerrain)
-{
-    TTerreno t(20, 15, 20.0f, 10.0f);
-    EXPECT_EQ(t.Selection, (TUsedRect{1, 1, 20, 15}));
-    EXPECT_EQ(t.CurrentPlan, 1);
-    EXPECT_TRUE(t.KeepPlans);
-    EXPECT_FALSE(t.PlaneComputed);
-    EXPECT_FALSE(t.ResultsValid());
-    for (const TPlano& p : t.Plans)
-        EXPECT_EQ(p, TPlano{});
-    EXPECT_EQ(t.LastArea, (TUsedRect{0, 0, 0, 0}));
-}
-
 TEST(Terrain, StakeCoordinates)
 {
     TTerreno t(10, 10, 0.1f, 20.0f);
