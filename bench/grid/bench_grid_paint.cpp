@@ -44,11 +44,11 @@ void BM_PaintScreenful(benchmark::State& state)
     TForm2* doc = FullDocument();
     QImage image(doc->size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
-        doc->Grid->viewport()->render(&image);
+        doc->findChild<QTableView*>("Grid")->viewport()->render(&image);
         benchmark::DoNotOptimize(image.bits());
     }
-    state.counters["cells"] = double((doc->Grid->viewport()->width() / doc->Grid->columnWidth(0) + 1) *
-                                     (doc->Grid->viewport()->height() / doc->Grid->rowHeight(0) + 1));
+    state.counters["cells"] = double((doc->findChild<QTableView*>("Grid")->viewport()->width() / doc->findChild<QTableView*>("Grid")->columnWidth(0) + 1) *
+                                     (doc->findChild<QTableView*>("Grid")->viewport()->height() / doc->findChild<QTableView*>("Grid")->rowHeight(0) + 1));
 }
 BENCHMARK(BM_PaintScreenful)->Unit(benchmark::kMillisecond);
 
@@ -59,9 +59,9 @@ void BM_ScrollAndPaint(benchmark::State& state)
     QImage image(doc->size(), QImage::Format_ARGB32_Premultiplied);
     int step = 0;
     for (auto _ : state) {
-        doc->Grid->verticalScrollBar()->setValue((step * 37) % 960);
-        doc->Grid->horizontalScrollBar()->setValue((step * 13) % 990);
-        doc->Grid->viewport()->render(&image);
+        doc->findChild<QTableView*>("Grid")->verticalScrollBar()->setValue((step * 37) % 960);
+        doc->findChild<QTableView*>("Grid")->horizontalScrollBar()->setValue((step * 13) % 990);
+        doc->findChild<QTableView*>("Grid")->viewport()->render(&image);
         ++step;
     }
 }
@@ -76,7 +76,7 @@ void BM_DocumentMemory(benchmark::State& state)
         d->resize(1280, 800);
         d->show();
         QImage image(d->size(), QImage::Format_ARGB32_Premultiplied);
-        d->Grid->viewport()->render(&image);
+        d->findChild<QTableView*>("Grid")->viewport()->render(&image);
         added = ResidentKiB() - before;
         d->Terrain().SetSaved(true);
         delete d;

@@ -247,8 +247,8 @@ void TDefMapa::FormShow()
     TContourRequest& ContourRequest = State_.ContourRequest;
     ContourRequest.TakeLimits(doc.Terrain().MapLimits());
     const char sep = DecimalSeparator();
-    Label5->setText(Text(FormatFixed(ContourRequest.MinElevation, doc.Decimals, 10, sep)));
-    Label6->setText(Text(FormatFixed(ContourRequest.MaxElevation, doc.Decimals, 10, sep)));
+    Label5->setText(Text(FormatFixed(ContourRequest.MinElevation, doc.Decimals(), 10, sep)));
+    Label6->setText(Text(FormatFixed(ContourRequest.MaxElevation, doc.Decimals(), 10, sep)));
     const float limit = MinSingle(4.0f, MinSingle(ContourRequest.SubdivisionLimitX, ContourRequest.SubdivisionLimitY));
     tbSuavizacao->setMaximum(std::max(0, static_cast<int>(limit)));
     ListBox1->clear();

@@ -58,9 +58,9 @@ bool SaveProject(TForm2* document)
 {
     if (!document)
         return false;
-    if (document->FileName.isEmpty())
+    if (document->FileName().isEmpty())
         return SaveWithDialog(document);
-    return WriteDocumentFile(document, document->FileName);
+    return WriteDocumentFile(document, document->FileName());
 }
 
 bool SaveProjectAs(TForm2* document)

@@ -188,7 +188,7 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
 {
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
-    Decimals = 3;
+    Decimals_ = 3;
 
     // The history keeps at most 100 steps and, for large grids, no more
     // steps than 256 MB of whole-grid records hold: a step keeps at most
@@ -212,6 +212,7 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
     layout->setSpacing(0);
     Model = new TGridModel(*this);
     Model->setParent(this);
+    Model->setObjectName("Model");
     Grid = new TGridControl(*this, body);
     Grid->setModel(Model);
     Grid->setItemDelegate(new TCellDelegate(
@@ -365,7 +366,7 @@ TForm1* TForm2::Frame() const { return FrameOf(this); }
 void TForm2::SetFileName(const QString& name)
 {
     if (!name.isEmpty()) {
-        FileName = name;
+        FileName_ = name;
         const int slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
         setWindowTitle(name.mid(slash + 1));
     } else {
@@ -378,7 +379,7 @@ void TForm2::SetFileName(const QString& name)
 QString TForm2::CellText(int col, int row) const
 {
     return QString::fromStdString(
-        nivora::CellText(*Terrain_, static_cast<TGridView>(View), Decimals, col, row, DecimalSeparator()));
+        nivora::CellText(*Terrain_, static_cast<TGridView>(View), Decimals_, col, row, DecimalSeparator()));
 }
 
 QString TForm2::StatusText() const
@@ -386,8 +387,8 @@ QString TForm2::StatusText() const
     const char sep = DecimalSeparator();
     return QString("N° de Cotas: %1    Cota Mín.: %2    Cota Máx.: %3")
         .arg(Terrain_->ValueCount())
-        .arg(QString::fromStdString(FormatFixed(Terrain_->Minimum().Value, Decimals, 8, sep)))
-        .arg(QString::fromStdString(FormatFixed(Terrain_->Maximum().Value, Decimals, 8, sep)));
+        .arg(QString::fromStdString(FormatFixed(Terrain_->Minimum().Value, Decimals_, 8, sep)))
+        .arg(QString::fromStdString(FormatFixed(Terrain_->Maximum().Value, Decimals_, 8, sep)));
 }
 
 void TForm2::UpdateStatusText()
@@ -406,10 +407,10 @@ QFont TForm2::GridFont() const { return Grid->font(); }
 
 void TForm2::SetGridFont(const QFont& font, int step)
 {
-    if (step < 0 && Decimals > 0)
-        --Decimals;
-    else if (step > 0 && Decimals < 8)
-        ++Decimals;
+    if (step < 0 && Decimals_ > 0)
+        --Decimals_;
+    else if (step > 0 && Decimals_ < 8)
+        ++Decimals_;
     Grid->setFont(font);
     const QFontMetrics fm(font);
     Grid->verticalHeader()->setDefaultSectionSize(std::max(24, fm.height() + 8));
@@ -787,7 +788,7 @@ void TForm2::SelectByHeader(int col, int row)
 
 void TForm2::CopyToClipboard()
 {
-    const std::string text = CopyText(*Terrain_, static_cast<TGridView>(View), Decimals, GridSelection(),
+    const std::string text = CopyText(*Terrain_, static_cast<TGridView>(View), Decimals_, GridSelection(),
                                       DecimalSeparator());
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
@@ -873,7 +874,7 @@ void TForm2::ExportWinSurf()
 {
     auto* w = new TWinSurf;
     w->Memo1->hide();  // filled out of sight
-    const std::string text = WinSurfListing(*Terrain_, Decimals, DecimalSeparator());
+    const std::string text = WinSurfListing(*Terrain_, Decimals_, DecimalSeparator());
     w->Memo1->setPlainText(QString::fromStdString(text));
     if (TForm1* frame = Frame()) {
         frame->AddChild(w);

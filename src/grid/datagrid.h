@@ -90,15 +90,10 @@ public:
 
     TTerreno& Terrain() { return *Terrain_; }
     const TTerreno& Terrain() const { return *Terrain_; }
-    QString FileName;
-    int Decimals = 3;
-    std::string EditBuffer;
-    int EditCol = 0;
-    int EditRow = 0;
-    int ClickCol = -1;
-    int ClickRow = -1;
-    int CellWidth = 8;
-    int CellHeight = 8;
+    // The project file, empty while the document has none.
+    const QString& FileName() const { return FileName_; }
+    // Decimals shown in the cells, 0 to 8; SetGridFont steps them.
+    int Decimals() const { return Decimals_; }
 
     void SetFileName(const QString& name);
     QString CellText(int col, int row) const;
@@ -170,16 +165,6 @@ public:
     void PopupMenu1Popup();
     void Sistematizar1Click();
 
-    TGridControl* Grid = nullptr;
-    TGridModel* Model = nullptr;
-    QTabBar* TabSet1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* Sistematizar1 = nullptr;
-    QAction* Inserir1 = nullptr;
-    QAction* Excluir1 = nullptr;
-    QAction* Inserir2 = nullptr;
-    QAction* Excluir2 = nullptr;
-
 protected:
     bool eventFilter(QObject* object, QEvent* event) override;
     void closeEvent(QCloseEvent* e) override;
@@ -193,6 +178,10 @@ private:
     // becomes the active one (also when the frame activates another kind of
     // window next).
     void LeaveFrame();
+    // The grid's parts report mouse presses and editor keys here.
+    friend class TGridControl;
+    friend class TGridDelegate;
+    friend class TGridModel;
     // A structural edit counts as a change of the document.
     void AfterStructuralEdit();
     // Puts a change made just now on the history, named for the menu.
@@ -206,6 +195,30 @@ private:
     // when the edit refused and changed nothing.
     bool StructuralEdit(const QString& name, const std::function<bool()>& edit);
     void SelectionFollowsGrid();
+
+    QString FileName_;
+    int Decimals_ = 3;
+    // The cell editor: what was typed since it opened, and where.
+    std::string EditBuffer;
+    int EditCol = 0;
+    int EditRow = 0;
+    // The cell under the last mouse press, -1 outside any cell.
+    int ClickCol = -1;
+    int ClickRow = -1;
+    // Pixels a stake takes on the cut-and-fill map.
+    int CellWidth = 8;
+    int CellHeight = 8;
+
+    // Controls, by their names.
+    TGridControl* Grid = nullptr;
+    TGridModel* Model = nullptr;
+    QTabBar* TabSet1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Sistematizar1 = nullptr;
+    QAction* Inserir1 = nullptr;
+    QAction* Excluir1 = nullptr;
+    QAction* Inserir2 = nullptr;
+    QAction* Excluir2 = nullptr;
 
     std::unique_ptr<TTerreno> Terrain_;
     int View = 0;

@@ -60,8 +60,8 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
             return r;
         }
         r.Report = std::make_unique<TFieldReport>(BuildFieldReport(doc->Terrain()));
-        r.Decimals = doc->Decimals;
-        r.Document = FieldReportDocument(*r.Report, doc->Decimals, Heading(doc->windowTitle()));
+        r.Decimals = doc->Decimals();
+        r.Document = FieldReportDocument(*r.Report, doc->Decimals(), Heading(doc->windowTitle()));
         r.ProposedName = Proposed(doc->windowTitle(), "Relatório de Campo");
     } else if (qobject_cast<TResultado*>(window)) {
         // The results window always shows the active document.

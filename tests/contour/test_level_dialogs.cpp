@@ -141,7 +141,8 @@ private slots:
         // A selected block: the limits are the block's, and the partial map
         // is the one checked.
         doc->SetGridSelection({2, 1, 3, 2});
-        doc->Decimals = 1;
+        doc->SetGridFont(doc->GridFont(), -1);  // 3 decimals down to 1
+        doc->SetGridFont(doc->GridFont(), -1);
         d->FormShow();
         QCOMPARE(d->Label5->text(), QString("102,0"));
         QCOMPARE(d->Label6->text(), QString("110,0"));

@@ -6,6 +6,7 @@
 #include "app/sist.h"
 
 #include <QLocale>
+#include <QObject>
 
 #include <memory>
 
@@ -53,6 +54,17 @@ public:
     QStringList ExportFilters;
     QString SaveExportName(QWidget*, const QString& proposed, const QStringList& filters, QString* selected) override;
 };
+
+// The control of `window` with the given object name. A control that is not
+// there ends the test run with its name: a renamed control must not pass.
+template <class T>
+T* Control(const QObject* window, const char* name)
+{
+    T* control = window ? window->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+    if (!control)
+        qFatal("no control named %s", name);
+    return control;
+}
 
 // Installs a fresh recorder as the platform's messages and dialogs; the
 // platform owns it, the pointer stays valid until the next Install.

@@ -42,7 +42,7 @@ private:
     {
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
-        doc->Grid->setFocus();
+        Control<TGridControl>(doc, "Grid")->setFocus();
         return doc;
     }
 
@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(doc->Terrain().GetCell(1, 1), 12.5f);
         QCOMPARE(doc->CellText(1, 1), QString("12,500"));
         QCOMPARE(doc->StatusText(), QString("N° de Cotas: 1    Cota Mín.: 12,500    Cota Máx.: 12,500"));
-        QCOMPARE(doc->Model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("5"));
+        QCOMPARE(Control<TGridModel>(doc, "Model")->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("5"));
         QLocale::setDefault(QLocale::c());
     }
 
@@ -175,15 +175,15 @@ private slots:
                 doc->Terrain().SetCell(c, r, static_cast<float>(9 + c + 2 * r));
         QVERIFY(!doc->SelectView(1));
         QCOMPARE(recorder->Beeps, 1);
-        QCOMPARE(doc->TabSet1->currentIndex(), 0);
+        QCOMPARE(Control<QTabBar>(doc, "TabSet1")->currentIndex(), 0);
         QVERIFY(Systematize(doc->Terrain(), false, -1).Computed);
         QVERIFY(doc->SelectView(2));
         QCOMPARE(doc->ViewIndex(), 2);
-        QVERIFY(!(doc->Model->flags(doc->Model->index(0, 0)) & Qt::ItemIsEditable));
+        QVERIFY(!(Control<TGridModel>(doc, "Model")->flags(Control<TGridModel>(doc, "Model")->index(0, 0)) & Qt::ItemIsEditable));
         QVERIFY(!doc->CellText(1, 1).isEmpty());
         QCOMPARE(doc->CellText(3, 3), QString());  // outside the last run's area
         QVERIFY(doc->SelectView(0));  // back to the natural elevations: always allowed
-        QVERIFY(doc->Model->flags(doc->Model->index(0, 0)) & Qt::ItemIsEditable);
+        QVERIFY(Control<TGridModel>(doc, "Model")->flags(Control<TGridModel>(doc, "Model")->index(0, 0)) & Qt::ItemIsEditable);
         QCOMPARE(recorder->Beeps, 1);
     }
 
@@ -193,14 +193,14 @@ private slots:
         doc->Terrain().SetCell(1, 1, 100.5f);
         doc->Terrain().SetCell(2, 1, 98.25f);
         QCOMPARE(doc->StatusText(), QString("N° de Cotas: 2    Cota Mín.: 98.250    Cota Máx.: 100.500"));
-        QCOMPARE(doc->Grid->statusTip(), doc->StatusText());  // the extremes' event rebuilt it
+        QCOMPARE(Control<TGridControl>(doc, "Grid")->statusTip(), doc->StatusText());  // the extremes' event rebuilt it
         for (int i = 0; i < 5; ++i)
             frame->sbMenosDecClick();
-        QCOMPARE(doc->Decimals, 0);
+        QCOMPARE(doc->Decimals(), 0);
         QCOMPARE(doc->CellText(1, 1), QString("101"));  // 100.5 rounds away from zero
         for (int i = 0; i < 12; ++i)
             frame->sbMaisDecClick();
-        QCOMPARE(doc->Decimals, 8);
+        QCOMPARE(doc->Decimals(), 8);
         doc->Terrain().SetCell(3, 1, 123456.5f);
         QCOMPARE(doc->CellText(3, 1), QString("123456.50000000"));  // drawn cut to 12 characters
     }
@@ -246,8 +246,8 @@ private slots:
             for (int c = 1; c <= 30; ++c)
                 doc->Terrain().SetCell(c, r, 100.0f + c * 0.5f - r * 0.25f);
         doc->SetGridSelection({3, 4, 7, 9});
-        doc->Grid->horizontalScrollBar()->setValue(2);
-        doc->Grid->verticalScrollBar()->setValue(5);
+        Control<TGridControl>(doc, "Grid")->horizontalScrollBar()->setValue(2);
+        Control<TGridControl>(doc, "Grid")->verticalScrollBar()->setValue(5);
         const TViewState saved = doc->ViewState();
         QCOMPARE(saved.Col, 7);
         QCOMPARE(saved.Row, 9);
@@ -298,7 +298,7 @@ private slots:
         saveAs->trigger();
         QVERIFY(!recorder->Shown.empty());
         QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
-        QCOMPARE(doc->FileName, folder + "/CAMPO.NVR");
+        QCOMPARE(doc->FileName(), folder + "/CAMPO.NVR");
         QCOMPARE(doc->windowTitle(), QString("CAMPO.NVR"));
         QVERIFY(doc->Terrain().Saved());
     }
@@ -374,8 +374,8 @@ private slots:
         doc->Terrain().SetCell(3, 20, 2020.0f);  // the maximum, in the store's last row
         doc->Terrain().SetCell(20, 4, 5.0f);     // and one in its last column
         doc->SetCurrentCell(2, 2);
-        doc->Inserir1->trigger();
-        doc->Inserir2->trigger();
+        Control<QAction>(doc, "Inserir1")->trigger();
+        Control<QAction>(doc, "Inserir2")->trigger();
         QCOMPARE(doc->Terrain().GetCell(4, 21), 2020.0f);
         QCOMPARE(doc->Terrain().GetCell(21, 5), 5.0f);
         QCOMPARE(doc->StatusText(), QString("N° de Cotas: 2    Cota Mín.: 5.000    Cota Máx.: 2020.000"));
@@ -383,7 +383,7 @@ private slots:
         // A full grid whose last row holds an elevation refuses, and says so.
         doc->Terrain().SetCell(1, 1000, 7.0f);
         const auto cells = doc->Terrain().Cells();
-        doc->Inserir1->trigger();
+        Control<QAction>(doc, "Inserir1")->trigger();
         QCOMPARE(doc->Terrain().Cells(), cells);
         QCOMPARE(recorder->Shown.size(), std::size_t(1));
         QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
@@ -391,7 +391,7 @@ private slots:
                  QString("Não é possível inserir uma linha: a grade já tem 1000 linhas e a última contém cotas."));
         // Deleting every row leaves no count behind.
         for (int i = 0; i < 1000; ++i)
-            doc->Excluir1->trigger();
+            Control<QAction>(doc, "Excluir1")->trigger();
         QVERIFY(doc->StatusText().startsWith("N° de Cotas: 0 "));
         QCOMPARE(doc->Terrain().ValueCount(), 0);
     }
@@ -471,18 +471,18 @@ private slots:
     {
         TForm2* doc = NewDocument();
         // A right click as the window system gives it, which brings the pop-up menu.
-        const QRect cell = doc->Grid->visualRect(doc->Model->index(1, 1));
-        const QPoint at = doc->Grid->viewport()->mapTo(frame.get(), cell.center());
+        const QRect cell = Control<TGridControl>(doc, "Grid")->visualRect(Control<TGridModel>(doc, "Model")->index(1, 1));
+        const QPoint at = Control<TGridControl>(doc, "Grid")->viewport()->mapTo(frame.get(), cell.center());
         QTest::mouseClick(frame->windowHandle(), Qt::RightButton, {}, at);
-        QTRY_VERIFY(doc->PopupMenu1->isVisible());
-        for (int i = 0; i < 6 && doc->PopupMenu1->activeAction() != doc->Inserir1; ++i)
-            QTest::keyClick(doc->PopupMenu1, Qt::Key_Down);
-        QCOMPARE(doc->PopupMenu1->activeAction(), doc->Inserir1);
+        QTRY_VERIFY(Control<QMenu>(doc, "PopupMenu1")->isVisible());
+        for (int i = 0; i < 6 && Control<QMenu>(doc, "PopupMenu1")->activeAction() != Control<QAction>(doc, "Inserir1"); ++i)
+            QTest::keyClick(Control<QMenu>(doc, "PopupMenu1"), Qt::Key_Down);
+        QCOMPARE(Control<QMenu>(doc, "PopupMenu1")->activeAction(), Control<QAction>(doc, "Inserir1"));
         QCOMPARE(frame->Panel0->text(), QString("  Insere uma linha na posição da célula ativa."));
-        QTest::keyClick(doc->PopupMenu1, Qt::Key_Down);
+        QTest::keyClick(Control<QMenu>(doc, "PopupMenu1"), Qt::Key_Down);
         QCOMPARE(frame->Panel0->text(), QString("  Exclui a Linha na posição da célula ativa."));
-        QTest::keyClick(doc->PopupMenu1, Qt::Key_Escape);
-        QTRY_VERIFY(!doc->PopupMenu1->isVisible());
+        QTest::keyClick(Control<QMenu>(doc, "PopupMenu1"), Qt::Key_Escape);
+        QTRY_VERIFY(!Control<QMenu>(doc, "PopupMenu1")->isVisible());
     }
 
     void winSurfListingWindows()
@@ -542,11 +542,11 @@ private slots:
     {
         TForm2* doc = NewDocument();
         doc->Terrain().SetCell(3, 3, 2.0f);
-        QAbstractItemModelTester tester(doc->Model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        doc->Model->Refresh();
-        QCOMPARE(doc->Model->rowCount(), 1000);
-        QCOMPARE(doc->Model->columnCount(), 1000);
-        QCOMPARE(doc->Model->data(doc->Model->index(2, 2), Qt::DisplayRole).toString(), QString("2.000"));
+        QAbstractItemModelTester tester(Control<TGridModel>(doc, "Model"), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        Control<TGridModel>(doc, "Model")->Refresh();
+        QCOMPARE(Control<TGridModel>(doc, "Model")->rowCount(), 1000);
+        QCOMPARE(Control<TGridModel>(doc, "Model")->columnCount(), 1000);
+        QCOMPARE(Control<TGridModel>(doc, "Model")->data(Control<TGridModel>(doc, "Model")->index(2, 2), Qt::DisplayRole).toString(), QString("2.000"));
     }
 };
 

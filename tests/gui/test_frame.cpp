@@ -254,7 +254,7 @@ private slots:
         for (int r = 1; r <= 2; ++r)
             for (int c = 1; c <= 2; ++c)
                 doc->Terrain().SetCell(c, r, 10.0f + c);
-        doc->Grid->setFocus();
+        Control<TGridControl>(doc, "Grid")->setFocus();
         doc->SetCurrentCell(4, 4);
         QMenuBar* bar = frame->menuBar();
         if (state == 0) {

@@ -64,7 +64,7 @@ private slots:
         frame->MdiArea()->setActiveSubWindow(doc);
         doc->Terrain().SetCell(col, 2, 5.0f);
         doc->SetCurrentCell(col, 2);
-        doc->Grid->setFocus();
+        Control<TGridControl>(doc, "Grid")->setFocus();
         auto* mime = new QMimeData;
         mime->setData(QString::fromLatin1(format), bytes);
         QGuiApplication::clipboard()->setMimeData(mime);

@@ -59,7 +59,7 @@ class TestUndo : public QObject, public TFrameFixture {
     {
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
         frame->MdiArea()->setActiveSubWindow(doc);
-        doc->Grid->setFocus();
+        Control<TGridControl>(doc, "Grid")->setFocus();
         for (std::int32_t r = 1; r <= 6; ++r)
             for (std::int32_t c = 1; c <= 6; ++c)
                 doc->Terrain().SetCell(c, r, 500.0f + float(r) + float(c) / 8.0f);
@@ -115,7 +115,7 @@ private slots:
             images.emplace_back(doc->Terrain());
             QVERIFY2(!(images.back() == images[images.size() - 2]), step.Caption);
         }
-        doc->Grid->setFocus();
+        Control<TGridControl>(doc, "Grid")->setFocus();
         for (std::size_t i = images.size() - 1; i-- > 0;) {
             Press(Qt::Key_Z, Qt::ControlModifier);
             QVERIFY2(TStoreImage(doc->Terrain()) == images[i], steps[i].Caption);
@@ -160,7 +160,7 @@ private slots:
         recorder->SaveNames = {file};
         QVERIFY(SaveProjectAs(doc));
         QVERIFY(doc->Terrain().Saved());
-        doc->Grid->setFocus();
+        Control<TGridControl>(doc, "Grid")->setFocus();
         doc->SetCurrentCell(2, 2);
         Type("9");
         Press(Qt::Key_Down);
@@ -181,7 +181,7 @@ private slots:
         TForm2* doc = NewDocument();
         recorder->SaveNames = {TempFolder("undo-plans") + "/campo.NVR"};
         QVERIFY(SaveProjectAs(doc));
-        doc->Grid->setFocus();
+        Control<TGridControl>(doc, "Grid")->setFocus();
         doc->SetCurrentCell(2, 2);
         Type("9");
         Press(Qt::Key_Down);
