@@ -45,10 +45,10 @@ void TCotas::SetCell(std::int32_t col, std::int32_t row, float value)
 
 void TCotas::ClearRect(const TUsedRect& rect)
 {
-    const bool wasAuto = AutoExtremes;
+    const bool wasAuto = AutoExtremes_;
     SetAutoExtremes(false);
-    for (std::int32_t row = std::max(rect.FirstRow, 1); row <= std::min(rect.LastRow, RowCount); ++row)
-        for (std::int32_t col = std::max(rect.FirstCol, 1); col <= std::min(rect.LastCol, ColCount); ++col)
+    for (std::int32_t row = std::max(rect.FirstRow, 1); row <= std::min(rect.LastRow, RowCount_); ++row)
+        for (std::int32_t col = std::max(rect.FirstCol, 1); col <= std::min(rect.LastCol, ColCount_); ++col)
             SetCell(col, row, 0.0f);
     SetAutoExtremes(wasAuto);
 }

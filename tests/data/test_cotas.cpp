@@ -373,27 +373,27 @@ TEST(Cotas, ClearRect)
         {{3, 1, 2, 3}, 11, {1, 1, 1.0f}, {4, 3, 12.0f}, false},  // an empty rectangle
     };
     for (const auto& c : cases) {
-        TCotas s(4, 3);
+        TFlaggedCotas s(4, 3);
         for (std::int32_t row = 1; row <= 3; ++row)
             for (std::int32_t col = 1; col <= 4; ++col)
                 if (col != 2 || row != 2)
                     s.SetCell(col, row, float((row - 1) * 4 + col));
-        s.ResultsValid = true;
-        s.Saved = true;
+        s.SetResultsValid(true);
+        s.SetSaved(true);
         Counter events;
         events.Attach(s);
         s.ClearRect(c.rect);
         const std::string at = std::to_string(c.rect.FirstCol) + "," + std::to_string(c.rect.FirstRow) + ","
                                + std::to_string(c.rect.LastCol) + "," + std::to_string(c.rect.LastRow);
-        EXPECT_EQ(s.ColCount, 4) << at;
-        EXPECT_EQ(s.RowCount, 3) << at;
-        EXPECT_EQ(s.ValueCount, c.count) << at;
-        EXPECT_EQ(s.Minimum, c.minimum) << at;
-        EXPECT_EQ(s.Maximum, c.maximum) << at;
-        EXPECT_TRUE(s.ExtremesValid) << at;
-        EXPECT_TRUE(s.AutoExtremes) << at;
-        EXPECT_EQ(s.Saved, !c.changed) << at;
-        EXPECT_EQ(s.ResultsValid, !c.changed) << at;
+        EXPECT_EQ(s.ColCount(), 4) << at;
+        EXPECT_EQ(s.RowCount(), 3) << at;
+        EXPECT_EQ(s.ValueCount(), c.count) << at;
+        EXPECT_EQ(s.Minimum(), c.minimum) << at;
+        EXPECT_EQ(s.Maximum(), c.maximum) << at;
+        EXPECT_TRUE(s.ExtremesValid()) << at;
+        EXPECT_TRUE(s.AutoExtremes()) << at;
+        EXPECT_EQ(s.Saved(), !c.changed) << at;
+        EXPECT_EQ(s.ResultsValid(), !c.changed) << at;
         EXPECT_LE(events.calls, 2) << "the extremes are rescanned once, not per stake";
     }
 }
