@@ -26,7 +26,29 @@ void TCotas::SetCell(std::int32_t col, std::int32_t row, float value)
         if (!Resize(std::max(0, col - ColCount_), std::max(0, row - RowCount_)))
             return;
     }
-    float& cell = Cells_[Index(col, row)];
+    StoreCell(Index(col, row), col, row, value);
+}
+
+void TCotas::SetRowCells(std::int32_t col, std::int32_t row, const float* values, std::size_t count)
+{
+    if (col < 1 || col > MaxGridSize || row < 1 || row > MaxGridSize)
+        return;
+    count = std::min(count, std::size_t(MaxGridSize - col + 1));
+    if (count == 0)
+        return;
+    const auto lastCol = std::int32_t(col + std::int32_t(count) - 1);
+    if (lastCol > ColCount_ || row > RowCount_) {
+        if (!Resize(std::max(0, lastCol - ColCount_), std::max(0, row - RowCount_)))
+            return;
+    }
+    const std::size_t first = Index(col, row);
+    for (std::size_t k = 0; k < count; ++k)
+        StoreCell(first + k, col + std::int32_t(k), row, values[k]);
+}
+
+void TCotas::StoreCell(std::size_t index, std::int32_t col, std::int32_t row, float value)
+{
+    float& cell = Cells_[index];
     const float old = cell;
     if (old == value)
         return;
@@ -92,10 +114,16 @@ bool TCotas::Resize(std::int32_t addCols, std::int32_t addRows)
         return true;
     const auto nc = static_cast<std::int32_t>(newCols);
     const auto nr = static_cast<std::int32_t>(newRows);
+    // A store grown row by row (an import, a paste) would copy itself at
+    // every doubling: room for the whole height is set aside at once. Room
+    // not yet used is address space only, never touched.
     if (addCols == 0) {
+        Cells_.reserve(std::size_t(nc) * std::size_t(MaxGridSize));
         Cells_.resize(std::size_t(nc) * std::size_t(nr), 0.0f);
     } else {
-        std::vector<float> grown(std::size_t(nc) * std::size_t(nr), 0.0f);
+        std::vector<float> grown;
+        grown.reserve(std::size_t(nc) * std::size_t(MaxGridSize));
+        grown.resize(std::size_t(nc) * std::size_t(nr), 0.0f);
         for (std::int32_t r = 0; r < RowCount_; ++r)
             std::copy_n(Cells_.begin() + std::ptrdiff_t(r) * ColCount_, ColCount_,
                         grown.begin() + std::ptrdiff_t(r) * nc);

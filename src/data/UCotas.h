@@ -70,6 +70,10 @@ public:
     // a selection): count and flags as SetCell keeps them, the extremes
     // rescanned once at the end when a cleared stake held one.
     void ClearRect(const TUsedRect& rect);
+    // Stores `count` values from (col, row) rightwards, as that many SetCell
+    // calls would, growing the store once for all of them; values that would
+    // fall past column 1000 are dropped.
+    void SetRowCells(std::int32_t col, std::int32_t row, const float* values, std::size_t count);
     bool Resize(std::int32_t addCols, std::int32_t addRows);
 
     // Insert an empty row (column) at the position; the ones from there on
@@ -168,6 +172,8 @@ private:
     {
         return std::size_t(row - 1) * std::size_t(ColCount_) + std::size_t(col - 1);
     }
+    // A cell's change inside the store and its bookkeeping.
+    void StoreCell(std::size_t index, std::int32_t col, std::int32_t row, float value);
     void UpdateExtremes(std::int32_t col, std::int32_t row, float oldValue, float newValue);
     void NotifyExtremesChange()
     {

@@ -347,17 +347,11 @@ private:
         Result_.Outside += LineOutside_;
         if (Values_.empty())
             return;
-        // Grow once for the whole line, as storing its last cell would.
-        const std::int64_t lastCol = std::int64_t(Col_) + std::int64_t(Values_.size()) - 1;
-        if (Col_ >= 1 && Row_ >= 1 && (lastCol > Terrain_.ColCount() || Row_ > Terrain_.RowCount()))
-            Terrain_.Resize(std::max<std::int32_t>(0, std::int32_t(lastCol) - Terrain_.ColCount()),
-                            std::max<std::int32_t>(0, Row_ - Terrain_.RowCount()));
-        for (std::size_t k = 0; k < Values_.size(); ++k) {
-            const float v = Values_[k];
+        for (const float v : Values_)
             if (v != 0.0f)
                 ++Result_.Elevations;
-            Terrain_.SetCell(Col_ + std::int32_t(k), Row_, v);
-        }
+        if (Col_ >= 1 && Row_ >= 1)
+            Terrain_.SetRowCells(Col_, Row_, Values_.data(), Values_.size());
     }
 
     void Advance(std::uint64_t consumed)

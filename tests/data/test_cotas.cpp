@@ -191,6 +191,54 @@ TEST(Cotas, MatchesRescanAfterRandomEdits)
     }
 }
 
+// A row stored at once leaves the store as the same cells set one by one:
+// counts, extremes (ties included), flags and growth.
+TEST(Cotas, RowCellsMatchCellByCell)
+{
+    struct Case {
+        const char* name;
+        std::int32_t col, row;
+        std::size_t count;
+        bool autoExtremes;
+        bool startFilled;
+    };
+    const Case cases[] = {
+        {"inside, kept extremes", 3, 4, 10, true, true},
+        {"inside, extremes left stale", 1, 2, 20, false, true},
+        {"grows down and right", 15, 30, 40, true, false},
+        {"grows from an empty store", 1, 25, 20, false, false},
+        {"past column 1000 is dropped", 990, 2, 30, true, true},
+    };
+    std::mt19937 rng(11);
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        TCotas one(20, 20);
+        if (k.startFilled)
+            for (std::int32_t r = 1; r <= 20; ++r)
+                for (std::int32_t c = 1; c <= 20; ++c)
+                    one.SetCell(c, r, float(100 + (c * 7 + r * 3) % 11));
+        one.SetAutoExtremes(k.autoExtremes);
+        TCotas row = one;
+        std::vector<float> values(k.count);
+        // Zeros, repeats of the present extremes and new ones.
+        std::uniform_int_distribution<int> pick(0, 14);
+        for (float& v : values)
+            v = float(pick(rng) < 3 ? 0 : 95 + pick(rng));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            one.SetCell(k.col + std::int32_t(i), k.row, values[i]);
+        row.SetRowCells(k.col, k.row, values.data(), values.size());
+        EXPECT_EQ(row.Cells(), one.Cells());
+        EXPECT_EQ(row.ColCount(), one.ColCount());
+        EXPECT_EQ(row.RowCount(), one.RowCount());
+        EXPECT_EQ(row.ValueCount(), one.ValueCount());
+        EXPECT_EQ(row.ExtremesValid(), one.ExtremesValid());
+        EXPECT_EQ(row.Minimum(), one.Minimum());
+        EXPECT_EQ(row.Maximum(), one.Maximum());
+        EXPECT_EQ(row.Modified(), one.Modified());
+        EXPECT_EQ(row.Saved(), one.Saved());
+    }
+}
+
 TEST(Cotas, UsedRect)
 {
     TCotas c(20, 20);
