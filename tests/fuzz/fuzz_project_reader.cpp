@@ -66,16 +66,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!loaded)
         return 0;
     TTerreno& t = *loaded->Terrain;
-    if (fromMemory->Terrain->Cells != t.Cells || !(fromMemory->View == loaded->View)
-        || !(fromMemory->Terrain->Minimum == t.Minimum) || !(fromMemory->Terrain->Maximum == t.Maximum))
+    if (fromMemory->Terrain->Cells() != t.Cells() || !(fromMemory->View == loaded->View)
+        || !(fromMemory->Terrain->Minimum() == t.Minimum()) || !(fromMemory->Terrain->Maximum() == t.Maximum()))
         Finding("the two readers read different documents");
 
     const auto again = ReadProjectImage(WriteDocument(t, loaded->View));
     if (!again)
         Finding("a document that was read is refused once written back");
-    if (again->Terrain->Cells != t.Cells || !(again->View == loaded->View) || again->Terrain->Plans != t.Plans
-        || !(again->Terrain->Minimum == t.Minimum) || !(again->Terrain->Maximum == t.Maximum)
-        || again->Terrain->ValueCount != t.ValueCount)
+    if (again->Terrain->Cells() != t.Cells() || !(again->View == loaded->View) || again->Terrain->Plans != t.Plans
+        || !(again->Terrain->Minimum() == t.Minimum()) || !(again->Terrain->Maximum() == t.Maximum())
+        || again->Terrain->ValueCount() != t.ValueCount())
         Finding("a document written back reads differently");
 
     if (t.HasComputableBlock()) {
