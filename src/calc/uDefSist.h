@@ -32,6 +32,10 @@ public:
     void edRelCAExit();
     void btOkSistematizaClick();
 
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
     QGroupBox* GroupBox1 = nullptr;
     QRadioButton* rbSistematizaTudo = nullptr;
     QRadioButton* rbSistematizaSelecao = nullptr;
@@ -41,9 +45,6 @@ public:
     QPushButton* btOkSistematiza = nullptr;
     QPushButton* btCancelaSistematizacao = nullptr;
     QPushButton* HelpBtn = nullptr;
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override;
 };
 
 }  // namespace nivora

@@ -45,9 +45,6 @@ public:
     explicit TResultGrid(QWidget* parent = nullptr);
     // Makes the fixed views; after the model and the delegate are set.
     void FreezeFixedCells();
-    QTableView* FixedColumns = nullptr;
-    QTableView* FixedRow = nullptr;
-    QTableView* FixedCorner = nullptr;
 
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
 
@@ -57,6 +54,10 @@ protected:
 private:
     QTableView* FixedView(const char* name, bool columns, bool rows);
     void PlaceFixedViews();
+
+    QTableView* FixedColumns = nullptr;
+    QTableView* FixedRow = nullptr;
+    QTableView* FixedCorner = nullptr;
 };
 
 class TResultado : public QMdiSubWindow {
@@ -82,6 +83,18 @@ public:
     void btRecalcClick();
     void BitBtn4Click();
 
+    int CurrentColumn() const;
+    int CurrentRow() const;
+    void SetCurrentCell(int column, int row);
+    QString CellText(int column, int row) const;
+
+    // The terrain of the frame's active document, which the table shows.
+    TTerreno* ActiveTerrain() const;
+
+private:
+    void UpdateRecalcButton();
+
+    // The cell being edited and the text last reported from its editor.
     bool ResultEditPending = false;
     int ResultEditRow = 0;
     int ResultEditColumn = 0;
@@ -94,17 +107,6 @@ public:
     QPushButton* BitBtn4 = nullptr;
     QPushButton* BitBtn2 = nullptr;
     QPushButton* BitBtn3 = nullptr;
-
-    int CurrentColumn() const;
-    int CurrentRow() const;
-    void SetCurrentCell(int column, int row);
-    QString CellText(int column, int row) const;
-
-    // The terrain of the frame's active document, which the table shows.
-    TTerreno* ActiveTerrain() const;
-
-private:
-    void UpdateRecalcButton();
 };
 
 }  // namespace nivora

@@ -51,9 +51,9 @@ private:
     {
         TDefSist* d = frame->DefSistDialog();
         d->FormShow();
-        (whole ? d->rbSistematizaTudo : d->rbSistematizaSelecao)->setChecked(true);
-        d->cbAjustaCA->setChecked(withRatio);
-        d->edRelCA->setText(ratio);
+        Control<QRadioButton>(d, whole ? "rbSistematizaTudo" : "rbSistematizaSelecao")->setChecked(true);
+        Control<QCheckBox>(d, "cbAjustaCA")->setChecked(withRatio);
+        Control<QLineEdit>(d, "edRelCA")->setText(ratio);
         d->btOkSistematizaClick();
     }
 
@@ -63,7 +63,7 @@ private:
     void TypePlan(int column, const QString& sx, const QString& sy, const QString& ratio)
     {
         TResultado* r = Resultado();
-        r->Grid->setFocus();
+        Control<QTableView>(r, "Grid")->setFocus();
         r->SetCurrentCell(column, rrSx);
         Type(sx);
         r->SetCurrentCell(column, rrSy);
@@ -82,34 +82,38 @@ private slots:
     {
         TForm2* doc = FourStakes();
         TDefSist* d = frame->DefSistDialog();
-        QCOMPARE(d->edRelCA->text(), QString("1,3"));
+        auto* edRelCA = Control<QLineEdit>(d, "edRelCA");
+        auto* cbAjustaCA = Control<QCheckBox>(d, "cbAjustaCA");
+        auto* rbSistematizaTudo = Control<QRadioButton>(d, "rbSistematizaTudo");
+        auto* rbSistematizaSelecao = Control<QRadioButton>(d, "rbSistematizaSelecao");
+        QCOMPARE(edRelCA->text(), QString("1,3"));
         d->FormShow();
-        QVERIFY(!d->rbSistematizaSelecao->isEnabled());
-        QVERIFY(d->rbSistematizaTudo->isChecked());
+        QVERIFY(!rbSistematizaSelecao->isEnabled());
+        QVERIFY(rbSistematizaTudo->isChecked());
         doc->SetGridSelection({1, 1, 3, 2});
         d->FormShow();
-        QVERIFY(d->rbSistematizaSelecao->isEnabled());
-        QVERIFY(d->rbSistematizaSelecao->isChecked());
+        QVERIFY(rbSistematizaSelecao->isEnabled());
+        QVERIFY(rbSistematizaSelecao->isChecked());
 
-        d->cbAjustaCA->setChecked(true);
-        QVERIFY(d->edRelCA->isEnabled());
-        d->edRelCA->setText("1,3");
-        d->edRelCA->setCursorPosition(0);
+        cbAjustaCA->setChecked(true);
+        QVERIFY(edRelCA->isEnabled());
+        edRelCA->setText("1,3");
+        edRelCA->setCursorPosition(0);
         d->edRelCAKeyPress('5');  // judged on 1,35, put at the caret
-        QCOMPARE(d->edRelCA->text(), QString("51,3"));
+        QCOMPARE(edRelCA->text(), QString("51,3"));
         d->edRelCAKeyPress(',');  // a second separator
-        QCOMPARE(d->edRelCA->text(), QString("51,3"));
-        d->edRelCA->setText("0");
+        QCOMPARE(edRelCA->text(), QString("51,3"));
+        edRelCA->setText("0");
         d->edRelCAExit();
-        QCOMPARE(d->edRelCA->text(), QString("0,01"));
-        d->edRelCA->setText("250");
+        QCOMPARE(edRelCA->text(), QString("0,01"));
+        edRelCA->setText("250");
         d->edRelCAExit();
-        QCOMPARE(d->edRelCA->text(), QString("100"));
-        d->edRelCA->setText("palavra");
+        QCOMPARE(edRelCA->text(), QString("100"));
+        edRelCA->setText("palavra");
         d->edRelCAExit();
-        QCOMPARE(d->edRelCA->text(), QString("1,3"));
-        d->cbAjustaCA->setChecked(false);
-        QVERIFY(!d->edRelCA->isEnabled());
+        QCOMPARE(edRelCA->text(), QString("1,3"));
+        cbAjustaCA->setChecked(false);
+        QVERIFY(!edRelCA->isEnabled());
     }
 
     void fourStakesThroughTheDialog()
@@ -155,17 +159,20 @@ private slots:
         FourStakes();
         RunDialog(true, false);
         TResultado* r = Resultado();
-        QVERIFY(!r->btRecalc->isEnabled());
+        auto* btRecalc = Control<QPushButton>(r, "btRecalc");
+        auto* grid = Control<QTableView>(r, "Grid");
+        const QAbstractItemModel* model = grid->model();
+        QVERIFY(!btRecalc->isEnabled());
         // Fixed cells are neither selectable nor editable; computed rows not editable.
-        QCOMPARE(r->Model->flags(r->Model->index(1, 1)), Qt::NoItemFlags);
-        QCOMPARE(r->Model->flags(r->Model->index(1, 0)), Qt::NoItemFlags);
-        QVERIFY(!(r->Model->flags(r->Model->index(rrOrigin, 2)) & Qt::ItemIsEditable));
-        QVERIFY(r->Model->flags(r->Model->index(rrRatio, 2)) & Qt::ItemIsEditable);
+        QCOMPARE(model->flags(model->index(1, 1)), Qt::NoItemFlags);
+        QCOMPARE(model->flags(model->index(1, 0)), Qt::NoItemFlags);
+        QVERIFY(!(model->flags(model->index(rrOrigin, 2)) & Qt::ItemIsEditable));
+        QVERIFY(model->flags(model->index(rrRatio, 2)) & Qt::ItemIsEditable);
 
-        r->Grid->setFocus();
+        grid->setFocus();
         r->SetCurrentCell(2, rrSx);
         Type("-");  // a lone minus is kept while editing
-        QCOMPARE(r->ResultEditText, QString("-"));
+        QCOMPARE(ActiveDocument()->Terrain().Plans[2].SxText.Str(), std::string("-"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(ActiveDocument()->Terrain().Plans[2].SxText.Str(), std::string());  // emptied at commit
         r->SetCurrentCell(2, rrSx);
@@ -178,7 +185,7 @@ private slots:
         QCOMPARE(r->CellText(2, rrSx), QString("0,01"));
         QCOMPARE(r->CellText(2, rrSy), QString("0"));
         QCOMPARE(r->CellText(2, rrRatio), QString("100"));  // brought to the bound at commit
-        QVERIFY(r->btRecalc->isEnabled());
+        QVERIFY(btRecalc->isEnabled());
         r->SetCurrentCell(2, rrRatio);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
@@ -187,7 +194,7 @@ private slots:
         Type("2");
         r->SetCurrentCell(2, rrSx);
         QCOMPARE(r->CellText(2, rrRatio), QString("2"));
-        r->btRecalc->click();
+        btRecalc->click();
         const TTerreno& t = ActiveDocument()->Terrain();
         QVERIFY(t.Plans[2].Valid);
         QCOMPARE(t.CurrentPlan, 2);
@@ -215,7 +222,7 @@ private slots:
         doc->Terrain().SetSaved(true);
         TypePlan(2, "0,01", "0", "2");
         QVERIFY(!doc->Terrain().Saved());
-        Resultado()->btRecalc->click();
+        Control<QPushButton>(Resultado(), "btRecalc")->click();
         QCOMPARE(Resultado()->CellText(2, rrRatio), QString("2,000"));
 
         RunDialog(true, true, "1,5");
@@ -227,7 +234,7 @@ private slots:
         const std::size_t shown = recorder->Shown.size();
         TypePlan(3, "0", "0", "1,5");
         Resultado()->SetCurrentCell(3, rrSx);
-        Resultado()->btRecalc->click();
+        Control<QPushButton>(Resultado(), "btRecalc")->click();
         QCOMPARE(Resultado()->CellText(3, rrRatio), QString("1,500"));
         QCOMPARE(recorder->Shown.size(), shown);
     }
@@ -264,7 +271,7 @@ private slots:
         FourStakes();
         RunDialog(true, false);
         TResultado* r = Resultado();
-        QTableView* grid = r->Grid;
+        auto* grid = Control<QTableView>(r, "Grid");
         for (int row = 0; row < kResultRows; ++row) {
             const QString caption = r->CellText(0, row);
             QVERIFY2(grid->fontMetrics().horizontalAdvance(caption) + 20 <= grid->columnWidth(0), qPrintable(caption));
@@ -390,7 +397,7 @@ private slots:
         RunDialog(true, false);
         frame->UpdateViewMenu();
         QVERIFY(frame->mnExibirMapa->isEnabled());
-        Resultado()->BitBtn4->click();
+        Control<QPushButton>(Resultado(), "BitBtn4")->click();
         QCOMPARE(frame->MapCount(), 1);
         QVERIFY(CutFillMapWindow());
         const QImage& bitmap = CutFillMapWindow()->Map().Bitmap;
