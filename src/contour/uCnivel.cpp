@@ -112,7 +112,7 @@ void TDefCurvas::OKBtnClick()
     if (!ValidateNumberEdit(Edit1, nrPositive, value))
         return;
     if (DefMapa->BelowLimits(value)) {
-        Messages().Warning(this, "O mínimo valor de curva de nível deve estar entre: " + LevelRangeText(*DefMapa));
+        Messages().Warning(this, "O mínimo valor de curva de nível deve estar entre: " + DefMapa->LevelRangeText());
         Edit1->setFocus();
         return;
     }
@@ -121,7 +121,7 @@ void TDefCurvas::OKBtnClick()
     if (!ValidateNumberEdit(Edit2, nrPositive, value))
         return;
     if (DefMapa->AboveLimits(value)) {
-        Messages().Warning(this, "O máximo valor de curva de nível deve estar entre: " + LevelRangeText(*DefMapa));
+        Messages().Warning(this, "O máximo valor de curva de nível deve estar entre: " + DefMapa->LevelRangeText());
         Edit2->setFocus();
         return;
     }

@@ -33,6 +33,10 @@ public:
     bool Edit1KeyPress(QLineEdit* edit, QChar key);
     void OKBtnClick();
 
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label1 = nullptr;
     QLineEdit* Edit1 = nullptr;
@@ -44,10 +48,6 @@ public:
     QPushButton* CancelBtn = nullptr;
     QPushButton* HelpBtn = nullptr;
 
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override;
-
-private:
     QPointer<TDefMapa> DefMapa;  // whose list receives the levels
     TProgramState& State_;
 };

@@ -322,7 +322,7 @@ bool TDefMapa::AboveLimits(long double level) const
     return level > std::max<long double>(ContourRequest.MaxElevation, ShownLimit(Label6, ContourRequest.MaxElevation));
 }
 
-QString LevelRangeText(const TDefMapa& d) { return d.Label5->text() + " e  " + d.Label6->text() + "."; }
+QString TDefMapa::LevelRangeText() const { return Label5->text() + " e  " + Label6->text() + "."; }
 
 void TDefMapa::btAddCurvaClick()
 {
@@ -330,7 +330,7 @@ void TDefMapa::btAddCurvaClick()
     if (!ValidateNumberEdit(edCurva, nrPositive, value))
         return;
     if (BelowLimits(value) || AboveLimits(value)) {
-        Messages().Warning(this, "O valor da curva de nível deve estar entre: " + LevelRangeText(*this));
+        Messages().Warning(this, "O valor da curva de nível deve estar entre: " + LevelRangeText());
         edCurva->setFocus();
         return;
     }
@@ -376,6 +376,7 @@ void TDefMapa::ListBox1Click()
 
 void TDefMapa::btCalcCurvasClick()
 {
+    TDefCurvas* DefCurvas = State_.DefCurvas;
     if (!DefCurvas)
         return;
     State_.Equidistant = DefaultEquidistant(State_.ContourRequest.MinElevation, State_.ContourRequest.MaxElevation);
@@ -448,7 +449,6 @@ TDefMapa* CreateAltimetricDialogs(TForm1& frame)
     state.DefMapa->hide();
     state.DefCurvas = new TDefCurvas(state, state.DefMapa, &frame);
     state.DefCurvas->hide();
-    state.DefMapa->DefCurvas = state.DefCurvas;
     return state.DefMapa;
 }
 

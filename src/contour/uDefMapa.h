@@ -56,8 +56,17 @@ public:
     bool AboveLimits(long double level) const;
     // Adds the texts not yet listed (the list sorts them).
     void AddLevelTexts(const std::vector<std::string>& texts);
+    // The text of the range of elevations in the refusal messages: the two
+    // limits as the dialog shows them.
+    QString LevelRangeText() const;
 
-    TDefCurvas* DefCurvas = nullptr;  // the equidistant levels dialog, not owned
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SelectRow(int row);
+    void SetHelpContext();
 
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label3 = nullptr;
@@ -83,14 +92,7 @@ public:
     QPushButton* btCancelaMapa = nullptr;
     QPushButton* HelpBtn = nullptr;
 
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
-    void SelectRow(int row);
-    void SetHelpContext();
-
+    // Holds the equidistant levels dialog (State_.DefCurvas) too.
     TProgramState& State_;
 };
 
@@ -98,9 +100,5 @@ private:
 // hidden children of the frame, kept in its state, once: a second call
 // returns the dialog made by the first as long as it exists.
 TDefMapa* CreateAltimetricDialogs(TForm1& frame);
-
-// The text of the range of elevations in the refusal messages: the two
-// limits as the dialog shows them.
-QString LevelRangeText(const TDefMapa& dialog);
 
 }  // namespace nivora

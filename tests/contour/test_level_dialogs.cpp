@@ -30,6 +30,9 @@ private:
     TDefMapa* d = nullptr;
     TDefCurvas* c = nullptr;
 
+    QListWidget* ListBox1() const { return Control<QListWidget>(d, "ListBox1"); }
+    QLineEdit* edCurva() const { return Control<QLineEdit>(d, "edCurva"); }
+
     // A document whose stakes hold the given elevations, row by row.
     TForm2* Document(int columns, const std::vector<float>& z)
     {
@@ -44,14 +47,14 @@ private:
     QStringList Listed() const
     {
         QStringList texts;
-        for (int i = 0; i < d->ListBox1->count(); ++i)
-            texts << d->ListBox1->item(i)->text();
+        for (int i = 0; i < ListBox1()->count(); ++i)
+            texts << ListBox1()->item(i)->text();
         return texts;
     }
 
     void Add(const QString& text)
     {
-        d->edCurva->setText(text);
+        edCurva()->setText(text);
         d->btAddCurvaClick();
     }
 
@@ -61,11 +64,11 @@ private:
     {
         d->btCalcCurvasClick();
         if (!min.isNull())
-            c->Edit1->setText(min);
+            Control<QLineEdit>(c, "Edit1")->setText(min);
         if (!max.isNull())
-            c->Edit2->setText(max);
+            Control<QLineEdit>(c, "Edit2")->setText(max);
         if (!step.isNull())
-            c->Edit3->setText(step);
+            Control<QLineEdit>(c, "Edit3")->setText(step);
         c->setResult(QDialog::Rejected);
         c->OKBtnClick();
     }
@@ -92,20 +95,20 @@ private slots:
     {
         Document(2, {100.3f, 553.785f, 200.0f, 300.0f});
         d->FormShow();
-        QCOMPARE(d->Label5->text(), QString("100,300"));
-        QCOMPARE(d->Label6->text(), QString("553,785"));
+        QCOMPARE(Control<QLabel>(d, "Label5")->text(), QString("100,300"));
+        QCOMPARE(Control<QLabel>(d, "Label6")->text(), QString("553,785"));
         const struct {
             const char* level;
             bool accepted;
         } levels[] = {{"100,3", true}, {"553,785", true}, {"100,299", false}, {"553,786", false}};
         for (const auto& l : levels) {
-            d->ListBox1->clear();
+            ListBox1()->clear();
             const auto shown = recorder->Shown.size();
             Add(l.level);
             QCOMPARE(Listed(), l.accepted ? QStringList{l.level} : QStringList{});
             QCOMPARE(recorder->Shown.size(), shown + (l.accepted ? 0 : 1));
         }
-        d->ListBox1->clear();
+        ListBox1()->clear();
         Equidistant("100,3", "553,785", "100");
         QCOMPARE(c->result(), int(QDialog::Accepted));
         QCOMPARE(Listed(), (QStringList{"100,3", "200,3", "300,3", "400,3", "500,3"}));
@@ -114,29 +117,34 @@ private slots:
     void controlsAndLimitsAtOpening()
     {
         TForm2* doc = Document(3, {100, 102, 104, 106, 108, 110});
-        d->ListBox1->addItem("105");  // from an earlier opening
+        ListBox1()->addItem("105");  // from an earlier opening
         d->FormShow();
+        auto* Label5 = Control<QLabel>(d, "Label5");
+        auto* Label6 = Control<QLabel>(d, "Label6");
+        auto* tbSuavizacao = Control<QSlider>(d, "tbSuavizacao");
+        auto* GroupBox3 = Control<QGroupBox>(d, "GroupBox3");
+        auto* rbMapaParcial = Control<QRadioButton>(d, "rbMapaParcial");
         QCOMPARE(d->windowTitle(), QString("Exibir Mapa Altimétrico..."));
         QCOMPARE(c->windowTitle(), QString("Calcular Curvas Equidistantes"));
         QCOMPARE(d->size(), QSize(450, 322));
         QCOMPARE(c->size(), QSize(325, 150));
         QCOMPARE(frame->State().ContourRequest.MinElevation, 100.0f);
         QCOMPARE(frame->State().ContourRequest.MaxElevation, 110.0f);
-        QCOMPARE(d->Label5->text(), QString("100,000"));
-        QCOMPARE(d->Label6->text(), QString("110,000"));
-        QCOMPARE(d->ListBox1->count(), 0);
-        QCOMPARE(d->tbSuavizacao->maximum(), 4);
-        QCOMPARE(d->tbSuavizacao->value(), 0);
-        QVERIFY(!d->tbSuavizacao->isEnabled());
-        QVERIFY(!d->cbUseInterpol->isEnabled());
-        QVERIFY(!d->Label7->isEnabled() && !d->Label8->isEnabled());
-        QVERIFY(!d->GroupBox3->isEnabled());
-        QVERIFY(!d->HelpBtn->isEnabled() && !c->HelpBtn->isEnabled());
-        QVERIFY(d->btOkExibeMapa->isDefault() && c->OKBtn->isDefault());
-        QVERIFY(d->rbMapaGeral->isChecked());
-        QVERIFY(!d->rbMapaParcial->isEnabledTo(d->GroupBox3));
-        QCOMPARE(d->edCurva->property("HelpContext").toInt(), 40);
-        QCOMPARE(d->rbMapaParcial->property("HelpContext").toInt(), 46);
+        QCOMPARE(Label5->text(), QString("100,000"));
+        QCOMPARE(Label6->text(), QString("110,000"));
+        QCOMPARE(ListBox1()->count(), 0);
+        QCOMPARE(tbSuavizacao->maximum(), 4);
+        QCOMPARE(tbSuavizacao->value(), 0);
+        QVERIFY(!tbSuavizacao->isEnabled());
+        QVERIFY(!Control<QCheckBox>(d, "cbUseInterpol")->isEnabled());
+        QVERIFY(!Control<QLabel>(d, "Label7")->isEnabled() && !Control<QLabel>(d, "Label8")->isEnabled());
+        QVERIFY(!GroupBox3->isEnabled());
+        QVERIFY(!Control<QPushButton>(d, "HelpBtn")->isEnabled() && !Control<QPushButton>(c, "HelpBtn")->isEnabled());
+        QVERIFY(Control<QPushButton>(d, "btOkExibeMapa")->isDefault() && Control<QPushButton>(c, "OKBtn")->isDefault());
+        QVERIFY(Control<QRadioButton>(d, "rbMapaGeral")->isChecked());
+        QVERIFY(!rbMapaParcial->isEnabledTo(GroupBox3));
+        QCOMPARE(edCurva()->property("HelpContext").toInt(), 40);
+        QCOMPARE(rbMapaParcial->property("HelpContext").toInt(), 46);
 
         // A selected block: the limits are the block's, and the partial map
         // is the one checked.
@@ -144,10 +152,10 @@ private slots:
         doc->SetGridFont(doc->GridFont(), -1);  // 3 decimals down to 1
         doc->SetGridFont(doc->GridFont(), -1);
         d->FormShow();
-        QCOMPARE(d->Label5->text(), QString("102,0"));
-        QCOMPARE(d->Label6->text(), QString("110,0"));
-        QVERIFY(d->rbMapaParcial->isEnabledTo(d->GroupBox3));
-        QVERIFY(d->rbMapaParcial->isChecked());
+        QCOMPARE(Label5->text(), QString("102,0"));
+        QCOMPARE(Label6->text(), QString("110,0"));
+        QVERIFY(rbMapaParcial->isEnabledTo(GroupBox3));
+        QVERIFY(rbMapaParcial->isChecked());
     }
 
     void smoothingRangeFollowsTheSubdivisionLimit()
@@ -159,7 +167,7 @@ private slots:
         frame->MdiArea()->setActiveSubWindow(doc);
         d->FormShow();
         QCOMPARE(frame->State().ContourRequest.SubdivisionLimitX, 1.0f);
-        QCOMPARE(d->tbSuavizacao->maximum(), 1);
+        QCOMPARE(Control<QSlider>(d, "tbSuavizacao")->maximum(), 1);
     }
 
     void equidistantLevelsOverARoundSpan()
@@ -168,9 +176,9 @@ private slots:
         d->FormShow();
         d->btCalcCurvasClick();
         QCOMPARE(recorder->DialogsRun, QStringList{"DefCurvas"});
-        QCOMPARE(c->Edit1->text(), QString("100"));
-        QCOMPARE(c->Edit2->text(), QString("110"));
-        QCOMPARE(c->Edit3->text(), QString("2"));
+        QCOMPARE(Control<QLineEdit>(c, "Edit1")->text(), QString("100"));
+        QCOMPARE(Control<QLineEdit>(c, "Edit2")->text(), QString("110"));
+        QCOMPARE(Control<QLineEdit>(c, "Edit3")->text(), QString("2"));
         c->setResult(QDialog::Rejected);
         c->OKBtnClick();
         QCOMPARE(c->result(), int(QDialog::Accepted));
@@ -191,19 +199,19 @@ private slots:
         d->FormShow();
         Add("109");
         Add("109,5");
-        QCOMPARE(d->ListBox1->count(), 2);
+        QCOMPARE(ListBox1()->count(), 2);
         Equidistant("100", "110", "0,1");
-        QCOMPARE(d->ListBox1->count(), 20);
+        QCOMPARE(ListBox1()->count(), 20);
         QVERIFY(Listed().contains("109") && Listed().contains("109,5"));
 
         // A full list takes no more, by hand or generated, and says so.
         recorder->Shown.clear();
         Add("105,55");
-        QCOMPARE(d->ListBox1->count(), 20);
+        QCOMPARE(ListBox1()->count(), 20);
         QCOMPARE(recorder->Shown.size(), std::size_t(1));
         QCOMPARE(recorder->Shown[0].Kind, QString("Warning"));
         Equidistant("105", "106", "0,25");
-        QCOMPARE(d->ListBox1->count(), 20);
+        QCOMPARE(ListBox1()->count(), 20);
         QVERIFY(!Listed().contains("105,25"));
 
         d->btOkExibeMapaClick();
@@ -239,10 +247,10 @@ private slots:
         QCOMPARE(LastMessage(), QString("O valor da curva de nível deve estar entre: 100,000 e  110,000."));
         Add("110,01");
         QCOMPARE(LastMessage(), QString("O valor da curva de nível deve estar entre: 100,000 e  110,000."));
-        QCOMPARE(d->ListBox1->count(), 0);
+        QCOMPARE(ListBox1()->count(), 0);
         Add("100");  // both limits are levels
         Add("110");
-        QCOMPARE(d->ListBox1->count(), 2);
+        QCOMPARE(ListBox1()->count(), 2);
 
         Equidistant("99");
         QCOMPARE(c->result(), int(QDialog::Rejected));
@@ -255,7 +263,7 @@ private slots:
         QCOMPARE(LastMessage(), QString("A caixa de edição deve conter um número positivo."));
         Equidistant("100", "110", "x");
         QCOMPARE(LastMessage(), QString("A caixa de edição contém um número inválido."));
-        QCOMPARE(d->ListBox1->count(), 2);
+        QCOMPARE(ListBox1()->count(), 2);
 
         // OK with an empty list.
         d->FormShow();
@@ -271,26 +279,26 @@ private slots:
         d->FormShow();
         d->show();
         QVERIFY(QTest::qWaitForWindowExposed(d));
-        d->edCurva->setFocus();
-        QTest::keyClicks(d->edCurva, "10a4.5");
-        QCOMPARE(d->edCurva->text(), QString("104,5"));
-        QTest::keyClick(d->edCurva, '+');
+        edCurva()->setFocus();
+        QTest::keyClicks(edCurva(), "10a4.5");
+        QCOMPARE(edCurva()->text(), QString("104,5"));
+        QTest::keyClick(edCurva(), '+');
         QCOMPARE(Listed(), QStringList{"104,5"});
-        QCOMPARE(d->edCurva->text(), QString("104,5"));  // the key went to the dialog, not the box
-        d->edCurva->clear();
-        QTest::keyClicks(d->edCurva, "102");
-        QTest::keyClick(d->edCurva, Qt::Key_Backspace);
-        QTest::keyClicks(d->edCurva, "6");
-        QTest::keyClick(d->edCurva, '+');
+        QCOMPARE(edCurva()->text(), QString("104,5"));  // the key went to the dialog, not the box
+        edCurva()->clear();
+        QTest::keyClicks(edCurva(), "102");
+        QTest::keyClick(edCurva(), Qt::Key_Backspace);
+        QTest::keyClicks(edCurva(), "6");
+        QTest::keyClick(edCurva(), '+');
         QCOMPARE(Listed(), (QStringList{"104,5", "106"}));
-        QCOMPARE(d->ListBox1->currentItem()->text(), QString("106"));
+        QCOMPARE(ListBox1()->currentItem()->text(), QString("106"));
 
         // "-" deletes the selected level, also from the list.
-        d->ListBox1->setFocus();
-        QTest::keyClick(d->ListBox1, '-');
+        ListBox1()->setFocus();
+        QTest::keyClick(ListBox1(), '-');
         QCOMPARE(Listed(), QStringList{"104,5"});
-        QCOMPARE(d->ListBox1->currentItem()->text(), QString("104,5"));
-        QCOMPARE(d->edCurva->text(), QString("106"));
+        QCOMPARE(ListBox1()->currentItem()->text(), QString("104,5"));
+        QCOMPARE(edCurva()->text(), QString("106"));
         d->hide();
     }
 
@@ -301,18 +309,18 @@ private slots:
         d->btDelCurvaClick();  // nothing to delete
         for (const char* t : {"101", "102", "103", "104"})
             Add(t);
-        d->ListBox1->setCurrentRow(1);  // as a click: the box takes the text
-        QCOMPARE(d->edCurva->text(), QString("102"));
+        ListBox1()->setCurrentRow(1);  // as a click: the box takes the text
+        QCOMPARE(edCurva()->text(), QString("102"));
         d->btDelCurvaClick();
         QCOMPARE(Listed(), (QStringList{"101", "103", "104"}));
-        QCOMPARE(d->ListBox1->currentRow(), 1);
-        d->ListBox1->setCurrentRow(2);
+        QCOMPARE(ListBox1()->currentRow(), 1);
+        ListBox1()->setCurrentRow(2);
         d->btDelCurvaClick();
         QCOMPARE(Listed(), (QStringList{"101", "103"}));
-        QCOMPARE(d->ListBox1->currentRow(), 1);
-        d->ListBox1->clearSelection();
+        QCOMPARE(ListBox1()->currentRow(), 1);
+        ListBox1()->clearSelection();
         d->btDelCurvaClick();
-        QCOMPARE(d->ListBox1->count(), 2);
+        QCOMPARE(ListBox1()->count(), 2);
     }
 
     void pointSeparatorLocale()
@@ -323,15 +331,15 @@ private slots:
         c = frame->State().DefCurvas.data();
         Document(2, {100.3f, 101, 102, 103.7f});
         d->FormShow();
-        QCOMPARE(d->Label5->text(), QString("100.300"));
-        QVERIFY(!FilterNumberKey(d->edCurva, '\b'));
-        d->edCurva->clear();
+        QCOMPARE(Control<QLabel>(d, "Label5")->text(), QString("100.300"));
+        QVERIFY(!FilterNumberKey(edCurva(), '\b'));
+        edCurva()->clear();
         for (QChar k : QString("101,25"))
-            QVERIFY(FilterNumberKey(d->edCurva, k));
-        QCOMPARE(d->edCurva->text(), QString("101.25"));
+            QVERIFY(FilterNumberKey(edCurva(), k));
+        QCOMPARE(edCurva()->text(), QString("101.25"));
         d->btAddCurvaClick();
         Equidistant();
-        QCOMPARE(c->Edit3->text(), QString("0.5"));
+        QCOMPARE(Control<QLineEdit>(c, "Edit3")->text(), QString("0.5"));
         QCOMPARE(Listed().first(), QString("100.5"));
         QVERIFY(Listed().contains("101.25"));
         d->btOkExibeMapaClick();

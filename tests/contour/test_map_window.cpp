@@ -10,6 +10,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QMdiArea>
@@ -319,7 +320,7 @@ private slots:
         TDefMapa* d = frame->State().DefMapa.data();
         d->FormShow();
         for (const char* level : {"102,5", "105", "108,5"}) {
-            d->edCurva->setText(level);
+            Control<QLineEdit>(d, "edCurva")->setText(level);
             d->btAddCurvaClick();
         }
         d->btOkExibeMapaClick();

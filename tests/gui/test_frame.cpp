@@ -404,10 +404,10 @@ private slots:
         // one wait too.
         TDefMapa* mapDialog = CreateAltimetricDialogs(*frame);
         TDefCurvas* levels = frame->State().DefCurvas.data();
-        TPressCounter onMapDialog(mapDialog->ListBox1->viewport());
+        TPressCounter onMapDialog(Control<QListWidget>(mapDialog, "ListBox1")->viewport());
         QTimer::singleShot(0, mapDialog, [&] {
             QTimer::singleShot(0, levels, [&] {
-                ClickThroughWindow(mapDialog->ListBox1->viewport());
+                ClickThroughWindow(Control<QListWidget>(mapDialog, "ListBox1")->viewport());
                 levels->reject();
             });
             recorder->IFileDialogs::ExecDialog(levels);
