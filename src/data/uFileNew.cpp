@@ -193,12 +193,12 @@ void TFileNew::UpdateOrigin()
     QString s = "X = ?; ";
     long double lx = 0, ly = 0;
     if (ReadNumber(edLx->text(), lx) && lx > 0) {
-        OriginX = OriginForStake(nx, static_cast<float>(lx));
-        s = "X = " + General(OriginX) + "; ";
+        OriginX_ = OriginForStake(nx, static_cast<float>(lx));
+        s = "X = " + General(OriginX_) + "; ";
     }
     if (ReadNumber(edLy->text(), ly) && ly > 0) {
-        OriginY = OriginForStake(ny, static_cast<float>(ly));
-        s += "Y = " + General(OriginY);
+        OriginY_ = OriginForStake(ny, static_cast<float>(ly));
+        s += "Y = " + General(OriginY_);
     } else {
         s += "Y = ?";
     }
@@ -241,10 +241,10 @@ void TFileNew::BitBtn1Click()
         throw std::invalid_argument(("'" + spNx->text() + "' is not a valid integer value").toStdString());
     if (!SpinValue(spNy, ny))
         throw std::invalid_argument(("'" + spNy->text() + "' is not a valid integer value").toStdString());
-    Lx = static_cast<float>(lx);
-    Ly = static_cast<float>(ly);
+    Lx_ = static_cast<float>(lx);
+    Ly_ = static_cast<float>(ly);
     UpdateOrigin();
-    CreateDocument(FrameOf(this), QString(), 20, 20, Lx, Ly, OriginX, OriginY);
+    CreateDocument(FrameOf(this), QString(), 20, 20, Lx_, Ly_, OriginX_, OriginY_);
     accept();
 }
 

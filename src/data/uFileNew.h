@@ -28,6 +28,18 @@ public:
     void edLxChange();
     void BitBtn1Click();
 
+    // The spacing and the origin of the last document made here, kept
+    // between uses; the origin follows the fields as they are typed.
+    float Lx() const { return Lx_; }
+    float Ly() const { return Ly_; }
+    float OriginX() const { return OriginX_; }
+    float OriginY() const { return OriginY_; }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
     QGroupBox* GroupBox1 = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     QLabel* lbLx = nullptr;
@@ -44,15 +56,10 @@ public:
     QPushButton* BitBtn2 = nullptr;
     QPushButton* BitBtn3 = nullptr;
 
-    // Kept between uses.
-    float Lx = 10.0f;
-    float Ly = 30.0f;
-    float OriginX = 0.0f;
-    float OriginY = 0.0f;
-
-protected:
-    bool eventFilter(QObject* object, QEvent* event) override;
-    void showEvent(QShowEvent* e) override;
+    float Lx_ = 10.0f;
+    float Ly_ = 30.0f;
+    float OriginX_ = 0.0f;
+    float OriginY_ = 0.0f;
 };
 
 }  // namespace nivora

@@ -25,21 +25,23 @@ public:
     int Step() const { return Step_; }
     void Button1Click();
 
-    QLabel* Label1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QFrame* Bevel3 = nullptr;
-    struct TBar {
-        QFrame* Frame;
-        int Tag;
-    };
-    std::vector<TBar> Bars;
-
 protected:
     void showEvent(QShowEvent* e) override;
 
 private:
     void Timer1Timer();
+
+    QLabel* Label1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QFrame* Bevel3 = nullptr;
+    // The bars Bevel10..Bevel33; a bar |Tag| pixels a step high grows down
+    // from the top when Tag is positive, up to the baseline when negative.
+    struct TBar {
+        QFrame* Frame;
+        int Tag;
+    };
+    std::vector<TBar> Bars;
     int Step_ = 0;
 };
 

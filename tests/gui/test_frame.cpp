@@ -332,20 +332,25 @@ private slots:
         QCOMPARE(recorder->DialogsRun.count("About"), 1);
         TAbout* about = frame->AboutBox();
         QCOMPARE(about->windowTitle(), QString("Sobre o Nivora"));
-        QCOMPARE(about->Bars.size(), std::size_t(24));
+        // Four fans of six bars, Bevel10 to Bevel33: two growing down from
+        // the top, two up to the baseline, each bar its own height a step.
+        const int heights[24] = {6, 5, 4, 3, 2, 1, 1, 2, 3, 4, 5, 6, 6, 5, 4, 3, 2, 1, 1, 2, 3, 4, 5, 6};
         about->SetStep(3);
-        for (const auto& bar : about->Bars) {
-            QCOMPARE(bar.Frame->height(), 3 * std::abs(bar.Tag));
-            if (bar.Tag < 0)
-                QCOMPARE(bar.Frame->y() + bar.Frame->height(), 188);  // growing up to the baseline
+        for (int i = 0; i < 24; ++i) {
+            const QByteArray name = "Bevel" + QByteArray::number(10 + i);
+            const auto* bar = Control<QFrame>(about, name.constData());
+            QCOMPARE(bar->height(), 3 * heights[i]);
+            if (i >= 12)
+                QCOMPARE(bar->y() + bar->height(), 188);  // growing up to the baseline
             else
-                QCOMPARE(bar.Frame->y(), 8);
+                QCOMPARE(bar->y(), 8);
         }
+        QVERIFY(!about->findChild<QFrame*>("Bevel34"));
         // OK in the middle of the animation: the remaining steps at once, closed.
         about->Button1Click();
         QCOMPARE(about->Step(), 10);
         QCOMPARE(about->result(), int(QDialog::Accepted));
-        QVERIFY(!about->Timer1->isActive());
+        QVERIFY(!Control<QTimer>(about, "Timer1")->isActive());
         frame->HelpAboutItem->trigger();
         QCOMPARE(recorder->DialogsRun.count("About"), 2);
 
@@ -424,29 +429,36 @@ private slots:
     void newProjectDialogOrigin()
     {
         TFileNew* d = frame->FileNewDialog();
+        auto* Label3 = Control<QLabel>(d, "Label3");
+        auto* edLx = Control<QLineEdit>(d, "edLx");
+        auto* edLy = Control<QLineEdit>(d, "edLy");
+        auto* spNx = Control<QSpinBox>(d, "spNx");
+        auto* CheckBox1 = Control<QCheckBox>(d, "CheckBox1");
         d->UpdateOrigin();
-        QCOMPARE(d->Label3->text(), QString("Origem: X = 5; Y = 5"));
-        QCOMPARE(d->edLy->text(), QString("10"));
-        QVERIFY(!d->edLy->isEnabled());
-        d->edLx->setText("20");
-        d->spNx->setValue(3);
-        QCOMPARE(d->OriginX, 50.0f);
-        d->spNx->setValue(-2);
-        QCOMPARE(d->OriginX, -50.0f);
-        QCOMPARE(d->edLy->text(), QString("20"));  // mirrors while the box is checked
-        d->edLx->setText("");
-        QCOMPARE(d->edLy->text(), QString(""));
-        QCOMPARE(d->Label3->text(), QString("Origem: X = ?; Y = ?"));
-        QCOMPARE(d->OriginX, -50.0f);  // kept while the spacing is invalid
+        QCOMPARE(Label3->text(), QString("Origem: X = 5; Y = 5"));
+        QCOMPARE(edLy->text(), QString("10"));
+        QVERIFY(!edLy->isEnabled());
+        edLx->setText("20");
+        spNx->setValue(3);
+        QCOMPARE(d->OriginX(), 50.0f);
+        spNx->setValue(-2);
+        QCOMPARE(d->OriginX(), -50.0f);
+        QCOMPARE(edLy->text(), QString("20"));  // mirrors while the box is checked
+        edLx->setText("");
+        QCOMPARE(edLy->text(), QString(""));
+        QCOMPARE(Label3->text(), QString("Origem: X = ?; Y = ?"));
+        QCOMPARE(d->OriginX(), -50.0f);  // kept while the spacing is invalid
 
-        d->edLx->setText("10");
-        d->spNx->setValue(1);
-        d->CheckBox1->setChecked(false);
-        QVERIFY(d->edLy->isEnabled());
-        d->edLy->setText("30");
-        QCOMPARE(d->OriginY, 15.0f);
+        edLx->setText("10");
+        spNx->setValue(1);
+        CheckBox1->setChecked(false);
+        QVERIFY(edLy->isEnabled());
+        edLy->setText("30");
+        QCOMPARE(d->OriginY(), 15.0f);
         d->BitBtn1Click();
         QVERIFY(ActiveDocument());
+        QCOMPARE(d->Lx(), 10.0f);  // kept for the next use
+        QCOMPARE(d->Ly(), 30.0f);
         QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Lx), 10.0);
         QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Ly), 30.0);
         QCOMPARE(ActiveDocument()->Terrain().ColCount(), 20);
@@ -454,16 +466,16 @@ private slots:
 
         // OK with a spacing of 0: the message, and no document.
         const int before = frame->MdiArea()->subWindowList().size();
-        d->edLx->setText("0");
+        edLx->setText("0");
         d->BitBtn1Click();
         QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
         QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição deve conter um número positivo."));
-        d->edLx->setText("abc");
+        edLx->setText("abc");
         d->BitBtn1Click();
         QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
         QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição contém um número inválido."));
         QCOMPARE(frame->MdiArea()->subWindowList().size(), before);
-        d->CheckBox1->setChecked(true);
+        CheckBox1->setChecked(true);
     }
 
     void newProjectDialogTakesNumberKeys_data()
@@ -488,16 +500,19 @@ private slots:
         if (comma)
             QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         TFileNew* d = frame->FileNewDialog();
+        auto* Label3 = Control<QLabel>(d, "Label3");
+        auto* edLx = Control<QLineEdit>(d, "edLx");
+        auto* edLy = Control<QLineEdit>(d, "edLy");
         d->show();
         d->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(d));
-        d->edLx->setFocus();
-        d->edLx->selectAll();
+        edLx->setFocus();
+        edLx->selectAll();
         Key(Qt::Key_Backspace);
         Type(keys);
-        QCOMPARE(d->edLx->text(), spacing);
-        QCOMPARE(d->edLy->text(), spacing);
-        QCOMPARE(d->Label3->text(), origin);
+        QCOMPARE(edLx->text(), spacing);
+        QCOMPARE(edLy->text(), spacing);
+        QCOMPARE(Label3->text(), origin);
         d->hide();
         QLocale::setDefault(QLocale::c());
     }
@@ -505,24 +520,27 @@ private slots:
     void newProjectDialogEmptiedStakeNumber()
     {
         TFileNew* d = frame->FileNewDialog();
+        auto* Label3 = Control<QLabel>(d, "Label3");
+        auto* spNx = Control<QSpinBox>(d, "spNx");
+        auto* spNy = Control<QSpinBox>(d, "spNy");
         d->show();
         d->activateWindow();
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(d));
-        d->spNx->setFocus();
-        d->spNx->selectAll();
+        spNx->setFocus();
+        spNx->selectAll();
         Key(Qt::Key_Backspace);
-        QCOMPARE(d->spNx->text(), QString());
-        QCOMPARE(d->Label3->text(), QString("Origem: X = -10005; Y = 5"));  // counts as -1000
+        QCOMPARE(spNx->text(), QString());
+        QCOMPARE(Label3->text(), QString("Origem: X = -10005; Y = 5"));  // counts as -1000
         // Enter goes to OK, with the text as it is: the integer error, no document.
         Key(Qt::Key_Return);
-        QCOMPARE(d->spNx->text(), QString());
+        QCOMPARE(spNx->text(), QString());
         QVERIFY(!recorder->Shown.empty());
         QCOMPARE(recorder->Shown.back().Text, QString("'' is not a valid integer value"));
         QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
         // Leaving the box keeps the text too.
-        d->spNy->setFocus();
-        QCOMPARE(d->spNx->text(), QString());
-        QCOMPARE(d->Label3->text(), QString("Origem: X = -10005; Y = 5"));
+        spNy->setFocus();
+        QCOMPARE(spNx->text(), QString());
+        QCOMPARE(Label3->text(), QString("Origem: X = -10005; Y = 5"));
         d->hide();
     }
 
@@ -530,21 +548,26 @@ private slots:
     {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         TFileNew* d = frame->FileNewDialog();
-        d->edLx->setText("2,5");
-        d->spNx->setValue(1);
-        d->spNy->setValue(2);
-        QCOMPARE(d->Label3->text(), QString("Origem: X = 1,25; Y = 3,75"));
-        d->edLx->setText("2.5");  // a point is no decimal separator here
-        QCOMPARE(d->Label3->text(), QString("Origem: X = ?; Y = ?"));
+        auto* Label3 = Control<QLabel>(d, "Label3");
+        auto* edLx = Control<QLineEdit>(d, "edLx");
+        auto* spNx = Control<QSpinBox>(d, "spNx");
+        auto* spNy = Control<QSpinBox>(d, "spNy");
+        auto* BitBtn1 = Control<QPushButton>(d, "BitBtn1");
+        edLx->setText("2,5");
+        spNx->setValue(1);
+        spNy->setValue(2);
+        QCOMPARE(Label3->text(), QString("Origem: X = 1,25; Y = 3,75"));
+        edLx->setText("2.5");  // a point is no decimal separator here
+        QCOMPARE(Label3->text(), QString("Origem: X = ?; Y = ?"));
         // A spin edit text that is not an integer is reported at OK.
-        d->edLx->setText("10");
-        d->spNx->findChild<QLineEdit*>()->setText("x");
+        edLx->setText("10");
+        spNx->findChild<QLineEdit*>()->setText("x");
         const int before = frame->MdiArea()->subWindowList().size();
-        d->BitBtn1->click();
+        BitBtn1->click();
         QCOMPARE(recorder->Shown.back().Text, QString("'x' is not a valid integer value"));
         QCOMPARE(frame->MdiArea()->subWindowList().size(), before);
-        d->spNx->setValue(1);
-        d->spNy->setValue(1);
+        spNx->setValue(1);
+        spNy->setValue(1);
         QLocale::setDefault(QLocale::c());
     }
 };
