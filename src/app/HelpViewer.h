@@ -29,6 +29,8 @@ class THelpViewer : public QWidget {
 public:
     explicit THelpViewer(QWidget* parent = nullptr);
     void ShowTopic(const QString& helpFile, int context);
+
+private:
     QTextBrowser* Browser = nullptr;
 };
 

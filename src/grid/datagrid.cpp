@@ -873,17 +873,12 @@ void TForm2::ShowCutFillMap()
 void TForm2::ExportWinSurf()
 {
     auto* w = new TWinSurf;
-    w->Memo1->hide();  // filled out of sight
-    const std::string text = WinSurfListing(*Terrain_, Decimals_, DecimalSeparator());
-    w->Memo1->setPlainText(QString::fromStdString(text));
+    w->SetListing(QString::fromStdString(WinSurfListing(*Terrain_, Decimals_, DecimalSeparator())));
     if (TForm1* frame = Frame()) {
         frame->AddChild(w);
         frame->State().WinSurf = w;
     }
-    w->show();
-    w->FitClientWidth();
-    w->Memo1->show();
-    w->Memo1->setFocus();
+    w->ShowListing();
 }
 
 bool TForm2::eventFilter(QObject* object, QEvent* event)

@@ -20,11 +20,20 @@ TWinSurf::TWinSurf(QWidget* parent) : QMdiSubWindow(parent)
     resize(319, 297);
 }
 
-void TWinSurf::FitClientWidth()
+void TWinSurf::SetListing(const QString& text)
 {
+    Memo1->hide();  // filled out of sight
+    Memo1->setPlainText(text);
+}
+
+void TWinSurf::ShowListing()
+{
+    show();
     // The frame around the client area is known once the window is shown.
     const QMargins frame = contentsMargins();
     resize(250 + frame.left() + frame.right(), height());
+    Memo1->show();
+    Memo1->setFocus();
 }
 
 }  // namespace nivora

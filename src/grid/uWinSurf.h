@@ -13,9 +13,13 @@ class TWinSurf : public QMdiSubWindow {
 public:
     explicit TWinSurf(QWidget* parent = nullptr);
 
-    // The client area 250 pixels wide, as the window starts.
-    void FitClientWidth();
+    // Puts the listing into the text box, out of sight until ShowListing.
+    void SetListing(const QString& text);
+    // Shows the window with its client area 250 pixels wide, as it starts,
+    // and the listing in it with the keyboard focus.
+    void ShowListing();
 
+private:
     QPlainTextEdit* Memo1 = nullptr;
 };
 

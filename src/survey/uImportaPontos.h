@@ -46,6 +46,9 @@ public:
     // a moment after the last change).
     void UpdateSummary();
 
+    const TPreparedPoints* Prepared() const { return Points.get(); }
+
+private:
     QLineEdit* edArquivo = nullptr;
     QPushButton* btArquivo = nullptr;
     QComboBox* cmbNome = nullptr;
@@ -71,9 +74,6 @@ public:
     QPushButton* BitBtn2 = nullptr;
     QPushButton* BitBtn3 = nullptr;
 
-    const TPreparedPoints* Prepared() const { return Points.get(); }
-
-private:
     TPointFormat FormatFromControls() const;
     void ShowFormat(const TPointFormat& f);
     void Prepare();

@@ -496,8 +496,10 @@ private slots:
         TWinSurf* first = WinSurf();
         QVERIFY(first);
         QCOMPARE(first->windowTitle(), QString("WinSurf"));
-        QCOMPARE(first->Memo1->toPlainText(), QString("5.000\t15.000\t101.500\n5.000\t5.000\t99.250"));
-        QCOMPARE(first->Memo1->width(), 250);
+        const auto* memo = Control<QPlainTextEdit>(first, "Memo1");
+        QCOMPARE(memo->toPlainText(), QString("5.000\t15.000\t101.500\n5.000\t5.000\t99.250"));
+        QCOMPARE(memo->width(), 250);
+        QVERIFY(memo->isVisible());
         // A second command opens a second window; the reference is the newest.
         frame->MdiArea()->setActiveSubWindow(doc);
         frame->mnWinSurf->trigger();

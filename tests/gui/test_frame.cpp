@@ -393,11 +393,11 @@ private slots:
         QVERIFY(help);
         QVERIFY(QTest::qWaitForWindowExposed(help));
 
-        TPressCounter onHelp(help->Browser->viewport());
+        TPressCounter onHelp(Control<QTextBrowser>(help, "Browser")->viewport());
         TPressCounter onFrame(frame->menuBar());
         QDialog* dialog = frame->DefSistDialog();
         QTimer::singleShot(0, dialog, [&] {
-            ClickThroughWindow(help->Browser->viewport());
+            ClickThroughWindow(Control<QTextBrowser>(help, "Browser")->viewport());
             ClickThroughWindow(frame->menuBar());
             dialog->reject();
         });

@@ -44,7 +44,7 @@ private:
         Type(text);
     }
 
-    QString Summary() const { return dialog->memResumo->toPlainText(); }
+    QString Summary() const { return Control<QPlainTextEdit>(dialog.get(), "memResumo")->toPlainText(); }
 
 private slots:
     void init()
@@ -70,31 +70,31 @@ private slots:
     void theSampleSurveyBecomesAnUnsavedGridInSurveyCoordinates()
     {
         QVERIFY(dialog->LoadFile(NIVORA_EXAMPLES_DIR "/PONTOS.csv"));
-        QCOMPARE(dialog->cmbSeparador->currentText(), QString("Ponto e vírgula"));
-        QCOMPARE(dialog->cmbDecimal->currentText(), QString("Vírgula"));
-        QCOMPARE(dialog->spCabecalho->value(), 1);
-        QCOMPARE(dialog->cmbNome->currentData().toInt(), 0);
-        QCOMPARE(dialog->cmbE->currentText(), QString("Coluna 2 (Este)"));
-        QCOMPARE(dialog->cmbN->currentData().toInt(), 2);
-        QCOMPARE(dialog->cmbZ->currentData().toInt(), 3);
-        QCOMPARE(dialog->cmbCodigo->currentData().toInt(), 4);
-        QVERIFY(!dialog->cbGraus->isChecked());
+        QCOMPARE(Control<QComboBox>(dialog.get(), "cmbSeparador")->currentText(), QString("Ponto e vírgula"));
+        QCOMPARE(Control<QComboBox>(dialog.get(), "cmbDecimal")->currentText(), QString("Vírgula"));
+        QCOMPARE(Control<QSpinBox>(dialog.get(), "spCabecalho")->value(), 1);
+        QCOMPARE(Control<QComboBox>(dialog.get(), "cmbNome")->currentData().toInt(), 0);
+        QCOMPARE(Control<QComboBox>(dialog.get(), "cmbE")->currentText(), QString("Coluna 2 (Este)"));
+        QCOMPARE(Control<QComboBox>(dialog.get(), "cmbN")->currentData().toInt(), 2);
+        QCOMPARE(Control<QComboBox>(dialog.get(), "cmbZ")->currentData().toInt(), 3);
+        QCOMPARE(Control<QComboBox>(dialog.get(), "cmbCodigo")->currentData().toInt(), 4);
+        QVERIFY(!Control<QCheckBox>(dialog.get(), "cbGraus")->isChecked());
         // About 13 m between points: 10 m, from the south-west corner.
-        QCOMPARE(dialog->edLx->text(), QString("10"));
-        QCOMPARE(dialog->edOrigemX->text(), QString("331200"));
-        QCOMPARE(dialog->edOrigemY->text(), QString("6674800"));
-        QCOMPARE(dialog->edDistancia->text(), QString("15"));
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edLx")->text(), QString("10"));
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edOrigemX")->text(), QString("331200"));
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edOrigemY")->text(), QString("6674800"));
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edDistancia")->text(), QString("15"));
         QVERIFY2(Summary().contains("700 pontos lidos de 700 linhas de dados."), qPrintable(Summary()));
         QVERIFY2(Summary().contains("Grade de 41 × 31 piquetes;"), qPrintable(Summary()));
 
         // A coarser grid: Y and the distance follow X, the origin stays.
-        Retype(dialog->edLx, "20");
-        QCOMPARE(dialog->edLy->text(), QString("20"));
-        QCOMPARE(dialog->edDistancia->text(), QString("30"));
-        QCOMPARE(dialog->edOrigemX->text(), QString("331200"));
+        Retype(Control<QLineEdit>(dialog.get(), "edLx"), "20");
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edLy")->text(), QString("20"));
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edDistancia")->text(), QString("30"));
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edOrigemX")->text(), QString("331200"));
         QTRY_VERIFY2(Summary().contains("Grade de 21 × 16 piquetes;"), qPrintable(Summary()));
 
-        QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dialog.get(), "BitBtn1"), Qt::LeftButton);
         QCOMPARE(dialog->result(), int(QDialog::Accepted));
         QVERIFY(recorder->Shown.empty());
         QVERIFY(ActiveDocument());
@@ -115,9 +115,9 @@ private slots:
         QVERIFY(dialog->LoadFile(Write("poucos.txt", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nlixo\nP5;50;50\n")));
         QVERIFY2(Summary().contains("2 linhas recusadas:\n  linha 4: falta a coluna E\n  linha 5: falta a coluna Z"),
                  qPrintable(Summary()));
-        Retype(dialog->edLx, "0,05");
+        Retype(Control<QLineEdit>(dialog.get(), "edLx"), "0,05");
         QTRY_VERIFY2(Summary().contains("mais que o máximo de 1000 × 1000. Um espaçamento de 0,2 m"), qPrintable(Summary()));
-        QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dialog.get(), "BitBtn1"), Qt::LeftButton);
         QCOMPARE(recorder->Shown.size(), std::size_t(1));
         QCOMPARE(recorder->Shown[0].Kind, QString("Error"));
         QVERIFY(recorder->Shown[0].Text.startsWith("Com o espaçamento de 0,05 × 0,05 m a grade teria 2001 × 2001"));
@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(frame->OpenDocumentCount(), 0);
 
         QVERIFY(dialog->LoadFile(Write("linha.txt", "1 0 0 10\n2 10 10 11\n3 20 20 12\n")));
-        QTest::mouseClick(dialog->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dialog.get(), "BitBtn1"), Qt::LeftButton);
         QCOMPARE(recorder->Shown.back().Text,
                  QString("Os pontos estão todos sobre uma linha e não descrevem uma superfície."));
         QCOMPARE(frame->OpenDocumentCount(), 0);
