@@ -2,6 +2,9 @@
 //   scroll     one step of 8 pixels down (the arrow key), repainted, at
 //              zooms over the zoom box's range, in a client area of half the
 //              scaled map, at most 1024 x 700;
+//   scroll while drawing
+//              the same step just after a change of zoom, before the map
+//              drawn at the new zoom has arrived from the window's thread;
 //   open       the map built and its window shown and painted, beside the
 //              batch front end's work for the same map: built and written as
 //              SVG (the file left out of both);
@@ -117,6 +120,41 @@ void BM_ScrollStep(benchmark::State& state)
     delete w;
 }
 BENCHMARK(BM_ScrollStep)->Arg(25)->Arg(50)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
+
+// A scroll step while the map at the zoom is still being drawn: the zoom
+// set and the client area painted whole (the picture replayed) outside the
+// timing, then one step with only the paint requests delivered, so the
+// drawing, which comes through the event loop, cannot arrive in between.
+void BM_ScrollStepWhileDrawing(benchmark::State& state)
+{
+    const int zoom = int(state.range(0));
+    const int other = zoom == 400 ? 200 : 400;
+    auto* w = new TShowCurvas(Map(), zoom);
+    const QSize client(std::min(1024, w->ScaledWidth / 2), std::min(700, w->ScaledHeight / 2));
+    w->show();
+    w->resize(client + (w->size() - w->View->viewport()->size()));
+    Settle();
+    QScrollBar* bar = w->View->verticalScrollBar();
+    int replays = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w->ShowZoom(other);
+        w->ShowZoom(zoom);
+        bar->setValue(bar->maximum() / 3);
+        w->View->viewport()->repaint();
+        const int before = w->Replays();
+        state.ResumeTiming();
+        w->ScrollBy(TScrollStep::None(), TScrollStep::By(8));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        replays += w->Replays() - before;
+    }
+    state.counters["replays"] = replays;
+    state.counters["drawn"] = w->MapRendered();
+    state.counters["client_h"] = w->View->viewport()->height();
+    delete w;
+    Settle();
+}
+BENCHMARK(BM_ScrollStepWhileDrawing)->Arg(25)->Arg(100)->Arg(400)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 // Opening: the map built for the screen and its window shown and painted.
 void BM_OpenMap(benchmark::State& state)

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace nivora {
 
@@ -75,6 +76,8 @@ void TCurvasView::paintEvent(QPaintEvent* e)
     QPainter p(viewport());
     Window.FormPaint(p, e->rect());
 }
+
+void TCurvasView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
 
 void TCurvasView::keyPressEvent(QKeyEvent* e)
 {
@@ -200,17 +203,19 @@ bool TShowCurvas::MapRendered() const
            && Rendered_.devicePixelRatio() == View->viewport()->devicePixelRatioF();
 }
 
-void TShowCurvas::StartRendering()
+bool TShowCurvas::StartRendering()
 {
     const qreal ratio = View->viewport()->devicePixelRatioF();
     const QSize size = RenderSize();
-    if (MapRendered() || (Pending_ == Zoom && PendingRatio_ == ratio))
-        return;
+    if (MapRendered())
+        return false;
+    if (Pending_ == Zoom && PendingRatio_ == ratio)
+        return true;
     // The map is black on white: one byte a pixel. A map at 400 % on a
     // screen of ratio 1 takes at most 25 MB; beyond 128 MB the window keeps
     // replaying the picture.
     if (size.isEmpty() || qint64(size.width()) * size.height() > (qint64(128) << 20))
-        return;
+        return false;
     Pending_ = Zoom;
     PendingRatio_ = ratio;
     const int job = ++*Latest_;
@@ -240,9 +245,12 @@ void TShowCurvas::StartRendering()
                     return;
                 self->Pending_ = 0;
                 self->Rendered_ = std::move(image);
+                if (std::exchange(self->LeftBlank_, false))
+                    self->View->viewport()->update();
             },
             Qt::QueuedConnection);
     });
+    return true;
 }
 
 void TShowCurvas::FormPaint(QPainter& painter, const QRect& exposed)
@@ -251,8 +259,14 @@ void TShowCurvas::FormPaint(QPainter& painter, const QRect& exposed)
     const int v = View->verticalScrollBar()->value();
     const QRect client = exposed.isNull() ? View->viewport()->rect() : exposed;
     if (!MapRendered()) {
-        // Until the map at this zoom is drawn, the picture is replayed.
-        StartRendering();
+        // Until the map at this zoom is drawn, the picture is replayed when
+        // the whole client area is to be painted. Replaying costs as much for
+        // a strip as for the whole map, so a strip a scroll uncovers while
+        // the drawing is under way stays white until the drawing arrives.
+        if (StartRendering() && !client.contains(View->viewport()->rect())) {
+            LeftBlank_ = true;
+            return;
+        }
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setClipRect(client);

@@ -44,6 +44,8 @@ protected:
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    // Moves what is painted and has only the strip it uncovers painted.
+    void scrollContentsBy(int dx, int dy) override;
 
 private:
     TShowCurvas& Window;
@@ -94,12 +96,14 @@ private:
     // The size of the map drawn at the zoom on the screen's pixels.
     QSize RenderSize() const;
     // Has the map drawn at the zoom on the pool's thread, unless it is at
-    // hand, under way, or would take more memory than a window should hold.
-    void StartRendering();
+    // hand, under way, or would take more memory than a window should hold;
+    // true while a drawing at the zoom is under way.
+    bool StartRendering();
 
     QImage Rendered_;            // the map at RenderedZoom_
     int Replays_ = 0;
     int Pending_ = 0;            // the zoom being drawn, 0 when none
+    bool LeftBlank_ = false;     // a strip waits for the drawing under way
     qreal PendingRatio_ = 0;
     std::shared_ptr<std::atomic<int>> Latest_;  // the newest drawing asked for
     QThreadPool Renderer_;       // one thread; waited for on closing

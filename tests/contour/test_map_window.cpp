@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -53,6 +54,25 @@ bool HasInk(const QImage& image)
                 return true;
     return false;
 }
+
+// Counts the paints of a widget that cover all of it.
+class TWholePaints : public QObject {
+public:
+    explicit TWholePaints(QWidget* widget) : Widget(widget) { widget->installEventFilter(this); }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* e) override
+    {
+        if (object == Widget && e->type() == QEvent::Paint
+            && static_cast<QPaintEvent*>(e)->rect().contains(Widget->rect()))
+            ++Count;
+        return false;
+    }
+
+private:
+    QWidget* Widget;
+};
 
 }  // namespace
 
@@ -301,6 +321,46 @@ private slots:
                     worst = std::max(worst, std::abs(qGray(shown.pixel(x, y)) - qGray(replayed.pixel(x, y))));
             QVERIFY2(worst <= 2, qPrintable(QString("zoom %1 at %2, %3: %4").arg(k.zoom).arg(H(w)).arg(V(w)).arg(worst)));
             QVERIFY(HasInk(shown) || k.zoom == 400);
+        }
+    }
+
+    // While the map is being drawn at a new zoom, a scroll step paints only
+    // the strip it uncovers and leaves it for the drawing, which repaints
+    // the client area when it arrives: the picture is replayed for whole
+    // paints alone. The drawing is handed over through the event loop, so it
+    // cannot arrive while only the paint requests are delivered.
+    void scrollWhileDrawingReplaysNothing()
+    {
+        TShowCurvas* w = Open(100);
+        QTRY_VERIFY(w->MapRendered());
+        QWidget* viewport = w->View->viewport();
+        TWholePaints wholePaints(viewport);
+        struct Case {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int replays;  // paints that replayed the picture
+        };
+        // A page is the client area less 16 pixels: a strip still. The end
+        // of the map uncovers the whole client area.
+        const Case cases[] = {{Qt::Key_Down, Qt::NoModifier, 0},
+                              {Qt::Key_Right, Qt::ControlModifier, 0},
+                              {Qt::Key_PageDown, Qt::NoModifier, 0},
+                              {Qt::Key_End, Qt::ControlModifier, 1}};
+        for (const Case& k : cases) {
+            w->ShowZoom(400);
+            viewport->repaint();
+            QVERIFY(!w->MapRendered());
+            const int replays = w->Replays();
+            QTest::keyClick(w->View, k.key, k.modifiers);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+            QCOMPARE(w->Replays() - replays, k.replays);
+            const int before = wholePaints.Count;
+            QTRY_VERIFY(w->MapRendered());
+            if (k.replays == 0)
+                QTRY_VERIFY(wholePaints.Count > before);
+            QCOMPARE(w->Replays() - replays, k.replays);
+            w->ShowZoom(100);
+            QTRY_VERIFY(w->MapRendered());
         }
     }
 
