@@ -3,9 +3,9 @@
 // document activated last, the results window, the newest cut-and-fill map,
 // the altimetric map window activated last, the newest WinSurf listing, the
 // contour request handed from the map dialog to the map builder, the ratio
-// asked for at the last systematization, and the help. Windows are held
-// weakly, so that no command can reach a window once it has closed, and
-// nobody clears a reference by hand.
+// asked for at the last systematization, developer mode, and the help.
+// Windows are held weakly, so that no command can reach a window once it has
+// closed, and nobody clears a reference by hand.
 
 #include "contour/ContourLevels.h"
 
@@ -74,6 +74,10 @@ struct TProgramState {
     TEquidistant Equidistant;
     // The ratio asked for in the systematize dialog; -1 when none was.
     long double RequestedRatio = -1;
+
+    // On while the hidden "Copia Components" item (F12) is checked: a help
+    // request then copies the active window's help-context text instead.
+    bool DeveloperMode = false;
 
     // The hidden map definition and contour level dialogs, reused for the run.
     QPointer<TDefMapa> DefMapa;

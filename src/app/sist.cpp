@@ -583,6 +583,31 @@ void TForm1::SetProgress(int done, int total)
 
 QMdiSubWindow* TForm1::ActiveChild() const { return MdiArea_->activeSubWindow(); }
 
+// ----------------------------------------------------- the map side strip
+
+void TForm1::ShowMapLegend(bool visible) { Panel1->setVisible(visible); }
+
+int TForm1::MapLegendHeight() const { return Panel1->height(); }
+
+void TForm1::PlaceMapLegendZeroLine(int top) { Bevel1->move(0, top); }
+
+void TForm1::ShowMapLegendBar(const QColor& colour, int top, int height)
+{
+    QPalette pal = Shape1->palette();
+    pal.setColor(QPalette::Window, colour);
+    Shape1->setPalette(pal);
+    Shape1->setGeometry(4, top, 22, height);
+    Shape1->show();
+}
+
+void TForm1::HideMapLegendBar() { Shape1->hide(); }
+
+int TForm1::MapZoom() const { return seZoom->value(); }
+
+void TForm1::ShowMapZoom(int percent) { seZoom->setValue(percent); }
+
+void TForm1::MarkResultsShown(bool shown) { mnExibirResultados->setChecked(shown); }
+
 TForm2* TForm1::ActiveChildDocument() const { return qobject_cast<TForm2*>(ActiveChild()); }
 
 QMdiSubWindow* TForm1::AddChild(QMdiSubWindow* child)
@@ -883,7 +908,7 @@ void TForm1::mnJanMiniminizarClick()
         (*it)->showMinimized();
 }
 
-void TForm1::CopiaComponents1Click() { DeveloperMode = CopiaComponents1->isChecked(); }
+void TForm1::CopiaComponents1Click() { State_.DeveloperMode = CopiaComponents1->isChecked(); }
 
 void TForm1::sbFontClick()
 {
@@ -966,7 +991,7 @@ const QWidget* TForm1::HelpWindow() const
 
 bool TForm1::MyOnHelp()
 {
-    if (DeveloperMode) {
+    if (State_.DeveloperMode) {
         const std::string text = HelpContextProcedureText(HelpControlTree(HelpWindow()));
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
         Messages().Beep();

@@ -20,6 +20,7 @@
 #include <vector>
 
 class QAction;
+class QColor;
 class QFrame;
 class QLabel;
 class QMdiArea;
@@ -94,73 +95,26 @@ public:
     // enabled. Returns whether the command ran.
     bool DispatchShortcut(QAction* item);
 
+    // The side strip of the cut-and-fill map (Panel1): the active map shows
+    // it, lays its zero line out for its height and draws on it the bar of
+    // the stake under the mouse.
+    void ShowMapLegend(bool visible);
+    int MapLegendHeight() const;
+    void PlaceMapLegendZeroLine(int top);
+    void ShowMapLegendBar(const QColor& colour, int top, int height);
+    void HideMapLegendBar();
+
+    // The zoom box: the zoom in percent a new altimetric map opens at, and
+    // the zoom of the map just activated shown in it (which that map, as the
+    // active one, then takes).
+    int MapZoom() const;
+    void ShowMapZoom(int percent);
+
+    // The check mark of "&Resultados...": on while the results window is open.
+    void MarkResultsShown(bool shown);
+
     // Adds a child window to the frame and shows it.
     QMdiSubWindow* AddChild(QMdiSubWindow* child);
-
-    bool DeveloperMode = false;
-
-    // Controls, by their names.
-    QWidget* ToolBar = nullptr;
-    QToolButton* sbNovo = nullptr;
-    QToolButton* OpenBtn = nullptr;
-    QToolButton* SaveBtn = nullptr;
-    QToolButton* CutBtn = nullptr;
-    QToolButton* CopyBtn = nullptr;
-    QToolButton* PasteBtn = nullptr;
-    QToolButton* sbFont = nullptr;
-    QToolButton* sbMenosDec = nullptr;
-    QToolButton* sbMaisDec = nullptr;
-    QLabel* Image1 = nullptr;
-    QSpinBox* seZoom = nullptr;
-    QWidget* StatusBar = nullptr;
-    QLabel* Panel0 = nullptr;
-    QLabel* PanelGauge = nullptr;
-    QProgressBar* Gauge1 = nullptr;
-    QWidget* Panel1 = nullptr;
-    QFrame* Shape1 = nullptr;
-    QFrame* Bevel1 = nullptr;
-    QFont FontDialogFont;
-
-    QMenu* File1 = nullptr;
-    QMenu* Edit1 = nullptr;
-    QMenu* XColuna1 = nullptr;
-    QMenu* LinhaY1 = nullptr;
-    QMenu* mnCalcular = nullptr;
-    QMenu* mnExibir = nullptr;
-    QMenu* mnJanela = nullptr;
-    QMenu* mnAjuda = nullptr;
-    QAction* mnNovo = nullptr;
-    QAction* mnAbrir = nullptr;
-    QAction* mnImportarPontos = nullptr;
-    QAction* mnFechar = nullptr;
-    QAction* mnSalvar = nullptr;
-    QAction* mnSalvarComo = nullptr;
-    QAction* mnImprimir = nullptr;
-    QAction* mnExportarPDF = nullptr;
-    QAction* FileExitItem = nullptr;
-    QAction* mnDesfazer = nullptr;
-    QAction* mnRefazer = nullptr;
-    QAction* mnRecortar = nullptr;
-    QAction* mnCopiar = nullptr;
-    QAction* mnColar = nullptr;
-    QAction* mnInsCol = nullptr;
-    QAction* mnDelCol = nullptr;
-    QAction* mnInsRow = nullptr;
-    QAction* mnDelRow = nullptr;
-    QAction* mnSistematizar = nullptr;
-    QAction* mnExibirResultados = nullptr;
-    QAction* mnExibirMapa = nullptr;
-    QAction* mnCurvas = nullptr;
-    QAction* mnWinSurf = nullptr;
-    QAction* mnToolBar = nullptr;
-    QAction* mnStatusBar = nullptr;
-    QAction* mnJanCascata = nullptr;
-    QAction* mnJanLado = nullptr;
-    QAction* mnJanArranjar = nullptr;
-    QAction* mnJanMiniminizar = nullptr;
-    QAction* Contedo1 = nullptr;
-    QAction* HelpAboutItem = nullptr;
-    QAction* CopiaComponents1 = nullptr;
 
     // Command handlers.
     void mnNovoClick();
@@ -218,6 +172,70 @@ private:
     void SubWindowActivated(QMdiSubWindow* window);
     void LayOutStatusBar();
     void SetHint(const QString& hint);
+
+    // Controls, by their names; each carries its name as its object name.
+    QWidget* ToolBar = nullptr;
+    QToolButton* sbNovo = nullptr;
+    QToolButton* OpenBtn = nullptr;
+    QToolButton* SaveBtn = nullptr;
+    QToolButton* CutBtn = nullptr;
+    QToolButton* CopyBtn = nullptr;
+    QToolButton* PasteBtn = nullptr;
+    QToolButton* sbFont = nullptr;
+    QToolButton* sbMenosDec = nullptr;
+    QToolButton* sbMaisDec = nullptr;
+    QLabel* Image1 = nullptr;
+    QSpinBox* seZoom = nullptr;
+    QWidget* StatusBar = nullptr;
+    QLabel* Panel0 = nullptr;
+    QLabel* PanelGauge = nullptr;
+    QProgressBar* Gauge1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QFrame* Shape1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    // The font dialog's font: the active document's grid font.
+    QFont FontDialogFont;
+
+    QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QMenu* XColuna1 = nullptr;
+    QMenu* LinhaY1 = nullptr;
+    QMenu* mnCalcular = nullptr;
+    QMenu* mnExibir = nullptr;
+    QMenu* mnJanela = nullptr;
+    QMenu* mnAjuda = nullptr;
+    QAction* mnNovo = nullptr;
+    QAction* mnAbrir = nullptr;
+    QAction* mnImportarPontos = nullptr;
+    QAction* mnFechar = nullptr;
+    QAction* mnSalvar = nullptr;
+    QAction* mnSalvarComo = nullptr;
+    QAction* mnImprimir = nullptr;
+    QAction* mnExportarPDF = nullptr;
+    QAction* FileExitItem = nullptr;
+    QAction* mnDesfazer = nullptr;
+    QAction* mnRefazer = nullptr;
+    QAction* mnRecortar = nullptr;
+    QAction* mnCopiar = nullptr;
+    QAction* mnColar = nullptr;
+    QAction* mnInsCol = nullptr;
+    QAction* mnDelCol = nullptr;
+    QAction* mnInsRow = nullptr;
+    QAction* mnDelRow = nullptr;
+    QAction* mnSistematizar = nullptr;
+    QAction* mnExibirResultados = nullptr;
+    QAction* mnExibirMapa = nullptr;
+    QAction* mnCurvas = nullptr;
+    QAction* mnWinSurf = nullptr;
+    QAction* mnToolBar = nullptr;
+    QAction* mnStatusBar = nullptr;
+    QAction* mnJanCascata = nullptr;
+    QAction* mnJanLado = nullptr;
+    QAction* mnJanArranjar = nullptr;
+    QAction* mnJanMiniminizar = nullptr;
+    QAction* Contedo1 = nullptr;
+    QAction* HelpAboutItem = nullptr;
+    QAction* CopiaComponents1 = nullptr;
 
     QMdiArea* MdiArea_ = nullptr;
     TFileNew* FileNew = nullptr;

@@ -5,7 +5,7 @@
 #include "grid/datagrid.h"
 
 #include <QClipboard>
-#include <QFrame>
+#include <QColor>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMouseEvent>
@@ -20,7 +20,7 @@ namespace {
 void ShowPanel(TForm1* frame, bool visible)
 {
     if (frame)
-        frame->Panel1->setVisible(visible);
+        frame->ShowMapLegend(visible);
 }
 
 }  // namespace
@@ -97,10 +97,10 @@ void TMapa::ScaleBar()
     TForm1* frame = FrameOf(this);
     if (!frame)
         return;
-    const TBarScale s = nivora::ScaleBar(frame->Panel1->height(), Map_.MaxFill, Map_.MaxCut);
+    const TBarScale s = nivora::ScaleBar(frame->MapLegendHeight(), Map_.MaxFill, Map_.MaxCut);
     BarScale = s.BarScale;
     BevelTop = s.BevelTop;
-    frame->Bevel1->move(0, BevelTop);
+    frame->PlaceMapLegendZeroLine(BevelTop);
 }
 
 void TMapa::FormMouseMove(int x, int y)
@@ -127,15 +127,11 @@ void TMapa::ShowBar(std::int32_t col, std::int32_t row)
     TBarScale scale;
     scale.BarScale = BarScale;
     scale.BevelTop = BevelTop;
-    const TBarShape bar = nivora::ShowBar(Map_.CutFill(col, row), scale, frame->Panel1->height());
-    QFrame* shape = frame->Shape1;
-    shape->setVisible(bar.Visible);
-    if (!bar.Visible)
-        return;
-    QPalette pal = shape->palette();
-    pal.setColor(QPalette::Window, QColor(bar.Colour.R, bar.Colour.G, bar.Colour.B));
-    shape->setPalette(pal);
-    shape->setGeometry(4, bar.Top, 22, bar.Height);
+    const TBarShape bar = nivora::ShowBar(Map_.CutFill(col, row), scale, frame->MapLegendHeight());
+    if (bar.Visible)
+        frame->ShowMapLegendBar(QColor(bar.Colour.R, bar.Colour.G, bar.Colour.B), bar.Top, bar.Height);
+    else
+        frame->HideMapLegendBar();
 }
 
 void TMapa::CopyMap() const { QGuiApplication::clipboard()->setImage(Map_.Bitmap); }

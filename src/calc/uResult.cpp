@@ -228,7 +228,7 @@ TResultado* TResultado::ShowResults(TForm1& frame)
     if (!results) {
         results = new TResultado;
         frame.AddChild(results);
-        frame.mnExibirResultados->setChecked(true);
+        frame.MarkResultsShown(true);
         results->FitClientArea();
     } else {
         results->Repaint();
@@ -341,7 +341,7 @@ TResultado::~TResultado()
 {
     // A results window closed just before a new one opened leaves the mark.
     if (TForm1* frame = FrameOf(this); frame && !frame->State().Resultado)
-        frame->mnExibirResultados->setChecked(false);
+        frame->MarkResultsShown(false);
 }
 
 TTerreno* TResultado::ActiveTerrain() const

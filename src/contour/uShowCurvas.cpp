@@ -292,7 +292,7 @@ void TShowCurvas::FormActivate()
         return;
     frame->State().ActiveMapWindow = this;
     if (Settled)
-        frame->seZoom->setValue(Zoom);
+        frame->ShowMapZoom(Zoom);
 }
 
 QImage TShowCurvas::MapImage() const
@@ -330,7 +330,7 @@ void TShowCurvas::CopyMap() const { QGuiApplication::clipboard()->setMimeData(Ma
 
 TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture)
 {
-    const int zoom = frame ? std::clamp(frame->seZoom->value(), kMinZoom, kMaxZoom) : 50;
+    const int zoom = frame ? std::clamp(frame->MapZoom(), kMinZoom, kMaxZoom) : 50;
     auto* w = new TShowCurvas(std::move(picture), zoom);
     w->resize(255, 196);
     if (frame)
@@ -386,7 +386,7 @@ void seZoomChange(TForm1& frame, int value)
 void seZoomEnter(TForm1& frame)
 {
     if (TShowCurvas* map = frame.State().ActiveMapWindow)
-        frame.seZoom->setValue(map->Zoom);
+        frame.ShowMapZoom(map->Zoom);
 }
 
 }  // namespace nivora

@@ -82,7 +82,7 @@ class TestMapWindow : public QObject, public TFrameFixture {
 private:
     TShowCurvas* Open(int zoom, QSize display = {1250, 625})
     {
-        frame->seZoom->setValue(zoom);
+        FrameControl<QSpinBox>("seZoom")->setValue(zoom);
         TShowCurvas* w = CreateMapWindow(frame.get(), WidePicture(display));
         frame->State().ActiveMapWindow = w;
         return w;
@@ -199,12 +199,13 @@ private slots:
 
     void zoomBoxFollowsTheActiveWindow()
     {
+        QSpinBox* zoomBox = FrameControl<QSpinBox>("seZoom");
         TShowCurvas* a = Open(50);
         TShowCurvas* b = Open(50);
         QCOMPARE(frame->MdiArea()->activeSubWindow(), b);
         QCOMPARE(ActiveMapWindow(), b);
 
-        frame->seZoom->setValue(75);
+        zoomBox->setValue(75);
         seZoomChange(*frame, 75);
         QCOMPARE(b->Zoom, 75);
         QCOMPARE(b->ScaledWidth, 938);  // 937.5
@@ -216,23 +217,23 @@ private slots:
 
         frame->MdiArea()->setActiveSubWindow(a);
         QCOMPARE(ActiveMapWindow(), a);
-        QCOMPARE(frame->seZoom->value(), 50);
+        QCOMPARE(zoomBox->value(), 50);
         frame->MdiArea()->setActiveSubWindow(b);
-        QCOMPARE(frame->seZoom->value(), 75);
+        QCOMPARE(zoomBox->value(), 75);
 
         // Entering the box shows the active window's zoom.
         {
-            const QSignalBlocker quiet(frame->seZoom);
-            frame->seZoom->setValue(200);
+            const QSignalBlocker quiet(zoomBox);
+            zoomBox->setValue(200);
         }
         seZoomEnter(*frame);
-        QCOMPARE(frame->seZoom->value(), 75);
+        QCOMPARE(zoomBox->value(), 75);
         QCOMPARE(a->Zoom, 50);
         // The frame's box is wired: a change of its value zooms the active map.
-        frame->seZoom->setValue(100);
+        zoomBox->setValue(100);
         QCOMPARE(b->Zoom, 100);
         QCOMPARE(a->Zoom, 50);
-        QVERIFY(frame->seZoom->isEnabled());
+        QVERIFY(zoomBox->isEnabled());
     }
 
     void closingForgetsTheActiveWindow()
@@ -385,7 +386,7 @@ private slots:
         }
         d->btOkExibeMapaClick();
         QCOMPARE(frame->State().ContourRequest.LevelCount, 3);
-        frame->seZoom->setValue(75);
+        FrameControl<QSpinBox>("seZoom")->setValue(75);
         TShowCurvas* w = OpenAltimetricMap(*frame, *doc);
         QCOMPARE(ActiveMapWindow(), w);
         QCOMPARE(frame->MdiArea()->activeSubWindow(), w);

@@ -5,7 +5,9 @@
 #include "app/Platform.h"
 #include "app/sist.h"
 
+#include <QAction>
 #include <QLocale>
+#include <QMenu>
 #include <QObject>
 
 #include <memory>
@@ -89,6 +91,15 @@ protected:
     TMapa* CutFillMapWindow() const;
     TShowCurvas* ActiveMapWindow() const;
     TWinSurf* WinSurf() const;
+
+    // The frame's menu items, menus and controls, by their object names.
+    QAction* Item(const char* name) const { return Control<QAction>(frame.get(), name); }
+    QMenu* Menu(const char* name) const { return Control<QMenu>(frame.get(), name); }
+    template <class T>
+    T* FrameControl(const char* name) const
+    {
+        return Control<T>(frame.get(), name);
+    }
 
     std::unique_ptr<TForm1> frame;
     TRecorder* recorder = nullptr;

@@ -311,7 +311,7 @@ private slots:
         f.write(QByteArray(400, 'x'));
         f.close();
         recorder->OpenNames = {folder + "/ESTRANHO.NVR"};
-        frame->mnAbrir->trigger();
+        Item("mnAbrir")->trigger();
         QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
         QCOMPARE(recorder->Shown.back().Text,
                  QString("O arquivo ESTRANHO.NVR não foi gerado pelo Nivora ou teve sua estrutura alterada."));
@@ -322,7 +322,7 @@ private slots:
         g.write(QByteArray(10, 0));
         g.close();
         recorder->OpenNames = {folder + "/CURTO.NVR"};
-        frame->mnAbrir->trigger();
+        Item("mnAbrir")->trigger();
         QVERIFY(recorder->Shown.back().Text.contains("CURTO.NVR"));
         QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
         QVERIFY(ActiveDocument() == nullptr);
@@ -337,17 +337,17 @@ private slots:
         doc->Terrain().SetSaved(true);
         doc->SetCurrentCell(2, 2);
         frame->UpdateEditMenu();  // as opening the menu does
-        frame->mnInsRow->trigger();
+        Item("mnInsRow")->trigger();
         QCOMPARE(doc->Terrain().GetCell(2, 2), 0.0f);
         QCOMPARE(doc->Terrain().GetCell(2, 3), 22.0f);
         QVERIFY(!doc->Terrain().Saved());
         QVERIFY(!doc->Terrain().ResultsValid());
-        frame->mnDelCol->trigger();
+        Item("mnDelCol")->trigger();
         QCOMPARE(doc->Terrain().GetCell(2, 3), 23.0f);
         // Outside the store: nothing.
         doc->SetCurrentCell(2, 25);
         const auto cells = doc->Terrain().Cells();
-        frame->mnDelRow->trigger();
+        Item("mnDelRow")->trigger();
         QCOMPARE(doc->Terrain().Cells(), cells);
 
         // The corner selects the store; a row header its row across the store.
@@ -405,19 +405,19 @@ private slots:
         doc->Terrain().SetCell(3, 2, 6.0f);
         doc->SetGridSelection({1, 1, 3, 2});
         frame->UpdateMenuItems();
-        frame->mnCopiar->trigger();
+        Item("mnCopiar")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("1.000\t\t3.000\r\n4.000\t\t6.000\r\n"));
         // Paste at the cursor, both separators read.
         QGuiApplication::clipboard()->setText("7,5\t\t9\r\n");
         doc->SetCurrentCell(5, 5);
         frame->UpdateEditMenu();
-        QVERIFY(frame->DispatchShortcut(frame->mnColar));
+        QVERIFY(frame->DispatchShortcut(Item("mnColar")));
         QCOMPARE(doc->Terrain().GetCell(5, 5), 7.5f);
         QCOMPARE(doc->Terrain().GetCell(7, 5), 9.0f);
-        QVERIFY(frame->Gauge1->isHidden());
+        QVERIFY(FrameControl<QProgressBar>("Gauge1")->isHidden());
         // Cut copies, then clears.
         doc->SetGridSelection({1, 1, 1, 2});
-        frame->mnRecortar->trigger();
+        Item("mnRecortar")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("1.000\r\n4.000\r\n"));
         QCOMPARE(doc->Terrain().GetCell(1, 1), 0.0f);
         QCOMPARE(doc->Terrain().ValueCount(), 4);
@@ -443,7 +443,7 @@ private slots:
         QCOMPARE(doc->Terrain().GetCell(3, 3), 4.0f);
         // F12 from the grid switches the developer mode.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);
-        QVERIFY(frame->DeveloperMode);
+        QVERIFY(frame->State().DeveloperMode);
     }
 
     void pasteFollowsTheClipboard()
@@ -452,19 +452,19 @@ private slots:
         doc->Terrain().SetCell(1, 1, 2.5f);
         doc->SetCurrentCell(1, 1);
         QGuiApplication::clipboard()->clear();
-        QVERIFY(!frame->PasteBtn->isEnabled());
+        QVERIFY(!FrameControl<QToolButton>("PasteBtn")->isEnabled());
         // A copy in the grid enables paste at once, without opening a menu.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::ControlModifier);
-        QVERIFY(frame->PasteBtn->isEnabled());
-        QVERIFY(frame->mnColar->isEnabled());
+        QVERIFY(FrameControl<QToolButton>("PasteBtn")->isEnabled());
+        QVERIFY(Item("mnColar")->isEnabled());
         QGuiApplication::clipboard()->clear();  // another program took the clipboard
-        QVERIFY(!frame->PasteBtn->isEnabled());
+        QVERIFY(!FrameControl<QToolButton>("PasteBtn")->isEnabled());
         QGuiApplication::clipboard()->setText("7\t8");
-        QVERIFY(frame->PasteBtn->isEnabled());
+        QVERIFY(FrameControl<QToolButton>("PasteBtn")->isEnabled());
         // With no document there is nothing to paste into.
         doc->Terrain().SetSaved(true);
         doc->close();
-        QTRY_VERIFY(!frame->PasteBtn->isEnabled());
+        QTRY_VERIFY(!FrameControl<QToolButton>("PasteBtn")->isEnabled());
     }
 
     void popupMenuHintsReachTheStatusBar()
@@ -478,9 +478,9 @@ private slots:
         for (int i = 0; i < 6 && Control<QMenu>(doc, "PopupMenu1")->activeAction() != Control<QAction>(doc, "Inserir1"); ++i)
             QTest::keyClick(Control<QMenu>(doc, "PopupMenu1"), Qt::Key_Down);
         QCOMPARE(Control<QMenu>(doc, "PopupMenu1")->activeAction(), Control<QAction>(doc, "Inserir1"));
-        QCOMPARE(frame->Panel0->text(), QString("  Insere uma linha na posição da célula ativa."));
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  Insere uma linha na posição da célula ativa."));
         QTest::keyClick(Control<QMenu>(doc, "PopupMenu1"), Qt::Key_Down);
-        QCOMPARE(frame->Panel0->text(), QString("  Exclui a Linha na posição da célula ativa."));
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  Exclui a Linha na posição da célula ativa."));
         QTest::keyClick(Control<QMenu>(doc, "PopupMenu1"), Qt::Key_Escape);
         QTRY_VERIFY(!Control<QMenu>(doc, "PopupMenu1")->isVisible());
     }
@@ -491,8 +491,8 @@ private slots:
         doc->Terrain().SetCell(1, 1, 101.5f);
         doc->Terrain().SetCell(1, 2, 99.25f);
         frame->UpdateMenuItems();
-        QVERIFY(frame->mnWinSurf->isEnabled());
-        frame->mnWinSurf->trigger();
+        QVERIFY(Item("mnWinSurf")->isEnabled());
+        Item("mnWinSurf")->trigger();
         TWinSurf* first = WinSurf();
         QVERIFY(first);
         QCOMPARE(first->windowTitle(), QString("WinSurf"));
@@ -502,7 +502,7 @@ private slots:
         QVERIFY(memo->isVisible());
         // A second command opens a second window; the reference is the newest.
         frame->MdiArea()->setActiveSubWindow(doc);
-        frame->mnWinSurf->trigger();
+        Item("mnWinSurf")->trigger();
         QVERIFY(WinSurf() && WinSurf() != first);
         QCOMPARE(frame->MdiArea()->subWindowList().size(), 3);
     }

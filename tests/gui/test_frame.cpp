@@ -34,6 +34,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QToolButton>
@@ -89,72 +90,69 @@ private slots:
 
     void enablingWithoutChildren()
     {
-        for (QAction* a : {frame->mnFechar, frame->mnSalvar, frame->mnSalvarComo, frame->mnJanCascata,
-                           frame->mnJanLado, frame->mnJanArranjar, frame->mnJanMiniminizar, frame->mnRecortar,
-                           frame->mnCopiar, frame->mnWinSurf})
-            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
-        for (QWidget* w : {static_cast<QWidget*>(frame->sbFont), static_cast<QWidget*>(frame->sbMenosDec),
-                           static_cast<QWidget*>(frame->sbMaisDec), static_cast<QWidget*>(frame->seZoom),
-                           static_cast<QWidget*>(frame->SaveBtn), static_cast<QWidget*>(frame->CutBtn),
-                           static_cast<QWidget*>(frame->CopyBtn), static_cast<QWidget*>(frame->PasteBtn)})
-            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
-        QVERIFY(frame->sbNovo->isEnabled());
-        QVERIFY(frame->OpenBtn->isEnabled());
-        QVERIFY(frame->DispatchShortcut(frame->mnNovo));
+        for (const char* name : {"mnFechar", "mnSalvar", "mnSalvarComo", "mnJanCascata", "mnJanLado", "mnJanArranjar",
+                                 "mnJanMiniminizar", "mnRecortar", "mnCopiar", "mnWinSurf"})
+            QVERIFY2(!Item(name)->isEnabled(), name);
+        for (const char* name :
+             {"sbFont", "sbMenosDec", "sbMaisDec", "seZoom", "SaveBtn", "CutBtn", "CopyBtn", "PasteBtn"})
+            QVERIFY2(!FrameControl<QWidget>(name)->isEnabled(), name);
+        QVERIFY(FrameControl<QToolButton>("sbNovo")->isEnabled());
+        QVERIFY(FrameControl<QToolButton>("OpenBtn")->isEnabled());
+        QVERIFY(frame->DispatchShortcut(Item("mnNovo")));
         QCOMPARE(recorder->DialogsRun.last(), QString("FileNew"));
         frame->UpdateEditMenu();
         frame->UpdateCalcMenu();
         frame->UpdateViewMenu();
-        for (QAction* a : {frame->mnColar, frame->mnInsCol, frame->mnDelCol, frame->mnInsRow, frame->mnDelRow,
-                           frame->mnSistematizar, frame->mnExibirResultados, frame->mnExibirMapa})
-            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        for (const char* name : {"mnColar", "mnInsCol", "mnDelCol", "mnInsRow", "mnDelRow", "mnSistematizar",
+                                 "mnExibirResultados", "mnExibirMapa"})
+            QVERIFY2(!Item(name)->isEnabled(), name);
         // A shortcut whose item is disabled runs nothing.
-        QVERIFY(!frame->DispatchShortcut(frame->mnColar));
-        QVERIFY(!frame->DispatchShortcut(frame->mnSistematizar));
+        QVERIFY(!frame->DispatchShortcut(Item("mnColar")));
+        QVERIFY(!frame->DispatchShortcut(Item("mnSistematizar")));
     }
 
     void enablingWithDocumentAndOtherWindows()
     {
         TForm2* doc = NewDocument();
         QCOMPARE(ActiveDocument(), doc);
-        for (QAction* a : {frame->mnFechar, frame->mnSalvar, frame->mnSalvarComo, frame->mnJanCascata,
-                           frame->mnRecortar, frame->mnCopiar, frame->mnWinSurf})
-            QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
-        QVERIFY(frame->sbFont->isEnabled());
-        QVERIFY(frame->SaveBtn->isEnabled());
-        QVERIFY(frame->CopyBtn->isEnabled());
-        QVERIFY(!frame->seZoom->isEnabled());
+        for (const char* name :
+             {"mnFechar", "mnSalvar", "mnSalvarComo", "mnJanCascata", "mnRecortar", "mnCopiar", "mnWinSurf"})
+            QVERIFY2(Item(name)->isEnabled(), name);
+        QVERIFY(FrameControl<QToolButton>("sbFont")->isEnabled());
+        QVERIFY(FrameControl<QToolButton>("SaveBtn")->isEnabled());
+        QVERIFY(FrameControl<QToolButton>("CopyBtn")->isEnabled());
+        QVERIFY(!FrameControl<QSpinBox>("seZoom")->isEnabled());
 
         // Paste needs text on the clipboard and the natural elevations shown.
         QGuiApplication::clipboard()->setText("1\t2");
         frame->UpdateEditMenu();
-        QVERIFY(frame->mnColar->isEnabled());
-        QVERIFY(frame->PasteBtn->isEnabled());
-        QVERIFY(frame->mnInsRow->isEnabled());
+        QVERIFY(Item("mnColar")->isEnabled());
+        QVERIFY(FrameControl<QToolButton>("PasteBtn")->isEnabled());
+        QVERIFY(Item("mnInsRow")->isEnabled());
         QGuiApplication::clipboard()->clear();
         frame->UpdateEditMenu();
-        QVERIFY(!frame->mnColar->isEnabled());
+        QVERIFY(!Item("mnColar")->isEnabled());
 
         // F9 needs a 2 x 2 block of elevations; the shortcut runs the update first.
         frame->UpdateCalcMenu();
-        QVERIFY(!frame->mnSistematizar->isEnabled());
+        QVERIFY(!Item("mnSistematizar")->isEnabled());
         for (int r = 1; r <= 2; ++r)
             for (int c = 1; c <= 2; ++c)
                 doc->Terrain().SetCell(c, r, 10.0f + c);
         doc->Terrain().Selection = doc->Terrain().ComputeUsedRect();
-        QVERIFY(frame->DispatchShortcut(frame->mnSistematizar));
-        QVERIFY(frame->mnSistematizar->isEnabled());
+        QVERIFY(frame->DispatchShortcut(Item("mnSistematizar")));
+        QVERIFY(Item("mnSistematizar")->isEnabled());
         QCOMPARE(recorder->DialogsRun.last(), QString("DefSist"));  // F9 opened the systematize dialog
-        frame->mnCurvas->trigger();  // the map definition dialog
+        Item("mnCurvas")->trigger();  // the map definition dialog
         QCOMPARE(recorder->DialogsRun.last(), QString("DefMapa"));
 
         // Results: enabled only with current results.
         frame->UpdateViewMenu();
-        QVERIFY(!frame->mnExibirResultados->isEnabled());
+        QVERIFY(!Item("mnExibirResultados")->isEnabled());
         QVERIFY(Systematize(doc->Terrain(), false, -1).Computed);
         frame->UpdateViewMenu();
-        QVERIFY(frame->mnExibirResultados->isEnabled());
-        QVERIFY(frame->mnExibirMapa->isEnabled());
+        QVERIFY(Item("mnExibirResultados")->isEnabled());
+        QVERIFY(Item("mnExibirMapa")->isEnabled());
 
         // Another kind of child active: no document commands, but the
         // window commands stay.
@@ -163,77 +161,80 @@ private slots:
         other->setAttribute(Qt::WA_DeleteOnClose);
         frame->AddChild(other);
         frame->MdiArea()->setActiveSubWindow(other);
-        QVERIFY(!frame->mnRecortar->isEnabled());
-        QVERIFY(!frame->mnCopiar->isEnabled());
-        QVERIFY(!frame->sbFont->isEnabled());
-        QVERIFY(frame->mnFechar->isEnabled());
+        QVERIFY(!Item("mnRecortar")->isEnabled());
+        QVERIFY(!Item("mnCopiar")->isEnabled());
+        QVERIFY(!FrameControl<QToolButton>("sbFont")->isEnabled());
+        QVERIFY(Item("mnFechar")->isEnabled());
         QCOMPARE(ActiveDocument(), doc);  // still the document activated last
     }
 
     void progressService()
     {
-        QCOMPARE(frame->Gauge1->value(), 100);  // its last position until the first report
-        QVERIFY(frame->Gauge1->isHidden());
+        const QProgressBar* gauge = FrameControl<QProgressBar>("Gauge1");
+        const QLabel* panel0 = FrameControl<QLabel>("Panel0");
+        QCOMPARE(gauge->value(), 100);  // its last position until the first report
+        QVERIFY(gauge->isHidden());
         frame->StartProgress("Calculando o melhor plano.");
-        QVERIFY(!frame->Gauge1->isHidden());
-        QCOMPARE(frame->Panel0->text(), QString("  Calculando o melhor plano."));
+        QVERIFY(!gauge->isHidden());
+        QCOMPARE(panel0->text(), QString("  Calculando o melhor plano."));
         frame->SetProgress(1, 3);
-        QCOMPARE(frame->Gauge1->value(), 33);
+        QCOMPARE(gauge->value(), 33);
         frame->SetProgress(2, 3);
-        QCOMPARE(frame->Gauge1->value(), 67);
+        QCOMPARE(gauge->value(), 67);
         // A hint while the gauge shows does not replace the message.
         QStatusTipEvent tip("Abre um arquivo de cotas existente.");
         QCoreApplication::sendEvent(frame.get(), &tip);
-        QCOMPARE(frame->Panel0->text(), QString("  Calculando o melhor plano."));
+        QCOMPARE(panel0->text(), QString("  Calculando o melhor plano."));
         frame->SetProgress(1, 1);
-        QVERIFY(frame->Gauge1->isHidden());
-        QCOMPARE(frame->Panel0->text(), QString());
+        QVERIFY(gauge->isHidden());
+        QCOMPARE(panel0->text(), QString());
         // A pass of one row reports a total of 0 and ends at once.
         frame->StartProgress("Calculando a cota da origem.");
         frame->SetProgress(0, 0);
-        QVERIFY(frame->Gauge1->isHidden());
+        QVERIFY(gauge->isHidden());
     }
 
     void hintsInPanelZero()
     {
+        const QLabel* panel0 = FrameControl<QLabel>("Panel0");
         QStatusTipEvent tip("Cria um novo arquivo de cotas.");
         QCoreApplication::sendEvent(frame.get(), &tip);
-        QCOMPARE(frame->Panel0->text(), QString("  Cria um novo arquivo de cotas."));
+        QCOMPARE(panel0->text(), QString("  Cria um novo arquivo de cotas."));
         // Tool buttons carry the short part as tool-tip, the long one as status text.
-        QCOMPARE(frame->OpenBtn->toolTip(), QString("Abre"));
-        QCOMPARE(frame->OpenBtn->statusTip(), QString("Abre um arquivo de cotas existente."));
-        QCOMPARE(frame->sbNovo->toolTip(), QString("Cria um arquivo novo"));
-        QCOMPARE(frame->sbNovo->statusTip(), QString("Cria um arquivo novo"));
+        QCOMPARE(FrameControl<QToolButton>("OpenBtn")->toolTip(), QString("Abre"));
+        QCOMPARE(FrameControl<QToolButton>("OpenBtn")->statusTip(), QString("Abre um arquivo de cotas existente."));
+        QCOMPARE(FrameControl<QToolButton>("sbNovo")->toolTip(), QString("Cria um arquivo novo"));
+        QCOMPARE(FrameControl<QToolButton>("sbNovo")->statusTip(), QString("Cria um arquivo novo"));
         // A hover over a button reaches panel 0.
-        QStatusTipEvent buttonTip(frame->CopyBtn->statusTip());
-        QCoreApplication::sendEvent(frame->CopyBtn, &buttonTip);
-        QCOMPARE(frame->Panel0->text(), QString("  Copia o conteúdo selecionado para a área de transferência."));
+        QStatusTipEvent buttonTip(FrameControl<QToolButton>("CopyBtn")->statusTip());
+        QCoreApplication::sendEvent(FrameControl<QToolButton>("CopyBtn"), &buttonTip);
+        QCOMPARE(panel0->text(), QString("  Copia o conteúdo selecionado para a área de transferência."));
     }
 
     void menuCaptionsAndShortcuts()
     {
         QCOMPARE(frame->windowTitle(), QString("Nivora 1.0"));
-        QCOMPARE(frame->mnNovo->text(), QString("&Novo..."));
-        QCOMPARE(frame->mnNovo->shortcut(), QKeySequence("Ctrl+N"));
-        QCOMPARE(frame->mnAbrir->shortcut(), QKeySequence("Ctrl+A"));
-        QCOMPARE(frame->mnRecortar->shortcut(), QKeySequence("Shift+Del"));
-        QCOMPARE(frame->mnSistematizar->shortcut(), QKeySequence("F9"));
-        QCOMPARE(frame->mnDelRow->statusTip(), QString("Exclui a coluna na posição da célula ativa."));
-        QCOMPARE(frame->XColuna1->title(), QString("Coluna  &X"));
-        QVERIFY(frame->CopiaComponents1->associatedObjects().isEmpty());  // in no menu
+        QCOMPARE(Item("mnNovo")->text(), QString("&Novo..."));
+        QCOMPARE(Item("mnNovo")->shortcut(), QKeySequence("Ctrl+N"));
+        QCOMPARE(Item("mnAbrir")->shortcut(), QKeySequence("Ctrl+A"));
+        QCOMPARE(Item("mnRecortar")->shortcut(), QKeySequence("Shift+Del"));
+        QCOMPARE(Item("mnSistematizar")->shortcut(), QKeySequence("F9"));
+        QCOMPARE(Item("mnDelRow")->statusTip(), QString("Exclui a coluna na posição da célula ativa."));
+        QCOMPARE(Menu("XColuna1")->title(), QString("Coluna  &X"));
+        QVERIFY(Item("CopiaComponents1")->associatedObjects().isEmpty());  // in no menu
         // F12 twice: developer mode on, then off again.
-        QVERIFY(frame->DispatchShortcut(frame->CopiaComponents1));
-        QVERIFY(frame->DeveloperMode);
-        QVERIFY(frame->DispatchShortcut(frame->CopiaComponents1));
-        QVERIFY(!frame->DeveloperMode);
+        QVERIFY(frame->DispatchShortcut(Item("CopiaComponents1")));
+        QVERIFY(frame->State().DeveloperMode);
+        QVERIFY(frame->DispatchShortcut(Item("CopiaComponents1")));
+        QVERIFY(!frame->State().DeveloperMode);
         // Ctrl+B hides and shows the tool bar.
-        QVERIFY(frame->DispatchShortcut(frame->mnToolBar));
-        QVERIFY(frame->ToolBar->isHidden());
-        QVERIFY(!frame->mnToolBar->isChecked());
-        QVERIFY(frame->DispatchShortcut(frame->mnToolBar));
-        QVERIFY(!frame->ToolBar->isHidden());
-        frame->mnStatusBar->trigger();
-        QVERIFY(frame->StatusBar->isHidden());
+        QVERIFY(frame->DispatchShortcut(Item("mnToolBar")));
+        QVERIFY(FrameControl<QWidget>("ToolBar")->isHidden());
+        QVERIFY(!Item("mnToolBar")->isChecked());
+        QVERIFY(frame->DispatchShortcut(Item("mnToolBar")));
+        QVERIFY(!FrameControl<QWidget>("ToolBar")->isHidden());
+        Item("mnStatusBar")->trigger();
+        QVERIFY(FrameControl<QStatusBar>("StatusBar")->isHidden());
     }
 
     void frameKeysInEveryFocusState_data()
@@ -258,23 +259,23 @@ private slots:
         doc->SetCurrentCell(4, 4);
         QMenuBar* bar = frame->menuBar();
         if (state == 0) {
-            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(frame->mnCalcular->menuAction()).center());
-            QTRY_VERIFY(frame->mnCalcular->isVisible());
-            QTest::keyClick(frame->mnCalcular, Qt::Key_Escape);
-            QTRY_VERIFY(!frame->mnCalcular->isVisible());
+            QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(Menu("mnCalcular")->menuAction()).center());
+            QTRY_VERIFY(Menu("mnCalcular")->isVisible());
+            QTest::keyClick(Menu("mnCalcular"), Qt::Key_Escape);
+            QTRY_VERIFY(!Menu("mnCalcular")->isVisible());
         } else if (state == 1) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
-            QTRY_VERIFY(frame->mnCalcular->isVisible());
-            QTest::keyClick(frame->mnCalcular, Qt::Key_Escape);
-            QTRY_VERIFY(!frame->mnCalcular->isVisible());
+            QTRY_VERIFY(Menu("mnCalcular")->isVisible());
+            QTest::keyClick(Menu("mnCalcular"), Qt::Key_Escape);
+            QTRY_VERIFY(!Menu("mnCalcular")->isVisible());
         } else {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_5);
             QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
         }
         QVERIFY(QApplication::focusWidget());
         const QStringList dialogs = recorder->DialogsRun;
-        const bool toolBar = frame->ToolBar->isVisible();
-        const bool developer = frame->DeveloperMode;
+        const bool toolBar = FrameControl<QWidget>("ToolBar")->isVisible();
+        const bool developer = frame->State().DeveloperMode;
         const int saveQuestions = recorder->ProposedSaveNames.size();
         const QKeyCombination k = key[0];
         QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
@@ -283,9 +284,9 @@ private slots:
         else if (key == QKeySequence("Ctrl+N"))
             QCOMPARE(recorder->DialogsRun.mid(dialogs.size()), QStringList{"FileNew"});
         else if (key == QKeySequence("Ctrl+B"))
-            QCOMPARE(frame->ToolBar->isVisible(), !toolBar);
+            QCOMPARE(FrameControl<QWidget>("ToolBar")->isVisible(), !toolBar);
         else if (key == QKeySequence("F12"))
-            QCOMPARE(frame->DeveloperMode, !developer);
+            QCOMPARE(frame->State().DeveloperMode, !developer);
         else
             QCOMPARE(recorder->ProposedSaveNames.size(), saveQuestions + 1);  // Ctrl+S asks for a name
     }
@@ -296,17 +297,17 @@ private slots:
         NewDocument();
         NewDocument();
         QCOMPARE(frame->MdiArea()->subWindowList().size(), 3);
-        frame->mnJanMiniminizar->trigger();
+        Item("mnJanMiniminizar")->trigger();
         for (QMdiSubWindow* w : frame->MdiArea()->subWindowList())
             QVERIFY(w->isMinimized());
-        frame->mnJanArranjar->trigger();
+        Item("mnJanArranjar")->trigger();
         const int bottom = frame->MdiArea()->viewport()->height();
         for (QMdiSubWindow* w : frame->MdiArea()->subWindowList())
             QCOMPARE(w->geometry().bottom() + 1, bottom);
         // The window menu lists the children.
-        emit frame->mnJanela->aboutToShow();
+        emit Menu("mnJanela")->aboutToShow();
         QStringList titles;
-        for (QAction* a : frame->mnJanela->actions())
+        for (QAction* a : Menu("mnJanela")->actions())
             titles << a->text();
         QVERIFY(titles.contains("&1 AREA-01"));
         QVERIFY(titles.contains("&3 AREA-03"));
@@ -351,16 +352,16 @@ private slots:
         QCOMPARE(about->Step(), 10);
         QCOMPARE(about->result(), int(QDialog::Accepted));
         QVERIFY(!Control<QTimer>(about, "Timer1")->isActive());
-        frame->HelpAboutItem->trigger();
+        Item("HelpAboutItem")->trigger();
         QCOMPARE(recorder->DialogsRun.count("About"), 2);
 
         // Menu items carry their help contexts.
-        QCOMPARE(frame->mnSistematizar->property("HelpContext").toInt(), 18);
-        QCOMPARE(frame->HelpAboutItem->property("HelpContext").toInt(), 33);
-        QCOMPARE(frame->seZoom->property("HelpContext").toInt(), 37);
+        QCOMPARE(Item("mnSistematizar")->property("HelpContext").toInt(), 18);
+        QCOMPARE(Item("HelpAboutItem")->property("HelpContext").toInt(), 33);
+        QCOMPARE(FrameControl<QSpinBox>("seZoom")->property("HelpContext").toInt(), 37);
 
         // Developer mode: F1 writes the active window's procedure, with a beep.
-        QVERIFY(frame->DispatchShortcut(frame->CopiaComponents1));
+        QVERIFY(frame->DispatchShortcut(Item("CopiaComponents1")));
         const int beeps = recorder->Beeps;
         QTest::keyClick(frame.get(), Qt::Key_F1);
         QCOMPARE(recorder->Beeps, beeps + 1);
@@ -421,7 +422,7 @@ private slots:
         recorder->IFileDialogs::ExecDialog(mapDialog);
         QCOMPARE(onMapDialog.Presses, 0);
 
-        frame->FileExitItem->trigger();
+        Item("FileExitItem")->trigger();
         QTRY_VERIFY(help.isNull() || !help->isVisible());
         frame->State().HelpFile = QString();
     }

@@ -62,9 +62,9 @@ private slots:
 
     void theMenuItemFollowsOpen()
     {
-        const QList<QAction*> items = frame->File1->actions();
-        QCOMPARE(items.indexOf(frame->mnImportarPontos), items.indexOf(frame->mnAbrir) + 1);
-        QCOMPARE(frame->mnImportarPontos->text(), QString("Importar &Pontos..."));
+        const QList<QAction*> items = Menu("File1")->actions();
+        QCOMPARE(items.indexOf(Item("mnImportarPontos")), items.indexOf(Item("mnAbrir")) + 1);
+        QCOMPARE(Item("mnImportarPontos")->text(), QString("Importar &Pontos..."));
     }
 
     void theSampleSurveyBecomesAnUnsavedGridInSurveyCoordinates()

@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(Resultado()->CellText(1, 0), QString("Melhor Plano"));
         QCOMPARE(Resultado()->CellText(3, 0), QString("Plano 2"));
         QCOMPARE(Resultado()->CellText(0, 4), QString("Vol. de Corte (m³/ha)"));
-        QVERIFY(frame->mnExibirResultados->isChecked());
+        QVERIFY(Item("mnExibirResultados")->isChecked());
         QCOMPARE(Resultado()->widget()->width(), 445);
         QVERIFY(Resultado()->widget()->height() >= 248);
         QCOMPARE(ActiveDocument()->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(recorder->Shown.back().Text, QString("É impossivel calcular a sistematização por falta de cotas."));
         QVERIFY(Resultado() == nullptr);
         frame->UpdateViewMenu();
-        QVERIFY(!frame->mnExibirMapa->isEnabled());  // no results, no map
+        QVERIFY(!Item("mnExibirMapa")->isEnabled());  // no results, no map
     }
 
     void aPlanOfTheUsersOwn()
@@ -393,10 +393,10 @@ private slots:
     {
         FourStakes();
         frame->UpdateViewMenu();
-        QVERIFY(!frame->mnExibirMapa->isEnabled());
+        QVERIFY(!Item("mnExibirMapa")->isEnabled());
         RunDialog(true, false);
         frame->UpdateViewMenu();
-        QVERIFY(frame->mnExibirMapa->isEnabled());
+        QVERIFY(Item("mnExibirMapa")->isEnabled());
         Control<QPushButton>(Resultado(), "BitBtn4")->click();
         QCOMPARE(frame->MapCount(), 1);
         QVERIFY(CutFillMapWindow());
@@ -409,24 +409,31 @@ private slots:
         // The bitmap went to the clipboard; the window shrank to it.
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 16));
         QCOMPARE(CutFillMapWindow()->View->viewport()->width(), 16);
-        QVERIFY(!frame->Panel1->isHidden());
+        // The frame's side strip: its bar for the stake under the mouse,
+        // red below the zero line for a cut, blue above it for a fill.
+        QWidget* strip = FrameControl<QWidget>("Panel1");
+        QFrame* bar = Control<QFrame>(strip, "Shape1");
+        QFrame* zeroLine = Control<QFrame>(strip, "Bevel1");
+        QVERIFY(!strip->isHidden());
         // The readout over stake (2, 1).
         CutFillMapWindow()->FormMouseMove(10, 3);
-        QCOMPARE(frame->Panel0->text(), QString("  X = 20    Y = 0   Corte = 0,750"));
-        QVERIFY(!frame->Shape1->isHidden());
-        QVERIFY(frame->Shape1->y() > frame->Bevel1->y());  // a cut hangs below the zero line
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  X = 20    Y = 0   Corte = 0,750"));
+        QVERIFY(!bar->isHidden());
+        QVERIFY(bar->y() > zeroLine->y());
+        QCOMPARE(bar->palette().color(QPalette::Window), QColor(255, 0, 0));
         CutFillMapWindow()->FormMouseMove(3, 3);
-        QCOMPARE(frame->Panel0->text(), QString("  X = 0    Y = 0   Aterro = 0,750"));
-        QVERIFY(frame->Shape1->y() + frame->Shape1->height() < frame->Bevel1->y() + 1);
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  X = 0    Y = 0   Aterro = 0,750"));
+        QVERIFY(bar->y() + bar->height() < zeroLine->y() + 1);
+        QCOMPARE(bar->palette().color(QPalette::Window), QColor(0, 0, 255));
         // Copy from the frame copies the map when its window is active.
         QGuiApplication::clipboard()->clear();
         frame->MdiArea()->setActiveSubWindow(CutFillMapWindow());
-        QVERIFY(frame->mnCopiar->isEnabled());
-        frame->mnCopiar->trigger();
+        QVERIFY(Item("mnCopiar")->isEnabled());
+        Item("mnCopiar")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 16));
         CutFillMapWindow()->close();
         QTRY_COMPARE(frame->MapCount(), 0);
-        QVERIFY(frame->Panel1->isHidden());
+        QVERIFY(strip->isHidden());
     }
 
     // A map window reads what it drew: a later plan, another document
@@ -440,18 +447,19 @@ private slots:
         const QString stake21 = "  X = 20    Y = 0   Corte = 0,750";
         RunDialog(true, true, "2");  // the plane moves
         map->FormMouseMove(10, 3);
-        QCOMPARE(frame->Panel0->text(), stake21);
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), stake21);
         TForm2* b = CreateDocument(frame.get(), QString(), 20, 20, 7.0f, 7.0f, 0.0f, 0.0f);
         frame->MdiArea()->setActiveSubWindow(b);
         map->FormMouseMove(10, 3);
-        QCOMPARE(frame->Panel0->text(), stake21);
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), stake21);
         a->Terrain().SetSaved(true);
         QVERIFY(a->close());
         QTRY_COMPARE(frame->OpenDocumentCount(), 1);
         map->FormMouseMove(10, 3);
-        QCOMPARE(frame->Panel0->text(), stake21);
-        QVERIFY(!frame->Shape1->isHidden());
-        QVERIFY(frame->Shape1->y() > frame->Bevel1->y());  // still a cut
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), stake21);
+        QWidget* strip = FrameControl<QWidget>("Panel1");
+        QVERIFY(!Control<QFrame>(strip, "Shape1")->isHidden());
+        QVERIFY(Control<QFrame>(strip, "Shape1")->y() > Control<QFrame>(strip, "Bevel1")->y());  // still a cut
     }
 
     // Children opened while a document is maximized open framed, at their

@@ -71,7 +71,7 @@ class TestUndo : public QObject, public TFrameFixture {
     QString UndoCaption() const
     {
         frame->UpdateEditMenu();
-        return frame->mnDesfazer->isEnabled() ? frame->mnDesfazer->text() : QString();
+        return Item("mnDesfazer")->isEnabled() ? Item("mnDesfazer")->text() : QString();
     }
 
 private slots:
@@ -82,7 +82,7 @@ private slots:
     {
         TForm2* doc = NewDocument();
         QCOMPARE(UndoCaption(), QString());
-        QVERIFY(!frame->mnRefazer->isEnabled());
+        QVERIFY(!Item("mnRefazer")->isEnabled());
 
         struct TStep {
             const char* Caption;
@@ -102,10 +102,10 @@ private slots:
              }},
             {"&Desfazer Excluir", [&] { doc->SetGridSelection({1, 1, 3, 4}); Press(Qt::Key_Delete); }},
             {"&Desfazer Recortar", [&] { doc->SetGridSelection({4, 4, 6, 6}); Press(Qt::Key_Delete, Qt::ShiftModifier); }},
-            {"&Desfazer Inserir Linha", [&] { doc->SetCurrentCell(2, 2); frame->mnInsRow->trigger(); }},
-            {"&Desfazer Excluir Linha", [&] { doc->SetCurrentCell(2, 5); frame->mnDelRow->trigger(); }},
-            {"&Desfazer Inserir Coluna", [&] { doc->SetCurrentCell(1, 1); frame->mnInsCol->trigger(); }},
-            {"&Desfazer Excluir Coluna", [&] { doc->SetCurrentCell(3, 1); frame->mnDelCol->trigger(); }},
+            {"&Desfazer Inserir Linha", [&] { doc->SetCurrentCell(2, 2); Item("mnInsRow")->trigger(); }},
+            {"&Desfazer Excluir Linha", [&] { doc->SetCurrentCell(2, 5); Item("mnDelRow")->trigger(); }},
+            {"&Desfazer Inserir Coluna", [&] { doc->SetCurrentCell(1, 1); Item("mnInsCol")->trigger(); }},
+            {"&Desfazer Excluir Coluna", [&] { doc->SetCurrentCell(3, 1); Item("mnDelCol")->trigger(); }},
         };
         std::vector<TStoreImage> images{TStoreImage(doc->Terrain())};
         for (const TStep& step : steps) {
@@ -122,20 +122,20 @@ private slots:
             QVERIFY(!doc->Terrain().ResultsValid());
         }
         QCOMPARE(UndoCaption(), QString());
-        QCOMPARE(frame->mnRefazer->text(), QString("&Refazer Digitação"));
+        QCOMPARE(Item("mnRefazer")->text(), QString("&Refazer Digitação"));
         // Redo by either key, to the end.
         for (std::size_t i = 1; i < images.size(); ++i) {
             Press(i % 2 ? Qt::Key_Y : Qt::Key_Z, i % 2 ? Qt::ControlModifier : Qt::ControlModifier | Qt::ShiftModifier);
             QVERIFY2(TStoreImage(doc->Terrain()) == images[i], steps[i - 1].Caption);
         }
-        QVERIFY(!frame->mnRefazer->isEnabled());
+        QVERIFY(!Item("mnRefazer")->isEnabled());
         // A new change drops what could be redone.
         Press(Qt::Key_Z, Qt::ControlModifier);
         doc->SetCurrentCell(1, 1);
         Type("3");
         Press(Qt::Key_Down);
         frame->UpdateEditMenu();
-        QVERIFY(!frame->mnRefazer->isEnabled());
+        QVERIFY(!Item("mnRefazer")->isEnabled());
     }
 
     void eachDocumentHasItsOwnHistory()

@@ -93,21 +93,21 @@ private slots:
 
     void itemsFollowSaveAsAndTheActiveWindow()
     {
-        const QList<QAction*> items = frame->File1->actions();
-        const int saveAs = items.indexOf(frame->mnSalvarComo);
-        QCOMPARE(items.value(saveAs + 1), frame->mnImprimir);
-        QCOMPARE(items.value(saveAs + 2), frame->mnExportarPDF);
-        QCOMPARE(frame->mnImprimir->text(), QString("&Imprimir..."));
-        QCOMPARE(frame->mnImprimir->shortcut(), QKeySequence("Ctrl+P"));
-        QCOMPARE(frame->mnExportarPDF->text(), QString("&Exportar PDF..."));
+        const QList<QAction*> items = Menu("File1")->actions();
+        const int saveAs = items.indexOf(Item("mnSalvarComo"));
+        QCOMPARE(items.value(saveAs + 1), Item("mnImprimir"));
+        QCOMPARE(items.value(saveAs + 2), Item("mnExportarPDF"));
+        QCOMPARE(Item("mnImprimir")->text(), QString("&Imprimir..."));
+        QCOMPARE(Item("mnImprimir")->shortcut(), QKeySequence("Ctrl+P"));
+        QCOMPARE(Item("mnExportarPDF")->text(), QString("&Exportar PDF..."));
 
         // No window, or a listing: nothing to print, and Ctrl+P opens nothing.
-        QVERIFY(!frame->mnImprimir->isEnabled() && !frame->mnExportarPDF->isEnabled());
+        QVERIFY(!Item("mnImprimir")->isEnabled() && !Item("mnExportarPDF")->isEnabled());
         QCOMPARE(PressCtrlP().Title, QString());
         TForm2* doc = FourStakes(true);
-        QVERIFY(frame->mnImprimir->isEnabled() && frame->mnExportarPDF->isEnabled());
+        QVERIFY(Item("mnImprimir")->isEnabled() && Item("mnExportarPDF")->isEnabled());
         doc->ExportWinSurf();
-        QVERIFY(!frame->mnImprimir->isEnabled() && !frame->mnExportarPDF->isEnabled());
+        QVERIFY(!Item("mnImprimir")->isEnabled() && !Item("mnExportarPDF")->isEnabled());
         QCOMPARE(PressCtrlP().Title, QString());
         QVERIFY(recorder->DialogsRun.isEmpty());
     }
@@ -155,7 +155,7 @@ private slots:
         doc->Systematize(false, -1);
         frame->MdiArea()->setActiveSubWindow(doc);
         doc->Terrain().SetCell(1, 1, 10.5f);
-        frame->mnExportarPDF->trigger();
+        Item("mnExportarPDF")->trigger();
         QCOMPARE(recorder->Shown.size(), size_t(2));
         QVERIFY(recorder->ProposedExportNames.isEmpty());
         QVERIFY(recorder->DialogsRun.isEmpty());
@@ -166,7 +166,7 @@ private slots:
         const QString folder = TempFolder("print");
         TForm2* doc = FourStakes(true);
         recorder->ExportNames = {folder + "/relatorio.pdf", folder + "/relatorio.csv", folder + "/sem/lugar.pdf"};
-        frame->mnExportarPDF->trigger();
+        Item("mnExportarPDF")->trigger();
         QCOMPARE(recorder->ExportFilters, QStringList({"Documento PDF (*.pdf)", "Planilha CSV (*.csv)"}));
         QVERIFY(recorder->ProposedExportNames.first().endsWith("Relatório de Campo.pdf"));
         const QString text = PdfText(folder + "/relatorio.pdf");
@@ -174,14 +174,14 @@ private slots:
                  qPrintable(text));
         QVERIFY(text.contains(doc->windowTitle()));
 
-        frame->mnExportarPDF->trigger();
+        Item("mnExportarPDF")->trigger();
         QFile csv(folder + "/relatorio.csv");
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QString rows = QString::fromUtf8(csv.readAll());
         QVERIFY2(rows.contains("\r\n4;1;2;0;20;12,000;11,250;C;0,750;-0,750\r\n"), qPrintable(rows));
 
         // A place that cannot be written: the error, and no file.
-        frame->mnExportarPDF->trigger();
+        Item("mnExportarPDF")->trigger();
         QCOMPARE(recorder->Shown.size(), size_t(1));
         QCOMPARE(recorder->Shown[0].Kind, QString("Error"));
         QVERIFY(recorder->Shown[0].Text.startsWith("Não foi possível gravar"));
@@ -194,7 +194,7 @@ private slots:
         TForm2* doc = FourStakes(true);
         doc->ShowCutFillMap();
         recorder->ExportNames = {folder + "/cortes.pdf", folder + "/curvas.pdf"};
-        frame->mnExportarPDF->trigger();
+        Item("mnExportarPDF")->trigger();
         QCOMPARE(recorder->ExportFilters, QStringList({"Documento PDF (*.pdf)"}));
         QString text = PdfText(folder + "/cortes.pdf");
         QVERIFY2(text.contains("Legenda") && text.contains("Cota da Origem (m): 10,750") &&
@@ -202,7 +202,7 @@ private slots:
                  qPrintable(text));
 
         AltimetricMap(*doc);
-        frame->mnExportarPDF->trigger();
+        Item("mnExportarPDF")->trigger();
         text = PdfText(folder + "/curvas.pdf");
         QVERIFY2(text.contains("Curvas de nível (m): 10,5; 11") && text.contains("Escala 1:") &&
                      text.contains("Projeto: " + doc->windowTitle()),
@@ -211,7 +211,7 @@ private slots:
         // The results window: the computed plans of the active document.
         recorder->ExportNames = {folder + "/resultados.pdf"};
         frame->MdiArea()->setActiveSubWindow(Resultado());
-        frame->mnExportarPDF->trigger();
+        Item("mnExportarPDF")->trigger();
         text = PdfText(folder + "/resultados.pdf");
         QVERIFY2(text.contains("Melhor Plano") && text.contains("Cota da Origem (m) 10,750") &&
                      !text.contains("Plano 1"),
