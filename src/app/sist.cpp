@@ -619,6 +619,10 @@ QMdiSubWindow* TForm1::AddChild(QMdiSubWindow* child)
     return child;
 }
 
+QList<QMdiSubWindow*> TForm1::ChildWindows(QMdiArea::WindowOrder order) const { return MdiArea_->subWindowList(order); }
+
+void TForm1::ActivateChild(QMdiSubWindow* child) { MdiArea_->setActiveSubWindow(child); }
+
 void TForm1::SubWindowActivated(QMdiSubWindow* window)
 {
     if (PreviousChild && PreviousChild != window) {

@@ -13,6 +13,7 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QPointer>
 #include <QMdiSubWindow>
 
@@ -23,7 +24,6 @@ class QAction;
 class QColor;
 class QFrame;
 class QLabel;
-class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QProgressBar;
@@ -45,7 +45,6 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    QMdiArea* MdiArea() const { return MdiArea_; }
     TFileNew* FileNewDialog() const { return FileNew; }
     TDefSist* DefSistDialog() const { return DefSist; }
     TAbout* AboutBox() const { return About; }
@@ -115,6 +114,11 @@ public:
 
     // Adds a child window to the frame and shows it.
     QMdiSubWindow* AddChild(QMdiSubWindow* child);
+    // The child windows, in the order they were added or, asked for, in the
+    // order they were activated (the active one last).
+    QList<QMdiSubWindow*> ChildWindows(QMdiArea::WindowOrder order = QMdiArea::CreationOrder) const;
+    // Makes a child the active window.
+    void ActivateChild(QMdiSubWindow* child);
 
     // Command handlers.
     void mnNovoClick();

@@ -69,7 +69,7 @@ TMapa::~TMapa()
     TForm1* frame = FrameOf(this);
     if (!frame)
         return;
-    const QList<QMdiSubWindow*> windows = frame->MdiArea()->subWindowList();
+    const QList<QMdiSubWindow*> windows = frame->ChildWindows();
     if (std::none_of(windows.begin(), windows.end(), [this](QMdiSubWindow* w) { return w != this && qobject_cast<TMapa*>(w); }))
         ShowPanel(frame, false);
 }

@@ -235,7 +235,7 @@ TResultado* TResultado::ShowResults(TForm1& frame)
     }
     results->show();
     results->raise();
-    frame.MdiArea()->setActiveSubWindow(results);
+    frame.ActivateChild(results);
     return results;
 }
 

@@ -342,7 +342,7 @@ void TForm2::LeaveFrame()
         return;
     TProgramState& state = frame->State();
     // The results window goes with the last document.
-    const QList<QMdiSubWindow*> history = frame->MdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder);
+    const QList<QMdiSubWindow*> history = frame->ChildWindows(QMdiArea::ActivationHistoryOrder);
     const auto otherDocument = [this](QMdiSubWindow* w) {
         auto* doc = qobject_cast<TForm2*>(w);
         return doc && doc != this ? doc : nullptr;

@@ -40,7 +40,7 @@ private:
         TForm2* doc = CreateDocument(frame.get(), QString(), std::max(columns, 20), std::max(rows, 20), 10.0f, 10.0f, 0.0f, 0.0f);
         for (std::size_t i = 0; i < z.size(); ++i)
             doc->Terrain().SetCell(std::int32_t(i % columns) + 1, std::int32_t(i / columns) + 1, z[i]);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         return doc;
     }
 
@@ -164,7 +164,7 @@ private slots:
         TForm2* doc = CreateDocument(frame.get(), QString(), 500, 20, 10.0f, 10.0f, 0.0f, 0.0f);
         doc->Terrain().SetCell(1, 1, 100.0f);
         doc->Terrain().SetCell(500, 2, 101.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         d->FormShow();
         QCOMPARE(frame->State().ContourRequest.SubdivisionLimitX, 1.0f);
         QCOMPARE(Control<QSlider>(d, "tbSuavizacao")->maximum(), 1);

@@ -99,7 +99,7 @@ private:
         for (int r = 1; r <= 3; ++r)
             for (int c = 1; c <= 4; ++c)
                 doc->Terrain().SetCell(c, r, 100.0f + float((r - 1) * 4 + (c - 1)));
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         return doc;
     }
 
@@ -202,7 +202,7 @@ private slots:
         QSpinBox* zoomBox = FrameControl<QSpinBox>("seZoom");
         TShowCurvas* a = Open(50);
         TShowCurvas* b = Open(50);
-        QCOMPARE(frame->MdiArea()->activeSubWindow(), b);
+        QCOMPARE(frame->ActiveChild(), b);
         QCOMPARE(ActiveMapWindow(), b);
 
         zoomBox->setValue(75);
@@ -215,10 +215,10 @@ private slots:
         seZoomChange(*frame, 500);
         QCOMPARE(b->Zoom, 75);
 
-        frame->MdiArea()->setActiveSubWindow(a);
+        frame->ActivateChild(a);
         QCOMPARE(ActiveMapWindow(), a);
         QCOMPARE(zoomBox->value(), 50);
-        frame->MdiArea()->setActiveSubWindow(b);
+        frame->ActivateChild(b);
         QCOMPARE(zoomBox->value(), 75);
 
         // Entering the box shows the active window's zoom.
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(ActiveMapWindow(), b);
         b->close();
         QTRY_VERIFY(ActiveMapWindow() == nullptr);
-        QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        QVERIFY(frame->ChildWindows().isEmpty());
         seZoomChange(*frame, 100);  // no window: nothing to do
         seZoomEnter(*frame);
     }
@@ -375,7 +375,7 @@ private slots:
         TForm2* doc = Field();
         ShowAltimetricMap(*frame);
         QCOMPARE(recorder->DialogsRun, QStringList{"DefMapa"});
-        QCOMPARE(frame->MdiArea()->subWindowList().size(), 1);
+        QCOMPARE(frame->ChildWindows().size(), 1);
 
         // Levels chosen in the dialog, the window at the zoom box's value.
         TDefMapa* d = frame->State().DefMapa.data();
@@ -389,7 +389,7 @@ private slots:
         FrameControl<QSpinBox>("seZoom")->setValue(75);
         TShowCurvas* w = OpenAltimetricMap(*frame, *doc);
         QCOMPARE(ActiveMapWindow(), w);
-        QCOMPARE(frame->MdiArea()->activeSubWindow(), w);
+        QCOMPARE(frame->ActiveChild(), w);
         QCOMPARE(w->Zoom, 75);
         const QSize display = w->Picture.DisplaySize();
         QCOMPARE(std::max(display.width(), display.height()), 1250);

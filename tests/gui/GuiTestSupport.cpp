@@ -102,7 +102,7 @@ void TFrameFixture::StartFrame(const QLocale& locale)
 
 void TFrameFixture::CloseFrame()
 {
-    for (QMdiSubWindow* w : frame->MdiArea()->subWindowList()) {
+    for (QMdiSubWindow* w : frame->ChildWindows()) {
         if (auto* doc = qobject_cast<TForm2*>(w))
             doc->Terrain().SetSaved(true);  // no questions on the way out
         delete w;

@@ -41,7 +41,7 @@ private:
     TForm2* NewDocument()
     {
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         Control<TGridControl>(doc, "Grid")->setFocus();
         return doc;
     }
@@ -315,7 +315,7 @@ private slots:
         QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
         QCOMPARE(recorder->Shown.back().Text,
                  QString("O arquivo ESTRANHO.NVR não foi gerado pelo Nivora ou teve sua estrutura alterada."));
-        QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        QVERIFY(frame->ChildWindows().isEmpty());
         // Shorter than a header: an input/output error through the generic report.
         QFile g(folder + "/CURTO.NVR");
         QVERIFY(g.open(QIODevice::WriteOnly));
@@ -324,7 +324,7 @@ private slots:
         recorder->OpenNames = {folder + "/CURTO.NVR"};
         Item("mnAbrir")->trigger();
         QVERIFY(recorder->Shown.back().Text.contains("CURTO.NVR"));
-        QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        QVERIFY(frame->ChildWindows().isEmpty());
         QVERIFY(ActiveDocument() == nullptr);
     }
 
@@ -501,10 +501,10 @@ private slots:
         QCOMPARE(memo->width(), 250);
         QVERIFY(memo->isVisible());
         // A second command opens a second window; the reference is the newest.
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         Item("mnWinSurf")->trigger();
         QVERIFY(WinSurf() && WinSurf() != first);
-        QCOMPARE(frame->MdiArea()->subWindowList().size(), 3);
+        QCOMPARE(frame->ChildWindows().size(), 3);
     }
 
     void cellTextPlacement()

@@ -76,7 +76,7 @@ private:
     TForm2* NewDocument()
     {
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         return doc;
     }
 
@@ -160,7 +160,7 @@ private slots:
         other->setWidget(new QLabel("outra"));
         other->setAttribute(Qt::WA_DeleteOnClose);
         frame->AddChild(other);
-        frame->MdiArea()->setActiveSubWindow(other);
+        frame->ActivateChild(other);
         QVERIFY(!Item("mnRecortar")->isEnabled());
         QVERIFY(!Item("mnCopiar")->isEnabled());
         QVERIFY(!FrameControl<QToolButton>("sbFont")->isEnabled());
@@ -296,13 +296,13 @@ private slots:
         NewDocument();
         NewDocument();
         NewDocument();
-        QCOMPARE(frame->MdiArea()->subWindowList().size(), 3);
+        QCOMPARE(frame->ChildWindows().size(), 3);
         Item("mnJanMiniminizar")->trigger();
-        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList())
+        for (QMdiSubWindow* w : frame->ChildWindows())
             QVERIFY(w->isMinimized());
         Item("mnJanArranjar")->trigger();
-        const int bottom = frame->MdiArea()->viewport()->height();
-        for (QMdiSubWindow* w : frame->MdiArea()->subWindowList())
+        const int bottom = FrameControl<QMdiArea>("MdiArea")->viewport()->height();
+        for (QMdiSubWindow* w : frame->ChildWindows())
             QCOMPARE(w->geometry().bottom() + 1, bottom);
         // The window menu lists the children.
         emit Menu("mnJanela")->aboutToShow();
@@ -466,7 +466,7 @@ private slots:
         QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().OriginY), 15.0);
 
         // OK with a spacing of 0: the message, and no document.
-        const int before = frame->MdiArea()->subWindowList().size();
+        const int before = frame->ChildWindows().size();
         edLx->setText("0");
         d->BitBtn1Click();
         QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
@@ -475,7 +475,7 @@ private slots:
         d->BitBtn1Click();
         QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
         QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição contém um número inválido."));
-        QCOMPARE(frame->MdiArea()->subWindowList().size(), before);
+        QCOMPARE(frame->ChildWindows().size(), before);
         CheckBox1->setChecked(true);
     }
 
@@ -537,7 +537,7 @@ private slots:
         QCOMPARE(spNx->text(), QString());
         QVERIFY(!recorder->Shown.empty());
         QCOMPARE(recorder->Shown.back().Text, QString("'' is not a valid integer value"));
-        QVERIFY(frame->MdiArea()->subWindowList().isEmpty());
+        QVERIFY(frame->ChildWindows().isEmpty());
         // Leaving the box keeps the text too.
         spNy->setFocus();
         QCOMPARE(spNx->text(), QString());
@@ -563,10 +563,10 @@ private slots:
         // A spin edit text that is not an integer is reported at OK.
         edLx->setText("10");
         spNx->findChild<QLineEdit*>()->setText("x");
-        const int before = frame->MdiArea()->subWindowList().size();
+        const int before = frame->ChildWindows().size();
         BitBtn1->click();
         QCOMPARE(recorder->Shown.back().Text, QString("'x' is not a valid integer value"));
-        QCOMPARE(frame->MdiArea()->subWindowList().size(), before);
+        QCOMPARE(frame->ChildWindows().size(), before);
         spNx->setValue(1);
         spNy->setValue(1);
         QLocale::setDefault(QLocale::c());

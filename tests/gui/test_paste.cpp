@@ -61,7 +61,7 @@ private slots:
         QFETCH(QString, warning);
 
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         doc->Terrain().SetCell(col, 2, 5.0f);
         doc->SetCurrentCell(col, 2);
         Control<TGridControl>(doc, "Grid")->setFocus();

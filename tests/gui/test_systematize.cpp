@@ -42,7 +42,7 @@ private:
         doc->Terrain().SetCell(2, 1, 11.0f);
         doc->Terrain().SetCell(1, 2, 12.0f);
         doc->Terrain().SetCell(2, 2, 10.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         return doc;
     }
 
@@ -143,7 +143,7 @@ private slots:
     void noBlockNoResults()
     {
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         for (int c = 1; c <= 5; ++c)
             doc->Terrain().SetCell(c, 1, 10.0f + c);
         RunDialog(true, false);
@@ -310,7 +310,7 @@ private slots:
     {
         // A ground that is exactly a plane: nothing below the best plane.
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 1.0f, 1.0f, 0.0f, 0.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         for (int r = 1; r <= 3; ++r)
             for (int c = 1; c <= 3; ++c)
                 doc->Terrain().SetCell(c, r, 10.0f + 0.5f * (c - 1) + 0.25f * (r - 1));
@@ -327,10 +327,10 @@ private slots:
         TForm2* a = FourStakes();
         RunDialog(true, false);
         TForm2* b = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
-        frame->MdiArea()->setActiveSubWindow(b);
+        frame->ActivateChild(b);
         QCOMPARE(ActiveDocument(), b);
         QCOMPARE(Resultado()->CellText(1, rrSx), QString());  // b has no results
-        frame->MdiArea()->setActiveSubWindow(a);
+        frame->ActivateChild(a);
         QCOMPARE(Resultado()->CellText(1, rrSx), QString("-0,025000"));
         a->Terrain().SetSaved(true);
         b->Terrain().SetSaved(true);
@@ -353,7 +353,7 @@ private slots:
         RunDialog(true, false);
         const QString bSx = Resultado()->CellText(1, rrSx);
         QVERIFY(bSx != "-0,025000");
-        frame->MdiArea()->setActiveSubWindow(a);
+        frame->ActivateChild(a);
         QCOMPARE(Resultado()->CellText(1, rrSx), QString("-0,025000"));
         a->Terrain().SetSaved(true);
         QVERIFY(a->close());
@@ -427,7 +427,7 @@ private slots:
         QCOMPARE(bar->palette().color(QPalette::Window), QColor(0, 0, 255));
         // Copy from the frame copies the map when its window is active.
         QGuiApplication::clipboard()->clear();
-        frame->MdiArea()->setActiveSubWindow(CutFillMapWindow());
+        frame->ActivateChild(CutFillMapWindow());
         QVERIFY(Item("mnCopiar")->isEnabled());
         Item("mnCopiar")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 16));
@@ -449,7 +449,7 @@ private slots:
         map->FormMouseMove(10, 3);
         QCOMPARE(FrameControl<QLabel>("Panel0")->text(), stake21);
         TForm2* b = CreateDocument(frame.get(), QString(), 20, 20, 7.0f, 7.0f, 0.0f, 0.0f);
-        frame->MdiArea()->setActiveSubWindow(b);
+        frame->ActivateChild(b);
         map->FormMouseMove(10, 3);
         QCOMPARE(FrameControl<QLabel>("Panel0")->text(), stake21);
         a->Terrain().SetSaved(true);
@@ -471,10 +471,10 @@ private slots:
         QVERIFY(doc->isMaximized());
         RunDialog(true, false);
         doc->ShowCutFillMap();
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         doc->ExportWinSurf();
-        const QList<QMdiSubWindow*> children = {Resultado(), CutFillMapWindow(), frame->MdiArea()->activeSubWindow()};
-        const QSize viewport = frame->MdiArea()->viewport()->size();
+        const QList<QMdiSubWindow*> children = {Resultado(), CutFillMapWindow(), frame->ActiveChild()};
+        const QSize viewport = FrameControl<QMdiArea>("MdiArea")->viewport()->size();
         for (QMdiSubWindow* w : children) {
             QVERIFY(w && w != doc);
             QVERIFY2(!w->isMaximized(), qPrintable(w->windowTitle()));
@@ -493,7 +493,7 @@ private slots:
     {
         // Three stakes wide, 8 pixels a stake: 24 pixels.
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 0.0f, 0.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         for (int r = 1; r <= 30; ++r)
             for (int c = 1; c <= 3; ++c)
                 doc->Terrain().SetCell(c, r, 10.0f + 0.1f * c + 0.3f * ((r * c) % 5));

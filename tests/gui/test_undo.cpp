@@ -58,7 +58,7 @@ class TestUndo : public QObject, public TFrameFixture {
     TForm2* NewDocument()
     {
         TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 10.0f, 10.0f, 5.0f, 5.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         Control<TGridControl>(doc, "Grid")->setFocus();
         for (std::int32_t r = 1; r <= 6; ++r)
             for (std::int32_t c = 1; c <= 6; ++c)
@@ -149,7 +149,7 @@ private slots:
         QCOMPARE(UndoCaption(), QString());
         Press(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(first->Terrain().GetCell(1, 1), 1.0f);
-        frame->MdiArea()->setActiveSubWindow(first);
+        frame->ActivateChild(first);
         QCOMPARE(UndoCaption(), QString("&Desfazer Digitação"));
     }
 

@@ -66,10 +66,10 @@ private:
         doc->Terrain().SetCell(2, 1, 11.0f);
         doc->Terrain().SetCell(1, 2, 12.0f);
         doc->Terrain().SetCell(2, 2, 10.0f);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         if (systematize)
             doc->Systematize(false, -1);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         return doc;
     }
 
@@ -133,7 +133,7 @@ private slots:
             {altimetric, "Imprimir - Mapa Altimétrico", QPageLayout::Portrait},
         };
         for (const auto& c : cases) {
-            frame->MdiArea()->setActiveSubWindow(c.Window);
+            frame->ActivateChild(c.Window);
             const TPreview seen = PressCtrlP();
             QCOMPARE(seen.Title, QString::fromUtf8(c.Title));
             QCOMPARE(seen.Pages, 1);
@@ -153,7 +153,7 @@ private slots:
                  QString("É impossível gerar o relatório de campo antes de sistematizar o terreno."));
         // After a change to the elevations the plan no longer holds.
         doc->Systematize(false, -1);
-        frame->MdiArea()->setActiveSubWindow(doc);
+        frame->ActivateChild(doc);
         doc->Terrain().SetCell(1, 1, 10.5f);
         Item("mnExportarPDF")->trigger();
         QCOMPARE(recorder->Shown.size(), size_t(2));
@@ -210,7 +210,7 @@ private slots:
 
         // The results window: the computed plans of the active document.
         recorder->ExportNames = {folder + "/resultados.pdf"};
-        frame->MdiArea()->setActiveSubWindow(Resultado());
+        frame->ActivateChild(Resultado());
         Item("mnExportarPDF")->trigger();
         text = PdfText(folder + "/resultados.pdf");
         QVERIFY2(text.contains("Melhor Plano") && text.contains("Cota da Origem (m) 10,750") &&
