@@ -94,12 +94,13 @@ double BatchSeconds()
 void BM_ScrollStep(benchmark::State& state)
 {
     auto* w = new TShowCurvas(Map(), int(state.range(0)));
-    const QSize client(std::min(1024, w->ScaledWidth / 2), std::min(700, w->ScaledHeight / 2));
+    auto* view = static_cast<QAbstractScrollArea*>(w->widget());
+    const QSize client(std::min(1024, w->ScaledSize().width() / 2), std::min(700, w->ScaledSize().height() / 2));
     w->show();
-    w->resize(client + (w->size() - w->View->viewport()->size()));
+    w->resize(client + (w->size() - view->viewport()->size()));
     w->UpdateScrollRanges();
     Settle();
-    QScrollBar* bar = w->View->verticalScrollBar();
+    QScrollBar* bar = view->verticalScrollBar();
     bar->setValue(bar->maximum() / 3);
     // Once the map at the zoom is drawn.
     for (int i = 0; i < 2000 && !w->MapRendered(); ++i) {
@@ -115,8 +116,8 @@ void BM_ScrollStep(benchmark::State& state)
         Settle();
     }
     state.counters["replays"] = w->Replays() - replays;
-    state.counters["client_w"] = w->View->viewport()->width();
-    state.counters["client_h"] = w->View->viewport()->height();
+    state.counters["client_w"] = view->viewport()->width();
+    state.counters["client_h"] = view->viewport()->height();
     delete w;
 }
 BENCHMARK(BM_ScrollStep)->Arg(25)->Arg(50)->Arg(100)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond);
@@ -130,18 +131,19 @@ void BM_ScrollStepWhileDrawing(benchmark::State& state)
     const int zoom = int(state.range(0));
     const int other = zoom == 400 ? 200 : 400;
     auto* w = new TShowCurvas(Map(), zoom);
-    const QSize client(std::min(1024, w->ScaledWidth / 2), std::min(700, w->ScaledHeight / 2));
+    auto* view = static_cast<QAbstractScrollArea*>(w->widget());
+    const QSize client(std::min(1024, w->ScaledSize().width() / 2), std::min(700, w->ScaledSize().height() / 2));
     w->show();
-    w->resize(client + (w->size() - w->View->viewport()->size()));
+    w->resize(client + (w->size() - view->viewport()->size()));
     Settle();
-    QScrollBar* bar = w->View->verticalScrollBar();
+    QScrollBar* bar = view->verticalScrollBar();
     int replays = 0;
     for (auto _ : state) {
         state.PauseTiming();
         w->ShowZoom(other);
         w->ShowZoom(zoom);
         bar->setValue(bar->maximum() / 3);
-        w->View->viewport()->repaint();
+        view->viewport()->repaint();
         const int before = w->Replays();
         state.ResumeTiming();
         w->ScrollBy(TScrollStep::None(), TScrollStep::By(8));
@@ -150,7 +152,7 @@ void BM_ScrollStepWhileDrawing(benchmark::State& state)
     }
     state.counters["replays"] = replays;
     state.counters["drawn"] = w->MapRendered();
-    state.counters["client_h"] = w->View->viewport()->height();
+    state.counters["client_h"] = view->viewport()->height();
     delete w;
     Settle();
 }

@@ -59,8 +59,8 @@ TMapa::TMapa(TCutFillMap map, QWidget* parent) : QMdiSubWindow(parent), Map_(std
     setObjectName("Mapa");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Mapa de Cortes e Aterros");
-    View = new TMapView(*this, this);
-    setWidget(View);
+    View_ = new TMapView(*this, this);
+    setWidget(View_);
 }
 
 TMapa::~TMapa()
@@ -76,11 +76,11 @@ TMapa::~TMapa()
 
 void TMapa::UpdateScrollRanges()
 {
-    const QSize page = View->viewport()->size();
-    View->horizontalScrollBar()->setRange(0, std::max(0, Map_.Bitmap.width() - page.width()));
-    View->verticalScrollBar()->setRange(0, std::max(0, Map_.Bitmap.height() - page.height()));
-    View->horizontalScrollBar()->setPageStep(page.width());
-    View->verticalScrollBar()->setPageStep(page.height());
+    const QSize page = View_->viewport()->size();
+    View_->horizontalScrollBar()->setRange(0, std::max(0, Map_.Bitmap.width() - page.width()));
+    View_->verticalScrollBar()->setRange(0, std::max(0, Map_.Bitmap.height() - page.height()));
+    View_->horizontalScrollBar()->setPageStep(page.width());
+    View_->verticalScrollBar()->setPageStep(page.height());
 }
 
 void TMapa::FormActivate()
@@ -97,15 +97,13 @@ void TMapa::ScaleBar()
     TForm1* frame = FrameOf(this);
     if (!frame)
         return;
-    const TBarScale s = nivora::ScaleBar(frame->MapLegendHeight(), Map_.MaxFill, Map_.MaxCut);
-    BarScale = s.BarScale;
-    BevelTop = s.BevelTop;
-    frame->PlaceMapLegendZeroLine(BevelTop);
+    Scale_ = nivora::ScaleBar(frame->MapLegendHeight(), Map_.MaxFill, Map_.MaxCut);
+    frame->PlaceMapLegendZeroLine(Scale_.BevelTop);
 }
 
 void TMapa::FormMouseMove(int x, int y)
 {
-    const auto stake = MouseToStake(x, y, View->horizontalScrollBar()->value(), View->verticalScrollBar()->value(),
+    const auto stake = MouseToStake(x, y, View_->horizontalScrollBar()->value(), View_->verticalScrollBar()->value(),
                                     Map_.CellWidth, Map_.CellHeight, Map_.Area);
     QString hint;
     if (stake) {
@@ -114,9 +112,9 @@ void TMapa::FormMouseMove(int x, int y)
     }
     // The hint's bar makes it a status text without a tool-tip.
     const QString status = hint.startsWith('|') ? hint.mid(1) : hint;
-    View->viewport()->setStatusTip(status);
+    View_->viewport()->setStatusTip(status);
     QStatusTipEvent tip(status);
-    QCoreApplication::sendEvent(View->viewport(), &tip);
+    QCoreApplication::sendEvent(View_->viewport(), &tip);
 }
 
 void TMapa::ShowBar(std::int32_t col, std::int32_t row)
@@ -124,10 +122,7 @@ void TMapa::ShowBar(std::int32_t col, std::int32_t row)
     TForm1* frame = FrameOf(this);
     if (!frame)
         return;
-    TBarScale scale;
-    scale.BarScale = BarScale;
-    scale.BevelTop = BevelTop;
-    const TBarShape bar = nivora::ShowBar(Map_.CutFill(col, row), scale, frame->MapLegendHeight());
+    const TBarShape bar = nivora::ShowBar(Map_.CutFill(col, row), Scale_, frame->MapLegendHeight());
     if (bar.Visible)
         frame->ShowMapLegendBar(QColor(bar.Colour.R, bar.Colour.G, bar.Colour.B), bar.Top, bar.Height);
     else
@@ -149,7 +144,7 @@ TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map)
         w->ScaleBar();
     }
     // The client area shrinks to a bitmap smaller than it.
-    FitClientToContent(w, w->View, bitmap, [w] { w->UpdateScrollRanges(); });
+    FitClientToContent(w, w->View_, bitmap, [w] { w->UpdateScrollRanges(); });
     w->show();
     return w;
 }

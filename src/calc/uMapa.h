@@ -36,10 +36,8 @@ public:
 
     const TCutFillMap& Map() const { return Map_; }
     // The caption of the document the map was drawn for, for its printout.
-    QString ProjectName;
-    TMapView* View = nullptr;
-    Real48 BarScale;
-    int BevelTop = 0;
+    const QString& ProjectName() const { return ProjectName_; }
+    void SetProjectName(const QString& name) { ProjectName_ = name; }
 
     // The stake under a point of the view, shown in the status line and the bar.
     void FormMouseMove(int x, int y);
@@ -51,8 +49,13 @@ public:
     void UpdateScrollRanges();
 
 private:
+    friend TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map);
+
     void ShowBar(std::int32_t col, std::int32_t row);
     TCutFillMap Map_;
+    QString ProjectName_;
+    TMapView* View_ = nullptr;
+    TBarScale Scale_;  // the side bar's, for the plan the map was drawn from
 };
 
 // Creates a map window on the bitmap in the frame (outer size 324 x 260,

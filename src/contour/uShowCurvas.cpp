@@ -92,15 +92,15 @@ void TCurvasView::resizeEvent(QResizeEvent* e)
 }
 
 TShowCurvas::TShowCurvas(TAltimetricMap picture, int zoom, QWidget* parent)
-    : QMdiSubWindow(parent), Zoom(zoom), Picture(std::move(picture))
+    : QMdiSubWindow(parent), Zoom_(zoom), Picture_(std::move(picture))
 {
     setObjectName("ShowCurvas");
     setAttribute(Qt::WA_DeleteOnClose);  // closing frees the window and its picture
     setWindowTitle("Mapa Altimétrico");
     Latest_ = std::make_shared<std::atomic<int>>(0);
     Renderer_.setMaxThreadCount(1);
-    View = new TCurvasView(*this, this);
-    setWidget(View);
+    View_ = new TCurvasView(*this, this);
+    setWidget(View_);
     SetScaledSize();
     connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
         if ((now & Qt::WindowActive) && !(before & Qt::WindowActive))
@@ -117,40 +117,40 @@ TShowCurvas::~TShowCurvas()
 
 void TShowCurvas::SetScaledSize()
 {
-    const QSize scaled = ScaledSize(Picture.DisplaySize(), Zoom);
-    ScaledWidth = scaled.width();
-    ScaledHeight = scaled.height();
+    const QSize scaled = nivora::ScaledSize(Picture_.DisplaySize(), Zoom_);
+    ScaledWidth_ = scaled.width();
+    ScaledHeight_ = scaled.height();
 }
 
 void TShowCurvas::UpdateScrollRanges()
 {
     // The bars' ranges are the scaled map; a position runs from 0 to the
     // range less the client area.
-    const QSize client = View->viewport()->size();
-    View->horizontalScrollBar()->setRange(0, std::max(0, ScaledWidth - client.width()));
-    View->verticalScrollBar()->setRange(0, std::max(0, ScaledHeight - client.height()));
-    View->horizontalScrollBar()->setPageStep(std::max(1, client.width()));
-    View->verticalScrollBar()->setPageStep(std::max(1, client.height()));
+    const QSize client = View_->viewport()->size();
+    View_->horizontalScrollBar()->setRange(0, std::max(0, ScaledWidth_ - client.width()));
+    View_->verticalScrollBar()->setRange(0, std::max(0, ScaledHeight_ - client.height()));
+    View_->horizontalScrollBar()->setPageStep(std::max(1, client.width()));
+    View_->verticalScrollBar()->setPageStep(std::max(1, client.height()));
 }
 
 void TShowCurvas::ShowZoom(int zoom)
 {
-    Zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    Zoom_ = std::clamp(zoom, kMinZoom, kMaxZoom);
     SetScaledSize();
     Rendered_ = QImage();
     ++*Latest_;
     Pending_ = 0;
     UpdateScrollRanges();
-    View->viewport()->update();
+    View_->viewport()->update();
 }
 
 void TShowCurvas::ScrollBy(TScrollStep horizontal, TScrollStep vertical)
 {
-    const QSize client = View->viewport()->size();
-    QScrollBar* h = View->horizontalScrollBar();
-    QScrollBar* v = View->verticalScrollBar();
-    h->setValue(ScrollTarget(*h, horizontal, client.width(), ScaledWidth));
-    v->setValue(ScrollTarget(*v, vertical, client.height(), ScaledHeight));
+    const QSize client = View_->viewport()->size();
+    QScrollBar* h = View_->horizontalScrollBar();
+    QScrollBar* v = View_->verticalScrollBar();
+    h->setValue(ScrollTarget(*h, horizontal, client.width(), ScaledWidth_));
+    v->setValue(ScrollTarget(*v, vertical, client.height(), ScaledHeight_));
 }
 
 bool TShowCurvas::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
@@ -194,38 +194,38 @@ bool TShowCurvas::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
 
 QSize TShowCurvas::RenderSize() const
 {
-    return (QSizeF(ScaledWidth, ScaledHeight) * View->viewport()->devicePixelRatioF()).toSize();
+    return (QSizeF(ScaledWidth_, ScaledHeight_) * View_->viewport()->devicePixelRatioF()).toSize();
 }
 
 bool TShowCurvas::MapRendered() const
 {
     return !Rendered_.isNull() && Rendered_.size() == RenderSize()
-           && Rendered_.devicePixelRatio() == View->viewport()->devicePixelRatioF();
+           && Rendered_.devicePixelRatio() == View_->viewport()->devicePixelRatioF();
 }
 
 bool TShowCurvas::StartRendering()
 {
-    const qreal ratio = View->viewport()->devicePixelRatioF();
+    const qreal ratio = View_->viewport()->devicePixelRatioF();
     const QSize size = RenderSize();
     if (MapRendered())
         return false;
-    if (Pending_ == Zoom && PendingRatio_ == ratio)
+    if (Pending_ == Zoom_ && PendingRatio_ == ratio)
         return true;
     // The map is black on white: one byte a pixel. A map at 400 % on a
     // screen of ratio 1 takes at most 25 MB; beyond 128 MB the window keeps
     // replaying the picture.
     if (size.isEmpty() || qint64(size.width()) * size.height() > (qint64(128) << 20))
         return false;
-    Pending_ = Zoom;
+    Pending_ = Zoom_;
     PendingRatio_ = ratio;
     const int job = ++*Latest_;
     // The thread replays a picture of its own: a picture keeps its read
     // position in the data it shares with its copies.
-    TAltimetricMap map = Picture;
+    TAltimetricMap map = Picture_;
     map.Picture = QPicture();
-    map.Picture.setData(Picture.Picture.data(), Picture.Picture.size());
-    map.Picture.setBoundingRect(Picture.Picture.boundingRect());
-    const QSizeF scaled(ScaledWidth, ScaledHeight);
+    map.Picture.setData(Picture_.Picture.data(), Picture_.Picture.size());
+    map.Picture.setBoundingRect(Picture_.Picture.boundingRect());
+    const QSizeF scaled(ScaledWidth_, ScaledHeight_);
     const QPointer<TShowCurvas> self(this);
     Renderer_.start([map = std::move(map), size, ratio, scaled, job, latest = Latest_, self]() mutable {
         if (latest->load() != job)
@@ -246,7 +246,7 @@ bool TShowCurvas::StartRendering()
                 self->Pending_ = 0;
                 self->Rendered_ = std::move(image);
                 if (std::exchange(self->LeftBlank_, false))
-                    self->View->viewport()->update();
+                    self->View_->viewport()->update();
             },
             Qt::QueuedConnection);
     });
@@ -255,29 +255,29 @@ bool TShowCurvas::StartRendering()
 
 void TShowCurvas::FormPaint(QPainter& painter, const QRect& exposed)
 {
-    const int h = View->horizontalScrollBar()->value();
-    const int v = View->verticalScrollBar()->value();
-    const QRect client = exposed.isNull() ? View->viewport()->rect() : exposed;
+    const int h = View_->horizontalScrollBar()->value();
+    const int v = View_->verticalScrollBar()->value();
+    const QRect client = exposed.isNull() ? View_->viewport()->rect() : exposed;
     if (!MapRendered()) {
         // Until the map at this zoom is drawn, the picture is replayed when
         // the whole client area is to be painted. Replaying costs as much for
         // a strip as for the whole map, so a strip a scroll uncovers while
         // the drawing is under way stays white until the drawing arrives.
-        if (StartRendering() && !client.contains(View->viewport()->rect())) {
+        if (StartRendering() && !client.contains(View_->viewport()->rect())) {
             LeftBlank_ = true;
             return;
         }
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setClipRect(client);
-        DrawMapPicture(painter, Picture, QRectF(-h, -v, ScaledWidth, ScaledHeight));
+        DrawMapPicture(painter, Picture_, QRectF(-h, -v, ScaledWidth_, ScaledHeight_));
         painter.restore();
         ++Replays_;
         return;
     }
     // The part of the map under the exposed rectangle; the white background
     // shows beyond the map's edges.
-    const QRect part = client.intersected(QRect(-h, -v, ScaledWidth, ScaledHeight));
+    const QRect part = client.intersected(QRect(-h, -v, ScaledWidth_, ScaledHeight_));
     if (part.isEmpty())
         return;
     const qreal ratio = Rendered_.devicePixelRatio();
@@ -291,35 +291,35 @@ void TShowCurvas::FormActivate()
     if (!frame)
         return;
     frame->State().ActiveMapWindow = this;
-    if (Settled)
-        frame->ShowMapZoom(Zoom);
+    if (Settled_)
+        frame->ShowMapZoom(Zoom_);
 }
 
 QImage TShowCurvas::MapImage() const
 {
-    QImage image(Picture.DisplaySize(), QImage::Format_RGB32);
+    QImage image(Picture_.DisplaySize(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    DrawMapPicture(p, Picture, QRectF(QPointF(0, 0), QSizeF(image.size())));
+    DrawMapPicture(p, Picture_, QRectF(QPointF(0, 0), QSizeF(image.size())));
     return image;
 }
 
 QMimeData* TShowCurvas::MapMimeData() const
 {
     auto* mime = new QMimeData;
-    const QSize size = Picture.DisplaySize();
+    const QSize size = Picture_.DisplaySize();
     QBuffer svg;
     svg.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
     generator.setOutputDevice(&svg);
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
-    generator.setResolution(Picture.Ppi);
+    generator.setResolution(Picture_.Ppi);
     generator.setTitle("Mapa Altimétrico");
     {
         QPainter p(&generator);
-        DrawMapPicture(p, Picture, QRectF(QPointF(0, 0), QSizeF(size)));
+        DrawMapPicture(p, Picture_, QRectF(QPointF(0, 0), QSizeF(size)));
     }
     mime->setData("image/svg+xml", svg.data());
     mime->setImageData(MapImage());
@@ -338,8 +338,8 @@ TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture)
     else
         w->show();
     // The window never starts larger than the map.
-    FitClientToContent(w, w->View, QSize(w->ScaledWidth, w->ScaledHeight), [w] { w->UpdateScrollRanges(); });
-    w->Settled = true;
+    FitClientToContent(w, w->View_, w->ScaledSize(), [w] { w->UpdateScrollRanges(); });
+    w->Settled_ = true;
     return w;
 }
 
@@ -358,10 +358,10 @@ TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document)
     }
     QApplication::restoreOverrideCursor();
     TShowCurvas* w = CreateMapWindow(&frame, std::move(map));
-    w->ProjectName = document.windowTitle();
+    w->SetProjectName(document.windowTitle());
     frame.State().ActiveMapWindow = w;
     w->show();
-    w->View->setFocus();
+    w->widget()->setFocus();
     return w;
 }
 
@@ -386,7 +386,7 @@ void seZoomChange(TForm1& frame, int value)
 void seZoomEnter(TForm1& frame)
 {
     if (TShowCurvas* map = frame.State().ActiveMapWindow)
-        frame.ShowMapZoom(map->Zoom);
+        frame.ShowMapZoom(map->Zoom());
 }
 
 }  // namespace nivora

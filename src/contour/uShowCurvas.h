@@ -57,17 +57,13 @@ public:
     TShowCurvas(TAltimetricMap picture, int zoom, QWidget* parent = nullptr);
     ~TShowCurvas() override;
 
-    // False while the window is being created: its first activation comes
-    // before its zoom is settled and must not write the zoom box.
-    bool Settled = false;
-
-    int Zoom = 0;            // percent
-    int ScaledWidth = 0;     // pixels
-    int ScaledHeight = 0;
-    TAltimetricMap Picture;  // owned
+    int Zoom() const { return Zoom_; }  // percent
+    // The map's size at the zoom, in pixels.
+    QSize ScaledSize() const { return {ScaledWidth_, ScaledHeight_}; }
+    const TAltimetricMap& Picture() const { return Picture_; }
     // The caption of the document the map was drawn for, for its printout.
-    QString ProjectName;
-    TCurvasView* View = nullptr;
+    const QString& ProjectName() const { return ProjectName_; }
+    void SetProjectName(const QString& name) { ProjectName_ = name; }
 
     void ShowZoom(int zoom);
     void ScrollBy(TScrollStep horizontal, TScrollStep vertical);
@@ -92,6 +88,8 @@ public:
     int Replays() const { return Replays_; }
 
 private:
+    friend TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture);
+
     void SetScaledSize();
     // The size of the map drawn at the zoom on the screen's pixels.
     QSize RenderSize() const;
@@ -100,7 +98,16 @@ private:
     // true while a drawing at the zoom is under way.
     bool StartRendering();
 
-    QImage Rendered_;            // the map at RenderedZoom_
+    // False while the window is being created: its first activation comes
+    // before its zoom is settled and must not write the zoom box.
+    bool Settled_ = false;
+    int Zoom_ = 0;
+    int ScaledWidth_ = 0;
+    int ScaledHeight_ = 0;
+    TAltimetricMap Picture_;
+    QString ProjectName_;
+    TCurvasView* View_ = nullptr;
+    QImage Rendered_;            // the map at the zoom
     int Replays_ = 0;
     int Pending_ = 0;            // the zoom being drawn, 0 when none
     bool LeftBlank_ = false;     // a strip waits for the drawing under way

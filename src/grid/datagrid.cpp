@@ -866,7 +866,7 @@ void TForm2::ShowCutFillMap()
     CellWidth = map.CellWidth;
     CellHeight = map.CellHeight;
     QImage copy = map.Bitmap;
-    OpenMapWindow(frame, std::move(map))->ProjectName = windowTitle();
+    OpenMapWindow(frame, std::move(map))->SetProjectName(windowTitle());
     QGuiApplication::clipboard()->setImage(copy);
 }
 

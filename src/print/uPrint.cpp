@@ -79,11 +79,11 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
         r.ProposedName = Proposed(document->windowTitle(), "Resultados");
     } else if (auto* map = qobject_cast<TMapa*>(window)) {
         // Depths with three decimals, as the map's readout gives them.
-        r.Document = CutFillDocument(map->Map(), 3, Heading(map->ProjectName));
-        r.ProposedName = Proposed(map->ProjectName, "Mapa de Cortes e Aterros");
+        r.Document = CutFillDocument(map->Map(), 3, Heading(map->ProjectName()));
+        r.ProposedName = Proposed(map->ProjectName(), "Mapa de Cortes e Aterros");
     } else if (auto* curvas = qobject_cast<TShowCurvas*>(window)) {
-        r.Document = AltimetricDocument(curvas->Picture, Heading(curvas->ProjectName));
-        r.ProposedName = Proposed(curvas->ProjectName, "Mapa Altimétrico");
+        r.Document = AltimetricDocument(curvas->Picture(), Heading(curvas->ProjectName()));
+        r.ProposedName = Proposed(curvas->ProjectName(), "Mapa Altimétrico");
     }
     if (r.Document)
         r.Document->Progress = FrameOf(window);

@@ -88,9 +88,10 @@ private:
         return w;
     }
 
-    QSize Client(TShowCurvas* w) const { return w->View->viewport()->size(); }
-    int H(TShowCurvas* w) const { return w->View->horizontalScrollBar()->value(); }
-    int V(TShowCurvas* w) const { return w->View->verticalScrollBar()->value(); }
+    static TCurvasView* View(TShowCurvas* w) { return Control<TCurvasView>(w, "CurvasView"); }
+    QSize Client(TShowCurvas* w) const { return View(w)->viewport()->size(); }
+    int H(TShowCurvas* w) const { return View(w)->horizontalScrollBar()->value(); }
+    int V(TShowCurvas* w) const { return View(w)->verticalScrollBar()->value(); }
 
     // A 4 x 3 field rising from 100 to 111 along its stakes.
     TForm2* Field()
@@ -117,15 +118,15 @@ private slots:
     {
         TShowCurvas* w = Open(50);
         QCOMPARE(w->windowTitle(), QString("Mapa Altimétrico"));
-        QCOMPARE(w->Zoom, 50);
-        QCOMPARE(w->ScaledWidth, 625);
-        QCOMPARE(w->ScaledHeight, 313);
+        QCOMPARE(w->Zoom(), 50);
+        QCOMPARE(w->ScaledSize().width(), 625);
+        QCOMPARE(w->ScaledSize().height(), 313);
         w->ShowZoom(25);
-        QCOMPARE(w->ScaledWidth, 313);  // 312.5
-        QCOMPARE(w->ScaledHeight, 156);
+        QCOMPARE(w->ScaledSize().width(), 313);  // 312.5
+        QCOMPARE(w->ScaledSize().height(), 156);
         w->ShowZoom(400);
-        QCOMPARE(w->ScaledWidth, 5000);
-        QCOMPARE(w->ScaledHeight, 2500);
+        QCOMPARE(w->ScaledSize().width(), 5000);
+        QCOMPARE(w->ScaledSize().height(), 2500);
     }
 
     void newWindowNeverLargerThanTheMap()
@@ -133,14 +134,14 @@ private slots:
         // 400 x 200 at 25 %: 100 x 50, smaller than the window's start.
         TShowCurvas* small = Open(25, {400, 200});
         QCOMPARE(Client(small), QSize(100, 50));
-        QCOMPARE(small->View->horizontalScrollBar()->maximum(), 0);
-        QCOMPARE(small->View->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(View(small)->horizontalScrollBar()->maximum(), 0);
+        QCOMPARE(View(small)->verticalScrollBar()->maximum(), 0);
 
         // 313 x 156: only the height is cut down to the map.
         TShowCurvas* wide = Open(25);
         QCOMPARE(Client(wide).height(), 156);
         QVERIFY(Client(wide).width() < 313);
-        QCOMPARE(wide->View->horizontalScrollBar()->maximum(), 313 - Client(wide).width());
+        QCOMPARE(View(wide)->horizontalScrollBar()->maximum(), 313 - Client(wide).width());
     }
 
     void zoomKeepsTheClientAndRescalesTheRanges()
@@ -148,52 +149,52 @@ private slots:
         TShowCurvas* w = Open(100);
         const QSize client = Client(w);
         QVERIFY(client.width() < 1250 && client.height() < 625);
-        QCOMPARE(w->View->horizontalScrollBar()->maximum(), 1250 - client.width());
-        QCOMPARE(w->View->verticalScrollBar()->maximum(), 625 - client.height());
+        QCOMPARE(View(w)->horizontalScrollBar()->maximum(), 1250 - client.width());
+        QCOMPARE(View(w)->verticalScrollBar()->maximum(), 625 - client.height());
         w->ShowZoom(200);
         QCOMPARE(Client(w), client);
-        QCOMPARE(w->View->horizontalScrollBar()->maximum(), 2500 - client.width());
-        QCOMPARE(w->View->verticalScrollBar()->maximum(), 1250 - client.height());
+        QCOMPARE(View(w)->horizontalScrollBar()->maximum(), 2500 - client.width());
+        QCOMPARE(View(w)->verticalScrollBar()->maximum(), 1250 - client.height());
     }
 
     void keysScrollByPixelsPagesAndEnds()
     {
         TShowCurvas* w = Open(200);
         const QSize client = Client(w);
-        QScrollBar* hb = w->View->horizontalScrollBar();
-        QScrollBar* vb = w->View->verticalScrollBar();
+        QScrollBar* hb = View(w)->horizontalScrollBar();
+        QScrollBar* vb = View(w)->verticalScrollBar();
         hb->setValue(1000);
         vb->setValue(500);
 
-        QTest::keyClick(w->View, Qt::Key_Right);
+        QTest::keyClick(View(w), Qt::Key_Right);
         QCOMPARE(H(w), 1008);
-        QTest::keyClick(w->View, Qt::Key_Left, Qt::ControlModifier);
+        QTest::keyClick(View(w), Qt::Key_Left, Qt::ControlModifier);
         QCOMPARE(H(w), 976);
-        QTest::keyClick(w->View, Qt::Key_Down, Qt::ControlModifier);
+        QTest::keyClick(View(w), Qt::Key_Down, Qt::ControlModifier);
         QCOMPARE(V(w), 532);
-        QTest::keyClick(w->View, Qt::Key_Up);
+        QTest::keyClick(View(w), Qt::Key_Up);
         QCOMPARE(V(w), 524);
-        QTest::keyClick(w->View, Qt::Key_End);
+        QTest::keyClick(View(w), Qt::Key_End);
         QCOMPARE(H(w), 976 + client.width() - 16);
-        QTest::keyClick(w->View, Qt::Key_PageUp);
+        QTest::keyClick(View(w), Qt::Key_PageUp);
         QCOMPARE(V(w), 524 - (client.height() - 16));
         // Other modifiers do nothing.
-        QTest::keyClick(w->View, Qt::Key_Right, Qt::ShiftModifier);
-        QTest::keyClick(w->View, Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
+        QTest::keyClick(View(w), Qt::Key_Right, Qt::ShiftModifier);
+        QTest::keyClick(View(w), Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier);
         QCOMPARE(H(w), 976 + client.width() - 16);
 
         // Ctrl+Home brings the left edge in view and leaves the height.
         const int v = V(w);
-        QTest::keyClick(w->View, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(View(w), Qt::Key_Home, Qt::ControlModifier);
         QCOMPARE(H(w), 0);
         QCOMPARE(V(w), v);
-        QTest::keyClick(w->View, Qt::Key_Home);  // no further than the start
+        QTest::keyClick(View(w), Qt::Key_Home);  // no further than the start
         QCOMPARE(H(w), 0);
-        QTest::keyClick(w->View, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(View(w), Qt::Key_End, Qt::ControlModifier);
         QCOMPARE(H(w), 2500 - client.width());
-        QTest::keyClick(w->View, Qt::Key_PageDown, Qt::ControlModifier);
+        QTest::keyClick(View(w), Qt::Key_PageDown, Qt::ControlModifier);
         QCOMPARE(V(w), 1250 - client.height());
-        QTest::keyClick(w->View, Qt::Key_PageUp, Qt::ControlModifier);
+        QTest::keyClick(View(w), Qt::Key_PageUp, Qt::ControlModifier);
         QCOMPARE(V(w), 0);
     }
 
@@ -207,13 +208,13 @@ private slots:
 
         zoomBox->setValue(75);
         seZoomChange(*frame, 75);
-        QCOMPARE(b->Zoom, 75);
-        QCOMPARE(b->ScaledWidth, 938);  // 937.5
-        QCOMPARE(a->Zoom, 50);
+        QCOMPARE(b->Zoom(), 75);
+        QCOMPARE(b->ScaledSize().width(), 938);  // 937.5
+        QCOMPARE(a->Zoom(), 50);
 
         // A value outside 25..400 changes nothing.
         seZoomChange(*frame, 500);
-        QCOMPARE(b->Zoom, 75);
+        QCOMPARE(b->Zoom(), 75);
 
         frame->ActivateChild(a);
         QCOMPARE(ActiveMapWindow(), a);
@@ -228,11 +229,11 @@ private slots:
         }
         seZoomEnter(*frame);
         QCOMPARE(zoomBox->value(), 75);
-        QCOMPARE(a->Zoom, 50);
+        QCOMPARE(a->Zoom(), 50);
         // The frame's box is wired: a change of its value zooms the active map.
         zoomBox->setValue(100);
-        QCOMPARE(b->Zoom, 100);
-        QCOMPARE(a->Zoom, 50);
+        QCOMPARE(b->Zoom(), 100);
+        QCOMPARE(a->Zoom(), 50);
         QVERIFY(zoomBox->isEnabled());
     }
 
@@ -274,12 +275,12 @@ private slots:
     void windowPaintsTheScrolledMap()
     {
         TShowCurvas* w = Open(100);
-        QVERIFY(HasInk(w->View->viewport()->grab().toImage()));
+        QVERIFY(HasInk(View(w)->viewport()->grab().toImage()));
         // Scrolled into the middle of the diagonal's empty side the corner
         // of the client area is white.
-        w->View->horizontalScrollBar()->setValue(w->View->horizontalScrollBar()->maximum());
-        w->View->verticalScrollBar()->setValue(0);
-        const QImage scrolled = w->View->viewport()->grab().toImage();
+        View(w)->horizontalScrollBar()->setValue(View(w)->horizontalScrollBar()->maximum());
+        View(w)->verticalScrollBar()->setValue(0);
+        const QImage scrolled = View(w)->viewport()->grab().toImage();
         QCOMPARE(scrolled.pixel(scrolled.width() / 2, scrolled.height() - 5), qRgb(255, 255, 255));
     }
 
@@ -289,7 +290,7 @@ private slots:
     void scrollingPaintsTheDrawnMap()
     {
         TShowCurvas* w = Open(100);
-        w->View->setFocus();
+        View(w)->setFocus();
         struct Case {
             int zoom;
             int h, v;  // -1: the end of the range
@@ -299,14 +300,14 @@ private slots:
             w->ShowZoom(k.zoom);
             QTRY_VERIFY(w->MapRendered());
             const int replays = w->Replays();
-            QScrollBar* hb = w->View->horizontalScrollBar();
-            QScrollBar* vb = w->View->verticalScrollBar();
+            QScrollBar* hb = View(w)->horizontalScrollBar();
+            QScrollBar* vb = View(w)->verticalScrollBar();
             hb->setValue(k.h < 0 ? hb->maximum() : k.h);
             vb->setValue(k.v < 0 ? vb->maximum() : k.v);
             for (int i = 0; i < 3; ++i)
-                QTest::keyClick(w->View, Qt::Key_Down);
+                QTest::keyClick(View(w), Qt::Key_Down);
             QCoreApplication::processEvents();
-            const QImage shown = w->View->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            const QImage shown = View(w)->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
             QCOMPARE(w->Replays(), replays);
 
             QImage replayed(shown.size(), QImage::Format_RGB32);
@@ -314,7 +315,7 @@ private slots:
             {
                 QPainter p(&replayed);
                 p.setRenderHint(QPainter::Antialiasing);
-                DrawMapPicture(p, w->Picture, QRectF(-H(w), -V(w), w->ScaledWidth, w->ScaledHeight));
+                DrawMapPicture(p, w->Picture(), QRectF(-H(w), -V(w), w->ScaledSize().width(), w->ScaledSize().height()));
             }
             int worst = 0;
             for (int y = 0; y < shown.height(); ++y)
@@ -334,7 +335,7 @@ private slots:
     {
         TShowCurvas* w = Open(100);
         QTRY_VERIFY(w->MapRendered());
-        QWidget* viewport = w->View->viewport();
+        QWidget* viewport = View(w)->viewport();
         TWholePaints wholePaints(viewport);
         struct Case {
             Qt::Key key;
@@ -352,7 +353,7 @@ private slots:
             viewport->repaint();
             QVERIFY(!w->MapRendered());
             const int replays = w->Replays();
-            QTest::keyClick(w->View, k.key, k.modifiers);
+            QTest::keyClick(View(w), k.key, k.modifiers);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
             QCOMPARE(w->Replays() - replays, k.replays);
             const int before = wholePaints.Count;
@@ -390,12 +391,12 @@ private slots:
         TShowCurvas* w = OpenAltimetricMap(*frame, *doc);
         QCOMPARE(ActiveMapWindow(), w);
         QCOMPARE(frame->ActiveChild(), w);
-        QCOMPARE(w->Zoom, 75);
-        const QSize display = w->Picture.DisplaySize();
+        QCOMPARE(w->Zoom(), 75);
+        const QSize display = w->Picture().DisplaySize();
         QCOMPARE(std::max(display.width(), display.height()), 1250);
-        QCOMPARE(w->ScaledWidth, int(std::lround(display.width() * 0.75)));
+        QCOMPARE(w->ScaledSize().width(), int(std::lround(display.width() * 0.75)));
         QVERIFY(HasInk(w->MapImage()));
-        QVERIFY(Client(w).width() <= w->ScaledWidth && Client(w).height() <= w->ScaledHeight);
+        QVERIFY(Client(w).width() <= w->ScaledSize().width() && Client(w).height() <= w->ScaledSize().height());
     }
 };
 

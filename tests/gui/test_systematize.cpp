@@ -408,7 +408,7 @@ private slots:
         QCOMPARE(bitmap.pixelIndex(15, 15), 255);
         // The bitmap went to the clipboard; the window shrank to it.
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(16, 16));
-        QCOMPARE(CutFillMapWindow()->View->viewport()->width(), 16);
+        QCOMPARE(Control<TMapView>(CutFillMapWindow(), "MapView")->viewport()->width(), 16);
         // The frame's side strip: its bar for the stake under the mouse,
         // red below the zero line for a cut, blue above it for a fill.
         QWidget* strip = FrameControl<QWidget>("Panel1");
@@ -500,8 +500,8 @@ private slots:
         RunDialog(true, false);
         doc->ShowCutFillMap();
         QCOMPARE(CutFillMapWindow()->Map().Bitmap.width(), 24);
-        QCOMPARE(CutFillMapWindow()->View->viewport()->width(), 24);
-        QVERIFY(CutFillMapWindow()->View->verticalScrollBar()->maximum() > 0);  // 240 pixels tall: it scrolls
+        QCOMPARE(Control<TMapView>(CutFillMapWindow(), "MapView")->viewport()->width(), 24);
+        QVERIFY(Control<TMapView>(CutFillMapWindow(), "MapView")->verticalScrollBar()->maximum() > 0);  // 240 pixels tall: it scrolls
     }
 };
 
