@@ -45,10 +45,6 @@ public:
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
-    TFileNew* FileNewDialog() const { return FileNew; }
-    TDefSist* DefSistDialog() const { return DefSist; }
-    TAbout* AboutBox() const { return About; }
-
     // What the program's windows share (see ProgramState.h).
     TProgramState& State() { return State_; }
     const TProgramState& State() const { return State_; }

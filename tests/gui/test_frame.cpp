@@ -331,7 +331,7 @@ private slots:
         // The about box is the opening screen, shown once.
         QTRY_VERIFY(recorder->DialogsRun.contains("About"));
         QCOMPARE(recorder->DialogsRun.count("About"), 1);
-        TAbout* about = frame->AboutBox();
+        TAbout* about = FrameControl<TAbout>("About");
         QCOMPARE(about->windowTitle(), QString("Sobre o Nivora"));
         // Four fans of six bars, Bevel10 to Bevel33: two growing down from
         // the top, two up to the baseline, each bar its own height a step.
@@ -371,7 +371,7 @@ private slots:
         QVERIFY(text.contains("  Form1.ToolBar.sbNovo.HelpContext"));  // a tool button is drawn on its bar
         QVERIFY(text.endsWith("end;\r\n"));
         // The systematize dialog's own text names its controls through it.
-        const std::string dialog = HelpContextProcedureText(HelpControlTree(frame->DefSistDialog()));
+        const std::string dialog = HelpContextProcedureText(HelpControlTree(FrameControl<TDefSist>("DefSist")));
         QVERIFY(dialog.find("procedure DefSistSetHelpContext;") != std::string::npos);
         QVERIFY(dialog.find("  DefSist.rbSistematizaTudo.HelpContext := DefSist_rbSistematizaTudo;\r\n")
                 != std::string::npos);
@@ -396,7 +396,7 @@ private slots:
 
         TPressCounter onHelp(Control<QTextBrowser>(help, "Browser")->viewport());
         TPressCounter onFrame(frame->menuBar());
-        QDialog* dialog = frame->DefSistDialog();
+        QDialog* dialog = FrameControl<TDefSist>("DefSist");
         QTimer::singleShot(0, dialog, [&] {
             ClickThroughWindow(Control<QTextBrowser>(help, "Browser")->viewport());
             ClickThroughWindow(frame->menuBar());
@@ -429,7 +429,7 @@ private slots:
 
     void newProjectDialogOrigin()
     {
-        TFileNew* d = frame->FileNewDialog();
+        TFileNew* d = FrameControl<TFileNew>("FileNew");
         auto* Label3 = Control<QLabel>(d, "Label3");
         auto* edLx = Control<QLineEdit>(d, "edLx");
         auto* edLy = Control<QLineEdit>(d, "edLy");
@@ -500,7 +500,7 @@ private slots:
         QFETCH(QString, origin);
         if (comma)
             QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        TFileNew* d = frame->FileNewDialog();
+        TFileNew* d = FrameControl<TFileNew>("FileNew");
         auto* Label3 = Control<QLabel>(d, "Label3");
         auto* edLx = Control<QLineEdit>(d, "edLx");
         auto* edLy = Control<QLineEdit>(d, "edLy");
@@ -520,7 +520,7 @@ private slots:
 
     void newProjectDialogEmptiedStakeNumber()
     {
-        TFileNew* d = frame->FileNewDialog();
+        TFileNew* d = FrameControl<TFileNew>("FileNew");
         auto* Label3 = Control<QLabel>(d, "Label3");
         auto* spNx = Control<QSpinBox>(d, "spNx");
         auto* spNy = Control<QSpinBox>(d, "spNy");
@@ -548,7 +548,7 @@ private slots:
     void newProjectDialogCommaLocale()
     {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        TFileNew* d = frame->FileNewDialog();
+        TFileNew* d = FrameControl<TFileNew>("FileNew");
         auto* Label3 = Control<QLabel>(d, "Label3");
         auto* edLx = Control<QLineEdit>(d, "edLx");
         auto* spNx = Control<QSpinBox>(d, "spNx");

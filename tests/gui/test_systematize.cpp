@@ -49,7 +49,7 @@ private:
     // The dialog as OK would run it, without the modal loop.
     void RunDialog(bool whole, bool withRatio, const QString& ratio = "1,3")
     {
-        TDefSist* d = frame->DefSistDialog();
+        TDefSist* d = FrameControl<TDefSist>("DefSist");
         d->FormShow();
         Control<QRadioButton>(d, whole ? "rbSistematizaTudo" : "rbSistematizaSelecao")->setChecked(true);
         Control<QCheckBox>(d, "cbAjustaCA")->setChecked(withRatio);
@@ -81,7 +81,7 @@ private slots:
     void dialogRadioButtonsAndRatioField()
     {
         TForm2* doc = FourStakes();
-        TDefSist* d = frame->DefSistDialog();
+        TDefSist* d = FrameControl<TDefSist>("DefSist");
         auto* edRelCA = Control<QLineEdit>(d, "edRelCA");
         auto* cbAjustaCA = Control<QCheckBox>(d, "cbAjustaCA");
         auto* rbSistematizaTudo = Control<QRadioButton>(d, "rbSistematizaTudo");
