@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <stdexcept>
 
 namespace nivora {
@@ -168,22 +169,61 @@ void TCotas::SetAutoExtremes(bool flag)
         SetExtremesValid(true);
 }
 
+namespace {
+
+struct TRowExtremes {
+    float Lowest;
+    float Highest;
+};
+
+// The lowest and the highest elevation of a row, its zeros (no elevation)
+// left out: +inf and -inf for a row without one. Eight running lanes let the
+// compiler keep them in vector registers.
+TRowExtremes RowExtremes(const float* p, std::int32_t n)
+{
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    constexpr int kLanes = 8;
+    float lo[kLanes], hi[kLanes];
+    std::fill(lo, lo + kLanes, kInf);
+    std::fill(hi, hi + kLanes, -kInf);
+    std::int32_t c = 0;
+    for (; c + kLanes <= n; c += kLanes)
+        for (int j = 0; j < kLanes; ++j) {
+            const float v = p[c + j];
+            const float forLow = v == 0.0f ? kInf : v;
+            const float forHigh = v == 0.0f ? -kInf : v;
+            lo[j] = forLow < lo[j] ? forLow : lo[j];
+            hi[j] = forHigh > hi[j] ? forHigh : hi[j];
+        }
+    for (; c < n; ++c)
+        if (p[c] != 0.0f) {
+            lo[0] = std::min(lo[0], p[c]);
+            hi[0] = std::max(hi[0], p[c]);
+        }
+    return {*std::min_element(lo, lo + kLanes), *std::max_element(hi, hi + kLanes)};
+}
+
+}  // namespace
+
 void TCotas::RecomputeExtremes()
 {
+    // Each row's extremes first; the extreme is then the first cell in row
+    // order that holds it, as a single pass with strict comparisons finds.
+    // A value beyond a sentinel never counts, as before the first cell.
     TCotaPoint mn{0, 0, kMinimumSentinel};
     TCotaPoint mx{0, 0, kMaximumSentinel};
     for (std::int32_t r = 1; r <= RowCount_; ++r) {
-        const float* row = RowData(r);
-        for (std::int32_t c = 0; c < ColCount_; ++c) {
-            const float v = row[c];
-            if (v == 0.0f)
-                continue;
-            if (v < mn.Value)
-                mn = {c + 1, r, v};
-            if (v > mx.Value)
-                mx = {c + 1, r, v};
-        }
+        const TRowExtremes e = RowExtremes(RowData(r), ColCount_);
+        if (e.Lowest < mn.Value)
+            mn = {0, r, e.Lowest};
+        if (e.Highest > mx.Value)
+            mx = {0, r, e.Highest};
     }
+    for (TCotaPoint* p : {&mn, &mx})
+        if (p->Row != 0) {
+            const float* row = RowData(p->Row);
+            p->Col = std::int32_t(std::find(row, row + ColCount_, p->Value) - row) + 1;
+        }
     SetMinimum(mn);
     SetMaximum(mx);
 }

@@ -151,6 +151,51 @@ TEST(Cotas, TiesAndRescans)
     EXPECT_EQ(d.Maximum(), (TCotaPoint{0, 0, -1e10f}));
 }
 
+// The rescan finds the first cell in row order holding the lowest and the
+// highest elevation, as one plain pass with strict comparisons does: over
+// widths around the scan's eight lanes, ties, zeros of both signs, and
+// values beyond the sentinels, which never count.
+TEST(Cotas, RescanMatchesAPlainPass)
+{
+    struct Case {
+        std::int32_t cols, rows;
+        std::vector<float> values;  // drawn from, zero included
+    };
+    const Case cases[] = {
+        {1, 5, {0.0f, 1.0f, 2.0f}},
+        {7, 3, {0.0f, -0.0f, 5.0f, 5.0f, 6.0f}},
+        {8, 8, {0.0f, 3.0f, 3.0f, -3.0f}},
+        {9, 4, {0.0f, 1.5f, -2.5f, 1e10f, -1e10f}},
+        {17, 9, {0.0f, 2e10f, -2e10f, 7.0f}},
+        {1000, 12, {0.0f, 0.0f, 100.25f, 99.75f, 100.25f}},
+        {33, 2, {0.0f}},
+        {12, 3, {2e10f, -2e10f, 0.0f}},
+    };
+    std::mt19937 rng(5);
+    for (const Case& k : cases)
+        for (int round = 0; round < 20; ++round) {
+            TCotas c(k.cols, k.rows);
+            std::uniform_int_distribution<std::size_t> pick(0, k.values.size() - 1);
+            for (std::int32_t r = 1; r <= k.rows; ++r)
+                for (std::int32_t col = 1; col <= k.cols; ++col)
+                    c.SetCell(col, r, k.values[pick(rng)]);
+            TCotaPoint mn{0, 0, 1e10f}, mx{0, 0, -1e10f};
+            for (std::int32_t r = 1; r <= k.rows; ++r)
+                for (std::int32_t col = 1; col <= k.cols; ++col) {
+                    const float v = c.GetCell(col, r);
+                    if (v == 0.0f)
+                        continue;
+                    if (v < mn.Value)
+                        mn = {col, r, v};
+                    if (v > mx.Value)
+                        mx = {col, r, v};
+                }
+            c.RecomputeExtremes();
+            ASSERT_EQ(c.Minimum(), mn) << k.cols << " x " << k.rows << ", round " << round;
+            ASSERT_EQ(c.Maximum(), mx) << k.cols << " x " << k.rows << ", round " << round;
+        }
+}
+
 TEST(Cotas, AutoExtremesBracketRescansOnce)
 {
     TCotas c(10, 10);
