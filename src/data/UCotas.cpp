@@ -270,19 +270,7 @@ bool TCotas::InsertRow(std::int32_t row)
     const auto begin = Cells_.begin() + std::ptrdiff_t(row - 1) * ColCount_;
     std::copy_backward(begin, Cells_.end() - ColCount_, Cells_.end());
     std::fill_n(begin, ColCount_, 0.0f);
-    bool moved = false;
-    if (Minimum_.Row >= row) {
-        ++Minimum_.Row;
-        moved = true;
-    }
-    if (Maximum_.Row >= row) {
-        ++Maximum_.Row;
-        moved = true;
-    }
-    if (moved)
-        NotifyExtremesChange();
-    Modified_ = true;
-    UpdateUsedRect();
+    FinishInsert(&TCotaPoint::Row, row);
     return true;
 }
 
@@ -300,20 +288,22 @@ bool TCotas::InsertColumn(std::int32_t col)
         std::copy_backward(p + col - 1, p + ColCount_ - 1, p + ColCount_);
         p[col - 1] = 0.0f;
     }
+    FinishInsert(&TCotaPoint::Col, col);
+    return true;
+}
+
+void TCotas::FinishInsert(std::int32_t TCotaPoint::*axis, std::int32_t line)
+{
     bool moved = false;
-    if (Minimum_.Col >= col) {
-        ++Minimum_.Col;
-        moved = true;
-    }
-    if (Maximum_.Col >= col) {
-        ++Maximum_.Col;
-        moved = true;
-    }
+    for (TCotaPoint* extreme : {&Minimum_, &Maximum_})
+        if (extreme->*axis >= line) {
+            ++(extreme->*axis);
+            moved = true;
+        }
     if (moved)
         NotifyExtremesChange();
     Modified_ = true;
     UpdateUsedRect();
-    return true;
 }
 
 void TCotas::DeleteRow(std::int32_t row)

@@ -180,6 +180,9 @@ private:
         if (OnExtremesChange_)
             OnExtremesChange_(*this);
     }
+    // After a row or column is inserted at `line` of `axis`: an extreme at or
+    // past it moves on with its cell.
+    void FinishInsert(std::int32_t TCotaPoint::*axis, std::int32_t line);
     bool AcceptLoadedCells(const TSectionHeader& header);
     void ClearCells();
 
