@@ -55,7 +55,7 @@ BENCHMARK(BM_MemsetFresh)->Unit(benchmark::kMillisecond);
 void BM_StakeIndexes(benchmark::State& state)
 {
     const TTerreno& t = Grid();
-    const TPlano& p = t.Plans[0];
+    const TPlano& p = t.Plans()[0];
     for (auto _ : state) {
         unsigned sum = 0;
         for (int r = 1; r <= t.RowCount(); ++r)

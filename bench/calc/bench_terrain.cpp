@@ -51,10 +51,12 @@ void BM_AdjustRatio(benchmark::State& state)
 {
     TTerreno& t = Grid();
     t.ComputeBestPlane();
-    const TPlano best = t.Plans[0];
+    const TPlano best = t.Plans()[0];
     int steps = 0;
     for (auto _ : state) {
-        t.Plans[0] = best;
+        state.PauseTiming();
+        t.ComputePlane(best.Sx, best.Sy, best.OriginElevation);
+        state.ResumeTiming();
         steps = t.AdjustRatio(1.3L).Steps;
     }
     state.counters["passes"] = steps;

@@ -217,7 +217,7 @@ bool TTerreno::ComputeBestPlane()
     if (!(D != 0.0L) || !std::isfinite(D))
         return false;  // every stake on one line: no plane is defined
 
-    TPlano& p = Plans[0];
+    TPlano& p = Plans_[0];
     p.Sx = A / D;
     p.Sy = B / D;
     // Back from the selection's first stake to X = 0, Y = 0, with the slopes
@@ -225,9 +225,9 @@ bool TTerreno::ComputeBestPlane()
     p.OriginElevation = C / D + zRef - static_cast<long double>(p.Sx) * x0 - static_cast<long double>(p.Sy) * y0;
     p.Valid = true;
     ComputeVolumes(true);
-    if (KeepPlans)
-        Plans[1] = Plans[0];
-    PlaneComputed = true;
+    if (KeepPlans_)
+        Plans_[1] = Plans_[0];
+    PlaneComputed_ = true;
     SetModified(false);
     SetResultsValid(true);
     return true;
@@ -235,9 +235,9 @@ bool TTerreno::ComputeBestPlane()
 
 bool TTerreno::ComputeOrigin(long double sx, long double sy)
 {
-    if (!PlaneComputed && !ComputeBestPlane())
+    if (!PlaneComputed_ && !ComputeBestPlane())
         return false;
-    TPlano& p = Plans[0];
+    TPlano& p = Plans_[0];
     p.Sx = sx;
     p.Sy = sy;
     StartProgress("Calculando a cota da origem.");
@@ -275,7 +275,7 @@ bool TTerreno::ComputeOrigin(long double sx, long double sy)
 
 long double TTerreno::DesignElevation(std::int32_t column, std::int32_t row) const
 {
-    const TPlano& p = Plans[0];
+    const TPlano& p = Plans_[0];
     return Real48::Round(static_cast<long double>(p.Sx) * StakeX(column) + static_cast<long double>(p.Sy) * StakeY(row)
                          + static_cast<long double>(p.OriginElevation));
 }
@@ -330,8 +330,8 @@ void TTerreno::ComputeVolumes(bool announce)
         StartProgress("Calculando a relação entre os volumes de Corte e de Aterro.");
     else if (Progress)
         Progress->ShowGauge();
-    CellArea = static_cast<long double>(Lx) * static_cast<long double>(Ly);
-    TPlano& p = Plans[0];
+    CellArea_ = static_cast<long double>(Lx) * static_cast<long double>(Ly);
+    TPlano& p = Plans_[0];
     const TUsedRect sel = GetSelection();
     const TUsedRect r = Clip(sel, ColCount(), RowCount());
 
@@ -386,8 +386,8 @@ void TTerreno::ComputeVolumes(bool announce)
         }
         SetProgress(j - sel.FirstRow, total);
     }
-    const long double cutVolume = cutSum * static_cast<long double>(CellArea);
-    const long double fillVolume = fillSum * static_cast<long double>(CellArea);
+    const long double cutVolume = cutSum * static_cast<long double>(CellArea_);
+    const long double fillVolume = fillSum * static_cast<long double>(CellArea_);
     p.CutVolume = cutVolume;
     p.FillVolume = fillVolume;
     p.MaxCut = maxCut;
@@ -402,9 +402,9 @@ void TTerreno::ComputeVolumes(bool announce)
         p.CutFillRatio = 0.0L;
         p.Valid = false;
     }
-    AreaHa = static_cast<long double>(CellArea) * (static_cast<long double>(cutCount) + fillCount) * 0.0001L;
-    if (KeepPlans && CurrentPlan >= 1 && CurrentPlan < kPlanCount)
-        Plans[std::size_t(CurrentPlan)] = Plans[0];
+    AreaHa_ = static_cast<long double>(CellArea_) * (static_cast<long double>(cutCount) + fillCount) * 0.0001L;
+    if (KeepPlans_ && CurrentPlan_ >= 1 && CurrentPlan_ < kPlanCount)
+        Plans_[std::size_t(CurrentPlan_)] = Plans_[0];
     // New plans are a change of the document, to be saved like an edit.
     SetSaved(false);
 }
@@ -414,11 +414,11 @@ TAdjustResult TTerreno::AdjustRatio(long double ratio)
     TAdjustResult result;
     if (!ResultsValid() || !(ratio > 0.0L) || !std::isfinite(ratio))
         return result;
-    TPlano& p = Plans[0];
+    TPlano& p = Plans_[0];
     for (int step = 1; step <= kMaxAdjustSteps; ++step) {
         StartProgress("Ajustando a relação Corte/Aterro: Passo " + std::to_string(step) + " de ±3.");
         const long double stakes = ratio * p.FillCount + p.CutCount;
-        const long double area = CellArea;
+        const long double area = CellArea_;
         if (!(stakes > 0) || !(area > 0))
             break;  // no stake to move: nothing to adjust
         const long double delta =
@@ -436,6 +436,33 @@ TAdjustResult TTerreno::AdjustRatio(long double ratio)
     return result;
 }
 
+bool TTerreno::SetPlanText(int slot, TShortText TPlano::*text, std::string_view cp1252)
+{
+    if (slot < 1 || slot >= kPlanCount)
+        return false;
+    TShortText& typed = Plans_[std::size_t(slot)].*text;
+    const TShortText before = typed;
+    typed.Assign(cp1252);
+    if (!(typed == before))
+        SetSaved(false);
+    return true;
+}
+
+void TTerreno::ComputePlane(long double sx, long double sy, long double originElevation)
+{
+    TPlano& p = Plans_[0];
+    p.Sx = sx;
+    p.Sy = sy;
+    p.OriginElevation = originElevation;
+    ComputeVolumes(true);
+}
+
+void TTerreno::RestoreLastArea()
+{
+    if (ResultsValid())
+        LastArea_ = ComputeUsedRect();
+}
+
 // ------------------------------------------------------------------ the runs
 
 TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double ratio)
@@ -445,14 +472,14 @@ TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double rati
         t.UpdateUsedRect();
         t.Selection = t.UsedRect();
     }
-    t.LastArea = t.GetSelection();
+    t.LastArea_ = t.GetSelection();
     if (!t.HasComputableBlock())
         return result;
     // A run works on the best plan and stores into its slot, whichever plan
     // was recalculated last: the user's plans change only by their own
     // recalculation, and their typed texts stay out of the best plan.
-    t.CurrentPlan = 1;
-    t.Plans[0] = t.Plans[1];
+    t.CurrentPlan_ = 1;
+    t.Plans_[0] = t.Plans_[1];
     result.Computed = t.ComputeBestPlane();
     if (result.Computed && ratio > 0)
         result.Adjust = t.AdjustRatio(ratio);
@@ -463,14 +490,18 @@ bool ParsePlanInputs(TTerreno& t, int column, char sep)
 {
     if (column < 1 || column >= TTerreno::kPlanCount)
         return false;
-    TPlano& p = t.Plans[std::size_t(column)];
+    TPlano& p = t.Plans_[std::size_t(column)];
     long double sx = 0, sy = 0, ratio = 0;
     if (!ParseNumber(p.SxText.Str(), sx, sep) || !ParseNumber(p.SyText.Str(), sy, sep)
         || !ParseNumber(p.RatioText.Str(), ratio, sep))
         return false;
+    const TPlano before = p;
     p.Sx = sx;
     p.Sy = sy;
     p.CutFillRatio = ratio;
+    // The values read are kept in the project file with the texts.
+    if (!(p == before))
+        t.SetSaved(false);
     return true;
 }
 
@@ -484,10 +515,11 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column)
     // plan is computed on.
     if (!t.ResultsValid() && !Systematize(t, true, -1).Computed)
         return result;
-    t.CurrentPlan = column;
-    t.Plans[0] = t.Plans[std::size_t(column)];
-    const long double ratio = t.Plans[0].CutFillRatio;
-    result.Computed = t.ComputeOrigin(t.Plans[0].Sx, t.Plans[0].Sy);
+    t.CurrentPlan_ = column;
+    t.Plans_[0] = t.Plans_[std::size_t(column)];
+    const TPlano& p = t.Plans_[0];
+    const long double ratio = p.CutFillRatio;
+    result.Computed = t.ComputeOrigin(p.Sx, p.Sy);
     if (result.Computed)
         result.Adjust = t.AdjustRatio(ratio);
     return result;
@@ -499,15 +531,15 @@ void TTerreno::SaveToStream(TByteWriter& s) const
 {
     TCotas::SaveToStream(s);
     s.WriteBool(ResultsValid());
-    s.WriteBool(PlaneComputed);
+    s.WriteBool(PlaneComputed_);
     WriteReal(s, OriginX);
     WriteReal(s, OriginY);
     WriteReal(s, Lx);
     WriteReal(s, Ly);
-    WriteReal(s, CellArea);
-    s.WriteI32(CurrentPlan);
-    s.WriteBool(KeepPlans);
-    for (const TPlano& p : Plans)
+    WriteReal(s, CellArea_);
+    s.WriteI32(CurrentPlan_);
+    s.WriteBool(KeepPlans_);
+    for (const TPlano& p : Plans_)
         p.Write(s);
 }
 
@@ -539,15 +571,15 @@ bool TTerreno::LoadTerrainSection(TByteReader& s)
     if (!fits(originX, lx, ColCount()) || !fits(originY, ly, RowCount()))
         return false;
     SetResultsValid(resultsValid);
-    PlaneComputed = planeComputed;
+    PlaneComputed_ = planeComputed;
     OriginX = originX;
     OriginY = originY;
     Lx = lx;
     Ly = ly;
-    CellArea = cellArea;
-    CurrentPlan = currentPlan;
-    KeepPlans = keepPlans;
-    Plans = plans;
+    CellArea_ = cellArea;
+    CurrentPlan_ = currentPlan;
+    KeepPlans_ = keepPlans;
+    Plans_ = plans;
     return true;
 }
 

@@ -68,6 +68,13 @@ struct TAdjustResult {
     bool Converged = false;  // the ratio is within 0.001 of the request
 };
 
+// What a systematization run or a plan's recalculation (below the terrain)
+// did: Computed is false when the area held nothing to compute.
+struct TSystematizeResult {
+    bool Computed = false;
+    TAdjustResult Adjust;
+};
+
 struct TMapLimits {
     float MinElevation = 0.0f;
     float MaxElevation = 0.0f;
@@ -86,13 +93,17 @@ public:
 
     TTerreno(std::int32_t columns, std::int32_t rows, float lx, float ly);
 
+    // The stake's index less one is taken in extended precision: a run's
+    // area may start at any 32-bit column or row.
     float StakeX(std::int32_t column) const
     {
-        return static_cast<float>(static_cast<long double>(OriginX) + static_cast<long double>(Lx) * (column - 1));
+        return static_cast<float>(static_cast<long double>(OriginX)
+                                  + static_cast<long double>(Lx) * (static_cast<long double>(column) - 1));
     }
     float StakeY(std::int32_t row) const
     {
-        return static_cast<float>(static_cast<long double>(OriginY) + static_cast<long double>(Ly) * (row - 1));
+        return static_cast<float>(static_cast<long double>(OriginY)
+                                  + static_cast<long double>(Ly) * (static_cast<long double>(row) - 1));
     }
 
     // The rectangle the computations cover: Selection, or the used rectangle
@@ -118,19 +129,40 @@ public:
     // The terrain section alone, all or nothing.
     bool LoadTerrainSection(TByteReader& s);
 
+    // The results and what follows from them. They change only through the
+    // operations above and the runs below, and when a file is read.
+    using TPlans = std::array<TPlano, kPlanCount>;
+    // Slot 0 is the working plan, 1 the best plan, 2..10 the user's plans.
+    const TPlans& Plans() const { return Plans_; }
+    bool PlaneComputed() const { return PlaneComputed_; }
+    // The area one stake stands for, Lx x Ly, as the last volume computation
+    // (or the file) left it; AreaHa is the hectares of the stakes it counted.
+    Real48 CellArea() const { return CellArea_; }
+    Real48 AreaHa() const { return AreaHa_; }
+    std::int32_t CurrentPlan() const { return CurrentPlan_; }
+    bool KeepPlans() const { return KeepPlans_; }
+    // The area of the run whose results the plans hold.
+    TUsedRect LastArea() const { return LastArea_; }
+
+    // Types one of a plan's texts (Sx, Sy or ratio; slots 1..10), cut at 18
+    // characters. The texts are kept in the project file: a change leaves the
+    // document to be saved. False when the slot is not a plan's.
+    bool SetPlanText(int slot, TShortText TPlano::*text, std::string_view cp1252);
+    // The working plan takes the plane z = sx X + sy Y + originElevation and
+    // its volumes are computed over the selection (ComputeVolumes).
+    void ComputePlane(long double sx, long double sy, long double originElevation);
+    // A file keeps the plans but not the area of the run that made them.
+    // With current results the used area stands for it, so that the computed
+    // views and the cut-and-fill map show the stored plan; without, nothing
+    // changes.
+    void RestoreLastArea();
+
     // Fields, in declaration order.
-    bool PlaneComputed = false;
     Real48 OriginX;
     Real48 OriginY;
     Real48 Lx;
     Real48 Ly;
-    Real48 CellArea;
-    Real48 AreaHa;
-    std::int32_t CurrentPlan = 1;
-    bool KeepPlans = true;
-    std::array<TPlano, kPlanCount> Plans{};
     TUsedRect Selection;
-    TUsedRect LastArea{0, 0, 0, 0};
 
     IProgress* Progress = nullptr;  // not owned
 
@@ -145,16 +177,20 @@ private:
         if (Progress)
             Progress->Set(done, total);
     }
-};
 
-// The systematization run of a document: the whole used area (or the
-// terrain's Selection), the best plane, then the ratio when one is asked for
-// (ratio > 0), always in the best plan's slot. Computed is false when the
-// area holds no 2 x 2 block of stakes with elevation; the caller then warns
-// the user.
-struct TSystematizeResult {
-    bool Computed = false;
-    TAdjustResult Adjust;
+    // The runs below set the plan they work on and the area they cover.
+    friend TSystematizeResult Systematize(TTerreno&, bool, long double);
+    friend bool ParsePlanInputs(TTerreno&, int, char);
+    friend TSystematizeResult RecalculatePlan(TTerreno&, int);
+
+    // Fields, in declaration order.
+    bool PlaneComputed_ = false;
+    Real48 CellArea_;
+    Real48 AreaHa_;
+    std::int32_t CurrentPlan_ = 1;
+    bool KeepPlans_ = true;
+    TPlans Plans_{};
+    TUsedRect LastArea_{0, 0, 0, 0};
 };
 
 // What the user is told when a run computes nothing, and when the plane could
@@ -166,11 +202,17 @@ constexpr const char* kRatioNotReachedMessage =
 // The cut/fill ratios a user may ask for.
 constexpr long double kMinRatio = 0.01L;
 constexpr long double kMaxRatio = 100;
+
+// The systematization run of a document: the whole used area (or the
+// terrain's Selection), the best plane, then the ratio when one is asked for
+// (ratio > 0), always in the best plan's slot. Computed is false when the
+// area holds no 2 x 2 block of stakes with elevation; the caller then warns
+// the user.
 TSystematizeResult Systematize(TTerreno& terrain, bool selectionOnly, long double ratio);
 
 // Reads the typed texts of plan `column` (Sx, Sy, ratio, in that order) into
 // its Sx, Sy and CutFillRatio; false, plan unchanged, at the first text that
-// is not a number.
+// is not a number. A value that changes leaves the document to be saved.
 bool ParsePlanInputs(TTerreno& terrain, int column, char decimalSeparator);
 
 // The recalculation of a plan: it becomes the current plan, gets the origin

@@ -55,7 +55,7 @@ std::string TCutFillMap::Readout(std::int32_t col, std::int32_t row, char sep) c
 
 TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
 {
-    const TUsedRect a = t.LastArea;
+    const TUsedRect a = t.LastArea();
     const std::int64_t columns = std::int64_t{a.LastCol} - a.FirstCol + 1;
     const std::int64_t rows = std::int64_t{a.LastRow} - a.FirstRow + 1;
     // Refused, like a bitmap that cannot be had, before the gauge appears,
@@ -65,7 +65,7 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
 
     TCutFillMap map;
     map.Area = a;
-    map.Plan = t.Plans[0];
+    map.Plan = t.Plans()[0];
     map.CellArea = static_cast<long double>(t.Lx) * static_cast<long double>(t.Ly);
     const TCellSize cell = CutFillCellSize(t.Lx, t.Ly, columns, rows);
     map.CellWidth = cell.Width;
@@ -79,7 +79,7 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
     if (progress)
         progress->Start("Gerando o mapa de cortes e aterros");
 
-    const TPlano& p = t.Plans[0];
+    const TPlano& p = t.Plans()[0];
     const long double maxCut = p.MaxCut;
     const long double maxFill = p.MaxFill;
     map.MaxCut = maxCut;

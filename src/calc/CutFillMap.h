@@ -57,7 +57,7 @@ struct TCutFillMap {
     std::string Readout(std::int32_t col, std::int32_t row, char decimalSeparator) const;
 };
 
-// Draws the map of terrain.Plans[0] over terrain.LastArea, reporting one step
+// Draws the map of terrain.Plans()[0] over terrain.LastArea(), reporting one step
 // a row. A terrain not systematized since it was read has LastArea
 // (0, 0, 0, 0): a single white cell. An area of more than MaxGridSize stakes a
 // side (or an inverted one) cannot come from a grid: std::invalid_argument.

@@ -64,15 +64,15 @@ std::vector<std::pair<std::int32_t, std::int32_t>> WalkOrder(const TUsedRect& ar
 
 bool HasFieldReport(const TTerreno& t)
 {
-    const TUsedRect a = Clamped(t, t.LastArea);
-    return t.ResultsValid() && t.Plans[0].Valid && !a.IsEmpty();
+    const TUsedRect a = Clamped(t, t.LastArea());
+    return t.ResultsValid() && t.Plans()[0].Valid && !a.IsEmpty();
 }
 
 TFieldReport BuildFieldReport(const TTerreno& t)
 {
     TFieldReport r;
-    r.Area = Clamped(t, t.LastArea);
-    r.Plan = t.Plans[0];
+    r.Area = Clamped(t, t.LastArea());
+    r.Plan = t.Plans()[0];
     r.Lx = t.Lx;
     r.Ly = t.Ly;
     r.OriginX = t.OriginX;

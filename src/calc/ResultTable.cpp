@@ -24,9 +24,6 @@ constexpr int kRowDecimals[kResultRows] = {0, 6, 6, 3, 1, 1, 3, 3, 3};
 
 }  // namespace
 
-namespace {
-
-// The plan's text that a typed row of the table edits.
 TShortText TPlano::*TypedField(int row)
 {
     if (row == rrSx)
@@ -36,11 +33,7 @@ TShortText TPlano::*TypedField(int row)
     return &TPlano::RatioText;
 }
 
-}  // namespace
-
 const TShortText& TypedText(const TPlano& plan, int row) { return plan.*TypedField(row); }
-
-TShortText& TypedText(TPlano& plan, int row) { return plan.*TypedField(row); }
 
 bool HasUndefinedRatio(const TPlano& plan)
 {
@@ -55,7 +48,7 @@ std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
         return kRowCaptions[row];
     if (row == 0)
         return column == 1 ? std::string("Melhor Plano") : "Plano " + std::to_string(column - 1);
-    const TPlano& p = t->Plans[std::size_t(column)];
+    const TPlano& p = t->Plans()[std::size_t(column)];
     const bool computed = p.Valid || HasUndefinedRatio(p);
     if (!computed) {
         if (!IsTypedRow(row))
@@ -63,7 +56,7 @@ std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
         return Cp1252ToUtf8(TypedText(p, row).Str());
     }
     const long double areaHa = (static_cast<long double>(p.CutCount) + p.FillCount) *
-                               static_cast<long double>(t->CellArea) * 0.0001L;
+                               static_cast<long double>(t->CellArea()) * 0.0001L;
     long double v = 0;
     switch (row) {
     case rrSx: v = p.Sx; break;
@@ -120,11 +113,21 @@ void TidyPlanTexts(TPlano& plan, bool loneMinus, char sep)
         plan.RatioText.Assign(tidied);
 }
 
+void TidyPlanTexts(TTerreno& t, int column, bool loneMinus, char sep)
+{
+    if (column < 2 || column >= TTerreno::kPlanCount)
+        return;
+    TPlano typed = t.Plans()[std::size_t(column)];
+    TidyPlanTexts(typed, loneMinus, sep);
+    for (int row : {rrSx, rrSy, rrRatio})
+        t.SetPlanText(column, TypedField(row), (typed.*TypedField(row)).Str());
+}
+
 bool PlanInputsComplete(const TTerreno& t, int column, char sep)
 {
     if (column < 2 || column >= TTerreno::kPlanCount)
         return false;
-    const TPlano& p = t.Plans[std::size_t(column)];
+    const TPlano& p = t.Plans()[std::size_t(column)];
     long double v = 0;
     return ParseNumber(p.SxText.Str(), v, sep) && ParseNumber(p.SyText.Str(), v, sep)
            && ParseNumber(p.RatioText.Str(), v, sep);

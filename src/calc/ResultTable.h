@@ -23,8 +23,8 @@ std::string ResultCellText(const TTerreno* terrain, int column, int row, char de
 // Blue for the typed rows of the plan columns, black otherwise (0xRRGGBB).
 unsigned ResultCellColour(int column, int row);
 
-// The text typed for one of the typed rows of a plan.
-TShortText& TypedText(TPlano& plan, int row);
+// The plan's text that a typed row of the table edits, and that text.
+TShortText TPlano::*TypedField(int row);
 const TShortText& TypedText(const TPlano& plan, int row);
 
 // The plan holds results whose ratio has no value (nothing below the plane).
@@ -37,6 +37,9 @@ std::string TidyRatioText(const std::string& text, char decimalSeparator);
 // What leaving an edit does to the plan's texts: a lone "-" is emptied (the
 // first such text of Sx, Sy, ratio), and the ratio is tidied (TidyRatioText).
 void TidyPlanTexts(TPlano& plan, bool loneMinus, char decimalSeparator);
+// The same for the texts of the terrain's plan `column` (2..10): a text that
+// changes leaves the document to be saved.
+void TidyPlanTexts(TTerreno& terrain, int column, bool loneMinus, char decimalSeparator);
 
 // Whether the typed texts of plan `column` all read as numbers (nothing is
 // stored).

@@ -395,7 +395,7 @@ void TResultado::GridGetEditText(int column, int row, QLineEdit* editor)
     ResultEditPending = true;
     ResultEditRow = row;
     ResultEditColumn = column;
-    ResultEditText = t ? ToUtf(TypedText(t->Plans[std::size_t(column)], row).Str()) : QString();
+    ResultEditText = t ? ToUtf(TypedText(t->Plans()[std::size_t(column)], row).Str()) : QString();
     const QSignalBlocker block(editor);
     editor->setText(ResultEditText);
 }
@@ -405,12 +405,7 @@ void TResultado::GridSetEditText(const QString& text)
     ResultEditText = text;
     TTerreno* t = ActiveTerrain();
     if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns && IsTypedRow(ResultEditRow)) {
-        TShortText& typed = TypedText(t->Plans[std::size_t(ResultEditColumn)], ResultEditRow);
-        const TShortText before = typed;
-        typed.Assign(ToCp1252(text));
-        // The typed texts are kept in the project file: a change to save.
-        if (!(typed == before))
-            t->SetSaved(false);
+        t->SetPlanText(ResultEditColumn, TypedField(ResultEditRow), ToCp1252(text));
     }
     if (CurrentRow() != ResultEditRow)
         CommitEdit();
@@ -431,12 +426,8 @@ void TResultado::CommitEdit()
     TTerreno* t = ActiveTerrain();
     // The plan whose cell was edited (the cursor may already be in another).
     if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns) {
-        TPlano& plan = t->Plans[std::size_t(ResultEditColumn)];
-        const TPlano before = plan;
-        TidyPlanTexts(plan, ResultEditText == "-", DecimalSeparator());
+        TidyPlanTexts(*t, ResultEditColumn, ResultEditText == "-", DecimalSeparator());
         ParsePlanInputs(*t, ResultEditColumn, DecimalSeparator());
-        if (!(plan == before))
-            t->SetSaved(false);
     }
     ResultEditPending = false;
     ResultEditText.clear();

@@ -108,8 +108,8 @@ int CutFillMap(const TArgs& a)
     j.Key("CellHeight").Value(map.CellHeight);
     j.Key("LastArea");
     WriteRect(j, map.Area);
-    j.Key("MaxCut").Value(t.Plans[0].MaxCut.Value());
-    j.Key("MaxFill").Value(t.Plans[0].MaxFill.Value());
+    j.Key("MaxCut").Value(t.Plans()[0].MaxCut.Value());
+    j.Key("MaxFill").Value(t.Plans()[0].MaxFill.Value());
     j.EndObject();
     std::cout << j.Str() << "\n";
     return kExitOk;

@@ -44,14 +44,14 @@ int Info(const TArgs& a)
     j.Key("ExtremesValid").Value(t.ExtremesValid());
     j.Key("ResultsValid").Value(t.ResultsValid());
     j.Key("Modified").Value(t.Modified());
-    j.Key("PlaneComputed").Value(t.PlaneComputed);
+    j.Key("PlaneComputed").Value(t.PlaneComputed());
     j.Key("OriginX").Value(t.OriginX.Value());
     j.Key("OriginY").Value(t.OriginY.Value());
-    j.Key("CellArea").Value(t.CellArea.Value());
-    j.Key("CurrentPlan").Value(t.CurrentPlan);
-    j.Key("KeepPlans").Value(t.KeepPlans);
+    j.Key("CellArea").Value(t.CellArea().Value());
+    j.Key("CurrentPlan").Value(t.CurrentPlan());
+    j.Key("KeepPlans").Value(t.KeepPlans());
     j.Key("Plans").BeginArray();
-    for (const TPlano& p : t.Plans)
+    for (const TPlano& p : t.Plans())
         WritePlan(j, p);
     j.EndArray();
     j.Key("View").BeginObject();
@@ -158,7 +158,7 @@ int Grid(const TArgs& a)
         if (!t.ResultsValid())
             throw TNothingToCompute("O arquivo " + path + " não tem resultados válidos de sistematização; grave-os"
                                     " com nivora-cli systematize " + path + " -o SAIDA.NVR.");
-        t.LastArea = used;
+        t.RestoreLastArea();
     }
     std::cout << CopyText(t, view, a.Integer("--decimals", 3), used, LocaleSeparator(a));
     return kExitOk;
@@ -177,14 +177,14 @@ int WinSurfCommand(const TArgs& a)
 
 void WriteRun(TJson& j, TTerreno& t, const TSystematizeResult& r)
 {
-    const TPlano& p = t.Plans[0];
-    const long double area = t.AreaHa;
+    const TPlano& p = t.Plans()[0];
+    const long double area = t.AreaHa();
     const long double undefined = std::numeric_limits<long double>::quiet_NaN();
     j.BeginObject();
     j.Key("LastArea");
-    WriteRect(j, t.LastArea);
+    WriteRect(j, t.LastArea());
     j.Key("AreaHa").Value(area);
-    j.Key("CellArea").Value(t.CellArea.Value());
+    j.Key("CellArea").Value(t.CellArea().Value());
     j.Key("ValueCount").Value(p.CutCount + p.FillCount);
     j.Key("Plan");
     WritePlan(j, p);
@@ -192,7 +192,7 @@ void WriteRun(TJson& j, TTerreno& t, const TSystematizeResult& r)
     j.Key("FillVolumePerHa").Value(area > 0 ? p.FillVolume / area : undefined);
     j.Key("Steps").Value(r.Adjust.Steps);
     j.Key("Converged").Value(r.Adjust.Steps == 0 || r.Adjust.Converged);
-    j.Key("CurrentPlan").Value(t.CurrentPlan);
+    j.Key("CurrentPlan").Value(t.CurrentPlan());
     j.EndObject();
 }
 
@@ -227,17 +227,16 @@ int Plan(const TArgs& a)
                     c = '.';
         return s;
     };
-    TPlano& p = t.Plans[std::size_t(slot)];
-    p.SxText.Assign(text("--sx"));
-    p.SyText.Assign(text("--sy"));
-    p.RatioText.Assign(text("--ratio"));
+    t.SetPlanText(slot, &TPlano::SxText, text("--sx"));
+    t.SetPlanText(slot, &TPlano::SyText, text("--sy"));
+    t.SetPlanText(slot, &TPlano::RatioText, text("--ratio"));
     if (!ParsePlanInputs(t, slot, '.'))
         throw TUsageError("--sx, --sy, --ratio: até 18 caracteres cada");
     // The recalculation works on the whole used area with current results,
     // as after a systematization in the program.
     t.UpdateUsedRect();
     t.Selection = t.UsedRect();
-    t.LastArea = t.Selection;
+    t.RestoreLastArea();
     if (!t.ResultsValid() && !Systematize(t, false, -1).Computed)
         throw TNothingToCompute(kNoElevationsMessage);
     const TSystematizeResult r = RecalculatePlan(t, slot);

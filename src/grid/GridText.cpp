@@ -31,7 +31,7 @@ std::string CellText(const TTerreno& t, TGridView view, int decimals, std::int32
         return {};
     long double v = z;
     if (view != gvNatural) {
-        if (!Inside(t.LastArea, col, row))
+        if (!Inside(t.LastArea(), col, row))
             return {};
         v = view == gvDesign ? t.DesignElevation(col, row) : t.CutFill(col, row);
     }

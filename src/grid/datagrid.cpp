@@ -197,9 +197,9 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
     constexpr std::size_t kHistoryBudget = std::size_t(256) << 20;
     const std::size_t gridBytes = std::max<std::size_t>(Terrain_->Cells().size() * sizeof(float), 1);
     UndoStack_->setUndoLimit(int(std::clamp<std::size_t>(kHistoryBudget / gridBytes, 1, 100)));
-    SavedPlans = Terrain_->Plans;
+    SavedPlans = Terrain_->Plans();
     connect(UndoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) {
-        Terrain_->SetSaved(clean && Terrain_->Plans == SavedPlans);
+        Terrain_->SetSaved(clean && Terrain_->Plans() == SavedPlans);
     });
     connect(UndoStack_, &QUndoStack::indexChanged, this, [this] {
         if (TForm1* frame = Frame())
@@ -701,7 +701,7 @@ TCellChange TForm2::RecordFor(const TUsedRect& cells) const
 
 void TForm2::DocumentSaved()
 {
-    SavedPlans = Terrain_->Plans;
+    SavedPlans = Terrain_->Plans();
     UndoStack_->setClean();
 }
 
@@ -932,11 +932,7 @@ TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int 
 
 TForm2* CreateDocument(TForm1* frame, const QString& fileName, TLoadedProject loaded)
 {
-    // A file keeps the plans but not the area of the run that made them. With
-    // current results the used area stands for it, so that the computed views
-    // and the cut-and-fill map show the stored plan.
-    if (loaded.Terrain->ResultsValid())
-        loaded.Terrain->LastArea = loaded.Terrain->ComputeUsedRect();
+    loaded.Terrain->RestoreLastArea();
     auto* doc = new TForm2(std::move(loaded.Terrain));
     if (!frame) {
         doc->SetFileName(fileName);

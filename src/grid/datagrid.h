@@ -226,7 +226,7 @@ private:
     QUndoStack* UndoStack_ = nullptr;
     // The plans as last saved or loaded: undoing back to the saved point of
     // the history makes the document saved again only if they still hold.
-    decltype(TTerreno::Plans) SavedPlans{};
+    TTerreno::TPlans SavedPlans{};
 };
 
 // The one way a document comes into existence: a window for a new terrain of

@@ -280,7 +280,7 @@ public:
             captions << Q(ResultCellText(&t, 0, row, sep));
         Columns.push_back(captions);
         for (int column = 1; column < kResultColumns; ++column) {
-            const TPlano& plan = t.Plans[std::size_t(column)];
+            const TPlano& plan = t.Plans()[std::size_t(column)];
             if (!plan.Valid && !HasUndefinedRatio(plan))
                 continue;
             QStringList texts;

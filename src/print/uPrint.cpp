@@ -70,7 +70,7 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
         bool anyPlan = false;
         if (document)
             for (int k = 1; k < TTerreno::kPlanCount; ++k)
-                anyPlan = anyPlan || document->Terrain().Plans[std::size_t(k)].Valid;
+                anyPlan = anyPlan || document->Terrain().Plans()[std::size_t(k)].Valid;
         if (!anyPlan) {
             Messages().Warning(window, "Não há planos calculados para imprimir.");
             return r;

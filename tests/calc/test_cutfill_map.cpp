@@ -157,14 +157,14 @@ TEST(BuildCutFillMap, KeepsTheCutsAndFillsItDrew)
     EXPECT_EQ(m.CutFill(2, 3), TTerreno::NoValue);
     EXPECT_EQ(m.CutFill(1, 1), TTerreno::NoValue);  // outside the area drawn
     EXPECT_EQ(m.Readout(1, 1, ','), "");
-    EXPECT_EQ(m.MaxCut, static_cast<long double>(drawn.Plans[0].MaxCut));
+    EXPECT_EQ(m.MaxCut, static_cast<long double>(drawn.Plans()[0].MaxCut));
 }
 
 TEST(BuildCutFillMap, NotSystematizedSinceReadIsOneWhiteCell)
 {
     TTerreno t(2, 2, 20.0f, 10.0f);
     t.SetCell(1, 1, 10.0f);
-    ASSERT_EQ(t.LastArea, (TUsedRect{0, 0, 0, 0}));
+    ASSERT_EQ(t.LastArea(), (TUsedRect{0, 0, 0, 0}));
     ProgressRecorder rec;
     const TCutFillMap m = BuildCutFillMap(t, &rec);
     EXPECT_EQ(m.Bitmap.size(), QSize(16, 8));
@@ -179,13 +179,12 @@ TEST(BuildCutFillMap, APlanWithoutRatioStillDraws)
     // The plane lowered under every stake: all cut, no fill volume, so the
     // plan has no ratio and is not left valid.
     TTerreno t = SystematizedFourStakes();
-    t.Plans[0].OriginElevation = 5.0L;
-    t.ComputeVolumes(false);
-    ASSERT_FALSE(t.Plans[0].RatioDefined());
-    ASSERT_FALSE(t.Plans[0].Valid);
-    ASSERT_EQ(static_cast<long double>(t.Plans[0].MaxFill), 0.0L);
+    t.ComputePlane(t.Plans()[0].Sx, t.Plans()[0].Sy, 5.0L);
+    ASSERT_FALSE(t.Plans()[0].RatioDefined());
+    ASSERT_FALSE(t.Plans()[0].Valid);
+    ASSERT_EQ(static_cast<long double>(t.Plans()[0].MaxFill), 0.0L);
     const TCutFillMap m = BuildCutFillMap(t, nullptr);
-    const long double maxCut = t.Plans[0].MaxCut;
+    const long double maxCut = t.Plans()[0].MaxCut;
     for (int r = 1; r <= 2; ++r)
         for (int c = 1; c <= 2; ++c) {
             const int index = StakeIndex(m, c, r);
@@ -213,16 +212,22 @@ TEST(BuildCutFillMap, AreasNoGridCanHaveAreRefusedBeforeAnyProgress)
 {
     TTerreno t = SystematizedFourStakes();
     ProgressRecorder rec;
-    t.LastArea = {1, 1, 1001, 2};
+    // A run over the area makes it the area the map draws.
+    const auto runOver = [&t](const TUsedRect& area) {
+        t.Selection = area;
+        Systematize(t, true, -1);
+        ASSERT_EQ(t.LastArea(), area);
+    };
+    runOver({1, 1, 1001, 2});
     EXPECT_THROW(BuildCutFillMap(t, &rec), std::invalid_argument);
-    t.LastArea = {3, 3, 2, 2};
+    runOver({3, 3, 2, 2});
     EXPECT_THROW(BuildCutFillMap(t, &rec), std::invalid_argument);
-    t.LastArea = {-2147483647 - 1, 1, 2147483647, 2};
+    runOver({-2147483647 - 1, 1, 2147483647, 2});
     EXPECT_THROW(BuildCutFillMap(t, &rec), std::invalid_argument);
     EXPECT_TRUE(rec.messages.empty());
     EXPECT_TRUE(rec.sets.empty());
     // Beyond the grid but of a grid's size: the stakes there have no elevation.
-    t.LastArea = {1, 1, 3, 2};
+    runOver({1, 1, 3, 2});
     const TCutFillMap m = BuildCutFillMap(t, &rec);
     EXPECT_EQ(m.Bitmap.size(), QSize(24, 16));
     EXPECT_EQ(StakeIndex(m, 3, 1), 0);
@@ -240,16 +245,15 @@ TEST(BuildCutFillMap, SameBitmapAsOneFillCellAStake)
     for (int r = 1; r <= 23; ++r)
         for (int c = 1; c <= 37; ++c)
             t.SetCell(c, r, hole(rng) == 0 ? 0.0f : z(rng));
-    t.Selection = {3, 2, 37, 23};
+    t.Selection = {3, 2, 40, 24};
     ASSERT_TRUE(Systematize(t, true, 1.2L).Computed);
-    t.LastArea = {3, 2, 40, 24};
     const TCutFillMap m = BuildCutFillMap(t, nullptr);
     ASSERT_EQ(m.CellWidth, 20);
     ASSERT_EQ(m.CellHeight, 8);
 
     QImage plain(38 * 20, 23 * 8, QImage::Format_Indexed8);
     plain.fill(99);
-    const TPlano& p = t.Plans[0];
+    const TPlano& p = t.Plans()[0];
     for (int r = 2; r <= 24; ++r)
         for (int c = 3; c <= 40; ++c) {
             const int x = (c - 3) * 20, y = (r - 2) * 8;

@@ -2,6 +2,7 @@
 // the totals and the CSV text.
 
 #include "calc/FieldReport.h"
+#include "data/SaveOpen.h"
 
 #include "FourStakes.h"
 
@@ -112,7 +113,10 @@ TEST(FieldReport, SkipsStakesWithoutElevationAndStaysInTheArea)
     EXPECT_EQ(r.Lines[4].Order, 5);
     EXPECT_EQ(r.CutCount + r.FillCount, 5);
 
-    t.LastArea = {2, 1, 9, 9};  // beyond the grid: clamped to it
+    // A run whose area reaches beyond the grid (it finds no 2 x 2 block and
+    // keeps the plan): the report clamps the area to the grid.
+    t.Selection = {2, 1, 9, 9};
+    Systematize(t, true, -1);
     r = BuildFieldReport(t);
     ASSERT_EQ(r.Lines.size(), 3u);
     EXPECT_EQ(r.Area, (TUsedRect{2, 1, 3, 2}));
@@ -126,9 +130,11 @@ TEST(FieldReport, OnlyAfterASystematizationWhoseDataStillHold)
     EXPECT_TRUE(HasFieldReport(t));
     t.SetCell(1, 1, 10.5f);  // the plan no longer fits the data
     EXPECT_FALSE(HasFieldReport(t));
-    TTerreno loaded = SystematizedFourStakes();
-    loaded.LastArea = {0, 0, 0, 0};  // as read from a file
-    EXPECT_FALSE(HasFieldReport(loaded));
+    // Read from a file: current results, but not the area of their run.
+    const auto loaded = ReadProjectImage(WriteDocument(SystematizedFourStakes(), TViewState{}));
+    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(loaded->Terrain->ResultsValid());
+    EXPECT_FALSE(HasFieldReport(*loaded->Terrain));
 }
 
 TEST(FieldReport, CsvUsesTheSeparatorThatFitsTheDecimalPoint)

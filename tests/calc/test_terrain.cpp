@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <random>
 #include <string>
 #include <utility>
@@ -16,6 +17,7 @@
 
 using namespace nivora;
 using nivora::testing::FourStakes;
+using nivora::testing::SystematizedFourStakes;
 
 namespace {
 
@@ -31,6 +33,14 @@ struct ProgressRecorder : IProgress {
 
 
 double D(const Real48& r) { return static_cast<double>(static_cast<long double>(r)); }
+
+// Types the three texts of a user's plan, as in the results table.
+void TypeUserPlan(TTerreno& t, int slot, const char* sx, const char* sy, const char* ratio)
+{
+    t.SetPlanText(slot, &TPlano::SxText, sx);
+    t.SetPlanText(slot, &TPlano::SyText, sy);
+    t.SetPlanText(slot, &TPlano::RatioText, ratio);
+}
 
 }  // namespace
 
@@ -52,7 +62,7 @@ TEST(Terrain, FourStakeBestPlane)
     t.Progress = &rec;
     ASSERT_TRUE(t.Modified());  // the elevations were just typed
     ASSERT_TRUE(t.ComputeBestPlane());
-    const TPlano& p = t.Plans[0];
+    const TPlano& p = t.Plans()[0];
     EXPECT_NEAR(D(p.Sx), -0.025, 1e-12);
     EXPECT_NEAR(D(p.Sy), 0.025, 1e-12);
     EXPECT_NEAR(D(p.OriginElevation), 10.75, 1e-10);
@@ -64,7 +74,7 @@ TEST(Terrain, FourStakeBestPlane)
             EXPECT_NEAR(static_cast<double>(t.CutFill(c, r)), static_cast<double>(cutFill[r - 1][c - 1]), 1e-9);
         }
     // Volumes: each stake stands for 400 m2.
-    EXPECT_EQ(D(t.CellArea), 400.0);
+    EXPECT_EQ(D(t.CellArea()), 400.0);
     EXPECT_NEAR(D(p.CutVolume), 600.0, 1e-7);
     EXPECT_NEAR(D(p.FillVolume), 600.0, 1e-7);
     EXPECT_NEAR(D(p.CutFillRatio), 1.0, 1e-9);
@@ -72,10 +82,10 @@ TEST(Terrain, FourStakeBestPlane)
     EXPECT_NEAR(D(p.MaxFill), 0.75, 1e-9);
     EXPECT_EQ(p.CutCount, 2);
     EXPECT_EQ(p.FillCount, 2);
-    EXPECT_NEAR(D(t.AreaHa), 0.16, 1e-12);
+    EXPECT_NEAR(D(t.AreaHa()), 0.16, 1e-12);
     EXPECT_TRUE(p.Valid);
-    EXPECT_EQ(t.Plans[1], p);
-    EXPECT_TRUE(t.PlaneComputed);
+    EXPECT_EQ(t.Plans()[1], p);
+    EXPECT_TRUE(t.PlaneComputed());
     EXPECT_TRUE(t.ResultsValid());
     EXPECT_FALSE(t.Modified());
     // One progress report per row, messages in order.
@@ -84,10 +94,11 @@ TEST(Terrain, FourStakeBestPlane)
     EXPECT_EQ(rec.sets, (std::vector<std::pair<int, int>>{{0, 1}, {1, 1}, {0, 1}, {1, 1}}));
 
     // The origin elevation for the same slopes is the same.
-    t.Plans[0].OriginElevation = 0.0L;
+    t.ComputePlane(-0.025L, 0.025L, 0.0L);
+    rec.messages.clear();
     ASSERT_TRUE(t.ComputeOrigin(-0.025L, 0.025L));
-    EXPECT_NEAR(D(t.Plans[0].OriginElevation), 10.75, 1e-10);
-    EXPECT_EQ(rec.messages[2], "Calculando a cota da origem.");
+    EXPECT_NEAR(D(t.Plans()[0].OriginElevation), 10.75, 1e-10);
+    EXPECT_EQ(rec.messages.front(), "Calculando a cota da origem.");
 }
 
 TEST(Terrain, AdjustRatio)
@@ -102,7 +113,7 @@ TEST(Terrain, AdjustRatio)
     EXPECT_TRUE(r.Converged);
     EXPECT_EQ(rec.messages, std::vector<std::string>{"Ajustando a relação Corte/Aterro: Passo 1 de ±3."});
     EXPECT_EQ(rec.gaugeShown, 1);  // the volumes pass keeps the message
-    const TPlano& p = t.Plans[0];
+    const TPlano& p = t.Plans()[0];
     EXPECT_NEAR(D(p.OriginElevation), 10.5, 1e-10);
     EXPECT_NEAR(D(p.CutVolume), 800.0, 1e-7);
     EXPECT_NEAR(D(p.FillVolume), 400.0, 1e-7);
@@ -110,15 +121,15 @@ TEST(Terrain, AdjustRatio)
     EXPECT_NEAR(D(p.MaxCut), 1.0, 1e-9);
     EXPECT_NEAR(D(p.MaxFill), 0.5, 1e-9);
     EXPECT_NEAR(D(p.Sx), -0.025, 1e-12);  // slopes never move
-    EXPECT_EQ(t.Plans[1], p);                // CurrentPlan 1 receives every step
+    EXPECT_EQ(t.Plans()[1], p);                // CurrentPlan 1 receives every step
 
     // A ratio below one raises the plane.
     TTerreno u = FourStakes();
     ASSERT_TRUE(u.ComputeBestPlane());
     const TAdjustResult r2 = u.AdjustRatio(0.5L);
     EXPECT_TRUE(r2.Converged);
-    EXPECT_GT(D(u.Plans[0].OriginElevation), 10.75);
-    EXPECT_NEAR(D(u.Plans[0].FillVolume) / D(u.Plans[0].CutVolume), 2.0, 0.005);
+    EXPECT_GT(D(u.Plans()[0].OriginElevation), 10.75);
+    EXPECT_NEAR(D(u.Plans()[0].FillVolume) / D(u.Plans()[0].CutVolume), 2.0, 0.005);
 
     // Without current results nothing moves and nothing is said.
     TTerreno v = FourStakes();
@@ -126,9 +137,9 @@ TEST(Terrain, AdjustRatio)
     v.SetCell(1, 1, 10.5f);
     ProgressRecorder quiet;
     v.Progress = &quiet;
-    const TPlano before = v.Plans[0];
+    const TPlano before = v.Plans()[0];
     EXPECT_EQ(v.AdjustRatio(2.0L).Steps, 0);
-    EXPECT_EQ(v.Plans[0], before);
+    EXPECT_EQ(v.Plans()[0], before);
     EXPECT_TRUE(quiet.messages.empty());
 }
 
@@ -137,17 +148,14 @@ TEST(Terrain, ZeroResidualIsFillAndMissingStakesCountForNothing)
     TTerreno t = FourStakes();
     t.Resize(1, 0);  // a third column without elevations inside the selection
     t.Selection = {1, 1, 3, 2};
-    TPlano& p = t.Plans[0];
-    p.Sx = 0.0L;
-    p.Sy = 0.0L;
-    p.OriginElevation = 10.0L;
-    t.ComputeVolumes(true);
+    t.ComputePlane(0.0L, 0.0L, 10.0L);
+    const TPlano& p = t.Plans()[0];
     // Residuals 0, 1, 2, 0: two cuts, two fills of depth 0.
     EXPECT_EQ(p.CutCount, 2);
     EXPECT_EQ(p.FillCount, 2);
     EXPECT_EQ(D(p.FillVolume), 0.0);
     EXPECT_NEAR(D(p.CutVolume), 1200.0, 1e-9);
-    EXPECT_NEAR(D(t.AreaHa), 0.16, 1e-12);
+    EXPECT_NEAR(D(t.AreaHa()), 0.16, 1e-12);
     EXPECT_EQ(D(p.MaxFill), 0.0);
     // No fill to divide by: the ratio is undefined and the plan no result.
     EXPECT_FALSE(p.RatioDefined());
@@ -165,7 +173,7 @@ TEST(Terrain, GroundThatIsAPlane)
             t.SetCell(c, r, 10.0f + 0.5f * (c - 1) + 0.25f * (r - 1));
     const TSystematizeResult run = Systematize(t, false, 1.3L);
     ASSERT_TRUE(run.Computed);
-    const TPlano& p = t.Plans[0];
+    const TPlano& p = t.Plans()[0];
     EXPECT_EQ(D(p.Sx), 0.5);
     EXPECT_EQ(D(p.Sy), 0.25);
     EXPECT_EQ(D(p.OriginElevation), 10.0);
@@ -192,7 +200,7 @@ TEST(Terrain, AdjustmentIsBounded)
     EXPECT_GE(r.Steps, 1);
     EXPECT_LE(r.Steps, TTerreno::kMaxAdjustSteps);
     // Converged says exactly whether the plan holds the requested ratio.
-    const bool within = t.Plans[0].RatioDefined() && std::fabs(D(t.Plans[0].CutFillRatio) - 37.0) < 0.001;
+    const bool within = t.Plans()[0].RatioDefined() && std::fabs(D(t.Plans()[0].CutFillRatio) - 37.0) < 0.001;
     EXPECT_EQ(r.Converged, within);
 }
 
@@ -227,7 +235,7 @@ TEST(Terrain, SystematizeRuns)
     // Elevations in a single row: no block, no computation.
     const TSystematizeResult r = Systematize(t, false, -1);
     EXPECT_FALSE(r.Computed);
-    EXPECT_EQ(t.LastArea, (TUsedRect{1, 1, 3, 1}));
+    EXPECT_EQ(t.LastArea(), (TUsedRect{1, 1, 3, 1}));
     EXPECT_FALSE(t.ResultsValid());
 
     // A run over a selection covers only it.
@@ -240,32 +248,29 @@ TEST(Terrain, SystematizeRuns)
     const TSystematizeResult s = Systematize(u, true, 1.3L);
     ASSERT_TRUE(s.Computed);
     EXPECT_TRUE(s.Adjust.Converged);
-    EXPECT_EQ(u.LastArea, (TUsedRect{2, 2, 4, 5}));
-    EXPECT_EQ(u.Plans[0].CutCount + u.Plans[0].FillCount, 12);
+    EXPECT_EQ(u.LastArea(), (TUsedRect{2, 2, 4, 5}));
+    EXPECT_EQ(u.Plans()[0].CutCount + u.Plans()[0].FillCount, 12);
     EXPECT_EQ(u.ValueCount(), 36);  // the store's own count is kept
-    EXPECT_NEAR(D(u.Plans[0].CutFillRatio), 1.3, 0.001);
+    EXPECT_NEAR(D(u.Plans()[0].CutFillRatio), 1.3, 0.001);
 }
 
 TEST(Terrain, UserPlanRecalculation)
 {
     TTerreno t = FourStakes();
     ASSERT_TRUE(Systematize(t, false, -1).Computed);
-    TPlano& user = t.Plans[2];
-    user.SxText.Assign("0,01");
-    user.SyText.Assign("0");
-    user.RatioText.Assign("2");
+    TypeUserPlan(t, 2, "0,01", "0", "2");
     EXPECT_FALSE(ParsePlanInputs(t, 2, '.'));  // "0,01" is not a number with "."
     ASSERT_TRUE(ParsePlanInputs(t, 2, ','));
-    EXPECT_NEAR(D(user.Sx), 0.01, 1e-12);
+    EXPECT_NEAR(D(t.Plans()[2].Sx), 0.01, 1e-12);
     const TSystematizeResult r = RecalculatePlan(t, 2);
     ASSERT_TRUE(r.Computed);
     EXPECT_TRUE(r.Adjust.Converged);
-    EXPECT_EQ(t.CurrentPlan, 2);
-    EXPECT_TRUE(t.Plans[2].Valid);
-    EXPECT_NEAR(D(t.Plans[2].CutFillRatio), 2.0, 0.001);
-    EXPECT_EQ(t.Plans[2].RatioText.Str(), "2");  // the typed texts stay
+    EXPECT_EQ(t.CurrentPlan(), 2);
+    EXPECT_TRUE(t.Plans()[2].Valid);
+    EXPECT_NEAR(D(t.Plans()[2].CutFillRatio), 2.0, 0.001);
+    EXPECT_EQ(t.Plans()[2].RatioText.Str(), "2");  // the typed texts stay
     // The best plan is untouched by the user's plan.
-    EXPECT_NEAR(D(t.Plans[1].CutFillRatio), 1.0, 1e-9);
+    EXPECT_NEAR(D(t.Plans()[1].CutFillRatio), 1.0, 1e-9);
 }
 
 // What each run writes: the runs mark the document as changed; a
@@ -279,58 +284,112 @@ TEST(Terrain, RunsStoreIntoTheirOwnSlotsAndMarkTheDocument)
     ASSERT_TRUE(Systematize(t, false, -1).Computed);
     EXPECT_FALSE(t.Saved());
 
-    TPlano& user = t.Plans[2];
-    user.SxText.Assign("0,01");
-    user.SyText.Assign("0");
-    user.RatioText.Assign("2");
+    TypeUserPlan(t, 2, "0,01", "0", "2");
     ASSERT_TRUE(ParsePlanInputs(t, 2, ','));
     t.SetSaved(true);
     ASSERT_TRUE(RecalculatePlan(t, 2).Computed);
     EXPECT_FALSE(t.Saved());
-    ASSERT_EQ(t.CurrentPlan, 2);
-    const TPlano recalculated = t.Plans[2];
+    ASSERT_EQ(t.CurrentPlan(), 2);
+    const TPlano recalculated = t.Plans()[2];
 
     const TSystematizeResult run = Systematize(t, false, 1.5L);
     ASSERT_TRUE(run.Adjust.Converged);
-    EXPECT_EQ(t.CurrentPlan, 1);
-    EXPECT_EQ(t.Plans[2], recalculated);  // the user's plan is left alone
-    EXPECT_NEAR(D(t.Plans[1].CutFillRatio), 1.5, 0.001);  // the adjusted best plan
-    EXPECT_EQ(t.Plans[1].SxText.Str(), "");  // no typed text of the user's plan
-    EXPECT_EQ(t.Plans[0], t.Plans[1]);
+    EXPECT_EQ(t.CurrentPlan(), 1);
+    EXPECT_EQ(t.Plans()[2], recalculated);  // the user's plan is left alone
+    EXPECT_NEAR(D(t.Plans()[1].CutFillRatio), 1.5, 0.001);  // the adjusted best plan
+    EXPECT_EQ(t.Plans()[1].SxText.Str(), "");  // no typed text of the user's plan
+    EXPECT_EQ(t.Plans()[0], t.Plans()[1]);
 
     // An edit makes the results stale; the plan still gets its ratio.
     t.SetCell(2, 2, 10.5f);
     ASSERT_FALSE(t.ResultsValid());
-    TPlano& other = t.Plans[3];
-    other.SxText.Assign("0");
-    other.SyText.Assign("0");
-    other.RatioText.Assign("1,5");
+    TypeUserPlan(t, 3, "0", "0", "1,5");
     ASSERT_TRUE(ParsePlanInputs(t, 3, ','));
     const TSystematizeResult r = RecalculatePlan(t, 3);
     ASSERT_TRUE(r.Computed);
     EXPECT_TRUE(r.Adjust.Converged);
     EXPECT_TRUE(t.ResultsValid());
-    EXPECT_NEAR(D(t.Plans[3].CutFillRatio), 1.5, 0.001);
-    EXPECT_EQ(t.Plans[2], recalculated);
+    EXPECT_NEAR(D(t.Plans()[3].CutFillRatio), 1.5, 0.001);
+    EXPECT_EQ(t.Plans()[2], recalculated);
+}
+
+// What the results table and nivora-cli type into a plan, and what the file
+// reading leaves for the area of the run: each change of a plan is one to
+// save, a text or value typed again is none.
+TEST(Terrain, TypedPlansAreChangesToSave)
+{
+    TTerreno t = SystematizedFourStakes();
+    const TTerreno::TPlans before = t.Plans();
+    const struct {
+        const char* what;
+        std::function<bool(TTerreno&)> edit;
+        bool changed;
+    } steps[] = {
+        {"a text", [](TTerreno& u) { return u.SetPlanText(2, &TPlano::SxText, "0,01"); }, true},
+        {"the same text", [](TTerreno& u) { return u.SetPlanText(2, &TPlano::SxText, "0,01"); }, false},
+        {"no plan's slot", [](TTerreno& u) { return !u.SetPlanText(0, &TPlano::SyText, "1"); }, false},
+        {"past the slots", [](TTerreno& u) { return !u.SetPlanText(11, &TPlano::SyText, "1"); }, false},
+        {"the other texts", [](TTerreno& u) { return u.SetPlanText(2, &TPlano::SyText, "-")
+                                                     && u.SetPlanText(2, &TPlano::RatioText, "250"); }, true},
+        {"tidied", [](TTerreno& u) {
+             TidyPlanTexts(u, 2, true, ',');
+             return u.Plans()[2].SyText.Str().empty();  // the lone minus emptied
+         }, true},
+        {"tidied again", [](TTerreno& u) { TidyPlanTexts(u, 2, true, ','); return true; }, false},
+        {"a slope", [](TTerreno& u) { return u.SetPlanText(2, &TPlano::SyText, "0"); }, true},
+        {"read", [](TTerreno& u) { return ParsePlanInputs(u, 2, ','); }, true},
+        {"read again", [](TTerreno& u) { return ParsePlanInputs(u, 2, ','); }, false},
+    };
+    for (const auto& step : steps) {
+        t.SetSaved(true);
+        EXPECT_TRUE(step.edit(t)) << step.what;
+        EXPECT_EQ(t.Saved(), !step.changed) << step.what;
+    }
+    const TPlano& p = t.Plans()[2];
+    EXPECT_EQ(p.SxText.Str(), "0,01");
+    EXPECT_EQ(p.SyText.Str(), "0");
+    EXPECT_EQ(p.RatioText.Str(), "100");
+    EXPECT_NEAR(D(p.CutFillRatio), 100.0, 1e-12);
+    for (int slot : {0, 1, 3})
+        EXPECT_EQ(t.Plans()[std::size_t(slot)], before[std::size_t(slot)]) << slot;
+
+    // The area of the run: a file does not keep it, the used area stands for
+    // it while the results are current.
+    t.Selection = {1, 1, 1, 1};
+    ASSERT_FALSE(Systematize(t, true, -1).Computed);  // a run that finds no block still marks its area
+    ASSERT_EQ(t.LastArea(), (TUsedRect{1, 1, 1, 1}));
+    t.RestoreLastArea();
+    EXPECT_EQ(t.LastArea(), (TUsedRect{1, 1, 2, 2}));
+    Systematize(t, true, -1);
+    t.SetCell(2, 2, 10.5f);
+    t.RestoreLastArea();
+    EXPECT_EQ(t.LastArea(), (TUsedRect{1, 1, 1, 1}));
 }
 
 TEST(Terrain, DegenerateSelections)
 {
+    // A valid plan from an earlier run; row 1 holds one elevation.
     TTerreno t(5, 5, 10.0f, 10.0f);
     t.SetCell(1, 1, 3.0f);
-    t.PlaneComputed = true;  // as after an earlier run
+    t.SetCell(1, 2, 3.0f);
+    t.SetCell(2, 2, 4.0f);
+    t.SetCell(1, 3, 5.0f);
+    t.SetCell(2, 3, 3.5f);
+    ASSERT_TRUE(Systematize(t, false, -1).Computed);
+    ASSERT_TRUE(t.PlaneComputed());
+    ASSERT_TRUE(t.Plans()[0].Valid);
     ProgressRecorder rec;
     t.Progress = &rec;
     // No elevation in the selection: no origin, no valid plan, no hang.
     t.Selection = {3, 3, 5, 5};
     EXPECT_FALSE(t.ComputeOrigin(0.01L, 0.0L));
-    EXPECT_FALSE(t.Plans[0].Valid);
+    EXPECT_FALSE(t.Plans()[0].Valid);
     // A selection one row high reports a total of 0.
     rec.sets.clear();
     t.Selection = {1, 1, 5, 1};
     EXPECT_TRUE(t.ComputeOrigin(0.0L, 0.0L));
     EXPECT_EQ(rec.sets.front(), std::make_pair(0, 0));
-    EXPECT_NEAR(D(t.Plans[0].OriginElevation), 3.0, 1e-12);
+    EXPECT_NEAR(D(t.Plans()[0].OriginElevation), 3.0, 1e-12);
 
     // Map limits over an empty store: no division by zero.
     TTerreno empty(5, 5, 10.0f, 10.0f);
@@ -425,7 +484,7 @@ TEST_P(PlaneAccuracy, AgreesWithReferenceToTheDisplayedDigits)
     t.SetAutoExtremes(true);
     ASSERT_TRUE(Systematize(t, false, -1).Computed);
     const Fit ref = ReferenceFit(t);
-    const TPlano& p = t.Plans[0];
+    const TPlano& p = t.Plans()[0];
     // 6 decimals for slopes, 3 for elevations, 1 for volumes per hectare.
     EXPECT_NEAR(D(p.Sx), static_cast<double>(ref.a), 5e-7);
     EXPECT_NEAR(D(p.Sy), static_cast<double>(ref.b), 5e-7);
@@ -435,8 +494,8 @@ TEST_P(PlaneAccuracy, AgreesWithReferenceToTheDisplayedDigits)
     const long double refCorner = ref.a * t.StakeX(size) + ref.b * t.StakeY(size) + ref.c;
     EXPECT_NEAR(static_cast<double>(t.DesignElevation(size, size)), static_cast<double>(refCorner), 5e-4);
     // The best plane balances cut and fill.
-    const double perHa = D(p.CutVolume) / D(t.AreaHa);
-    EXPECT_NEAR(perHa, D(p.FillVolume) / D(t.AreaHa), 0.05);
+    const double perHa = D(p.CutVolume) / D(t.AreaHa());
+    EXPECT_NEAR(perHa, D(p.FillVolume) / D(t.AreaHa()), 0.05);
 }
 
 INSTANTIATE_TEST_SUITE_P(GridsAndOrigins, PlaneAccuracy,

@@ -12,9 +12,9 @@ std::unique_ptr<TTerreno> SampleTerrain()
         for (int c = 0; c < 4; ++c)
             t->SetCell(3 + c, 2 + r, z[r][c]);
     Systematize(*t, false, 1.3L);
-    t->Plans[3].SxText.Assign("0,01");
-    t->Plans[3].SyText.Assign("-0,002");
-    t->Plans[3].RatioText.Assign("1,5");
+    t->SetPlanText(3, &TPlano::SxText, "0,01");
+    t->SetPlanText(3, &TPlano::SyText, "-0,002");
+    t->SetPlanText(3, &TPlano::RatioText, "1,5");
     return t;
 }
 

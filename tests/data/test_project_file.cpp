@@ -115,18 +115,18 @@ TEST(ProjectFile, RoundTripKeepsEverything)
     EXPECT_EQ(t.OriginX, original->OriginX);
     EXPECT_EQ(t.OriginY, original->OriginY);
     EXPECT_EQ(t.Lx, original->Lx);
-    EXPECT_EQ(t.CellArea, original->CellArea);
-    EXPECT_EQ(t.CurrentPlan, original->CurrentPlan);
-    EXPECT_EQ(t.KeepPlans, original->KeepPlans);
-    EXPECT_EQ(t.PlaneComputed, true);
+    EXPECT_EQ(t.CellArea(), original->CellArea());
+    EXPECT_EQ(t.CurrentPlan(), original->CurrentPlan());
+    EXPECT_EQ(t.KeepPlans(), original->KeepPlans());
+    EXPECT_EQ(t.PlaneComputed(), true);
     EXPECT_EQ(t.ResultsValid(), true);
     EXPECT_EQ(t.Modified(), false);
     EXPECT_TRUE(t.Saved());
     for (int i = 0; i < TTerreno::kPlanCount; ++i)
-        EXPECT_EQ(t.Plans[std::size_t(i)], original->Plans[std::size_t(i)]) << "plan " << i;
-    EXPECT_EQ(t.Plans[3].RatioText.Str(), "1,5");
+        EXPECT_EQ(t.Plans()[std::size_t(i)], original->Plans()[std::size_t(i)]) << "plan " << i;
+    EXPECT_EQ(t.Plans()[3].RatioText.Str(), "1,5");
     // The area of the last run is not kept.
-    EXPECT_EQ(t.LastArea, (TUsedRect{0, 0, 0, 0}));
+    EXPECT_EQ(t.LastArea(), (TUsedRect{0, 0, 0, 0}));
     // Written again, the same bytes.
     TTerreno copy = t;
     EXPECT_EQ(WriteDocument(copy, loaded->View), image);

@@ -28,8 +28,8 @@ void ExpectSane(const TLoadedProject& p)
     ASSERT_GE(t.RowCount(), 1);
     ASSERT_LE(t.RowCount(), MaxGridSize);
     ASSERT_EQ(t.Cells().size(), std::size_t(t.ColCount()) * std::size_t(t.RowCount()));
-    ASSERT_GE(t.CurrentPlan, 1);
-    ASSERT_LE(t.CurrentPlan, 10);
+    ASSERT_GE(t.CurrentPlan(), 1);
+    ASSERT_LE(t.CurrentPlan(), 10);
     ASSERT_GT(static_cast<long double>(t.Lx), 0.0L);
     ASSERT_GT(static_cast<long double>(t.Ly), 0.0L);
     int counted = 0;
@@ -219,7 +219,7 @@ TEST(ProjectFuzz, FileReaderAgreesWithImageReader)
             ++agreedAccepted;
             EXPECT_EQ(fromImage->Terrain->Cells(), fromFile->Terrain->Cells());
             EXPECT_EQ(fromImage->View, fromFile->View);
-            EXPECT_EQ(fromImage->Terrain->Plans, fromFile->Terrain->Plans);
+            EXPECT_EQ(fromImage->Terrain->Plans(), fromFile->Terrain->Plans());
             EXPECT_EQ(fromImage->Terrain->Minimum(), fromFile->Terrain->Minimum());
         }
     }

@@ -24,8 +24,11 @@ TEST(GridText, CellTexts)
     EXPECT_EQ(CellText(t, gvNatural, 3, 3, 1, ','), "");  // missing elevation
     // Computed views are empty outside the last run's area.
     EXPECT_EQ(CellText(t, gvDesign, 3, 1, 1, ','), "");
-    t.LastArea = {1, 1, 1, 1};
-    t.Plans[0].OriginElevation = 10.0L;
+    // A run over stake (1, 1) alone computes no plane but sets the area the
+    // computed views cover; then the plane z = 10.
+    t.Selection = {1, 1, 1, 1};
+    Systematize(t, true, -1);
+    t.ComputePlane(0.0L, 0.0L, 10.0L);
     EXPECT_EQ(CellText(t, gvDesign, 3, 1, 1, ','), "10,000");
     EXPECT_EQ(CellText(t, gvCutFill, 2, 1, 1, ','), "-90,10");
     EXPECT_EQ(CellText(t, gvCutFill, 2, 2, 1, ','), "");

@@ -132,7 +132,7 @@ private slots:
         QVERIFY(Item("mnExibirResultados")->isChecked());
         QCOMPARE(Resultado()->widget()->width(), 445);
         QVERIFY(Resultado()->widget()->height() >= 248);
-        QCOMPARE(ActiveDocument()->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
+        QCOMPARE(ActiveDocument()->Terrain().LastArea(), (TUsedRect{1, 1, 2, 2}));
 
         // With a ratio: one step to 2.
         RunDialog(true, true, "2");
@@ -172,9 +172,9 @@ private slots:
         grid->setFocus();
         r->SetCurrentCell(2, rrSx);
         Type("-");  // a lone minus is kept while editing
-        QCOMPARE(ActiveDocument()->Terrain().Plans[2].SxText.Str(), std::string("-"));
+        QCOMPARE(ActiveDocument()->Terrain().Plans()[2].SxText.Str(), std::string("-"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        QCOMPARE(ActiveDocument()->Terrain().Plans[2].SxText.Str(), std::string());  // emptied at commit
+        QCOMPARE(ActiveDocument()->Terrain().Plans()[2].SxText.Str(), std::string());  // emptied at commit
         r->SetCurrentCell(2, rrSx);
         Type("0.01");  // the point becomes the comma
         r->SetCurrentCell(2, rrSy);
@@ -196,8 +196,8 @@ private slots:
         QCOMPARE(r->CellText(2, rrRatio), QString("2"));
         btRecalc->click();
         const TTerreno& t = ActiveDocument()->Terrain();
-        QVERIFY(t.Plans[2].Valid);
-        QCOMPARE(t.CurrentPlan, 2);
+        QVERIFY(t.Plans()[2].Valid);
+        QCOMPARE(t.CurrentPlan(), 2);
         QCOMPARE(r->CellText(2, rrRatio), QString("2,000"));
         QCOMPARE(r->CellText(2, rrSx), QString("0,010000"));
         QCOMPARE(r->CellText(1, rrRatio), QString("1,000"));  // the best plan stays
@@ -253,7 +253,7 @@ private slots:
         recorder->OpenNames = {file};
         OpenProject(*frame);
         QVERIFY(ActiveDocument());
-        QCOMPARE(ActiveDocument()->Terrain().LastArea, (TUsedRect{1, 1, 2, 2}));
+        QCOMPARE(ActiveDocument()->Terrain().LastArea(), (TUsedRect{1, 1, 2, 2}));
         QVERIFY(ActiveDocument()->SelectView(1));
         QCOMPARE(ActiveDocument()->CellText(2, 1), QString("10,250"));
         QVERIFY(ActiveDocument()->SelectView(2));

@@ -175,9 +175,9 @@ TEST(PrintPages, ResultsListOnlyTheComputedPlans)
     EXPECT_FALSE(text.contains("Plano 1"));
     EXPECT_TRUE(text.contains("Vol. de Corte (m³/ha) 3750,0"));
 
-    t.Plans[3].SxText.Assign("0,01");
-    t.Plans[3].SyText.Assign("0");
-    t.Plans[3].RatioText.Assign("2");
+    t.SetPlanText(3, &TPlano::SxText, "0,01");
+    t.SetPlanText(3, &TPlano::SyText, "0");
+    t.SetPlanText(3, &TPlano::RatioText, "2");
     ASSERT_TRUE(ParsePlanInputs(t, 3, ','));
     RecalculatePlan(t, 3);
     text = PdfText(Write(*ResultsDocument(t, Heading()), "resultados2.pdf"));
