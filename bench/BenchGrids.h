@@ -15,8 +15,7 @@ namespace nivora::bench {
 inline std::unique_ptr<TTerreno> FullGrid(int size = 1000)
 {
     auto t = std::make_unique<TTerreno>(size, size, 20.0f, 20.0f);
-    t->OriginX = 312000.0L;
-    t->OriginY = 7455000.0L;
+    t->SetOrigin(312000.0L, 7455000.0L);
     std::mt19937 rng(5);
     std::uniform_real_distribution<float> noise(-0.01f, 0.01f);
     t->SetAutoExtremes(false);
@@ -36,8 +35,7 @@ inline std::unique_ptr<TTerreno> RaggedField(float spacing)
 {
     const int size = 1000;
     auto t = std::make_unique<TTerreno>(size, size, spacing, spacing);
-    t->OriginX = 312000.0L;
-    t->OriginY = 7455000.0L;
+    t->SetOrigin(312000.0L, 7455000.0L);
     std::mt19937 rng(20261207);
     std::normal_distribution<double> noise(0.0, 0.01), wander(0.0, 2.5);
     double left = 55, right = 945;
@@ -56,7 +54,7 @@ inline std::unique_ptr<TTerreno> RaggedField(float spacing)
         }
     }
     t->SetAutoExtremes(true);
-    t->Selection = t->ComputeUsedRect();
+    t->SetSelection(t->ComputeUsedRect());
     return t;
 }
 

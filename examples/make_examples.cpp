@@ -44,8 +44,7 @@ private:
 void Small(const std::filesystem::path& out)
 {
     TTerreno t(20, 20, 20.0f, 20.0f);
-    t.OriginX = OriginForStake(1, 20.0f);
-    t.OriginY = OriginForStake(1, 20.0f);
+    t.SetOrigin(OriginForStake(1, 20.0f), OriginForStake(1, 20.0f));
     Noise noise(1501);
     t.SetAutoExtremes(false);
     for (int r = 1; r <= 15; ++r)
@@ -62,8 +61,7 @@ void Large(const std::filesystem::path& out)
 {
     const int cols = 300, rows = 200;
     TTerreno t(cols, rows, 20.0f, 20.0f);
-    t.OriginX = 312000.0L;  // UTM-like coordinates, as surveys bring them
-    t.OriginY = 7455000.0L;
+    t.SetOrigin(312000.0L, 7455000.0L);  // UTM-like coordinates, as surveys bring them
     Noise noise(20261207);
     // A wavy boundary: each row keeps a stretch of columns whose ends wander.
     double left = 12, right = 288;

@@ -29,7 +29,7 @@ void BM_BestPlaneAndVolumes(benchmark::State& state)
 {
     TTerreno& t = Grid();
     for (auto _ : state) {
-        t.Selection = t.ComputeUsedRect();
+        t.SetSelection(t.ComputeUsedRect());
         benchmark::DoNotOptimize(t.ComputeBestPlane());
     }
     state.counters["passes"] = 2;

@@ -97,14 +97,14 @@ bool TPlano::Read(TByteReader& s)
 // -------------------------------------------------------------------- terrain
 
 TTerreno::TTerreno(std::int32_t columns, std::int32_t rows, float lx, float ly)
-    : TCotas(columns, rows), Lx(lx), Ly(ly)
+    : TCotas(columns, rows), Lx_(lx), Ly_(ly)
 {
-    Selection = {1, 1, columns, rows};
+    Selection_ = {1, 1, columns, rows};
 }
 
 TUsedRect TTerreno::GetSelection() const
 {
-    return Selection == TUsedRect{0, 0, 0, 0} ? ComputeUsedRect() : Selection;
+    return Selection_ == TUsedRect{0, 0, 0, 0} ? ComputeUsedRect() : Selection_;
 }
 
 namespace {
@@ -204,7 +204,7 @@ bool TTerreno::ComputeBestPlane()
             syz += rz * y;
             sz += rz;
         }
-        SetProgress(j - sel.FirstRow, total);
+        ReportProgress(j - sel.FirstRow, total);
     }
     if (n == 0)
         return false;
@@ -259,7 +259,7 @@ bool TTerreno::ComputeOrigin(long double sx, long double sy)
                 ++n;
             }
         }
-        SetProgress(j - sel.FirstRow, total);
+        ReportProgress(j - sel.FirstRow, total);
     }
     if (n == 0) {
         // No elevation to average: the slopes stay as typed, the plan is not
@@ -328,9 +328,9 @@ void TTerreno::ComputeVolumes(bool announce)
 {
     if (announce)
         StartProgress("Calculando a relação entre os volumes de Corte e de Aterro.");
-    else if (Progress)
-        Progress->ShowGauge();
-    CellArea_ = static_cast<long double>(Lx) * static_cast<long double>(Ly);
+    else if (Progress_)
+        Progress_->ShowGauge();
+    CellArea_ = static_cast<long double>(Lx_) * static_cast<long double>(Ly_);
     TPlano& p = Plans_[0];
     const TUsedRect sel = GetSelection();
     const TUsedRect r = Clip(sel, ColCount(), RowCount());
@@ -384,7 +384,7 @@ void TTerreno::ComputeVolumes(bool announce)
                 maxFill = std::max(maxFill, mf[l]);
             }
         }
-        SetProgress(j - sel.FirstRow, total);
+        ReportProgress(j - sel.FirstRow, total);
     }
     const long double cutVolume = cutSum * static_cast<long double>(CellArea_);
     const long double fillVolume = fillSum * static_cast<long double>(CellArea_);
@@ -470,7 +470,7 @@ TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double rati
     TSystematizeResult result;
     if (!selectionOnly) {
         t.UpdateUsedRect();
-        t.Selection = t.UsedRect();
+        t.Selection_ = t.UsedRect();
     }
     t.LastArea_ = t.GetSelection();
     if (!t.HasComputableBlock())
@@ -532,10 +532,10 @@ void TTerreno::SaveToStream(TByteWriter& s) const
     TCotas::SaveToStream(s);
     s.WriteBool(ResultsValid());
     s.WriteBool(PlaneComputed_);
-    WriteReal(s, OriginX);
-    WriteReal(s, OriginY);
-    WriteReal(s, Lx);
-    WriteReal(s, Ly);
+    WriteReal(s, OriginX_);
+    WriteReal(s, OriginY_);
+    WriteReal(s, Lx_);
+    WriteReal(s, Ly_);
     WriteReal(s, CellArea_);
     s.WriteI32(CurrentPlan_);
     s.WriteBool(KeepPlans_);
@@ -572,10 +572,10 @@ bool TTerreno::LoadTerrainSection(TByteReader& s)
         return false;
     SetResultsValid(resultsValid);
     PlaneComputed_ = planeComputed;
-    OriginX = originX;
-    OriginY = originY;
-    Lx = lx;
-    Ly = ly;
+    OriginX_ = originX;
+    OriginY_ = originY;
+    Lx_ = lx;
+    Ly_ = ly;
     CellArea_ = cellArea;
     CurrentPlan_ = currentPlan;
     KeepPlans_ = keepPlans;

@@ -97,13 +97,13 @@ public:
     // area may start at any 32-bit column or row.
     float StakeX(std::int32_t column) const
     {
-        return static_cast<float>(static_cast<long double>(OriginX)
-                                  + static_cast<long double>(Lx) * (static_cast<long double>(column) - 1));
+        return static_cast<float>(static_cast<long double>(OriginX_)
+                                  + static_cast<long double>(Lx_) * (static_cast<long double>(column) - 1));
     }
     float StakeY(std::int32_t row) const
     {
-        return static_cast<float>(static_cast<long double>(OriginY)
-                                  + static_cast<long double>(Ly) * (static_cast<long double>(row) - 1));
+        return static_cast<float>(static_cast<long double>(OriginY_)
+                                  + static_cast<long double>(Ly_) * (static_cast<long double>(row) - 1));
     }
 
     // The rectangle the computations cover: Selection, or the used rectangle
@@ -128,6 +128,24 @@ public:
     bool LoadFromStream(TByteReader& s);
     // The terrain section alone, all or nothing.
     bool LoadTerrainSection(TByteReader& s);
+
+    // The stake geometry: the spacings are those the terrain was created or
+    // read with; the origin is set once the terrain exists.
+    Real48 OriginX() const { return OriginX_; }
+    Real48 OriginY() const { return OriginY_; }
+    Real48 Lx() const { return Lx_; }
+    Real48 Ly() const { return Ly_; }
+    void SetOrigin(long double x, long double y)
+    {
+        OriginX_ = x;
+        OriginY_ = y;
+    }
+
+    // The rectangle the user chose for the computations (see GetSelection).
+    TUsedRect Selection() const { return Selection_; }
+    void SetSelection(const TUsedRect& selection) { Selection_ = selection; }
+    // Where the computations report their progress; not owned, may be null.
+    void SetProgress(IProgress* progress) { Progress_ = progress; }
 
     // The results and what follows from them. They change only through the
     // operations above and the runs below, and when a file is read.
@@ -157,25 +175,16 @@ public:
     // changes.
     void RestoreLastArea();
 
-    // Fields, in declaration order.
-    Real48 OriginX;
-    Real48 OriginY;
-    Real48 Lx;
-    Real48 Ly;
-    TUsedRect Selection;
-
-    IProgress* Progress = nullptr;  // not owned
-
 private:
     void StartProgress(const std::string& message)
     {
-        if (Progress)
-            Progress->Start(message);
+        if (Progress_)
+            Progress_->Start(message);
     }
-    void SetProgress(int done, int total)
+    void ReportProgress(int done, int total)
     {
-        if (Progress)
-            Progress->Set(done, total);
+        if (Progress_)
+            Progress_->Set(done, total);
     }
 
     // The runs below set the plan they work on and the area they cover.
@@ -185,12 +194,19 @@ private:
 
     // Fields, in declaration order.
     bool PlaneComputed_ = false;
+    Real48 OriginX_;
+    Real48 OriginY_;
+    Real48 Lx_;
+    Real48 Ly_;
     Real48 CellArea_;
     Real48 AreaHa_;
     std::int32_t CurrentPlan_ = 1;
     bool KeepPlans_ = true;
     TPlans Plans_{};
+    TUsedRect Selection_;
     TUsedRect LastArea_{0, 0, 0, 0};
+
+    IProgress* Progress_ = nullptr;
 };
 
 // What the user is told when a run computes nothing, and when the plane could

@@ -66,8 +66,8 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
     TCutFillMap map;
     map.Area = a;
     map.Plan = t.Plans()[0];
-    map.CellArea = static_cast<long double>(t.Lx) * static_cast<long double>(t.Ly);
-    const TCellSize cell = CutFillCellSize(t.Lx, t.Ly, columns, rows);
+    map.CellArea = static_cast<long double>(t.Lx()) * static_cast<long double>(t.Ly());
+    const TCellSize cell = CutFillCellSize(t.Lx(), t.Ly(), columns, rows);
     map.CellWidth = cell.Width;
     map.CellHeight = cell.Height;
     const int width = static_cast<int>(columns) * cell.Width;

@@ -73,11 +73,11 @@ TFieldReport BuildFieldReport(const TTerreno& t)
     TFieldReport r;
     r.Area = Clamped(t, t.LastArea());
     r.Plan = t.Plans()[0];
-    r.Lx = t.Lx;
-    r.Ly = t.Ly;
-    r.OriginX = t.OriginX;
-    r.OriginY = t.OriginY;
-    r.CellArea = static_cast<long double>(t.Lx) * static_cast<long double>(t.Ly);
+    r.Lx = t.Lx();
+    r.Ly = t.Ly();
+    r.OriginX = t.OriginX();
+    r.OriginY = t.OriginY();
+    r.CellArea = static_cast<long double>(t.Lx()) * static_cast<long double>(t.Ly());
     std::int32_t order = 0;
     bool forward = true;
     // The walk of WalkOrder, without keeping the stakes that have no elevation.

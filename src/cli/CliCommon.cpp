@@ -224,7 +224,7 @@ TSystematized LoadAndSystematize(const TArgs& a)
     const long double ratio = a.Number("--ratio", -1);
     const bool selectionOnly = a.Has("--area");
     if (selectionOnly)
-        t.Selection = AreaIn(a, t);
+        t.SetSelection(AreaIn(a, t));
     run.Result = Systematize(t, selectionOnly, ratio);
     if (!run.Result.Computed)
         throw TNothingToCompute(kNoElevationsMessage);

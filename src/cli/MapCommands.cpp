@@ -16,7 +16,7 @@ TLoadedProject LoadMapArea(const TArgs& a)
     const std::string& path = File(a);
     TLoadedProject project = LoadProject(path);
     TTerreno& t = *project.Terrain;
-    t.Selection = AreaIn(a, t);
+    t.SetSelection(AreaIn(a, t));
     const TUsedRect area = t.GetSelection();
     for (std::int32_t r = std::max(area.FirstRow, 1); r <= std::min(area.LastRow, t.RowCount()); ++r)
         for (std::int32_t c = std::max(area.FirstCol, 1); c <= std::min(area.LastCol, t.ColCount()); ++c)

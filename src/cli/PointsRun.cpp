@@ -70,10 +70,10 @@ int Points(const TArgs& a)
     j.Key("South").Value(prepared.Projected && prepared.Zone.South);
     j.Key("ColCount").Value(grid.Cols);
     j.Key("RowCount").Value(grid.Rows);
-    j.Key("Lx").Value(terrain->Lx.Value());
-    j.Key("Ly").Value(terrain->Ly.Value());
-    j.Key("OriginX").Value(terrain->OriginX.Value());
-    j.Key("OriginY").Value(terrain->OriginY.Value());
+    j.Key("Lx").Value(terrain->Lx().Value());
+    j.Key("Ly").Value(terrain->Ly().Value());
+    j.Key("OriginX").Value(terrain->OriginX().Value());
+    j.Key("OriginY").Value(terrain->OriginY().Value());
     j.Key("ValueCount").Value(static_cast<std::int64_t>(terrain->ValueCount()));
     j.EndObject();
     std::cout << j.Str() << "\n";

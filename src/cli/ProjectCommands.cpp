@@ -31,8 +31,8 @@ int Info(const TArgs& a)
     j.BeginObject();
     j.Key("ColCount").Value(t.ColCount());
     j.Key("RowCount").Value(t.RowCount());
-    j.Key("Lx").Value(t.Lx.Value());
-    j.Key("Ly").Value(t.Ly.Value());
+    j.Key("Lx").Value(t.Lx().Value());
+    j.Key("Ly").Value(t.Ly().Value());
     j.Key("FileSize").Value(static_cast<std::int64_t>(std::filesystem::file_size(File(a))));
     j.Key("ValueCount").Value(t.ValueCount());
     j.Key("Minimum");
@@ -45,8 +45,8 @@ int Info(const TArgs& a)
     j.Key("ResultsValid").Value(t.ResultsValid());
     j.Key("Modified").Value(t.Modified());
     j.Key("PlaneComputed").Value(t.PlaneComputed());
-    j.Key("OriginX").Value(t.OriginX.Value());
-    j.Key("OriginY").Value(t.OriginY.Value());
+    j.Key("OriginX").Value(t.OriginX().Value());
+    j.Key("OriginY").Value(t.OriginY().Value());
     j.Key("CellArea").Value(t.CellArea().Value());
     j.Key("CurrentPlan").Value(t.CurrentPlan());
     j.Key("KeepPlans").Value(t.KeepPlans());
@@ -93,8 +93,7 @@ int Import(const TArgs& a)
     CheckOutput(out);
 
     TTerreno t(20, 20, static_cast<float>(lx), static_cast<float>(ly));
-    t.OriginX = OriginForStake(nx, static_cast<float>(lx));
-    t.OriginY = OriginForStake(ny, static_cast<float>(ly));
+    t.SetOrigin(OriginForStake(nx, static_cast<float>(lx)), OriginForStake(ny, static_cast<float>(ly)));
     std::ifstream in(textPath, std::ios::binary);
     if (!in)
         throw TInputError("Não foi possível abrir o arquivo " + textPath + ".");
@@ -235,7 +234,7 @@ int Plan(const TArgs& a)
     // The recalculation works on the whole used area with current results,
     // as after a systematization in the program.
     t.UpdateUsedRect();
-    t.Selection = t.UsedRect();
+    t.SetSelection(t.UsedRect());
     t.RestoreLastArea();
     if (!t.ResultsValid() && !Systematize(t, false, -1).Computed)
         throw TNothingToCompute(kNoElevationsMessage);

@@ -207,8 +207,8 @@ TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& requ
     DrawTitleAndScales(canvas, g, o);
     const std::vector<long double> levels = request.LevelList();
     map.Levels = levels;
-    map.Lx = terrain.Lx;
-    map.Ly = terrain.Ly;
+    map.Lx = terrain.Lx();
+    map.Ly = terrain.Ly();
     TraceLevels(curves, terrain, area, levels, g.Transform());
     DrawCurves(curves, canvas, o);
     canvas.end();

@@ -78,7 +78,7 @@ TMapGeometry MapGeometry(float x0, float y0, float x1, float y1)
 
 TMapGeometry MapGeometry(const TTerreno& t, const TUsedRect& area)
 {
-    const long double lx = t.Lx, ly = t.Ly;
+    const long double lx = t.Lx(), ly = t.Ly();
     return MapGeometry(static_cast<float>(t.StakeX(area.FirstCol) - lx / 2),
                        static_cast<float>(t.StakeY(area.FirstRow) - ly / 2),
                        static_cast<float>(t.StakeX(area.LastCol) + lx / 2),
@@ -87,7 +87,7 @@ TMapGeometry MapGeometry(const TTerreno& t, const TUsedRect& area)
 
 std::vector<TPoint> OutlinePoints(const TTerreno& t, const TUsedRect& area, const TMapGeometry& g)
 {
-    const long double lx = t.Lx, ly = t.Ly;
+    const long double lx = t.Lx(), ly = t.Ly();
     std::vector<TPoint> points;
     for (const TNode& n : TraceOutline(t, area))
         points.push_back({g.MapX(static_cast<float>(t.StakeX(n.Col) - lx / 2)),

@@ -95,8 +95,8 @@ std::vector<std::uint8_t> WriteHeader(const TTerreno& terrain, std::int64_t file
         b[154] = 13;
         PutI32(b, kOffCols, terrain.ColCount());
         PutI32(b, kOffRows, terrain.RowCount());
-        PutSingle(b, kOffLx, static_cast<float>(static_cast<long double>(terrain.Lx)));
-        PutSingle(b, kOffLy, static_cast<float>(static_cast<long double>(terrain.Ly)));
+        PutSingle(b, kOffLx, static_cast<float>(static_cast<long double>(terrain.Lx())));
+        PutSingle(b, kOffLy, static_cast<float>(static_cast<long double>(terrain.Ly())));
         PutI32(b, kOffMarker, kHeaderMarker);
         PutI32(b, kOffSize, static_cast<std::int32_t>(fileSize));
         PutI32(b, kOffCheck, kHeaderMarker ^ static_cast<std::int32_t>(fileSize));

@@ -263,7 +263,7 @@ public:
         if (LineFields_ > 0)
             EndLine();
         Terrain_.UpdateUsedRect();
-        Terrain_.Selection = Terrain_.UsedRect();
+        Terrain_.SetSelection(Terrain_.UsedRect());
         Terrain_.SetAutoExtremes(true);
         return Result_;
     }

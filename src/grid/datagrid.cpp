@@ -505,7 +505,7 @@ void TForm2::SelectionFollowsGrid()
 {
     // The computations cover the block selected on screen when it spans at
     // least two columns and two rows, otherwise the used rectangle.
-    Terrain_->Selection = HasAreaSelection() ? GridSelection() : Terrain_->UsedRect();
+    Terrain_->SetSelection(HasAreaSelection() ? GridSelection() : Terrain_->UsedRect());
 }
 
 bool TForm2::SelectView(int view)
@@ -923,8 +923,7 @@ TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int 
                        float originX, float originY)
 {
     auto terrain = std::make_unique<TTerreno>(columns, rows, lx, ly);
-    terrain->OriginX = originX;
-    terrain->OriginY = originY;
+    terrain->SetOrigin(originX, originY);
     TLoadedProject project;
     project.Terrain = std::move(terrain);
     return CreateDocument(frame, fileName, std::move(project));
@@ -939,7 +938,7 @@ TForm2* CreateDocument(TForm1* frame, const QString& fileName, TLoadedProject lo
         doc->show();
         return doc;
     }
-    doc->Terrain().Progress = frame;
+    doc->Terrain().SetProgress(frame);
     // In the frame first: a new document's caption numbers it among the open ones.
     frame->AddChild(doc);
     doc->SetFileName(fileName);

@@ -76,8 +76,7 @@ std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char
 std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridParams& p)
 {
     auto t = std::make_unique<TTerreno>(grid.Cols, grid.Rows, static_cast<float>(p.Lx), static_cast<float>(p.Ly));
-    t->OriginX = static_cast<long double>(p.OriginX);
-    t->OriginY = static_cast<long double>(p.OriginY);
+    t->SetOrigin(static_cast<long double>(p.OriginX), static_cast<long double>(p.OriginY));
     for (std::int32_t r = 1; r <= grid.Rows; ++r)
         for (std::int32_t c = 1; c <= grid.Cols; ++c)
             if (const float z = grid.Z[std::size_t(r - 1) * std::size_t(grid.Cols) + std::size_t(c - 1)]; z != 0.0f)

@@ -143,7 +143,7 @@ TEST(BuildCutFillMap, KeepsTheCutsAndFillsItDrew)
         for (int c = 1; c <= 3; ++c)
             t.SetCell(c, r, 10.0f + 0.1f * c + 0.37f * (r % 2));
     t.SetCell(2, 3, 0.0f);
-    t.Selection = {2, 1, 3, 3};
+    t.SetSelection({2, 1, 3, 3});
     ASSERT_TRUE(Systematize(t, true, -1).Computed);
     const TCutFillMap m = BuildCutFillMap(t, nullptr);
     const TTerreno drawn = t;
@@ -214,7 +214,7 @@ TEST(BuildCutFillMap, AreasNoGridCanHaveAreRefusedBeforeAnyProgress)
     ProgressRecorder rec;
     // A run over the area makes it the area the map draws.
     const auto runOver = [&t](const TUsedRect& area) {
-        t.Selection = area;
+        t.SetSelection(area);
         Systematize(t, true, -1);
         ASSERT_EQ(t.LastArea(), area);
     };
@@ -245,7 +245,7 @@ TEST(BuildCutFillMap, SameBitmapAsOneFillCellAStake)
     for (int r = 1; r <= 23; ++r)
         for (int c = 1; c <= 37; ++c)
             t.SetCell(c, r, hole(rng) == 0 ? 0.0f : z(rng));
-    t.Selection = {3, 2, 40, 24};
+    t.SetSelection({3, 2, 40, 24});
     ASSERT_TRUE(Systematize(t, true, 1.2L).Computed);
     const TCutFillMap m = BuildCutFillMap(t, nullptr);
     ASSERT_EQ(m.CellWidth, 20);

@@ -115,7 +115,7 @@ TEST(FieldReport, SkipsStakesWithoutElevationAndStaysInTheArea)
 
     // A run whose area reaches beyond the grid (it finds no 2 x 2 block and
     // keeps the plan): the report clamps the area to the grid.
-    t.Selection = {2, 1, 9, 9};
+    t.SetSelection({2, 1, 9, 9});
     Systematize(t, true, -1);
     r = BuildFieldReport(t);
     ASSERT_EQ(r.Lines.size(), 3u);

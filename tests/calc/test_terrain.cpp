@@ -47,11 +47,10 @@ void TypeUserPlan(TTerreno& t, int slot, const char* sx, const char* sy, const c
 TEST(Terrain, StakeCoordinates)
 {
     TTerreno t(10, 10, 0.1f, 20.0f);
-    t.OriginX = 12.345L;
+    t.SetOrigin(12.345L, 0.0L);
     EXPECT_EQ(t.StakeX(1), static_cast<float>(12.345L));
-    t.OriginX = 0.0L;
+    t.SetOrigin(0.0L, -50.0L);
     EXPECT_EQ(t.StakeX(4), 0.3f);
-    t.OriginY = -50.0L;
     EXPECT_EQ(t.StakeY(3), -10.0f);
 }
 
@@ -59,7 +58,7 @@ TEST(Terrain, FourStakeBestPlane)
 {
     TTerreno t = FourStakes();
     ProgressRecorder rec;
-    t.Progress = &rec;
+    t.SetProgress(&rec);
     ASSERT_TRUE(t.Modified());  // the elevations were just typed
     ASSERT_TRUE(t.ComputeBestPlane());
     const TPlano& p = t.Plans()[0];
@@ -105,7 +104,7 @@ TEST(Terrain, AdjustRatio)
 {
     TTerreno t = FourStakes();
     ProgressRecorder rec;
-    t.Progress = &rec;
+    t.SetProgress(&rec);
     ASSERT_TRUE(t.ComputeBestPlane());
     rec.messages.clear();
     const TAdjustResult r = t.AdjustRatio(2.0L);
@@ -136,7 +135,7 @@ TEST(Terrain, AdjustRatio)
     ASSERT_TRUE(v.ComputeBestPlane());
     v.SetCell(1, 1, 10.5f);
     ProgressRecorder quiet;
-    v.Progress = &quiet;
+    v.SetProgress(&quiet);
     const TPlano before = v.Plans()[0];
     EXPECT_EQ(v.AdjustRatio(2.0L).Steps, 0);
     EXPECT_EQ(v.Plans()[0], before);
@@ -147,7 +146,7 @@ TEST(Terrain, ZeroResidualIsFillAndMissingStakesCountForNothing)
 {
     TTerreno t = FourStakes();
     t.Resize(1, 0);  // a third column without elevations inside the selection
-    t.Selection = {1, 1, 3, 2};
+    t.SetSelection({1, 1, 3, 2});
     t.ComputePlane(0.0L, 0.0L, 10.0L);
     const TPlano& p = t.Plans()[0];
     // Residuals 0, 1, 2, 0: two cuts, two fills of depth 0.
@@ -209,10 +208,10 @@ TEST(Terrain, ComputableBlocks)
     TTerreno t(3, 3, 10.0f, 10.0f);
     for (int c = 1; c <= 3; ++c)
         t.SetCell(c, 1, 5.0f);
-    t.Selection = {1, 1, 3, 1};  // one row high
+    t.SetSelection({1, 1, 3, 1});  // one row high
     EXPECT_FALSE(t.HasComputableBlock());
     t.SetCell(1, 2, 5.0f);
-    t.Selection = {1, 1, 2, 2};  // (2, 2) missing
+    t.SetSelection({1, 1, 2, 2});  // (2, 2) missing
     EXPECT_FALSE(t.HasComputableBlock());
     TTerreno u(3, 3, 10.0f, 10.0f);
     u.SetCell(2, 2, 1.0f);
@@ -220,10 +219,10 @@ TEST(Terrain, ComputableBlocks)
     u.SetCell(2, 3, 1.0f);
     u.SetCell(3, 3, 1.0f);
     u.SetCell(1, 1, 1.0f);
-    u.Selection = {1, 1, 3, 3};  // the only complete block is the lower right one
+    u.SetSelection({1, 1, 3, 3});  // the only complete block is the lower right one
     EXPECT_TRUE(u.HasComputableBlock());
     // A zero selection falls back to the used rectangle.
-    u.Selection = {0, 0, 0, 0};
+    u.SetSelection({0, 0, 0, 0});
     EXPECT_EQ(u.GetSelection(), (TUsedRect{1, 1, 3, 3}));
 }
 
@@ -244,7 +243,7 @@ TEST(Terrain, SystematizeRuns)
     for (int row = 1; row <= 6; ++row)
         for (int c = 1; c <= 6; ++c)
             u.SetCell(c, row, 100.0f + static_cast<float>(rng() % 100) / 50.0f);
-    u.Selection = {2, 2, 4, 5};
+    u.SetSelection({2, 2, 4, 5});
     const TSystematizeResult s = Systematize(u, true, 1.3L);
     ASSERT_TRUE(s.Computed);
     EXPECT_TRUE(s.Adjust.Converged);
@@ -355,7 +354,7 @@ TEST(Terrain, TypedPlansAreChangesToSave)
 
     // The area of the run: a file does not keep it, the used area stands for
     // it while the results are current.
-    t.Selection = {1, 1, 1, 1};
+    t.SetSelection({1, 1, 1, 1});
     ASSERT_FALSE(Systematize(t, true, -1).Computed);  // a run that finds no block still marks its area
     ASSERT_EQ(t.LastArea(), (TUsedRect{1, 1, 1, 1}));
     t.RestoreLastArea();
@@ -379,21 +378,21 @@ TEST(Terrain, DegenerateSelections)
     ASSERT_TRUE(t.PlaneComputed());
     ASSERT_TRUE(t.Plans()[0].Valid);
     ProgressRecorder rec;
-    t.Progress = &rec;
+    t.SetProgress(&rec);
     // No elevation in the selection: no origin, no valid plan, no hang.
-    t.Selection = {3, 3, 5, 5};
+    t.SetSelection({3, 3, 5, 5});
     EXPECT_FALSE(t.ComputeOrigin(0.01L, 0.0L));
     EXPECT_FALSE(t.Plans()[0].Valid);
     // A selection one row high reports a total of 0.
     rec.sets.clear();
-    t.Selection = {1, 1, 5, 1};
+    t.SetSelection({1, 1, 5, 1});
     EXPECT_TRUE(t.ComputeOrigin(0.0L, 0.0L));
     EXPECT_EQ(rec.sets.front(), std::make_pair(0, 0));
     EXPECT_NEAR(D(t.Plans()[0].OriginElevation), 3.0, 1e-12);
 
     // Map limits over an empty store: no division by zero.
     TTerreno empty(5, 5, 10.0f, 10.0f);
-    empty.Selection = {0, 0, 0, 0};
+    empty.SetSelection({0, 0, 0, 0});
     const TMapLimits m = empty.MapLimits();
     EXPECT_EQ(m.SubdivisionLimitX, 0);
     EXPECT_EQ(m.SubdivisionLimitY, 0);
@@ -406,12 +405,12 @@ TEST(Terrain, SelectionExtremesAndMapLimits)
     t.SetCell(1, 1, 50.0f);
     t.SetCell(20, 5, 120.0f);
     t.SetCell(10, 10, 10.0f);
-    t.Selection = {5, 1, 20, 9};
+    t.SetSelection({5, 1, 20, 9});
     float lo = 0, hi = 0;
     t.SelectionExtremes(lo, hi);
     EXPECT_EQ(lo, 120.0f);
     EXPECT_EQ(hi, 120.0f);
-    t.Selection = {1, 1, 20, 10};  // the whole grid: the store's extremes
+    t.SetSelection({1, 1, 20, 10});  // the whole grid: the store's extremes
     t.SelectionExtremes(lo, hi);
     EXPECT_EQ(lo, 10.0f);
     EXPECT_EQ(hi, 120.0f);
@@ -468,8 +467,7 @@ TEST_P(PlaneAccuracy, AgreesWithReferenceToTheDisplayedDigits)
 {
     const auto [size, originX, originY] = GetParam();
     TTerreno t(size, size, 20.0f, 20.0f);
-    t.OriginX = originX;
-    t.OriginY = originY;
+    t.SetOrigin(originX, originY);
     std::mt19937 rng(static_cast<unsigned>(size));
     std::normal_distribution<float> noise(0.0f, 0.05f);
     t.SetAutoExtremes(false);

@@ -136,12 +136,11 @@ template <class F>
 std::unique_ptr<TTerreno> Terrain(int cols, int rows, F f)
 {
     auto t = std::make_unique<TTerreno>(cols, rows, 20.0f, 20.0f);
-    t->OriginX = 0.0L;
-    t->OriginY = 0.0L;
+    t->SetOrigin(0.0L, 0.0L);
     for (int r = 1; r <= rows; ++r)
         for (int c = 1; c <= cols; ++c)
             t->SetCell(c, r, f(c, r));
-    t->Selection = t->ComputeUsedRect();
+    t->SetSelection(t->ComputeUsedRect());
     return t;
 }
 
@@ -388,7 +387,7 @@ TEST(MapPicture, BuildAndReplay)
     ASSERT_GE(polylines.size(), 3u);
     // First the outline, pen 20, closed, along the outline nodes.
     EXPECT_EQ(polylines[0].penWidth, 20);
-    const std::vector<TPoint> outline = OutlinePoints(*t, t->Selection, map.Geometry);
+    const std::vector<TPoint> outline = OutlinePoints(*t, t->Selection(), map.Geometry);
     ASSERT_EQ(polylines[0].points.size(), outline.size());
     EXPECT_EQ(polylines[0].points.front(), polylines[0].points.back());
     for (std::size_t i = 0; i < outline.size(); ++i)
@@ -409,7 +408,7 @@ TEST(MapPicture, DrawnIntoATargetWhateverTheResolution)
     ASSERT_TRUE(SetRequestLevels(request, {"101"}, '.'));
     const TAltimetricMap map = BuildAltimetricMap(*t, request);
     const QRectF target(100, 50, map.Geometry.W / 8.0, map.Geometry.H / 8.0);
-    const std::vector<TPoint> outline = OutlinePoints(*t, t->Selection, map.Geometry);
+    const std::vector<TPoint> outline = OutlinePoints(*t, t->Selection(), map.Geometry);
     for (int dpi : {96, 192}) {
         Recorder rec(dpi);
         {
@@ -437,7 +436,7 @@ TEST(MapPicture, ScaledSize)
 TEST(MapPicture, NoElevationsNoOutline)
 {
     TTerreno t(10, 10, 20.0f, 20.0f);
-    t.Selection = {1, 1, 10, 10};
+    t.SetSelection({1, 1, 10, 10});
     TContourRequest request;
     ASSERT_TRUE(SetRequestLevels(request, {"100"}, '.'));
     const TAltimetricMap map = BuildAltimetricMap(t, request);

@@ -57,8 +57,7 @@ RandomCase MakeCase(std::uint32_t seed)
     rc.terrain = std::make_unique<TTerreno>(cols, rows, spacings[uni(0, 4)], spacings[uni(0, 4)]);
     TTerreno& t = *rc.terrain;
     if (uni(0, 2) == 0) {
-        t.OriginX = 312000.0L;
-        t.OriginY = 7455000.0L;
+        t.SetOrigin(312000.0L, 7455000.0L);
     }
     const int kind = uni(0, 2);
     const double holes = real(0.0, 0.3);
@@ -99,8 +98,8 @@ RandomCase MakeCase(std::uint32_t seed)
 
     const float x0 = t.StakeX(1), y0 = t.StakeY(1);
     const long double unitsPerCell = real(0.7, 120.0);
-    const float sx = static_cast<float>(unitsPerCell / static_cast<long double>(t.Lx));
-    const float sy = static_cast<float>(unitsPerCell / static_cast<long double>(t.Ly));
+    const float sx = static_cast<float>(unitsPerCell / static_cast<long double>(t.Lx()));
+    const float sy = static_cast<float>(unitsPerCell / static_cast<long double>(t.Ly()));
     rc.transform.MapX = [=](float x) { return std::int32_t(std::llrint((static_cast<long double>(x) - x0) * sx)) + 1000; };
     rc.transform.MapY = [=](float y) { return std::int32_t(std::llrint((static_cast<long double>(y) - y0) * sy)) + 666; };
     return rc;

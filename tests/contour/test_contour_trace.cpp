@@ -26,8 +26,7 @@ TMapTransform Tenfold()
 TTerreno Grid(std::vector<std::vector<float>> rows)
 {
     TTerreno t(std::int32_t(rows[0].size()), std::int32_t(rows.size()), 20.0f, 20.0f);
-    t.OriginX = 0.0L;
-    t.OriginY = 0.0L;
+    t.SetOrigin(0.0L, 0.0L);
     for (std::size_t r = 0; r < rows.size(); ++r)
         for (std::size_t c = 0; c < rows[r].size(); ++c)
             t.SetCell(std::int32_t(c + 1), std::int32_t(r + 1), rows[r][c]);

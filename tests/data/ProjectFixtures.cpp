@@ -5,8 +5,7 @@ namespace nivora::testing {
 std::unique_ptr<TTerreno> SampleTerrain()
 {
     auto t = std::make_unique<TTerreno>(20, 20, 20.0f, 20.0f);
-    t->OriginX = 10.0L;
-    t->OriginY = -10.0L;
+    t->SetOrigin(10.0L, -10.0L);
     const float z[3][4] = {{10.0f, 11.0f, 12.5f, 0.0f}, {12.0f, 10.0f, 11.25f, 10.5f}, {0.0f, 9.75f, 10.0f, 11.0f}};
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 4; ++c)

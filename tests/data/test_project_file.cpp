@@ -112,9 +112,9 @@ TEST(ProjectFile, RoundTripKeepsEverything)
     EXPECT_EQ(t.ValueCount(), original->ValueCount());
     EXPECT_EQ(t.Minimum(), original->Minimum());
     EXPECT_EQ(t.Maximum(), original->Maximum());
-    EXPECT_EQ(t.OriginX, original->OriginX);
-    EXPECT_EQ(t.OriginY, original->OriginY);
-    EXPECT_EQ(t.Lx, original->Lx);
+    EXPECT_EQ(t.OriginX(), original->OriginX());
+    EXPECT_EQ(t.OriginY(), original->OriginY());
+    EXPECT_EQ(t.Lx(), original->Lx());
     EXPECT_EQ(t.CellArea(), original->CellArea());
     EXPECT_EQ(t.CurrentPlan(), original->CurrentPlan());
     EXPECT_EQ(t.KeepPlans(), original->KeepPlans());

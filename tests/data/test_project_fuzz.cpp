@@ -30,8 +30,8 @@ void ExpectSane(const TLoadedProject& p)
     ASSERT_EQ(t.Cells().size(), std::size_t(t.ColCount()) * std::size_t(t.RowCount()));
     ASSERT_GE(t.CurrentPlan(), 1);
     ASSERT_LE(t.CurrentPlan(), 10);
-    ASSERT_GT(static_cast<long double>(t.Lx), 0.0L);
-    ASSERT_GT(static_cast<long double>(t.Ly), 0.0L);
+    ASSERT_GT(static_cast<long double>(t.Lx()), 0.0L);
+    ASSERT_GT(static_cast<long double>(t.Ly()), 0.0L);
     int counted = 0;
     for (float v : t.Cells())
         counted += v != 0.0f;

@@ -12,7 +12,7 @@ using namespace nivora;
 TEST(GridText, CellTexts)
 {
     TTerreno t(4, 3, 20.0f, 0.1f);
-    t.OriginX = 500000.0L;
+    t.SetOrigin(500000.0L, 0.0L);
     t.SetCell(1, 1, 100.1f);
     t.SetCell(2, 1, -3.0f);
     EXPECT_EQ(CellText(t, gvNatural, 3, 0, 0, ','), "");
@@ -26,7 +26,7 @@ TEST(GridText, CellTexts)
     EXPECT_EQ(CellText(t, gvDesign, 3, 1, 1, ','), "");
     // A run over stake (1, 1) alone computes no plane but sets the area the
     // computed views cover; then the plane z = 10.
-    t.Selection = {1, 1, 1, 1};
+    t.SetSelection({1, 1, 1, 1});
     Systematize(t, true, -1);
     t.ComputePlane(0.0L, 0.0L, 10.0L);
     EXPECT_EQ(CellText(t, gvDesign, 3, 1, 1, ','), "10,000");
@@ -76,7 +76,7 @@ TEST(GridText, PasteAtCell)
     EXPECT_EQ(t.GetCell(7, 1), 3.0f);
     EXPECT_EQ(t.ValueCount(), 2);
     EXPECT_EQ(t.Minimum().Value, 1.0f);
-    EXPECT_EQ(t.Selection, (TUsedRect{5, 1, 7, 1}));
+    EXPECT_EQ(t.Selection(), (TUsedRect{5, 1, 7, 1}));
     // Growing past the grid and stopping at 1000.
     PasteText(t, "7\t8\t9\r\n", 999, 25, '.');
     EXPECT_EQ(t.ColCount(), 1000);

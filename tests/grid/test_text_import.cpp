@@ -153,7 +153,7 @@ TEST(TextImport, FieldsOutsideTheGridAreCountedNotStored)
     EXPECT_EQ(t.GetCell(999, 1000), 7.0f);
     EXPECT_EQ(t.RowCount(), 1000);
     EXPECT_EQ(t.ValueCount(), 4);
-    EXPECT_EQ(t.Selection, (TUsedRect{999, 998, 1000, 1000}));
+    EXPECT_EQ(t.Selection(), (TUsedRect{999, 998, 1000, 1000}));
 }
 
 TEST(TextImport, TextWithoutFieldsYieldsNothing)

@@ -20,8 +20,7 @@ TEST(WinSurf, ColumnsTopDownWithMirroredY)
 TEST(WinSurf, MirrorsWithinTheUsedRectangleAndSkipsMissingStakes)
 {
     TTerreno t(10, 10, 10.0f, 10.0f);
-    t.OriginX = 500.0L;
-    t.OriginY = 1000.0L;
+    t.SetOrigin(500.0L, 1000.0L);
     // Used rectangle: columns 3..4, rows 5..7; (4, 6) has no elevation.
     t.SetCell(3, 5, 1.0f);
     t.SetCell(3, 7, 3.0f);

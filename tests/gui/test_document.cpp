@@ -254,7 +254,7 @@ private slots:
         QCOMPARE(saved.LeftCol, 3);
         QCOMPARE(saved.TopRow, 6);
         QVERIFY(doc->HasAreaSelection());
-        QCOMPARE(doc->Terrain().Selection, (TUsedRect{3, 4, 7, 9}));
+        QCOMPARE(doc->Terrain().Selection(), (TUsedRect{3, 4, 7, 9}));
 
         const QString file = TempFolder("reopen") + "/CAMPO.NVR";
         recorder->SaveNames = {file};
@@ -353,10 +353,10 @@ private slots:
         // The corner selects the store; a row header its row across the store.
         doc->SelectByHeader(0, 0);
         QCOMPARE(doc->GridSelection(), (TUsedRect{1, 1, 20, 20}));
-        QCOMPARE(doc->Terrain().Selection, (TUsedRect{1, 1, 20, 20}));
+        QCOMPARE(doc->Terrain().Selection(), (TUsedRect{1, 1, 20, 20}));
         doc->SelectByHeader(0, 3);
         QCOMPARE(doc->GridSelection(), (TUsedRect{1, 3, 20, 3}));
-        QCOMPARE(doc->Terrain().Selection, doc->Terrain().UsedRect());  // a single row is no block
+        QCOMPARE(doc->Terrain().Selection(), doc->Terrain().UsedRect());  // a single row is no block
         doc->SelectByHeader(4, 0);
         QCOMPARE(doc->GridSelection(), (TUsedRect{4, 1, 4, 20}));
 

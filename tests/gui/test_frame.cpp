@@ -139,7 +139,7 @@ private slots:
         for (int r = 1; r <= 2; ++r)
             for (int c = 1; c <= 2; ++c)
                 doc->Terrain().SetCell(c, r, 10.0f + c);
-        doc->Terrain().Selection = doc->Terrain().ComputeUsedRect();
+        doc->Terrain().SetSelection(doc->Terrain().ComputeUsedRect());
         QVERIFY(frame->DispatchShortcut(Item("mnSistematizar")));
         QVERIFY(Item("mnSistematizar")->isEnabled());
         QCOMPARE(recorder->DialogsRun.last(), QString("DefSist"));  // F9 opened the systematize dialog
@@ -460,10 +460,10 @@ private slots:
         QVERIFY(ActiveDocument());
         QCOMPARE(d->Lx(), 10.0f);  // kept for the next use
         QCOMPARE(d->Ly(), 30.0f);
-        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Lx), 10.0);
-        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Ly), 30.0);
+        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Lx()), 10.0);
+        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Ly()), 30.0);
         QCOMPARE(ActiveDocument()->Terrain().ColCount(), 20);
-        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().OriginY), 15.0);
+        QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().OriginY()), 15.0);
 
         // OK with a spacing of 0: the message, and no document.
         const int before = frame->ChildWindows().size();

@@ -101,7 +101,7 @@ private slots:
         TTerreno& t = ActiveDocument()->Terrain();
         QCOMPARE(t.ColCount(), 21);
         QCOMPARE(t.RowCount(), 16);
-        QCOMPARE(static_cast<double>(static_cast<long double>(t.Lx)), 20.0);
+        QCOMPARE(static_cast<double>(static_cast<long double>(t.Lx())), 20.0);
         QCOMPARE(t.StakeX(1), 331200.0f);
         QCOMPARE(t.StakeY(16), 6675100.0f);
         QVERIFY(t.GetCell(1, 1) > 41.7f && t.GetCell(1, 1) < 41.9f);

@@ -310,8 +310,8 @@ TEST(PointImport, AGnssFileBecomesATerrainInSurveyCoordinates)
     EXPECT_EQ(terrain->ColCount(), g.Cols);
     EXPECT_EQ(terrain->ValueCount(), g.ValueCount);
     EXPECT_GT(g.ValueCount, 0);
-    EXPECT_EQ(static_cast<double>(static_cast<long double>(terrain->OriginX)), p.OriginX);
-    EXPECT_EQ(static_cast<double>(static_cast<long double>(terrain->OriginY)), p.OriginY);
+    EXPECT_EQ(static_cast<double>(static_cast<long double>(terrain->OriginX())), p.OriginX);
+    EXPECT_EQ(static_cast<double>(static_cast<long double>(terrain->OriginY())), p.OriginY);
     // Origin snapped to the spacing: stakes at the survey's round metres.
     EXPECT_DOUBLE_EQ(std::fmod(p.OriginY, 50), 0);
     EXPECT_FALSE(terrain->Saved());
