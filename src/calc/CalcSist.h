@@ -187,7 +187,8 @@ private:
             Progress_->Set(done, total);
     }
 
-    // The runs below set the plan they work on and the area they cover.
+    // The runs below choose the plan they work on and the area they cover;
+    // ParsePlanInputs turns a plan's typed texts into its values.
     friend TSystematizeResult Systematize(TTerreno&, bool, long double);
     friend bool ParsePlanInputs(TTerreno&, int, char);
     friend TSystematizeResult RecalculatePlan(TTerreno&, int);
