@@ -6,6 +6,7 @@
 #include <QFontDialog>
 #include <QLocale>
 #include <QAbstractScrollArea>
+#include <QBoxLayout>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
@@ -190,6 +191,22 @@ char DecimalSeparator()
     // The default locale is the user's unless a test chose another.
     const QString point = QLocale().decimalPoint();
     return point == "," ? ',' : '.';
+}
+
+TDialogButtons AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const char* okName, const char* cancelName,
+                                const char* helpName, const QString& helpCaption)
+{
+    TDialogButtons b;
+    b.Ok = new QPushButton(QStringLiteral("OK"), dialog);
+    b.Ok->setObjectName(okName);
+    b.Ok->setDefault(true);
+    b.Cancel = new QPushButton(QStringLiteral("Cancelar"), dialog);
+    b.Cancel->setObjectName(cancelName);
+    b.Help = new QPushButton(helpCaption, dialog);
+    b.Help->setObjectName(helpName);
+    for (QPushButton* button : {b.Ok, b.Cancel, b.Help})
+        layout->addWidget(button);
+    return b;
 }
 
 void FitClientToContent(QMdiSubWindow* w, QAbstractScrollArea* view, QSize content,

@@ -14,7 +14,9 @@
 #include <memory>
 
 class QAbstractScrollArea;
+class QBoxLayout;
 class QDialog;
+class QPushButton;
 class QMdiSubWindow;
 class QWidget;
 
@@ -78,6 +80,16 @@ char DecimalSeparator();
 // view's ranges for its current size.
 void FitClientToContent(QMdiSubWindow* window, QAbstractScrollArea* view, QSize content,
                         const std::function<void()>& updateScrollRanges);
+
+struct TDialogButtons {
+    QPushButton* Ok = nullptr;
+    QPushButton* Cancel = nullptr;
+    QPushButton* Help = nullptr;
+};
+// The OK, "Cancelar" and help buttons at the foot or the side of a dialog,
+// with OK the default button; each named as given and added to `layout`.
+TDialogButtons AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const char* okName, const char* cancelName,
+                                const char* helpName, const QString& helpCaption = QStringLiteral("Ajuda"));
 
 // The generic error report: runs a command; an exception that escapes it is
 // shown in an error box with its text and the program carries on. Returns

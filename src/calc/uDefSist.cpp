@@ -63,17 +63,12 @@ TDefSist::TDefSist(QWidget* parent) : QDialog(parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    btOkSistematiza = new QPushButton("OK", this);
-    btOkSistematiza->setObjectName("btOkSistematiza");
-    btOkSistematiza->setDefault(true);
-    btCancelaSistematizacao = new QPushButton("Cancelar", this);
-    btCancelaSistematizacao->setObjectName("btCancelaSistematizacao");
-    HelpBtn = new QPushButton("A&juda", this);
-    HelpBtn->setObjectName("HelpBtn");
+    const TDialogButtons b =
+        AddDialogButtons(this, buttons, "btOkSistematiza", "btCancelaSistematizacao", "HelpBtn", "A&juda");
+    btOkSistematiza = b.Ok;
+    btCancelaSistematizacao = b.Cancel;
+    HelpBtn = b.Help;
     HelpBtn->setEnabled(false);
-    buttons->addWidget(btOkSistematiza);
-    buttons->addWidget(btCancelaSistematizacao);
-    buttons->addWidget(HelpBtn);
     main->addLayout(buttons);
 
     // Help contexts of the dialog's controls.

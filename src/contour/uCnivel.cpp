@@ -57,19 +57,13 @@ TDefCurvas::TDefCurvas(TProgramState& state, TDefMapa* defMapa, QWidget* parent)
     main->addWidget(GroupBox1, 1);
 
     auto* buttons = new QVBoxLayout;
-    OKBtn = new QPushButton("OK", this);
-    OKBtn->setObjectName("OKBtn");
-    OKBtn->setDefault(true);
-    CancelBtn = new QPushButton("Cancelar", this);
-    CancelBtn->setObjectName("CancelBtn");
+    const TDialogButtons b = AddDialogButtons(this, buttons, "OKBtn", "CancelBtn", "HelpBtn");
+    OKBtn = b.Ok;
+    CancelBtn = b.Cancel;
+    HelpBtn = b.Help;
     CancelBtn->setAutoDefault(false);
-    HelpBtn = new QPushButton("Ajuda", this);
-    HelpBtn->setObjectName("HelpBtn");
     HelpBtn->setEnabled(false);
     HelpBtn->setAutoDefault(false);
-    buttons->addWidget(OKBtn);
-    buttons->addWidget(CancelBtn);
-    buttons->addWidget(HelpBtn);
     buttons->addStretch(1);
     main->addLayout(buttons);
 

@@ -182,19 +182,13 @@ TDefMapa::TDefMapa(TProgramState& state, QWidget* parent) : QDialog(parent), Sta
 
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);
-    btOkExibeMapa = new QPushButton("OK", this);
-    btOkExibeMapa->setObjectName("btOkExibeMapa");
-    btOkExibeMapa->setDefault(true);
-    btCancelaMapa = new QPushButton("Cancelar", this);
-    btCancelaMapa->setObjectName("btCancelaMapa");
+    const TDialogButtons b = AddDialogButtons(this, bottom, "btOkExibeMapa", "btCancelaMapa", "HelpBtn");
+    btOkExibeMapa = b.Ok;
+    btCancelaMapa = b.Cancel;
+    HelpBtn = b.Help;
     btCancelaMapa->setAutoDefault(false);
-    HelpBtn = new QPushButton("Ajuda", this);
-    HelpBtn->setObjectName("HelpBtn");
     HelpBtn->setEnabled(false);
     HelpBtn->setAutoDefault(false);
-    bottom->addWidget(btOkExibeMapa);
-    bottom->addWidget(btCancelaMapa);
-    bottom->addWidget(HelpBtn);
     main->addLayout(bottom);
 
     SetHelpContext();

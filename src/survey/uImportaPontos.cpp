@@ -221,17 +221,11 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    BitBtn1 = new QPushButton("OK", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton("Cancelar", this);
-    BitBtn2->setObjectName("BitBtn2");
-    BitBtn3 = new QPushButton("Ajuda", this);
-    BitBtn3->setObjectName("BitBtn3");
+    const TDialogButtons b = AddDialogButtons(this, buttons, "BitBtn1", "BitBtn2", "BitBtn3");
+    BitBtn1 = b.Ok;
+    BitBtn2 = b.Cancel;
+    BitBtn3 = b.Help;
     BitBtn3->setAutoDefault(false);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn3);
     main->addLayout(buttons);
     resize(640, 560);
 
