@@ -193,9 +193,13 @@ char DecimalSeparator()
     return point == "," ? ',' : '.';
 }
 
-TDialogButtons AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const char* okName, const char* cancelName,
-                                const char* helpName, const QString& helpCaption)
+TDialogButtons AddDialogButtons(QDialog* dialog, QBoxLayout* parent, Qt::Orientation orientation, const char* okName,
+                                const char* cancelName, const char* helpName, const QString& helpCaption)
 {
+    const bool row = orientation == Qt::Horizontal;
+    auto* layout = new QBoxLayout(row ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    if (row)
+        layout->addStretch(1);
     TDialogButtons b;
     b.Ok = new QPushButton(QStringLiteral("OK"), dialog);
     b.Ok->setObjectName(okName);
@@ -206,6 +210,9 @@ TDialogButtons AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const char*
     b.Help->setObjectName(helpName);
     for (QPushButton* button : {b.Ok, b.Cancel, b.Help})
         layout->addWidget(button);
+    if (!row)
+        layout->addStretch(1);
+    parent->addLayout(layout);
     return b;
 }
 

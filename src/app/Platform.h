@@ -86,10 +86,12 @@ struct TDialogButtons {
     QPushButton* Cancel = nullptr;
     QPushButton* Help = nullptr;
 };
-// The OK, "Cancelar" and help buttons at the foot or the side of a dialog,
-// with OK the default button; each named as given and added to `layout`.
-TDialogButtons AddDialogButtons(QDialog* dialog, QBoxLayout* layout, const char* okName, const char* cancelName,
-                                const char* helpName, const QString& helpCaption = QStringLiteral("Ajuda"));
+// The OK, "Cancelar" and help buttons of a dialog, OK the default button,
+// each named as given: a row pushed to the right (Qt::Horizontal) or a
+// column at the top (Qt::Vertical), added to `parent`.
+TDialogButtons AddDialogButtons(QDialog* dialog, QBoxLayout* parent, Qt::Orientation orientation, const char* okName,
+                                const char* cancelName, const char* helpName,
+                                const QString& helpCaption = QStringLiteral("Ajuda"));
 
 // The generic error report: runs a command; an exception that escapes it is
 // shown in an error box with its text and the program carries on. Returns

@@ -61,15 +61,12 @@ TDefSist::TDefSist(QWidget* parent) : QDialog(parent)
     g->addLayout(ratioRow);
     main->addWidget(GroupBox1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
     const TDialogButtons b =
-        AddDialogButtons(this, buttons, "btOkSistematiza", "btCancelaSistematizacao", "HelpBtn", "A&juda");
+        AddDialogButtons(this, main, Qt::Horizontal, "btOkSistematiza", "btCancelaSistematizacao", "HelpBtn", "A&juda");
     btOkSistematiza = b.Ok;
     btCancelaSistematizacao = b.Cancel;
     HelpBtn = b.Help;
     HelpBtn->setEnabled(false);
-    main->addLayout(buttons);
 
     // Help contexts of the dialog's controls.
     btOkSistematiza->setProperty("HelpContext", 37);

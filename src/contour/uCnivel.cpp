@@ -56,16 +56,13 @@ TDefCurvas::TDefCurvas(TProgramState& state, TDefMapa* defMapa, QWidget* parent)
     g->addWidget(Edit3, 2, 1);
     main->addWidget(GroupBox1, 1);
 
-    auto* buttons = new QVBoxLayout;
-    const TDialogButtons b = AddDialogButtons(this, buttons, "OKBtn", "CancelBtn", "HelpBtn");
+    const TDialogButtons b = AddDialogButtons(this, main, Qt::Vertical, "OKBtn", "CancelBtn", "HelpBtn");
     OKBtn = b.Ok;
     CancelBtn = b.Cancel;
     HelpBtn = b.Help;
     CancelBtn->setAutoDefault(false);
     HelpBtn->setEnabled(false);
     HelpBtn->setAutoDefault(false);
-    buttons->addStretch(1);
-    main->addLayout(buttons);
 
     for (QLineEdit* e : {Edit1, Edit2, Edit3})
         e->installEventFilter(this);

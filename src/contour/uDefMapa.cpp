@@ -180,16 +180,13 @@ TDefMapa::TDefMapa(TProgramState& state, QWidget* parent) : QDialog(parent), Sta
     top->addLayout(right, 1);
     main->addLayout(top, 1);
 
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    const TDialogButtons b = AddDialogButtons(this, bottom, "btOkExibeMapa", "btCancelaMapa", "HelpBtn");
+    const TDialogButtons b = AddDialogButtons(this, main, Qt::Horizontal, "btOkExibeMapa", "btCancelaMapa", "HelpBtn");
     btOkExibeMapa = b.Ok;
     btCancelaMapa = b.Cancel;
     HelpBtn = b.Help;
     btCancelaMapa->setAutoDefault(false);
     HelpBtn->setEnabled(false);
     HelpBtn->setAutoDefault(false);
-    main->addLayout(bottom);
 
     SetHelpContext();
 

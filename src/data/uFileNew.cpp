@@ -139,14 +139,11 @@ TFileNew::TFileNew(QWidget* parent) : QDialog(parent)
     g2->addWidget(Label3, 1, 0, 1, 4);
     main->addWidget(GroupBox2);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    const TDialogButtons b = AddDialogButtons(this, buttons, "BitBtn1", "BitBtn2", "BitBtn3");
+    const TDialogButtons b = AddDialogButtons(this, main, Qt::Horizontal, "BitBtn1", "BitBtn2", "BitBtn3");
     BitBtn1 = b.Ok;
     BitBtn2 = b.Cancel;
     BitBtn3 = b.Help;
     BitBtn3->setEnabled(false);
-    main->addLayout(buttons);
 
     connect(CheckBox1, &QCheckBox::toggled, this, &TFileNew::CheckBox1Click);
     connect(edLx, &QLineEdit::textChanged, this, &TFileNew::edLxChange);

@@ -219,14 +219,11 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     pbProgresso->setTextVisible(false);
     main->addWidget(pbProgresso);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    const TDialogButtons b = AddDialogButtons(this, buttons, "BitBtn1", "BitBtn2", "BitBtn3");
+    const TDialogButtons b = AddDialogButtons(this, main, Qt::Horizontal, "BitBtn1", "BitBtn2", "BitBtn3");
     BitBtn1 = b.Ok;
     BitBtn2 = b.Cancel;
     BitBtn3 = b.Help;
     BitBtn3->setAutoDefault(false);
-    main->addLayout(buttons);
     resize(640, 560);
 
     SummaryTimer = new QTimer(this);
