@@ -22,7 +22,6 @@ namespace {
 // The time this thread ran: the machine is shared, and its other work must
 // not weigh on one pass more than on the other.
 struct Clock {
-    using time_point = double;
     static double now()
     {
         timespec ts{};
@@ -87,28 +86,37 @@ std::size_t ToCharsPass(const TTerreno& t, std::string& buffer)
     return std::size_t(p - buffer.data());
 }
 
-double Seconds(double a, double b) { return b - a; }
+// Each iteration runs the baseline, then the work; the iteration's time is
+// the work's, and the counters give the baseline's mean and the ratio.
+template <class Baseline, class Work>
+void TimeBeside(benchmark::State& state, const char* baselineName, Baseline baseline, Work work)
+{
+    double worked = 0, based = 0;
+    for (auto _ : state) {
+        const double t0 = Clock::now();
+        baseline();
+        const double t1 = Clock::now();
+        work();
+        const double t2 = Clock::now();
+        based += t1 - t0;
+        worked += t2 - t1;
+        state.SetIterationTime(t2 - t1);
+    }
+    state.counters[baselineName] = based / double(state.iterations()) * 1e3;
+    state.counters["ratio"] = worked / based;
+}
 
 void BM_Paste(benchmark::State& state)
 {
     const std::string& text = FullText();
     const std::string& points = FullTextWithPoints();
-    double paste = 0, baseline = 0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        benchmark::DoNotOptimize(FromCharsPass(points));
-        const auto t1 = Clock::now();
-        TTerreno t(20, 20, 20.0f, 20.0f);
-        PasteText(t, text, 1, 1, ',');
-        benchmark::DoNotOptimize(t.ValueCount());
-        const auto t2 = Clock::now();
-        baseline += Seconds(t0, t1);
-        paste += Seconds(t1, t2);
-        state.SetIterationTime(Seconds(t1, t2));
-    }
-    const double n = double(state.iterations());
-    state.counters["from_chars_ms"] = baseline / n * 1e3;
-    state.counters["ratio"] = paste / baseline;
+    TimeBeside(
+        state, "from_chars_ms", [&] { benchmark::DoNotOptimize(FromCharsPass(points)); },
+        [&] {
+            TTerreno t(20, 20, 20.0f, 20.0f);
+            PasteText(t, text, 1, 1, ',');
+            benchmark::DoNotOptimize(t.ValueCount());
+        });
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(text.size()));
 }
 BENCHMARK(BM_Paste)->Unit(benchmark::kMillisecond)->UseManualTime();
@@ -117,20 +125,9 @@ void BM_Copy(benchmark::State& state)
 {
     auto t = bench::FullGrid();
     std::string buffer;
-    double copy = 0, baseline = 0;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        benchmark::DoNotOptimize(ToCharsPass(*t, buffer));
-        const auto t1 = Clock::now();
-        benchmark::DoNotOptimize(CopyText(*t, gvNatural, 3, {1, 1, 1000, 1000}, ','));
-        const auto t2 = Clock::now();
-        baseline += Seconds(t0, t1);
-        copy += Seconds(t1, t2);
-        state.SetIterationTime(Seconds(t1, t2));
-    }
-    const double n = double(state.iterations());
-    state.counters["to_chars_ms"] = baseline / n * 1e3;
-    state.counters["ratio"] = copy / baseline;
+    TimeBeside(
+        state, "to_chars_ms", [&] { benchmark::DoNotOptimize(ToCharsPass(*t, buffer)); },
+        [&] { benchmark::DoNotOptimize(CopyText(*t, gvNatural, 3, {1, 1, 1000, 1000}, ',')); });
 }
 BENCHMARK(BM_Copy)->Unit(benchmark::kMillisecond)->UseManualTime();
 

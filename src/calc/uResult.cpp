@@ -344,10 +344,15 @@ TResultado::~TResultado()
         frame->MarkResultsShown(false);
 }
 
-TTerreno* TResultado::ActiveTerrain() const
+TForm2* TResultado::ActiveDocument() const
 {
     const TForm1* frame = FrameOf(this);
-    TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
+    return frame ? frame->State().ActiveDocument.data() : nullptr;
+}
+
+TTerreno* TResultado::ActiveTerrain() const
+{
+    TForm2* document = ActiveDocument();
     return document ? &document->Terrain() : nullptr;
 }
 
@@ -443,8 +448,7 @@ void TResultado::UpdateRecalcButton()
 
 void TResultado::btRecalcClick()
 {
-    TForm1* frame = FrameOf(this);
-    TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
+    TForm2* document = ActiveDocument();
     if (!document)
         return;
     const int column = CurrentColumn();
@@ -463,8 +467,8 @@ void TResultado::btRecalcClick()
 
 void TResultado::BitBtn4Click()
 {
-    if (TForm1* frame = FrameOf(this); frame && frame->State().ActiveDocument)
-        frame->State().ActiveDocument->ShowCutFillMap();
+    if (TForm2* document = ActiveDocument())
+        document->ShowCutFillMap();
 }
 
 }  // namespace nivora

@@ -15,6 +15,7 @@ class QPushButton;
 namespace nivora {
 
 class TForm1;
+class TForm2;
 class TResultado;
 class TTerreno;
 
@@ -88,7 +89,9 @@ public:
     void SetCurrentCell(int column, int row);
     QString CellText(int column, int row) const;
 
-    // The terrain of the frame's active document, which the table shows.
+    // The frame's active document and its terrain, which the table shows;
+    // null without one.
+    TForm2* ActiveDocument() const;
     TTerreno* ActiveTerrain() const;
 
 private:

@@ -72,7 +72,7 @@ void TCotas::ClearRect(const TUsedRect& rect)
     SetAutoExtremes(false);
     for (std::int32_t row = std::max(rect.FirstRow, 1); row <= std::min(rect.LastRow, RowCount_); ++row)
         for (std::int32_t col = std::max(rect.FirstCol, 1); col <= std::min(rect.LastCol, ColCount_); ++col)
-            SetCell(col, row, 0.0f);
+            StoreCell(Index(col, row), col, row, 0.0f);
     SetAutoExtremes(wasAuto);
 }
 

@@ -67,6 +67,25 @@ void ClickThroughWindow(QWidget* w)
     QTest::mouseClick(w->window()->windowHandle(), Qt::LeftButton, {}, at);
 }
 
+// The new project dialog's controls, found by name.
+struct TNewProjectDialog {
+    explicit TNewProjectDialog(TFileNew* dialog)
+        : Dialog(dialog), Label3(Control<QLabel>(dialog, "Label3")), edLx(Control<QLineEdit>(dialog, "edLx")),
+          edLy(Control<QLineEdit>(dialog, "edLy")), spNx(Control<QSpinBox>(dialog, "spNx")),
+          spNy(Control<QSpinBox>(dialog, "spNy")), CheckBox1(Control<QCheckBox>(dialog, "CheckBox1")),
+          BitBtn1(Control<QPushButton>(dialog, "BitBtn1"))
+    {
+    }
+    TFileNew* Dialog;
+    QLabel* Label3;
+    QLineEdit* edLx;
+    QLineEdit* edLy;
+    QSpinBox* spNx;
+    QSpinBox* spNy;
+    QCheckBox* CheckBox1;
+    QPushButton* BitBtn1;
+};
+
 }  // namespace
 
 class TestFrame : public QObject, public TFrameFixture {
@@ -429,37 +448,32 @@ private slots:
 
     void newProjectDialogOrigin()
     {
-        TFileNew* d = FrameControl<TFileNew>("FileNew");
-        auto* Label3 = Control<QLabel>(d, "Label3");
-        auto* edLx = Control<QLineEdit>(d, "edLx");
-        auto* edLy = Control<QLineEdit>(d, "edLy");
-        auto* spNx = Control<QSpinBox>(d, "spNx");
-        auto* CheckBox1 = Control<QCheckBox>(d, "CheckBox1");
-        d->UpdateOrigin();
-        QCOMPARE(Label3->text(), QString("Origem: X = 5; Y = 5"));
-        QCOMPARE(edLy->text(), QString("10"));
-        QVERIFY(!edLy->isEnabled());
-        edLx->setText("20");
-        spNx->setValue(3);
-        QCOMPARE(d->OriginX(), 50.0f);
-        spNx->setValue(-2);
-        QCOMPARE(d->OriginX(), -50.0f);
-        QCOMPARE(edLy->text(), QString("20"));  // mirrors while the box is checked
-        edLx->setText("");
-        QCOMPARE(edLy->text(), QString(""));
-        QCOMPARE(Label3->text(), QString("Origem: X = ?; Y = ?"));
-        QCOMPARE(d->OriginX(), -50.0f);  // kept while the spacing is invalid
+        TNewProjectDialog n(FrameControl<TFileNew>("FileNew"));
+        n.Dialog->UpdateOrigin();
+        QCOMPARE(n.Label3->text(), QString("Origem: X = 5; Y = 5"));
+        QCOMPARE(n.edLy->text(), QString("10"));
+        QVERIFY(!n.edLy->isEnabled());
+        n.edLx->setText("20");
+        n.spNx->setValue(3);
+        QCOMPARE(n.Dialog->OriginX(), 50.0f);
+        n.spNx->setValue(-2);
+        QCOMPARE(n.Dialog->OriginX(), -50.0f);
+        QCOMPARE(n.edLy->text(), QString("20"));  // mirrors while the box is checked
+        n.edLx->setText("");
+        QCOMPARE(n.edLy->text(), QString(""));
+        QCOMPARE(n.Label3->text(), QString("Origem: X = ?; Y = ?"));
+        QCOMPARE(n.Dialog->OriginX(), -50.0f);  // kept while the spacing is invalid
 
-        edLx->setText("10");
-        spNx->setValue(1);
-        CheckBox1->setChecked(false);
-        QVERIFY(edLy->isEnabled());
-        edLy->setText("30");
-        QCOMPARE(d->OriginY(), 15.0f);
-        d->BitBtn1Click();
+        n.edLx->setText("10");
+        n.spNx->setValue(1);
+        n.CheckBox1->setChecked(false);
+        QVERIFY(n.edLy->isEnabled());
+        n.edLy->setText("30");
+        QCOMPARE(n.Dialog->OriginY(), 15.0f);
+        n.Dialog->BitBtn1Click();
         QVERIFY(ActiveDocument());
-        QCOMPARE(d->Lx(), 10.0f);  // kept for the next use
-        QCOMPARE(d->Ly(), 30.0f);
+        QCOMPARE(n.Dialog->Lx(), 10.0f);  // kept for the next use
+        QCOMPARE(n.Dialog->Ly(), 30.0f);
         QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Lx()), 10.0);
         QCOMPARE(static_cast<double>(ActiveDocument()->Terrain().Ly()), 30.0);
         QCOMPARE(ActiveDocument()->Terrain().ColCount(), 20);
@@ -467,16 +481,16 @@ private slots:
 
         // OK with a spacing of 0: the message, and no document.
         const int before = frame->ChildWindows().size();
-        edLx->setText("0");
-        d->BitBtn1Click();
+        n.edLx->setText("0");
+        n.Dialog->BitBtn1Click();
         QCOMPARE(recorder->Shown.back().Kind, QString("Warning"));
         QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição deve conter um número positivo."));
-        edLx->setText("abc");
-        d->BitBtn1Click();
+        n.edLx->setText("abc");
+        n.Dialog->BitBtn1Click();
         QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
         QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição contém um número inválido."));
         QCOMPARE(frame->ChildWindows().size(), before);
-        CheckBox1->setChecked(true);
+        n.CheckBox1->setChecked(true);
     }
 
     void newProjectDialogTakesNumberKeys_data()
@@ -500,75 +514,64 @@ private slots:
         QFETCH(QString, origin);
         if (comma)
             QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        TFileNew* d = FrameControl<TFileNew>("FileNew");
-        auto* Label3 = Control<QLabel>(d, "Label3");
-        auto* edLx = Control<QLineEdit>(d, "edLx");
-        auto* edLy = Control<QLineEdit>(d, "edLy");
-        d->show();
-        d->activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(d));
-        edLx->setFocus();
-        edLx->selectAll();
+        TNewProjectDialog n(FrameControl<TFileNew>("FileNew"));
+        n.Dialog->show();
+        n.Dialog->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(n.Dialog));
+        n.edLx->setFocus();
+        n.edLx->selectAll();
         Key(Qt::Key_Backspace);
         Type(keys);
-        QCOMPARE(edLx->text(), spacing);
-        QCOMPARE(edLy->text(), spacing);
-        QCOMPARE(Label3->text(), origin);
-        d->hide();
+        QCOMPARE(n.edLx->text(), spacing);
+        QCOMPARE(n.edLy->text(), spacing);
+        QCOMPARE(n.Label3->text(), origin);
+        n.Dialog->hide();
         QLocale::setDefault(QLocale::c());
     }
 
     void newProjectDialogEmptiedStakeNumber()
     {
-        TFileNew* d = FrameControl<TFileNew>("FileNew");
-        auto* Label3 = Control<QLabel>(d, "Label3");
-        auto* spNx = Control<QSpinBox>(d, "spNx");
-        auto* spNy = Control<QSpinBox>(d, "spNy");
-        d->show();
-        d->activateWindow();
-        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(d));
-        spNx->setFocus();
-        spNx->selectAll();
+        TNewProjectDialog n(FrameControl<TFileNew>("FileNew"));
+        n.Dialog->show();
+        n.Dialog->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(n.Dialog));
+        n.spNx->setFocus();
+        n.spNx->selectAll();
         Key(Qt::Key_Backspace);
-        QCOMPARE(spNx->text(), QString());
-        QCOMPARE(Label3->text(), QString("Origem: X = -10005; Y = 5"));  // counts as -1000
+        QCOMPARE(n.spNx->text(), QString());
+        QCOMPARE(n.Label3->text(), QString("Origem: X = -10005; Y = 5"));  // counts as -1000
         // Enter goes to OK, with the text as it is: the integer error, no document.
         Key(Qt::Key_Return);
-        QCOMPARE(spNx->text(), QString());
+        QCOMPARE(n.spNx->text(), QString());
         QVERIFY(!recorder->Shown.empty());
         QCOMPARE(recorder->Shown.back().Text, QString("'' is not a valid integer value"));
         QVERIFY(frame->ChildWindows().isEmpty());
         // Leaving the box keeps the text too.
-        spNy->setFocus();
-        QCOMPARE(spNx->text(), QString());
-        QCOMPARE(Label3->text(), QString("Origem: X = -10005; Y = 5"));
-        d->hide();
+        n.spNy->setFocus();
+        QCOMPARE(n.spNx->text(), QString());
+        QCOMPARE(n.Label3->text(), QString("Origem: X = -10005; Y = 5"));
+        n.Dialog->hide();
     }
 
     void newProjectDialogCommaLocale()
     {
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
-        TFileNew* d = FrameControl<TFileNew>("FileNew");
-        auto* Label3 = Control<QLabel>(d, "Label3");
-        auto* edLx = Control<QLineEdit>(d, "edLx");
-        auto* spNx = Control<QSpinBox>(d, "spNx");
-        auto* spNy = Control<QSpinBox>(d, "spNy");
-        auto* BitBtn1 = Control<QPushButton>(d, "BitBtn1");
-        edLx->setText("2,5");
-        spNx->setValue(1);
-        spNy->setValue(2);
-        QCOMPARE(Label3->text(), QString("Origem: X = 1,25; Y = 3,75"));
-        edLx->setText("2.5");  // a point is no decimal separator here
-        QCOMPARE(Label3->text(), QString("Origem: X = ?; Y = ?"));
+        TNewProjectDialog n(FrameControl<TFileNew>("FileNew"));
+        n.edLx->setText("2,5");
+        n.spNx->setValue(1);
+        n.spNy->setValue(2);
+        QCOMPARE(n.Label3->text(), QString("Origem: X = 1,25; Y = 3,75"));
+        n.edLx->setText("2.5");  // a point is no decimal separator here
+        QCOMPARE(n.Label3->text(), QString("Origem: X = ?; Y = ?"));
         // A spin edit text that is not an integer is reported at OK.
-        edLx->setText("10");
-        spNx->findChild<QLineEdit*>()->setText("x");
+        n.edLx->setText("10");
+        n.spNx->findChild<QLineEdit*>()->setText("x");
         const int before = frame->ChildWindows().size();
-        BitBtn1->click();
+        n.BitBtn1->click();
         QCOMPARE(recorder->Shown.back().Text, QString("'x' is not a valid integer value"));
         QCOMPARE(frame->ChildWindows().size(), before);
-        spNx->setValue(1);
-        spNy->setValue(1);
+        n.spNx->setValue(1);
+        n.spNy->setValue(1);
         QLocale::setDefault(QLocale::c());
     }
 };
