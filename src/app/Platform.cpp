@@ -4,7 +4,9 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 #include <QAbstractScrollArea>
 #include <QBoxLayout>
 #include <QMdiSubWindow>
@@ -170,6 +172,18 @@ void InstallQtPlatform()
 {
     Storage().Messages = std::make_unique<TQtMessages>();
     Storage().Dialogs = std::make_unique<TQtDialogs>();
+}
+
+bool InstallQtTranslations(const QLocale& locale)
+{
+    // Owned by the application, which keeps it installed for its lifetime.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
 }
 
 IMessages& Messages()

@@ -14,6 +14,7 @@
 #include <memory>
 
 class QAbstractScrollArea;
+class QLocale;
 class QBoxLayout;
 class QDialog;
 class QPushButton;
@@ -70,6 +71,11 @@ TPlatform& Platform();
 IMessages& Messages();
 IFileDialogs& Dialogs();
 void InstallQtPlatform();
+// Loads Qt's own translations for `locale` (its file, print and font dialogs,
+// the number boxes' messages) from Qt's translations folder, so they speak the
+// user's language. The program's own texts are not translated: they are
+// written in Portuguese. False when Qt has no translation for the locale.
+bool InstallQtTranslations(const QLocale& locale);
 
 // The user's decimal separator, read in this one place.
 char DecimalSeparator();
