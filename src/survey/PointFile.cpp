@@ -114,6 +114,14 @@ bool IsDataLine(std::string_view line, const TCandidate& c)
 
 bool IsInteger(double v) { return std::floor(v) == v; }
 
+// A project keeps its elevations as singles: a larger one would become an
+// infinite elevation that no saved file can hold.
+bool ElevationFits(double z) { return std::isfinite(static_cast<float>(z)); }
+
+// Coordinates of up to 10^15 m: the grid's origin and its stakes then stay
+// well within what a project holds.
+bool CoordinateFits(double v) { return std::fabs(v) <= kMaxPointCoordinate; }
+
 }  // namespace
 
 std::vector<std::string_view> SplitPointLine(std::string_view line, char separator)
@@ -345,9 +353,15 @@ TPointSet ReadPoints(std::string_view text, const TPointFormat& format)
             if (c < 0 || std::size_t(c) >= fields.size()) {
                 refuse(lineNo, "falta a coluna " + std::string(columnNames[k]));
                 ok = false;
-            } else if (!ParsePointNumber(fields[std::size_t(c)], format.Decimal, v[k])) {
-                std::string shown(fields[std::size_t(c)].substr(0, 20));
+                continue;
+            }
+            const std::string_view field = fields[std::size_t(c)];
+            const std::string shown(field.substr(0, 20));
+            if (!ParsePointNumber(field, format.Decimal, v[k])) {
                 refuse(lineNo, std::string(columnNames[k]) + " não é um número: \"" + shown + "\"");
+                ok = false;
+            } else if (!(k == 2 ? ElevationFits(v[k]) : CoordinateFits(v[k]))) {
+                refuse(lineNo, std::string(columnNames[k]) + " fora do intervalo: \"" + shown + "\"");
                 ok = false;
             }
         }

@@ -62,6 +62,9 @@ struct TPointSet {
 
 // How many refused lines and conflicts are kept with their text.
 constexpr int kPointRemarksKept = 5;
+// A line whose E or N is farther from zero is refused, and so is one whose
+// Z a single-precision elevation cannot hold.
+constexpr double kMaxPointCoordinate = 1e15;
 
 TPointFormat DetectPointFormat(std::string_view text);
 TPointSet ReadPoints(std::string_view text, const TPointFormat& format);

@@ -33,7 +33,23 @@ std::string Text(double v, char decimal) { return FormatGeneral(v, 10, decimal);
 
 double Sq(double x) { return x * x; }
 
+
 }  // namespace
+
+bool SpacingFits(double s)
+{
+    // The terrain keeps its spacings as singles and in its 6-byte real: a
+    // spacing too small for either would be saved as 0, which no project
+    // reader takes.
+    return std::isfinite(s) && s <= kMaxGridSpacing && static_cast<float>(s) >= std::numeric_limits<float>::min();
+}
+
+bool OriginFits(double v)
+{
+    // The origin goes into the 6-byte real (below 1,7e38) and the stakes'
+    // coordinates, up to a thousand spacings on, into singles.
+    return std::isfinite(v) && std::fabs(v) <= 1e35;
+}
 
 struct TPointTriangulation::TImpl {
     Delaunay T;
@@ -168,13 +184,13 @@ TGridParams DefaultGridParams(const TPointTriangulation& t)
 TGridSize CheckGridParams(const TPointTriangulation& t, const TGridParams& p, char decimal)
 {
     const auto positive = [](double v) { return v > 0 && std::isfinite(v); };
-    if (!positive(p.Lx) || !positive(p.Ly) || p.Lx > 1e30 || p.Ly > 1e30)
+    if (!SpacingFits(p.Lx) || !SpacingFits(p.Ly))
         throw TPointError("O espaçamento da grade deve ser um número positivo.");
     if (!positive(p.MaxDistance))
         throw TPointError("A distância máxima a um ponto medido deve ser um número positivo.");
     if (!(p.MaxEdge >= 0) || !std::isfinite(p.MaxEdge))
         throw TPointError("O lado máximo de um triângulo deve ser um número positivo.");
-    if (!std::isfinite(p.OriginX) || !std::isfinite(p.OriginY))
+    if (!OriginFits(p.OriginX) || !OriginFits(p.OriginY))
         throw TPointError("A origem da grade contém um número inválido.");
     const TGridSize n = GridSizeFor(t, p);
     if (n.Cols == 0 || n.Rows == 0)
@@ -306,7 +322,12 @@ struct TGridder {
         const double wb = ((q.x() - a.x()) * (c.y() - a.y()) - (c.x() - a.x()) * (q.y() - a.y())) / det;
         const double wc = ((b.x() - a.x()) * (q.y() - a.y()) - (q.x() - a.x()) * (b.y() - a.y())) / det;
         const double wa = 1 - wb - wc;
-        return wa * f->vertex(0)->info() + wb * f->vertex(1)->info() + wc * f->vertex(2)->info();
+        const double za = f->vertex(0)->info(), zb = f->vertex(1)->info(), zc = f->vertex(2)->info();
+        // Inside the triangle the plane lies between its corners' elevations;
+        // the weights of a thin sliver lose their precision, so the result
+        // is held to that range.
+        const double z = wa * za + wb * zb + wc * zc;
+        return std::clamp(std::isnan(z) ? za : z, std::min({za, zb, zc}), std::max({za, zb, zc}));
     }
 };
 

@@ -23,6 +23,12 @@ public:
 
 enum class TGridMethod { Triangulation, Nearest };
 
+// The largest spacing a grid of points may have, in metres.
+constexpr double kMaxGridSpacing = 1e30;
+// A spacing and an origin coordinate a saved project holds and reads back.
+bool SpacingFits(double spacing);
+bool OriginFits(double coordinate);
+
 struct TGridParams {
     double Lx = 10;
     double Ly = 10;

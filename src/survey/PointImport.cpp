@@ -2,6 +2,8 @@
 
 #include "calc/CalcSist.h"
 
+#include <cmath>
+
 namespace nivora {
 
 namespace {
@@ -75,6 +77,15 @@ std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char
 
 std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridParams& p)
 {
+    // Nothing goes into the document that a saved project could not hold
+    // and read back.
+    bool fits = grid.Cols >= 1 && grid.Cols <= MaxGridSize && grid.Rows >= 1 && grid.Rows <= MaxGridSize &&
+                grid.Z.size() == std::size_t(grid.Cols) * std::size_t(grid.Rows) && SpacingFits(p.Lx) &&
+                SpacingFits(p.Ly) && OriginFits(p.OriginX) && OriginFits(p.OriginY);
+    for (std::size_t i = 0; fits && i < grid.Z.size(); ++i)
+        fits = std::isfinite(grid.Z[i]);
+    if (!fits)
+        throw TPointError("A grade calculada não cabe num projeto.");
     auto t = std::make_unique<TTerreno>(grid.Cols, grid.Rows, static_cast<float>(p.Lx), static_cast<float>(p.Ly));
     t->SetOrigin(static_cast<long double>(p.OriginX), static_cast<long double>(p.OriginY));
     for (std::int32_t r = 1; r <= grid.Rows; ++r)

@@ -65,3 +65,15 @@ foreach(f DOIS.NVR FINO.NVR LONGE.NVR X.NVR)
     message(FATAL_ERROR "${f} was written by a refused run")
   endif()
 endforeach()
+
+# An elevation no single holds is refused with its reason; the project that
+# is written opens again.
+file(WRITE "${WORK}/alto.txt" "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nP4;100;100;1e39\nP5;50;50;11\n")
+run(${CLI} points "${WORK}/alto.txt" --lx 10 --max-edge 0 -o "${WORK}/ALTO.NVR")
+expect_ok("an elevation beyond a single")
+expect_json(Refused 1)
+if(NOT err MATCHES "linha 4: Z fora do intervalo")
+  message(FATAL_ERROR "the refused elevation is not told: ${err}")
+endif()
+run(${CLI} info "${WORK}/ALTO.NVR")
+expect_ok("info of the grid with a refused elevation")

@@ -106,6 +106,40 @@ TEST(PointFile, UnreadableLinesAreCountedWithTheirNumbersAndReasons)
     EXPECT_EQ(s.Refused[4].Line, 9);
 }
 
+TEST(PointFile, NumbersAProjectCannotHoldAreRefusedWithTheirReason)
+{
+    const struct {
+        const char* line;
+        const char* reason;  // empty: the point is read
+    } cases[] = {
+        {"P;10;20;1e39", "Z fora do intervalo: \"1e39\""},
+        {"P;10;20;-1e39", "Z fora do intervalo: \"-1e39\""},
+        {"P;10;20;1e300", "Z fora do intervalo: \"1e300\""},
+        {"P;10;20;3.5e38", "Z fora do intervalo: \"3.5e38\""},
+        {"P;10;20;3.4e38", ""},
+        {"P;10;20;-1e-50", ""},
+        {"P;2e15;20;100", "E fora do intervalo: \"2e15\""},
+        {"P;10;-1.5e15;100", "N fora do intervalo: \"-1.5e15\""},
+        {"P;-1e15;1e15;100", ""},
+    };
+    TPointFormat f;
+    f.Separator = ';';
+    f.ColName = 0, f.ColE = 1, f.ColN = 2, f.ColZ = 3;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const TPointSet s = ReadPoints(std::string("P0;1;2;3\n") + c.line + "\n", f);
+        if (*c.reason == 0) {
+            EXPECT_EQ(s.Points.size(), 2u);
+            EXPECT_EQ(s.RefusedCount, 0);
+        } else {
+            EXPECT_EQ(s.Points.size(), 1u);
+            ASSERT_EQ(s.Refused.size(), 1u);
+            EXPECT_EQ(s.Refused[0].Line, 2);
+            EXPECT_EQ(s.Refused[0].Text, c.reason);
+        }
+    }
+}
+
 TEST(PointFile, RepeatedPositionsAreMergedAndDifferentElevationsReported)
 {
     const std::string text = "P1;0;0;10\n"

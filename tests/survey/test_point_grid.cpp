@@ -1,4 +1,5 @@
 #include "calc/CalcSist.h"
+#include "data/SaveOpen.h"
 #include "survey/PointGrid.h"
 #include "survey/PointImport.h"
 #include "survey/UtmProjection.h"
@@ -195,6 +196,59 @@ TEST(PointGrid, InputThatCannotMakeAGridIsRefusedWithTheReason)
     p.OriginX = 3000;
     EXPECT_EQ(message([&] { GridPoints(t, p, ','); }),
               "A origem da grade fica a leste ou ao norte de todos os pontos; nenhum piquete os alcança.");
+
+    // Spacings and origins a project file cannot hold: a spacing that is 0
+    // as a single, one beyond the limit, an origin beyond the 6-byte real.
+    const struct {
+        double lx, ly, ox;
+        const char* message;
+    } unsavable[] = {
+        {1e-40, 2.5, 0, "O espaçamento da grade deve ser um número positivo."},
+        {2.5, 1e-39, 0, "O espaçamento da grade deve ser um número positivo."},
+        {2e30, 2.5, 0, "O espaçamento da grade deve ser um número positivo."},
+        {2.5, 2.5, -1e36, "A origem da grade contém um número inválido."},
+    };
+    for (const auto& c : unsavable) {
+        SCOPED_TRACE(c.message);
+        p.Lx = c.lx, p.Ly = c.ly, p.OriginX = c.ox, p.OriginY = 0;
+        EXPECT_EQ(message([&] { GridPoints(t, p, ','); }), c.message);
+    }
+}
+
+// The document a points file makes is saved and opened again, whatever
+// numbers the file holds.
+TEST(PointImport, WhatAFileMakesIsSavedAndReadBack)
+{
+    const struct {
+        const char* what;
+        const char* text;
+        int refused;
+    } cases[] = {
+        {"an elevation beyond a single", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nP4;100;100;1e39\nP5;50;50;11\n", 1},
+        {"an elevation far beyond", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nP4;100;100;1e300\n", 1},
+        {"the largest elevation a single holds", "P1;0;0;10\nP2;100;0;11\nP3;0;100;3.4e38\nP4;100;100;-3.4e38\n", 0},
+        {"a coordinate far away", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nP4;1e300;100;12\n", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TPointFormat f;
+        f.Separator = ';';
+        f.ColName = 0, f.ColE = 1, f.ColN = 2, f.ColZ = 3;
+        const TPreparedPoints prepared = PreparePoints(c.text, f, false);
+        ASSERT_TRUE(prepared.Triangulation) << prepared.Problem;
+        EXPECT_EQ(prepared.Set.RefusedCount, c.refused);
+        TGridParams p = DefaultGridParams(*prepared.Triangulation);
+        p.Lx = p.Ly = 10;
+        SnapOrigin(*prepared.Triangulation, p);
+        const TGriddedPoints g = GridPoints(*prepared.Triangulation, p, '.');
+        for (float z : g.Z)
+            ASSERT_TRUE(std::isfinite(z));
+        const auto terrain = MakeTerrain(g, p);
+        const auto again = ReadProjectImage(WriteDocument(*terrain, TViewState{}));
+        ASSERT_TRUE(again) << "the saved project is refused";
+        EXPECT_EQ(again->Terrain->Cells(), terrain->Cells());
+        EXPECT_EQ(again->Terrain->ValueCount(), g.ValueCount);
+    }
 }
 
 TEST(PointGrid, DefaultsAreRoundAndFitTheGrid)
