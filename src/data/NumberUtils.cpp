@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace nivora {
 
@@ -14,6 +15,26 @@ namespace {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
+
+bool UnquoteField(std::string_view field, std::string& content)
+{
+    if (field.size() < 2 || field.front() != '"' || field.back() != '"')
+        return false;
+    const std::string_view inner = field.substr(1, field.size() - 2);
+    std::string out;
+    out.reserve(inner.size());
+    for (std::size_t i = 0; i < inner.size(); ++i) {
+        if (inner[i] == '"') {
+            // Inside the quotes a quote is only ever written doubled.
+            if (i + 1 >= inner.size() || inner[i + 1] != '"')
+                return false;
+            ++i;
+        }
+        out.push_back(inner[i]);
+    }
+    content = std::move(out);
+    return true;
+}
 
 bool ParseNumber(std::string_view text, long double& value, char decimalSeparator)
 {

@@ -4,6 +4,7 @@
 // the round interval used for contour levels and map graduations.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace nivora {
@@ -25,6 +26,13 @@ enum TNumberRule : std::uint8_t {
 // False, value untouched, on anything else or on overflow of the extended
 // range.
 bool ParseNumber(std::string_view text, long double& value, char decimalSeparator);
+
+// A field of exported text wholly enclosed in double quotes ("102,616", as
+// spreadsheets write fields in CSV) stands for its content, each doubled
+// quote inside standing for one. True and `content` set for such a field;
+// false, `content` untouched, for any other (no quotes, or quotes that do not
+// enclose the whole field, or a lone quote inside).
+bool UnquoteField(std::string_view field, std::string& content);
 
 // The check of a number box as it is typed, key by key: a number ParseNumber
 // reads, or one whose exponent has only its letter and perhaps its sign so far

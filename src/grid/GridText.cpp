@@ -120,8 +120,6 @@ std::vector<float> ParseClipboardLine(std::string_view line, char sep)
     std::size_t start = 0;
     for (;;) {
         const std::size_t tab = line.find('\t', start);
-        if (tab == std::string_view::npos && start == line.size())
-            break;  // a line that ends in a tab has no empty field after it
         const std::size_t end = tab == std::string_view::npos ? line.size() : tab;
         float v = 0.0f;
         ReadClipboardField(line.substr(start, end - start), sep, v);

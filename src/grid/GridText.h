@@ -26,6 +26,8 @@ std::string CopyText(const TTerreno& terrain, TGridView view, int decimals, cons
 
 // One pasted line to values: tab-separated fields, "," and "." both taken as
 // the separator, empty or unreadable fields 0, tokens cut at 20 characters.
+// A tab at the end closes an empty last field, as it does when that line is
+// pasted alone.
 std::vector<float> ParseClipboardLine(std::string_view line, char decimalSeparator);
 // Lines end at CR, LF or the pair CR LF.
 std::vector<std::string_view> SplitClipboardLines(std::string_view text);

@@ -15,6 +15,7 @@ namespace nivora {
 namespace {
 
 constexpr std::size_t kMaxToken = 20;      // characters of a field that are read
+constexpr std::size_t kMaxQuoted = 64;     // characters of a quoted field kept to find its content
 constexpr std::size_t kPieceSize = 65536;  // bytes read from a stream at a time
 constexpr std::size_t kSampleSize = 65536; // bytes looked at to find the separator
 
@@ -33,7 +34,7 @@ struct TFieldRule {
     bool Comma = true;   // "," is a decimal mark
     bool Point = true;   // "." is a decimal mark
     char ParseSeparator = '.';  // the separator the marks stand for when read as a typed number
-    bool StripQuotes = false;
+    bool QuotedComma = true;    // "," is a decimal mark inside quotes, where it cannot separate fields
 
     bool IsMark(char c) const { return (c == ',' && Comma) || (c == '.' && Point); }
 };
@@ -98,10 +99,6 @@ bool ReadPlainNumber(const char* p, const char* end, const TFieldRule& rule, flo
 bool ReadTypedNumber(std::string_view token, const TFieldRule& rule, float& value)
 {
     std::string text(token);
-    if (rule.StripQuotes && text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        text.pop_back();
-        text.erase(text.begin());
-    }
     for (char& c : text)
         if (rule.IsMark(c))
             c = rule.ParseSeparator;
@@ -116,18 +113,53 @@ bool ReadTypedNumber(std::string_view token, const TFieldRule& rule, float& valu
     return true;
 }
 
-// The value of a non-empty field (its first 20 characters); false when it is
-// not a number.
-bool ReadField(std::string_view token, const TFieldRule& rule, float& value)
+// How a field reads.
+enum class TFieldValue { Empty, Number, NotNumber };
+
+// The value of a field: its first 20 characters, or those of its content when
+// it is wholly enclosed in double quotes.
+TFieldValue ReadField(std::string_view token, const TFieldRule& rule, float& value)
 {
-    if (ReadPlainNumber(token.data(), token.data() + token.size(), rule, value))
-        return true;
-    return ReadTypedNumber(token, rule, value);
+    value = 0.0f;
+    std::string content;
+    TFieldRule quoted = rule;
+    if (UnquoteField(token, content)) {
+        token = content;
+        quoted.Comma = rule.Comma || rule.QuotedComma;
+    }
+    if (token.empty())
+        return TFieldValue::Empty;
+    token = token.substr(0, kMaxToken);
+    if (ReadPlainNumber(token.data(), token.data() + token.size(), quoted, value) ||
+        ReadTypedNumber(token, quoted, value))
+        return TFieldValue::Number;
+    value = 0.0f;
+    return TFieldValue::NotNumber;
+}
+
+// The sample with what stands between double quotes (a quote opens at any
+// character and the line's end closes it) turned into digits, so that the
+// separators and letters of quoted fields do not count.
+std::string OutsideQuotes(std::string_view sample)
+{
+    std::string out(sample);
+    bool open = false;
+    for (char& c : out) {
+        if (c == '"')
+            open = !open;
+        else if (c == '\r' || c == '\n')
+            open = false;
+        else if (open)
+            c = '0';
+    }
+    return out;
 }
 
 // The separator of a text that does not name one, from its first lines.
-char DetectSeparator(std::string_view sample, char decimalMark)
+char DetectSeparator(std::string_view quotedSample, char decimalMark)
 {
+    const std::string unquoted = OutsideQuotes(quotedSample);
+    const std::string_view sample = unquoted;
     if (sample.find('\t') != std::string_view::npos)
         return '\t';
     if (sample.find(';') != std::string_view::npos)
@@ -137,7 +169,8 @@ char DetectSeparator(std::string_view sample, char decimalMark)
     if (decimalMark == '.')
         return ',';
     // Commas are separators when they cannot all be decimal commas: two in
-    // a line, a decimal point beside them, or a header line that they split.
+    // a line, a decimal point or a quoted field beside them, or a header line
+    // that they split.
     bool firstLine = true;
     std::size_t start = 0;
     while (start < sample.size()) {
@@ -146,7 +179,9 @@ char DetectSeparator(std::string_view sample, char decimalMark)
             end = sample.size();
         const std::string_view line = sample.substr(start, end - start);
         const auto commas = std::count(line.begin(), line.end(), ',');
-        if (commas >= 2 || (commas >= 1 && line.find('.') != std::string_view::npos))
+        // (A comma beside a quoted field separates it: a decimal comma
+        // would be inside the quotes.)
+        if (commas >= 2 || (commas >= 1 && line.find_first_of(".\"") != std::string_view::npos))
             return ',';
         if (firstLine && commas >= 1 &&
             std::any_of(line.begin(), line.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }))
@@ -175,6 +210,9 @@ public:
         TTextLayout& l = Result_.Layout;
         if (l.DecimalMark != ',' && l.DecimalMark != '.')
             l.DecimalMark = 0;
+        // Unless the point was asked for, a comma between quotes is a
+        // decimal comma even where commas separate the fields.
+        Rule_.QuotedComma = l.DecimalMark != '.';
         if (l.Separator != '\t' && l.Separator != ';' && l.Separator != ',')
             l.Separator = DetectSeparator(sample, l.DecimalMark);
         if (l.Separator == ',')
@@ -183,7 +221,6 @@ public:
         Rule_.Comma = l.DecimalMark != '.';
         Rule_.Point = l.DecimalMark != ',';
         Rule_.ParseSeparator = l.DecimalMark != 0 ? l.DecimalMark : LocaleSeparator_;
-        Rule_.StripQuotes = Separator_ != '\t';
         Terrain_.SetAutoExtremes(false);
     }
 
@@ -201,16 +238,20 @@ public:
             // The common field, a plain number, is read as it is scanned;
             // any other goes to CloseField.
             const char* const field = p;
+            if (!TrailingField_) {
+                FieldQuoted_ = *p == '"';
+                QuoteOpen_ = false;
+            }
             bool negative = false;
-            if (*p == '-' || *p == '+') {
+            if (!FieldQuoted_ && (*p == '-' || *p == '+')) {
                 negative = *p == '-';
                 ++p;
             }
             const char* const digitsStart = p;
             const char* mark = nullptr;
             std::uint64_t mantissa = 0;
-            bool plain = true;
-            for (; p < end; ++p) {
+            bool plain = !FieldQuoted_;
+            for (; plain && p < end; ++p) {
                 const unsigned digit = unsigned(static_cast<unsigned char>(*p)) - unsigned('0');
                 if (digit < 10) {
                     mantissa = mantissa * 10 + digit;
@@ -224,10 +265,10 @@ public:
                     continue;
                 }
                 plain = false;
-                while (p < end && *p != Separator_ && *p != '\r' && *p != '\n')
-                    ++p;
                 break;
             }
+            if (!plain)
+                SkipField(p, end);
             if (p == end) {
                 Keep(field, p);
                 break;
@@ -245,9 +286,12 @@ public:
                 TrailingField_ = false;
                 continue;
             }
-            if (!fast && (length > 0 || !Token_.empty() || TrailingField_))
+            // Nothing after the line's last separator: whether that makes an
+            // empty last field is known only at the end of the text.
+            const bool endsInSeparator = length == 0 && Token_.empty() && !TrailingField_ && LineFields_ > 0;
+            if (!fast && !endsInSeparator && (length > 0 || !Token_.empty() || TrailingField_))
                 CloseField(field, p - 1);
-            EndLine();
+            EndLine(endsInSeparator);
             PendingCR_ = c == '\r';
             if (Progress_ && TotalBytes_ > 0)
                 Advance(Consumed_ + std::uint64_t(p - pieceStart));
@@ -258,10 +302,24 @@ public:
     TTextReadResult Finish()
     {
         // A last line without its line break.
+        const bool endsInSeparator = !TrailingField_ && LineFields_ > 0;
         if (TrailingField_)
             CloseField(nullptr, nullptr);
         if (LineFields_ > 0)
-            EndLine();
+            EndLine(endsInSeparator);
+        // Programs that put one separator after every line's last field make
+        // every line of their text end in it: only then is it a line ending.
+        // Anywhere else the separator closes an empty last field, which
+        // clears its cell like any other empty field.
+        const bool lineEndings = DataLines_ >= 2 && SeparatorLines_ == DataLines_;
+        if (!lineEndings) {
+            Result_.Fields += SeparatorLines_;
+            for (const TStake& s : EmptyLastFields_) {
+                if (Terrain_.GetCell(s.Col, s.Row) != 0.0f)
+                    ++Result_.Cleared;
+                Terrain_.SetCell(s.Col, s.Row, 0.0f);
+            }
+        }
         Terrain_.UpdateUsedRect();
         Terrain_.SetSelection(Terrain_.UsedRect());
         Terrain_.SetAutoExtremes(true);
@@ -275,8 +333,22 @@ private:
         if (p == end)
             return;
         TrailingField_ = true;
-        const std::size_t room = kMaxToken - std::min(kMaxToken, Token_.size());
+        const std::size_t keep = FieldQuoted_ ? kMaxQuoted : kMaxToken;
+        const std::size_t room = keep - std::min(keep, Token_.size());
         Token_.append(p, std::min(room, std::size_t(end - p)));
+    }
+
+    // Moves p past the rest of a field that is not a plain number: to the
+    // next separator outside quotes or to the line's end.
+    void SkipField(const char*& p, const char* end)
+    {
+        for (; p < end; ++p) {
+            const char c = *p;
+            if (c == '\r' || c == '\n' || (c == Separator_ && !QuoteOpen_))
+                break;
+            if (c == '"' && FieldQuoted_)
+                QuoteOpen_ = !QuoteOpen_;
+        }
     }
 
     // A field read as a number by the scan.
@@ -302,27 +374,28 @@ private:
             Keep(p, end);
             token = Token_;
         }
-        if (token.size() > kMaxToken)
-            token = token.substr(0, kMaxToken);
         const std::int64_t k = LineFields_++;
         const bool inside = Row_ <= MaxGridSize && std::int64_t(Col_) + k <= MaxGridSize;
+        float v = 0.0f;
+        const TFieldValue read = ReadField(token, Rule_, v);
         if (!inside) {
-            if (!token.empty())
+            if (read != TFieldValue::Empty)
                 ++LineOutside_;
         } else {
-            float v = 0.0f;
-            if (!token.empty()) {
-                if (ReadField(token, Rule_, v))
-                    ++LineNumbers_;
-                else
-                    ++LineUnreadable_;
+            if (read == TFieldValue::Number) {
+                ++LineNumbers_;
+            } else if (read == TFieldValue::NotNumber) {
+                ++LineUnreadable_;
+                if (Terrain_.GetCell(std::int32_t(Col_ + k), Row_) != 0.0f)
+                    ++LineUnreadableClears_;
             }
             Values_.push_back(v);
         }
         Token_.clear();
+        FieldQuoted_ = QuoteOpen_ = false;
     }
 
-    void EndLine()
+    void EndLine(bool endsInSeparator)
     {
         ++Result_.Lines;
         const bool first = FirstLine_;
@@ -332,11 +405,20 @@ private:
                       (header == TTextLayout::hDetect && LineNumbers_ == 0 && LineUnreadable_ > 0))) {
             Result_.HeaderSkipped = true;
         } else {
+            if (LineFields_ > 0) {
+                ++DataLines_;
+                if (endsInSeparator) {
+                    ++SeparatorLines_;
+                    const std::int64_t col = std::int64_t(Col_) + LineFields_;
+                    if (Col_ >= 1 && Row_ >= 1 && Row_ <= MaxGridSize && col <= MaxGridSize)
+                        EmptyLastFields_.push_back({std::int32_t(col), Row_});
+                }
+            }
             Store();
             ++Row_;
         }
         Values_.clear();
-        LineFields_ = LineNumbers_ = LineUnreadable_ = LineOutside_ = 0;
+        LineFields_ = LineNumbers_ = LineUnreadable_ = LineOutside_ = LineUnreadableClears_ = 0;
         TrailingField_ = false;
     }
 
@@ -347,9 +429,14 @@ private:
         Result_.Outside += LineOutside_;
         if (Values_.empty())
             return;
-        for (const float v : Values_)
-            if (v != 0.0f)
+        // Fields that are not numbers are told of on their own.
+        Result_.Cleared -= LineUnreadableClears_;
+        for (std::size_t k = 0; k < Values_.size(); ++k) {
+            if (Values_[k] != 0.0f)
                 ++Result_.Elevations;
+            else if (Terrain_.GetCell(Col_ + std::int32_t(k), Row_) != 0.0f)
+                ++Result_.Cleared;
+        }
         if (Col_ >= 1 && Row_ >= 1)
             Terrain_.SetRowCells(Col_, Row_, Values_.data(), Values_.size());
     }
@@ -378,12 +465,23 @@ private:
     bool FirstLine_ = true;
     bool PendingCR_ = false;
     bool TrailingField_ = false;  // characters after the line's last separator, in an earlier piece
+    bool FieldQuoted_ = false;    // the field being read began with a double quote
+    bool QuoteOpen_ = false;      // ... and its quotes are open: a separator is part of it
     std::string Token_;           // the start of a field split between pieces
     std::vector<float> Values_;   // the current line's fields inside the grid (1000 at most)
     std::int64_t LineFields_ = 0;
     std::int64_t LineNumbers_ = 0;
     std::int64_t LineUnreadable_ = 0;
     std::int64_t LineOutside_ = 0;
+    std::int64_t LineUnreadableClears_ = 0;  // of LineUnreadable_, those over an elevation
+    // The lines with fields (the header's excluded), those of them that end
+    // in a separator, and the cells their empty last fields stand for.
+    struct TStake {
+        std::int32_t Col, Row;
+    };
+    std::int64_t DataLines_ = 0;
+    std::int64_t SeparatorLines_ = 0;
+    std::vector<TStake> EmptyLastFields_;  // 1000 at most: rows past the grid are not kept
 };
 
 enum class TEncoding { Utf8, Utf16LE, Utf16BE };
@@ -458,8 +556,7 @@ bool ReadClipboardField(std::string_view field, char decimalSeparator, float& va
 {
     TFieldRule rule;
     rule.ParseSeparator = decimalSeparator;
-    value = 0.0f;
-    return !field.empty() && ReadField(field.substr(0, kMaxToken), rule, value);
+    return ReadField(field, rule, value) == TFieldValue::Number;
 }
 
 TTextReadResult ReadElevationText(TTerreno& terrain, std::string_view text, std::int32_t col, std::int32_t row,

@@ -8,10 +8,15 @@
 // text (with its mark, or recognised by its zero bytes) is read as text.
 //
 // Fields follow the clipboard's rules whatever the separator: lines end at
-// CR, LF or CR LF; a line that ends in a separator has no empty field after
-// it; an empty field or one that is not a number stores 0 (no elevation);
-// a field is read from its first 20 characters; a value beyond single
-// precision is not a number.
+// CR, LF or CR LF; every field there is, empty or not, sets its cell, and an
+// empty field or one that is not a number stores 0 (no elevation); a field
+// is read from its first 20 characters; a value beyond single precision is
+// not a number. A field wholly enclosed in double quotes is read as its
+// content (UnquoteField), and a separator between quotes is part of it.
+// A separator that ends every line of a text of two lines or more is what
+// some programs put after each line: it ends the line and makes no field.
+// Anywhere else ("1<tab>2<tab>", a spreadsheet's row whose last cell is
+// empty) it closes an empty last field, which clears its cell.
 //
 // Typical use:
 //     TTerreno t(20, 20, lx, ly);
@@ -61,6 +66,7 @@ struct TTextReadResult {
     std::int64_t Elevations = 0;  // fields stored with an elevation (a number other than 0)
     std::int64_t Unreadable = 0;  // fields inside the grid that are not numbers: stored as 0
     std::int64_t Outside = 0;     // non-empty fields beyond column or row 1000: not stored
+    std::int64_t Cleared = 0;     // empty fields (or 0) over a cell that held an elevation: it no longer does
 };
 
 // One field of clipboard text as a paste reads it: its first 20 characters,

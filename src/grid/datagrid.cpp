@@ -832,6 +832,11 @@ QString TForm2::PasteLossMessage(const TTextReadResult& r)
     else if (r.Outside > 1)
         parts << QStringLiteral("%1 campos ficaram fora da grade (além da coluna ou da linha 1000) e foram ignorados.")
                      .arg(locale.toString(qint64(r.Outside)));
+    if (r.Cleared == 1)
+        parts << QStringLiteral("1 cota que havia na grade foi apagada por um campo vazio.");
+    else if (r.Cleared > 1)
+        parts << QStringLiteral("%1 cotas que havia na grade foram apagadas por campos vazios.")
+                     .arg(locale.toString(qint64(r.Cleared)));
     return parts.join(QLatin1Char(' '));
 }
 

@@ -45,7 +45,8 @@ std::string ReadingSummary(const TPreparedPoints& prepared)
             text += "  e mais " + std::to_string(s.RefusedCount - static_cast<int>(s.Refused.size())) + ".\n";
     }
     if (s.RepeatedCount > 0) {
-        text += Plural(s.RepeatedCount, "ponto repetido", "pontos repetidos") + " (mesmo E e N) foram unidos";
+        text += Plural(s.RepeatedCount, "ponto repetido (mesmo E e N) foi unido",
+                       "pontos repetidos (mesmo E e N) foram unidos");
         if (s.ConflictCount == 0) {
             text += ".\n";
         } else {

@@ -53,6 +53,36 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"1e-6000", '.', true, 0.0L},             // below it: zero
                     ParseCase{"2,5e+2", ',', true, 250.0L}));
 
+TEST(UnquoteField, OnlyAWhollyQuotedFieldIsItsContent)
+{
+    struct Case {
+        std::string_view field;
+        bool quoted;
+        std::string_view content;
+    } cases[] = {
+        {"\"102,616\"", true, "102,616"},
+        {"\"\"", true, ""},
+        {"\"a\"\"b\"", true, "a\"b"},
+        {"\"\"\"\"", true, "\""},
+        {"\" 3 \"", true, " 3 "},
+        {"102,616", false, ""},
+        {"\"", false, ""},
+        {"\"1", false, ""},
+        {"1\"", false, ""},
+        {"\"1\"2", false, ""},
+        {" \"1\"", false, ""},
+        {"\"a\"b\"", false, ""},  // a lone quote inside
+        {"\"a\"\"\"", true, "a\""},
+        {"\"a\"\"\"\"", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        std::string content = "untouched";
+        EXPECT_EQ(UnquoteField(c.field, content), c.quoted);
+        EXPECT_EQ(content, c.quoted ? std::string(c.content) : std::string("untouched"));
+    }
+}
+
 TEST(TypedNumbers, AcceptAnExponentStillToCome)
 {
     // Key by key a text may stop at the exponent's letter or sign; reading

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The real program under a virtual X server, driven by key presses as a
 # person would: open a copy of the large example, open and close a menu with
-# Esc, systematize it with ratio 1,25 (F9), save (Ctrl+S), paste a text with
-# unreadable fields and see the warning, open the help (F1) and quit with
+# Esc, systematize it with ratio 1,25 (F9), save (Ctrl+S), paste a
+# spreadsheet's rows ending in empty cells over older elevations, see the
+# warning and save again, paste a text with unreadable fields and see the
+# warning, open the help (F1) and quit with
 # "Sair" while it is open (not keeping the pasted change); then read the
 # saved file with nivora-cli.
 # Usage: program_flow.sh NIVORA NIVORA_CLI EXAMPLE WORK_FOLDER
@@ -99,6 +101,33 @@ paste_with_lost_fields() {
   gone '^Warning$'
 }
 
+# A spreadsheet's two rows, the first ending in two empty cells written as one
+# tab each, pasted at the active cell (40, 60), which holds elevations: the
+# empty cells clear theirs, and the warning says how many. Saved for the
+# check of the file below.
+paste_over_older_data() {
+  local text
+  text=$(printf '101,5\t102,5\t\t\r\n103,5\t104,5\t105,5\t106,5')
+  printf '%s\r\n' "$text" | xclip -selection clipboard >/dev/null 2>&1
+  if ! poll clipboard_is "$(printf '%s' "$text" | tr -d '\r')"; then
+    echo "the clipboard did not take the spreadsheet's rows" >&2
+    return 1
+  fi
+  xdotool windowfocus --sync "$frame"
+  xdotool key ctrl+v
+  local warning
+  if ! warning=$(window '^Warning$'); then
+    echo "no warning after a paste that cleared elevations" >&2
+    return 1
+  fi
+  import -window root "$work/paste-cleared.png" || true
+  xdotool windowfocus --sync "$warning"
+  xdotool key Return
+  gone '^Warning$'
+  xdotool windowfocus --sync "$frame"
+  xdotool key ctrl+s
+}
+
 # Alt+D ticks the box as a click does, shown pressed for a moment first; then
 # the ratio box is enabled and takes the focus. Keys typed before that would
 # reach the dialog's other controls, so Ctrl+A Ctrl+C is pressed until the
@@ -168,6 +197,7 @@ run_in_x() {
   close_menu "$menu" 1
   import -window root "$work/screenshot.png" || true
   xdotool key ctrl+s
+  paste_over_older_data
   paste_with_lost_fields
   # The help window (F1) belongs to the frame: "Sair" with it open ends the
   # program. The pasted change is not kept: "No" to the save question.
@@ -214,4 +244,13 @@ case "$ratio" in
   1.24*|1.25*) ;;
   *) echo "best plan ratio $ratio, expected 1.25"; exit 1 ;;
 esac
+# The pasted rows, and no older elevation left where a field was empty. The
+# grid text covers the used rectangle, which starts at column 4 and row 1.
+pasted=$("$cli" grid "$work/CAMPO.NVR" --decimals 2 | sed -n '60,61p' | cut -f37-40 | tr -d '\r')
+expected=$(printf '101.50\t102.50\t\t\n103.50\t104.50\t105.50\t106.50')
+if [ "$pasted" != "$expected" ]; then
+  echo "rows 60-61, columns 40-43 after the paste:"
+  echo "$pasted"
+  exit 1
+fi
 echo "program flow passed: ratio $ratio, screenshot in $work/screenshot.png"

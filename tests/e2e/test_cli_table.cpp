@@ -308,6 +308,10 @@ TEST_F(CliTable, ImportLayouts)
         {"1;2\r\n10,5;11\r\n12;10,25\r\n", {"--header", "skip"}, 0, grid, ""},
         {"10;;11\r\n12;13;14\r\n", {}, 0, "10.00\t\t11.00\n12.00\t13.00\t14.00\n", ""},
         {"\xEF\xBB\xBF" "10.5\t11\r\n12\t10.25\r\n", {}, 0, grid, ""},
+        // Quoted fields, as spreadsheets export them.
+        {"\"10,5\";\"11\"\r\n\"12\";\"10,25\"\r\n", {}, 0, grid, ""},
+        {"\"10,5\",\"11\"\n\"12\",\"10,25\"\n", {}, 0, grid, ""},
+        {"\"10.5\"\t\"11\"\n12\t\"10.25\"\n", {}, 0, grid, ""},
         // A header read as elevations: its fields are counted, the rows below kept.
         {"A;B\r\n10,5;11\r\n12;10,25\r\n", {"--header", "none"}, 0, grid,
          "^nivora-cli: aviso: 2 campos de .* não são números e ficaram sem cota\\.\n$"},

@@ -54,10 +54,10 @@ TEST(GridText, ParseLine)
     EXPECT_EQ(ParseClipboardLine("10.5", ','), std::vector<float>{10.5f});
     EXPECT_EQ(ParseClipboardLine("10.5", '.'), std::vector<float>{10.5f});
     EXPECT_EQ(ParseClipboardLine("1\t\t3", ','), (std::vector<float>{1, 0, 3}));
-    EXPECT_EQ(ParseClipboardLine("1\t\t3\t", ','), (std::vector<float>{1, 0, 3}));
+    EXPECT_EQ(ParseClipboardLine("1\t\t3\t", ','), (std::vector<float>{1, 0, 3, 0}));
     EXPECT_EQ(ParseClipboardLine("palavra\t2", ','), (std::vector<float>{0, 2}));
     EXPECT_TRUE(ParseClipboardLine("", ',').empty());
-    EXPECT_EQ(ParseClipboardLine("\t", ','), std::vector<float>{0});
+    EXPECT_EQ(ParseClipboardLine("\t", ','), (std::vector<float>{0, 0}));
     // A 25-digit token is read from its first 20 characters.
     EXPECT_EQ(ParseClipboardLine("1234567890123456789012345", '.'), std::vector<float>{1.2345678901234567e19f});
     // Too large for a single: no elevation.

@@ -139,6 +139,120 @@ TEST(TextImport, LayoutsEncodingsAndCounts)
     }
 }
 
+// A paste over older elevations: every field there is sets its cell, and
+// only a separator that ends every line of a text of several lines is taken
+// for a line ending. Both readers, over a 4 x 3 block of 7, 8, 9, 6.
+TEST(TextImport, EveryFieldOverwritesOlderElevations)
+{
+    const TTextLayout semicolons{';', 0, TTextLayout::hNone};
+    struct Case {
+        const char* name;
+        std::string text;
+        TTextLayout layout;
+        V row1, row2;
+        std::int64_t fields, cleared, unreadable;
+    } cases[] = {
+        {"one line ending in a tab", "1\t2\t", kClipboardLayout, {1, 2, 0, 6}, {7, 8, 9, 6}, 3, 1, 0},
+        {"a spreadsheet row with empty last cells", "1\t2\t\t\r\n3\t4\t5\t6\r\n", kClipboardLayout,
+         {1, 2, 0, 0}, {3, 4, 5, 6}, 8, 2, 0},
+        {"one line of two ends in a tab", "1\t2\t\n3\t4\n", kClipboardLayout, {1, 2, 0, 6}, {3, 4, 9, 6}, 5, 1, 0},
+        {"every line ends in a tab: a line ending", "1\t2\t\r\n3\t4\t\r\n", kClipboardLayout, {1, 2, 9, 6},
+         {3, 4, 9, 6}, 4, 0, 0},
+        {"every line ends in a tab, an empty line between", "1\t\r\n\r\n2\t", kClipboardLayout, {1, 8, 9, 6},
+         {7, 8, 9, 6}, 2, 0, 0},
+        {"last line without its break", "1\t\r\n2\t3", kClipboardLayout, {1, 0, 9, 6}, {2, 3, 9, 6}, 4, 1, 0},
+        {"a lone CR ends the line too", "\t5\t\r6", kClipboardLayout, {0, 5, 0, 6}, {6, 8, 9, 6}, 4, 2, 0},
+        {"the same with semicolons", "1;;\n2;3;4;5\n", semicolons, {1, 0, 0, 6}, {2, 3, 4, 5}, 7, 2, 0},
+        {"words clear, counted apart from the empty fields", "x\t2", kClipboardLayout, {0, 2, 9, 6}, {7, 8, 9, 6}, 2, 0, 1},
+        {"quoted numbers", "\"102,616\"\t\"-1.5\"\t\" 3 \"\t\"\"", kClipboardLayout, {102.616f, -1.5f, 3, 0},
+         {7, 8, 9, 6}, 4, 1, 0},
+        {"a separator between quotes is part of the field", "\"1;5\";\"2,5\";\"\"\"4\"\"\"\n", semicolons,
+         {0, 2.5f, 0, 6}, {7, 8, 9, 6}, 3, 0, 2},
+        {"quotes that do not enclose the field", "\"1\"2\t1\"\t\"3", kClipboardLayout, {0, 0, 0, 6},
+         {7, 8, 9, 6}, 3, 0, 3},
+    };
+    const float old[4] = {7, 8, 9, 6};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const bool stream : {false, true}) {
+            SCOPED_TRACE(stream ? "stream" : "text");
+            TTerreno t(4, 3, 10.0f, 10.0f);
+            for (int row = 1; row <= 3; ++row)
+                t.SetRowCells(1, row, old, 4);
+            std::istringstream in(c.text);
+            const TTextReadResult r = stream ? ReadElevationText(t, in, 1, 1, c.layout, ',')
+                                             : ReadElevationText(t, c.text, 1, 1, c.layout, ',');
+            V row1, row2;
+            for (int col = 1; col <= 4; ++col) {
+                row1.push_back(t.GetCell(col, 1));
+                row2.push_back(t.GetCell(col, 2));
+            }
+            EXPECT_EQ(row1, c.row1);
+            EXPECT_EQ(row2, c.row2);
+            EXPECT_EQ(r.Fields, c.fields);
+            EXPECT_EQ(r.Cleared, c.cleared);
+            EXPECT_EQ(r.Unreadable, c.unreadable);
+            EXPECT_EQ(t.ColCount(), 4);
+        }
+    }
+}
+
+// A spreadsheet's 28 x 22 sheet, rows ending in empty cells written as one
+// tab each, pasted over a block of 1: no 1 is left and the count is right.
+TEST(TextImport, SpreadsheetSheetOverOlderBlock)
+{
+    TTerreno t(28, 22, 20.0f, 20.0f);
+    const std::vector<float> ones(28, 1.0f);
+    for (int row = 1; row <= 22; ++row)
+        t.SetRowCells(1, row, ones.data(), ones.size());
+    std::string text;
+    int values = 0;
+    for (int row = 1; row <= 22; ++row) {
+        for (int col = 1; col <= 28; ++col) {
+            // Rows 3 and 17 end in two empty cells, row 9 in one; row 5 has
+            // five empty cells inside.
+            const bool empty = ((row == 3 || row == 17) && col >= 27) || (row == 9 && col == 28) ||
+                               (row == 5 && col >= 10 && col <= 14);
+            if (!empty) {
+                text += "102," + std::to_string(600 + col);
+                ++values;
+            }
+            if (col < 28)
+                text += '\t';
+        }
+        text += "\r\n";
+    }
+    ASSERT_EQ(values, 606);
+    const TTextReadResult r = PasteText(t, text, 1, 1, ',');
+    EXPECT_EQ(t.ValueCount(), 606);
+    EXPECT_EQ(r.Cleared, 10);
+    EXPECT_EQ(t.GetCell(28, 9), 0.0f);
+    EXPECT_EQ(t.GetCell(27, 17), 0.0f);
+    EXPECT_EQ(t.Minimum().Value, 102.601f);
+}
+
+// A quoted field split between the pieces a stream is read in: its comma
+// and its closing quote may come in the next piece.
+TEST(TextImport, QuotedFieldAcrossStreamPieces)
+{
+    const TTextLayout commas{',', 0, TTextLayout::hNone};
+    for (std::size_t pad = 65525; pad <= 65540; ++pad) {
+        SCOPED_TRACE(pad);
+        const std::string text = std::string(pad, 'x') + "\n\"102,616\",\"3\"\"\",7\n";
+        TTerreno a(3, 2, 10.0f, 10.0f);
+        TTerreno b(3, 2, 10.0f, 10.0f);
+        std::istringstream in(text);
+        const TTextReadResult ra = ReadElevationText(a, in, 1, 1, commas, ',');
+        const TTextReadResult rb = ReadElevationText(b, text, 1, 1, commas, ',');
+        EXPECT_EQ(a.GetCell(1, 2), 102.616f);
+        EXPECT_EQ(a.GetCell(2, 2), 0.0f);
+        EXPECT_EQ(a.GetCell(3, 2), 7.0f);
+        EXPECT_EQ(ra.Unreadable, 2);  // the long first line and 3"
+        EXPECT_EQ(rb.Unreadable, 2);
+        EXPECT_EQ(a.Cells(), b.Cells());
+    }
+}
+
 TEST(TextImport, FieldsOutsideTheGridAreCountedNotStored)
 {
     TTerreno t(20, 20, 10.0f, 10.0f);

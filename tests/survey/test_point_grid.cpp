@@ -372,3 +372,21 @@ TEST(PointImport, AGnssFileBecomesATerrainInSurveyCoordinates)
 }
 
 }  // namespace
+
+TEST(PointImport, SummaryAgreesWithTheNumberOfRepeatedPoints)
+{
+    // Stake P1 measured twice (same E and N, same elevation); P2 three times.
+    struct Case {
+        const char* repeats;
+        const char* expected;
+    } cases[] = {
+        {"P1b;0;0;10\n", "1 ponto repetido (mesmo E e N) foi unido.\n"},
+        {"P1b;0;0;10\nP2b;10;0;11\nP2c;10;0;11\n", "3 pontos repetidos (mesmo E e N) foram unidos.\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string text = std::string("P1;0;0;10\nP2;10;0;11\nP3;0;10;12\nP4;10;10;13\n") + c.repeats;
+        const TPointFormat f = DetectPointFormat(text);
+        const TPreparedPoints prepared = PreparePoints(text, f, false);
+        EXPECT_NE(ReadingSummary(prepared).find(c.expected), std::string::npos) << ReadingSummary(prepared);
+    }
+}
