@@ -3,8 +3,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <random>
+#include <string_view>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +23,13 @@ namespace {
 constexpr std::size_t kMaxNameBytes = 255;
 // Links followed before a name is taken for a loop, as the system does.
 constexpr int kMaxLinks = 40;
+// The random part of a temporary name, and the letters it is made of (no
+// capitals: folders that ignore case would see fewer distinct names).
+constexpr std::size_t kRandomChars = 12;
+constexpr char kRandomAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr char kTempSuffix[] = ".tmp";
+// Fresh names tried before a save gives up on creating its temporary file.
+constexpr int kCreateAttempts = 100;
 
 // What went wrong, in the user's language, for the errors a save or an open
 // meets in practice; the system's own text for the rest.
@@ -43,6 +55,8 @@ std::string Reason(int error)
         return "atalhos em círculo";
     case EIO:
         return "erro de entrada/saída no disco";
+    case EFBIG:
+        return "o arquivo passa do tamanho máximo permitido";
     default:
         return std::strerror(error);
     }
@@ -66,6 +80,12 @@ public:
     TFd(const TFd&) = delete;
     TFd& operator=(const TFd&) = delete;
     int Get() const { return fd_; }
+    void Reset(int fd)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
     bool Close()
     {
         const int fd = fd_;
@@ -160,21 +180,101 @@ bool TInputFile::Read(void* buffer, std::size_t n)
     return true;
 }
 
+namespace {
+
+// The part of fileName's temporary names before the random letters: the name
+// and a dot, cut (with a hash of the whole) when the name is near the limit.
+std::string TemporaryPrefix(const std::string& name)
+{
+    const std::size_t room = kMaxNameBytes - kRandomChars - (sizeof kTempSuffix - 1);
+    if (name.size() + 1 <= room)
+        return name + ".";
+    // As much of the name as fits, and a hash of the whole so that two long
+    // names sharing a beginning do not share their temporary names.
+    char hash[18];
+    std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(Fnv1a(name)));
+    std::size_t keep = room - 17 - 1;
+    while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+        --keep;  // never cut a UTF-8 character in two
+    return name.substr(0, keep) + hash + ".";
+}
+
+bool IsTemporaryName(const std::string& candidate, const std::string& prefix)
+{
+    const std::size_t suffix = sizeof kTempSuffix - 1;
+    if (candidate.size() != prefix.size() + kRandomChars + suffix || candidate.compare(0, prefix.size(), prefix) != 0
+        || candidate.compare(candidate.size() - suffix, suffix, kTempSuffix) != 0)
+        return false;
+    for (std::size_t i = prefix.size(); i < prefix.size() + kRandomChars; ++i)
+        if (std::string_view(kRandomAlphabet).find(candidate[i]) == std::string_view::npos)
+            return false;
+    return true;
+}
+
+// Removes what saves of target that ended without finishing left behind:
+// temporary files of its name that belong to this user and that no live save
+// holds locked. A save under way locks its file before it writes, and checks
+// after locking that its file is still there (see ReplaceFileContents), so a
+// file that is taken here between its creation and its locking is given up by
+// its save, never written on after its removal.
+void RemoveLeftovers(const fs::path& target)
+{
+    const fs::path folder = target.parent_path();
+    const std::string prefix = TemporaryPrefix(target.filename().string());
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir)
+        return;  // a folder that may be written but not listed: nothing is cleaned
+    const uid_t self = ::geteuid();
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (!IsTemporaryName(name, prefix))
+            continue;
+        const fs::path path = folder / name;
+        TFd file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        if (file.Get() < 0)
+            file.Reset(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat held {}, there {};
+        if (file.Get() < 0 || ::fstat(file.Get(), &held) != 0 || !S_ISREG(held.st_mode) || held.st_uid != self)
+            continue;
+        if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
+            continue;  // a save under way
+        // Still the file that was locked, not one made since under the name.
+        if (::lstat(path.c_str(), &there) == 0 && there.st_dev == held.st_dev && there.st_ino == held.st_ino)
+            ::unlink(path.c_str());
+    }
+    ::closedir(dir);
+}
+
+}  // namespace
+
 fs::path TemporaryNameFor(const fs::path& fileName)
 {
-    const std::string name = fileName.filename().string();
-    std::string temp = name + ".tmp";
-    if (temp.size() > kMaxNameBytes) {
-        // A name near the limit: as much of it as fits, and a hash of the
-        // whole so that two long names sharing a beginning do not meet.
-        char hash[18];
-        std::snprintf(hash, sizeof hash, "~%016llx", static_cast<unsigned long long>(Fnv1a(name)));
-        std::size_t keep = kMaxNameBytes - 4 - 17;
-        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
-            --keep;  // never cut a UTF-8 character in two
-        temp = name.substr(0, keep) + hash + ".tmp";
+    // Fresh randomness from the system for every name: a generator kept in
+    // the process would give a forked child the names its parent makes next.
+    unsigned char bytes[kRandomChars];
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += std::size_t(n);
     }
-    return fileName.parent_path() / temp;
+    if (got < sizeof bytes) {
+        std::random_device device;
+        for (unsigned char& b : bytes)
+            b = static_cast<unsigned char>(device());
+    }
+    std::string temp = TemporaryPrefix(fileName.filename().string());
+    for (const unsigned char b : bytes)
+        temp += kRandomAlphabet[b % (sizeof kRandomAlphabet - 1)];
+    return fileName.parent_path() / (temp + kTempSuffix);
+}
+
+bool IsTemporaryNameOf(const fs::path& candidate, const fs::path& fileName)
+{
+    return IsTemporaryName(candidate.filename().string(), TemporaryPrefix(fileName.filename().string()));
 }
 
 fs::path FollowLinks(const fs::path& fileName)
@@ -219,14 +319,41 @@ void ReplaceFileContents(const fs::path& fileName, std::span<const std::uint8_t>
         throw SaveError(name, errno);
     }
 
-    // One temporary name per file: what an interrupted save left there is
-    // removed first, and the new one is created afresh.
-    const fs::path temp = TemporaryNameFor(target);
-    if (::unlink(temp.c_str()) != 0 && errno != ENOENT)
-        throw SaveError(name, errno);
-    TFd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, replacing ? 0600 : 0666));
-    if (out.Get() < 0)
-        throw SaveError(name, errno);
+    // A temporary file of this save's own, created afresh and locked so that
+    // no other save takes it for a leftover; what killed saves left behind
+    // goes first.
+    RemoveLeftovers(target);
+    fs::path temp;
+    TFd out;
+    for (int attempt = 1;; ++attempt) {
+        temp = TemporaryNameFor(target);
+        out.Reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, replacing ? 0600 : 0666));
+        if (out.Get() < 0) {
+            if (errno == EEXIST && attempt < kCreateAttempts)
+                continue;
+            throw SaveError(name, errno);
+        }
+        if (::flock(out.Get(), LOCK_EX | LOCK_NB) != 0) {
+            // Another save's cleaning holds it and removes it: take a new name.
+            // Where the file system has no locks, no cleaning can take it
+            // either, and the file is ours.
+            if ((errno == EWOULDBLOCK || errno == EINTR) && attempt < kCreateAttempts)
+                continue;
+            if (errno == EWOULDBLOCK || errno == EINTR)
+                throw SaveError(name, EAGAIN);
+        } else {
+            // Locked: still under its name, unless a cleaning removed it before
+            // the lock was taken.
+            struct stat mine {}, there {};
+            if (::fstat(out.Get(), &mine) != 0 || ::lstat(temp.c_str(), &there) != 0 || mine.st_dev != there.st_dev
+                || mine.st_ino != there.st_ino) {
+                if (attempt < kCreateAttempts)
+                    continue;
+                throw SaveError(name, EAGAIN);
+            }
+        }
+        break;
+    }
 
     int error = 0;
     if (replacing) {
@@ -242,14 +369,22 @@ void ReplaceFileContents(const fs::path& fileName, std::span<const std::uint8_t>
         error = errno;
     if (!error && ::fsync(out.Get()) != 0)
         error = errno;
+    // The lock lasts until the file has its name: a second descriptor keeps
+    // it while the first is closed for the error a deferred write may only
+    // report then.
+    TFd lock(::dup(out.Get()));
+    const int dupError = lock.Get() < 0 ? errno : 0;
     if (!out.Close() && !error)
         error = errno;
+    if (!error)
+        error = dupError;
     if (!error && ::rename(temp.c_str(), target.c_str()) != 0)
         error = errno;
     if (error) {
         ::unlink(temp.c_str());
         throw SaveError(name, error);
     }
+    lock.Close();
     SyncFolder(target.parent_path());
 }
 

@@ -51,10 +51,16 @@ private:
     std::string name_;
 };
 
-// The name of the one temporary file a save of fileName writes before it takes
-// the file's place: beside it, the same for every save of that file, and never
-// longer than a name the folder accepts.
+// A fresh name for the temporary file a save of fileName writes before it
+// takes the file's place: beside it, the file's name, a dot, twelve random
+// letters and digits and ".tmp", never longer than a name the folder accepts
+// (a name near the limit is cut and carries a hash of the whole instead).
+// Every save has its own, so saves of one file at the same time, from two
+// windows or a script, never write into each other's.
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& fileName);
+// Whether candidate has the form of a temporary name that a save of fileName
+// makes (the same folder is assumed).
+bool IsTemporaryNameOf(const std::filesystem::path& candidate, const std::filesystem::path& fileName);
 
 // The file a name stands for once symbolic links are followed (the name
 // itself when it is no link). A link that points nowhere yet gives the name
@@ -68,6 +74,11 @@ std::filesystem::path FollowLinks(const std::filesystem::path& fileName);
 // permits, carry over. A file the user may not write is refused before
 // anything is written. Throws TFileError, with the old file untouched and no
 // temporary file left, when anything fails.
+//
+// While a save writes, it holds an advisory lock on its temporary file. What
+// saves that were killed or lost their power left behind (temporary files of
+// this file's name, of this user, that nobody holds) is removed first; a
+// temporary file of a save under way, or of another user, is never touched.
 void ReplaceFileContents(const std::filesystem::path& fileName, std::span<const std::uint8_t> bytes);
 
 }  // namespace nivora

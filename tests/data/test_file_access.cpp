@@ -19,7 +19,9 @@
 #include <map>
 #include <set>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -235,7 +237,7 @@ TEST(SaveToDisk, SavesThroughLinks)
     fs::remove_all(dir);
 }
 
-TEST(SaveToDisk, InterruptedSavesLeaveOneTemporaryFile)
+TEST(SaveToDisk, InterruptedSavesLeaveOneTemporaryFileAtMost)
 {
     const fs::path dir = TempDir();
     const fs::path file = dir / "grande.NVR";
@@ -252,14 +254,131 @@ TEST(SaveToDisk, InterruptedSavesLeaveOneTemporaryFile)
         WriteFileAtomically(file, image);
         return 0;
     };
+    // Each save removes what the one killed before it left.
     for (int attempt = 0; attempt < 3; ++attempt) {
         ASSERT_EQ(InChild(killedSave), 100 + SIGXFSZ);
         EXPECT_EQ(ReadBytes(file), old);
-        EXPECT_EQ(TemporaryFilesIn(dir), 1);
+        ASSERT_EQ(TemporaryFilesIn(dir), 1);
+        for (const auto& e : fs::directory_iterator(dir))
+            if (e.path() != file) {
+                EXPECT_TRUE(IsTemporaryNameOf(e.path(), file)) << e.path();
+                EXPECT_EQ(fs::file_size(e.path()), 64u * 1024u);
+            }
     }
-    EXPECT_EQ(fs::file_size(TemporaryNameFor(file)), 64u * 1024u);
     WriteFileAtomically(file, image);
     EXPECT_EQ(ReadBytes(file), image);
+    EXPECT_EQ(TemporaryFilesIn(dir), 0);
+    fs::remove_all(dir);
+}
+
+TEST(SaveToDisk, OnlyLeftoversOfDeadSavesAreRemoved)
+{
+    const fs::path dir = TempDir();
+    const fs::path file = dir / "campo.NVR";
+    WriteBytes(file, SampleImage());
+    // Held: a save under way holds its temporary file locked.
+    const int held = ::open((dir / "campo.NVR.emandamento1.tmp").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    struct Case {
+        const char* name;
+        bool removed;
+        bool othersFile = false;
+    };
+    const Case cases[] = {
+        {"campo.NVR.abandonado12.tmp", true},
+        {"campo.NVR.0123456789az.tmp", true},
+        {"campo.NVR.emandamento1.tmp", false},      // locked above
+        {"campo.NVR.dealguemmais.tmp", false, true},  // another user's
+        {"campo.NVR.tmp", false},                    // not of the form
+        {"campo.NVR.ABANDONADO12.tmp", false},
+        {"campo.NVR.abandonado1.tmp", false},
+        {"campo.NVR.abandonado123.tmp", false},
+        {"campo.NVR.abandonado12.bak", false},
+        {"outro.NVR.abandonado12.tmp", false},      // another project's
+        {"xcampo.NVR.abandonado12.tmp", false},
+    };
+    for (const Case& c : cases) {
+        if (!fs::exists(dir / c.name))
+            WriteBytes(dir / c.name, {1, 2, 3});
+        if (c.othersFile && IsRoot()) {
+            ASSERT_EQ(::chown((dir / c.name).c_str(), kNobody, kNobody), 0);
+        }
+    }
+    ASSERT_EQ(TrySave(file, 12.0f), kSaved);
+    EXPECT_EQ(LoadProjectFile(file).Terrain->GetCell(1, 1), 12.0f);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.othersFile && !IsRoot())
+            continue;  // it is the user's own without a second user
+        EXPECT_EQ(fs::exists(dir / c.name), !c.removed);
+    }
+    ::close(held);
+    fs::remove_all(dir);
+}
+
+TEST(SaveToDisk, AnotherUsersTemporaryFileDoesNotStopASave)
+{
+    if (!IsRoot())
+        GTEST_SKIP() << "needs files of two users";
+    // A shared folder where anyone may create files but remove only their
+    // own; another user left files under the names of a temporary file.
+    const fs::path dir = TempDir();
+    fs::permissions(dir, fs::perms::all | fs::perms::sticky_bit);
+    const fs::path file = dir / "P.NVR";
+    WriteBytes(file, SampleImage());
+    ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+    for (const char* foreign : {"P.NVR.tmp", "P.NVR.deoutrapessoa.tmp"})
+        WriteBytes(dir / foreign, {1});
+    ASSERT_EQ(InChild([&] { return TrySave(file, 21.0f); }, true), kSaved);
+    EXPECT_EQ(LoadProjectFile(file).Terrain->GetCell(1, 1), 21.0f);
+    EXPECT_EQ(StatOf(file).st_uid, kNobody);
+    EXPECT_TRUE(fs::exists(dir / "P.NVR.tmp"));
+    EXPECT_TRUE(fs::exists(dir / "P.NVR.deoutrapessoa.tmp"));
+    fs::remove_all(dir);
+}
+
+TEST(SaveToDisk, SavesAtTheSameTimeEachReplaceTheFileWhole)
+{
+    const fs::path dir = TempDir();
+    const fs::path file = dir / "T.NVR";
+    WriteBytes(file, SampleImage());
+    // Saves of one file by many processes at once, some killed as they write:
+    // the others succeed, and the file is always one whole project.
+    constexpr int kSaves = 20;
+    std::vector<pid_t> children;
+    for (int i = 0; i < kSaves; ++i) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            TTerreno t(200, 200, 10.0f, 10.0f);
+            for (int r = 1; r <= 200; ++r)
+                for (int c = 1; c <= 200; ++c)
+                    t.SetCell(c, r, float(1000 + i));
+            try {
+                for (int round = 0; round < 5; ++round)
+                    SaveProjectFile(file, t, TViewState{});
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "save %d: %s\n", i, e.what());
+                ::_exit(1);
+            }
+            ::_exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (int i = 0; i < kSaves; i += 4)
+        ::kill(children[std::size_t(i)], SIGKILL);
+    for (int i = 0; i < kSaves; ++i) {
+        int status = 0;
+        ::waitpid(children[std::size_t(i)], &status, 0);
+        if (i % 4 == 0) {
+            EXPECT_TRUE(WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) == 0)) << i;
+        } else {
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "save " << i << " failed";
+        }
+    }
+    const float cell = LoadProjectFile(file).Terrain->GetCell(1, 1);
+    EXPECT_TRUE(cell >= 1000.0f && cell < 1000.0f + kSaves) << cell;
+    ASSERT_EQ(TrySave(file, 5.0f), kSaved);
     EXPECT_EQ(TemporaryFilesIn(dir), 0);
     fs::remove_all(dir);
 }
@@ -280,6 +399,9 @@ TEST(SaveToDisk, NamesUpToTheLimitCanBeSaved)
         const fs::path temp = TemporaryNameFor(dir / name);
         EXPECT_LE(temp.filename().string().size(), 255u);
         EXPECT_EQ(temp.parent_path(), dir);
+        EXPECT_TRUE(IsTemporaryNameOf(temp, dir / name));
+        for (const std::string& other : names)
+            EXPECT_EQ(IsTemporaryNameOf(temp, dir / other), other == name) << other.size();
         temporaries.insert(temp);
         ASSERT_EQ(TrySave(dir / name, 8.0f), kSaved);
         EXPECT_EQ(LoadProjectFile(dir / name).Terrain->GetCell(1, 1), 8.0f);

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -50,7 +51,10 @@ std::string ReadAll(const fs::path& p)
     return s.str();
 }
 
-TResult RunCli(const std::vector<std::string>& args)
+// Starts nivora-cli with stdout and stderr into the given files (stdin from
+// `in` when given); 0 when it cannot be started.
+pid_t SpawnCli(const std::vector<std::string>& args, const fs::path& out, const fs::path& err,
+               const fs::path& in = {})
 {
     std::vector<std::string> all{gCli};
     all.insert(all.end(), args.begin(), args.end());
@@ -58,22 +62,38 @@ TResult RunCli(const std::vector<std::string>& args)
     for (std::string& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-    const fs::path out = gWork / "stdout.txt", err = gWork / "stderr.txt";
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!in.empty())
+        posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
-    TResult r;
-    if (posix_spawn(&pid, gCli.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    if (posix_spawn(&pid, gCli.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        pid = 0;
     posix_spawn_file_actions_destroy(&actions);
-    r.Out = ReadAll(out);
+    return pid;
+}
+
+// The exit status, or 128 + the signal that ended the process.
+int WaitFor(pid_t pid)
+{
+    int status = 0;
+    if (pid <= 0 || waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TResult RunCli(const std::vector<std::string>& args, const fs::path& in = {}, const fs::path& out = {})
+{
+    const fs::path outFile = out.empty() ? gWork / "stdout.txt" : out, err = gWork / "stderr.txt";
+    TResult r;
+    r.Status = WaitFor(SpawnCli(args, outFile, err, in));
+    if (out.empty()) {
+        r.Out = ReadAll(outFile);
+        fs::remove(outFile);
+    }
     r.Err = ReadAll(err);
-    fs::remove(out);
     fs::remove(err);
     return r;
 }
@@ -407,6 +427,47 @@ TEST_F(CliTable, FullDiskOnOutput)
         EXPECT_EQ(locked.Status, 5);
         EXPECT_EQ(ReadAll(gWork / "RESULT.NVR"), kept);
     }
+}
+
+// Many saves of one project at once, some killed as they run: every save
+// that was not killed succeeds, the project always reads back whole, and what
+// the killed ones left is cleaned by the next save.
+TEST_F(CliTable, ConcurrentSavesOfOneProject)
+{
+    const fs::path dir = gWork / "juntos";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string project = (dir / "T.NVR").string();
+    fs::copy_file(gExamples + "/FAZENDA.NVR", project);
+    constexpr int kRuns = 20;
+    std::vector<pid_t> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string n = std::to_string(i);
+        runs.push_back(SpawnCli({"systematize", project, "--ratio", std::to_string(1.0 + 0.05 * i), "-o", project},
+                                dir / ("out" + n), dir / ("err" + n)));
+        ASSERT_GT(runs.back(), 0);
+    }
+    for (int i = 0; i < kRuns; i += 3) {
+        usleep(useconds_t(200 * i));
+        kill(runs[std::size_t(i)], SIGKILL);
+    }
+    for (int i = 0; i < kRuns; ++i) {
+        SCOPED_TRACE("run " + std::to_string(i));
+        const int status = WaitFor(runs[std::size_t(i)]);
+        const std::string n = std::to_string(i);
+        if (i % 3 == 0 && status == 128 + SIGKILL)
+            continue;
+        EXPECT_EQ(status, 0);
+        EXPECT_EQ(ReadAll(dir / ("err" + n)), "");
+        EXPECT_NE(ReadAll(dir / ("out" + n)).find("\"Converged\":true"), std::string::npos);
+    }
+    const TResult info = RunCli({"info", project});
+    EXPECT_EQ(info.Status, 0) << info.Err;
+    EXPECT_NE(info.Out.find("\"PlaneComputed\":true"), std::string::npos);
+    EXPECT_EQ(RunCli({"systematize", project, "-o", project}).Status, 0);
+    for (const auto& e : fs::directory_iterator(dir))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+    fs::remove_all(dir);
 }
 
 }  // namespace
