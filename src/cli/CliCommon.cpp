@@ -4,7 +4,10 @@
 #include "data/TextCodec.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <iostream>
+#include <streambuf>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -28,6 +31,7 @@ std::string Reason(int error)
     case EROFS: return "sistema de arquivos somente para leitura";
     case ENAMETOOLONG: return "nome longo demais";
     case EIO: return "erro de entrada/saída do dispositivo";
+    case EFBIG: return "o arquivo passa do tamanho máximo permitido";
     default: return std::strerror(error);
     }
 }
@@ -66,7 +70,64 @@ int WriteAll(int fd, std::span<const std::uint8_t> bytes)
     return 0;
 }
 
+// Standard output through write(2), keeping the first error. After an error
+// nothing more is written: what follows would only hide the cut.
+class TStandardOutputBuffer : public std::streambuf {
+public:
+    TStandardOutputBuffer() { setp(buffer_, buffer_ + sizeof buffer_); }
+    int Error() const { return error_; }
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (!Drain())
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return Drain() ? 0 : -1; }
+
+private:
+    bool Drain()
+    {
+        const std::size_t n = std::size_t(pptr() - pbase());
+        setp(buffer_, buffer_ + sizeof buffer_);
+        if (error_)
+            return false;
+        if (n > 0)
+            error_ = WriteAll(STDOUT_FILENO, std::span(reinterpret_cast<const std::uint8_t*>(buffer_), n));
+        return error_ == 0;
+    }
+
+    char buffer_[1 << 16];
+    int error_ = 0;
+};
+
+TStandardOutputBuffer& StandardOutputBuffer()
+{
+    static TStandardOutputBuffer buffer;
+    return buffer;
+}
+
 }  // namespace
+
+void CaptureStandardOutput()
+{
+    // Past a file size limit a write fails with its reason instead of the
+    // signal ending the program before it can say so.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::cout.rdbuf(&StandardOutputBuffer());
+}
+
+void FinishStandardOutput()
+{
+    std::cout.flush();
+    if (const int error = StandardOutputBuffer().Error())
+        throw TOutputError("Erro de gravação na saída padrão: " + Reason(error) + ".");
+}
 
 TOption AreaOption()
 {

@@ -59,6 +59,14 @@ void CheckOutput(const std::string& path);
 void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes);
 void SaveProject(const std::string& path, const TTerreno& terrain, const TViewState& view);
 
+// Standard output goes through a buffer of ours that keeps the first write
+// error, so that a full disk, a file size limit or a closed device ends the
+// command with exit 5 and the reason instead of a cut output and success.
+void CaptureStandardOutput();
+// Writes what is buffered; throws TOutputError with the reason when any write
+// to standard output failed.
+void FinishStandardOutput();
+
 // --area checked against the grid (a usage error naming the option); the
 // used rectangle without it.
 TUsedRect AreaIn(const TArgs& a, TTerreno& terrain);

@@ -50,9 +50,8 @@ int Fail(const std::string& message, int status)
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The command line, run; the exit status.
+int Run(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const TCommand* command = nullptr;
@@ -102,4 +101,20 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         return Fail(e.what(), kExitFailure);
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    CaptureStandardOutput();
+    const int status = Run(argc, argv);
+    try {
+        FinishStandardOutput();
+    } catch (const TOutputError& e) {
+        // A command that failed already has its status; a cut output turns
+        // success into failure.
+        return status == kExitOk ? Fail(e.what(), kExitOutput) : status;
+    }
+    return status;
 }

@@ -26,6 +26,7 @@
 #include <fcntl.h>
 #include <csignal>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -468,6 +469,75 @@ TEST_F(CliTable, ConcurrentSavesOfOneProject)
     for (const auto& e : fs::directory_iterator(dir))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
     fs::remove_all(dir);
+}
+
+// Standard output that cannot take it all: a full device, or a file size
+// limit (with the limit's signal as the system sends it, and ignored as some
+// shells and services leave it). The command says why and exits 5; the
+// earlier project of an -o under the limit stays as it was.
+TEST_F(CliTable, OutputThatCannotBeWritten)
+{
+    struct TFailedOutput {
+        std::vector<std::string> Args;
+        const char* Stdout;      // where standard output goes
+        rlim_t Limit;            // file size limit in bytes; 0 for none
+        bool IgnoreSignal;       // SIGXFSZ ignored by whoever started it
+        std::string ErrLine;
+    };
+    const std::string big = gExamples + "/FAZENDA.NVR";
+    const std::string kept = (gWork / "GUARDADO.NVR").string();
+    const std::string kFull = "^nivora-cli: Erro de gravação na saída padrão: disco cheio\\.$";
+    const std::string kLimit =
+        "^nivora-cli: Erro de gravação na saída padrão: o arquivo passa do tamanho máximo permitido\\.$";
+    const std::vector<TFailedOutput> cases = {
+        {{"grid", big}, "/dev/full", 0, false, kFull},
+        {{"winsurf", big}, "/dev/full", 0, false, kFull},
+        {{"info", big}, "/dev/full", 0, false, kFull},
+        {{"--help"}, "/dev/full", 0, false, kFull},
+        {{"grid", big}, "listagem.txt", 20 * 1024, false, kLimit},
+        {{"grid", big}, "listagem.txt", 20 * 1024, true, kLimit},
+        {{"winsurf", big, "--decimals", "8"}, "listagem.txt", 100 * 1024, false, kLimit},
+        {{"systematize", big, "-o", kept}, "saida.json", 20 * 1024, false,
+         "^nivora-cli: Não foi possível gravar o arquivo GUARDADO\\.NVR: o arquivo passa do tamanho máximo"},
+    };
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    for (const TFailedOutput& c : cases) {
+        SCOPED_TRACE(c.Args.front() + " > " + c.Stdout);
+        std::ofstream(kept, std::ios::binary | std::ios::trunc) << "anterior";
+        const fs::path out = c.Stdout[0] == '/' ? fs::path(c.Stdout) : gWork / c.Stdout;
+        const fs::path err = gWork / "stderr.txt";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (c.Limit) {
+                const rlimit limit{c.Limit, c.Limit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            std::signal(SIGXFSZ, c.IgnoreSignal ? SIG_IGN : SIG_DFL);
+            const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0)
+                _exit(99);
+            std::vector<std::string> all{gCli};
+            all.insert(all.end(), c.Args.begin(), c.Args.end());
+            std::vector<char*> argv;
+            for (std::string& a : all)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execv(gCli.c_str(), argv.data());
+            _exit(98);
+        }
+        EXPECT_EQ(WaitFor(pid), 5);
+        const std::string message = ReadAll(err);
+        EXPECT_TRUE(std::regex_search(message.substr(0, message.find('\n')), std::regex(c.ErrLine))) << message;
+        EXPECT_EQ(ReadAll(kept), "anterior");
+        if (c.Stdout[0] != '/')
+            fs::remove(out);
+        fs::remove(err);
+    }
+    for (const auto& e : fs::directory_iterator(gWork))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+    fs::remove(kept);
 }
 
 }  // namespace
