@@ -19,8 +19,15 @@ TCotas::TCotas(std::int32_t colCount, std::int32_t rowCount)
     Cells_.assign(std::size_t(colCount) * std::size_t(rowCount), 0.0f);
 }
 
+TElevationError::TElevationError()
+    : std::invalid_argument("A cota não é um número que o projeto possa guardar: a grade não foi alterada.")
+{
+}
+
 void TCotas::SetCell(std::int32_t col, std::int32_t row, float value)
 {
+    if (!IsStorableElevation(value))
+        throw TElevationError();
     if (col < 1 || col > MaxGridSize || row < 1 || row > MaxGridSize)
         return;
     if (col > ColCount_ || row > RowCount_) {
@@ -37,6 +44,8 @@ void TCotas::SetRowCells(std::int32_t col, std::int32_t row, const float* values
     count = std::min(count, std::size_t(MaxGridSize - col + 1));
     if (count == 0)
         return;
+    if (!std::all_of(values, values + count, IsStorableElevation))
+        throw TElevationError();
     const auto lastCol = std::int32_t(col + std::int32_t(count) - 1);
     if (lastCol > ColCount_ || row > RowCount_) {
         if (!Resize(std::max(0, lastCol - ColCount_), std::max(0, row - RowCount_)))

@@ -9,9 +9,11 @@
 //
 // Cells live in one contiguous block, row after row, ColCount floats a row.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -49,6 +51,20 @@ struct TUsedRect {
 constexpr float kMinimumSentinel = 1e10f;
 constexpr float kMaximumSentinel = -1e10f;
 
+// Whether the store may hold `value`: a finite single. A project file whose
+// cells hold anything else is refused as damaged, so nothing else is ever
+// stored; every entry (typing, paste, import, survey points) checks its
+// values first and tells the user in its own words.
+inline bool IsStorableElevation(float value) { return std::isfinite(value); }
+
+// Thrown by the cell setters for a value that is not storable, before
+// anything changes. Its text is for the user: the command's error report
+// shows it.
+class TElevationError : public std::invalid_argument {
+public:
+    TElevationError();
+};
+
 class TCotas {
 public:
     // Bytes of the store section before its cells.
@@ -65,6 +81,8 @@ public:
             return 0.0f;
         return Cells_[Index(col, row)];
     }
+    // Throws TElevationError, changing nothing, for a value that is not
+    // storable (wherever the position lies).
     void SetCell(std::int32_t col, std::int32_t row, float value);
     // Empties the stakes of `rect` that lie in the store (Delete and Cut on
     // a selection): count and flags as SetCell keeps them, the extremes
@@ -72,7 +90,8 @@ public:
     void ClearRect(const TUsedRect& rect);
     // Stores `count` values from (col, row) rightwards, as that many SetCell
     // calls would, growing the store once for all of them; values that would
-    // fall past column 1000 are dropped.
+    // fall past column 1000 are dropped. When one of the values stored would
+    // not be storable, TElevationError is thrown and nothing changes.
     void SetRowCells(std::int32_t col, std::int32_t row, const float* values, std::size_t count);
     bool Resize(std::int32_t addCols, std::int32_t addRows);
 
