@@ -23,34 +23,49 @@ int Points(const TArgs& a)
     const double spacing = std::max(p.Lx, p.Ly);
     p.MaxDistance = double(a.Number("--max-dist", 1.5 * spacing));
     p.MaxEdge = double(a.Number("--max-edge", 4 * spacing));
-    CheckInput(path);
+    // "-" is standard input.
+    const bool standardInput = path == "-";
+    if (!standardInput)
+        CheckInput(path);
     CheckOutput(out);
-    std::vector<std::uint8_t> bytes;
+    // The file is read once, as a stream; the layout is detected on its first
+    // lines and whether it is in degrees on its points.
+    TPreparedPoints prepared;
     try {
-        bytes = ReadFileBytes(path);
+        if (standardInput) {
+            TStreamPointSource source(std::cin);
+            prepared = PreparePoints(source, std::nullopt, std::nullopt);
+        } else {
+            TFilePointSource source(path);
+            prepared = PreparePoints(source, std::nullopt, std::nullopt);
+        }
     } catch (const TFileError& e) {
         throw TInputError(e.what());
     }
-    const std::string text(bytes.begin(), bytes.end());
-    const TPointFormat format = DetectPointFormat(text);
-    const TPreparedPoints prepared = PreparePoints(text, format, ReadPoints(text, format).LooksGeographic);
-    // What was read and refused goes to stderr, as the dialog's summary shows it.
-    std::cerr << ReadingSummary(prepared);
-    if (!prepared.Triangulation)
+    // What was read and refused goes to stderr, as the dialog's summary shows
+    // it; the problem, if any, is the command's own message.
+    std::cerr << ReadingSummary(prepared, false);
+    if (!prepared.Triangulation) {
+        // Points on a line are a surface the file cannot give (nothing to
+        // compute); too few points, a file without points.
+        if (prepared.OnALine)
+            throw TNothingToCompute(prepared.Problem);
         throw TInputError(prepared.Problem);
+    }
     if (a.Has("--origin"))
         ReadOrigin(a.Get("--origin"), p.OriginX, p.OriginY);
     else
         SnapOrigin(*prepared.Triangulation, p);
     TGriddedPoints grid;
+    std::unique_ptr<TTerreno> terrain;
     try {
         grid = GridPoints(*prepared.Triangulation, p, '.');
+        if (grid.ValueCount == 0)
+            throw TNothingToCompute("Nenhum piquete da grade fica perto dos pontos: aumente a distância máxima.");
+        terrain = MakeTerrain(grid, p);
     } catch (const TPointError& e) {
         throw TNothingToCompute(e.what());
     }
-    if (grid.ValueCount == 0)
-        throw TNothingToCompute("Nenhum piquete da grade fica perto dos pontos: aumente a distância máxima.");
-    const auto terrain = MakeTerrain(grid, p);
     SaveProject(out, *terrain, TViewState{});
 
     const TPointSet& s = prepared.Set;

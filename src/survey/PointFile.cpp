@@ -1,11 +1,14 @@
 #include "survey/PointFile.h"
 
-#include "grid/GridText.h"
+#include "survey/PointGrid.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstring>
+#include <istream>
 #include <map>
 #include <numeric>
 
@@ -24,14 +27,6 @@ std::string_view Trim(std::string_view s)
     if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
         s = s.substr(1, s.size() - 2);
     return s;
-}
-
-// The lines of the text, without their ends; a byte order mark is skipped.
-std::vector<std::string_view> Lines(std::string_view text)
-{
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    return SplitClipboardLines(text);
 }
 
 bool IsBlankLine(std::string_view line) { return Trim(line).empty(); }
@@ -106,13 +101,146 @@ int NumericFields(const std::vector<std::string_view>& fields, char decimal)
     return n;
 }
 
+// The columns the detection looks at: no survey file has more.
+constexpr std::size_t kSampleFields = 256;
+
+std::vector<std::string_view> SampleFields(std::string_view line, char separator)
+{
+    std::vector<std::string_view> fields;
+    SplitPointLine(line, separator, kSampleFields, fields);
+    return fields;
+}
+
 // A line of data holds at least three numbers.
 bool IsDataLine(std::string_view line, const TCandidate& c)
 {
-    return NumericFields(SplitPointLine(line, c.Separator), c.Decimal) >= 3;
+    return NumericFields(SampleFields(line, c.Separator), c.Decimal) >= 3;
 }
 
 bool IsInteger(double v) { return std::floor(v) == v; }
+
+// Bytes asked of the source at a time.
+constexpr std::size_t kChunk = 64 * 1024;
+// The detection looks at this many lines that are not blank, within this
+// many bytes at the top of the file.
+constexpr std::size_t kSampleLines = 200;
+constexpr std::size_t kSampleBytes = 256 * 1024;
+// A line too long to read stands in the sample as this text: not blank, no
+// number, no column name.
+constexpr std::string_view kLongLineMark = "\x01";
+
+// The lines of a source one at a time, through a buffer of one line and one
+// chunk: a line ends at LF, CR or CR LF; a byte order mark ahead of the first
+// is skipped; a line longer than kMaxPointLine is passed over to its end
+// without being kept.
+class TLineReader {
+public:
+    enum TKind { NoMore, Line, TooLong };
+
+    explicit TLineReader(IPointSource& source) : Source(source), Buf(kMaxPointLine + 1 + kChunk) {}
+
+    // The next line (valid until the next call) and its number from 1.
+    TKind Next(std::string_view& line)
+    {
+        for (;;) {
+            if (SkipLf) {
+                if (Begin == End && !Fill())
+                    return Finish(line);
+                if (Buf[Begin] == '\n')
+                    ++Begin, Scan = std::max(Scan, Begin);
+                SkipLf = false;
+            }
+            std::size_t i = Scan;
+            while (i < End && Buf[i] != '\n' && Buf[i] != '\r')
+                ++i;
+            if (i < End) {
+                SkipLf = Buf[i] == '\r';
+                const std::size_t begin = Begin;
+                Begin = Scan = i + 1;
+                return Deliver(std::string_view(Buf.data() + begin, i - begin), line);
+            }
+            Scan = End;
+            if (!Fill())
+                return Finish(line);
+        }
+    }
+
+    long long Number() const { return Number_; }
+
+private:
+    IPointSource& Source;
+    std::vector<char> Buf;
+    std::size_t Begin = 0;  // the line being read starts here
+    std::size_t Scan = 0;   // ... and has no line end before this
+    std::size_t End = 0;
+    bool SkipLf = false;
+    // The line being read grew past the limit: its bytes are dropped.
+    bool Skipping = false;
+    long long Number_ = 0;
+
+    // More bytes after the line being read; false at the end of the source.
+    bool Fill()
+    {
+        if (End - Begin > kMaxPointLine)
+            Skipping = true;
+        if (Skipping) {
+            Begin = Scan = End = 0;
+        } else if (Begin > 0) {
+            std::memmove(Buf.data(), Buf.data() + Begin, End - Begin);
+            End -= Begin, Scan -= Begin, Begin = 0;
+        }
+        const std::size_t got = Source.Read(Buf.data() + End, std::min(kChunk, Buf.size() - End));
+        End += got;
+        return got > 0;
+    }
+
+    TKind Finish(std::string_view& line)
+    {
+        if (Skipping || Begin < End) {
+            const std::size_t begin = Begin;
+            Begin = Scan = End;
+            return Deliver(std::string_view(Buf.data() + begin, End - begin), line);
+        }
+        return NoMore;
+    }
+
+    TKind Deliver(std::string_view text, std::string_view& line)
+    {
+        ++Number_;
+        if (Number_ == 1 && text.substr(0, 3) == "\xEF\xBB\xBF")
+            text.remove_prefix(3);
+        if (Skipping || text.size() > kMaxPointLine) {
+            Skipping = false;
+            line = {};
+            return TooLong;
+        }
+        line = text;
+        return Line;
+    }
+};
+
+// The first lines of a file, kept for the detection, then read again as
+// the points are.
+struct TSample {
+    std::vector<std::string> Lines;  // kLongLineMark for one too long
+    bool Complete = false;           // the file ends within the sample
+
+    void Take(TLineReader& reader)
+    {
+        std::size_t nonBlank = 0, bytes = 0;
+        std::string_view line;
+        while (nonBlank < kSampleLines && bytes < kSampleBytes) {
+            const TLineReader::TKind kind = reader.Next(line);
+            if (kind == TLineReader::NoMore) {
+                Complete = true;
+                return;
+            }
+            Lines.emplace_back(kind == TLineReader::TooLong ? kLongLineMark : line);
+            bytes += Lines.back().size() + 1;
+            nonBlank += IsBlankLine(Lines.back()) ? 0 : 1;
+        }
+    }
+};
 
 // A project keeps its elevations as singles: a larger one would become an
 // infinite elevation that no saved file can hold.
@@ -124,12 +252,12 @@ bool CoordinateFits(double v) { return std::fabs(v) <= kMaxPointCoordinate; }
 
 }  // namespace
 
-std::vector<std::string_view> SplitPointLine(std::string_view line, char separator)
+void SplitPointLine(std::string_view line, char separator, std::size_t maxFields, std::vector<std::string_view>& fields)
 {
-    std::vector<std::string_view> fields;
+    fields.clear();
     if (separator == ' ') {
         std::size_t i = 0;
-        while (i < line.size()) {
+        while (i < line.size() && fields.size() < maxFields) {
             while (i < line.size() && (IsBlank(line[i]) || line[i] == '\r'))
                 ++i;
             if (i >= line.size())
@@ -139,19 +267,26 @@ std::vector<std::string_view> SplitPointLine(std::string_view line, char separat
                 ++i;
             fields.push_back(Trim(line.substr(start, i - start)));
         }
-        return fields;
+        return;
     }
     std::size_t start = 0;
-    for (;;) {
+    while (fields.size() < maxFields) {
         const std::size_t p = line.find(separator, start);
         fields.push_back(Trim(line.substr(start, p == std::string_view::npos ? std::string_view::npos : p - start)));
-        if (p == std::string_view::npos)
+        if (p == std::string_view::npos) {
+            // "P1;10;20;30;" ends with an empty field that is no column.
+            if (fields.size() > 1 && fields.back().empty())
+                fields.pop_back();
             break;
+        }
         start = p + 1;
     }
-    // "P1;10;20;30;" ends with an empty field that is no column.
-    if (fields.size() > 1 && fields.back().empty())
-        fields.pop_back();
+}
+
+std::vector<std::string_view> SplitPointLine(std::string_view line, char separator)
+{
+    std::vector<std::string_view> fields;
+    SplitPointLine(line, separator, line.size() + 1, fields);
     return fields;
 }
 
@@ -195,12 +330,14 @@ bool ParsePointNumber(std::string_view field, char decimal, double& value)
     return r.ec == std::errc() && r.ptr == buf + n && std::isfinite(value);
 }
 
-TPointFormat DetectPointFormat(std::string_view text)
+namespace {
+
+// The layout of the file whose first lines these are.
+TPointFormat DetectInSample(const std::vector<std::string>& lines)
 {
-    const std::vector<std::string_view> lines = Lines(text);
     // A few hundred lines tell the layout; the header is at the top.
     std::vector<std::size_t> sample;
-    for (std::size_t i = 0; i < lines.size() && sample.size() < 200; ++i)
+    for (std::size_t i = 0; i < lines.size() && sample.size() < kSampleLines; ++i)
         if (!IsBlankLine(lines[i]))
             sample.push_back(i);
 
@@ -233,7 +370,7 @@ TPointFormat DetectPointFormat(std::string_view text)
     std::vector<std::vector<std::string_view>> data;
     for (std::size_t i : sample)
         if (i >= first && IsDataLine(lines[i], best))
-            data.push_back(SplitPointLine(lines[i], best.Separator));
+            data.push_back(SampleFields(lines[i], best.Separator));
     std::map<std::size_t, int> counts;
     for (const auto& d : data)
         ++counts[d.size()];
@@ -267,7 +404,7 @@ TPointFormat DetectPointFormat(std::string_view text)
         while (h > 0 && IsBlankLine(lines[h - 1]))
             --h;
         if (h > 0) {
-            const auto names = SplitPointLine(lines[h - 1], best.Separator);
+            const auto names = SampleFields(lines[h - 1], best.Separator);
             for (std::size_t k = 0; k < names.size(); ++k) {
                 int* slot = nullptr;
                 switch (RoleOfName(names[k])) {
@@ -329,102 +466,206 @@ TPointFormat DetectPointFormat(std::string_view text)
     return f;
 }
 
-TPointSet ReadPoints(std::string_view text, const TPointFormat& format)
-{
-    TPointSet set;
-    const std::vector<std::string_view> lines = Lines(text);
-    const char* columnNames[] = {"E", "N", "Z"};
-    const int columns[] = {format.ColE, format.ColN, format.ColZ};
-    std::vector<int> lineOf;
-    const auto refuse = [&](int line, std::string reason) {
-        if (set.RefusedCount++ < kPointRemarksKept)
-            set.Refused.push_back({line, std::move(reason)});
-    };
-    for (std::size_t i = std::size_t(std::max(0, format.HeaderLines)); i < lines.size(); ++i) {
-        if (IsBlankLine(lines[i]))
-            continue;
-        ++set.DataLines;
-        const int lineNo = static_cast<int>(i) + 1;
-        const auto fields = SplitPointLine(lines[i], format.Separator);
-        double v[3];
-        bool ok = true;
-        for (int k = 0; k < 3 && ok; ++k) {
-            const int c = columns[k];
-            if (c < 0 || std::size_t(c) >= fields.size()) {
-                refuse(lineNo, "falta a coluna " + std::string(columnNames[k]));
-                ok = false;
-                continue;
-            }
-            const std::string_view field = fields[std::size_t(c)];
-            const std::string shown(field.substr(0, 20));
-            if (!ParsePointNumber(field, format.Decimal, v[k])) {
-                refuse(lineNo, std::string(columnNames[k]) + " não é um número: \"" + shown + "\"");
-                ok = false;
-            } else if (!(k == 2 ? ElevationFits(v[k]) : CoordinateFits(v[k]))) {
-                refuse(lineNo, std::string(columnNames[k]) + " fora do intervalo: \"" + shown + "\"");
-                ok = false;
-            }
-        }
-        if (!ok)
-            continue;
-        set.Points.push_back({v[0], v[1], v[2]});
-        lineOf.push_back(lineNo);
+// The points of a file, line after line; Finish merges repeated positions.
+class TPointCollector {
+public:
+    explicit TPointCollector(const TPointFormat& format)
+        : Format(format), Needed(std::size_t(std::max({format.ColE, format.ColN, format.ColZ}) + 1))
+    {
     }
 
+    void Add(TLineReader::TKind kind, std::string_view line, long long number)
+    {
+        if (number > INT_MAX)
+            throw TPointError("O arquivo tem mais linhas do que o programa lê (" + std::to_string(INT_MAX) + ").");
+        const int lineNo = static_cast<int>(number);
+        if (lineNo <= Format.HeaderLines || (kind == TLineReader::Line && IsBlankLine(line)))
+            return;
+        ++Set.DataLines;
+        if (kind == TLineReader::TooLong) {
+            Refuse(lineNo, "linha longa demais (mais de " + std::to_string(kMaxPointLine) + " caracteres)");
+            return;
+        }
+        // Only the fields up to the last column read are split off.
+        SplitPointLine(line, Format.Separator, Needed, Fields);
+        static const char* const columnNames[] = {"E", "N", "Z"};
+        const int columns[] = {Format.ColE, Format.ColN, Format.ColZ};
+        double v[3];
+        for (int k = 0; k < 3; ++k) {
+            const int c = columns[k];
+            if (c < 0 || std::size_t(c) >= Fields.size()) {
+                Refuse(lineNo, "falta a coluna " + std::string(columnNames[k]));
+                return;
+            }
+            const std::string_view field = Fields[std::size_t(c)];
+            const char* reason = nullptr;
+            if (!ParsePointNumber(field, Format.Decimal, v[k]))
+                reason = " não é um número: \"";
+            else if (!(k == 2 ? ElevationFits(v[k]) : CoordinateFits(v[k])))
+                reason = " fora do intervalo: \"";
+            if (reason) {
+                Refuse(lineNo, columnNames[k] + (reason + std::string(field.substr(0, 20))) + "\"");
+                return;
+            }
+        }
+        Set.Points.push_back({v[0], v[1], v[2]});
+        LineOf.push_back(lineNo);
+    }
+
+    TPointSet Finish();
+
+private:
+    const TPointFormat& Format;
+    const std::size_t Needed;
+    TPointSet Set;
+    // The line of each point, for the report of repeated ones.
+    std::vector<std::int32_t> LineOf;
+    std::vector<std::string_view> Fields;
+
+    void Refuse(int line, std::string reason)
+    {
+        if (Set.RefusedCount++ < kPointRemarksKept)
+            Set.Refused.push_back({line, std::move(reason)});
+    }
+};
+
+TPointSet TPointCollector::Finish()
+{
+    const std::vector<std::int32_t>& lineOf = LineOf;
+    const TPointFormat& format = Format;
     // Repeated positions: sort an index by E, N (the file's order among
     // equals), keep the first of each run with the mean elevation.
-    std::vector<std::uint32_t> order(set.Points.size());
+    std::vector<std::uint32_t> order(Set.Points.size());
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const TSurveyPoint& p = set.Points[a];
-        const TSurveyPoint& q = set.Points[b];
+        const TSurveyPoint& p = Set.Points[a];
+        const TSurveyPoint& q = Set.Points[b];
         return p.E < q.E || (p.E == q.E && p.N < q.N);
     });
-    std::vector<bool> drop(set.Points.size(), false);
+    std::vector<bool> drop(Set.Points.size(), false);
     for (std::size_t i = 0; i < order.size();) {
         std::size_t j = i + 1;
-        const TSurveyPoint first = set.Points[order[i]];
+        const TSurveyPoint first = Set.Points[order[i]];
         double sum = first.Z;
         bool conflict = false;
-        while (j < order.size() && set.Points[order[j]].E == first.E && set.Points[order[j]].N == first.N) {
-            const TSurveyPoint& q = set.Points[order[j]];
+        while (j < order.size() && Set.Points[order[j]].E == first.E && Set.Points[order[j]].N == first.N) {
+            const TSurveyPoint& q = Set.Points[order[j]];
             sum += q.Z;
-            ++set.RepeatedCount;
+            ++Set.RepeatedCount;
             if (q.Z != first.Z) {
                 conflict = true;
-                if (set.ConflictCount++ < kPointRemarksKept)
-                    set.Conflicts.push_back({lineOf[order[j]], "mesmo E e N da linha " + std::to_string(lineOf[order[i]]) +
+                if (Set.ConflictCount++ < kPointRemarksKept)
+                    Set.Conflicts.push_back({lineOf[order[j]], "mesmo E e N da linha " + std::to_string(lineOf[order[i]]) +
                                                                    ", cota diferente"});
             }
             drop[order[j]] = true;
             ++j;
         }
         if (conflict)
-            set.Points[order[i]].Z = sum / double(j - i);
+            Set.Points[order[i]].Z = sum / double(j - i);
         i = j;
     }
-    if (set.RepeatedCount > 0) {
+    if (Set.RepeatedCount > 0) {
         std::size_t w = 0;
-        for (std::size_t r = 0; r < set.Points.size(); ++r)
+        for (std::size_t r = 0; r < Set.Points.size(); ++r)
             if (!drop[r])
-                set.Points[w++] = set.Points[r];
-        set.Points.resize(w);
+                Set.Points[w++] = Set.Points[r];
+        Set.Points.resize(w);
     }
-    std::sort(set.Conflicts.begin(), set.Conflicts.end(),
+    std::sort(Set.Conflicts.begin(), Set.Conflicts.end(),
               [](const TPointRemark& a, const TPointRemark& b) { return a.Line < b.Line; });
 
     // Longitudes and latitudes of a field span a fraction of a degree; a
     // local survey in metres that small is no field.
-    if (!set.Points.empty()) {
-        double minE = set.Points[0].E, maxE = minE, minN = set.Points[0].N, maxN = minN;
-        for (const TSurveyPoint& p : set.Points) {
+    if (!Set.Points.empty()) {
+        double minE = Set.Points[0].E, maxE = minE, minN = Set.Points[0].N, maxN = minN;
+        for (const TSurveyPoint& p : Set.Points) {
             minE = std::min(minE, p.E), maxE = std::max(maxE, p.E);
             minN = std::min(minN, p.N), maxN = std::max(maxN, p.N);
         }
         const bool inRange = minE >= -180 && maxE <= 180 && minN >= -90 && maxN <= 90;
-        set.LooksGeographic = inRange && (format.HeaderSaysDegrees || (maxE - minE < 1 && maxN - minN < 1));
+        Set.LooksGeographic = inRange && (format.HeaderSaysDegrees || (maxE - minE < 1 && maxN - minN < 1));
     }
-    return set;
+    return std::move(Set);
+}
+
+}  // namespace
+
+TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFormat>& format)
+{
+    TLineReader reader(source);
+    TPointReading out;
+    TSample sample;
+    if (format) {
+        out.Format = *format;
+    } else {
+        sample.Take(reader);
+        out.Format = DetectInSample(sample.Lines);
+    }
+    TPointCollector points(out.Format);
+    long long number = 0;
+    for (const std::string& line : sample.Lines)
+        points.Add(line == kLongLineMark ? TLineReader::TooLong : TLineReader::Line, line, ++number);
+    sample.Lines = {};
+    std::string_view line;
+    if (!sample.Complete)
+        for (TLineReader::TKind kind; (kind = reader.Next(line)) != TLineReader::NoMore;)
+            points.Add(kind, line, reader.Number());
+    out.Set = points.Finish();
+    return out;
+}
+
+TPointFormat DetectPointFormat(std::string_view text)
+{
+    TTextPointSource source(text);
+    TLineReader reader(source);
+    TSample sample;
+    sample.Take(reader);
+    return DetectInSample(sample.Lines);
+}
+
+TPointSet ReadPoints(std::string_view text, const TPointFormat& format)
+{
+    TTextPointSource source(text);
+    return ReadPointSource(source, format).Set;
+}
+
+std::size_t TTextPointSource::Read(char* buffer, std::size_t n)
+{
+    n = std::min(n, Text.size());
+    std::memcpy(buffer, Text.data(), n);
+    Text.remove_prefix(n);
+    return n;
+}
+
+TFilePointSource::TFilePointSource(const std::filesystem::path& fileName)
+    : File(fileName), Left(File.Length()), Name(fileName.filename().string())
+{
+    // The system's files under /proc say they are empty and yet give bytes
+    // (some without end): refused, as a file that is not what it says.
+    char probe;
+    if (Left == 0 && File.Read(&probe, 1))
+        throw TFileError("Erro de leitura no arquivo " + Name + ".");
+}
+
+std::size_t TFilePointSource::Read(char* buffer, std::size_t n)
+{
+    // The file is read to the length it had when opened.
+    n = std::size_t(std::min<std::uint64_t>(n, Left));
+    if (n > 0 && !File.Read(buffer, n))
+        throw TFileError("Erro de leitura: o arquivo " + Name + " terminou antes do esperado.");
+    Left -= n;
+    return n;
+}
+
+std::size_t TStreamPointSource::Read(char* buffer, std::size_t n)
+{
+    if (!In.good())
+        return 0;
+    In.read(buffer, std::streamsize(n));
+    if (In.bad())
+        throw TFileError("Erro de leitura na entrada padrão.");
+    return std::size_t(In.gcount());
 }
 
 }  // namespace nivora

@@ -5,7 +5,17 @@
 // or comma, often under a line or two of header. DetectPointFormat guesses
 // how a file is laid out; ReadPoints reads it with a layout the user may have
 // corrected, and says what it could not read.
+//
+// A file is read as a stream, once: only its first lines are kept (for the
+// detection) and only the points it gives, whatever its size.
 
+#include "data/FileAccess.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,12 +76,70 @@ constexpr int kPointRemarksKept = 5;
 // Z a single-precision elevation cannot hold.
 constexpr double kMaxPointCoordinate = 1e15;
 
+// The longest line a points file may have; a longer one is refused.
+constexpr std::size_t kMaxPointLine = 64 * 1024;
+
+// Where the bytes of a points file come from: a file, standard input, a text
+// in memory. Read gives up to n bytes, 0 at the end, and throws TFileError
+// when the source cannot be read.
+class IPointSource {
+public:
+    virtual ~IPointSource() = default;
+    virtual std::size_t Read(char* buffer, std::size_t n) = 0;
+};
+
+class TTextPointSource final : public IPointSource {
+public:
+    explicit TTextPointSource(std::string_view text) : Text(text) {}
+    std::size_t Read(char* buffer, std::size_t n) override;
+
+private:
+    std::string_view Text;
+};
+
+// A points file on disk, opened as project files are: anything but a regular
+// file (a FIFO, a device, a folder) is refused at once with TFileError, and so
+// is a file that holds other bytes than its size says (the system's /proc
+// files), instead of waiting on it or reading without end.
+class TFilePointSource final : public IPointSource {
+public:
+    explicit TFilePointSource(const std::filesystem::path& fileName);
+    std::size_t Read(char* buffer, std::size_t n) override;
+
+private:
+    TInputFile File;
+    std::uint64_t Left = 0;
+    std::string Name;
+};
+
+// A stream read to its end (standard input).
+class TStreamPointSource final : public IPointSource {
+public:
+    explicit TStreamPointSource(std::istream& in) : In(in) {}
+    std::size_t Read(char* buffer, std::size_t n) override;
+
+private:
+    std::istream& In;
+};
+
+struct TPointReading {
+    TPointFormat Format;
+    TPointSet Set;
+};
+
+// Reads the source once, with the format, or with the layout detected on
+// its first lines when none is given. Throws TFileError from the source, and
+// TPointError for a file of more lines than a line number counts.
+TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFormat>& format);
+
 TPointFormat DetectPointFormat(std::string_view text);
 TPointSet ReadPoints(std::string_view text, const TPointFormat& format);
 
 // Splits one line into its fields as the format does (blanks and double
-// quotes around a field are dropped).
+// quotes around a field are dropped), up to maxFields of them.
 std::vector<std::string_view> SplitPointLine(std::string_view line, char separator);
+void SplitPointLine(std::string_view line, char separator, std::size_t maxFields,
+                    std::vector<std::string_view>& fields);
 // A number with the given decimal mark, as a surveying program writes it:
 // optional sign, digits, decimals, exponent; nothing else.
 bool ParsePointNumber(std::string_view field, char decimal, double& value);

@@ -81,7 +81,7 @@ TPointTriangulation::TPointTriangulation(const std::vector<TSurveyPoint>& points
     // The range insertion sorts the points along a space-filling curve first.
     Impl->T.insert(input.begin(), input.end());
     if (Impl->T.dimension() < 2)
-        throw TPointError("Os pontos estão todos sobre uma linha e não descrevem uma superfície.");
+        throw TPointsOnALine("Os pontos estão todos sobre uma linha e não descrevem uma superfície.");
     for (auto f = Impl->T.finite_faces_begin(); f != Impl->T.finite_faces_end(); ++f)
         Impl->Area += Impl->T.triangle(f).area();
 }

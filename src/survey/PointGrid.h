@@ -20,6 +20,11 @@ class TPointError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+// Points that lie on one line: they describe no surface.
+class TPointsOnALine : public TPointError {
+public:
+    using TPointError::TPointError;
+};
 
 enum class TGridMethod { Triangulation, Nearest };
 

@@ -15,23 +15,35 @@ std::string Plural(long long n, const char* one, const char* many)
 
 }  // namespace
 
-TPreparedPoints PreparePoints(std::string_view text, const TPointFormat& format, bool geographic)
+TPreparedPoints PreparePoints(IPointSource& source, const std::optional<TPointFormat>& format,
+                              std::optional<bool> geographic)
 {
     TPreparedPoints out;
-    out.Set = ReadPoints(text, format);
     try {
-        if (geographic && !out.Set.Points.empty()) {
+        TPointReading reading = ReadPointSource(source, format);
+        out.Format = reading.Format;
+        out.Set = std::move(reading.Set);
+        if (geographic.value_or(out.Set.LooksGeographic) && !out.Set.Points.empty()) {
             out.Zone = ProjectToUtm(out.Set.Points);
             out.Projected = true;
         }
         out.Triangulation = std::make_unique<TPointTriangulation>(out.Set.Points);
+    } catch (const TPointsOnALine& e) {
+        out.Problem = e.what();
+        out.OnALine = true;
     } catch (const TPointError& e) {
         out.Problem = e.what();
     }
     return out;
 }
 
-std::string ReadingSummary(const TPreparedPoints& prepared)
+TPreparedPoints PreparePoints(std::string_view text, const TPointFormat& format, bool geographic)
+{
+    TTextPointSource source(text);
+    return PreparePoints(source, format, geographic);
+}
+
+std::string ReadingSummary(const TPreparedPoints& prepared, bool withProblem)
 {
     const TPointSet& s = prepared.Set;
     const long long read = static_cast<long long>(s.Points.size()) + s.RepeatedCount;
@@ -60,7 +72,7 @@ std::string ReadingSummary(const TPreparedPoints& prepared)
     if (prepared.Projected)
         text += "Coordenadas em graus (longitude e latitude): projetadas em UTM, fuso " +
                 std::to_string(prepared.Zone.Zone) + (prepared.Zone.South ? " Sul" : " Norte") + ", WGS 84.\n";
-    if (!prepared.Problem.empty())
+    if (withProblem && !prepared.Problem.empty())
         text += prepared.Problem + "\n";
     return text;
 }

@@ -18,24 +18,36 @@ namespace nivora {
 class TTerreno;
 
 struct TPreparedPoints {
+    // The layout the file was read with.
+    TPointFormat Format;
     TPointSet Set;
     bool Projected = false;
     TUtmZone Zone;
     // Empty when the points cannot make a surface; Problem says why.
     std::unique_ptr<TPointTriangulation> Triangulation;
     std::string Problem;
+    // The problem is points on one line (not too few of them).
+    bool OnALine = false;
 };
 
-// Reads the text with the format; projects to UTM when geographic.
+// Reads the source once, with the format or the layout detected on its first
+// lines; projects to UTM when geographic, or, when that is not given, when
+// the points look geographic. Throws TFileError when the source cannot be
+// read.
+TPreparedPoints PreparePoints(IPointSource& source, const std::optional<TPointFormat>& format,
+                              std::optional<bool> geographic);
+// The same over a text in memory.
 TPreparedPoints PreparePoints(std::string_view text, const TPointFormat& format, bool geographic);
 
-// What was read, what was refused and why, repeated points, the projection.
-std::string ReadingSummary(const TPreparedPoints& prepared);
+// What was read, what was refused and why, repeated points, the projection;
+// then the problem, unless the caller tells it on its own.
+std::string ReadingSummary(const TPreparedPoints& prepared, bool withProblem = true);
 // "Grade de C × R piquetes ..." or the reason the grid cannot be made.
 std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char decimal, std::int64_t valueCount);
 
 // A terrain of the grid's size holding its elevations, with the spacings and
 // the origin of the parameters. Like a new document, it is not saved.
+// Throws TPointError for a grid a project file could not hold.
 std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridParams& p);
 
 }  // namespace nivora

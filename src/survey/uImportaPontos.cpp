@@ -278,25 +278,31 @@ void TImportaPontos::btArquivoClick()
 
 bool TImportaPontos::LoadFile(const QString& path)
 {
-    std::vector<std::uint8_t> bytes;
+    // Read once, as a stream: the layout is detected on the first lines and
+    // whether the points are in degrees on the points themselves. A FIFO or a
+    // device is refused at once instead of freezing the window.
+    std::unique_ptr<TPreparedPoints> prepared;
     try {
-        bytes = ReadFileBytes(path.toStdString());
+        const TBusy busy(pbProgresso);
+        TFilePointSource source(path.toStdString());
+        prepared = std::make_unique<TPreparedPoints>(PreparePoints(source, std::nullopt, std::nullopt));
     } catch (const std::exception& e) {
         Messages().Error(this, QString::fromStdString(e.what()));
         return false;
     }
-    Text.assign(bytes.begin(), bytes.end());
+    Path = path;
     edArquivo->setText(QFileInfo(path).fileName());
     edArquivo->setToolTip(path);
-    Detected = DetectPointFormat(Text);
+    Detected = prepared->Format;
     ShowFormat(Detected);
-    // The file alone says whether it is in degrees.
     Filling = true;
-    cbGraus->setChecked(ReadPoints(Text, Detected).LooksGeographic);
+    cbGraus->setChecked(prepared->Set.LooksGeographic);
     Filling = false;
+    Points = std::move(prepared);
     OriginTyped = DistanceTyped = EdgeTyped = false;
     edLy->setProperty("Typed", false);
-    Prepare();
+    ShowDefaults();
+    UpdateSummary();
     return true;
 }
 
@@ -349,9 +355,17 @@ void TImportaPontos::FormatChange()
 
 void TImportaPontos::Prepare()
 {
-    {
+    // The file is read again with the layout of the controls; only the
+    // points are kept between readings, never the file's text.
+    try {
         const TBusy busy(pbProgresso);
-        Points = std::make_unique<TPreparedPoints>(PreparePoints(Text, FormatFromControls(), cbGraus->isChecked()));
+        TFilePointSource source(Path.toStdString());
+        Points = std::make_unique<TPreparedPoints>(PreparePoints(source, FormatFromControls(), cbGraus->isChecked()));
+    } catch (const std::exception& e) {
+        Points.reset();
+        UpdateSummary();
+        Messages().Error(this, QString::fromStdString(e.what()));
+        return;
     }
     ShowDefaults();
     UpdateSummary();

@@ -8,6 +8,7 @@
 #include "survey/PointImport.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <memory>
 #include <string>
@@ -82,7 +83,7 @@ private:
     bool ParamsFromFields(TGridParams& p) const;
     void SetField(QLineEdit* edit, double value);
 
-    std::string Text;
+    QString Path;
     TPointFormat Detected;
     std::unique_ptr<TPreparedPoints> Points;
     QTimer* SummaryTimer = nullptr;

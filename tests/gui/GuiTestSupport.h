@@ -40,6 +40,7 @@ public:
     TAnswer Confirm(QWidget*, const QString& text) override;
     void Beep() override { ++Beeps; }
     QString OpenProjectName(QWidget*) override;
+    QString OpenPointsName(QWidget* parent) override { return OpenProjectName(parent); }
     QString SaveProjectName(QWidget*, const QString& proposed) override;
     bool ChooseFont(QWidget*, QFont&) override { return false; }
     // The program's own dialogs are not run: their names are recorded, and

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace nivora;
 using namespace nivora::testing;
@@ -108,6 +111,28 @@ private slots:
         QCOMPARE(t.GetCell(21, 16), 0.0f);  // the yard that was not surveyed
         QVERIFY(!t.Saved());
         QVERIFY(ActiveDocument()->windowTitle().startsWith("AREA-"));
+    }
+
+    void aFifoOrADeviceIsRefusedAtOnce()
+    {
+        const QString fifo = TempFolder("import_points") + "/pontos.fifo";
+        QFile::remove(fifo);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString& path : {fifo, QString("/dev/zero")}) {
+            recorder->Shown.clear();
+            recorder->OpenNames = {path};
+            const qsizetype dialogsRun = recorder->DialogsRun.size();
+            QElapsedTimer clock;
+            clock.start();
+            Item("mnImportarPontos")->trigger();
+            QVERIFY(clock.elapsed() < 5000);
+            QCOMPARE(recorder->Shown.size(), std::size_t(1));
+            QCOMPARE(recorder->Shown[0].Kind, QString("Error"));
+            QVERIFY2(recorder->Shown[0].Text.endsWith(": não é um arquivo comum."), qPrintable(recorder->Shown[0].Text));
+            QCOMPARE(recorder->DialogsRun.size(), dialogsRun);
+            QCOMPARE(frame->OpenDocumentCount(), 0);
+        }
+        QFile::remove(fifo);
     }
 
     void badInputIsShownAndOkMakesNothing()

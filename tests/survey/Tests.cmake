@@ -2,3 +2,4 @@
 nivora_core_test(test_point_file test_point_file.cpp LINK nivora_survey)
 nivora_core_test(test_point_grid test_point_grid.cpp LINK nivora_survey)
 nivora_cli_script(cli_points LABEL core SCRIPT PointsCli.cmake)
+nivora_core_test(test_point_memory test_point_memory.cpp LINK nivora_survey)

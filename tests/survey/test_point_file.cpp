@@ -2,11 +2,48 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 using namespace nivora;
 
 namespace {
+
+// A source that hands out its text a few bytes at a time, as a slow pipe
+// does: line ends and marks may fall across two reads.
+class TDripSource : public IPointSource {
+public:
+    TDripSource(std::string_view text, std::size_t step) : Text(text), Step(step) {}
+    std::size_t Read(char* buffer, std::size_t n) override
+    {
+        n = std::min({n, Step, Text.size()});
+        std::memcpy(buffer, Text.data(), n);
+        Text.remove_prefix(n);
+        return n;
+    }
+
+private:
+    std::string_view Text;
+    std::size_t Step;
+};
+
+std::string Describe(const TPointSet& s)
+{
+    std::ostringstream out;
+    out << s.DataLines << " lines, " << s.RefusedCount << " refused;";
+    for (const TSurveyPoint& p : s.Points)
+        out << " (" << p.E << " " << p.N << " " << p.Z << ")";
+    for (const TPointRemark& r : s.Refused)
+        out << " [" << r.Line << ": " << r.Text << "]";
+    return out.str();
+}
 
 struct TLayoutCase {
     const char* what;
@@ -179,6 +216,111 @@ TEST(PointFile, DegreesAreRecognisedOnlyForASmallAreaOrByTheHeader)
         SCOPED_TRACE(c.what);
         EXPECT_EQ(ReadPoints(c.text, DetectPointFormat(c.text)).LooksGeographic, c.geographic);
     }
+}
+
+TEST(PointFile, LinesReadTheSameHoweverTheSourceHandsThemOut)
+{
+    const struct {
+        const char* what;
+        std::string text;
+        const char* expected;
+    } cases[] = {
+        {"CR LF, the end of a line and the start of the next in two reads",
+         "\xEF\xBB\xBFPt;E;N;Z\r\n1;10;20;30\r\n\r\n2;11;21;31\r\nlixo\r\n3;12;22;32",
+         "4 lines, 1 refused; (10 20 30) (11 21 31) (12 22 32) [5: falta a coluna E]"},
+        {"CR alone, blank lines between", "Pt;E;N;Z\r1;10;20;30\r\r\rx\r2;11;21;31\r",
+         "3 lines, 1 refused; (10 20 30) (11 21 31) [5: falta a coluna E]"},
+        {"LF, no end on the last line, a byte order mark", "\xEF\xBB\xBF" "1;10;20;30\n2;11;21;31\n3;12;22;1e39",
+         "3 lines, 1 refused; (10 20 30) (11 21 31) [3: Z fora do intervalo: \"1e39\"]"},
+        {"LF CR is two line ends", "1;10;20;30\n\r2;11;21;31\n", "2 lines, 0 refused; (10 20 30) (11 21 31)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TPointFormat f;
+        f.Separator = ';';
+        f.ColName = 0, f.ColE = 1, f.ColN = 2, f.ColZ = 3;
+        f.HeaderLines = c.text.find("Pt;") == std::string::npos ? 0 : 1;
+        for (std::size_t step : {1, 2, 3, 7, 4096}) {
+            SCOPED_TRACE(step);
+            TDripSource source(c.text, step);
+            EXPECT_EQ(Describe(ReadPointSource(source, f).Set), c.expected);
+            TDripSource again(c.text, step);
+            const TPointReading detected = ReadPointSource(again, std::nullopt);
+            EXPECT_EQ(detected.Format.HeaderLines, f.HeaderLines);
+            EXPECT_EQ(Describe(detected.Set), c.expected);
+        }
+    }
+}
+
+TEST(PointFile, ALineTooLongIsRefusedWithItsNumberAndTheRestRead)
+{
+    // A code column fills each line up to the limit, and one byte past it.
+    const std::string fits = "1;10;20;30;" + std::string(kMaxPointLine - 11, 'x');
+    const std::string over = "2;11;21;31;" + std::string(kMaxPointLine - 10, 'x');
+    const std::string endless(3 * kMaxPointLine + 5, '1');
+    const std::string text = "Pt;E;N;Z;Cod\n" + fits + "\n" + over + "\r\n3;12;22;32\n" + endless + "\r4;13;23;33\n" + endless;
+    for (std::size_t step : {std::size_t(1000), std::size_t(65536), text.size()}) {
+        SCOPED_TRACE(step);
+        TDripSource source(text, step);
+        const TPointReading r = ReadPointSource(source, std::nullopt);
+        EXPECT_EQ(r.Format.HeaderLines, 1);
+        EXPECT_EQ(r.Format.ColZ, 3);
+        EXPECT_EQ(Describe(r.Set), "6 lines, 3 refused; (10 20 30) (12 22 32) (13 23 33)"
+                                   " [3: linha longa demais (mais de 65536 caracteres)]"
+                                   " [5: linha longa demais (mais de 65536 caracteres)]"
+                                   " [7: linha longa demais (mais de 65536 caracteres)]");
+    }
+}
+
+TEST(PointFile, OnlyRegularFilesAreReadAndAtOnce)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("nivora_points_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path fifo = dir / "pontos.fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path file = dir / "pontos.txt";
+    std::ofstream(file) << "1;10;20;30\n2;11;21;31\n";
+
+    const struct {
+        fs::path path;
+        const char* message;  // empty: read
+    } cases[] = {
+        {fifo, "Não foi possível abrir o arquivo pontos.fifo: não é um arquivo comum."},
+        {"/dev/zero", "Não foi possível abrir o arquivo zero: não é um arquivo comum."},
+        {dir, "não é um arquivo comum"},
+        {"/proc/self/status", "Erro de leitura no arquivo status."},
+        {file, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.string());
+        std::string message;
+        std::size_t points = 0;
+        try {
+            TFilePointSource source(c.path);
+            points = ReadPointSource(source, std::nullopt).Set.Points.size();
+        } catch (const TFileError& e) {
+            message = e.what();
+        }
+        if (*c.message == 0) {
+            EXPECT_EQ(message, "");
+            EXPECT_EQ(points, 2u);
+        } else {
+            EXPECT_NE(message.find(c.message), std::string::npos) << message;
+        }
+    }
+    EXPECT_THROW(TFilePointSource(dir / "nada.txt"), TFileMissing);
+    fs::remove_all(dir);
+}
+
+TEST(PointFile, AStreamIsReadToItsEnd)
+{
+    // A byte order mark ahead of the first number.
+    std::istringstream in("\xEF\xBB\xBF" "10 20 30\n11 21 31\n12 23 33\n");
+    TStreamPointSource source(in);
+    const TPointReading r = ReadPointSource(source, std::nullopt);
+    EXPECT_EQ(r.Format.Separator, ' ');
+    EXPECT_EQ(Describe(r.Set), "3 lines, 0 refused; (10 20 30) (11 21 31) (12 23 33)");
 }
 
 }  // namespace
