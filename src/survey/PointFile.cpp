@@ -1,5 +1,6 @@
 #include "survey/PointFile.h"
 
+#include "data/NumberUtils.h"
 #include "survey/PointGrid.h"
 
 #include <algorithm>
@@ -24,9 +25,32 @@ std::string_view Trim(std::string_view s)
         s.remove_prefix(1);
     while (!s.empty() && (IsBlank(s.back()) || s.back() == '\r'))
         s.remove_suffix(1);
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"')
-        s = s.substr(1, s.size() - 2);
     return s;
+}
+
+// A field wholly in double quotes stands for its content.
+std::string_view Content(std::string_view field, std::string& buffer)
+{
+    return UnquoteField(field, buffer) ? std::string_view(buffer) : field;
+}
+
+// Where the field that starts at `from` may end: past the closing quote when
+// it starts with one (a separator between quotes is part of the field, and
+// a doubled quote stands for one), else at once.
+std::size_t PastQuotes(std::string_view line, std::size_t from)
+{
+    while (from < line.size() && IsBlank(line[from]))
+        ++from;
+    if (from >= line.size() || line[from] != '"')
+        return from;
+    for (std::size_t i = from + 1; i < line.size(); ++i)
+        if (line[i] == '"') {
+            if (i + 1 < line.size() && line[i + 1] == '"')
+                ++i;
+            else
+                return i + 1;
+        }
+    return from;  // never closed: the quote is a character like any other
 }
 
 bool IsBlankLine(std::string_view line) { return Trim(line).empty(); }
@@ -56,7 +80,8 @@ enum class TRole { None, Name, E, N, Z, Code, Lat, Lon };
 
 TRole RoleOfName(std::string_view field)
 {
-    std::string s = Lower(Trim(field));
+    std::string buffer;
+    std::string s = Lower(Content(Trim(field), buffer));
     // "Este (m)", "Cota[m]": the unit does not matter.
     if (const auto p = s.find_first_of("([ "); p != std::string::npos)
         s.resize(p);
@@ -87,8 +112,10 @@ struct TCandidate {
 };
 // In this order ties are settled: a tab or a semicolon is seldom anything
 // else, a comma may be the decimal mark.
-constexpr std::array<TCandidate, 7> kCandidates = {{
-    {'\t', '.'}, {'\t', ','}, {';', '.'}, {';', ','}, {',', '.'}, {' ', '.'}, {' ', ','},
+// Commas both ways only where the numbers are quoted ("101,3","55,2"): with
+// fields unquoted they read no more numbers than a decimal point does.
+constexpr std::array<TCandidate, 8> kCandidates = {{
+    {'\t', '.'}, {'\t', ','}, {';', '.'}, {';', ','}, {',', '.'}, {' ', '.'}, {' ', ','}, {',', ','},
 }};
 
 int NumericFields(const std::vector<std::string_view>& fields, char decimal)
@@ -263,6 +290,7 @@ void SplitPointLine(std::string_view line, char separator, std::size_t maxFields
             if (i >= line.size())
                 break;
             const std::size_t start = i;
+            i = PastQuotes(line, i);
             while (i < line.size() && !IsBlank(line[i]) && line[i] != '\r')
                 ++i;
             fields.push_back(Trim(line.substr(start, i - start)));
@@ -271,7 +299,7 @@ void SplitPointLine(std::string_view line, char separator, std::size_t maxFields
     }
     std::size_t start = 0;
     while (fields.size() < maxFields) {
-        const std::size_t p = line.find(separator, start);
+        const std::size_t p = line.find(separator, PastQuotes(line, start));
         fields.push_back(Trim(line.substr(start, p == std::string_view::npos ? std::string_view::npos : p - start)));
         if (p == std::string_view::npos) {
             // "P1;10;20;30;" ends with an empty field that is no column.
@@ -292,6 +320,9 @@ std::vector<std::string_view> SplitPointLine(std::string_view line, char separat
 
 bool ParsePointNumber(std::string_view field, char decimal, double& value)
 {
+    std::string unquoted;
+    if (UnquoteField(field, unquoted))
+        field = unquoted;
     if (field.empty() || field.size() > 64)
         return false;
     char buf[65];
@@ -421,8 +452,10 @@ TPointFormat DetectInSample(const std::vector<std::string>& lines)
                     *slot = static_cast<int>(k);
             }
             if (names.size() == fieldCount)
-                for (std::string_view n : names)
-                    f.FieldNames.emplace_back(n);
+                for (std::string_view n : names) {
+                    std::string buffer;
+                    f.FieldNames.emplace_back(Content(n, buffer));
+                }
         }
     }
     if (f.ColE >= 0 && f.ColN >= 0 && f.ColZ >= 0)
@@ -504,7 +537,8 @@ public:
             else if (!(k == 2 ? ElevationFits(v[k]) : CoordinateFits(v[k])))
                 reason = " fora do intervalo: \"";
             if (reason) {
-                Refuse(lineNo, columnNames[k] + (reason + std::string(field.substr(0, 20))) + "\"");
+                std::string buffer;
+                Refuse(lineNo, columnNames[k] + (reason + std::string(Content(field, buffer).substr(0, 20))) + "\"");
                 return;
             }
         }

@@ -135,13 +135,15 @@ TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFo
 TPointFormat DetectPointFormat(std::string_view text);
 TPointSet ReadPoints(std::string_view text, const TPointFormat& format);
 
-// Splits one line into its fields as the format does (blanks and double
-// quotes around a field are dropped), up to maxFields of them.
+// Splits one line into its fields as the format does, up to maxFields of
+// them: blanks around a field are dropped, and a separator inside a quoted
+// field is part of it (the field keeps its quotes).
 std::vector<std::string_view> SplitPointLine(std::string_view line, char separator);
 void SplitPointLine(std::string_view line, char separator, std::size_t maxFields,
                     std::vector<std::string_view>& fields);
 // A number with the given decimal mark, as a surveying program writes it:
-// optional sign, digits, decimals, exponent; nothing else.
+// optional sign, digits, decimals, exponent; nothing else. A field wholly in
+// double quotes stands for its content.
 bool ParsePointNumber(std::string_view field, char decimal, double& value);
 
 }  // namespace nivora

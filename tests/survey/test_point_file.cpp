@@ -37,6 +37,7 @@ private:
 std::string Describe(const TPointSet& s)
 {
     std::ostringstream out;
+    out.precision(12);
     out << s.DataLines << " lines, " << s.RefusedCount << " refused;";
     for (const TSurveyPoint& p : s.Points)
         out << " (" << p.E << " " << p.N << " " << p.Z << ")";
@@ -93,6 +94,42 @@ TEST(PointFile, DetectsTheLayoutsSurveyFilesCome_in)
         EXPECT_EQ(s.Points.size(), 2u);
         EXPECT_EQ(s.RefusedCount, 0);
     }
+}
+
+TEST(PointFile, QuotedFieldsAreReadAsTheirContent)
+{
+    const struct {
+        const char* what;
+        std::string text;
+        char separator, decimal;
+        const char* expected;
+    } cases[] = {
+        {"commas both ways, the numbers quoted", "\"P1\",\"500010,5\",\"7400020,25\",\"101,3\"\n"
+                                                 "\"P2\",\"500011,5\",\"7400021,25\",\"101,2\"\n",
+         ',', ',', "2 lines, 0 refused; (500010.5 7400020.25 101.3) (500011.5 7400021.25 101.2)"},
+        {"a separator and doubled quotes inside a name", "\"P;1 \"\"a\"\"\";10;20;30\n\"P;2\";11;21;31\n\"P;3\";12;23;33\n", ';', '.',
+         "3 lines, 0 refused; (10 20 30) (11 21 31) (12 23 33)"},
+        {"blanks inside a quoted name", "\"Marco 1\" 10 20 30\n\"Marco 2\"  11 21 31\n\"Marco 3\" 12 23 33\n", ' ', '.',
+         "3 lines, 0 refused; (10 20 30) (11 21 31) (12 23 33)"},
+        {"quotes that do not enclose the field, or a lone one inside",
+         "P1;10;20;30\nP2;11;21;31\nP3;\"12\"5;22;32\nP4;13;\"2\"\"3\";33\nP5;\"14;24;34\n", ';', '.',
+         "5 lines, 3 refused; (10 20 30) (11 21 31) [3: E não é um número: \"\"12\"5\"]"
+         " [4: N não é um número: \"2\"3\"] [5: E não é um número: \"\"14\"]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TPointFormat f = DetectPointFormat(c.text);
+        EXPECT_EQ(f.Separator, c.separator);
+        EXPECT_EQ(f.Decimal, c.decimal);
+        EXPECT_EQ(Describe(ReadPoints(c.text, f)), c.expected);
+    }
+    const TPointFormat named = DetectPointFormat("\"Ponto\";\"Este (m)\";\"Norte\";\"Cota \"\"Z\"\"\"\n1;10;20;30\n2;11;21;31\n");
+    EXPECT_EQ(named.HeaderLines, 1);
+    EXPECT_EQ(named.ColE, 1);
+    EXPECT_EQ(named.ColZ, 3);
+    ASSERT_EQ(named.FieldNames.size(), 4u);
+    EXPECT_EQ(named.FieldNames[1], "Este (m)");
+    EXPECT_EQ(named.FieldNames[3], "Cota \"Z\"");
 }
 
 TEST(PointFile, NumbersAreReadOnlyWhenWhole)
