@@ -3,15 +3,19 @@
 // document activated last, the results window, the newest cut-and-fill map,
 // the altimetric map window activated last, the newest WinSurf listing, the
 // contour request handed from the map dialog to the map builder, the ratio
-// asked for at the last systematization, developer mode, and the help.
+// asked for at the last systematization, developer mode, the help, and the
+// memory the documents' undo histories share.
 // Windows are held weakly, so that no command can reach a window once it has
 // closed, and nobody clears a reference by hand.
 
 #include "contour/ContourLevels.h"
+#include "data/UndoHistory.h"
 
 #include <QMdiArea>
 #include <QPointer>
 #include <QString>
+
+#include <memory>
 
 namespace nivora {
 
@@ -82,6 +86,10 @@ struct TProgramState {
     // The hidden map definition and contour level dialogs, reused for the run.
     QPointer<TDefMapa> DefMapa;
     QPointer<TDefCurvas> DefCurvas;
+
+    // The bound of every document's undo history together. Shared, since a
+    // document may outlive the frame's state while the frame is destroyed.
+    std::shared_ptr<TUndoBudget> UndoBudget = std::make_shared<TUndoBudget>();
 
     // The help file found at start (empty when none) and its window once opened.
     QString HelpFile;

@@ -697,25 +697,25 @@ void TForm1::UpdateUndoItems()
 {
     // The captions name the step, as "&Desfazer Colar"; the history is the
     // active document's.
-    const QUndoStack* history = State_.ActiveDocument ? State_.ActiveDocument->UndoStack() : nullptr;
-    const bool canUndo = history && history->canUndo();
-    const bool canRedo = history && history->canRedo();
+    const TEditHistory* history = State_.ActiveDocument ? &State_.ActiveDocument->History() : nullptr;
+    const bool canUndo = history && history->CanUndo();
+    const bool canRedo = history && history->CanRedo();
     mnDesfazer->setEnabled(canUndo);
-    mnDesfazer->setText(canUndo ? "&Desfazer " + history->undoText() : QString("&Desfazer"));
+    mnDesfazer->setText(canUndo ? "&Desfazer " + QString::fromStdString(history->UndoText()) : QString("&Desfazer"));
     mnRefazer->setEnabled(canRedo);
-    mnRefazer->setText(canRedo ? "&Refazer " + history->redoText() : QString("&Refazer"));
+    mnRefazer->setText(canRedo ? "&Refazer " + QString::fromStdString(history->RedoText()) : QString("&Refazer"));
 }
 
 void TForm1::mnDesfazerClick()
 {
     if (State_.ActiveDocument)
-        State_.ActiveDocument->UndoStack()->undo();
+        State_.ActiveDocument->History().Undo();
 }
 
 void TForm1::mnRefazerClick()
 {
     if (State_.ActiveDocument)
-        State_.ActiveDocument->UndoStack()->redo();
+        State_.ActiveDocument->History().Redo();
 }
 
 void TForm1::UpdatePaste()

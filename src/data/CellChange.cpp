@@ -68,6 +68,10 @@ void TCellChange::Exchange(TCotas& store)
     }
     Write(store, Other);
     Other = now;
+    // The grid taken from the store may have room set aside for its growth:
+    // a record holds only its cells.
+    if (Whole)
+        Cells.shrink_to_fit();
     store.NotifyExtremesChange();
 }
 

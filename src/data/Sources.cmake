@@ -1,5 +1,6 @@
 # The elevation grid store, the 6-byte real, numbers, project files on disk
-# (regular files only, saves that replace a file whole) and the undo records;
+# (regular files only, saves that replace a file whole), the undo records and
+# the undo history with its program-wide memory budget;
 # the new project dialog, the number boxes and the file commands.
 list(APPEND NIVORA_CORE_SOURCES
   data/Real48.cpp
@@ -9,6 +10,7 @@ list(APPEND NIVORA_CORE_SOURCES
   data/SaveOpen.cpp
   data/TextCodec.cpp
   data/CellChange.cpp
+  data/UndoHistory.cpp
   data/FileAccess.cpp
 )
 list(APPEND NIVORA_UI_SOURCES

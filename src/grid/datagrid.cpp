@@ -184,24 +184,22 @@ bool TGridControl::event(QEvent* e)
 
 // ---------------------------------------------------------------- document
 
-TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWindow(parent), Terrain_(std::move(terrain))
+TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> undoBudget, QWidget* parent)
+    : QMdiSubWindow(parent), Terrain_(std::move(terrain))
 {
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
     Decimals_ = 3;
 
-    // The history keeps at most 100 steps and, for large grids, no more
-    // steps than 256 MB of whole-grid records hold: a step keeps at most
-    // the grid it changed.
-    UndoStack_ = new QUndoStack(this);
-    constexpr std::size_t kHistoryBudget = std::size_t(256) << 20;
-    const std::size_t gridBytes = std::max<std::size_t>(Terrain_->Cells().size() * sizeof(float), 1);
-    UndoStack_->setUndoLimit(int(std::clamp<std::size_t>(kHistoryBudget / gridBytes, 1, 100)));
+    // The history keeps at most 100 steps, within the memory the histories
+    // of all documents share. A document read from a file starts at its
+    // saved state; a new one has none until it is saved.
+    History_ = std::make_unique<TEditHistory>(std::move(undoBudget), [this](TCellChange& c) { ApplyChange(c); });
+    if (!Terrain_->Saved())
+        History_->ClearClean();
     SavedPlans = Terrain_->Plans();
-    connect(UndoStack_, &QUndoStack::cleanChanged, this, [this](bool clean) {
-        Terrain_->SetSaved(clean && Terrain_->Plans() == SavedPlans);
-    });
-    connect(UndoStack_, &QUndoStack::indexChanged, this, [this] {
+    History_->SetOnCleanChange([this](bool clean) { Terrain_->SetSaved(clean && Terrain_->Plans() == SavedPlans); });
+    History_->SetOnChange([this] {
         if (TForm1* frame = Frame())
             frame->UpdateUndoItems();
     });
@@ -323,9 +321,10 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent) : QMdiSubWind
 
 TForm2::~TForm2()
 {
-    // The history is a child, destroyed after the terrain: its last signals
-    // must not reach this half-destroyed window.
-    UndoStack_->disconnect(this);
+    // Steps dropped for another document's edits must not reach this
+    // half-destroyed window.
+    History_->SetOnChange(nullptr);
+    History_->SetOnCleanChange(nullptr);
     // Closing the results window below may make the frame activate this
     // window once more on its way out: it must not become active again.
     Terrain_->SetOnExtremesChange(nullptr);
@@ -651,32 +650,9 @@ void TForm2::FormDeactivate()
         frame->State().LastDeactivatedDocument = this;
 }
 
-// One step of a document's history: the record of the change, swapped with
-// the store on every undo and redo. The change itself was made before the
-// step was pushed, so the first redo (the push) does nothing.
-class TCellEditCommand : public QUndoCommand {
-public:
-    TCellEditCommand(TForm2& document, const QString& name, TCellChange change)
-        : QUndoCommand(name), Document(document), Change(std::move(change))
-    {
-    }
-    void undo() override { Document.ApplyChange(Change); }
-    void redo() override
-    {
-        if (Pushed)
-            Document.ApplyChange(Change);
-        Pushed = true;
-    }
-
-private:
-    TForm2& Document;
-    TCellChange Change;
-    bool Pushed = false;
-};
-
 void TForm2::PushChange(const QString& name, TCellChange change)
 {
-    UndoStack_->push(new TCellEditCommand(*this, name, std::move(change)));
+    History_->Push(name.toStdString(), std::move(change));
 }
 
 void TForm2::ApplyChange(TCellChange& change)
@@ -685,7 +661,7 @@ void TForm2::ApplyChange(TCellChange& change)
     change.Exchange(*Terrain_);
     // As after any edit: the results no longer describe the cells, and the
     // document differs from its file (unless the history is back at the
-    // saved step, which the stack's clean signal says).
+    // saved step, which the history's clean change says).
     Terrain_->InvalidateResults();
     Terrain_->SetSaved(false);
     Model->Refresh();
@@ -702,7 +678,7 @@ TCellChange TForm2::RecordFor(const TUsedRect& cells) const
 void TForm2::DocumentSaved()
 {
     SavedPlans = Terrain_->Plans();
-    UndoStack_->setClean();
+    History_->SetClean();
 }
 
 bool TForm2::StructuralEdit(const QString& name, const std::function<bool()>& edit)
@@ -937,7 +913,7 @@ TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int 
 TForm2* CreateDocument(TForm1* frame, const QString& fileName, TLoadedProject loaded)
 {
     loaded.Terrain->RestoreLastArea();
-    auto* doc = new TForm2(std::move(loaded.Terrain));
+    auto* doc = new TForm2(std::move(loaded.Terrain), frame ? frame->State().UndoBudget : nullptr);
     if (!frame) {
         doc->SetFileName(fileName);
         doc->show();

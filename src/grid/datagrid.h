@@ -12,6 +12,7 @@
 #include "calc/CalcSist.h"
 #include "data/CellChange.h"
 #include "data/SaveOpen.h"
+#include "data/UndoHistory.h"
 #include "grid/GridText.h"
 
 #include <QAbstractTableModel>
@@ -20,7 +21,6 @@
 #include <QMdiSubWindow>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QUndoStack>
 
 #include <functional>
 #include <memory>
@@ -84,8 +84,10 @@ private:
 class TForm2 : public QMdiSubWindow {
     Q_OBJECT
 public:
-    // A document window around a terrain (CreateDocument makes them).
-    TForm2(std::unique_ptr<TTerreno> terrain, QWidget* parent = nullptr);
+    // A document window around a terrain (CreateDocument makes them); its
+    // undo history shares the program's budget (one of its own when none).
+    TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> undoBudget = nullptr,
+           QWidget* parent = nullptr);
     ~TForm2() override;
 
     TTerreno& Terrain() { return *Terrain_; }
@@ -145,7 +147,8 @@ public:
     void ExportWinSurf();
 
     // The document's history of elevation changes, one step per user action.
-    QUndoStack* UndoStack() const { return UndoStack_; }
+    TEditHistory& History() { return *History_; }
+    const TEditHistory& History() const { return *History_; }
     // The document was written to its file: this point of the history is
     // the saved one.
     void DocumentSaved();
@@ -170,7 +173,6 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    friend class TCellEditCommand;
     // The frame the window is in; none before it is added to one.
     TForm1* Frame() const;
     // On closing, or on destruction without a close: the results window goes
@@ -223,7 +225,7 @@ private:
     std::unique_ptr<TTerreno> Terrain_;
     int View = 0;
     bool Destroying = false;
-    QUndoStack* UndoStack_ = nullptr;
+    std::unique_ptr<TEditHistory> History_;
     // The plans as last saved or loaded: undoing back to the saved point of
     // the history makes the document saved again only if they still hold.
     TTerreno::TPlans SavedPlans{};

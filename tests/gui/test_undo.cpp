@@ -1,6 +1,7 @@
 // Undo and redo of elevation changes in a document, through the keys and the
 // "Editar" menu: every kind of change undone to its snapshot bit for bit,
-// the captions naming it, and the saved state following the history.
+// the captions naming it, the saved state following the history, the memory
+// the histories of all documents share, and every state a file can hold.
 
 #include "GuiTestSupport.h"
 #include "app/sist.h"
@@ -14,6 +15,8 @@
 #include <QMdiArea>
 #include <QTest>
 
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -48,6 +51,21 @@ struct TStoreImage {
 void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+// A clipboard text of `cols` x `rows` elevations, each line ending in CR LF.
+QString BlockText(int cols, int rows, int seed)
+{
+    QString text;
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < cols; ++c) {
+            if (c)
+                text += '\t';
+            text += QString::number(100 + seed + r % 50 + c % 7);
+        }
+        text += "\r\n";
+    }
+    return text;
 }
 
 }  // namespace
@@ -174,6 +192,140 @@ private slots:
         // Back at the saved step, closing asks nothing.
         QVERIFY(doc->close());
         QCOMPARE(recorder->Shown.size(), shown);
+    }
+
+    // The report: pastes that grow a new document, then row deletes and
+    // inserts on the grown grid, in two documents sharing the program's bound.
+    void historyBoundHoldsAsGridsGrowAndAcrossDocuments()
+    {
+        const auto budget = std::make_shared<TUndoBudget>(std::size_t(6) << 20);
+        frame->State().UndoBudget = budget;
+        TForm2* first = NewDocument();
+        TForm2* second = NewDocument();
+        QCOMPARE(budget->HistoryCount(), 2u);
+        std::size_t most = 0;
+        for (TForm2* doc : {first, second}) {
+            frame->ActivateChild(doc);
+            Control<TGridControl>(doc, "Grid")->setFocus();
+            for (int i = 0; i < 8; ++i) {
+                QGuiApplication::clipboard()->setText(BlockText(300, 300, i));
+                doc->SetCurrentCell(1, 1);
+                Press(Qt::Key_V, Qt::ControlModifier);
+                QCOMPARE(doc->Terrain().ColCount(), 300);
+                QVERIFY2(budget->Bytes() <= budget->Limit(), "after a paste");
+                most = std::max(most, budget->Bytes());
+            }
+            for (int i = 0; i < 4; ++i) {
+                doc->SetCurrentCell(2, 3);
+                Item("mnDelRow")->trigger();
+                QVERIFY2(budget->Bytes() <= budget->Limit(), "after a row delete");
+                Item("mnInsRow")->trigger();
+                QVERIFY2(budget->Bytes() <= budget->Limit(), "after a row insert");
+            }
+        }
+        QVERIFY(most > budget->Limit() / 2);  // the bound was what held the history
+        // The second document's edits took the first one's steps first.
+        QVERIFY(first->History().Count() < second->History().Count());
+        // What is left of the first document's history still undoes, and the
+        // menu follows it down to nothing.
+        frame->ActivateChild(first);
+        Control<TGridControl>(first, "Grid")->setFocus();
+        const std::size_t left = first->History().Count();
+        for (std::size_t i = 0; i < left; ++i) {
+            QVERIFY(UndoCaption().startsWith("&Desfazer "));
+            Press(Qt::Key_Z, Qt::ControlModifier);
+        }
+        QCOMPARE(UndoCaption(), QString());
+        QCOMPARE(Item("mnRefazer")->isEnabled(), left > 0);
+        QVERIFY(budget->Bytes() <= budget->Limit() + (std::size_t(1) << 20));
+        // A document closed gives its steps back.
+        const std::size_t held = second->History().Bytes();
+        recorder->ConfirmAnswers = {TAnswer::No};
+        const std::size_t before = budget->Bytes();
+        QVERIFY(second->close());
+        QTRY_COMPARE(budget->HistoryCount(), 1u);
+        QCOMPARE(budget->Bytes(), before - held);
+    }
+
+    // Typing, pasting and the row and column commands, undone and redone:
+    // every state the document passes through saves and opens again.
+    void everyStateSavesAndOpensAgain()
+    {
+        TForm2* doc = NewDocument();
+        const QString folder = TempFolder("undo-states");
+        const auto saveAndReopen = [&](const char* where) {
+            recorder->SaveNames = {folder + "/campo.NVR"};
+            QVERIFY2(SaveProjectAs(doc), where);
+            TLoadedProject back;
+            try {
+                back = LoadProjectFile((folder + "/campo.NVR").toStdString());
+            } catch (const std::exception& e) {
+                QFAIL(qPrintable(QString(where) + ": " + e.what()));
+            }
+            const TTerreno& t = doc->Terrain();
+            QCOMPARE(back.Terrain->ColCount(), t.ColCount());
+            QCOMPARE(back.Terrain->RowCount(), t.RowCount());
+            for (std::int32_t r = 1; r <= t.RowCount(); ++r)
+                for (std::int32_t c = 1; c <= t.ColCount(); ++c)
+                    if (back.Terrain->GetCell(c, r) != t.GetCell(c, r))
+                        QFAIL(qPrintable(QString("%1: cell %2,%3").arg(where).arg(c).arg(r)));
+        };
+        Control<TGridControl>(doc, "Grid")->setFocus();
+        const std::function<void()> actions[] = {
+            [&] { doc->SetCurrentCell(2, 2); Type("1e39"); Press(Qt::Key_Down); },
+            [&] { doc->SetCurrentCell(3, 3); Type("3.4028234e38"); Press(Qt::Key_Down); },
+            [&] {
+                QGuiApplication::clipboard()->setText("1e39\t3,4028234e38\t-1e39\r\n3,5e38\t-3,4028234e38\r\n");
+                doc->SetCurrentCell(19, 19);  // the grid grows
+                Press(Qt::Key_V, Qt::ControlModifier);
+            },
+            [&] { doc->SetCurrentCell(1, 1); Item("mnInsRow")->trigger(); },
+            [&] { doc->SetCurrentCell(1, 1); Item("mnInsCol")->trigger(); },
+            [&] { doc->SetCurrentCell(2, 3); Item("mnDelRow")->trigger(); },
+            [&] { doc->SetCurrentCell(4, 1); Item("mnDelCol")->trigger(); },
+        };
+        for (const auto& act : actions) {
+            act();
+            saveAndReopen("after an edit");
+            Control<TGridControl>(doc, "Grid")->setFocus();
+        }
+        // The overflowing fields were refused with a word to the user, the
+        // largest single stored.
+        QVERIFY(std::any_of(recorder->Shown.begin(), recorder->Shown.end(), [](const TShownMessage& m) {
+            return m.Text.contains("não são números");
+        }));
+        const TTerreno& t = doc->Terrain();
+        QVERIFY(std::isfinite(t.Minimum().Value) && std::isfinite(t.Maximum().Value));
+        QCOMPARE(t.Maximum().Value, FLT_MAX);
+        QCOMPARE(t.Minimum().Value, -FLT_MAX);
+        for (std::size_t i = 0; i < std::size(actions); ++i) {
+            Press(Qt::Key_Z, Qt::ControlModifier);
+            saveAndReopen("after an undo");
+            Control<TGridControl>(doc, "Grid")->setFocus();
+        }
+        for (std::size_t i = 0; i < std::size(actions); ++i) {
+            Press(Qt::Key_Y, Qt::ControlModifier);
+            saveAndReopen("after a redo");
+            Control<TGridControl>(doc, "Grid")->setFocus();
+        }
+        QCOMPARE(t.Maximum().Value, FLT_MAX);
+    }
+
+    // A new document has no saved state: undoing its first edit leaves it
+    // as unsaved as it was, and closing it still asks.
+    void newDocumentStaysUnsavedAfterUndo()
+    {
+        TForm2* doc = NewDocument();
+        QVERIFY(!doc->Terrain().Saved());
+        doc->SetCurrentCell(8, 8);
+        Type("4");
+        Press(Qt::Key_Down);
+        Press(Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!doc->Terrain().Saved());
+        const auto shown = recorder->Shown.size();
+        recorder->ConfirmAnswers = {TAnswer::No};
+        QVERIFY(doc->close());
+        QCOMPARE(recorder->Shown.size(), shown + 1);
     }
 
     void plansComputedSinceTheSaveKeepTheDocumentUnsaved()
