@@ -152,8 +152,8 @@ constexpr std::size_t kChunk = 64 * 1024;
 // many bytes at the top of the file.
 constexpr std::size_t kSampleLines = 200;
 constexpr std::size_t kSampleBytes = 256 * 1024;
-// A line too long to read stands in the sample as this text: not blank, no
-// number, no column name.
+// A line too long to read stands in the sample as this text for the
+// detection: not blank, no number, no column name.
 constexpr std::string_view kLongLineMark = "\x01";
 
 // The lines of a source one at a time, through a buffer of one line and one
@@ -250,7 +250,8 @@ private:
 // the points are.
 struct TSample {
     std::vector<std::string> Lines;  // kLongLineMark for one too long
-    bool Complete = false;           // the file ends within the sample
+    std::vector<bool> TooLong;
+    bool Complete = false;  // the file ends within the sample
 
     void Take(TLineReader& reader)
     {
@@ -263,6 +264,7 @@ struct TSample {
                 return;
             }
             Lines.emplace_back(kind == TLineReader::TooLong ? kLongLineMark : line);
+            TooLong.push_back(kind == TLineReader::TooLong);
             bytes += Lines.back().size() + 1;
             nonBlank += IsBlankLine(Lines.back()) ? 0 : 1;
         }
@@ -637,12 +639,12 @@ TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFo
         out.Format = DetectInSample(sample.Lines);
     }
     TPointCollector points(out.Format);
-    long long number = 0;
-    for (const std::string& line : sample.Lines)
-        points.Add(line == kLongLineMark ? TLineReader::TooLong : TLineReader::Line, line, ++number);
-    sample.Lines = {};
+    for (std::size_t i = 0; i < sample.Lines.size(); ++i)
+        points.Add(sample.TooLong[i] ? TLineReader::TooLong : TLineReader::Line, sample.Lines[i], (long long)i + 1);
+    const bool complete = sample.Complete;
+    sample = {};
     std::string_view line;
-    if (!sample.Complete)
+    if (!complete)
         for (TLineReader::TKind kind; (kind = reader.Next(line)) != TLineReader::NoMore;)
             points.Add(kind, line, reader.Number());
     out.Set = points.Finish();

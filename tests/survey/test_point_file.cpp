@@ -270,6 +270,8 @@ TEST(PointFile, LinesReadTheSameHoweverTheSourceHandsThemOut)
         {"LF, no end on the last line, a byte order mark", "\xEF\xBB\xBF" "1;10;20;30\n2;11;21;31\n3;12;22;1e39",
          "3 lines, 1 refused; (10 20 30) (11 21 31) [3: Z fora do intervalo: \"1e39\"]"},
         {"LF CR is two line ends", "1;10;20;30\n\r2;11;21;31\n", "2 lines, 0 refused; (10 20 30) (11 21 31)"},
+        {"a control character for a line", "1;10;20;30\n\x01\n2;11;21;31\n",
+         "3 lines, 1 refused; (10 20 30) (11 21 31) [2: falta a coluna E]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
