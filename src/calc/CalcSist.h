@@ -9,6 +9,7 @@
 // Coordinates of a stake are single precision; every real field is kept as a
 // 6-byte real (Real48) and computed in extended precision.
 
+#include "data/ProjectExtension.h"
 #include "data/Progress.h"
 #include "data/Real48.h"
 #include "data/UCotas.h"
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace nivora {
 
@@ -141,6 +143,20 @@ public:
         OriginY_ = y;
     }
 
+    // What the project keeps beyond the given sections (its georeference,
+    // and sections of newer versions, kept as read).
+    const TProjectExtension& Extension() const { return Extension_; }
+    // Sets or clears the georeference; a change leaves the document to be saved.
+    void SetGeoreference(const std::optional<TGeoreference>& georeference)
+    {
+        if (Extension_.Georeference == georeference)
+            return;
+        Extension_.Georeference = georeference;
+        SetSaved(false);
+    }
+    // The extension as a file holds it.
+    void SetExtension(TProjectExtension extension) { Extension_ = std::move(extension); }
+
     // The rectangle the user chose for the computations (see GetSelection).
     TUsedRect Selection() const { return Selection_; }
     void SetSelection(const TUsedRect& selection) { Selection_ = selection; }
@@ -206,6 +222,7 @@ private:
     TPlans Plans_{};
     TUsedRect Selection_;
     TUsedRect LastArea_{0, 0, 0, 0};
+    TProjectExtension Extension_;
 
     IProgress* Progress_ = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <filesystem>
 #include <cstring>
 #include <iostream>
 #include <streambuf>
@@ -191,7 +192,11 @@ void CheckInput(const std::string& path)
 TLoadedProject LoadProject(const std::string& path)
 {
     CheckInput(path);
-    return LoadProjectFile(path);
+    TLoadedProject project = LoadProjectFile(path);
+    if (project.ExtensionState == TExtensionState::Damaged)
+        std::cerr << "nivora-cli: aviso: " << DamagedExtensionMessage(std::filesystem::path(path).filename().string())
+                  << "\n";
+    return project;
 }
 
 void CheckOutput(const std::string& path)
@@ -270,6 +275,20 @@ void WritePlan(TJson& j, const TPlano& p)
     j.Key("SyText").Value(Cp1252ToUtf8(p.SyText.Str()));
     j.Key("RatioText").Value(Cp1252ToUtf8(p.RatioText.Str()));
     j.Key("Valid").Value(p.Valid);
+    j.EndObject();
+}
+
+void WriteGeoreference(TJson& j, const std::optional<TGeoreference>& g)
+{
+    if (!g) {
+        j.Null();
+        return;
+    }
+    j.BeginObject();
+    j.Key("EPSG").Value(g->Epsg);
+    j.Key("CornerEasting").Value(static_cast<long double>(g->CornerEasting));
+    j.Key("CornerNorthing").Value(static_cast<long double>(g->CornerNorthing));
+    j.Key("RowsRunSouth").Value(g->RowsRunSouth);
     j.EndObject();
 }
 

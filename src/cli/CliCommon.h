@@ -73,6 +73,8 @@ TUsedRect AreaIn(const TArgs& a, TTerreno& terrain);
 
 void WritePlan(TJson& j, const TPlano& p);
 void WriteRect(TJson& j, const TUsedRect& r);
+// null, or EPSG, CornerEasting, CornerNorthing and RowsRunSouth.
+void WriteGeoreference(TJson& j, const std::optional<TGeoreference>& g);
 
 // Loads the file and runs the systematization as the program's F9 does: the
 // whole used area, or --area; the ratio of --ratio when given. Throws

@@ -6,7 +6,7 @@ const std::vector<TCommand>& CommandTable()
 {
     static const std::vector<TCommand> table = [] {
         std::vector<TCommand> all;
-        for (auto group : {ProjectCommands, MapCommands, PointsCommands, ReportCommands})
+        for (auto group : {ProjectCommands, MapCommands, PointsCommands, GeorefCommands, ReportCommands})
             for (TCommand& c : group())
                 all.push_back(std::move(c));
         return all;

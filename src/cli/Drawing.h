@@ -21,5 +21,7 @@ int Report(const TArgs& a);
 // (PointsRun.cpp). ReadOrigin reads its --origin, for the check and the run.
 int Points(const TArgs& a);
 bool ReadOrigin(const std::string& text, double& x, double& y);
+// georef needs the coordinate systems' database, as points does (GeorefRun.cpp).
+int Georef(const TArgs& a);
 
 }  // namespace nivora::cli

@@ -15,6 +15,7 @@ int RunDrawing(const TCommand& command, const TArgs& args, char**)
         {"contour-map", ContourMap},
         {"report", Report},
         {"points", Points},
+        {"georef", Georef},
     };
     const auto it = runs.find(command.Name);
     if (it == runs.end())

@@ -58,6 +58,11 @@ int Info(const TArgs& a)
     j.Key("Col").Value(v.Col).Key("Row").Value(v.Row).Key("LeftCol").Value(v.LeftCol).Key("TopRow").Value(v.TopRow);
     j.Key("Selection").BeginArray().Value(v.SelLeft).Value(v.SelTop).Value(v.SelRight).Value(v.SelBottom).EndArray();
     j.EndObject();
+    j.Key("Georeference");
+    WriteGeoreference(j, t.Extension().Georeference);
+    j.Key("Extension").Value(project.ExtensionState == TExtensionState::None   ? "none"
+                             : project.ExtensionState == TExtensionState::Read ? "read"
+                                                                               : "damaged");
     j.EndObject();
     std::cout << j.Str() << "\n";
     return kExitOk;

@@ -11,6 +11,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/ProjectCommands.cpp
   cli/MapCommands.cpp
   cli/PointsCommands.cpp
+  cli/GeorefCommands.cpp
   cli/ReportCommands.cpp
 )
 list(APPEND NIVORA_CLI_DRAW_SOURCES

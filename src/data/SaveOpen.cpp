@@ -114,9 +114,13 @@ std::vector<std::uint8_t> WriteDocument(const TTerreno& terrain, const TViewStat
     for (std::int32_t v : {view.Col, view.Row, view.LeftCol, view.TopRow, view.SelLeft, view.SelTop, view.SelRight,
                            view.SelBottom})
         s.WriteI32(v);
-    const auto header = WriteHeader(terrain, std::int64_t(s.Position()));
+    const std::size_t recorded = s.Position();
+    const auto header = WriteHeader(terrain, std::int64_t(recorded));
     s.Seek(0);
     s.Write(header.data(), header.size());
+    const auto block = WriteExtensionBlock(terrain.Extension());
+    s.Seek(recorded);
+    s.Write(block.data(), block.size());
     return s.Take();
 }
 
@@ -229,6 +233,9 @@ std::unique_ptr<TLoadedProject> ReadProjectImage(std::span<const std::uint8_t> i
     project->Terrain = std::make_unique<TTerreno>(h.ColCount, h.RowCount, h.Lx, h.Ly);
     if (!ReadDocument(reader, *project->Terrain, project->View) || reader.Remaining() != 0)
         return nullptr;
+    TExtensionRead extension = ReadExtensionBlock(image.subspan(std::size_t(h.FileSize)));
+    project->Terrain->SetExtension(std::move(extension.Extension));
+    project->ExtensionState = extension.State;
     return project;
 }
 
@@ -294,6 +301,19 @@ TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
     TByteReader tailReader(tail);
     if (!t.LoadTerrainSection(tailReader) || !ReadView(tailReader, project.View))
         throw TNotNivora(NotNivoraMessage(name));
+    // What follows the recorded size: our extension block, or bytes that are
+    // not ours to judge. A tail too large for a block is not read at all.
+    const std::uint64_t extra = length - std::uint64_t(h.FileSize);
+    if (extra > kExtensionMaxSize) {
+        project.ExtensionState = TExtensionState::Damaged;
+    } else if (extra > 0) {
+        std::vector<std::uint8_t> block(static_cast<std::size_t>(extra));
+        if (!in.Read(block.data(), block.size()))
+            throw readError();
+        TExtensionRead read = ReadExtensionBlock(block);
+        t.SetExtension(std::move(read.Extension));
+        project.ExtensionState = read.State;
+    }
     return project;
 }
 

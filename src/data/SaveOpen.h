@@ -62,7 +62,8 @@ std::string NotNivoraMessage(const std::string& fileNameWithoutDirectory);
 // The 204 header bytes for a document whose file is `fileSize` bytes long; a
 // size of 0 gives the all-zero placeholder written before the body.
 std::vector<std::uint8_t> WriteHeader(const TTerreno& terrain, std::int64_t fileSize);
-// The whole file image: placeholder header, body, then the real header.
+// The whole file image: placeholder header, body, then the real header; the
+// extension block, when the terrain has one, follows the recorded size.
 std::vector<std::uint8_t> WriteDocument(const TTerreno& terrain, const TViewState& view);
 // Reads the body (the reader positioned at offset 204) into a terrain created
 // with the header's dimensions. False when any section is short or invalid.
@@ -79,6 +80,9 @@ bool CheckProjectHeader(const TProjectHeader& header, std::uint64_t fileLength);
 struct TLoadedProject {
     std::unique_ptr<TTerreno> Terrain;
     TViewState View;
+    // Whether the file had an extension block and whether it could be read
+    // (a damaged one is ignored: the given content opens as it is).
+    TExtensionState ExtensionState = TExtensionState::None;
 };
 
 // Checks and reads a whole file image. Returns the document, or nothing when

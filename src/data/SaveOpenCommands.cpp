@@ -45,9 +45,12 @@ void OpenProject(TForm1& frame)
     try {
         TLoadedProject project = LoadProjectFile(ToPath(path));
         const TViewState view = project.View;
+        const bool damaged = project.ExtensionState == TExtensionState::Damaged;
         TForm2* doc = CreateDocument(&frame, path, std::move(project));
         doc->RestoreView(view);
         doc->UpdateStatusText();
+        if (damaged)
+            Messages().Warning(doc, QString::fromStdString(DamagedExtensionMessage(shortName.toStdString())));
     } catch (const TNotNivora&) {
         Messages().Error(&frame, QString("O arquivo %1 não foi gerado pelo Nivora ou teve sua estrutura alterada.")
                                       .arg(shortName));

@@ -8,6 +8,7 @@ list(APPEND NIVORA_CORE_SOURCES
   data/NumberFormat.cpp
   data/UCotas.cpp
   data/SaveOpen.cpp
+  data/ProjectExtension.cpp
   data/TextCodec.cpp
   data/CellChange.cpp
   data/UndoHistory.cpp

@@ -5,5 +5,6 @@ list(APPEND NIVORA_SURVEY_SOURCES
   survey/PointGrid.cpp
   survey/UtmProjection.cpp
   survey/PointImport.cpp
+  survey/Crs.cpp
 )
 list(APPEND NIVORA_UI_SOURCES survey/uImportaPontos.cpp)

@@ -1,0 +1,171 @@
+#include "ProjectExtension.h"
+
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+namespace nivora {
+
+namespace {
+
+constexpr char kBlockTag[4] = {'N', 'V', 'R', 'X'};
+constexpr char kGeoreferenceTag[4] = {'G', 'E', 'O', 'R'};
+// The georeference section: u16 version, u16 flags (bit 0: rows run south),
+// i32 EPSG code, f64 easting and f64 northing of stake (1, 1). A later
+// version may add fields after these; this reader reads the first 24 bytes.
+constexpr std::uint16_t kGeoreferenceVersion = 1;
+constexpr std::size_t kGeoreferenceSize = 24;
+
+void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v)
+{
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void PutF64(std::vector<std::uint8_t>& out, double v)
+{
+    const auto u = std::bit_cast<std::uint64_t>(v);
+    for (int i = 0; i < 8; ++i)
+        out.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
+}
+
+std::uint64_t GetLE(std::span<const std::uint8_t> b, std::size_t at, int bytes)
+{
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i)
+        v |= std::uint64_t(b[at + std::size_t(i)]) << (8 * i);
+    return v;
+}
+
+void PutSection(std::vector<std::uint8_t>& out, const char* tag, std::span<const std::uint8_t> data)
+{
+    out.insert(out.end(), tag, tag + 4);
+    PutU32(out, static_cast<std::uint32_t>(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+std::vector<std::uint8_t> GeoreferenceBytes(const TGeoreference& g)
+{
+    std::vector<std::uint8_t> d;
+    PutU16(d, kGeoreferenceVersion);
+    PutU16(d, g.RowsRunSouth ? 1 : 0);
+    PutU32(d, static_cast<std::uint32_t>(g.Epsg));
+    PutF64(d, g.CornerEasting);
+    PutF64(d, g.CornerNorthing);
+    return d;
+}
+
+std::optional<TGeoreference> ReadGeoreference(std::span<const std::uint8_t> d)
+{
+    if (d.size() < kGeoreferenceSize || GetLE(d, 0, 2) < 1)
+        return std::nullopt;
+    TGeoreference g;
+    g.RowsRunSouth = (GetLE(d, 2, 2) & 1) != 0;
+    g.Epsg = static_cast<std::int32_t>(static_cast<std::uint32_t>(GetLE(d, 4, 4)));
+    g.CornerEasting = std::bit_cast<double>(GetLE(d, 8, 8));
+    g.CornerNorthing = std::bit_cast<double>(GetLE(d, 16, 8));
+    if (g.Epsg < 0 || !std::isfinite(g.CornerEasting) || !std::isfinite(g.CornerNorthing))
+        return std::nullopt;
+    return g;
+}
+
+constexpr std::array<std::uint32_t, 256> MakeCrcTable()
+{
+    std::array<std::uint32_t, 256> table{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+        std::uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+
+}  // namespace
+
+std::uint32_t Crc32(std::span<const std::uint8_t> bytes)
+{
+    static constexpr auto table = MakeCrcTable();
+    std::uint32_t c = 0xFFFFFFFFu;
+    for (std::uint8_t b : bytes)
+        c = table[(c ^ b) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+std::vector<std::uint8_t> WriteExtensionBlock(const TProjectExtension& extension)
+{
+    if (extension.Empty())
+        return {};
+    std::vector<std::uint8_t> sections;
+    if (extension.Georeference)
+        PutSection(sections, kGeoreferenceTag, GeoreferenceBytes(*extension.Georeference));
+    for (const TExtensionSection& s : extension.Unknown) {
+        std::string tag = s.Tag;
+        tag.resize(4, ' ');
+        PutSection(sections, tag.c_str(), s.Data);
+    }
+
+    std::vector<std::uint8_t> out(kBlockTag, kBlockTag + 4);
+    PutU16(out, kExtensionVersion);
+    PutU16(out, 0);
+    PutU32(out, static_cast<std::uint32_t>(sections.size()));
+    out.insert(out.end(), sections.begin(), sections.end());
+    PutU32(out, Crc32(out));
+    return out;
+}
+
+TExtensionRead ReadExtensionBlock(std::span<const std::uint8_t> tail)
+{
+    TExtensionRead damaged;
+    damaged.State = TExtensionState::Damaged;
+    if (tail.empty())
+        return {};
+    if (tail.size() < kExtensionFrameSize || tail.size() > kExtensionMaxSize
+        || std::memcmp(tail.data(), kBlockTag, 4) != 0)
+        return damaged;
+    const auto version = GetLE(tail, 4, 2);
+    const auto length = GetLE(tail, 8, 4);
+    // Exactly one block: a length that does not account for every byte, a
+    // check that fails or a version from the future is not read.
+    if (version < 1 || version > kExtensionVersion || length != tail.size() - kExtensionFrameSize
+        || GetLE(tail, tail.size() - 4, 4) != Crc32(tail.first(tail.size() - 4)))
+        return damaged;
+
+    TExtensionRead read;
+    read.State = TExtensionState::Read;
+    const auto sections = tail.subspan(12, std::size_t(length));
+    std::size_t at = 0;
+    while (at < sections.size()) {
+        if (sections.size() - at < 8)
+            return damaged;
+        const std::string tag(reinterpret_cast<const char*>(sections.data() + at), 4);
+        const auto size = GetLE(sections, at + 4, 4);
+        if (size > sections.size() - at - 8)
+            return damaged;
+        const auto data = sections.subspan(at + 8, std::size_t(size));
+        at += 8 + std::size_t(size);
+        if (tag == std::string(kGeoreferenceTag, 4)) {
+            auto g = ReadGeoreference(data);
+            if (!g || read.Extension.Georeference)
+                return damaged;
+            read.Extension.Georeference = g;
+        } else {
+            read.Extension.Unknown.push_back({tag, std::vector<std::uint8_t>(data.begin(), data.end())});
+        }
+    }
+    return read;
+}
+
+std::string DamagedExtensionMessage(const std::string& fileNameWithoutDirectory)
+{
+    return "O arquivo " + fileNameWithoutDirectory
+           + " contém dados adicionais que não puderam ser lidos (georreferência ou camadas de projeto). "
+             "As cotas e os planos foram abertos; ao salvar, esses dados adicionais serão descartados.";
+}
+
+}  // namespace nivora

@@ -1,0 +1,30 @@
+#pragma once
+// Coordinate systems by EPSG code: what the projection library's database
+// says of a code, and the system the import proposes for a UTM zone.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace nivora {
+
+struct TCrsInfo {
+    std::string Name;       // "SIRGAS 2000 / UTM zone 22S"
+    bool Projected = false; // a projected system (easting and northing)
+    bool Metres = false;    // both axes in metres
+};
+
+// The database's entry for EPSG:code; nothing when there is no such system.
+std::optional<TCrsInfo> LookUpEpsg(std::int32_t code);
+
+// Whether a project's stakes, spaced in metres, can be placed in the system:
+// a projected system in metres. The reason when not, in the program's words.
+std::optional<std::string> EpsgRefusal(std::int32_t code);
+
+// The system proposed for points projected to UTM zone `zone` (1..60): SIRGAS
+// 2000, the datum Brazilian surveys are delivered in, for the zones that cover
+// Brazil south of the equator (17S to 25S: EPSG 31977 to 31985); WGS 84 / UTM
+// (326nn north, 327nn south) elsewhere.
+std::int32_t ProposedUtmEpsg(int zone, bool south);
+
+}  // namespace nivora
