@@ -47,7 +47,9 @@ std::vector<TCommand> PointsCommands()
              "\"Importar Pontos...\": reconhece as colunas, o separador e o separador decimal, projeta em UTM os "
              "pontos em latitude e longitude, e dá a cada piquete a cota da triangulação (interpolação linear) ou "
              "do ponto mais próximo. Piquetes fora da área levantada ficam sem cota. Escreve em JSON o que foi "
-             "lido e a grade; as linhas recusadas e os pontos repetidos vão para a saída de erros.",
+             "lido e a grade; as linhas recusadas e os pontos repetidos vão para a saída de erros. Recusa as "
+             "linhas de mais de 65536 caracteres e os números que um projeto não guarda. Com PONTOS igual a -, "
+             "lê os pontos da entrada padrão.",
          .Options = {{"--lx", "A", "distância entre piquetes ao longo de X (leste), em metros", "", Positive(), true},
                      {"--ly", "B", "distância entre piquetes ao longo de Y (norte), em metros", "a de --lx",
                       Positive()},
