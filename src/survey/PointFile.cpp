@@ -13,6 +13,10 @@
 #include <map>
 #include <numeric>
 
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
+
 namespace nivora {
 
 namespace {
@@ -145,6 +149,31 @@ bool IsDataLine(std::string_view line, const TCandidate& c)
 }
 
 bool IsInteger(double v) { return std::floor(v) == v; }
+
+// A file of the system's pseudo file systems (processes, devices, kernel
+// settings).
+bool IsSystemFile(const std::filesystem::path& fileName)
+{
+#ifdef __linux__
+    struct statfs fs {};
+    if (::statfs(fileName.c_str(), &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case 0x9fa0:      // proc
+    case 0x62656572:  // sysfs
+    case 0x64626720:  // debugfs
+    case 0x74726163:  // tracefs
+    case 0x73636673:  // securityfs
+    case 0x62656570:  // configfs
+        return true;
+    default:
+        return false;
+    }
+#else
+    (void)fileName;
+    return false;
+#endif
+}
 
 // Bytes asked of the source at a time.
 constexpr std::size_t kChunk = 64 * 1024;
@@ -677,8 +706,12 @@ std::size_t TTextPointSource::Read(char* buffer, std::size_t n)
 TFilePointSource::TFilePointSource(const std::filesystem::path& fileName)
     : File(fileName), Left(File.Length()), Name(fileName.filename().string())
 {
-    // The system's files under /proc say they are empty and yet give bytes
-    // (some without end): refused, as a file that is not what it says.
+    // The system's own files (/proc, /sys) look like regular files but are
+    // made as they are read, some without end or of a size no disk holds.
+    if (IsSystemFile(fileName))
+        throw TFileError("Não foi possível abrir o arquivo " + Name + ": não é um arquivo comum.");
+    // Any other file that says it is empty and yet gives bytes is not what it
+    // says either.
     char probe;
     if (Left == 0 && File.Read(&probe, 1))
         throw TFileError("Erro de leitura no arquivo " + Name + ".");

@@ -328,7 +328,8 @@ TEST(PointFile, OnlyRegularFilesAreReadAndAtOnce)
         {fifo, "Não foi possível abrir o arquivo pontos.fifo: não é um arquivo comum."},
         {"/dev/zero", "Não foi possível abrir o arquivo zero: não é um arquivo comum."},
         {dir, "não é um arquivo comum"},
-        {"/proc/self/status", "Erro de leitura no arquivo status."},
+        {"/proc/self/status", "Não foi possível abrir o arquivo status: não é um arquivo comum."},
+        {"/proc/self/pagemap", "Não foi possível abrir o arquivo pagemap: não é um arquivo comum."},
         {file, ""},
     };
     for (const auto& c : cases) {
