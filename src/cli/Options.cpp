@@ -269,8 +269,11 @@ std::int32_t TArgs::Integer(const std::string& k, std::int32_t fallback) const
 
 TArgs ParseArgs(const TCommand& command, const std::vector<std::string>& args, bool& helpAsked)
 {
-    helpAsked = std::find_if(args.begin(), args.end(), [](const std::string& s) { return s == "-h" || s == "--help"; })
-                != args.end();
+    // A help request anywhere among the options, but not after "--", where
+    // "--help" is a file's name.
+    const auto operandsOnly = std::find(args.begin(), args.end(), "--");
+    helpAsked = std::find_if(args.begin(), operandsOnly, [](const std::string& s) { return s == "-h" || s == "--help"; })
+                != operandsOnly;
     TArgs a;
     a.Command = &command;
     if (helpAsked)

@@ -55,7 +55,7 @@ std::string ReadAll(const fs::path& p)
 // Starts nivora-cli with stdout and stderr into the given files (stdin from
 // `in` when given); 0 when it cannot be started.
 pid_t SpawnCli(const std::vector<std::string>& args, const fs::path& out, const fs::path& err,
-               const fs::path& in = {})
+               const fs::path& in = {}, const fs::path& folder = {})
 {
     std::vector<std::string> all{gCli};
     all.insert(all.end(), args.begin(), args.end());
@@ -65,6 +65,8 @@ pid_t SpawnCli(const std::vector<std::string>& args, const fs::path& out, const 
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (!folder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
     if (!in.empty())
         posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -85,11 +87,12 @@ int WaitFor(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-TResult RunCli(const std::vector<std::string>& args, const fs::path& in = {}, const fs::path& out = {})
+TResult RunCli(const std::vector<std::string>& args, const fs::path& in = {}, const fs::path& out = {},
+               const fs::path& folder = {})
 {
     const fs::path outFile = out.empty() ? gWork / "stdout.txt" : out, err = gWork / "stderr.txt";
     TResult r;
-    r.Status = WaitFor(SpawnCli(args, outFile, err, in));
+    r.Status = WaitFor(SpawnCli(args, outFile, err, in, folder));
     if (out.empty()) {
         r.Out = ReadAll(outFile);
         fs::remove(outFile);
@@ -370,6 +373,73 @@ TEST_F(CliTable, ImportLayouts)
     fs::remove(project);
 }
 
+// An option's value after "=" or as the next argument, and "--" ending the
+// options: each form gives what its spelled-out twin gives, or the refusal.
+TEST_F(CliTable, OptionForms)
+{
+    struct TForm {
+        std::vector<std::string> Args;
+        std::vector<std::string> Twin;  // the same command spelled otherwise; empty when refused
+        int Status = 0;
+        std::string ErrLine = {};
+    };
+    const std::vector<TForm> cases = {
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio=1,3"}, {"systematize", "@E/PEQUENO.NVR", "--ratio", "1.3"}},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio=1.3"}, {"systematize", "@E/PEQUENO.NVR", "--ratio", "1,3"}},
+        {{"systematize", "@E/PEQUENO.NVR", "--area=2,3,19,14", "--ratio=0,5"},
+         {"systematize", "@E/PEQUENO.NVR", "--ratio", "0.5", "--area", "2,3,19,14"}},
+        {{"grid", "@W/QUATRO.NVR", "--decimals=1", "--locale=pt_BR"},
+         {"grid", "@W/QUATRO.NVR", "--locale", "pt_BR", "--decimals", "1"}},
+        {{"plan", "@W/QUATRO.NVR", "--sx=-0,01", "--sy=0.002", "--ratio=2"},
+         {"plan", "@W/QUATRO.NVR", "--sx", "-0.01", "--sy", "0,002", "--ratio", "2"}},
+        {{"contours", "@E/PEQUENO.NVR", "--levels=100,100.5"}, {"contours", "@E/PEQUENO.NVR", "--levels", "100,100.5"}},
+        {{"grid", "--", "@W/QUATRO.NVR"}, {"grid", "@W/QUATRO.NVR"}},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio="}, {}, 2, "--ratio: \"\" não é um número$"},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio=1=2"}, {}, 2, "--ratio: \"1=2\" não é um número$"},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio=0,001"}, {}, 2, "--ratio: deve estar entre 0,01 e 100"},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio=1", "--ratio", "2"}, {}, 2, "--ratio: opção repetida$"},
+        {{"systematize", "@E/PEQUENO.NVR", "--rat=1"}, {}, 2, kUnknown + "systematize: --rat \\(quis dizer --ratio\\?\\)$"},
+        {{"contours", "@E/PEQUENO.NVR", "--equidistant=1"}, {}, 2, "--equidistant: não leva valor$"},
+        {{"systematize", "@E/PEQUENO.NVR", "--ratio", "--"}, {}, 2, "falta o valor de --ratio$"},
+        {{"grid", "@W/QUATRO.NVR", "--", "--decimals", "2"}, {}, 2, "argumento a mais: --decimals$"},
+        {{"grid", "--", "--help"}, {}, 3, "Não foi possível abrir o arquivo --help: arquivo ou pasta inexistente"},
+        {{"info", "--", "-h"}, {}, 3, "Não foi possível abrir o arquivo -h: arquivo ou pasta inexistente"},
+    };
+    const auto expanded = [](const std::vector<std::string>& args) {
+        std::vector<std::string> all;
+        for (const std::string& a : args)
+            all.push_back(Expand(a));
+        return all;
+    };
+    for (const TForm& c : cases) {
+        std::string shown;
+        for (const std::string& a : c.Args)
+            shown += " " + a;
+        SCOPED_TRACE("nivora-cli" + shown);
+        const TResult r = RunCli(expanded(c.Args));
+        EXPECT_EQ(r.Status, c.Status) << r.Err;
+        if (c.Twin.empty()) {
+            EXPECT_EQ(r.Out, "");
+            EXPECT_TRUE(std::regex_search(r.FirstErrLine(), std::regex(c.ErrLine))) << r.FirstErrLine();
+            continue;
+        }
+        EXPECT_EQ(r.Err, "");
+        EXPECT_FALSE(r.Out.empty());
+        EXPECT_EQ(r.Out, RunCli(expanded(c.Twin)).Out);
+    }
+
+    // After "--" a name that looks like an option is a file: here a text
+    // of elevations called --help, imported from its folder.
+    const fs::path folder = gWork / "nomes";
+    fs::create_directories(folder);
+    std::ofstream(folder / "--help", std::ios::binary) << "10\t11\n12\t13\n";
+    const TResult imported = RunCli({"import", "--lx", "10", "-o", "x.NVR", "--", "--help"}, {}, {}, folder);
+    EXPECT_EQ(imported.Status, 0) << imported.Err;
+    EXPECT_NE(imported.Out.find("\"Elevations\":4"), std::string::npos) << imported.Out;
+    EXPECT_EQ(RunCli({"grid", (folder / "x.NVR").string(), "--decimals=0"}).Out, "10\t11\r\n12\t13\r\n");
+    fs::remove_all(folder);
+}
+
 // Help and version: on stdout, status 0; the version is the project's.
 TEST_F(CliTable, HelpAndVersion)
 {
@@ -549,7 +619,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: test_cli_table NIVORA_CLI EXAMPLES WORK VERSION [draw]\n");
         return 2;
     }
-    gCli = argv[1];
+    gCli = fs::absolute(argv[1]).string();
     gExamples = argv[2];
     gWork = argv[3];
     gVersion = argv[4];
