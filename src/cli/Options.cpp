@@ -2,6 +2,7 @@
 
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
+#include "data/SaveOpen.h"
 
 #include <algorithm>
 #include <cmath>
@@ -131,6 +132,16 @@ TCheck Positive()
         // A spacing that leaves room for 1000 stakes in the file's singles.
         if (!(v > 0) || !(v < 1e30L))
             throw TUsageError(option + ": deve ser um número positivo menor que 1E30 (recebido: " + value + ")");
+    };
+}
+
+TCheck Spacing()
+{
+    return [](const std::string& option, const std::string& value) {
+        IsNumber()(option, value);
+        if (!SpacingInRange(ReadNumber(value)))
+            throw TUsageError(option + ": deve ser um número positivo " + SpacingRangeText(',') + " (recebido: " + value
+                              + ")");
     };
 }
 

@@ -92,6 +92,7 @@ TArgs ParseArgs(const TCommand& command, const std::vector<std::string>& args, b
 TCheck IsNumber();
 TCheck NumberIn(long double lowest, long double highest);
 TCheck Positive();
+TCheck Spacing();  // a spacing between stakes that a project holds and reads back
 TCheck IntegerIn(std::int32_t lowest, std::int32_t highest);
 TCheck OneOf(std::vector<std::string> choices);
 TCheck AreaText();                                       // C1,R1,C2,R2

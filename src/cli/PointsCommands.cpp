@@ -50,9 +50,9 @@ std::vector<TCommand> PointsCommands()
              "lido e a grade; as linhas recusadas e os pontos repetidos vão para a saída de erros. Recusa as "
              "linhas de mais de 65536 caracteres e os números que um projeto não guarda. Com PONTOS igual a -, "
              "lê os pontos da entrada padrão.",
-         .Options = {{"--lx", "A", "distância entre piquetes ao longo de X (leste), em metros", "", Positive(), true},
+         .Options = {{"--lx", "A", "distância entre piquetes ao longo de X (leste), em metros", "", Spacing(), true},
                      {"--ly", "B", "distância entre piquetes ao longo de Y (norte), em metros", "a de --lx",
-                      Positive()},
+                      Spacing()},
                      {"--method", "M", "tin (triangulação) ou nearest (ponto mais próximo)", "tin",
                       OneOf({"tin", "nearest"})},
                      {"--max-dist", "D", "distância máxima de um piquete ao ponto mais próximo, em metros",

@@ -276,8 +276,8 @@ std::vector<TCommand> ProjectCommands()
                         "como na caixa \"Novo\". Campos que não são números ficam sem cota e são contados num aviso; "
                         "um texto sem nenhuma cota, ou com mais campos ilegíveis que cotas, é recusado e nada é "
                         "gravado.",
-         .Options = {{"--lx", "A", "distância entre piquetes ao longo de X, em metros", "", Positive(), true},
-                     {"--ly", "B", "distância entre piquetes ao longo de Y, em metros", "a de --lx", Positive()},
+         .Options = {{"--lx", "A", "distância entre piquetes ao longo de X, em metros", "", Spacing(), true},
+                     {"--ly", "B", "distância entre piquetes ao longo de Y, em metros", "a de --lx", Spacing()},
                      {"--nx", "N", "número do piquete da origem ao longo de X, de -1000 a 1000", "1",
                       IntegerIn(-1000, 1000)},
                      {"--ny", "M", "número do piquete da origem ao longo de Y, de -1000 a 1000", "1",

@@ -1,6 +1,7 @@
 #include "SaveOpen.h"
 
 #include "ByteStream.h"
+#include "NumberFormat.h"
 
 #include <algorithm>
 #include <cmath>
@@ -174,16 +175,30 @@ bool CheckProjectFile(const std::filesystem::path& fileName)
     return CheckProjectHeader(ParseHeader(header), in->Length());
 }
 
-namespace {
+float MinSpacing() { return std::ldexp(1.0f, -128); }
 
-// A spacing the terrain can take: positive, and a number its 6-byte real
-// holds without overflowing (below 2^127) or vanishing to zero.
-bool SpacingFits(float spacing)
+bool SpacingKept(float spacing)
 {
     Real48::Bytes bytes;
     return std::isfinite(spacing) && spacing > 0.0f
            && Real48::Encode(static_cast<long double>(spacing), bytes) == Real48::Status::Ok;
 }
+
+bool SpacingInRange(long double spacing)
+{
+    if (!(spacing > 0.0L) || !(spacing <= 2.0L * kMaxSpacing))
+        return false;  // not a number, or beyond what a single takes
+    const float held = static_cast<float>(spacing);
+    return SpacingKept(held) && held <= kMaxSpacing;
+}
+
+std::string SpacingRangeText(char decimal)
+{
+    // Shown to the digits of a single.
+    return "de " + FormatGeneral(MinSpacing(), 7, decimal) + " a " + FormatGeneral(kMaxSpacing, 7, decimal);
+}
+
+namespace {
 
 // The checks a header must pass beyond the marker and size: dimensions within
 // 1..1000, spacings the terrain can convert, a recorded size of at least a
@@ -191,7 +206,7 @@ bool SpacingFits(float spacing)
 bool HeaderHoldsTogether(const TProjectHeader& h)
 {
     return h.FileSize >= std::int32_t(kHeaderSize) && h.ColCount >= 1 && h.ColCount <= MaxGridSize && h.RowCount >= 1
-           && h.RowCount <= MaxGridSize && SpacingFits(h.Lx) && SpacingFits(h.Ly);
+           && h.RowCount <= MaxGridSize && SpacingKept(h.Lx) && SpacingKept(h.Ly);
 }
 
 // The store section's counts must be the header's, its used rectangle inside

@@ -116,6 +116,22 @@ void SaveProjectFile(const std::filesystem::path& fileName, TTerreno& terrain, c
 }  // namespace nivora
 
 namespace nivora {
+// The spacings between stakes a project holds. The terrain takes a spacing as
+// a single and keeps it in its 6-byte real, so the smallest is the smallest
+// single that real does not round to 0 (2^-128); the largest leaves room for
+// 1000 stakes and their origin in singles. Every place a spacing comes in
+// (the new project dialog, nivora-cli's options, a grid made from points)
+// checks this one range, so that what is saved reads back.
+constexpr float kMaxSpacing = 1e30f;
+float MinSpacing();
+// A spacing as the terrain would hold it (rounded to a single) is one the
+// 6-byte real keeps: positive and not too small. The reader's test.
+bool SpacingKept(float spacing);
+// SpacingKept and at most kMaxSpacing: a spacing a new grid may be given.
+bool SpacingInRange(long double spacing);
+// "de 2,938735877E-39 a 1E30", for the messages that give the range.
+std::string SpacingRangeText(char decimal);
+
 // The X (or Y) of the origin when stake number n stands at the middle of its
 // spacing: n * spacing - spacing / 2, kept as a single.
 inline float OriginForStake(std::int32_t n, float spacing)

@@ -222,8 +222,9 @@ void TFileNew::BitBtn1Click()
     } else {
         ly = lx;
     }
-    // Spacings must be singles and leave room for 1000 stakes.
-    if (!(lx < 1e30L) || !(ly < 1e30L)) {
+    // Spacings must be singles the project file keeps and leave room for
+    // 1000 stakes.
+    if (!SpacingInRange(lx) || !SpacingInRange(ly)) {
         Messages().Error(this, "A caixa de edição contém um número inválido.");
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "data/NumberFormat.h"
 #include "data/Progress.h"
+#include "data/SaveOpen.h"
 #include "data/UCotas.h"
 
 #include <CGAL/Delaunay_triangulation_2.h>
@@ -41,7 +42,7 @@ bool SpacingFits(double s)
     // The terrain keeps its spacings as singles and in its 6-byte real: a
     // spacing too small for either would be saved as 0, which no project
     // reader takes.
-    return std::isfinite(s) && s <= kMaxGridSpacing && static_cast<float>(s) >= std::numeric_limits<float>::min();
+    return std::isfinite(s) && s <= kMaxGridSpacing && SpacingInRange(s);
 }
 
 bool OriginFits(double v)

@@ -11,11 +11,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <map>
 #include <set>
 
@@ -409,6 +411,53 @@ TEST(SaveToDisk, NamesUpToTheLimitCanBeSaved)
     EXPECT_EQ(temporaries.size(), std::size(names));
     EXPECT_EQ(TemporaryFilesIn(dir), 0);
     fs::remove_all(dir);
+}
+
+// The one range of spacings that every place a spacing comes in checks: a
+// spacing inside it gives a project that reads back, with the grid grown to
+// 1000 stakes and the origin of the farthest stake number; one outside it is
+// refused, as the reader would refuse what it makes.
+TEST(Spacings, WhatIsInRangeReadsBack)
+{
+    const float below = std::nextafter(MinSpacing(), 0.0f);
+    const struct {
+        long double Spacing;
+        bool InRange;
+    } cases[] = {
+        {0.0L, false},
+        {-20.0L, false},
+        {1e-40L, false},
+        {1e-999L, false},
+        {below, false},
+        {MinSpacing(), true},
+        {1e-38L, true},
+        {0.5L, true},
+        {20.0L, true},
+        {1e30L, true},
+        {kMaxSpacing, true},
+        {std::nextafter(kMaxSpacing, 2 * kMaxSpacing), false},
+        {1e31L, false},
+        {1e300L, false},
+        {std::numeric_limits<long double>::infinity(), false},
+        {std::numeric_limits<long double>::quiet_NaN(), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(double(c.Spacing));
+        EXPECT_EQ(SpacingInRange(c.Spacing), c.InRange);
+        const float held = static_cast<float>(c.Spacing);
+        if (!std::isfinite(held) || !(held > 0))
+            continue;
+        TTerreno t(1000, 1000, held, 2 * held <= kMaxSpacing ? 2 * held : held);
+        t.SetOrigin(OriginForStake(-1000, held), OriginForStake(1000, held));
+        t.SetCell(1, 1, 10.0f);
+        t.SetCell(1000, 1000, 12.0f);
+        const bool readsBack = ReadProjectImage(WriteDocument(t, TViewState{})) != nullptr;
+        if (c.InRange) {
+            EXPECT_TRUE(readsBack);
+        } else if (held < MinSpacing()) {
+            EXPECT_FALSE(readsBack);
+        }
+    }
 }
 
 TEST(ReadFromDisk, OnlyRegularFilesAreOpened)

@@ -185,6 +185,7 @@ protected:
 
 const std::string kUnknown = "^nivora-cli: opção desconhecida de ";
 const std::string kMissing = "^nivora-cli: Não foi possível abrir o arquivo .*NADA\\.NVR: arquivo ou pasta inexistente\\.$";
+const std::string kSpacing = "--l[xy]: deve ser um número positivo de 2,938736E-39 a 1E30 \\(recebido: ";
 const std::string kForeign =
     "^nivora-cli: O arquivo ALHEIO\\.NVR não foi gerado pelo Nivora ou teve sua estrutura alterada\\.$";
 
@@ -207,6 +208,19 @@ TEST_F(CliTable, ProjectCommands)
         {{"import", "@W/quatro.txt", "--lx", "0", "-o", "@W/NOVO.NVR"}, 2, "--lx: deve ser um número positivo",
          "@W/NOVO.NVR"},
         {{"import", "@W/quatro.txt", "--lx", "vinte", "-o", "@W/NOVO.NVR"}, 2, "--lx: \"vinte\" não é um número$",
+         "@W/NOVO.NVR"},
+        // One range of spacings, the reader's, with one message.
+        {{"import", "@W/quatro.txt", "--lx", "1e-40", "-o", "@W/NOVO.NVR"}, 2, kSpacing + "1e-40\\)$", "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "20", "--ly=1e-999", "-o", "@W/NOVO.NVR"}, 2, kSpacing + "1e-999\\)$",
+         "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "-20", "-o", "@W/NOVO.NVR"}, 2, kSpacing + "-20\\)$", "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "1,1E30", "-o", "@W/NOVO.NVR"}, 2, kSpacing + "1,1E30\\)$",
+         "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx", "2,938736E-39", "-o", "@W/NOVO.NVR"}, 0, "", "@W/NOVO.NVR"},
+        {{"import", "@W/quatro.txt", "--lx=1e30", "--nx", "-1000", "-o", "@W/NOVO.NVR"}, 0, "", "@W/NOVO.NVR"},
+        {{"points", "@W/quatro.txt", "--lx", "1e-999", "-o", "@W/NOVO.NVR"}, 2, kSpacing + "1e-999\\)$",
+         "@W/NOVO.NVR"},
+        {{"points", "@W/quatro.txt", "--lx", "10", "--ly", "1e31", "-o", "@W/NOVO.NVR"}, 2, kSpacing + "1e31\\)$",
          "@W/NOVO.NVR"},
         {{"import", "@W/quatro.txt", "--lx", "20", "--nx", "1001", "-o", "@W/NOVO.NVR"}, 2,
          "--nx: deve ser um inteiro de -1000 a 1000", "@W/NOVO.NVR"},

@@ -489,6 +489,12 @@ private slots:
         n.Dialog->BitBtn1Click();
         QCOMPARE(recorder->Shown.back().Kind, QString("Error"));
         QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição contém um número inválido."));
+        // A spacing the project file would keep as 0 is no spacing either.
+        recorder->Shown.clear();
+        n.edLx->setText("1E-40");
+        n.Dialog->BitBtn1Click();
+        QCOMPARE(recorder->Shown.size(), 1);
+        QCOMPARE(recorder->Shown.back().Text, QString("A caixa de edição contém um número inválido."));
         QCOMPARE(frame->ChildWindows().size(), before);
         n.CheckBox1->setChecked(true);
     }
