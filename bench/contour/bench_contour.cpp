@@ -97,11 +97,56 @@ void BM_AreaOutlineRealistic(benchmark::State& state)
     state.counters["closed"] = !outline.empty() && outline.front() == outline.back();
 }
 
+// Every frame the map draws: the outline and one round each part it leaves
+// out.
+void BM_AreaOutlinesRealistic(benchmark::State& state)
+{
+    TTerreno& t = Realistic();
+    std::size_t frames = 0;
+    for (auto _ : state)
+        frames = TraceOutlines(t, t.GetSelection()).size();
+    state.counters["frames"] = double(frames);
+}
+
+// The worst shapes on the largest grid: a checkerboard, whose stakes meet at
+// corners and leave a hole at every other cell, and stakes apart from one
+// another, a part each.
+TCotas Pattern(bool apart)
+{
+    TCotas g(MaxGridSize, MaxGridSize);
+    for (std::int32_t r = 1; r <= MaxGridSize; ++r)
+        for (std::int32_t c = 1; c <= MaxGridSize; ++c)
+            if (apart ? (r % 2 == 1 && c % 2 == 1) : (r + c) % 2 == 1)
+                g.SetCell(c, r, 10.0f);
+    return g;
+}
+
+void BM_AreaOutlinesCheckerboard(benchmark::State& state)
+{
+    static const TCotas g = Pattern(false);
+    std::size_t nodes = 0;
+    for (auto _ : state)
+        nodes = TraceOutlines(g, {1, 1, MaxGridSize, MaxGridSize}).front().size();
+    state.counters["nodes"] = double(nodes);
+}
+
+void BM_AreaOutlinesApart(benchmark::State& state)
+{
+    static const TCotas g = Pattern(true);
+    std::size_t frames = 0;
+    for (auto _ : state)
+        frames = TraceOutlines(g, {1, 1, MaxGridSize, MaxGridSize}).size();
+    state.counters["frames"] = double(frames);
+}
+
 BENCHMARK(BM_PlainPassRealistic)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TraceAndAssembleRealistic)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainPassRough)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TraceAndAssembleRough)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AreaOutlineRealistic)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AreaOutlinesRealistic)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AreaOutlinesCheckerboard)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AreaOutlinesApart)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

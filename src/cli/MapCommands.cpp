@@ -87,8 +87,15 @@ int Contours(const TArgs& a)
         j.EndObject();
     }
     j.EndArray();
+    // Outline: the frame maps have always drawn; Outlines: every frame, that
+    // one first, then one round each part of the field it does not enclose.
+    const std::vector<std::vector<TPoint>> frames = OutlinesPoints(t, area, g);
     j.Key("Outline");
-    WritePoints(j, OutlinePoints(t, area, g));
+    WritePoints(j, frames.empty() ? std::vector<TPoint>() : frames.front());
+    j.Key("Outlines").BeginArray();
+    for (const std::vector<TPoint>& frame : frames)
+        WritePoints(j, frame);
+    j.EndArray();
     j.EndObject();
     std::cout << j.Str() << "\n";
     return kExitOk;
@@ -140,7 +147,8 @@ std::vector<TCommand> MapCommands()
          .Summary = "traça as curvas de nível e escreve-as em JSON",
          .Description = "Traça as curvas de nível pedidas pelas cotas naturais da área e escreve em JSON as linhas "
                         "montadas, em unidades do mapa (10000 no lado maior), a posição dos rótulos e o contorno da "
-                        "área levantada.",
+                        "área levantada (Outline); em Outlines, esse contorno e um contorno a mais para cada parte "
+                        "do terreno que ele não cerca.",
          .Options = contours,
          .Run = Contours,
          .UsageOverride = "(--levels A,B,... | --equidistant) [--area C1,R1,C2,R2]",

@@ -105,12 +105,13 @@ QString MapNumber(long double v, char decimalSeparator)
 
 void DrawAreaOutline(QPainter& canvas, const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g)
 {
-    const std::vector<TPoint> points = OutlinePoints(terrain, area, g);
-    if (points.empty())
+    const std::vector<std::vector<TPoint>> frames = OutlinesPoints(terrain, area, g);
+    if (frames.empty())
         return;
     const int width = canvas.pen().width();
     SetPenWidth(canvas, 20);
-    canvas.drawPolyline(Polygon(points));
+    for (const std::vector<TPoint>& points : frames)
+        canvas.drawPolyline(Polygon(points));
     SetPenWidth(canvas, width);
 }
 

@@ -81,4 +81,10 @@ TNode StepNode(const TNode& node, int d);
 // part the start lies on.
 std::vector<TNode> TraceOutline(const TCotas& grid, const TUsedRect& area);
 
+// Frames round every stake of the area: the outline above first, then one
+// frame round each part of the field that no frame before encloses, the
+// parts taken from the top row down, each row from the left. A field the
+// outline encloses whole gets that outline alone. Empty without elevations.
+std::vector<std::vector<TNode>> TraceOutlines(const TCotas& grid, const TUsedRect& area);
+
 }  // namespace nivora

@@ -85,14 +85,32 @@ TMapGeometry MapGeometry(const TTerreno& t, const TUsedRect& area)
                        static_cast<float>(t.StakeY(area.LastRow) + ly / 2));
 }
 
-std::vector<TPoint> OutlinePoints(const TTerreno& t, const TUsedRect& area, const TMapGeometry& g)
+namespace {
+
+std::vector<TPoint> NodePoints(const TTerreno& t, const std::vector<TNode>& nodes, const TMapGeometry& g)
 {
     const long double lx = t.Lx(), ly = t.Ly();
     std::vector<TPoint> points;
-    for (const TNode& n : TraceOutline(t, area))
+    points.reserve(nodes.size());
+    for (const TNode& n : nodes)
         points.push_back({g.MapX(static_cast<float>(t.StakeX(n.Col) - lx / 2)),
                           g.MapY(static_cast<float>(t.StakeY(n.Row) - ly / 2))});
     return points;
+}
+
+}  // namespace
+
+std::vector<TPoint> OutlinePoints(const TTerreno& t, const TUsedRect& area, const TMapGeometry& g)
+{
+    return NodePoints(t, TraceOutline(t, area), g);
+}
+
+std::vector<std::vector<TPoint>> OutlinesPoints(const TTerreno& t, const TUsedRect& area, const TMapGeometry& g)
+{
+    std::vector<std::vector<TPoint>> frames;
+    for (const std::vector<TNode>& nodes : TraceOutlines(t, area))
+        frames.push_back(NodePoints(t, nodes, g));
+    return frames;
 }
 
 }  // namespace nivora

@@ -41,5 +41,9 @@ TMapGeometry MapGeometry(const TTerreno& terrain, const TUsedRect& area);
 
 // The outline nodes of the area as map points.
 std::vector<TPoint> OutlinePoints(const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g);
+// Every frame of the area (the outline first, then the parts of the field it
+// does not enclose) as map points.
+std::vector<std::vector<TPoint>> OutlinesPoints(const TTerreno& terrain, const TUsedRect& area,
+                                                const TMapGeometry& g);
 
 }  // namespace nivora

@@ -121,3 +121,18 @@ if(NOT nodes EQUAL 101 OR NOT x0 EQUAL xn OR NOT y0 EQUAL yn OR NOT left EQUAL 1
 endif()
 run(${CLI} contour-map "${WORK}/LAGOA.NVR" --levels 115 -o "${WORK}/lagoa.svg")
 expect_rc(0 "contour-map of the field with a pond")
+
+# A field of two parts apart: Outline keeps the frame of the part the walk
+# starts on, Outlines frames both, that one first.
+file(WRITE "${WORK}/partes.txt" "101\t102\t\t\t\n101\t102\t\t\t\n\t\t\t103\t104\n\t\t\t103\t104\n")
+run(${CLI} import "${WORK}/partes.txt" --lx 20 -o "${WORK}/PARTES.NVR")
+expect_rc(0 "import of the field of two parts")
+run(${CLI} contours "${WORK}/PARTES.NVR" --levels 102.5)
+expect_rc(0 "contours of the field of two parts")
+string(JSON outline GET "${out}" Outline)
+string(JSON frames LENGTH "${out}" Outlines)
+string(JSON first GET "${out}" Outlines 0)
+string(JSON second LENGTH "${out}" Outlines 1)
+if(NOT frames EQUAL 2 OR NOT first STREQUAL outline OR NOT second EQUAL 9)
+  message(FATAL_ERROR "frames of the field of two parts: ${out}")
+endif()

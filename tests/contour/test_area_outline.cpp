@@ -351,3 +351,128 @@ TEST(AreaOutline, BorderSteps)
     const TAreaStakes inner(g, {1, 1, 2, 2});
     EXPECT_FALSE(inner.IsBorderStep({3, 3}, dEast));
 }
+
+// Frames round every part: the outline first, unchanged, then one frame round
+// each part it leaves out, taken from the top row down.
+TEST(AreaOutline, EveryPartIsFramed)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::string> rows;
+        std::size_t frames;
+    };
+    const std::vector<Case> cases = {
+        {"one field", {"..####..", ".######.", "########", "#######.", ".#####..", "..###..."}, 1},
+        {"two parts side by side", {"###...##", "###...##", "###....."}, 2},
+        // The walk starts on the right-hand part, which the middle row
+        // meets; the one above-left comes after it.
+        {"a part above the middle row", {"##.....", "##.....", "....###", "....###", "......."}, 2},
+        {"three parts, one a single stake", {"##..#.", "##....", "......", "...###"}, 3},
+        {"a part inside a pond is enclosed already", {"#######", "#.....#", "#.###.#", "#.....#", "#######"}, 1},
+        {"odd start row, a part in the last row", {"#....", "#....", ".....", ".....", "...##"}, 2},
+    };
+    for (const Case& k : cases) {
+        const TCotas g = Drawn(k.rows);
+        const TUsedRect area{1, 1, g.ColCount(), g.RowCount()};
+        const auto frames = TraceOutlines(g, area);
+        ASSERT_EQ(frames.size(), k.frames) << k.what;
+        EXPECT_EQ(frames.front(), TraceOutline(g, area)) << k.what;
+        // Every stake lies inside some frame, each frame a closed walk along
+        // the border.
+        const TAreaStakes stakes(g, area);
+        for (std::int32_t r = 1; r <= g.RowCount(); ++r)
+            for (std::int32_t c = 1; c <= g.ColCount(); ++c) {
+                if (!stakes.Has(c, r))
+                    continue;
+                bool inside = false;
+                for (const auto& f : frames) {
+                    std::size_t left = 0;
+                    for (std::size_t i = 0; i + 1 < f.size(); ++i)
+                        left += f[i].Col == f[i + 1].Col && f[i].Col <= c && std::min(f[i].Row, f[i + 1].Row) == r;
+                    inside = inside || left % 2 == 1;
+                }
+                EXPECT_TRUE(inside) << k.what << ": stake (" << c << ", " << r << ")";
+            }
+        for (const auto& f : frames) {
+            ASSERT_GE(f.size(), 5u) << k.what;
+            EXPECT_EQ(f.front(), f.back()) << k.what;
+            for (std::size_t i = 0; i + 1 < f.size(); ++i)
+                EXPECT_TRUE(stakes.IsBorderStep(f[i], Direction(f[i], f[i + 1]))) << k.what << ": step " << i;
+        }
+    }
+    // The parts in order: the outline round the part the middle row meets,
+    // then the upper-left part, from its upper-left corner.
+    const TCotas two = Drawn({"##.....", "##.....", "....###", "....###", "......."});
+    const auto frames = TraceOutlines(two, {1, 1, 7, 5});
+    EXPECT_EQ(frames[0].front(), (TNode{5, 3}));
+    EXPECT_EQ(frames[1], (std::vector<TNode>{{1, 1}, {2, 1}, {3, 1}, {3, 2}, {3, 3}, {2, 3}, {1, 3}, {1, 2}, {1, 1}}));
+    // Within a smaller rectangle only its stakes count.
+    EXPECT_EQ(TraceOutlines(two, {1, 1, 3, 5}).size(), 1u);
+    EXPECT_TRUE(TraceOutlines(TCotas(4, 4), {1, 1, 4, 4}).empty());
+}
+
+// Stakes apart from one another, every other one in every other row: a part
+// each, 250000 of them on the largest grid, framed in a bounded time; and a
+// checkerboard, whose stakes meet at corners, stays one field.
+TEST(AreaOutline, ManySmallPartsEndQuickly)
+{
+    TCotas apart(1000, 1000);
+    for (std::int32_t r = 1; r <= 1000; r += 2)
+        for (std::int32_t c = 1; c <= 1000; c += 2)
+            apart.SetCell(c, r, 10.0f);
+    const auto frames = TraceOutlines(apart, {1, 1, 1000, 1000});
+    ASSERT_EQ(frames.size(), 250000u);
+    for (const auto& f : frames)
+        ASSERT_EQ(f.size(), 5u);
+
+    TCotas board(1000, 1000);
+    for (std::int32_t r = 1; r <= 1000; ++r)
+        for (std::int32_t c = 1 + (r % 2); c <= 1000; c += 2)
+            board.SetCell(c, r, 10.0f);
+    EXPECT_EQ(TraceOutlines(board, {1, 1, 1000, 1000}).size(), 1u);
+}
+
+// Generated fields broken into parts by empty rows and columns: every stake
+// inside some frame.
+TEST(AreaOutline, PartsOfGeneratedFields)
+{
+    std::uint32_t seed = 500;
+    for (const auto& [cols, rows] : {std::pair{40, 30}, std::pair{300, 300}}) {
+        for (int i = 0; i < 6; ++i, ++seed) {
+            TCotas g = RaggedField(cols, rows, seed, 2, cols * 2);
+            std::mt19937 rng(seed);
+            for (int cut = 0; cut < 3; ++cut) {
+                const std::int32_t at = std::int32_t(rng() % std::uint32_t(rows)) + 1;
+                for (std::int32_t c = 1; c <= cols; ++c)
+                    g.SetCell(c, at, 0.0f);
+                const std::int32_t col = std::int32_t(rng() % std::uint32_t(cols)) + 1;
+                for (std::int32_t r = 1; r <= rows; ++r)
+                    g.SetCell(col, r, 0.0f);
+            }
+            const TUsedRect area{1, 1, cols, rows};
+            const auto frames = TraceOutlines(g, area);
+            std::vector<std::vector<std::int32_t>> crossings(std::size_t(rows) + 2);
+            std::vector<char> inside(std::size_t(cols + 2) * std::size_t(rows + 2), 0);
+            for (const auto& f : frames) {
+                for (auto& xs : crossings)
+                    xs.clear();
+                for (std::size_t k = 0; k + 1 < f.size(); ++k)
+                    if (f[k].Col == f[k + 1].Col)
+                        crossings[std::size_t(std::min(f[k].Row, f[k + 1].Row))].push_back(f[k].Col);
+                for (std::int32_t r = 1; r <= rows; ++r) {
+                    auto& xs = crossings[std::size_t(r)];
+                    std::sort(xs.begin(), xs.end());
+                    for (std::size_t j = 0; j + 1 < xs.size(); j += 2)
+                        for (std::int32_t c = xs[j]; c < xs[j + 1]; ++c)
+                            inside[std::size_t(r) * std::size_t(cols + 2) + std::size_t(c)] = 1;
+                }
+            }
+            std::size_t outside = 0;
+            for (std::int32_t r = 1; r <= rows; ++r)
+                for (std::int32_t c = 1; c <= cols; ++c)
+                    outside += g.GetCell(c, r) != 0.0f && !inside[std::size_t(r) * std::size_t(cols + 2) + std::size_t(c)];
+            EXPECT_EQ(outside, 0u) << cols << " x " << rows << ", seed " << seed;
+            EXPECT_GT(frames.size(), 1u) << cols << " x " << rows << ", seed " << seed;
+        }
+    }
+}
