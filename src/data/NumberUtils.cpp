@@ -132,6 +132,11 @@ bool IsTypedNumber(std::string_view text, char decimalSeparator)
     long double v = 0.0L;
     if (ParseNumber(text, v, decimalSeparator))
         return true;
+    // A sign that leads the number: negative elevations are typed "-" first.
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first != std::string_view::npos && text.substr(first).size() == 1
+        && (text[first] == '-' || text[first] == '+'))
+        return true;
     // A complete mantissa followed by the exponent letter and perhaps its sign.
     std::size_t end = text.size();
     if (end > 0 && (text[end - 1] == '+' || text[end - 1] == '-'))

@@ -35,8 +35,9 @@ bool ParseNumber(std::string_view text, long double& value, char decimalSeparato
 bool UnquoteField(std::string_view field, std::string& content);
 
 // The check of a number box as it is typed, key by key: a number ParseNumber
-// reads, or one whose exponent has only its letter and perhaps its sign so far
-// ("1E", "2,5e-"). Such a text is not a number yet: reading it fails.
+// reads, a lone sign that begins one ("-", "+"), or one whose exponent has
+// only its letter and perhaps its sign so far ("1E", "2,5e-"). Such a text is
+// not a number yet: reading it fails.
 bool IsTypedNumber(std::string_view text, char decimalSeparator);
 
 // The kinds of number box, by what their text may hold as it is typed.

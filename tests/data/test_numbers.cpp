@@ -93,7 +93,10 @@ TEST(TypedNumbers, AcceptAnExponentStillToCome)
         bool typed;
     } cases[] = {
         {"1E", ',', true},   {"5e-", '.', true},   {"2,5e+", ',', true}, {",e", ',', true},
-        {"12", '.', true},   {"1e5", '.', true},   {"", '.', false},     {"-", '.', false},
+        {"12", '.', true},   {"1e5", '.', true},   {"", '.', false},     {"-", '.', true},
+        // a sign that leads a number still to come, and only that
+        {"+", ',', true},    {" -", ',', true},    {"--", ',', false},   {"-+", '.', false},
+        {"1-", '.', false},  {"- ", '.', false},   {"-,", ',', true},    {"-5", ',', true},
         {"e", '.', false},   {"-e", '.', false},   {"1ee", '.', false},  {"1e-+", '.', false},
         {"1e5e", '.', false}, {"1 e", '.', false}, {"1,5e", '.', false}, {"1e5000", '.', false},
     };
@@ -119,13 +122,17 @@ TEST(TypedNumbers, NumberBoxKeys)
         {"12", "", U'.', nbNumber, ',', ','},   {"12", "", U',', nbNumber, '.', '.'},
         {"1,5", "", U'.', nbNumber, ',', 0},    {"1.5", "", U',', nbNumber, '.', 0},
         {"1,5", "", U'e', nbNumber, ',', 'e'},  {"1.5e", "", U'-', nbNumber, '.', '-'},
-        {"", "", U'-', nbNumber, ',', 0},       {"12", "", U'a', nbNumber, '.', 0},
+        {"", "", U'-', nbNumber, ',', '-'},     {"12", "", U'a', nbNumber, '.', 0},
+        {"-", "", U'-', nbNumber, ',', 0},      {"", "5", U'-', nbNumber, ',', '-'},
+        {"5", "", U'-', nbNumber, ',', 0},
         {"12", "", U' ', nbNumber, ',', ' '},   {"12", "", U'\u00e9', nbNumber, ',', 0},
         {"12", "", U'\u0663', nbNumber, '.', 0},  // a digit of another script
         // the grid judges where the key goes, and keeps to what a single holds
         {"1", "5", U',', nbElevation, ',', ','}, {"1", "5", U',', nbElevation, '.', '.'},
         {"1,", "5", U',', nbElevation, ',', 0},  {"", "", U'7', nbElevation, '.', '7'},
-        {"", "", U',', nbElevation, ',', ','},   {"", "", U'-', nbElevation, ',', 0},
+        {"", "", U',', nbElevation, ',', ','},   {"", "", U'-', nbElevation, ',', '-'},
+        {"", "", U'+', nbElevation, '.', '+'},   {"-", "", U'+', nbElevation, ',', 0},
+        {"-", "", U'5', nbElevation, ',', '5'},  {"1", "", U'-', nbElevation, ',', 0},
         {"1e3", "", U'9', nbElevation, '.', 0},  {"1e3", "", U'7', nbElevation, '.', '7'},
         {"1e", "", U'+', nbElevation, ',', '+'}, {"", "", U'\t', nbElevation, '.', 0},
         // the results table: digits, the separator and a minus that leads

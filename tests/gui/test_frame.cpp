@@ -509,7 +509,10 @@ private slots:
         QTest::newRow("point") << false << "2.5" << "2.5" << "Origem: X = 1.25; Y = 1.25";
         QTest::newRow("point, comma system") << true << "2.5" << "2,5" << "Origem: X = 1,25; Y = 1,25";
         QTest::newRow("letters and a second mark") << false << "2a.5x," << "2.5" << "Origem: X = 1.25; Y = 1.25";
-        QTest::newRow("sign first, exponent") << false << "-+1e1" << "1e1" << "Origem: X = 5; Y = 5";
+        QTest::newRow("exponent, its sign") << false << "1e+1" << "1e+1" << "Origem: X = 5; Y = 5";
+        // A sign may lead (the OK button then judges the value); a second one never enters.
+        QTest::newRow("one leading sign") << false << "-+1e1" << "-1e1" << "Origem: X = ?; Y = ?";
+        QTest::newRow("a sign alone") << true << "+" << "+" << "Origem: X = ?; Y = ?";
     }
 
     void newProjectDialogTakesNumberKeys()
