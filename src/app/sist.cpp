@@ -254,7 +254,12 @@ QAction* TForm1::Item(QMenu* menu, const char* name, const QString& caption, con
         a->setShortcutContext(Qt::WidgetShortcut);
     }
     if (handler)
-        connect(a, &QAction::triggered, this, [this, handler] { RunCommand(this, [this, handler] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this, [this, handler] {
+            RunCommand(this, [this, handler] {
+                CommitActiveEdit();
+                (this->*handler)();
+            });
+        });
     if (menu)
         menu->addAction(a);
     return a;
@@ -408,7 +413,12 @@ void TForm1::CreateToolBar()
             b->setIcon(ToolIcon(icon));
             b->setIconSize(QSize(20, 20));
         }
-        connect(b, &QToolButton::clicked, this, [this, handler] { RunCommand(this, [this, handler] { (this->*handler)(); }); });
+        connect(b, &QToolButton::clicked, this, [this, handler] {
+            RunCommand(this, [this, handler] {
+                CommitActiveEdit();
+                (this->*handler)();
+            });
+        });
         return b;
     };
     sbNovo = button("sbNovo", 5, "Cria um arquivo novo", "new", &TForm1::mnNovoClick);
@@ -511,6 +521,9 @@ bool TForm1::DispatchShortcut(QAction* item)
 {
     const auto it = ItemMenus.find(item);
     if (it == ItemMenus.end())
+        return false;
+    // The enabling below judges the cells with the value being typed.
+    if (!RunCommand(this, [this] { CommitActiveEdit(); }))
         return false;
     for (QMenu* menu : it->second) {
         if (menu == Edit1)
@@ -1014,11 +1027,31 @@ void TForm1::ShowSystematizeDialog()
         DefSist->Execute();
 }
 
+void TForm1::CommitActiveEdit()
+{
+    if (TForm2* doc = State_.ActiveDocument)
+        doc->CommitCellEdit();
+}
+
 void TForm1::closeEvent(QCloseEvent* e)
 {
-    // Every document asks whether to save; one answer of Cancel keeps the
-    // program open.
-    MdiArea_->closeAllSubWindows();
+    // Every document asks whether to save, the active one first and each in
+    // front while it asks; one answer of Cancel keeps the program open.
+    QList<QPointer<QMdiSubWindow>> windows;
+    const QList<QMdiSubWindow*> history = MdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto w = history.rbegin(); w != history.rend(); ++w)
+        windows << *w;
+    for (const QPointer<QMdiSubWindow>& w : windows) {
+        // Closing the last document takes the results window with it.
+        if (!w || !MdiArea_->subWindowList().contains(w.data()))
+            continue;
+        if (qobject_cast<TForm2*>(w.data()))
+            ActivateChild(w);
+        if (!w->close()) {
+            e->ignore();
+            return;
+        }
+    }
     if (!MdiArea_->subWindowList().isEmpty()) {
         e->ignore();
         return;

@@ -169,6 +169,9 @@ private:
     QAction* Item(QMenu* menu, const char* name, const QString& caption, const QString& hint,
                   void (TForm1::*handler)() = nullptr, const QKeySequence& key = {});
     void RebuildWindowList();
+    // Stores the value being typed in the active document's cell editor, as
+    // a move to another cell would; every command runs it first.
+    void CommitActiveEdit();
     void SubWindowActivated(QMdiSubWindow* window);
     void LayOutStatusBar();
     void SetHint(const QString& hint);

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPainter>
@@ -32,6 +33,16 @@ constexpr int kMargin = 10;
 bool IsFixed(int column, int row) { return column <= 1 || row == 0; }
 
 QString ToUtf(const std::string& cp1252) { return QString::fromStdString(Cp1252ToUtf8(cp1252)); }
+
+// The plan in `column` (1..10) shows computed figures, not only typed texts.
+bool ShowsFigures(const TTerreno& t, int column)
+{
+    const TPlano& p = t.Plans()[std::size_t(column)];
+    return p.Valid || HasUndefinedRatio(p);
+}
+
+// Figures that no longer describe the elevations are drawn in grey.
+const QColor kOutOfDateColour(128, 128, 128);
 
 const char* RowHint(int row)
 {
@@ -57,8 +68,13 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::DisplayRole)
         return QString::fromStdString(ResultCellText(Window.ActiveTerrain(), index.column(), index.row(), DecimalSeparator()));
-    if (role == Qt::ForegroundRole)
+    if (role == Qt::ForegroundRole) {
+        const TTerreno* t = Window.ActiveTerrain();
+        if (index.column() >= 1 && index.row() >= 1 && t && ShowsFigures(*t, index.column())
+            && Window.ResultsOutOfDate())
+            return kOutOfDateColour;
         return QColor(QRgb(ResultCellColour(index.column(), index.row())));
+    }
     return {};
 }
 
@@ -93,7 +109,7 @@ void PaintResultCell(QPainter* painter, const QStyleOptionViewItem& option, cons
     painter->setBackground(background);
     painter->setFont(option.font);
     painter->setPen(selected ? option.palette.color(QPalette::HighlightedText)
-                             : QColor(QRgb(ResultCellColour(column, row))));
+                             : index.data(Qt::ForegroundRole).value<QColor>());
     const TCellAlignment alignment = column == 0 ? caLeft : row == 0 ? caCentre : caRight;
     DrawCellText(*painter, option.rect, index.data().toString(), kMargin, alignment);
     if (fixed) {
@@ -103,6 +119,17 @@ void PaintResultCell(QPainter* painter, const QStyleOptionViewItem& option, cons
     }
     painter->restore();
 }
+
+// The fixed views only paint: each has a delegate of its own, since a
+// delegate's editor signals reach every view that uses it.
+class TResultPainter : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        PaintResultCell(painter, option, index);
+    }
+};
 
 }  // namespace
 
@@ -120,7 +147,7 @@ QTableView* TResultGrid::FixedView(const char* name, bool columns, bool rows)
     auto* v = new QTableView(this);
     v->setObjectName(name);
     v->setModel(model());
-    v->setItemDelegate(itemDelegate());
+    v->setItemDelegate(new TResultPainter(v));
     v->setFocusPolicy(Qt::NoFocus);
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     v->setSelectionMode(QAbstractItemView::NoSelection);
@@ -229,6 +256,7 @@ TResultado* TResultado::ShowResults(TForm1& frame)
         results = new TResultado;
         frame.AddChild(results);
         frame.MarkResultsShown(true);
+        results->Repaint();
         results->FitClientArea();
     } else {
         results->Repaint();
@@ -292,6 +320,15 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     Grid->FreezeFixedCells();
     layout->addWidget(Grid, 1);
 
+    lbDesatualizado = new QLabel("Resultados desatualizados: sistematize novamente (F9).", body);
+    lbDesatualizado->setObjectName("lbDesatualizado");
+    lbDesatualizado->setContentsMargins(8, 4, 8, 0);
+    QPalette warn = lbDesatualizado->palette();
+    warn.setColor(QPalette::WindowText, QColor(160, 0, 0));
+    lbDesatualizado->setPalette(warn);
+    lbDesatualizado->hide();
+    layout->addWidget(lbDesatualizado);
+
     Panel2 = new QWidget(body);
     Panel2->setObjectName("Panel2");
     Panel2->setFixedHeight(43);
@@ -329,10 +366,15 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
                 if (current.isValid())
                     GridSelectCell(current.column(), current.row());
             });
-    connect(Grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
-        if (ResultEditPending)
-            CommitEdit();
-    });
+    connect(Grid->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
+            [this](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
+                if (!ResultEditPending)
+                    return;
+                if (hint == QAbstractItemDelegate::RevertModelCache)
+                    RevertEdit();
+                else
+                    CommitEdit();
+            });
 
     SetCurrentCell(2, rrSx);
 }
@@ -356,6 +398,17 @@ TTerreno* TResultado::ActiveTerrain() const
     return document ? &document->Terrain() : nullptr;
 }
 
+bool TResultado::ResultsOutOfDate() const
+{
+    const TTerreno* t = ActiveTerrain();
+    if (!t || t->ResultsValid())
+        return false;
+    for (int column = 1; column < kResultColumns; ++column)
+        if (ShowsFigures(*t, column))
+            return true;
+    return false;
+}
+
 int TResultado::CurrentColumn() const { return Grid->currentIndex().isValid() ? Grid->currentIndex().column() : 2; }
 
 int TResultado::CurrentRow() const { return Grid->currentIndex().isValid() ? Grid->currentIndex().row() : 1; }
@@ -369,7 +422,8 @@ void TResultado::FitClientArea()
     // The frame and title bar around the client area are the window's
     // contents margins.
     const QMargins frame = contentsMargins();
-    const int height = std::max(248, Grid->minimumHeight() + Panel2->height());
+    const int line = lbDesatualizado->isHidden() ? 0 : lbDesatualizado->sizeHint().height();
+    const int height = std::max(248, Grid->minimumHeight() + line + Panel2->height());
     resize(445 + frame.left() + frame.right(), height + frame.top() + frame.bottom());
 }
 
@@ -377,6 +431,15 @@ void TResultado::Repaint()
 {
     Model->Refresh();
     UpdateRecalcButton();
+    const bool outOfDate = ResultsOutOfDate();
+    if (outOfDate == !lbDesatualizado->isHidden())
+        return;
+    lbDesatualizado->setVisible(outOfDate);
+    // The line takes room of its own below the table, not the table's.
+    if (!isMaximized() && !isMinimized()) {
+        const int line = lbDesatualizado->sizeHint().height();
+        resize(width(), height() + (outOfDate ? line : -line));
+    }
 }
 
 void TResultado::GridSelectCell(int column, int row)
@@ -400,7 +463,9 @@ void TResultado::GridGetEditText(int column, int row, QLineEdit* editor)
     ResultEditPending = true;
     ResultEditRow = row;
     ResultEditColumn = column;
-    ResultEditText = t ? ToUtf(TypedText(t->Plans()[std::size_t(column)], row).Str()) : QString();
+    ResultEditOriginal = t ? TypedText(t->Plans()[std::size_t(column)], row).Str() : std::string();
+    ResultEditWasSaved = t && t->Saved();
+    ResultEditText = ToUtf(ResultEditOriginal);
     const QSignalBlocker block(editor);
     editor->setText(ResultEditText);
 }
@@ -433,6 +498,21 @@ void TResultado::CommitEdit()
     if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns) {
         TidyPlanTexts(*t, ResultEditColumn, ResultEditText == "-", DecimalSeparator());
         ParsePlanInputs(*t, ResultEditColumn, DecimalSeparator());
+    }
+    ResultEditPending = false;
+    ResultEditText.clear();
+    Model->Refresh();
+    UpdateRecalcButton();
+}
+
+void TResultado::RevertEdit()
+{
+    TTerreno* t = ActiveTerrain();
+    if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns && IsTypedRow(ResultEditRow)) {
+        t->SetPlanText(ResultEditColumn, TypedField(ResultEditRow), ResultEditOriginal);
+        // Back to the file's text: nothing left to save for it.
+        if (ResultEditWasSaved)
+            t->SetSaved(true);
     }
     ResultEditPending = false;
     ResultEditText.clear();

@@ -9,6 +9,9 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 
+#include <string>
+
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -81,6 +84,9 @@ public:
     // A key typed in the editor; true when it is handled here.
     bool GridKeyPress(QKeyEvent* e, QLineEdit* editor);
     void CommitEdit();
+    // Esc in the editor: the plan's text goes back to what it was when the
+    // edit began, and nothing is committed.
+    void RevertEdit();
     void btRecalcClick();
     void BitBtn4Click();
 
@@ -93,6 +99,9 @@ public:
     // null without one.
     TForm2* ActiveDocument() const;
     TTerreno* ActiveTerrain() const;
+    // The table shows computed plans that no longer describe the document's
+    // elevations (an edit or an undo since they were computed).
+    bool ResultsOutOfDate() const;
 
 private:
     void UpdateRecalcButton();
@@ -102,9 +111,13 @@ private:
     int ResultEditRow = 0;
     int ResultEditColumn = 0;
     QString ResultEditText;
+    // The plan's text and the document's saved state as the edit found them.
+    std::string ResultEditOriginal;
+    bool ResultEditWasSaved = false;
 
     TResultGrid* Grid = nullptr;
     TResultModel* Model = nullptr;
+    QLabel* lbDesatualizado = nullptr;
     QWidget* Panel2 = nullptr;
     QPushButton* btRecalc = nullptr;
     QPushButton* BitBtn4 = nullptr;

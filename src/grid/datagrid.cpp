@@ -43,6 +43,8 @@ constexpr int kCellTextLimit = 12;
 
 QString Cut(const QString& text) { return text.left(kCellTextLimit); }
 
+constexpr const char* kViewNeedsResults = "Esta vista exige resultados atuais: sistematize (F9).";
+
 // The frame's command keys: in the grid they reach the frame, not the editor.
 bool IsFrameKey(const QKeyEvent* e)
 {
@@ -141,7 +143,7 @@ void TGridControl::AbandonEdit()
 
 bool TGridControl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
-    // A key that could not begin a number opens no editor ("-" or a letter).
+    // A key that could not begin a number opens no editor (a letter).
     if (trigger == AnyKeyPressed && event && event->type() == QEvent::KeyPress) {
         const auto* ke = static_cast<QKeyEvent*>(event);
         const QString text = ke->text();
@@ -151,6 +153,19 @@ bool TGridControl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
             return false;
     }
     return QTableView::edit(index, trigger, event);
+}
+
+void TGridControl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTableView::closeEditor(editor, hint);
+    if (HasDocument && hint != QAbstractItemDelegate::RevertModelCache)
+        Document.StoreTyped();
+}
+
+void TGridControl::DocumentGone()
+{
+    AbandonEdit();
+    HasDocument = false;
 }
 
 void TGridControl::keyPressEvent(QKeyEvent* e)
@@ -199,9 +214,11 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
         History_->ClearClean();
     SavedPlans = Terrain_->Plans();
     History_->SetOnCleanChange([this](bool clean) { Terrain_->SetSaved(clean && Terrain_->Plans() == SavedPlans); });
+    // Every edit and every undo passes through the history.
     History_->SetOnChange([this] {
         if (TForm1* frame = Frame())
             frame->UpdateUndoItems();
+        CellsChanged();
     });
 
     auto* body = new QWidget(this);
@@ -261,7 +278,12 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
         QAction* a = PopupMenu1->addAction(caption);
         a->setObjectName(name);
         a->setStatusTip(hint);
-        connect(a, &QAction::triggered, this, [this, handler] { RunCommand(this, [this, handler] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this, [this, handler] {
+            RunCommand(this, [this, handler] {
+                CommitCellEdit();
+                (this->*handler)();
+            });
+        });
         return a;
     };
     Sistematizar1 = item("Sistematizar1", "&Sistematizar...", "Executa os cálculos de sistematização.",
@@ -321,6 +343,9 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
 
 TForm2::~TForm2()
 {
+    // The window's destruction takes the focus from an editor still open,
+    // after the terrain is gone.
+    Grid->DocumentGone();
     // Steps dropped for another document's edits must not reach this
     // half-destroyed window.
     History_->SetOnChange(nullptr);
@@ -517,11 +542,19 @@ void TForm2::TabSet1Change(int index)
 {
     if (index == View)
         return;
+    // The value being typed counts: stored, it may leave the results out of date.
+    if (View == 0)
+        RunCommand(this, [this] { CommitCellEdit(); });
     // Leaving the natural elevations needs current results.
     if (View == 0 && !Terrain_->ResultsValid()) {
         const QSignalBlocker block(TabSet1);
         TabSet1->setCurrentIndex(View);
         Messages().Beep();
+        // The beep alone does not say why: the status line does.
+        if (TForm1* frame = Frame()) {
+            QStatusTipEvent why(kViewNeedsResults);
+            QCoreApplication::sendEvent(frame, &why);
+        }
         return;
     }
     Grid->AbandonEdit();
@@ -601,7 +634,24 @@ void TForm2::GridSetEditText(const QString& text)
     UpdateStatusText();
 }
 
-void TForm2::GridSelectCell(int, int)
+void TForm2::GridSelectCell(int, int) { StoreTyped(); }
+
+void TForm2::CommitCellEdit()
+{
+    StoreTyped();
+    // Closed after the store: the buffer is empty by now, so the close
+    // stores nothing twice.
+    Grid->AbandonEdit();
+}
+
+void TForm2::CellsChanged()
+{
+    TForm1* frame = Frame();
+    if (frame && frame->State().Resultado && frame->State().ActiveDocument.Held() == this)
+        frame->State().Resultado->Repaint();
+}
+
+void TForm2::StoreTyped()
 {
     if (EditBuffer.empty())
         return;
@@ -873,9 +923,17 @@ bool TForm2::eventFilter(QObject* object, QEvent* event)
 
 void TForm2::closeEvent(QCloseEvent* e)
 {
+    // The value being typed is a change like any other: stored first, it is
+    // asked about and saved with the rest.
+    if (!RunCommand(this, [this] { CommitCellEdit(); })) {
+        e->ignore();
+        return;
+    }
     bool close = Terrain_->Saved();
     if (!close) {
-        switch (Messages().Confirm(this, "Você deseja salvar as alterações feitas?")) {
+        // Closing the frame asks once per document: the name above the
+        // question says which.
+        switch (Messages().Confirm(this, windowTitle() + "\n\n" + "Você deseja salvar as alterações feitas?")) {
         case TAnswer::Yes:
             // Saved as the Save command does; a cancelled or failed save
             // keeps the window open, so nothing is lost.

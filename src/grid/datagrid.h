@@ -70,15 +70,21 @@ public:
     explicit TGridControl(TForm2& document, QWidget* parent);
     // Closes the cell editor, if open, without storing what it holds.
     void AbandonEdit();
+    // The document is going: an editor closed from now on stores nothing.
+    void DocumentGone();
 
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    // An editor that closes other than by Esc (the focus went elsewhere)
+    // stores what it holds, as a move to another cell does.
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     void keyPressEvent(QKeyEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     bool event(QEvent* e) override;
 
 private:
     TForm2& Document;
+    bool HasDocument = true;
 };
 
 class TForm2 : public QMdiSubWindow {
@@ -143,6 +149,10 @@ public:
     void ShowCutFillMap();
     // Redraws every cell (after a computation changed the computed views).
     void RefreshGrid();
+    // Stores the value being typed, as a move to another cell does, and
+    // closes the cell editor. Every command runs it first, so that it reads,
+    // saves or changes the cells with the value the user sees.
+    void CommitCellEdit();
     // A new WinSurf listing window with the natural elevations.
     void ExportWinSurf();
 
@@ -197,6 +207,12 @@ private:
     // when the edit refused and changed nothing.
     bool StructuralEdit(const QString& name, const std::function<bool()>& edit);
     void SelectionFollowsGrid();
+    // Stores EditBuffer at the cell the editor was opened on (an unreadable
+    // text is dropped) and empties it.
+    void StoreTyped();
+    // An edit or an undo changed the cells: the results window shows its
+    // plans as out of date.
+    void CellsChanged();
 
     QString FileName_;
     int Decimals_ = 3;

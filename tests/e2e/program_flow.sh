@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The real program under a virtual X server, driven by key presses as a
-# person would: open a copy of the large example, open and close a menu with
+# person would: open a copy of the large example, type an elevation into the
+# cell under the cursor and save at once with Ctrl+S (the value still in the
+# cell's editor must be saved), open and close a menu with
 # Esc, systematize it with ratio 1,25 (F9), save (Ctrl+S), paste a
 # spreadsheet's rows ending in empty cells over older elevations, see the
 # warning and save again, paste a text with unreadable fields and see the
@@ -9,6 +11,10 @@
 # saved file with nivora-cli.
 # Usage: program_flow.sh NIVORA NIVORA_CLI EXAMPLE WORK_FOLDER
 set -euo pipefail
+
+# The elevation typed, and as nivora-cli writes it.
+typed="535,902"
+typed_cli="535.902"
 
 # Every wait is for something the program shows: a window appears or goes, a
 # menu opens or closes, the clipboard holds a text. Each is bounded; a step
@@ -72,6 +78,19 @@ close_menu() {
 }
 
 only_frame() { [ "$(program_windows)" = "$frame" ]; }
+
+# The text of the cell under the cursor a project was saved with, as
+# nivora-cli's grid writes it (the used rectangle, tab-separated).
+cursor_cell() {
+  local info col row left top
+  info=$("$cli" info "$1") || return 1
+  col=$(echo "$info" | sed -E 's/.*"View":\{"Col":([0-9]+).*/\1/')
+  row=$(echo "$info" | sed -E 's/.*"View":\{"Col":[0-9]+,"Row":([0-9]+).*/\1/')
+  left=$(echo "$info" | sed -E 's/.*"UsedRect":\[([0-9]+),.*/\1/')
+  top=$(echo "$info" | sed -E 's/.*"UsedRect":\[[0-9]+,([0-9]+),.*/\1/')
+  "$cli" grid "$1" | sed -n "$((row - top + 1))p" | cut -f"$((col - left + 1))"
+}
+typed_is_saved() { [ "$(cursor_cell "$work/CAMPO.NVR")" = "$typed_cli" ]; }
 
 clipboard_is() { [ "$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r')" = "$1" ]; }
 
@@ -176,6 +195,15 @@ run_in_x() {
     return 1
   fi
   xdotool windowfocus --sync "$frame"
+  # An elevation typed into the cell under the cursor, and Ctrl+S while it is
+  # still in the cell's editor: the file gets it.
+  xdotool type --delay 20 "$typed"
+  xdotool key ctrl+s
+  if ! poll typed_is_saved; then
+    echo "Ctrl+S did not save the value still being typed ($(cursor_cell "$work/CAMPO.NVR"))" >&2
+    import -window root "$work/failed.png" || true
+    return 1
+  fi
   # "Cálculos" opened and closed with Esc leaves the menu bar with the focus:
   # F9 must still reach the frame.
   local menu
@@ -222,7 +250,7 @@ run_in_x() {
   wait "$pid" 2>/dev/null || true
 }
 if [ "${1:-}" = "--in-x" ]; then
-  nivora=$2 work=$3
+  nivora=$2 work=$3 cli=$4
   run_in_x
   exit 0
 fi
@@ -233,7 +261,7 @@ nivora=$1 cli=$2 example=$3 work=$4
 rm -rf "$work"
 mkdir -p "$work"
 cp "$example" "$work/CAMPO.NVR"
-xvfb-run -a -s "-screen 0 1280x800x24" "$0" --in-x "$nivora" "$work"
+xvfb-run -a -s "-screen 0 1280x800x24" "$0" --in-x "$nivora" "$work" "$cli"
 info=$("$cli" info "$work/CAMPO.NVR")
 if ! echo "$info" | grep -q '"PlaneComputed":true'; then
   echo "the saved file has no plane"

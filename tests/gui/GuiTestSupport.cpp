@@ -37,6 +37,8 @@ private:
 TAnswer TRecorder::Confirm(QWidget*, const QString& text)
 {
     Shown.push_back({"Confirm", text});
+    if (OnConfirm)
+        OnConfirm(text);
     if (ConfirmAnswers.empty())
         return TAnswer::Cancel;
     const TAnswer a = ConfirmAnswers.front();

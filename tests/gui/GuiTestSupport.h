@@ -30,6 +30,8 @@ class TRecorder : public IMessages, public IFileDialogs {
 public:
     std::vector<TShownMessage> Shown;
     std::deque<TAnswer> ConfirmAnswers;  // Cancel when empty
+    // Called as a confirmation is asked, before it is answered.
+    std::function<void(const QString& text)> OnConfirm;
     std::deque<QString> OpenNames;       // cancelled when empty
     std::deque<QString> SaveNames;
     QStringList ProposedSaveNames;

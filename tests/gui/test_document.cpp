@@ -211,7 +211,8 @@ private slots:
         doc->Terrain().SetCell(1, 1, 5.0f);
         recorder->ConfirmAnswers = {TAnswer::Cancel};
         QVERIFY(!doc->close());
-        QCOMPARE(recorder->Shown.back().Text, QString("Você deseja salvar as alterações feitas?"));
+        // The question names the document on its first line.
+        QCOMPARE(recorder->Shown.back().Text, QString("AREA-01\n\nVocê deseja salvar as alterações feitas?"));
         QCOMPARE(recorder->Shown.back().Kind, QString("Confirm"));
         // Yes on a document without a name asks for one; cancelling that keeps it open.
         recorder->ConfirmAnswers = {TAnswer::Yes};
