@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(doc->Terrain().ValueCount(), 1);
         QCOMPARE(doc->CellText(2, 3), QString("13.000"));
 
-        // A sign cannot begin a value; letters never enter.
+        // A sign alone is no value; a second sign and letters never enter.
         doc->SetCurrentCell(5, 5);
         Type("-+x");
         Key(Qt::Key_Down);
