@@ -285,7 +285,7 @@ long double TTerreno::CutFill(std::int32_t column, std::int32_t row) const
     const float z = GetCell(column, row);
     if (z == 0.0f)
         return NoValue;
-    return Real48::Round(DesignElevation(column, row) - z);
+    return OnPlane(Real48::Round(DesignElevation(column, row) - z));
 }
 
 void TTerreno::SelectionExtremes(float& lowest, float& highest)
@@ -346,9 +346,9 @@ void TTerreno::ComputeVolumes(bool announce)
         ax[std::size_t(i - r.FirstCol)] = static_cast<double>(static_cast<long double>(p.Sx) * StakeX(i));
     const long double sy = p.Sy;
     const double origin = static_cast<double>(static_cast<long double>(p.OriginElevation));
-    // A residual below the format's smallest value would be stored as 0: a
-    // fill of depth 0.
-    constexpr double kTiny = 0x1p-129;
+    // The residual is the cut or fill with its sign turned: on the plane
+    // (OnPlane) it is 0, a fill of depth 0.
+    constexpr double kOnPlane = static_cast<double>(kOnPlaneTolerance);
 
     long double cutSum = 0, fillSum = 0;
     double maxCut = 0, maxFill = 0;
@@ -363,10 +363,11 @@ void TTerreno::ComputeVolumes(bool announce)
             std::int64_t cn[kLanes] = {}, fn[kLanes] = {};
             const auto stake = [&](std::int32_t k, int l) {
                 const float z = row[k];
-                const double d = static_cast<double>(z) - ((ax[std::size_t(k)] + ay) + origin);
+                const double exact = static_cast<double>(z) - ((ax[std::size_t(k)] + ay) + origin);
+                const double d = exact > kOnPlane || exact < -kOnPlane ? exact : 0.0;
                 const bool has = z != 0.0f;
-                const bool cut = has && d > kTiny;
-                const bool fill = has && !(d > kTiny);
+                const bool cut = has && d > 0.0;
+                const bool fill = has && !(d > 0.0);
                 cs[l] += cut ? d : 0.0;
                 fs[l] += fill ? -d : 0.0;
                 cn[l] += cut;
@@ -465,9 +466,19 @@ void TTerreno::RestoreLastArea()
 
 // ------------------------------------------------------------------ the runs
 
+TSystematizeResult SystematizeAgain(TTerreno& t, bool selectionOnly, long double ratio, int except);
+
 TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double ratio)
 {
+    return SystematizeAgain(t, selectionOnly, ratio, 0);
+}
+
+// The run, leaving plan `except` (being recalculated by the caller) to the
+// caller when the user's plans must be computed again.
+TSystematizeResult SystematizeAgain(TTerreno& t, bool selectionOnly, long double ratio, int except)
+{
     TSystematizeResult result;
+    const bool stale = !t.ResultsValid();
     if (!selectionOnly) {
         t.UpdateUsedRect();
         t.Selection_ = t.UsedRect();
@@ -481,9 +492,62 @@ TSystematizeResult Systematize(TTerreno& t, bool selectionOnly, long double rati
     t.CurrentPlan_ = 1;
     t.Plans_[0] = t.Plans_[1];
     result.Computed = t.ComputeBestPlane();
-    if (result.Computed && ratio > 0)
+    if (!result.Computed)
+        return result;
+    t.LastRatio_ = ratio > 0 ? ratio : -1;
+    t.LastRatioKnown_ = true;
+    if (ratio > 0)
         result.Adjust = t.AdjustRatio(ratio);
+    if (stale) {
+        t.RecomputeUserPlans(except);
+        // The run leaves the best plan as the working plan.
+        t.CurrentPlan_ = 1;
+        t.Plans_[0] = t.Plans_[1];
+    }
     return result;
+}
+
+long double TTerreno::LastRunRatio() const
+{
+    if (LastRatioKnown_)
+        return LastRatio_;
+    // A run moves the best plan to within 0.001 of the ratio asked for; a
+    // best plan left alone has a ratio of 1.
+    const TPlano& best = Plans_[1];
+    if (best.Valid && best.RatioDefined() && std::fabs(static_cast<long double>(best.CutFillRatio) - 1) >= 0.001L)
+        return best.CutFillRatio;
+    return -1;
+}
+
+namespace {
+
+// The ratio typed for a plan, read with either separator; the plan's ratio
+// when the text does not read.
+long double TypedRatio(const TPlano& p)
+{
+    long double v = 0;
+    const std::string text = p.RatioText.Str();
+    if (ParseNumber(text, v, ',') || ParseNumber(text, v, '.'))
+        return std::clamp(v, kMinRatio, kMaxRatio);
+    return p.CutFillRatio;
+}
+
+}  // namespace
+
+void TTerreno::RecomputeUserPlans(int except)
+{
+    for (int k = 2; k < kPlanCount; ++k) {
+        TPlano& plan = Plans_[std::size_t(k)];
+        if (k == except || !plan.Valid)
+            continue;
+        CurrentPlan_ = k;
+        Plans_[0] = plan;
+        const long double ratio = TypedRatio(plan);
+        if (ComputeOrigin(plan.Sx, plan.Sy))
+            AdjustRatio(ratio);
+        else
+            plan.Valid = false;  // nothing to compute it on: shown as not computed
+    }
 }
 
 bool ParsePlanInputs(TTerreno& t, int column, char sep)
@@ -511,10 +575,17 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column)
     if (column < 1 || column >= TTerreno::kPlanCount)
         return result;
     // After an elevation changed the results are stale and the ratio could
-    // not be met: the systematization runs again first, over the area the
-    // plan is computed on.
-    if (!t.ResultsValid() && !Systematize(t, true, -1).Computed)
-        return result;
+    // not be met: the systematization runs again first, as the user last ran
+    // it (its area and ratio), and the other plans follow it.
+    if (!t.ResultsValid()) {
+        const TUsedRect selection = t.Selection_;
+        if (t.LastArea_ != TUsedRect{0, 0, 0, 0})
+            t.Selection_ = t.LastArea_;
+        const bool computed = SystematizeAgain(t, true, t.LastRunRatio(), column).Computed;
+        t.Selection_ = selection;
+        if (!computed)
+            return result;
+    }
     t.CurrentPlan_ = column;
     t.Plans_[0] = t.Plans_[std::size_t(column)];
     const TPlano& p = t.Plans_[0];
@@ -580,6 +651,7 @@ bool TTerreno::LoadTerrainSection(TByteReader& s)
     CurrentPlan_ = currentPlan;
     KeepPlans_ = keepPlans;
     Plans_ = plans;
+    LastRatioKnown_ = false;
     return true;
 }
 

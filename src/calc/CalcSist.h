@@ -77,6 +77,24 @@ struct TSystematizeResult {
     TAdjustResult Adjust;
 };
 
+// A stake's cut or fill is its design elevation less its natural one:
+// positive a fill, negative a cut. One rule decides the side for every reader
+// (the plan's volumes and counts, the computed views, the cut-and-fill map
+// and its readout, the field report and the exports): a stake whose design
+// lies within kOnPlaneTolerance of its elevation is on the plane, a fill of
+// depth 0, so that the rounding of the computations (some 1e-9 m with the
+// coordinates of a survey) never decides it. A field whose elevations lie
+// exactly on a plane has every stake on its best plane: no cut, no fill and
+// no ratio, a plan that is not a valid result and that no ratio can be
+// reached from.
+constexpr long double kOnPlaneTolerance = 1e-6L;  // metres: a thousandth of a millimetre
+inline long double OnPlane(long double cutFill)
+{
+    return cutFill <= kOnPlaneTolerance && cutFill >= -kOnPlaneTolerance ? 0.0L : cutFill;
+}
+// The side of a stake's cut or fill as CutFill gives it (never NoValue).
+inline bool IsCutStake(long double cutFill) { return cutFill < 0; }
+
 struct TMapLimits {
     float MinElevation = 0.0f;
     float MaxElevation = 0.0f;
@@ -118,6 +136,8 @@ public:
     bool ComputeBestPlane();
     bool ComputeOrigin(long double sx, long double sy);
     long double DesignElevation(std::int32_t column, std::int32_t row) const;
+    // Design less natural elevation, 0 on the plane (OnPlane); NoValue for a
+    // stake without elevation.
     long double CutFill(std::int32_t column, std::int32_t row) const;
     void SelectionExtremes(float& lowest, float& highest);
     TMapLimits MapLimits();
@@ -206,8 +226,17 @@ private:
     // The runs below choose the plan they work on and the area they cover;
     // ParsePlanInputs turns a plan's typed texts into its values.
     friend TSystematizeResult Systematize(TTerreno&, bool, long double);
+    friend TSystematizeResult SystematizeAgain(TTerreno&, bool, long double, int);
     friend bool ParsePlanInputs(TTerreno&, int, char);
     friend TSystematizeResult RecalculatePlan(TTerreno&, int);
+
+    // The ratio the last systematization run asked for (-1 for none); for
+    // plans read from a file, found from the best plan's ratio.
+    long double LastRunRatio() const;
+    // The user's computed plans other than `except`, computed again from
+    // their slopes and ratio on the elevations as they are now (after the
+    // best plane, which they need).
+    void RecomputeUserPlans(int except);
 
     // Fields, in declaration order.
     bool PlaneComputed_ = false;
@@ -223,6 +252,8 @@ private:
     TUsedRect Selection_;
     TUsedRect LastArea_{0, 0, 0, 0};
     TProjectExtension Extension_;
+    long double LastRatio_ = -1;  // of the last run of this session ...
+    bool LastRatioKnown_ = false;  // ... when there was one since the file was read
 
     IProgress* Progress_ = nullptr;
 };
@@ -241,7 +272,10 @@ constexpr long double kMaxRatio = 100;
 // terrain's Selection), the best plane, then the ratio when one is asked for
 // (ratio > 0), always in the best plan's slot. Computed is false when the
 // area holds no 2 x 2 block of stakes with elevation; the caller then warns
-// the user.
+// the user. The user's computed plans are left as they are, unless an
+// elevation changed since they were computed: then each is computed again
+// from its slopes and ratio, so that no plan of the table rests on elevations
+// that are gone.
 TSystematizeResult Systematize(TTerreno& terrain, bool selectionOnly, long double ratio);
 
 // Reads the typed texts of plan `column` (Sx, Sy, ratio, in that order) into
@@ -251,9 +285,11 @@ bool ParsePlanInputs(TTerreno& terrain, int column, char decimalSeparator);
 
 // The recalculation of a plan: it becomes the current plan, gets the origin
 // elevation for its slopes and is moved to its ratio. Results made stale by
-// an elevation edit are first computed again by a systematization run (the
-// ratio adjustment needs current results). Computed is false when the area
-// holds no stake with elevation, or no 2 x 2 block for that run.
+// an elevation edit are first computed again (the ratio adjustment needs
+// current results): the systematization runs again with the area and ratio
+// of the last run, and the user's other computed plans are computed again
+// from their slopes and ratios. Computed is false when the area holds no
+// stake with elevation, or no 2 x 2 block for that run.
 TSystematizeResult RecalculatePlan(TTerreno& terrain, int column);
 
 }  // namespace nivora

@@ -56,7 +56,7 @@ std::string CutFillReadout(float x, float y, long double v, char sep)
 {
     std::string text = "|X = " + FormatGeneral(x, 10, sep) + " " + "   Y = " + FormatGeneral(y, 10, sep);
     if (v != TTerreno::NoValue) {
-        if (v > 0)
+        if (!IsCutStake(v))
             text += "   Aterro = " + FormatFixed(v, 3, 8, sep);
         else
             text += "   Corte = " + FormatFixed(std::fabs(v), 3, 8, sep);
@@ -94,7 +94,7 @@ TBarShape ShowBar(long double v, const TBarScale& s, int panelHeight)
         return bar;
     bar.Visible = true;
     const long double scaled = std::fabs(v) * s.BarScale;
-    if (v > 0) {
+    if (!IsCutStake(v)) {
         const int room = std::max(0, s.BevelTop - 2);
         bar.Colour = {0, 0, 255};
         bar.Height = static_cast<int>(std::nearbyint(std::min(scaled, static_cast<long double>(room))));

@@ -44,9 +44,9 @@ TCellSize CutFillCellSize(long double lx, long double ly, std::int64_t columns =
 // Palette index of one stake's cut/fill v (positive fills, negative cuts,
 // TTerreno::NoValue without elevation) under a plan whose deepest cut and
 // fill are maxCut and maxFill: 0 white for no elevation; cuts from 1 (the
-// deepest, pure red) to 127 (the shallowest, the darkest red, which also takes
-// a stake exactly on the plane); fills from 128 (the shallowest, the darkest
-// blue) to 255 (the deepest, pure blue). A depth beyond the plan's deepest
+// deepest, pure red) to 127 (the shallowest, the darkest red); fills from 128
+// (the shallowest, the darkest blue, which also takes a stake on the plane,
+// a fill of depth 0 as the plan counts it) to 255 (the deepest, pure blue). A depth beyond the plan's deepest
 // keeps the deepest shade. A plan without cut (maxCut 0) or without fill
 // (maxFill 0) has no depth to scale by: a stake on that side can only be as
 // deep as 0, and takes the shallowest shade, 127 or 128.
@@ -57,7 +57,7 @@ inline std::uint8_t CutFillIndex(long double v, long double maxCut, long double 
 {
     if (v == TTerreno::NoValue)
         return 0;
-    if (v > 0) {
+    if (!IsCutStake(v)) {
         if (!(maxFill > 0))
             return 128;
         const long double q = 127 * v / maxFill;

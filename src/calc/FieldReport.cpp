@@ -79,35 +79,28 @@ TFieldReport BuildFieldReport(const TTerreno& t)
     r.OriginY = t.OriginY();
     r.CellArea = static_cast<long double>(t.Lx()) * static_cast<long double>(t.Ly());
     std::int32_t order = 0;
-    bool forward = true;
-    // The walk of WalkOrder, without keeping the stakes that have no elevation.
-    for (std::int32_t row = r.Area.FirstRow; !r.Area.IsEmpty() && row <= r.Area.LastRow; ++row) {
-        const std::int32_t step = forward ? 1 : -1;
-        const std::int32_t first = forward ? r.Area.FirstCol : r.Area.LastCol;
-        const std::int32_t end = forward ? r.Area.LastCol + 1 : r.Area.FirstCol - 1;
-        for (std::int32_t col = first; col != end; col += step) {
-            const float z = t.GetCell(col, row);
-            if (z == 0.0f)
-                continue;
-            TReportLine line;
-            line.Order = ++order;
-            line.Col = col;
-            line.Row = row;
-            line.X = t.StakeX(col);
-            line.Y = t.StakeY(row);
-            line.Natural = z;
-            line.Design = t.DesignElevation(col, row);
-            line.CutFill = t.CutFill(col, row);
-            if (line.IsCut()) {
-                ++r.CutCount;
-                r.CutVolume += -line.CutFill * r.CellArea;
-            } else {
-                ++r.FillCount;
-                r.FillVolume += line.CutFill * r.CellArea;
-            }
-            r.Lines.push_back(line);
+    // Stakes without elevation are walked past, not listed.
+    for (const auto& [col, row] : WalkOrder(r.Area)) {
+        const float z = t.GetCell(col, row);
+        if (z == 0.0f)
+            continue;
+        TReportLine line;
+        line.Order = ++order;
+        line.Col = col;
+        line.Row = row;
+        line.X = t.StakeX(col);
+        line.Y = t.StakeY(row);
+        line.Natural = z;
+        line.Design = t.DesignElevation(col, row);
+        line.CutFill = t.CutFill(col, row);
+        if (line.IsCut()) {
+            ++r.CutCount;
+            r.CutVolume += -line.CutFill * r.CellArea;
+        } else {
+            ++r.FillCount;
+            r.FillVolume += line.CutFill * r.CellArea;
         }
-        forward = !forward;
+        r.Lines.push_back(line);
     }
     return r;
 }

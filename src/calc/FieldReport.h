@@ -28,9 +28,8 @@ struct TReportLine {
     long double Design = 0;
     long double CutFill = 0;  // design - natural: positive fills, negative cuts
 
-    // A stake exactly on the plane counts as a fill of depth 0, as in the
-    // volumes.
-    bool IsCut() const { return CutFill < 0; }
+    // The plan's rule (IsCutStake): a stake on the plane is a fill of depth 0.
+    bool IsCut() const { return IsCutStake(CutFill); }
 };
 
 struct TFieldReport {

@@ -241,8 +241,8 @@ int Plan(const TArgs& a)
     t.UpdateUsedRect();
     t.SetSelection(t.UsedRect());
     t.RestoreLastArea();
-    if (!t.ResultsValid() && !Systematize(t, false, -1).Computed)
-        throw TNothingToCompute(kNoElevationsMessage);
+    // Stale results are computed again by the recalculation itself, with
+    // the ratio of the run that made them.
     const TSystematizeResult r = RecalculatePlan(t, slot);
     if (!r.Computed)
         throw TNothingToCompute(kNoElevationsMessage);

@@ -52,7 +52,9 @@ TEST(CutFillIndex, ShadesFromTheDeepestToThePlane)
     EXPECT_EQ(CutFillIndex(TTerreno::NoValue, 0.75L, 0.75L), 0);
     EXPECT_EQ(CutFillIndex(0.75L, 0.75L, 0.75L), 255);
     EXPECT_EQ(CutFillIndex(-0.75L, 0.75L, 0.75L), 1);
-    EXPECT_EQ(CutFillIndex(0.0L, 0.75L, 0.75L), 127);  // on the plane: the darkest red
+    // On the plane: a fill of depth 0 as the plan counts it, the darkest blue.
+    EXPECT_EQ(CutFillIndex(0.0L, 0.75L, 0.75L), 128);
+    EXPECT_EQ(CutFillIndex(-1e-30L, 0.75L, 0.75L), 127);
     EXPECT_EQ(CutFillIndex(1e-30L, 0.75L, 0.75L), 128);
     // 127 * 62.5 / 127 = 62.5 and 126 * 3/4 = 94.5: halves to even.
     EXPECT_EQ(CutFillIndex(62.5L, 1.0L, 127.0L), 128 + 62);
@@ -65,13 +67,13 @@ TEST(CutFillIndex, ShadesFromTheDeepestToThePlane)
 
 TEST(CutFillIndex, APlanWithoutCutOrWithoutFillDividesByNothing)
 {
-    EXPECT_EQ(CutFillIndex(0.0L, 0.0L, 0.5L), 127);  // all fill: the plane
+    EXPECT_EQ(CutFillIndex(0.0L, 0.0L, 0.5L), 128);  // all fill: the plane
     EXPECT_EQ(CutFillIndex(0.5L, 0.0L, 0.5L), 255);
-    EXPECT_EQ(CutFillIndex(0.0L, 0.5L, 0.0L), 127);  // all cut
+    EXPECT_EQ(CutFillIndex(0.0L, 0.5L, 0.0L), 128);  // all cut but this stake, on the plane
     EXPECT_EQ(CutFillIndex(-0.5L, 0.5L, 0.0L), 1);
     EXPECT_EQ(CutFillIndex(1e-30L, 0.5L, 0.0L), 128);  // a fill where the plan has none: depth 0
     EXPECT_EQ(CutFillIndex(-0.25L, 0.0L, 0.5L), 127);
-    EXPECT_EQ(CutFillIndex(0.0L, 0.0L, 0.0L), 127);  // everything on the plane
+    EXPECT_EQ(CutFillIndex(0.0L, 0.0L, 0.0L), 128);  // everything on the plane
 }
 
 TEST(MouseToStake, CountsCellsFromTheAreasFirstStake)
@@ -105,7 +107,7 @@ TEST(CutFillReadout, NamesTheStakeAndItsCutOrFill)
     t.SetCell(1, 1, 0.0f);
     EXPECT_EQ(CutFillReadout(t, 1, 1, ','), "|X = 0    Y = 0");
 
-    EXPECT_EQ(CutFillReadout(312000.0f, 7455020.0f, 0.0L, ','), "|X = 312000    Y = 7455020   Corte = 0,000");
+    EXPECT_EQ(CutFillReadout(312000.0f, 7455020.0f, 0.0L, ','), "|X = 312000    Y = 7455020   Aterro = 0,000");
     EXPECT_EQ(CutFillReadout(1234.5f, -20.0f, 0.0126L, ','), "|X = 1234,5    Y = -20   Aterro = 0,013");
 }
 
@@ -118,8 +120,8 @@ TEST(SideBar, DeepestFillReachesTheTopAndDeepestCutTheBottom)
     EXPECT_EQ(ShowBar(0.75L, s, panel), (TBarShape{true, {0, 0, 255}, 2, 100}));
     EXPECT_EQ(ShowBar(-0.75L, s, panel), (TBarShape{true, {255, 0, 0}, 107, 100}));
     EXPECT_EQ(ShowBar(0.375L, s, panel), (TBarShape{true, {0, 0, 255}, 52, 50}));
-    // On the plane: a cut of no height.
-    EXPECT_EQ(ShowBar(0.0L, s, panel), (TBarShape{true, {255, 0, 0}, 107, 0}));
+    // On the plane: a fill of no height.
+    EXPECT_EQ(ShowBar(0.0L, s, panel), (TBarShape{true, {0, 0, 255}, 102, 0}));
     EXPECT_FALSE(ShowBar(TTerreno::NoValue, s, panel).Visible);
     // The plan's cut is kept positive or negative: the scale is the same.
     EXPECT_EQ(ScaleBar(panel, 0.75L, -0.75L).BevelTop, 104);

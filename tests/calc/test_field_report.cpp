@@ -1,7 +1,9 @@
 // The field report: the walk over the stakes, the lines against the plan,
 // the totals and the CSV text.
 
+#include "calc/CutFillGeometry.h"
 #include "calc/FieldReport.h"
+#include "grid/GridText.h"
 #include "data/SaveOpen.h"
 
 #include "FourStakes.h"
@@ -50,6 +52,119 @@ TEST(FieldReport, WalksRowByRowTurningAtEachEnd)
     };
     for (const auto& c : cases)
         EXPECT_EQ(Walk(c.Area), c.Expected);
+}
+
+// The report's lines from an area that starts on an even row, with unequal
+// spacings and an origin away from 0: the first row still runs forwards,
+// X follows Lx and the columns, Y follows Ly and the rows.
+TEST(FieldReport, LinesWalkTheAreaOfTheRunWithItsOwnSpacings)
+{
+    const struct {
+        const char* name;
+        TUsedRect selection;
+        float lx, ly;
+        const char* walk;
+        float firstX, firstY, lastX, lastY;
+    } cases[] = {
+        {"even first row, Lx > Ly", {2, 2, 4, 3}, 20, 12.5f, "2,2 3,2 4,2 4,3 3,3 2,3 ", 120, 212.5f, 120, 225},
+        {"odd first row, Lx < Ly", {3, 3, 4, 5}, 10, 25, "3,3 4,3 4,4 3,4 3,5 4,5 ", 120, 250, 130, 300},
+        {"even first row, three rows", {1, 4, 2, 6}, 5, 40, "1,4 2,4 2,5 1,5 1,6 2,6 ", 100, 320, 105, 400},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTerreno t(5, 6, c.lx, c.ly);
+        t.SetOrigin(100, 200);
+        for (int row = 1; row <= 6; ++row)
+            for (int col = 1; col <= 5; ++col)
+                t.SetCell(col, row, 50.0f + float((col * 5 + row * 3) % 7) * 0.1f);
+        t.SetSelection(c.selection);
+        ASSERT_TRUE(Systematize(t, true, -1).Computed);
+        const TFieldReport r = BuildFieldReport(t);
+        std::ostringstream walk;
+        for (const TReportLine& line : r.Lines)
+            walk << line.Col << "," << line.Row << " ";
+        EXPECT_EQ(walk.str(), c.walk);
+        ASSERT_FALSE(r.Lines.empty());
+        EXPECT_EQ(r.Lines.front().X, c.firstX);
+        EXPECT_EQ(r.Lines.front().Y, c.firstY);
+        EXPECT_EQ(r.Lines.back().X, c.lastX);
+        EXPECT_EQ(r.Lines.back().Y, c.lastY);
+        EXPECT_EQ(r.CellArea, static_cast<long double>(c.lx) * c.ly);
+    }
+}
+
+// Every reader of a stake's cut or fill takes the plan's side: the plan's
+// counts and volumes, the report's lines and totals, the map's shade and
+// readout and the "Cortes e Aterros" view. A field that lies exactly on a
+// plane has every stake on its best plane: fills of depth 0, no cut, no
+// ratio, and one adjustment step that says the ratio cannot be reached.
+TEST(FieldReport, EveryReaderTakesThePlansSideOfEachStake)
+{
+    const struct {
+        const char* name;
+        std::int32_t cols, rows;
+        float lx, ly;
+        long double originX, originY;
+        bool plane;  // elevations exactly on a plane
+        TUsedRect selection;  // {0,0,0,0}: the whole field
+        long double ratio;
+    } cases[] = {
+        {"15 x 12 on a plane", 15, 12, 20, 20, 0, 0, true, {0, 0, 0, 0}, 1},
+        {"15 x 12 on a plane, survey coordinates, Lx != Ly", 15, 12, 20, 25, 312000, 7455980, true, {0, 0, 0, 0}, 1},
+        {"on a plane, from an even row", 15, 12, 10, 30, 500, 800, true, {3, 2, 14, 11}, 1.3L},
+        {"bumpy, Lx != Ly", 15, 12, 20, 25, 312000, 7455980, false, {0, 0, 0, 0}, 1.3L},
+        {"bumpy, from an even row", 15, 12, 25, 10, 0, 0, false, {2, 4, 13, 9}, 0.6L},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTerreno t(c.cols, c.rows, c.lx, c.ly);
+        t.SetOrigin(c.originX, c.originY);
+        for (int row = 1; row <= c.rows; ++row)
+            for (int col = 1; col <= c.cols; ++col) {
+                const float bump = c.plane ? 0.0f : float((col * 7 + row * 11) % 9) * 0.05f;
+                t.SetCell(col, row, 100.0f + 0.5f * float(col - 1) - 0.25f * float(row - 1) + bump);
+            }
+        const bool selection = c.selection != TUsedRect{0, 0, 0, 0};
+        if (selection)
+            t.SetSelection(c.selection);
+        const TSystematizeResult run = Systematize(t, selection, c.ratio);
+        ASSERT_TRUE(run.Computed);
+        const TPlano& p = t.Plans()[0];
+        const TFieldReport r = BuildFieldReport(t);
+        EXPECT_EQ(r.CutCount, p.CutCount);
+        EXPECT_EQ(r.FillCount, p.FillCount);
+        EXPECT_NEAR(double(r.CutVolume), double(static_cast<long double>(p.CutVolume)), 1e-6);
+        EXPECT_NEAR(double(r.FillVolume), double(static_cast<long double>(p.FillVolume)), 1e-6);
+        std::int32_t cuts = 0;
+        for (const TReportLine& line : r.Lines) {
+            const long double v = t.CutFill(line.Col, line.Row);
+            const bool cut = line.IsCut();
+            cuts += cut;
+            EXPECT_EQ(cut, CutFillIndex(v, p.MaxCut, p.MaxFill) < 128) << line.Col << "," << line.Row;
+            EXPECT_EQ(cut, CutFillReadout(t, line.Col, line.Row, ',').find("Corte") != std::string::npos);
+            EXPECT_EQ(cut, CellText(t, gvCutFill, 3, line.Col, line.Row, ',').front() == '-');
+            EXPECT_EQ(ReportLineTexts(line, 3, ',')[rcKind], cut ? "C" : "A");
+        }
+        EXPECT_EQ(cuts, p.CutCount);
+        const auto summary = ReportSummary(r, 3, ',');
+        const std::map<std::string, std::string> head(summary.begin(), summary.end());
+        EXPECT_EQ(head.at("Piquetes em corte"), std::to_string(r.CutCount));
+        if (c.plane) {
+            EXPECT_EQ(p.CutCount, 0);
+            EXPECT_EQ(p.FillCount, std::int32_t(r.Lines.size()));
+            for (const TReportLine& line : r.Lines)
+                EXPECT_EQ(line.CutFill, 0.0L);
+            EXPECT_FALSE(p.RatioDefined());
+            EXPECT_FALSE(p.Valid);
+            EXPECT_FALSE(HasFieldReport(t));
+            EXPECT_EQ(run.Adjust.Steps, 1);
+            EXPECT_FALSE(run.Adjust.Converged);
+        } else {
+            EXPECT_GT(p.CutCount, 0);
+            EXPECT_TRUE(run.Adjust.Converged);
+            EXPECT_TRUE(HasFieldReport(t));
+        }
+    }
 }
 
 TEST(FieldReport, LinesFollowThePlanOfTheFourStakeExample)

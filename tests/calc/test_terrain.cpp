@@ -3,6 +3,7 @@
 
 #include "calc/CalcSist.h"
 #include "calc/ResultTable.h"
+#include "data/ByteStream.h"
 
 #include "FourStakes.h"
 
@@ -309,7 +310,110 @@ TEST(Terrain, RunsStoreIntoTheirOwnSlotsAndMarkTheDocument)
     EXPECT_TRUE(r.Adjust.Converged);
     EXPECT_TRUE(t.ResultsValid());
     EXPECT_NEAR(D(t.Plans()[3].CutFillRatio), 1.5, 0.001);
-    EXPECT_EQ(t.Plans()[2], recalculated);
+    // The other computed plan follows the new elevations.
+    EXPECT_NE(D(t.Plans()[2].OriginElevation), D(recalculated.OriginElevation));
+    EXPECT_NEAR(D(t.Plans()[2].CutFillRatio), 2.0, 0.001);
+}
+
+namespace {
+
+// A 6 x 5 field, spacings 20 x 25, far from the coordinate origin.
+TTerreno BumpyField(bool edited)
+{
+    TTerreno t(6, 5, 20.0f, 25.0f);
+    t.SetOrigin(312000, 7455980);
+    for (int row = 1; row <= 5; ++row)
+        for (int c = 1; c <= 6; ++c)
+            t.SetCell(c, row, 530.0f + 0.02f * float(c) - 0.03f * float(row) + float((c * 7 + row * 3) % 5) * 0.11f);
+    if (edited)
+        t.SetCell(3, 3, t.GetCell(3, 3) + 0.7f);
+    return t;
+}
+
+void ComputeUserPlan(TTerreno& t, int slot, const char* sx, const char* sy, const char* ratio)
+{
+    TypeUserPlan(t, slot, sx, sy, ratio);
+    ASSERT_TRUE(ParsePlanInputs(t, slot, ','));
+    ASSERT_TRUE(RecalculatePlan(t, slot).Computed);
+}
+
+void ExpectSamePlan(const TPlano& a, const TPlano& b)
+{
+    EXPECT_EQ(a.Valid, b.Valid);
+    EXPECT_EQ(D(a.Sx), D(b.Sx));
+    EXPECT_EQ(D(a.Sy), D(b.Sy));
+    EXPECT_NEAR(D(a.OriginElevation), D(b.OriginElevation), 1e-9);
+    EXPECT_NEAR(D(a.CutFillRatio), D(b.CutFillRatio), 1e-9);
+    EXPECT_EQ(a.CutCount, b.CutCount);
+}
+
+}  // namespace
+
+// After an elevation edit, "Recalcular" (or a new run) computes the table
+// again: the best plan with the area and ratio of the last run, every other
+// computed plan from its slopes and ratio, just as if the edited elevations
+// had been there from the start. A typed plan never computed stays so.
+TEST(Terrain, StaleResultsAreComputedAgainAsTheUserLastAskedForThem)
+{
+    enum TRedo { kRecalculate, kRecalculateAfterSelecting, kRecalculateAfterReading, kRunAgain };
+    const struct {
+        const char* name;
+        long double ratio;  // of the run before the edit; -1 for none
+        TRedo redo;
+    } cases[] = {
+        {"recalculate, run with ratio 1,3", 1.3L, kRecalculate},
+        {"recalculate, run without ratio", -1, kRecalculate},
+        {"recalculate after selecting a block", 0.5L, kRecalculateAfterSelecting},
+        {"recalculate after reading the file", 1.3L, kRecalculateAfterReading},
+        {"systematize again", 1.3L, kRunAgain},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TTerreno t = BumpyField(false);
+        ASSERT_TRUE(Systematize(t, false, c.ratio).Computed);
+        ComputeUserPlan(t, 2, "0,001", "-0,002", "2");
+        ComputeUserPlan(t, 3, "0", "0", "0,8");
+        TypeUserPlan(t, 4, "0,5", "0", "1");  // typed, never computed
+        if (c.redo == kRecalculateAfterReading) {
+            TByteWriter w;
+            t.SaveToStream(w);
+            TTerreno read(6, 5, 20.0f, 25.0f);  // as the file's header makes it
+            TByteReader r(w.Bytes());
+            ASSERT_TRUE(read.LoadFromStream(r));
+            read.RestoreLastArea();
+            t = read;
+        }
+        if (c.redo == kRecalculateAfterSelecting)
+            t.SetSelection({1, 1, 2, 2});
+        t.SetCell(3, 3, BumpyField(true).GetCell(3, 3));
+        ASSERT_FALSE(t.ResultsValid());
+        if (c.redo == kRunAgain) {
+            ASSERT_TRUE(Systematize(t, false, c.ratio).Computed);
+        } else {
+            ASSERT_TRUE(ParsePlanInputs(t, 3, ','));  // as "Recalcular" does
+            ASSERT_TRUE(RecalculatePlan(t, 3).Computed);
+        }
+        EXPECT_TRUE(t.ResultsValid());
+
+        TTerreno ref = BumpyField(true);
+        ASSERT_TRUE(Systematize(ref, false, c.ratio).Computed);
+        ComputeUserPlan(ref, 2, "0,001", "-0,002", "2");
+        ComputeUserPlan(ref, 3, "0", "0", "0,8");
+        // A file keeps the ratio reached, within 0.001 of the one asked for.
+        const bool read = c.redo == kRecalculateAfterReading;
+        if (c.ratio > 0) {
+            EXPECT_NEAR(D(t.Plans()[1].CutFillRatio), double(c.ratio), read ? 0.002 : 0.001);
+        }
+        if (!read)
+            ExpectSamePlan(t.Plans()[1], ref.Plans()[1]);
+        ExpectSamePlan(t.Plans()[2], ref.Plans()[2]);
+        if (c.redo != kRecalculateAfterSelecting)  // then it covers the block selected
+            ExpectSamePlan(t.Plans()[3], ref.Plans()[3]);
+        EXPECT_FALSE(t.Plans()[4].Valid);
+        EXPECT_EQ(t.LastArea(), (TUsedRect{1, 1, 6, 5}));
+        EXPECT_EQ(t.CurrentPlan(), c.redo == kRunAgain ? 1 : 3);
+        EXPECT_EQ(t.Plans()[0], t.Plans()[std::size_t(t.CurrentPlan())]);
+    }
 }
 
 // What the results table and nivora-cli type into a plan, and what the file
