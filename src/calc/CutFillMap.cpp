@@ -1,5 +1,12 @@
 #include "CutFillMap.h"
 
+#include "contour/AltimetricMap.h"
+#include "contour/MapGeometry.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -65,6 +72,9 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
 
     TCutFillMap map;
     map.Area = a;
+    map.Georeference = t.Extension().Georeference;
+    map.Lx = static_cast<double>(static_cast<long double>(t.Lx()));
+    map.Ly = static_cast<double>(static_cast<long double>(t.Ly()));
     map.Plan = t.Plans()[0];
     map.CellArea = static_cast<long double>(t.Lx()) * static_cast<long double>(t.Ly());
     const TCellSize cell = CutFillCellSize(t.Lx(), t.Ly(), columns, rows);
@@ -120,6 +130,65 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
             progress->Set(r - a.FirstRow, total);
     }
     return map;
+}
+
+TFramedMap FramedCutFillMap(const TCutFillMap& map, char sep)
+{
+    if (!map.Georeference || map.Area.IsEmpty())
+        return {map.Bitmap, QPoint(0, 0)};
+    const TWorldExtent world = WorldExtent(*map.Georeference, map.Area, map.Lx, map.Ly);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    const QFontMetrics fm(font);
+    const int h = fm.height();
+    const QSize size = map.Bitmap.size();
+    // Room for the arrow and the name above, the ticks and their labels
+    // below and to the right.
+    const int left = 8, top = 44, right = h + 14, bottom = h + 14;
+    TFramedMap framed;
+    framed.Offset = QPoint(left, top);
+    framed.Image = QImage(size.width() + left + right, size.height() + top + bottom, QImage::Format_RGB32);
+    if (framed.Image.isNull())
+        throw std::bad_alloc();
+    framed.Image.fill(Qt::white);
+    QPainter p(&framed.Image);
+    p.drawImage(framed.Offset, map.Bitmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::NoBrush);
+    const QRectF frame(left - 0.5, top - 0.5, size.width() + 1, size.height() + 1);
+    p.drawRect(frame);
+    p.setFont(font);
+
+    // Labels some 90 pixels apart at least.
+    const double eastSpan = world.EastEasting - world.WestEasting;
+    const double eastStep = TickStep(std::fabs(eastSpan), std::max(1, size.width() / 90));
+    for (const double e : TickValues(world.WestEasting, world.EastEasting, eastStep)) {
+        const double x = left + (e - world.WestEasting) / eastSpan * size.width();
+        p.drawLine(QPointF(x, frame.bottom()), QPointF(x, frame.bottom() + 5));
+        const QString text = MapNumber(e, sep);
+        p.drawText(QPointF(x - fm.horizontalAdvance(text) / 2.0, frame.bottom() + 6 + fm.ascent()), text);
+    }
+    const double northSpan = world.BottomNorthing - world.TopNorthing;
+    const double northStep = TickStep(std::fabs(northSpan), std::max(1, size.height() / 90));
+    for (const double n : TickValues(world.TopNorthing, world.BottomNorthing, northStep)) {
+        const double y = top + (n - world.TopNorthing) / northSpan * size.height();
+        p.drawLine(QPointF(frame.right(), y), QPointF(frame.right() + 5, y));
+        const QString text = MapNumber(n, sep);
+        p.save();
+        p.translate(frame.right() + 6 + fm.ascent(), y);
+        p.rotate(-90);
+        p.drawText(QPointF(-fm.horizontalAdvance(text) / 2.0, 0), text);
+        p.restore();
+    }
+    const double length = 26;
+    const double cx = std::max(frame.right() - 8, double(left) + 8);
+    DrawNorthArrow(p, QPointF(cx, world.NorthUp ? top - 4 - length : top - 4 - length * 0.55), length, world.NorthUp);
+    if (!map.CrsName.empty())
+        p.drawText(QPointF(left, top - 8), QString::fromStdString(map.CrsName));
+    p.end();
+    return framed;
 }
 
 }  // namespace nivora

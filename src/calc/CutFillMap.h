@@ -10,9 +10,11 @@
 
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QRect>
 #include <QRgb>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,12 @@ struct TCutFillMap {
     std::vector<float> StakeX;     // one a column of Area
     std::vector<float> StakeY;     // one a row of Area
     std::vector<double> CutFills;  // row by row over Area; NaN without elevation
+    // Where the stakes lie on the ground, for a georeferenced project: the
+    // georeference, the stake spacing and the coordinate system's name
+    // (which the caller, knowing the projection database, fills in).
+    std::optional<TGeoreference> Georeference;
+    double Lx = 0, Ly = 0;
+    std::string CrsName;
 
     // The cut or fill drawn for a stake of Area (NoValue without elevation or
     // outside the area).
@@ -63,5 +71,17 @@ struct TCutFillMap {
 // side (or an inverted one) cannot come from a grid: std::invalid_argument.
 // std::bad_alloc when the bitmap cannot be had.
 TCutFillMap BuildCutFillMap(const TTerreno& terrain, IProgress* progress);
+
+// The picture of a georeferenced map as the window shows it and the clipboard
+// takes it: the bitmap in a white frame, with eastings ticked below it and
+// northings right of it at round values, a north arrow above its right
+// corner and the coordinate system's name above its left. Offset: where the
+// bitmap's top-left pixel lies in it. A map without a georeference is its
+// bitmap, at offset (0, 0).
+struct TFramedMap {
+    QImage Image;
+    QPoint Offset;
+};
+TFramedMap FramedCutFillMap(const TCutFillMap& map, char decimalSeparator);
 
 }  // namespace nivora

@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "app/sist.h"
+#include "contour/CrsCaption.h"
 #include "grid/datagrid.h"
 
 #include <QClipboard>
@@ -38,7 +39,7 @@ void TMapView::paintEvent(QPaintEvent* e)
 {
     QPainter p(viewport());
     p.fillRect(e->rect(), Qt::white);
-    p.drawImage(QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value()), Window.Map().Bitmap);
+    p.drawImage(QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value()), Window.Shown().Image);
 }
 
 void TMapView::mouseMoveEvent(QMouseEvent* e)
@@ -56,6 +57,9 @@ void TMapView::resizeEvent(QResizeEvent* e)
 
 TMapa::TMapa(TCutFillMap map, QWidget* parent) : QMdiSubWindow(parent), Map_(std::move(map))
 {
+    if (Map_.Georeference && Map_.CrsName.empty())
+        Map_.CrsName = CrsCaption(Map_.Georeference);
+    Shown_ = FramedCutFillMap(Map_, DecimalSeparator());
     setObjectName("Mapa");
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Mapa de Cortes e Aterros");
@@ -77,8 +81,8 @@ TMapa::~TMapa()
 void TMapa::UpdateScrollRanges()
 {
     const QSize page = View_->viewport()->size();
-    View_->horizontalScrollBar()->setRange(0, std::max(0, Map_.Bitmap.width() - page.width()));
-    View_->verticalScrollBar()->setRange(0, std::max(0, Map_.Bitmap.height() - page.height()));
+    View_->horizontalScrollBar()->setRange(0, std::max(0, Shown_.Image.width() - page.width()));
+    View_->verticalScrollBar()->setRange(0, std::max(0, Shown_.Image.height() - page.height()));
     View_->horizontalScrollBar()->setPageStep(page.width());
     View_->verticalScrollBar()->setPageStep(page.height());
 }
@@ -103,7 +107,8 @@ void TMapa::ScaleBar()
 
 void TMapa::FormMouseMove(int x, int y)
 {
-    const auto stake = MouseToStake(x, y, View_->horizontalScrollBar()->value(), View_->verticalScrollBar()->value(),
+    const auto stake = MouseToStake(x - Shown_.Offset.x(), y - Shown_.Offset.y(), View_->horizontalScrollBar()->value(),
+                                    View_->verticalScrollBar()->value(),
                                     Map_.CellWidth, Map_.CellHeight, Map_.Area);
     QString hint;
     if (stake) {
@@ -129,12 +134,12 @@ void TMapa::ShowBar(std::int32_t col, std::int32_t row)
         frame->HideMapLegendBar();
 }
 
-void TMapa::CopyMap() const { QGuiApplication::clipboard()->setImage(Map_.Bitmap); }
+void TMapa::CopyMap() const { QGuiApplication::clipboard()->setImage(Shown_.Image); }
 
 TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map)
 {
     auto* w = new TMapa(std::move(map));
-    const QSize bitmap = w->Map().Bitmap.size();
+    const QSize bitmap = w->Shown().Image.size();
     w->resize(324, 260);
     if (frame) {
         frame->State().CutFillMapWindow = w;

@@ -35,6 +35,7 @@ public:
     ~TMapa() override;
 
     const TCutFillMap& Map() const { return Map_; }
+    const TFramedMap& Shown() const { return Shown_; }
     // The caption of the document the map was drawn for, for its printout.
     const QString& ProjectName() const { return ProjectName_; }
     void SetProjectName(const QString& name) { ProjectName_ = name; }
@@ -53,6 +54,9 @@ private:
 
     void ShowBar(std::int32_t col, std::int32_t row);
     TCutFillMap Map_;
+    // What the window shows: the bitmap, framed with its real coordinates
+    // when the project is georeferenced, and where the bitmap lies in it.
+    TFramedMap Shown_;
     QString ProjectName_;
     TMapView* View_ = nullptr;
     TBarScale Scale_;  // the side bar's, for the plan the map was drawn from

@@ -7,6 +7,7 @@
 #include "PrintOutput.h"
 #include "calc/CutFillMap.h"
 #include "contour/AltimetricMap.h"
+#include "contour/CrsCaption.h"
 #include "print/PrintPages.h"
 
 #include <QBuffer>
@@ -90,7 +91,8 @@ int CutFillMap(const TArgs& a)
     CheckOutput(out);
     TSystematized run = LoadAndSystematize(a);
     TTerreno& t = *run.Project.Terrain;
-    const TCutFillMap map = BuildCutFillMap(t, nullptr);
+    TCutFillMap map = BuildCutFillMap(t, nullptr);
+    map.CrsName = CrsCaption(map.Georeference);
     if (LowerExtension(out) == ".pdf") {
         // The page the program prints: the map, its legend and the plan.
         const auto app = NeedGuiApplication();
@@ -126,7 +128,8 @@ int ContourMap(const TArgs& a)
     TLoadedProject project = LoadMapArea(a);
     TTerreno& t = *project.Terrain;
     const TContourRequest request = Request(a, t);
-    const TAltimetricMap map = BuildAltimetricMap(t, request, {kPpi, LocaleSeparator(a)});
+    const TAltimetricMap map =
+        BuildAltimetricMap(t, request, {kPpi, LocaleSeparator(a), CrsCaption(t.Extension().Georeference)});
     const QSize scaled = ScaledSize(map.DisplaySize(), zoom);
 
     QByteArray bytes;

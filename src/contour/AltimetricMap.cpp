@@ -6,7 +6,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
+#include <QFontMetricsF>
 #include <QPolygon>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -181,6 +183,87 @@ void DrawCurves(TCurvas& curves, QPainter& canvas, const TMapOptions& o)
     canvas.setFont(font);
 }
 
+void DrawNorthArrow(QPainter& canvas, const QPointF& tip, double length, bool up)
+{
+    // A narrow head, half filled, and an N beyond its tip.
+    const double s = up ? 1 : -1;
+    const double half = length * 0.3;
+    const QPointF base(tip.x(), tip.y() + s * length);
+    const QPointF notch(tip.x(), tip.y() + s * length * 0.72);
+    const QPointF left(tip.x() - half, base.y()), right(tip.x() + half, base.y());
+    canvas.save();
+    QPen pen(Qt::black);
+    pen.setWidthF(std::max(1.0, length / 40));
+    pen.setJoinStyle(Qt::MiterJoin);
+    canvas.setPen(pen);
+    canvas.setBrush(Qt::black);
+    canvas.drawPolygon(QPolygonF({tip, left, notch}));
+    canvas.setBrush(Qt::white);
+    canvas.drawPolygon(QPolygonF({tip, notch, right}));
+    QFont font = canvas.font();
+    font.setBold(true);
+    font.setPixelSize(std::max(1, int(std::lround(length * 0.45))));
+    canvas.setFont(font);
+    const QFontMetricsF fm(font);
+    const double h = fm.ascent();
+    const double w = fm.horizontalAdvance(QStringLiteral("N"));
+    const double gap = length * 0.08;
+    const double baseline = up ? tip.y() - gap : tip.y() + gap + h;
+    canvas.drawText(QPointF(tip.x() - w / 2, baseline), QStringLiteral("N"));
+    canvas.restore();
+}
+
+void DrawWorldReference(QPainter& canvas, const TMapGeometry& g, const TWorldExtent& world, const TMapOptions& o)
+{
+    const std::int32_t left = g.MapX(g.XMin), right = g.MapX(g.XMax);
+    const std::int32_t top = g.MapY(g.YMin), bottom = g.MapY(g.YMax);
+    canvas.save();
+    canvas.setBrush(Qt::NoBrush);
+    canvas.setFont(MapFont(80, false, o.Ppi));
+    SetPenWidth(canvas, 10);
+    const QFontMetrics fm = canvas.fontMetrics();
+    const std::int32_t h = fm.height();
+
+    // Eastings under the bottom edge, the tick at each value's place.
+    const double eastSpan = world.EastEasting - world.WestEasting;
+    const double eastStep = TickStep(std::fabs(eastSpan), 5);
+    for (const double e : TickValues(world.WestEasting, world.EastEasting, eastStep)) {
+        const double x = left + (e - world.WestEasting) / eastSpan * (right - left);
+        const std::int32_t xi = std::int32_t(std::lround(x));
+        canvas.drawLine(xi, bottom, xi, bottom + 50);
+        const QString text = MapNumber(e, o.DecimalSeparator);
+        TextOut(canvas, xi - fm.horizontalAdvance(text) / 2, bottom + 50 + h / 4, text);
+    }
+    // Northings right of the right edge, written upwards along it.
+    const double northSpan = world.BottomNorthing - world.TopNorthing;
+    const double northStep = TickStep(std::fabs(northSpan), 5);
+    for (const double n : TickValues(world.TopNorthing, world.BottomNorthing, northStep)) {
+        const double y = top + (n - world.TopNorthing) / northSpan * (bottom - top);
+        const std::int32_t yi = std::int32_t(std::lround(y));
+        canvas.drawLine(right, yi, right + 50, yi);
+        const QString text = MapNumber(n, o.DecimalSeparator);
+        canvas.save();
+        canvas.translate(right + 50 + h / 4, yi);
+        canvas.rotate(-90);
+        TextOut(canvas, -fm.horizontalAdvance(text) / 2, 0, text);
+        canvas.restore();
+    }
+    // The arrow in the corner beyond the area's top right, clear of the
+    // scales and the title.
+    const double room = std::min(420.0, double(std::max(100, top - 120)));
+    const double cx = right + std::max(120, (g.W - right) / 2);
+    const double length = room * 0.62;
+    DrawNorthArrow(canvas, QPointF(cx, world.NorthUp ? top - room + length * 0.55 : top - 40 - length * 0.55),
+                   length, world.NorthUp);
+
+    // The coordinate system under the eastings, ending at the area's right.
+    if (!o.CrsName.empty()) {
+        const QString name = QString::fromStdString(o.CrsName);
+        TextOut(canvas, right - fm.horizontalAdvance(name), bottom + 50 + h / 4 + h + h / 4, name);
+    }
+    canvas.restore();
+}
+
 TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& request, const TMapOptions& o)
 {
     TAltimetricMap map;
@@ -206,6 +289,13 @@ TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& requ
 
     DrawAreaOutline(canvas, terrain, area, g);
     DrawTitleAndScales(canvas, g, o);
+    // A georeferenced field has its real coordinates too; a field without
+    // one draws as it always has.
+    if (const auto& geo = terrain.Extension().Georeference) {
+        map.Georeference = geo;
+        map.CrsName = o.CrsName;
+        DrawWorldReference(canvas, g, WorldExtent(*geo, area, double(terrain.Lx()), double(terrain.Ly())), o);
+    }
     const std::vector<long double> levels = request.LevelList();
     map.Levels = levels;
     map.Lx = terrain.Lx();

@@ -18,10 +18,13 @@
 
 #include <QFont>
 #include <QPicture>
+#include <QPointF>
 #include <QRectF>
 #include <QSize>
 #include <QString>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 class QPainter;
@@ -31,6 +34,10 @@ namespace nivora {
 struct TMapOptions {
     int Ppi = 96;                  // the screen's logical resolution
     char DecimalSeparator = '.';   // of the labels
+    // The name of a georeferenced project's coordinate system, as the
+    // projection database gives it ("EPSG:31982 - SIRGAS 2000 / UTM zone
+    // 22S"); written under the map's real coordinates.
+    std::string CrsName;
 };
 
 struct TAltimetricMap {
@@ -42,6 +49,10 @@ struct TAltimetricMap {
     // the title block of a printed map names them.
     std::vector<long double> Levels;
     long double Lx = 0, Ly = 0;
+    // Where the area lies on the ground, for a georeferenced project, and the
+    // name of its coordinate system: a printed map names it.
+    std::optional<TGeoreference> Georeference;
+    std::string CrsName;
     // The size at 100 %, pixels of the screen.
     QSize DisplaySize() const;
 };
@@ -69,5 +80,11 @@ QString MapNumber(long double v, char decimalSeparator);
 void DrawAreaOutline(QPainter& canvas, const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g);
 void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptions& options);
 void DrawCurves(TCurvas& curves, QPainter& canvas, const TMapOptions& options);
+// A georeferenced area's real coordinates: eastings ticked along the bottom
+// edge and northings along the right edge, at round values, a north arrow
+// beside the top right corner and the coordinate system's name below.
+void DrawWorldReference(QPainter& canvas, const TMapGeometry& g, const TWorldExtent& world, const TMapOptions& options);
+// A north arrow with its tip at `tip`, `length` long, pointing up or down.
+void DrawNorthArrow(QPainter& canvas, const QPointF& tip, double length, bool up);
 
 }  // namespace nivora

@@ -3,6 +3,7 @@
 #include "contour/AreaOutline.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace nivora {
@@ -111,6 +112,48 @@ std::vector<std::vector<TPoint>> OutlinesPoints(const TTerreno& t, const TUsedRe
     for (const std::vector<TNode>& nodes : TraceOutlines(t, area))
         frames.push_back(NodePoints(t, nodes, g));
     return frames;
+}
+
+double TickStep(double range, int most)
+{
+    if (!(range > 0) || !std::isfinite(range) || most < 1)
+        return 0;
+    double base = std::pow(10.0, std::floor(std::log10(range / most)));
+    for (;;) {
+        for (const double m : {1.0, 2.0, 5.0})
+            if (range / (m * base) <= most * (1 + 1e-12))
+                return m * base;
+        base *= 10;
+    }
+}
+
+std::vector<double> TickValues(double from, double to, double step)
+{
+    std::vector<double> values;
+    if (!(step > 0) || !std::isfinite(from) || !std::isfinite(to))
+        return values;
+    const double lo = std::min(from, to), hi = std::max(from, to);
+    // Decimals of the step: a value is its multiple rounded to them, so that
+    // 0.1 steps read 0.3 and not 0.30000000000000004.
+    const int decimals = std::max(0, int(-std::floor(std::log10(step) + 1e-9)));
+    const double unit = std::pow(10.0, decimals);
+    for (double k = std::ceil(lo / step - 1e-9); k * step <= hi + step * 1e-9 && values.size() < 1000; ++k)
+        values.push_back(std::nearbyint(k * step * unit) / unit);
+    return values;
+}
+
+TWorldExtent WorldExtent(const TGeoreference& geo, const TUsedRect& area, double lx, double ly)
+{
+    TWorldExtent w;
+    w.WestEasting = geo.Easting(area.FirstCol, lx) - lx / 2;
+    w.EastEasting = geo.Easting(area.LastCol, lx) + lx / 2;
+    w.NorthUp = geo.RowsRunSouth;
+    // Rows run south: the first row is the northernmost, its edge half a
+    // spacing north of it.
+    const double half = geo.RowsRunSouth ? ly / 2 : -ly / 2;
+    w.TopNorthing = geo.Northing(area.FirstRow, ly) + half;
+    w.BottomNorthing = geo.Northing(area.LastRow, ly) - half;
+    return w;
 }
 
 }  // namespace nivora

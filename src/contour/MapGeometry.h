@@ -46,4 +46,23 @@ std::vector<TPoint> OutlinePoints(const TTerreno& terrain, const TUsedRect& area
 std::vector<std::vector<TPoint>> OutlinesPoints(const TTerreno& terrain, const TUsedRect& area,
                                                 const TMapGeometry& g);
 
+// The step of a map's coordinate ticks: 1, 2 or 5 times a power of ten, the
+// smallest that parts `range` into at most `most` steps. 0 for a range that
+// is not positive and finite.
+double TickStep(double range, int most);
+// The multiples of `step` from `from` to `to` (either order), ascending,
+// each rounded to the step's decimals.
+std::vector<double> TickValues(double from, double to, double step);
+
+// Where a georeferenced area lies on the ground: the eastings of its left
+// and right edges and the northings of its top and bottom edges (half a
+// spacing beyond the outer stakes, as the map's area), and whether north is
+// up on the maps, which draw the first row at the top.
+struct TWorldExtent {
+    double WestEasting = 0, EastEasting = 0;
+    double TopNorthing = 0, BottomNorthing = 0;
+    bool NorthUp = true;
+};
+TWorldExtent WorldExtent(const TGeoreference& georeference, const TUsedRect& area, double lx, double ly);
+
 }  // namespace nivora

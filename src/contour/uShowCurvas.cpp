@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "app/sist.h"
+#include "contour/CrsCaption.h"
 #include "contour/uDefMapa.h"
 #include "grid/datagrid.h"
 
@@ -348,6 +349,7 @@ TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document)
     TMapOptions options;
     options.Ppi = ScreenPpi();
     options.DecimalSeparator = DecimalSeparator();
+    options.CrsName = CrsCaption(document.Terrain().Extension().Georeference);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TAltimetricMap map;
     try {

@@ -363,6 +363,8 @@ public:
 
 private:
     void Legend(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const QRectF& panel) const;
+    // A georeferenced map's eastings, northings, north arrow and system.
+    void WorldTicks(QPainter& p, const TPage& pg, const QRectF& target) const;
 
     const TCutFillMap& Map;
     int Decimals;
@@ -385,9 +387,15 @@ int TCutFillDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     const double top = pg.Rect.top() + PageTitle(p, d, pg, Title(), Heading);
     const double bottom = pg.Rect.bottom() - pg.Mm(kFooterMm);
     const QRectF panel(pg.Rect.right() - pg.Mm(kLegendMm), top, pg.Mm(kLegendMm), bottom - top);
-    // Room for the column numbers above the map and the row numbers left of it.
-    const QRectF room(pg.Rect.left() + pg.Mm(9), top + pg.Mm(5), panel.left() - pg.Mm(6) - pg.Rect.left() - pg.Mm(9),
-                      bottom - top - pg.Mm(5));
+    // Room for the column numbers above the map and the row numbers left of
+    // it; on a georeferenced map, for the eastings below it, the northings
+    // right of it and the north arrow and the coordinate system above.
+    const bool world = Map.Georeference && !Map.Area.IsEmpty();
+    const double above = world ? pg.Mm(14) : pg.Mm(5);
+    const double below = world ? pg.Mm(6) : 0;
+    const double beside = world ? pg.Mm(5) : 0;
+    const QRectF room(pg.Rect.left() + pg.Mm(9), top + above,
+                      panel.left() - pg.Mm(6) - pg.Rect.left() - pg.Mm(9) - beside, bottom - top - above - below);
     const QImage& bitmap = Map.Bitmap;
     const double scale = std::min(room.width() / std::max(1, bitmap.width()), room.height() / std::max(1, bitmap.height()));
     const QRectF target(room.left(), room.top(), bitmap.width() * scale, bitmap.height() * scale);
@@ -430,9 +438,49 @@ int TCutFillDocument::Paint(QPainter& p, QPagedPaintDevice& d)
                        Qt::AlignRight | Qt::AlignVCenter, QString::number(r));
         }
     }
+    if (world)
+        WorldTicks(p, pg, target);
     Legend(p, d, pg, panel);
     PageFooter(p, pg, Heading, Title(), 1, 1);
     return 1;
+}
+
+void TCutFillDocument::WorldTicks(QPainter& p, const TPage& pg, const QRectF& target) const
+{
+    const char sep = Heading.DecimalSeparator;
+    const TWorldExtent world = WorldExtent(*Map.Georeference, Map.Area, Map.Lx, Map.Ly);
+    p.setPen(QPen(Qt::black, pg.Mm(0.2)));
+    p.setFont(Font(7));
+    // Labels some 25 mm apart at least.
+    const double eastSpan = world.EastEasting - world.WestEasting;
+    const double eastStep = TickStep(std::fabs(eastSpan), std::max(1, int(target.width() / pg.Mm(25))));
+    for (const double e : TickValues(world.WestEasting, world.EastEasting, eastStep)) {
+        const double x = target.left() + (e - world.WestEasting) / eastSpan * target.width();
+        p.drawLine(QPointF(x, target.bottom()), QPointF(x, target.bottom() + pg.Mm(1.5)));
+        p.drawText(QRectF(x - pg.Mm(15), target.bottom() + pg.Mm(1.7), pg.Mm(30), pg.Mm(4)),
+                   Qt::AlignHCenter | Qt::AlignTop, General(e, sep));
+    }
+    const double northSpan = world.BottomNorthing - world.TopNorthing;
+    const double northStep = TickStep(std::fabs(northSpan), std::max(1, int(target.height() / pg.Mm(25))));
+    for (const double n : TickValues(world.TopNorthing, world.BottomNorthing, northStep)) {
+        const double y = target.top() + (n - world.TopNorthing) / northSpan * target.height();
+        p.drawLine(QPointF(target.right(), y), QPointF(target.right() + pg.Mm(1.5), y));
+        p.save();
+        p.translate(target.right() + pg.Mm(1.7), y);
+        p.rotate(-90);
+        p.drawText(QRectF(-pg.Mm(15), 0, pg.Mm(30), pg.Mm(4)), Qt::AlignHCenter | Qt::AlignTop, General(n, sep));
+        p.restore();
+    }
+    // The arrow above the map's right corner, the system's name beside it.
+    const double length = pg.Mm(6);
+    const double tipY = world.NorthUp ? target.top() - pg.Mm(5.5) - length : target.top() - pg.Mm(5.5) - length * 0.55;
+    DrawNorthArrow(p, QPointF(target.right() - pg.Mm(3), tipY), length, world.NorthUp);
+    if (!Map.CrsName.empty()) {
+        p.setPen(Qt::black);
+        p.setFont(Font(8));
+        p.drawText(QRectF(target.left(), target.top() - pg.Mm(12.5), target.width() - pg.Mm(8), pg.Mm(4)),
+                   Qt::AlignLeft | Qt::AlignVCenter, "Sistema de coordenadas: " + Q(Map.CrsName));
+    }
 }
 
 void TCutFillDocument::Legend(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const QRectF& panel) const
@@ -567,10 +615,12 @@ int TAltimetricDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     std::string levels;
     for (long double v : Map.Levels)
         levels += (levels.empty() ? "" : (sep == ',' ? "; " : ", ")) + FormatGeneral(v, 10, sep);
-    FigureLines(p, d, QPointF(block.left() + c1 + pad, block.top() + pad), c2 - 2 * pad,
-                {{"Espaçamento", "Lx = " + FormatGeneral(Map.Lx, 10, sep) + " m, Ly = " + FormatGeneral(Map.Ly, 10, sep) + " m"},
-                 {"Curvas de nível (m)", levels.empty() ? std::string("nenhuma") : levels}},
-                8.5);
+    std::vector<std::pair<std::string, std::string>> figures = {
+        {"Espaçamento", "Lx = " + FormatGeneral(Map.Lx, 10, sep) + " m, Ly = " + FormatGeneral(Map.Ly, 10, sep) + " m"},
+        {"Curvas de nível (m)", levels.empty() ? std::string("nenhuma") : levels}};
+    if (Map.Georeference && !Map.CrsName.empty())
+        figures.emplace_back("Sistema de coordenadas", Map.CrsName);
+    FigureLines(p, d, QPointF(block.left() + c1 + pad, block.top() + pad), c2 - 2 * pad, figures, 8.5);
 
     const double x3 = block.left() + c1 + c2 + pad;
     const double w3 = block.width() - c1 - c2 - 2 * pad;

@@ -3,6 +3,8 @@
 // records every operation.
 
 #include "contour/AltimetricMap.h"
+#include "calc/CutFillMap.h"
+#include "calc/FourStakes.h"
 #include "data/NumberUtils.h"
 
 #include <QFontMetrics>
@@ -247,7 +249,7 @@ TEST(MapDrawing, TitleAndScales)
     Recorder rec;
     {
         QPainter p(&rec);
-        DrawTitleAndScales(p, g, {96, ','});
+        DrawTitleAndScales(p, g, {96, ',', {}});
     }
     const std::vector<Op> texts = rec.of(Op::Text);
     const std::vector<Op> ticks = rec.of(Op::Line);
@@ -304,7 +306,7 @@ TEST(MapDrawing, NarrowAreaScales)
     Recorder rec;
     {
         QPainter p(&rec);
-        DrawTitleAndScales(p, g, {96, '.'});
+        DrawTitleAndScales(p, g, {96, '.', {}});
     }
     const std::vector<Op> ticks = rec.of(Op::Line);
     ASSERT_EQ(ticks.size(), 11u + 2u);
@@ -328,7 +330,7 @@ TEST(MapDrawing, CurvesWithLabelsOnWhiteBoxes)
     {
         QPainter p(&rec);
         p.setFont(MapFont(100, false, 96));
-        DrawCurves(curves, p, {96, ','});
+        DrawCurves(curves, p, {96, ',', {}});
         EXPECT_EQ(p.font().pixelSize(), 133);  // given back
     }
     const std::vector<Op> lines = rec.of(Op::Polyline);
@@ -516,6 +518,100 @@ TEST(MapPicture, FrameOfALargeRaggedField)
     }
     EXPECT_EQ(top, map.Geometry.MapY(map.Geometry.YMin));
     EXPECT_EQ(bottom, map.Geometry.MapY(map.Geometry.YMax));
+}
+
+// The real coordinates of a georeferenced map: round tick steps and values,
+// the ground extent of an area in both row directions, and the framed
+// cut-and-fill picture.
+TEST(WorldReference, TickStepsAndValues)
+{
+    const struct {
+        double Range;
+        int Most;
+        double Step;
+    } steps[] = {{400, 5, 100}, {1000, 5, 200}, {73, 6, 20}, {0.7, 5, 0.2}, {12345, 4, 5000}, {10, 1, 10}, {0, 5, 0}};
+    for (const auto& k : steps)
+        EXPECT_DOUBLE_EQ(TickStep(k.Range, k.Most), k.Step) << k.Range << " in " << k.Most;
+    EXPECT_EQ(TickValues(712335.5, 712735.5, 100), (std::vector<double>{712400, 712500, 712600, 712700}));
+    // Either order, ascending; decimals of the step kept exact.
+    EXPECT_EQ(TickValues(7456325.25, 7456025.25, 100), (std::vector<double>{7456100, 7456200, 7456300}));
+    EXPECT_EQ(TickValues(0.05, 0.95, 0.2), (std::vector<double>{0.2, 0.4, 0.6, 0.8}));
+    EXPECT_EQ(TickValues(-30, 30, 20), (std::vector<double>{-20, 0, 20}));
+}
+
+TEST(WorldReference, ExtentOfAnAreaOnTheGround)
+{
+    TGeoreference geo{31983, 5000.0, 9000.0, true};
+    // Columns 2..4, rows 3..5, spacings 20 x 10: half a spacing beyond.
+    TWorldExtent w = WorldExtent(geo, {2, 3, 4, 5}, 20, 10);
+    EXPECT_DOUBLE_EQ(w.WestEasting, 5010);
+    EXPECT_DOUBLE_EQ(w.EastEasting, 5070);
+    EXPECT_DOUBLE_EQ(w.TopNorthing, 8985);
+    EXPECT_DOUBLE_EQ(w.BottomNorthing, 8955);
+    EXPECT_TRUE(w.NorthUp);
+    geo.RowsRunSouth = false;
+    w = WorldExtent(geo, {2, 3, 4, 5}, 20, 10);
+    EXPECT_DOUBLE_EQ(w.TopNorthing, 9015);
+    EXPECT_DOUBLE_EQ(w.BottomNorthing, 9045);
+    EXPECT_FALSE(w.NorthUp);
+}
+
+// The darkest pixels' mean row in a strip of an image: where an arrow's
+// weight lies.
+double MeanDarkRow(const QImage& image, const QRect& strip)
+{
+    double sum = 0, count = 0;
+    for (int y = strip.top(); y <= strip.bottom(); ++y)
+        for (int x = strip.left(); x <= strip.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) {
+                sum += y;
+                ++count;
+            }
+    return count ? sum / count : -1;
+}
+
+TEST(WorldReference, FramedCutFillMap)
+{
+    TTerreno t = nivora::testing::SystematizedFourStakes();
+    const TCutFillMap plain = BuildCutFillMap(t, nullptr);
+    const TFramedMap asItWas = FramedCutFillMap(plain, ',');
+    EXPECT_EQ(asItWas.Offset, QPoint(0, 0));
+    EXPECT_EQ(asItWas.Image, plain.Bitmap);
+
+    t.SetGeoreference(TGeoreference{31983, 700000.0, 7400000.0, true});
+    TCutFillMap south = BuildCutFillMap(t, nullptr);
+    ASSERT_TRUE(south.Georeference);
+    EXPECT_EQ(south.Bitmap, plain.Bitmap);
+    const TFramedMap up = FramedCutFillMap(south, ',');
+    ASSERT_GT(up.Offset.y(), 0);
+    EXPECT_EQ(up.Image.copy(QRect(up.Offset, plain.Bitmap.size())), plain.Bitmap.convertToFormat(QImage::Format_RGB32));
+    t.SetGeoreference(TGeoreference{31983, 700000.0, 7400000.0, false});
+    const TFramedMap down = FramedCutFillMap(BuildCutFillMap(t, nullptr), ',');
+    // The arrow's filled head: its wide base lies low when it points up,
+    // high when it points down.
+    const QRect arrow(0, 0, up.Image.width(), up.Offset.y() - 2);
+    const double upRow = MeanDarkRow(up.Image, arrow), downRow = MeanDarkRow(down.Image, arrow);
+    ASSERT_GT(upRow, 0);
+    ASSERT_GT(downRow, 0);
+    EXPECT_GT(upRow, downRow + 2);
+}
+
+// A georeferenced map records its system and draws more than the same map
+// without; the map without draws exactly as before.
+TEST(WorldReference, AltimetricMapOfAGeoreferencedField)
+{
+    auto t = std::make_unique<TTerreno>(nivora::testing::SystematizedFourStakes());
+    TContourRequest request;
+    request.TakeLimits(t->MapLimits());
+    SetRequestLevels(request, {"100"}, '.');
+    const TAltimetricMap plain = BuildAltimetricMap(*t, request, {96, ',', "EPSG:31983"});
+    EXPECT_FALSE(plain.Georeference);
+    t->SetGeoreference(TGeoreference{31983, 700000.0, 7400000.0, true});
+    const TAltimetricMap geo = BuildAltimetricMap(*t, request, {96, ',', "EPSG:31983"});
+    ASSERT_TRUE(geo.Georeference);
+    EXPECT_EQ(geo.CrsName, "EPSG:31983");
+    EXPECT_GT(geo.Picture.size(), plain.Picture.size());
+    EXPECT_EQ(geo.Geometry.W, plain.Geometry.W);
 }
 
 int main(int argc, char** argv)
