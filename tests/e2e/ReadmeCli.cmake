@@ -8,6 +8,13 @@ file(COPY ${shipped} DESTINATION "${WORK}/examples")
 file(CREATE_LINK "${CLI}" "${WORK}/build/src/nivora-cli" SYMBOLIC)
 file(CREATE_LINK "${CLI}-draw" "${WORK}/build/src/nivora-cli-draw" SYMBOLIC)
 
+# The README's first command, scripts/run, builds what its nivora-cli
+# commands then use: every target or none (all of them).
+file(STRINGS "${SRC}/scripts/run" build_lines REGEX "cmake --build")
+if(NOT build_lines OR (build_lines MATCHES "--target" AND NOT build_lines MATCHES "--target([^;]* )?nivora-cli( |;|$)"))
+  message(FATAL_ERROR "scripts/run does not build nivora-cli: ${build_lines}")
+endif()
+
 file(READ "${SRC}/README.md" readme)
 string(FIND "${readme}" "\n## nivora-cli\n" at)
 string(SUBSTRING "${readme}" ${at} -1 section)

@@ -67,7 +67,13 @@ cli=$prefix/bin/nivora-cli
   || fail "contour-map through the installed drawing helper"
 zcat "$prefix/share/man/man1/nivora-cli.1.gz" | grep -q '^\.SH NOME' || fail "nivora-cli(1) has no NOME section"
 zcat "$prefix/share/man/man1/nivora-cli.1.gz" | grep -q 'systematize' || fail "nivora-cli(1) does not list the commands"
-zcat "$prefix/share/man/man1/nivora.1.gz" | grep -q "$prefix\|/share/nivora/help" || fail "nivora(1) does not name the help file"
+# nivora(1) names the files where this install put them.
+page=$(zcat "$prefix/share/man/man1/nivora.1.gz")
+for named in "$prefix/share/nivora/help/NVhelp.hlp" "$prefix/share/nivora/examples"; do
+  grep -qF ".I $named" <<<"$page" || fail "nivora(1) does not name $named"
+  [ -e "$named" ] || fail "nivora(1) names $named, which the install did not make"
+done
+grep -q '/usr/local' <<<"$page" && fail "nivora(1) names /usr/local paths"
 for size in 16 32 48 256; do
   [ -f "$prefix/share/icons/hicolor/${size}x${size}/apps/nivora.png" ] || fail "no ${size}px icon"
 done
