@@ -4,12 +4,15 @@
 
 #include "gui/GuiTestSupport.h"
 #include "app/sist.h"
+#include "calc/FourStakes.h"
+#include "calc/uMapa.h"
 #include "contour/uDefMapa.h"
 #include "contour/uShowCurvas.h"
 #include "grid/datagrid.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -113,6 +116,27 @@ private slots:
     }
 
     void cleanup() { CloseFrame(); }
+
+    // The cut-and-fill window of a georeferenced project shows its bitmap
+    // framed with the real coordinates; the readout still names the stake
+    // under the pointer, and the copy is the framed picture.
+    void georeferencedCutFillMapIsFramed()
+    {
+        TTerreno t = nivora::testing::SystematizedFourStakes();
+        t.SetGeoreference(TGeoreference{31983, 700000.0, 7400000.0, true});
+        TMapa* w = OpenMapWindow(frame.get(), BuildCutFillMap(t, nullptr));
+        const QPoint at = w->Shown().Offset;
+        QVERIFY(at.x() > 0 && at.y() > 0);
+        QVERIFY(QString::fromStdString(w->Map().CrsName).startsWith("EPSG:31983"));
+        QCOMPARE(Control<TMapView>(w, "MapView")->viewport()->width(), w->Shown().Image.width());
+        w->FormMouseMove(at.x() + 10, at.y() + 3);  // stake (2, 1)
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  X = 20    Y = 0   Corte = 0,750"));
+        w->FormMouseMove(at.x() + 3, at.y() + 11);  // stake (1, 2)
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  X = 0    Y = 20   Corte = 0,750"));
+        w->CopyMap();
+        QCOMPARE(QGuiApplication::clipboard()->image().size(), w->Shown().Image.size());
+        w->close();
+    }
 
     void scaledSizeRoundsHalvesAway()
     {
