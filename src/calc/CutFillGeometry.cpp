@@ -54,7 +54,7 @@ std::optional<TStake> MouseToStake(int x, int y, int scrollX, int scrollY, int c
 
 std::string CutFillReadout(float x, float y, long double v, char sep)
 {
-    std::string text = "|X = " + FormatGeneral(x, 10, sep) + " " + "   Y = " + FormatGeneral(y, 10, sep);
+    std::string text = "|X = " + FormatShortest(x, sep) + " " + "   Y = " + FormatShortest(y, sep);
     if (v != TTerreno::NoValue) {
         if (!IsCutStake(v))
             text += "   Aterro = " + FormatFixed(v, 3, 8, sep);

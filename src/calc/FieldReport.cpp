@@ -15,7 +15,6 @@ constexpr int kPrecision = 10;
 
 std::string Fixed(long double v, int decimals, char sep) { return FormatFixed(v, decimals, kPrecision, sep); }
 
-std::string General(long double v, char sep) { return FormatGeneral(v, kPrecision, sep); }
 
 // The area within the grid: LastArea comes from the grid's own rectangles,
 // but a report must never walk outside the store.
@@ -119,8 +118,8 @@ std::vector<std::string> ReportLineTexts(const TReportLine& line, int decimals, 
     t[rcOrder] = std::to_string(line.Order);
     t[rcCol] = std::to_string(line.Col);
     t[rcRow] = std::to_string(line.Row);
-    t[rcX] = General(line.X, sep);
-    t[rcY] = General(line.Y, sep);
+    t[rcX] = FormatShortest(line.X, sep);
+    t[rcY] = FormatShortest(line.Y, sep);
     t[rcNatural] = Fixed(line.Natural, decimals, sep);
     t[rcDesign] = Fixed(line.Design, decimals, sep);
     t[rcKind] = std::string(1, line.IsCut() ? 'C' : 'A');
@@ -138,8 +137,8 @@ std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldRepor
     return {
         {"Área sistematizada", Fixed(areaHa, 4, sep) + " ha"},
         {"Piquetes", rect},
-        {"Espaçamento", "Lx = " + General(r.Lx, sep) + " m, Ly = " + General(r.Ly, sep) + " m"},
-        {"Origem", "X = " + General(r.OriginX, sep) + " m, Y = " + General(r.OriginY, sep) + " m"},
+        {"Espaçamento", "Lx = " + FormatShortest(r.Lx, sep) + " m, Ly = " + FormatShortest(r.Ly, sep) + " m"},
+        {"Origem", "X = " + FormatShortest(r.OriginX, sep) + " m, Y = " + FormatShortest(r.OriginY, sep) + " m"},
         {"Declividade Sx", Fixed(p.Sx, 6, sep)},
         {"Declividade Sy", Fixed(p.Sy, 6, sep)},
         {"Cota da Origem (m)", Fixed(p.OriginElevation, 3, sep)},

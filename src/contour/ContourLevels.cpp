@@ -4,6 +4,7 @@
 #include "data/NumberUtils.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace nivora {
 
@@ -36,19 +37,28 @@ TEquidistant DefaultEquidistant(float lowest, float highest)
 
 void AddEquidistantLevels(std::vector<std::string>& list, const TEquidistant& e, char sep)
 {
-    // The running level is a 6-byte real. An interval too small to move it
-    // ends the list, and so does a bound on the passes for one that moves it
-    // without ever changing the text.
-    Real48 level = e.Min;
-    for (int pass = 0; pass < 1000000 && list.size() < std::size_t(kMaxContourLevels); ++pass) {
+    // Level k is Min + k x Step, each from the bounds so that no error of
+    // earlier additions gathers, rounded to the tenth significant digit of
+    // the larger bound, the last the list can show: 41,25 + 6 x 0,15 is
+    // 42,15 and a level meant to be 0 is 0. A level within half a unit of
+    // that digit above Max still counts as reaching it. An interval too small
+    // to move the level ends the list, and so does a bound on the passes.
+    const long double min = e.Min, max = e.Max, step = e.Step;
+    const long double scale = std::max(std::fabs(min), std::fabs(max));
+    const long double unit =
+        scale > 0 && std::isfinite(scale) ? std::pow(10.0L, std::floor(std::log10(scale)) - 9) : 0.0L;
+    const auto shown = [&](long double v) { return unit > 0 ? std::nearbyint(v / unit) * unit : v; };
+    Real48 previous;
+    for (long k = 0; k < 1000000 && list.size() < std::size_t(kMaxContourLevels); ++k) {
+        const long double exact = min + static_cast<long double>(k) * step;
+        const Real48 level = shown(exact);
+        if (k > 0 && (!(step > 0) || exact > max + unit / 2 || level == previous))
+            break;
         const std::string text = FormatGeneral(level, 10, sep);
         const auto at = std::lower_bound(list.begin(), list.end(), text);
         if (at == list.end() || *at != text)
             list.insert(at, text);
-        const Real48 next = level + e.Step;
-        if (next == level || next > e.Max)
-            break;
-        level = next;
+        previous = level;
     }
 }
 

@@ -43,9 +43,10 @@ struct TEquidistant {
 // elevation, with an interval of 1.
 TEquidistant DefaultEquidistant(float lowest, float highest);
 
-// Adds Min, Min + Step, ... up to Max to the level list as texts (general
-// format, 10 significant digits), each unless listed already, until the list
-// holds 20 entries. The list is kept in text order, as the dialog's sorted
+// Adds Min, Min + Step, Min + 2 x Step, ... up to Max (each level from the
+// bounds, as the list shows it) to the level list as texts (general format,
+// 10 significant digits), each unless listed already, until the list holds
+// 20 entries. The list is kept in text order, as the dialog's sorted
 // list shows it; the first level is added even when Max is below Min.
 void AddEquidistantLevels(std::vector<std::string>& list, const TEquidistant& e, char decimalSeparator);
 

@@ -1,5 +1,7 @@
 #include "NumberFormat.h"
 
+#include "NumberUtils.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -181,6 +183,23 @@ std::string FormatFixed(long double value, int decimals, int precision, char sep
             s.push_back(digitAt(point + i));
     }
     return s;
+}
+
+std::string FormatShortest(long double value, char sep)
+{
+    const auto single = static_cast<float>(value);
+    if (!std::isfinite(value) || static_cast<long double>(single) != value || value == 0)
+        return FormatGeneral(value, 10, sep);
+    // At least the digits before the separator, so that the text never
+    // turns scientific for want of digits.
+    const long double magnitude = std::fabs(value);
+    int digits = magnitude >= 1 ? static_cast<int>(std::floor(std::log10(magnitude))) + 1 : 1;
+    for (digits = std::clamp(digits, 1, 9); digits < 9; ++digits) {
+        long double back = 0;
+        if (ParseNumber(FormatGeneral(value, digits, '.'), back, '.') && static_cast<float>(back) == single)
+            break;
+    }
+    return FormatGeneral(value, digits, sep);
 }
 
 std::string FormatSingle(float value, char sep)

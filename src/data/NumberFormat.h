@@ -17,6 +17,12 @@ std::string FormatGeneral(long double value, int digits, char decimalSeparator);
 // digits before the separator. Rounding is to nearest, halves away from zero.
 std::string FormatFixed(long double value, int decimals, int precision, char decimalSeparator);
 
+// The shortest text in general format that reads back to the value: a value
+// a single holds exactly (a stake's coordinate, a spacing, an origin) reads
+// back as that single ("0,05", not "0,050000001"); any other value is written
+// with 10 significant digits as FormatGeneral writes it.
+std::string FormatShortest(long double value, char decimalSeparator);
+
 // Shortest text that reads back as the same float ("." separator): the form in
 // which single-precision elevations travel through text.
 std::string FormatSingle(float value, char decimalSeparator = '.');

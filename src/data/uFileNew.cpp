@@ -185,11 +185,11 @@ void TFileNew::UpdateOrigin()
     long double lx = 0, ly = 0;
     if (ReadNumber(edLx->text(), lx) && lx > 0) {
         OriginX_ = OriginForStake(nx, static_cast<float>(lx));
-        s = "X = " + General(OriginX_) + "; ";
+        s = "X = " + QString::fromStdString(FormatShortest(OriginX_, DecimalSeparator())) + "; ";
     }
     if (ReadNumber(edLy->text(), ly) && ly > 0) {
         OriginY_ = OriginForStake(ny, static_cast<float>(ly));
-        s += "Y = " + General(OriginY_);
+        s += "Y = " + QString::fromStdString(FormatShortest(OriginY_, DecimalSeparator()));
     } else {
         s += "Y = ?";
     }

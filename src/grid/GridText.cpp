@@ -23,9 +23,9 @@ std::string CellText(const TTerreno& t, TGridView view, int decimals, std::int32
     if (col == 0 && row == 0)
         return {};
     if (row == 0)
-        return FormatGeneral(t.StakeX(col), 8, sep);
+        return FormatShortest(t.StakeX(col), sep);
     if (col == 0)
-        return FormatGeneral(t.StakeY(row), 8, sep);
+        return FormatShortest(t.StakeY(row), sep);
     const float z = t.GetCell(col, row);
     if (z == 0.0f)
         return {};

@@ -72,7 +72,13 @@ double PageTitle(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const QStri
     p.setFont(big);
     p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter, title);
     p.setFont(small);
-    p.drawText(r, Qt::AlignRight | Qt::AlignVCenter, h.Project + "    " + h.Date);
+    // A long file name gives way, shortened in its middle, rather than run
+    // over the title.
+    const QFontMetricsF fm(small, &d);
+    const double room = r.width() - QFontMetricsF(big, &d).horizontalAdvance(title) - pg.Mm(6) -
+                        fm.horizontalAdvance("    " + h.Date);
+    p.drawText(r, Qt::AlignRight | Qt::AlignVCenter,
+               fm.elidedText(h.Project, Qt::ElideMiddle, std::max(0.0, room)) + "    " + h.Date);
     p.setPen(QPen(Qt::black, pg.Mm(0.4)));
     p.drawLine(QPointF(r.left(), r.bottom() + pg.Mm(1)), QPointF(r.right(), r.bottom() + pg.Mm(1)));
     return height + pg.Mm(4);
@@ -80,14 +86,22 @@ double PageTitle(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const QStri
 
 constexpr double kFooterMm = 7;
 
-void PageFooter(QPainter& p, const TPage& pg, const TPrintHeading& h, const QString& title, int page, int pages)
+void PageFooter(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const TPrintHeading& h, const QString& title,
+                int page, int pages)
 {
     const QRectF r(pg.Rect.left(), pg.Rect.bottom() - pg.Mm(5), pg.Rect.width(), pg.Mm(5));
     p.setPen(QPen(Qt::black, pg.Mm(0.2)));
     p.drawLine(r.topLeft(), r.topRight());
-    p.setFont(Font(8));
-    p.drawText(r, Qt::AlignLeft | Qt::AlignBottom, "Nivora 1.0 - " + title + " - " + h.Project + " - " + h.Date);
-    p.drawText(r, Qt::AlignRight | Qt::AlignBottom, QString("Página %1 de %2").arg(page).arg(pages));
+    const QFont font = Font(8);
+    p.setFont(font);
+    const QString number = QString("Página %1 de %2").arg(page).arg(pages);
+    // The file name gives way to the page number, as in the title.
+    const QFontMetricsF fm(font, &d);
+    const QString before = "Nivora 1.0 - " + title + " - ", after = " - " + h.Date;
+    const double room = r.width() - fm.horizontalAdvance(number) - pg.Mm(6) - fm.horizontalAdvance(before + after);
+    p.drawText(r, Qt::AlignLeft | Qt::AlignBottom,
+               before + fm.elidedText(h.Project, Qt::ElideMiddle, std::max(0.0, room)) + after);
+    p.drawText(r, Qt::AlignRight | Qt::AlignBottom, number);
 }
 
 // Caption and value pairs as "caption: value" lines wrapped within `width`;
@@ -261,7 +275,7 @@ int TFieldReportDocument::Paint(QPainter& p, QPagedPaintDevice& d)
                 y += rowH;
             }
         }
-        PageFooter(p, pg, Heading, Title(), k + 1, pages);
+        PageFooter(p, d, pg, Heading, Title(), k + 1, pages);
         if (Progress)
             Progress->Set(k + 1, pages);
     }
@@ -327,7 +341,7 @@ public:
         p.setFont(Font(8.5));
         p.drawText(QRectF(pg.Rect.left(), y + rowH * 0.5, pg.Rect.width(), rowH * 2), Qt::TextWordWrap | Qt::AlignLeft,
                    "Volumes por hectare da área de cada plano. Somente os planos calculados são listados.");
-        PageFooter(p, pg, Heading, Title(), 1, 1);
+        PageFooter(p, d, pg, Heading, Title(), 1, 1);
         return 1;
     }
 
@@ -441,7 +455,7 @@ int TCutFillDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     if (world)
         WorldTicks(p, pg, target);
     Legend(p, d, pg, panel);
-    PageFooter(p, pg, Heading, Title(), 1, 1);
+    PageFooter(p, d, pg, Heading, Title(), 1, 1);
     return 1;
 }
 
@@ -657,7 +671,7 @@ int TAltimetricDocument::Paint(QPainter& p, QPagedPaintDevice& d)
                        Qt::AlignHCenter | Qt::AlignTop, ends[i]);
         }
     }
-    PageFooter(p, pg, Heading, Title(), 1, 1);
+    PageFooter(p, d, pg, Heading, Title(), 1, 1);
     return 1;
 }
 

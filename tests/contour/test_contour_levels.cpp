@@ -67,6 +67,29 @@ TEST(ContourLevels, RepeatedTextIsNotAddedAgain)
     EXPECT_EQ(list, (Texts{"100", "102", "104"}));
 }
 
+// Each level from the bounds: repeated additions would overshoot the
+// maximum or miss 0.
+TEST(ContourLevels, EveryLevelUpToTheMaximumAsShown)
+{
+    const struct {
+        long double min, max, step;
+        Texts levels;
+    } cases[] = {
+        {41.25L, 42.15L, 0.15L, {"41,25", "41,4", "41,55", "41,7", "41,85", "42", "42,15"}},
+        {0.1L, 0.7L, 0.1L, {"0,1", "0,2", "0,3", "0,4", "0,5", "0,6", "0,7"}},
+        {-1.2L, 0.3L, 0.3L, {"-0,3", "-0,6", "-0,9", "-1,2", "0", "0,3"}},
+        {530.85L, 531.2L, 0.05L, {"530,85", "530,9", "530,95", "531", "531,05", "531,1", "531,15", "531,2"}},
+        {99.7L, 100.6L, 0.3L, {"100", "100,3", "100,6", "99,7"}},
+        {41.25L, 42.14L, 0.15L, {"41,25", "41,4", "41,55", "41,7", "41,85", "42"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(double(c.min));
+        Texts list;
+        AddEquidistantLevels(list, {c.min, c.max, c.step}, ',');
+        EXPECT_EQ(list, c.levels);
+    }
+}
+
 // An interval too small to move the level, or one that moves it without
 // changing its text, must not keep the generation going.
 TEST(ContourLevels, TinyIntervalsEnd)

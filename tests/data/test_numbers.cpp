@@ -83,6 +83,33 @@ TEST(UnquoteField, OnlyAWhollyQuotedFieldIsItsContent)
     }
 }
 
+TEST(NumberFormat, ShortestTextReadsBackToTheSameValue)
+{
+    const struct {
+        long double value;
+        const char* text;
+    } cases[] = {
+        {0.05f, "0,05"},                 // not 0,050000001
+        {-0.05f, "-0,05"},
+        {312000.0f, "312000"},           // never 3,12E5
+        {7455980.5f, "7455980,5"},
+        {16777216.0f, "16777216"},
+        {0.1f + 0.2f, "0,3"},            // the single nearest: 0,3 reads back to it
+        {1e-7f, "1E-7"},
+        {0.0L, "0"},
+        {0.05L, "0,05"},                 // not a single: ten digits at most
+        {1.0L / 3, "0,3333333333"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatShortest(c.value, ','), c.text);
+        long double back = 0;
+        ASSERT_TRUE(ParseNumber(FormatShortest(c.value, '.'), back, '.'));
+        if (static_cast<long double>(static_cast<float>(c.value)) == c.value) {
+            EXPECT_EQ(static_cast<float>(back), static_cast<float>(c.value));
+        }
+    }
+}
+
 TEST(TypedNumbers, AcceptAnExponentStillToCome)
 {
     // Key by key a text may stop at the exponent's letter or sign; reading

@@ -18,7 +18,11 @@ TEST(GridText, CellTexts)
     EXPECT_EQ(CellText(t, gvNatural, 3, 0, 0, ','), "");
     EXPECT_EQ(CellText(t, gvNatural, 3, 1, 0, ','), "500000");
     EXPECT_EQ(CellText(t, gvNatural, 3, 2, 0, ','), "500020");
-    EXPECT_EQ(CellText(t, gvNatural, 3, 0, 4, ','), "0,30000001");  // StakeY(4) as a single, 8 digits
+    // StakeY(4), the single nearest 0,3, in the shortest text that reads
+    // back to it: no float noise.
+    EXPECT_EQ(CellText(t, gvNatural, 3, 0, 4, ','), "0,3");
+    EXPECT_EQ(CellText(t, gvNatural, 3, 0, 2, '.'), "0.1");
+    EXPECT_EQ(CellText(TTerreno(2, 2, 0.05f, 0.05f), gvNatural, 3, 2, 0, ','), "0,05");
     EXPECT_EQ(CellText(t, gvNatural, 3, 1, 1, ','), "100,100");
     EXPECT_EQ(CellText(t, gvNatural, 0, 2, 1, '.'), "-3");
     EXPECT_EQ(CellText(t, gvNatural, 3, 3, 1, ','), "");  // missing elevation

@@ -76,6 +76,23 @@ TEST(PrintPages, FieldReportOfTheFourStakes)
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
 }
 
+// A file name of 124 characters is shortened in its middle, in the head and
+// in the footer, and leaves the title and the page number whole.
+TEST(PrintPages, LongFileNamesGiveWayToTheTitleAndPageNumber)
+{
+    const QString name = "LEVANTAMENTO_PLANIALTIMETRICO_" + QString(77, QChar('X')) + "_VERSAO_FINAL.NVR";
+    ASSERT_EQ(name.size(), 124);
+    auto doc = FieldReportDocument(BuildFieldReport(SystematizedFourStakes()), 3, {name, "07/12/2026", ','});
+    const QString pdf = Write(*doc, "nome-longo.pdf");
+    const QString text = PdfText(pdf);
+    for (const char* whole : {"Relatório de Campo", "Página 1 de 1", "07/12/2026"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(whole))) << whole << "\n" << text.toStdString();
+    EXPECT_FALSE(text.contains(name)) << text.toStdString();
+    EXPECT_GE(text.count(QString::fromUtf8("…")), 2) << text.toStdString();
+    EXPECT_GE(text.count("LEVANTAMENTO_"), 2);
+    EXPECT_GE(text.count("FINAL.NVR"), 2);
+}
+
 TEST(PrintPages, LongReportsRepeatTheHeadsAndNumberThePages)
 {
     const TFieldReport report = BuildFieldReport(Field(30, 20));
