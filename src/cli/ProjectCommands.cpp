@@ -94,14 +94,21 @@ int Import(const TArgs& a)
     if (a.Get("--separator") == "comma" || a.Get("--separator") == ",")
         if (a.Get("--decimal") == "comma" || a.Get("--decimal") == ",")
             throw TUsageError("--decimal: a vírgula não pode ser a marca decimal com --separator comma");
-    CheckInput(textPath);
+    // "-" is standard input, as other tools read it.
+    const bool standardInput = textPath == "-";
+    if (!standardInput)
+        CheckInput(textPath);
     CheckOutput(out);
 
     TTerreno t(20, 20, static_cast<float>(lx), static_cast<float>(ly));
     t.SetOrigin(OriginForStake(nx, static_cast<float>(lx)), OriginForStake(ny, static_cast<float>(ly)));
-    std::ifstream in(textPath, std::ios::binary);
-    if (!in)
-        throw TInputError("Não foi possível abrir o arquivo " + textPath + ".");
+    std::ifstream file;
+    if (!standardInput) {
+        file.open(textPath, std::ios::binary);
+        if (!file)
+            throw TInputError("Não foi possível abrir o arquivo " + textPath + ".");
+    }
+    std::istream& in = standardInput ? std::cin : file;
     const TTextReadResult r = ReadElevationText(t, in, 1, 1, ImportLayout(a), '.');
     if (in.bad())
         throw TInputError("Erro de leitura no arquivo " + textPath + ".");
@@ -275,7 +282,7 @@ std::vector<TCommand> ProjectCommands()
                         "uma linha de títulos opcional; campo vazio é piquete sem cota. A origem vem de --nx e --ny "
                         "como na caixa \"Novo\". Campos que não são números ficam sem cota e são contados num aviso; "
                         "um texto sem nenhuma cota, ou com mais campos ilegíveis que cotas, é recusado e nada é "
-                        "gravado.",
+                        "gravado. Com TEXTO igual a -, lê o texto da entrada padrão.",
          .Options = {{"--lx", "A", "distância entre piquetes ao longo de X, em metros", "", Spacing(), true},
                      {"--ly", "B", "distância entre piquetes ao longo de Y, em metros", "a de --lx", Spacing()},
                      {"--nx", "N", "número do piquete da origem ao longo de X, de -1000 a 1000", "1",

@@ -442,6 +442,14 @@ TEST_F(CliTable, OptionForms)
         EXPECT_EQ(r.Out, RunCli(expanded(c.Twin)).Out);
     }
 
+    // "-" is standard input for the text that import reads.
+    std::ofstream(gWork / "entrada.txt", std::ios::binary) << "10;11\n12;13\n";
+    const TResult piped = RunCli({"import", "-", "--lx=10", "-o", Expand("@W/ENTRADA.NVR")}, gWork / "entrada.txt");
+    EXPECT_EQ(piped.Status, 0) << piped.Err;
+    EXPECT_EQ(RunCli({"grid", Expand("@W/ENTRADA.NVR"), "--decimals=0"}).Out, "10\t11\r\n12\t13\r\n");
+    fs::remove(gWork / "entrada.txt");
+    fs::remove(gWork / "ENTRADA.NVR");
+
     // After "--" a name that looks like an option is a file: here a text
     // of elevations called --help, imported from its folder.
     const fs::path folder = gWork / "nomes";
