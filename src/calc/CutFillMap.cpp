@@ -147,7 +147,11 @@ TFramedMap FramedCutFillMap(const TCutFillMap& map, char sep)
     const int left = 8, top = 44, right = h + 14, bottom = h + 14;
     TFramedMap framed;
     framed.Offset = QPoint(left, top);
-    framed.Image = QImage(size.width() + left + right, size.height() + top + bottom, QImage::Format_RGB32);
+    // Wide enough for the system's name beside the arrow over a small map.
+    const QString crs = QString::fromStdString(map.CrsName);
+    const int arrowRoom = 30;
+    const int width = std::max(size.width() + left + right, left + fm.horizontalAdvance(crs) + 8 + arrowRoom);
+    framed.Image = QImage(width, size.height() + top + bottom, QImage::Format_RGB32);
     if (framed.Image.isNull())
         throw std::bad_alloc();
     framed.Image.fill(Qt::white);
@@ -163,7 +167,7 @@ TFramedMap FramedCutFillMap(const TCutFillMap& map, char sep)
 
     // Labels some 90 pixels apart at least.
     const double eastSpan = world.EastEasting - world.WestEasting;
-    const double eastStep = TickStep(std::fabs(eastSpan), std::max(1, size.width() / 90));
+    const double eastStep = TickStep(std::fabs(eastSpan), std::max(2, size.width() / 90));
     for (const double e : TickValues(world.WestEasting, world.EastEasting, eastStep)) {
         const double x = left + (e - world.WestEasting) / eastSpan * size.width();
         p.drawLine(QPointF(x, frame.bottom()), QPointF(x, frame.bottom() + 5));
@@ -171,7 +175,7 @@ TFramedMap FramedCutFillMap(const TCutFillMap& map, char sep)
         p.drawText(QPointF(x - fm.horizontalAdvance(text) / 2.0, frame.bottom() + 6 + fm.ascent()), text);
     }
     const double northSpan = world.BottomNorthing - world.TopNorthing;
-    const double northStep = TickStep(std::fabs(northSpan), std::max(1, size.height() / 90));
+    const double northStep = TickStep(std::fabs(northSpan), std::max(2, size.height() / 90));
     for (const double n : TickValues(world.TopNorthing, world.BottomNorthing, northStep)) {
         const double y = top + (n - world.TopNorthing) / northSpan * size.height();
         p.drawLine(QPointF(frame.right(), y), QPointF(frame.right() + 5, y));
@@ -183,10 +187,10 @@ TFramedMap FramedCutFillMap(const TCutFillMap& map, char sep)
         p.restore();
     }
     const double length = 26;
-    const double cx = std::max(frame.right() - 8, double(left) + 8);
+    const double cx = std::max(frame.right() - 8, double(width - arrowRoom / 2));
     DrawNorthArrow(p, QPointF(cx, world.NorthUp ? top - 4 - length : top - 4 - length * 0.55), length, world.NorthUp);
-    if (!map.CrsName.empty())
-        p.drawText(QPointF(left, top - 8), QString::fromStdString(map.CrsName));
+    if (!crs.isEmpty())
+        p.drawText(QPointF(left, top - 8), crs);
     p.end();
     return framed;
 }
