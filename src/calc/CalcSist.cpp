@@ -100,6 +100,30 @@ TTerreno::TTerreno(std::int32_t columns, std::int32_t rows, float lx, float ly)
     : TCotas(columns, rows), Lx_(lx), Ly_(ly)
 {
     Selection_ = {1, 1, columns, rows};
+    LimitGrowthToGeometry();
+}
+
+bool TTerreno::StakesFit(long double origin, long double spacing, std::int32_t count)
+{
+    return spacing > 0.0L && std::fabs(origin) + spacing * (count - 1) < static_cast<long double>(FLT_MAX) / 2;
+}
+
+void TTerreno::LimitGrowthToGeometry()
+{
+    // The test is monotone in the count: the largest count that passes it is
+    // found by halving. A spacing that is not positive sets no limit (no
+    // file holds it whatever the size).
+    const auto largest = [](long double origin, long double spacing) {
+        if (!(spacing > 0.0L) || StakesFit(origin, spacing, MaxGridSize))
+            return MaxGridSize;
+        std::int32_t fits = 0, fails = MaxGridSize;
+        while (fails - fits > 1) {
+            const std::int32_t mid = fits + (fails - fits) / 2;
+            (StakesFit(origin, spacing, mid) ? fits : fails) = mid;
+        }
+        return fits;
+    };
+    LimitGrowth(largest(OriginX_, Lx_), largest(OriginY_, Ly_));
 }
 
 TUsedRect TTerreno::GetSelection() const
@@ -636,10 +660,7 @@ bool TTerreno::LoadTerrainSection(TByteReader& s)
         return false;
     // Spacings are positive, and every stake's coordinates must exist as
     // single-precision numbers.
-    const auto fits = [&](long double origin, long double spacing, std::int32_t count) {
-        return spacing > 0.0L && std::fabs(origin) + spacing * (count - 1) < static_cast<long double>(FLT_MAX) / 2;
-    };
-    if (!fits(originX, lx, ColCount()) || !fits(originY, ly, RowCount()))
+    if (!StakesFit(originX, lx, ColCount()) || !StakesFit(originY, ly, RowCount()))
         return false;
     SetResultsValid(resultsValid);
     PlaneComputed_ = planeComputed;
@@ -652,6 +673,7 @@ bool TTerreno::LoadTerrainSection(TByteReader& s)
     KeepPlans_ = keepPlans;
     Plans_ = plans;
     LastRatioKnown_ = false;
+    LimitGrowthToGeometry();
     return true;
 }
 

@@ -161,7 +161,11 @@ public:
     {
         OriginX_ = x;
         OriginY_ = y;
+        LimitGrowthToGeometry();
     }
+    // Whether `count` stakes from `origin`, `spacing` apart, have coordinates
+    // a single holds with room to spare, as a project file must give them.
+    static bool StakesFit(long double origin, long double spacing, std::int32_t count);
 
     // What the project keeps beyond the given sections (its georeference,
     // and sections of newer versions, kept as read).
@@ -212,6 +216,10 @@ public:
     void RestoreLastArea();
 
 private:
+    // The grid grows no further than its stakes fit (see StakesFit): a
+    // terrain read from a file with very wide spacings could otherwise grow
+    // into one that no file can hold.
+    void LimitGrowthToGeometry();
     void StartProgress(const std::string& message)
     {
         if (Progress_)

@@ -39,9 +39,9 @@ void TCotas::SetCell(std::int32_t col, std::int32_t row, float value)
 
 void TCotas::SetRowCells(std::int32_t col, std::int32_t row, const float* values, std::size_t count)
 {
-    if (col < 1 || col > MaxGridSize || row < 1 || row > MaxGridSize)
+    if (col < 1 || col > MaxCols_ || row < 1 || row > MaxGridSize)
         return;
-    count = std::min(count, std::size_t(MaxGridSize - col + 1));
+    count = std::min(count, std::size_t(MaxCols_ - col + 1));
     if (count == 0)
         return;
     if (!std::all_of(values, values + count, IsStorableElevation))
@@ -118,7 +118,7 @@ bool TCotas::Resize(std::int32_t addCols, std::int32_t addRows)
         return false;
     const std::int64_t newCols = std::int64_t(ColCount_) + addCols;
     const std::int64_t newRows = std::int64_t(RowCount_) + addRows;
-    if (newCols < 1 || newCols > MaxGridSize || newRows < 1 || newRows > MaxGridSize)
+    if (newCols < 1 || newCols > MaxCols_ || newRows < 1 || newRows > MaxRows_)
         return false;
     if (addCols == 0 && addRows == 0)
         return true;

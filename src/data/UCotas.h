@@ -9,6 +9,7 @@
 //
 // Cells live in one contiguous block, row after row, ColCount floats a row.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -90,7 +91,7 @@ public:
     void ClearRect(const TUsedRect& rect);
     // Stores `count` values from (col, row) rightwards, as that many SetCell
     // calls would, growing the store once for all of them; values that would
-    // fall past column 1000 are dropped. When one of the values stored would
+    // fall past column 1000 (or the limit set on growth) are dropped. When one of the values stored would
     // not be storable, TElevationError is thrown and nothing changes.
     void SetRowCells(std::int32_t col, std::int32_t row, const float* values, std::size_t count);
     bool Resize(std::int32_t addCols, std::int32_t addRows);
@@ -167,6 +168,9 @@ public:
     TUsedRect UsedRect() const { return UsedRect_; }
     bool Modified() const { return Modified_; }
     bool Saved() const { return Saved_; }
+    // The size the store may grow to: 1000 x 1000 unless its owner set less.
+    std::int32_t MaxColCount() const { return MaxCols_; }
+    std::int32_t MaxRowCount() const { return MaxRows_; }
 
     // Called with the store whenever Minimum or Maximum changes.
     void SetOnExtremesChange(std::function<void(TCotas&)> handler) { OnExtremesChange_ = std::move(handler); }
@@ -182,6 +186,14 @@ protected:
     // For the systematization, which alone makes results current.
     void SetResultsValid(bool flag) { ResultsValid_ = flag; }
     void SetModified(bool flag) { Modified_ = flag; }
+    // For the terrain, whose stakes past some column or row would lie where
+    // its file cannot place them: the store grows no further (never below
+    // its size now), growth past the limit refused as growth past 1000 is.
+    void LimitGrowth(std::int32_t maxCols, std::int32_t maxRows)
+    {
+        MaxCols_ = std::max(ColCount_, std::min(maxCols, MaxGridSize));
+        MaxRows_ = std::max(RowCount_, std::min(maxRows, MaxGridSize));
+    }
 
 private:
     // The record of an undo step puts the bookkeeping back bit for bit.
@@ -219,6 +231,8 @@ private:
     TUsedRect UsedRect_;
     bool Modified_ = false;
     bool Saved_ = false;
+    std::int32_t MaxCols_ = MaxGridSize;
+    std::int32_t MaxRows_ = MaxGridSize;
 };
 
 }  // namespace nivora

@@ -754,10 +754,11 @@ void TForm2::InsertRowAtCursor()
 {
     if (CurrentRow() > Terrain_->RowCount())
         return;
-    // At 1000 rows with elevations in the last one, an insert would push them out.
+    // At 1000 rows (or as many as the terrain's stakes fit) with elevations
+    // in the last one, an insert would push them out.
     if (!StructuralEdit("Inserir Linha", [&] { return Terrain_->InsertRow(CurrentRow()); }))
-        Messages().Warning(this, "Não é possível inserir uma linha: a grade já tem 1000 linhas e a última "
-                                 "contém cotas.");
+        Messages().Warning(this, QString("Não é possível inserir uma linha: a grade já tem %1 linhas e a última "
+                                         "contém cotas.").arg(Terrain_->RowCount()));
 }
 
 void TForm2::DeleteRowAtCursor()
@@ -775,8 +776,8 @@ void TForm2::InsertColumnAtCursor()
     if (CurrentCol() > Terrain_->ColCount())
         return;
     if (!StructuralEdit("Inserir Coluna", [&] { return Terrain_->InsertColumn(CurrentCol()); }))
-        Messages().Warning(this, "Não é possível inserir uma coluna: a grade já tem 1000 colunas e a última "
-                                 "contém cotas.");
+        Messages().Warning(this, QString("Não é possível inserir uma coluna: a grade já tem %1 colunas e a última "
+                                         "contém cotas.").arg(Terrain_->ColCount()));
 }
 
 void TForm2::DeleteColumnAtCursor()

@@ -244,3 +244,49 @@ TEST(StoreInvariant, RefusedValueLeavesTheRecordTrue)
     EXPECT_TRUE(SameBits(t.Cells(), before));
     ExpectSavesAndReopens(t, "refused_then_undone");
 }
+
+// A terrain read from a file with very wide spacings, or placed far out,
+// grows only as far as its stakes keep coordinates the file can place: past
+// that a cell is ignored as one past column 1000 is, and what is stored saves
+// and opens again.
+TEST(StoreInvariant, GrowthStopsWhereTheStakesLeaveTheFile)
+{
+    struct TCase {
+        const char* Name;
+        float Spacing;
+        long double Origin;
+        std::int32_t LastFitting;  // the largest column and row count the file takes
+    };
+    const TCase cases[] = {
+        {"wide_spacing", 3e35f, 0.0L, 568},
+        {"far_origin", 1e35f, 1.5e38L, 202},
+        {"room_for_all", 1e29f, 5e32L, 1000},
+    };
+    for (const TCase& k : cases) {
+        SCOPED_TRACE(k.Name);
+        // The file is how such a terrain comes in: the geometry is read with it.
+        TTerreno made(20, 20, k.Spacing, k.Spacing);
+        made.SetOrigin(k.Origin, -k.Origin);
+        made.SetCell(1, 1, 7.0f);
+        auto loaded = ReadProjectImage(WriteDocument(made, {}));
+        ASSERT_TRUE(loaded != nullptr);
+        TTerreno& t = *loaded->Terrain;
+        EXPECT_EQ(t.MaxColCount(), k.LastFitting);
+        EXPECT_EQ(t.MaxRowCount(), k.LastFitting);
+        ASSERT_TRUE(TTerreno::StakesFit(k.Origin, k.Spacing, k.LastFitting));
+        if (k.LastFitting < MaxGridSize) {
+            ASSERT_FALSE(TTerreno::StakesFit(k.Origin, k.Spacing, k.LastFitting + 1));
+        }
+        t.SetCell(k.LastFitting, 2, 8.0f);
+        t.SetCell(k.LastFitting + 1, 3, 9.0f);
+        t.SetCell(4, k.LastFitting + 1, 9.5f);
+        EXPECT_EQ(t.GetCell(k.LastFitting, 2), 8.0f);
+        EXPECT_EQ(t.ColCount(), k.LastFitting);
+        EXPECT_EQ(t.RowCount(), 20);
+        // A paste reaching past the limit keeps what lies inside it.
+        const std::string wide = "1\t2\t3\t4\t5\t6\t7\t8\t9\t10\n";
+        ReadElevationText(t, wide, k.LastFitting - 4, 5, kClipboardLayout, ',');
+        EXPECT_EQ(t.GetCell(k.LastFitting, 5), 5.0f);
+        ExpectSavesAndReopens(t, std::string("geometry_") + k.Name);
+    }
+}
