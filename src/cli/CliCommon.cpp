@@ -109,8 +109,10 @@ private:
 
 TStandardOutputBuffer& StandardOutputBuffer()
 {
-    static TStandardOutputBuffer buffer;
-    return buffer;
+    // Never destroyed: std::cout is flushed once more when the program ends,
+    // after the statics of this file are gone, and still writes through it.
+    static auto* const buffer = new TStandardOutputBuffer;
+    return *buffer;
 }
 
 }  // namespace
