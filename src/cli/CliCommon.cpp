@@ -201,8 +201,12 @@ TLoadedProject LoadProject(const std::string& path)
     return project;
 }
 
+std::ostream& SummaryStream(const std::string& outputPath) { return outputPath == "-" ? std::cerr : std::cout; }
+
 void CheckOutput(const std::string& path)
 {
+    if (path == "-")
+        return;  // standard output: its errors are told when it is written
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         throw TOutputError("Não foi possível criar o arquivo " + path + ": " + Reason(EISDIR) + ".");
@@ -217,6 +221,10 @@ void CheckOutput(const std::string& path)
 
 void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes)
 {
+    if (path == "-") {
+        std::cout.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return;
+    }
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
         // A device or a pipe: replacing it by a file would be wrong, and

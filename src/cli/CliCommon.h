@@ -9,6 +9,7 @@
 #include "data/SaveOpen.h"
 
 #include <cstdint>
+#include <ostream>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -56,7 +57,11 @@ void CheckOutput(const std::string& path);
 // Writes the bytes whole or not at all: a regular file is replaced through a
 // temporary file beside it, so an earlier file of the same name stays until
 // the new one is complete; a device or pipe (/dev/stdout) is written in place.
+// "-" writes to standard output (text formats only: see OutputExtension).
 void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes);
+// Where a command's JSON summary goes: standard error when its output took
+// standard output.
+std::ostream& SummaryStream(const std::string& outputPath);
 void SaveProject(const std::string& path, const TTerreno& terrain, const TViewState& view);
 
 // Standard output goes through a buffer of ours that keeps the first write

@@ -126,8 +126,8 @@ std::vector<TCommand> MapCommands()
     std::vector<TOption> map = contours;
     map.push_back({"--zoom", "Z", "ampliação da imagem, em %, de 25 a 400", "100", IntegerIn(25, 400)});
     map.push_back(LocaleOption());
-    map.push_back({"-o", "SAIDA.svg", "o mapa a gravar: .svg, .png, .jpg, .jpeg ou .pdf", "",
-                   OutputExtension({".svg", ".png", ".jpg", ".jpeg", ".pdf"}), true});
+    map.push_back({"-o", "SAIDA.svg", "o mapa a gravar: .svg, .png, .jpg, .jpeg ou .pdf; - escreve o SVG na saída padrão", "",
+                   OutputExtension({".svg", ".png", ".jpg", ".jpeg", ".pdf"}, ".svg"), true});
     return {
         {.Name = "cutfill-map",
          .Operand = "ARQUIVO",

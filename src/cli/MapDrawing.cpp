@@ -120,7 +120,7 @@ int CutFillMap(const TArgs& a)
 int ContourMap(const TArgs& a)
 {
     const std::string out = a.Get("-o");
-    const std::string ext = LowerExtension(out);
+    const std::string ext = out == "-" ? ".svg" : LowerExtension(out);
     const std::int32_t zoom = a.Integer("--zoom", 100);
     CheckOutput(out);
 

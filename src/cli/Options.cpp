@@ -197,9 +197,19 @@ TCheck NumberList(std::size_t most)
     };
 }
 
-TCheck OutputExtension(std::vector<std::string> extensions)
+TCheck OutputExtension(std::vector<std::string> extensions, std::string textOnStandardOutput)
 {
-    return [extensions = std::move(extensions)](const std::string& option, const std::string& value) {
+    return [extensions = std::move(extensions), text = std::move(textOnStandardOutput)](const std::string& option,
+                                                                                         const std::string& value) {
+        if (value == "-") {
+            if (!text.empty())
+                return;
+            // Without a name there is no extension to choose the format by,
+            // and these formats are not text a terminal or a pipe of lines
+            // would take.
+            throw TUsageError(option + ": a saída padrão (-) recebe só texto, e este comando grava arquivos binários; "
+                                       "dê o nome do arquivo (recebido: -)");
+        }
         const std::string ext = LowerExtension(value);
         if (std::find(extensions.begin(), extensions.end(), ext) != extensions.end())
             return;

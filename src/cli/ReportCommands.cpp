@@ -20,7 +20,7 @@ std::vector<TCommand> ReportCommands()
                         "decimal é a vírgula. Escreve em JSON as contagens e os volumes.",
          .Options = {AreaOption(), RatioOption("sem ajuste: o plano de melhor ajuste"), DecimalsOption(),
                      LocaleOption(),
-                     {"-o", "SAIDA.pdf", "o relatório a gravar: .pdf ou .csv", "", OutputExtension({".pdf", ".csv"}),
+                     {"-o", "SAIDA.pdf", "o relatório a gravar: .pdf ou .csv; - escreve o CSV na saída padrão (e o JSON na saída de erros)", "", OutputExtension({".pdf", ".csv"}, ".csv"),
                       true}},
          .Draws = true},
     };

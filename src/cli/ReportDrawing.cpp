@@ -45,7 +45,7 @@ int Report(const TArgs& a)
     TSystematized run = LoadAndSystematize(a);
     const TFieldReport report = BuildFieldReport(*run.Project.Terrain);
     int pages = 0;
-    if (LowerExtension(out) == ".csv") {
+    if (out == "-" || LowerExtension(out) == ".csv") {
         const std::string text = FieldReportCsv(report, decimals, LocaleSeparator(a));
         WriteOutput(out, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     } else {
@@ -68,7 +68,7 @@ int Report(const TArgs& a)
     if (pages > 0)
         j.Key("Pages").Value(pages);
     j.EndObject();
-    std::cout << j.Str() << "\n";
+    SummaryStream(out) << j.Str() << "\n";
     return kExitOk;
 }
 

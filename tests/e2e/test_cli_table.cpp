@@ -463,6 +463,51 @@ TEST_F(CliTable, OptionForms)
 }
 
 // Help and version: on stdout, status 0; the version is the project's.
+// "-o -" writes a text output to standard output, in the command's text
+// format, with the JSON summary on standard error; binary outputs are refused
+// before anything is read, and the file written by name is the same text.
+TEST_F(CliTable, TextOutputsOnStandardOutput)
+{
+    struct TPiped {
+        std::vector<std::string> Args;  // without -o
+        int Status;
+        std::string OutStart;  // the start of standard output
+        std::string ErrPart;   // a part of standard error
+        std::string Twin;      // the same output written to a file
+    };
+    const std::vector<TPiped> cases = {
+        {{"report", "@W/QUATRO.NVR", "--ratio", "2", "--decimals", "2"}, 0, "\xEF\xBB\xBFN\xC2\xBA,", "\"Lines\":4",
+         "@W/r.csv"},
+        {{"contour-map", "@W/QUATRO.NVR", "--equidistant"}, 0, "<?xml", "", "@W/m.svg"},
+        {{"cutfill-map", "@W/QUATRO.NVR", "--ratio", "2"}, 2, "", "recebe só texto", ""},
+        {{"systematize", "@W/QUATRO.NVR"}, 2, "", "recebe só texto", ""},
+        {{"import", "@W/QUATRO.NVR", "--lx", "10"}, 2, "", "recebe só texto", ""},
+    };
+    for (const TPiped& c : cases) {
+        std::vector<std::string> args;
+        for (const std::string& a : c.Args)
+            args.push_back(Expand(a));
+        SCOPED_TRACE(args[0]);
+        auto piped = args;
+        piped.insert(piped.end(), {"-o", "-"});
+        const TResult r = RunCli(piped);
+        EXPECT_EQ(r.Status, c.Status) << r.Err;
+        EXPECT_EQ(r.Out.substr(0, c.OutStart.size()), c.OutStart);
+        EXPECT_NE(r.Err.find(c.ErrPart), std::string::npos) << r.Err;
+        if (c.Twin.empty()) {
+            EXPECT_EQ(r.Out, "");
+            continue;
+        }
+        auto named = args;
+        named.insert(named.end(), {"-o", Expand(c.Twin)});
+        ASSERT_EQ(RunCli(named).Status, 0);
+        std::ifstream in(Expand(c.Twin), std::ios::binary);
+        const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(r.Out, file);
+        fs::remove(Expand(c.Twin));
+    }
+}
+
 TEST_F(CliTable, HelpAndVersion)
 {
     const TResult version = RunCli({"--version"});
