@@ -21,6 +21,8 @@ int Report(const TArgs& a);
 // (PointsRun.cpp). ReadOrigin reads its --origin, for the check and the run.
 int Points(const TArgs& a);
 bool ReadOrigin(const std::string& text, double& x, double& y);
+// The check of an option that ReadOrigin reads; `names` says what it holds ("X,Y").
+TCheck MetrePairText(const std::string& names);
 // georef needs the coordinate systems' database, as points does (GeorefRun.cpp).
 int Georef(const TArgs& a);
 

@@ -20,15 +20,6 @@ void SetOrClear(const TArgs& a)
         throw TUsageError("faltam --epsg CODIGO e --corner E,N (ou --clear)");
 }
 
-TCheck CornerText()
-{
-    return [](const std::string& option, const std::string& value) {
-        double e, n;
-        if (!ReadOrigin(value, e, n))
-            throw TUsageError(option + ": espera E,N em metros, com ponto decimal (recebido: \"" + value + "\")");
-    };
-}
-
 }  // namespace
 
 std::vector<TCommand> GeorefCommands()
@@ -44,7 +35,7 @@ std::vector<TCommand> GeorefCommands()
              "norte) ou para o norte com --rows north. Escreve em JSON a georreferência gravada.",
          .Options = {{"--epsg", "CODIGO", "código EPSG do sistema de coordenadas", "", IntegerIn(1, 999999)},
                      {"--corner", "E,N", "coordenadas do piquete (1,1), em metros, com ponto decimal", "",
-                      CornerText()},
+                      MetrePairText("E,N")},
                      {"--rows", "DIR", "south (a linha 1 é a do norte) ou north", "south", OneOf({"south", "north"})},
                      {"--clear", "", "apaga a georreferência"},
                      ProjectOutputOption("o projeto a gravar", true)},

@@ -23,18 +23,15 @@ bool ReadOrigin(const std::string& text, double& x, double& y)
     return std::isfinite(x) && std::isfinite(y);
 }
 
-namespace {
-
-TCheck OriginText()
+TCheck MetrePairText(const std::string& names)
 {
-    return [](const std::string& option, const std::string& value) {
+    return [names](const std::string& option, const std::string& value) {
         double x, y;
         if (!ReadOrigin(value, x, y))
-            throw TUsageError(option + ": espera X,Y em metros, com ponto decimal (recebido: \"" + value + "\")");
+            throw TUsageError(option + ": espera " + names + " em metros, com ponto decimal (recebido: \"" + value
+                              + "\")");
     };
 }
-
-}  // namespace
 
 std::vector<TCommand> PointsCommands()
 {
@@ -60,7 +57,7 @@ std::vector<TCommand> PointsCommands()
                      {"--max-edge", "E", "lado máximo de um triângulo que dá cota, em metros; 0 sem limite",
                       "4 vezes o espaçamento", NumberIn(0, 1e30L)},
                      {"--origin", "X,Y", "coordenadas do piquete (1,1), em metros",
-                      "o canto sudoeste dos pontos, arredondado ao espaçamento", OriginText()},
+                      "o canto sudoeste dos pontos, arredondado ao espaçamento", MetrePairText("X,Y")},
                      ProjectOutputOption("o projeto a criar", true)},
 #ifdef NIVORA_CLI_POINTS_IN_HELPER
          // PROJ and its libraries take longer to load than most commands take
