@@ -3,6 +3,7 @@
 // the peak of the memory it allocates (every allocation of this program is
 // counted), per point kept and in all.
 
+#include "survey/CountingAllocator.h"
 #include "survey/PointFile.h"
 
 #include <benchmark/benchmark.h>
@@ -19,44 +20,8 @@
 #include <new>
 #include <string>
 
-namespace {
-
-std::atomic<long long> gInUse{0};
-std::atomic<long long> gPeak{0};
-constexpr std::size_t kHead = alignof(std::max_align_t);
-
-void* Allocate(std::size_t n)
-{
-    auto* p = static_cast<unsigned char*>(std::malloc(n + kHead));
-    if (!p)
-        throw std::bad_alloc();
-    std::memcpy(p, &n, sizeof n);
-    const long long now = gInUse += static_cast<long long>(n);
-    long long peak = gPeak.load();
-    while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
-    }
-    return p + kHead;
-}
-
-void Release(void* q) noexcept
-{
-    if (!q)
-        return;
-    auto* p = static_cast<unsigned char*>(q) - kHead;
-    std::size_t n;
-    std::memcpy(&n, p, sizeof n);
-    gInUse -= static_cast<long long>(n);
-    std::free(p);
-}
-
-}  // namespace
-
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
+using nivora::testing::gInUse;
+using nivora::testing::gPeak;
 
 using namespace nivora;
 

@@ -2,6 +2,7 @@
 // keeps, whatever the file's size and the length of its lines. Every
 // allocation of this test program is counted.
 
+#include "CountingAllocator.h"
 #include "survey/PointFile.h"
 
 #include <gtest/gtest.h>
@@ -15,57 +16,7 @@
 #include <new>
 #include <string>
 
-namespace {
-
-std::atomic<long long> gInUse{0};
-std::atomic<long long> gPeak{0};
-
-// Each block carries its size ahead of it, aligned as new must align.
-constexpr std::size_t kHead = alignof(std::max_align_t);
-
-void* Allocate(std::size_t n)
-{
-    auto* p = static_cast<unsigned char*>(std::malloc(n + kHead));
-    if (!p)
-        throw std::bad_alloc();
-    std::memcpy(p, &n, sizeof n);
-    const long long now = gInUse += static_cast<long long>(n);
-    long long peak = gPeak.load();
-    while (now > peak && !gPeak.compare_exchange_weak(peak, now)) {
-    }
-    return p + kHead;
-}
-
-void Release(void* q) noexcept
-{
-    if (!q)
-        return;
-    auto* p = static_cast<unsigned char*>(q) - kHead;
-    std::size_t n;
-    std::memcpy(&n, p, sizeof n);
-    gInUse -= static_cast<long long>(n);
-    std::free(p);
-}
-
-}  // namespace
-
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept
-{
-    try {
-        return Allocate(n);
-    } catch (...) {
-        return nullptr;
-    }
-}
-void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
+using nivora::testing::PeakAllocatedDuring;
 
 using namespace nivora;
 
@@ -103,16 +54,6 @@ private:
     std::size_t At = 0;
 };
 
-// What the reading allocates at its peak beyond what was in use before it.
-template <typename F>
-long long PeakOf(F read)
-{
-    const long long before = gInUse.load();
-    gPeak = before;
-    read();
-    return gPeak.load() - before;
-}
-
 // A small multiple of the 24 bytes a kept point takes, and a fixed part
 // for the buffers of a line and of the first lines.
 long long Bound(std::size_t points) { return 96 * static_cast<long long>(points) + (2 << 20); }
@@ -146,7 +87,7 @@ TEST(PointMemory, ReadingTakesASmallMultipleOfThePointsKept)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::size_t kept = 0;
-        const long long peak = PeakOf([&] {
+        const long long peak = PeakAllocatedDuring([&] {
             TMadeSource source(c.lines, c.line);
             kept = ReadPointSource(source, std::nullopt).Set.Points.size();
         });
@@ -166,7 +107,7 @@ TEST(PointMemory, ATextInMemoryIsNotCopiedNorSplitAhead)
     const std::string& refused = lines;
     const std::string longLine(8 << 20, ';');
     for (const std::string* text : {&refused, &longLine}) {
-        const long long peak = PeakOf([&] {
+        const long long peak = PeakAllocatedDuring([&] {
             const TPointFormat f = DetectPointFormat(*text);
             EXPECT_TRUE(ReadPoints(*text, f).Points.empty());
         });
