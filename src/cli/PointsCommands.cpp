@@ -43,7 +43,10 @@ std::vector<TCommand> PointsCommands()
              "Cria um projeto novo a partir de um arquivo de pontos esparsos (nome, E, N, Z, código), como "
              "\"Importar Pontos...\": reconhece as colunas, o separador e o separador decimal, projeta em UTM os "
              "pontos em latitude e longitude, e dá a cada piquete a cota da triangulação (interpolação linear) ou "
-             "do ponto mais próximo. Piquetes fora da área levantada ficam sem cota. Escreve em JSON o que foi "
+             "do ponto mais próximo. Piquetes fora da área levantada ficam sem cota. A grade fica com o norte "
+             "para cima: a linha 1 é a do norte e o piquete (1,1) o do canto noroeste, na origem local 0, 0; o "
+             "projeto guarda o sistema de coordenadas (--epsg) e as coordenadas E e N desse piquete "
+             "(georreferência). Escreve em JSON o que foi "
              "lido e a grade; as linhas recusadas e os pontos repetidos vão para a saída de erros. Recusa as "
              "linhas de mais de 65536 caracteres e os números que um projeto não guarda. Com PONTOS igual a -, "
              "lê os pontos da entrada padrão.",
@@ -56,8 +59,14 @@ std::vector<TCommand> PointsCommands()
                       "1,5 vez o espaçamento", Positive()},
                      {"--max-edge", "E", "lado máximo de um triângulo que dá cota, em metros; 0 sem limite",
                       "4 vezes o espaçamento", NumberIn(0, 1e30L)},
-                     {"--origin", "X,Y", "coordenadas do piquete (1,1), em metros",
+                     {"--origin", "X,Y",
+                      "coordenadas E e N do piquete do canto sudoeste da grade, que a alinha, em metros",
                       "o canto sudoeste dos pontos, arredondado ao espaçamento", MetrePairText("X,Y")},
+                     {"--epsg", "CODIGO",
+                      "código EPSG do sistema de coordenadas dos pontos (projetado, em metros)",
+                      "o do fuso UTM dos pontos em graus (SIRGAS 2000 no Brasil); 0 (não informado) para "
+                      "pontos em metros",
+                      IntegerIn(1, 999999)},
                      ProjectOutputOption("o projeto a criar", true)},
 #ifdef NIVORA_CLI_POINTS_IN_HELPER
          // PROJ and its libraries take longer to load than most commands take

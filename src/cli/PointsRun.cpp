@@ -5,6 +5,7 @@
 #include "CliCommon.h"
 #include "Commands.h"
 #include "Drawing.h"
+#include "survey/Crs.h"
 #include "survey/PointImport.h"
 
 #include <cmath>
@@ -27,6 +28,12 @@ int Points(const TArgs& a)
     const bool standardInput = path == "-";
     if (!standardInput)
         CheckInput(path);
+    std::optional<std::int32_t> named;
+    if (a.Has("--epsg")) {
+        named = std::int32_t(a.Integer("--epsg", 0));
+        if (const auto refusal = EpsgRefusal(*named))
+            throw TUsageError("--epsg: " + *refusal);
+    }
     CheckOutput(out);
     // The file is read once, as a stream; the layout is detected on its first
     // lines and whether it is in degrees on its points.
@@ -52,6 +59,12 @@ int Points(const TArgs& a)
             throw TNothingToCompute(prepared.Problem);
         throw TInputError(prepared.Problem);
     }
+    // The system the user names, else the one the projection proposes; a
+    // file in metres names none, and its georeference says "not known".
+    std::int32_t epsg = named.value_or(prepared.ProposedEpsg);
+    if (epsg == 0)
+        std::cerr << "Sistema de coordenadas não informado: o projeto guarda as coordenadas dos piquetes sem "
+                     "ele (EPSG 0); indique-o com --epsg.\n";
     if (a.Has("--origin"))
         ReadOrigin(a.Get("--origin"), p.OriginX, p.OriginY);
     else
@@ -62,7 +75,7 @@ int Points(const TArgs& a)
         grid = GridPoints(*prepared.Triangulation, p, '.');
         if (grid.ValueCount == 0)
             throw TNothingToCompute("Nenhum piquete da grade fica perto dos pontos: aumente a distância máxima.");
-        terrain = MakeTerrain(grid, p);
+        terrain = MakeTerrain(grid, p, epsg);
     } catch (const TPointError& e) {
         throw TNothingToCompute(e.what());
     }
@@ -90,6 +103,18 @@ int Points(const TArgs& a)
     j.Key("OriginX").Value(terrain->OriginX().Value());
     j.Key("OriginY").Value(terrain->OriginY().Value());
     j.Key("ValueCount").Value(static_cast<std::int64_t>(terrain->ValueCount()));
+    // Where stake (1, 1), the north-west one, lies; Epsg 0 and CrsName null
+    // when the file's system was not named.
+    const TGeoreference& g = *terrain->Extension().Georeference;
+    j.Key("Epsg").Value(g.Epsg);
+    j.Key("CrsName");
+    if (const auto crs = LookUpEpsg(g.Epsg))
+        j.Value(crs->Name);
+    else
+        j.Null();
+    j.Key("CornerEasting").Value(static_cast<long double>(g.CornerEasting));
+    j.Key("CornerNorthing").Value(static_cast<long double>(g.CornerNorthing));
+    j.Key("RowsRunSouth").Value(g.RowsRunSouth);
     j.EndObject();
     std::cout << j.Str() << "\n";
     return kExitOk;

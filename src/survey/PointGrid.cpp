@@ -236,7 +236,8 @@ struct TGridder {
         if (progress)
             progress->Start("Calculando as cotas dos piquetes...");
         for (std::int32_t r = 0; r < out.Rows; ++r) {
-            const double y = y0 + ly * r;
+            // Row 1 is the northern one.
+            const double y = y0 + ly * (out.Rows - 1 - r);
             // Rows go back and forth, so each stake starts its search in the
             // triangle of its neighbour.
             for (std::int32_t k = 0; k < out.Cols; ++k) {

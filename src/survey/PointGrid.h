@@ -37,7 +37,10 @@ bool OriginFits(double coordinate);
 struct TGridParams {
     double Lx = 10;
     double Ly = 10;
-    // Coordinates of stake (1, 1); columns run east, rows north.
+    // Survey coordinates of the grid's south-west stake: where the grid is
+    // aligned. Columns run east. The terrain made from the grid has its rows
+    // running south (row 1 is the northern one) and stake (1, 1) at the
+    // north-west corner; see MakeTerrain.
     double OriginX = 0;
     double OriginY = 0;
     TGridMethod Method = TGridMethod::Triangulation;
@@ -97,7 +100,8 @@ void SnapOrigin(const TPointTriangulation& t, TGridParams& p);
 struct TGriddedPoints {
     std::int32_t Cols = 0;
     std::int32_t Rows = 0;
-    // Row after row from row 1 (the southern one); 0 where no elevation.
+    // Row after row from row 1, the northern one, as the terrain holds them;
+    // each row from west to east; 0 where no elevation.
     std::vector<float> Z;
     std::int64_t ValueCount = 0;
 };

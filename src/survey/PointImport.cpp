@@ -1,7 +1,9 @@
 #include "survey/PointImport.h"
 
 #include "calc/CalcSist.h"
+#include "survey/Crs.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace nivora {
@@ -26,6 +28,7 @@ TPreparedPoints PreparePoints(IPointSource& source, const std::optional<TPointFo
         if (geographic.value_or(out.Set.LooksGeographic) && !out.Set.Points.empty()) {
             out.Zone = ProjectToUtm(out.Set.Points);
             out.Projected = true;
+            out.ProposedEpsg = ProposedUtmEpsg(out.Zone.Zone, out.Zone.South);
         }
         out.Triangulation = std::make_unique<TPointTriangulation>(out.Set.Points);
     } catch (const TPointsOnALine& e) {
@@ -88,19 +91,34 @@ std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char
     }
 }
 
-std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridParams& p)
+TGeoreference GridGeoreference(const TGriddedPoints& grid, const TGridParams& p, std::int32_t epsg)
+{
+    // The stakes lie at the spacings the terrain keeps, singles; the corner
+    // is counted from the south-west stake with them, in double.
+    TGeoreference g;
+    g.Epsg = epsg;
+    g.CornerEasting = p.OriginX;
+    g.CornerNorthing = p.OriginY + double(static_cast<float>(p.Ly)) * double(std::max(grid.Rows - 1, 0));
+    g.RowsRunSouth = true;
+    return g;
+}
+
+std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridParams& p, std::int32_t epsg)
 {
     // Nothing goes into the document that a saved project could not hold
     // and read back.
+    const TGeoreference g = GridGeoreference(grid, p, epsg);
     bool fits = grid.Cols >= 1 && grid.Cols <= MaxGridSize && grid.Rows >= 1 && grid.Rows <= MaxGridSize &&
                 grid.Z.size() == std::size_t(grid.Cols) * std::size_t(grid.Rows) && SpacingFits(p.Lx) &&
-                SpacingFits(p.Ly) && OriginFits(p.OriginX) && OriginFits(p.OriginY);
+                SpacingFits(p.Ly) && OriginFits(p.OriginX) && OriginFits(p.OriginY) && epsg >= 0 &&
+                std::isfinite(g.CornerNorthing);
     for (std::size_t i = 0; fits && i < grid.Z.size(); ++i)
         fits = std::isfinite(grid.Z[i]);
     if (!fits)
         throw TPointError("A grade calculada não cabe num projeto.");
     auto t = std::make_unique<TTerreno>(grid.Cols, grid.Rows, static_cast<float>(p.Lx), static_cast<float>(p.Ly));
-    t->SetOrigin(static_cast<long double>(p.OriginX), static_cast<long double>(p.OriginY));
+    t->SetOrigin(0, 0);
+    t->SetGeoreference(g);
     for (std::int32_t r = 1; r <= grid.Rows; ++r)
         for (std::int32_t c = 1; c <= grid.Cols; ++c)
             if (const float z = grid.Z[std::size_t(r - 1) * std::size_t(grid.Cols) + std::size_t(c - 1)]; z != 0.0f)

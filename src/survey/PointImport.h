@@ -5,10 +5,12 @@
 // terrain of the grid's size. The texts that tell the user what happened
 // are made here, so that both front ends say the same.
 
+#include "data/ProjectExtension.h"
 #include "survey/PointFile.h"
 #include "survey/PointGrid.h"
 #include "survey/UtmProjection.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +25,10 @@ struct TPreparedPoints {
     TPointSet Set;
     bool Projected = false;
     TUtmZone Zone;
+    // The coordinate system proposed for the points: the UTM one they were
+    // projected to (ProposedUtmEpsg), or 0 for points already in metres,
+    // whose system only the user can name.
+    std::int32_t ProposedEpsg = 0;
     // Empty when the points cannot make a surface; Problem says why.
     std::unique_ptr<TPointTriangulation> Triangulation;
     std::string Problem;
@@ -45,9 +51,16 @@ std::string ReadingSummary(const TPreparedPoints& prepared, bool withProblem = t
 // "Grade de C × R piquetes ..." or the reason the grid cannot be made.
 std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char decimal, std::int64_t valueCount);
 
-// A terrain of the grid's size holding its elevations, with the spacings and
-// the origin of the parameters. Like a new document, it is not saved.
-// Throws TPointError for a grid a project file could not hold.
-std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridParams& p);
+// A terrain of the grid's size holding its elevations, north up: row 1 is
+// the northern row, columns run east. Its stake coordinates are local, with
+// the origin 0, 0 at stake (1, 1), so that they are exact in single
+// precision and the plane's elevation at the origin is the one at that
+// stake; where the stakes are on the ground is its georeference: the system
+// `epsg` (0 when not known), the easting and northing of stake (1, 1) (the
+// grid's north-west stake) and rows running south. Like a new document, it
+// is not saved. Throws TPointError for a grid a project file could not hold.
+std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridParams& p, std::int32_t epsg);
+// The georeference MakeTerrain gives the terrain of the grid.
+TGeoreference GridGeoreference(const TGriddedPoints& grid, const TGridParams& p, std::int32_t epsg);
 
 }  // namespace nivora

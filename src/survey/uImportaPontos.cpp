@@ -478,7 +478,7 @@ void TImportaPontos::BitBtn1Click()
         return;
     }
     TLoadedProject project;
-    project.Terrain = MakeTerrain(grid, p);
+    project.Terrain = MakeTerrain(grid, p, Points->ProposedEpsg);
     CreateDocument(FrameOf(this), QString(), std::move(project));
     pbProgresso->setValue(0);
     accept();

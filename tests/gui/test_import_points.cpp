@@ -105,10 +105,14 @@ private slots:
         QCOMPARE(t.ColCount(), 21);
         QCOMPARE(t.RowCount(), 16);
         QCOMPARE(static_cast<double>(static_cast<long double>(t.Lx())), 20.0);
-        QCOMPARE(t.StakeX(1), 331200.0f);
-        QCOMPARE(t.StakeY(16), 6675100.0f);
-        QVERIFY(t.GetCell(1, 1) > 41.7f && t.GetCell(1, 1) < 41.9f);
-        QCOMPARE(t.GetCell(21, 16), 0.0f);  // the yard that was not surveyed
+        // North up, local coordinates; the survey's in the georeference.
+        QCOMPARE(t.StakeX(1), 0.0f);
+        QCOMPARE(t.StakeY(1), 0.0f);
+        QVERIFY(t.Extension().Georeference);
+        QCOMPARE(t.Extension().Georeference->CornerEasting, 331200.0);
+        QCOMPARE(t.Extension().Georeference->CornerNorthing, 6675100.0);
+        QVERIFY(t.GetCell(1, 16) > 41.7f && t.GetCell(1, 16) < 41.9f);
+        QCOMPARE(t.GetCell(21, 1), 0.0f);  // the yard that was not surveyed
         QVERIFY(!t.Saved());
         QVERIFY(ActiveDocument()->windowTitle().startsWith("AREA-"));
     }

@@ -48,12 +48,13 @@ TGridParams Params(double spacing, TGridMethod method = TGridMethod::Triangulati
 }
 
 // Calls f(x, y, z) for every stake of the grid, survey coordinates relative
-// to (kE0, kN0).
+// to (kE0, kN0); the grid's first row is the northern one.
 void ForStakes(const TGriddedPoints& g, const TGridParams& p, const std::function<void(double, double, float)>& f)
 {
     for (int r = 0; r < g.Rows; ++r)
         for (int c = 0; c < g.Cols; ++c)
-            f(p.OriginX - kE0 + p.Lx * c, p.OriginY - kN0 + p.Ly * r, g.Z[std::size_t(r) * std::size_t(g.Cols) + std::size_t(c)]);
+            f(p.OriginX - kE0 + p.Lx * c, p.OriginY - kN0 + p.Ly * (g.Rows - 1 - r),
+              g.Z[std::size_t(r) * std::size_t(g.Cols) + std::size_t(c)]);
 }
 
 TEST(PointGrid, APlaneComesBackWithinATenthOfAMillimetre)
@@ -149,10 +150,12 @@ TEST(PointGrid, NearestPointWithinTheDistanceOrNothing)
         int col, row;
         float z;
     } cases[] = {
-        {TGridMethod::Nearest, 1, 1, 10},       {TGridMethod::Nearest, 3, 2, 10},  // (20, 10): 22 m away
-        {TGridMethod::Nearest, 11, 10, 40},     {TGridMethod::Nearest, 6, 6, 0},   // the middle: 71 m from all
-        {TGridMethod::Nearest, 4, 1, 0},        // (30, 0): 30 m
-        {TGridMethod::Triangulation, 2, 1, 11}, // on the hull's edge between the first two
+        // Row 11 is the southern one, at y = 0.
+        {TGridMethod::Nearest, 1, 11, 10},       {TGridMethod::Nearest, 3, 10, 10},  // (20, 10): 22 m away
+        {TGridMethod::Nearest, 11, 2, 40},       {TGridMethod::Nearest, 6, 6, 0},    // the middle: 71 m from all
+        {TGridMethod::Nearest, 4, 11, 0},        // (30, 0): 30 m
+        {TGridMethod::Nearest, 1, 1, 30},        // (0, 100), the north-west corner
+        {TGridMethod::Triangulation, 2, 11, 11}, // on the hull's edge between the first two
         {TGridMethod::Triangulation, 6, 6, 0},
     };
     for (const auto& c : cases) {
@@ -243,11 +246,74 @@ TEST(PointImport, WhatAFileMakesIsSavedAndReadBack)
         const TGriddedPoints g = GridPoints(*prepared.Triangulation, p, '.');
         for (float z : g.Z)
             ASSERT_TRUE(std::isfinite(z));
-        const auto terrain = MakeTerrain(g, p);
+        const auto terrain = MakeTerrain(g, p, prepared.ProposedEpsg);
         const auto again = ReadProjectImage(WriteDocument(*terrain, TViewState{}));
         ASSERT_TRUE(again) << "the saved project is refused";
         EXPECT_EQ(again->Terrain->Cells(), terrain->Cells());
         EXPECT_EQ(again->Terrain->ValueCount(), g.ValueCount);
+    }
+}
+
+// A survey measured at the stakes themselves comes back stake for stake:
+// north up (the north-east point in row 1, last column), and every stake's
+// easting and northing, from the georeference in double, that of the point
+// measured there, to the millimetre, far up the northings where a single
+// steps by a metre.
+TEST(PointImport, TheTerrainIsNorthUpAndItsGeoreferenceIsTheNorthWestStake)
+{
+    const struct {
+        const char* what;
+        double e0, n0;  // the south-west stake
+        double lx, ly;
+        int cols, rows;
+    } cases[] = {
+        {"narrow columns, tall rows, in the south", 312000.37, 7455000.71, 2.5, 10, 7, 4},
+        {"wide columns, short rows, near the equator", 771234.5, 9100003.25, 10, 2.5, 3, 5},
+        {"odd spacings, one more row than columns", 500000.125, 7499999.875, 7.5, 5, 4, 5},
+        {"a single column's width apart", 201000.0625, 9099990.5, 1.25, 3.75, 9, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        // Elevations all different: column, row and a twist.
+        const auto z = [](int i, int j) { return 100 + i + 20.0 * j + 0.5 * i * j; };
+        std::vector<TSurveyPoint> pts;
+        for (int j = 0; j < c.rows; ++j)  // j counts north from the southern row
+            for (int i = 0; i < c.cols; ++i)
+                pts.push_back({c.e0 + c.lx * i, c.n0 + c.ly * j, z(i, j)});
+        const TPointTriangulation t(pts);
+        TGridParams p;
+        p.Lx = c.lx, p.Ly = c.ly;
+        p.OriginX = c.e0, p.OriginY = c.n0;
+        p.Method = TGridMethod::Nearest;
+        p.MaxDistance = 0.1;
+        const TGriddedPoints g = GridPoints(t, p, '.');
+        ASSERT_EQ(g.Cols, c.cols);
+        ASSERT_EQ(g.Rows, c.rows);
+        const auto terrain = MakeTerrain(g, p, 31982);
+        // The north-east point in row 1, last column; the south-west one in
+        // the last row, column 1.
+        EXPECT_FLOAT_EQ(terrain->GetCell(c.cols, 1), z(c.cols - 1, c.rows - 1));
+        EXPECT_FLOAT_EQ(terrain->GetCell(1, c.rows), z(0, 0));
+        // Local coordinates: stake (1, 1) at 0, 0.
+        EXPECT_EQ(static_cast<long double>(terrain->OriginX()), 0.0L);
+        EXPECT_EQ(static_cast<long double>(terrain->OriginY()), 0.0L);
+        const auto& geo = terrain->Extension().Georeference;
+        ASSERT_TRUE(geo);
+        EXPECT_EQ(geo->Epsg, 31982);
+        EXPECT_TRUE(geo->RowsRunSouth);
+        const auto lx = static_cast<double>(terrain->Lx().Value()), ly = static_cast<double>(terrain->Ly().Value());
+        for (int j = 0; j < c.rows; ++j)
+            for (int i = 0; i < c.cols; ++i) {
+                const int col = i + 1, row = c.rows - j;
+                SCOPED_TRACE(testing::Message() << "stake " << col << "," << row);
+                EXPECT_NEAR(geo->Easting(col, lx), c.e0 + c.lx * i, 1e-3);
+                EXPECT_NEAR(geo->Northing(row, ly), c.n0 + c.ly * j, 1e-3);
+                EXPECT_FLOAT_EQ(terrain->GetCell(col, row), z(i, j));
+            }
+        // Saved and read back, the georeference stays.
+        const auto again = ReadProjectImage(WriteDocument(*terrain, TViewState{}));
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->Terrain->Extension().Georeference, geo);
     }
 }
 
@@ -360,12 +426,15 @@ TEST(PointImport, AGnssFileBecomesATerrainInSurveyCoordinates)
     TGridParams p = DefaultGridParams(*prepared.Triangulation);
     EXPECT_DOUBLE_EQ(p.Lx, 50);
     const TGriddedPoints g = GridPoints(*prepared.Triangulation, p, '.');
-    const auto terrain = MakeTerrain(g, p);
+    const auto terrain = MakeTerrain(g, p, prepared.ProposedEpsg);
     EXPECT_EQ(terrain->ColCount(), g.Cols);
     EXPECT_EQ(terrain->ValueCount(), g.ValueCount);
     EXPECT_GT(g.ValueCount, 0);
-    EXPECT_EQ(static_cast<double>(static_cast<long double>(terrain->OriginX())), p.OriginX);
-    EXPECT_EQ(static_cast<double>(static_cast<long double>(terrain->OriginY())), p.OriginY);
+    const auto& geo = terrain->Extension().Georeference;
+    ASSERT_TRUE(geo);
+    EXPECT_EQ(geo->Epsg, 31983);  // SIRGAS 2000 / UTM zone 23S
+    EXPECT_EQ(geo->CornerEasting, p.OriginX);
+    EXPECT_EQ(geo->CornerNorthing, p.OriginY + 50 * (g.Rows - 1));
     // Origin snapped to the spacing: stakes at the survey's round metres.
     EXPECT_DOUBLE_EQ(std::fmod(p.OriginY, 50), 0);
     EXPECT_FALSE(terrain->Saved());
