@@ -12,6 +12,7 @@
 #include "data/NumberEdit.h"
 #include "data/SaveOpenCommands.h"
 #include "data/uFileNew.h"
+#include "data/uPropriedades.h"
 #include "grid/datagrid.h"
 #include "survey/uImportaPontos.h"
 #include "print/uPrint.h"
@@ -293,6 +294,10 @@ void TForm1::CreateMenus()
                       &TForm1::mnImprimirClick, QKeySequence("Ctrl+P"));
     mnExportarPDF = Item(File1, "mnExportarPDF", "&Exportar PDF...",
                          "Exporta o conteúdo da janela corrente para um arquivo PDF.", &TForm1::mnExportarPDFClick);
+    File1->addSeparator()->setObjectName("N8");
+    mnPropriedades = Item(File1, "mnPropriedades", "Pr&opriedades do Projeto...",
+                          "Mostra e altera o sistema de coordenadas e a posição do projeto no terreno.",
+                          &TForm1::mnPropriedadesClick);
     File1->addSeparator()->setObjectName("N1");
     FileExitItem = Item(File1, "FileExitItem", "Sai&r", "Encerra a execução do programa.");
     connect(FileExitItem, &QAction::triggered, this, &QWidget::close);
@@ -688,6 +693,7 @@ void TForm1::UpdateMenuItems()
     const bool documentActive = doc != nullptr;
     mnRecortar->setEnabled(documentActive);
     mnWinSurf->setEnabled(documentActive);
+    mnPropriedades->setEnabled(State_.ActiveDocument != nullptr);
     mnImprimir->setEnabled(CanPrint(ActiveChild()));
     mnExportarPDF->setEnabled(mnImprimir->isEnabled());
     sbFont->setEnabled(documentActive);
@@ -815,6 +821,15 @@ void TForm1::mnSalvarComoClick()
 {
     if (State_.ActiveDocument)
         SaveProjectAs(State_.ActiveDocument);
+}
+
+void TForm1::mnPropriedadesClick()
+{
+    if (!State_.ActiveDocument)
+        return;
+    if (!Propriedades)
+        Propriedades = new TPropriedades(this);
+    Propriedades->Execute(State_.ActiveDocument);
 }
 
 void TForm1::mnRecortarClick()
@@ -971,7 +986,7 @@ void TForm1::SetHelpContext()
         {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnWinSurf, 23},
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
-        {mnImportarPontos, 70},
+        {mnImportarPontos, 70}, {mnPropriedades, 71},
     };
     for (const auto& [action, context] : contexts)
         action->setProperty("HelpContext", context);

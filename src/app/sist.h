@@ -36,6 +36,7 @@ namespace nivora {
 class TForm2;
 class TFileNew;
 class TImportaPontos;
+class TPropriedades;
 class TDefSist;
 class TAbout;
 
@@ -120,6 +121,7 @@ public:
     void mnNovoClick();
     void mnAbrirClick();
     void mnImportarPontosClick();
+    void mnPropriedadesClick();
     void mnFecharClick();
     void mnSalvarClick();
     void mnSalvarComoClick();
@@ -210,6 +212,7 @@ private:
     QAction* mnNovo = nullptr;
     QAction* mnAbrir = nullptr;
     QAction* mnImportarPontos = nullptr;
+    QAction* mnPropriedades = nullptr;
     QAction* mnFechar = nullptr;
     QAction* mnSalvar = nullptr;
     QAction* mnSalvarComo = nullptr;
@@ -244,6 +247,7 @@ private:
     TFileNew* FileNew = nullptr;
     // Made on first use and kept, so it keeps its last inputs for the run.
     TImportaPontos* ImportaPontos = nullptr;
+    TPropriedades* Propriedades = nullptr;
     TDefSist* DefSist = nullptr;
     TAbout* About = nullptr;
     bool AboutShown = false;

@@ -18,4 +18,5 @@ list(APPEND NIVORA_UI_SOURCES
   data/NumberEdit.cpp
   data/SaveOpenCommands.cpp
   data/uFileNew.cpp
+  data/uPropriedades.cpp
 )

@@ -213,7 +213,12 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
     if (!Terrain_->Saved())
         History_->ClearClean();
     SavedPlans = Terrain_->Plans();
-    History_->SetOnCleanChange([this](bool clean) { Terrain_->SetSaved(clean && Terrain_->Plans() == SavedPlans); });
+    SavedExtension = Terrain_->Extension();
+    // Back at the saved cells, the document is its file again only if what
+    // the history does not hold (plans, georeference) is as saved too.
+    History_->SetOnCleanChange([this](bool clean) {
+        Terrain_->SetSaved(clean && Terrain_->Plans() == SavedPlans && Terrain_->Extension() == SavedExtension);
+    });
     // Every edit and every undo passes through the history.
     History_->SetOnChange([this] {
         if (TForm1* frame = Frame())
@@ -728,6 +733,7 @@ TCellChange TForm2::RecordFor(const TUsedRect& cells) const
 void TForm2::DocumentSaved()
 {
     SavedPlans = Terrain_->Plans();
+    SavedExtension = Terrain_->Extension();
     History_->SetClean();
 }
 

@@ -245,6 +245,7 @@ private:
     // The plans as last saved or loaded: undoing back to the saved point of
     // the history makes the document saved again only if they still hold.
     TTerreno::TPlans SavedPlans{};
+    TProjectExtension SavedExtension;
 };
 
 // The one way a document comes into existence: a window for a new terrain of

@@ -1,5 +1,5 @@
 # Window tests: the frame, the document window, systematizing, pasting, undo
-# and the import of survey points.
+# the import of survey points and the project's properties.
 if(NIVORA_GUI)
   nivora_gui_test(test_gui_frame test_frame.cpp)
   nivora_gui_test(test_gui_document test_document.cpp)
@@ -10,4 +10,6 @@ if(NIVORA_GUI)
   nivora_gui_test(test_gui_typing test_typing.cpp)
   nivora_gui_test(test_gui_import_points test_import_points.cpp)
   target_compile_definitions(test_gui_import_points PRIVATE NIVORA_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
+  nivora_gui_test(test_gui_project_properties test_project_properties.cpp)
+  target_compile_definitions(test_gui_project_properties PRIVATE NIVORA_HELP_FILE="${PROJECT_SOURCE_DIR}/help/NVhelp.hlp")
 endif()
