@@ -49,7 +49,10 @@ std::vector<TCommand> PointsCommands()
              "(georreferência). Escreve em JSON o que foi "
              "lido e a grade; as linhas recusadas e os pontos repetidos vão para a saída de erros. Recusa as "
              "linhas de mais de 65536 caracteres e os números que um projeto não guarda. Com PONTOS igual a -, "
-             "lê os pontos da entrada padrão.",
+             "lê os pontos da entrada padrão. Num arquivo em graus sem cabeçalho, em que latitude e longitude "
+             "caberiam em qualquer ordem, vale a ordem que põe os pontos no Brasil, ou, se as duas ou nenhuma o "
+             "fazem, a que dá o levantamento mais compacto; o fuso UTM é o da longitude média dos pontos. Com "
+             "--epsg, os pontos em graus são projetados no sistema indicado.",
          .Options = {{"--lx", "A", "distância entre piquetes ao longo de X (leste), em metros", "", Spacing(), true},
                      {"--ly", "B", "distância entre piquetes ao longo de Y (norte), em metros", "a de --lx",
                       Spacing()},
@@ -62,19 +65,29 @@ std::vector<TCommand> PointsCommands()
                      {"--origin", "X,Y",
                       "coordenadas E e N do piquete do canto sudoeste da grade, que a alinha, em metros",
                       "o canto sudoeste dos pontos, arredondado ao espaçamento", MetrePairText("X,Y")},
+                     {"--columns", "LISTA",
+                      "as colunas do arquivo, na ordem, separadas por vírgulas: name, e, n, z, code, lon, lat, "
+                      "ou - (ou skip) para uma coluna ignorada; por exemplo name,e,n,z,code ou name,lat,lon,z",
+                      "reconhecidas pelo cabeçalho ou pelo conteúdo"},
+                     {"--degrees", "", "as coordenadas são longitude e latitude em graus"},
+                     {"--metres", "", "as coordenadas são E e N em metros"},
                      {"--epsg", "CODIGO",
                       "código EPSG do sistema de coordenadas dos pontos (projetado, em metros)",
-                      "o do fuso UTM dos pontos em graus (SIRGAS 2000 no Brasil); 0 (não informado) para "
-                      "pontos em metros",
+                      "o do fuso UTM dos pontos em graus (SIRGAS 2000 no Brasil), para o qual são projetados; 0 "
+                      "(não informado) para pontos em metros",
                       IntegerIn(1, 999999)},
                      ProjectOutputOption("o projeto a criar", true)},
 #ifdef NIVORA_CLI_POINTS_IN_HELPER
          // PROJ and its libraries take longer to load than most commands take
          // to run: the command runs in the helper, as the drawing ones do.
-         .Draws = true},
+         .Draws = true,
 #else
-         .Run = Points},
+         .Run = Points,
 #endif
+         .CheckTogether = [](const TArgs& a) {
+             if (a.Has("--degrees") && a.Has("--metres"))
+                 throw TUsageError("--degrees não vai com --metres");
+         }},
     };
 }
 

@@ -34,6 +34,19 @@ int Points(const TArgs& a)
         if (const auto refusal = EpsgRefusal(*named))
             throw TUsageError("--epsg: " + *refusal);
     }
+    TPointOptions options;
+    if (a.Has("--columns")) {
+        try {
+            options.Columns = ParsePointColumns(a.Get("--columns"));
+        } catch (const TPointError& e) {
+            throw TUsageError("--columns: " + std::string(e.what()));
+        }
+        if (options.Columns->Degrees && a.Has("--metres"))
+            throw TUsageError("--columns com lon e lat não vai com --metres");
+    }
+    if (a.Has("--degrees") || a.Has("--metres"))
+        options.Geographic = a.Has("--degrees");
+    options.Epsg = named.value_or(0);
     CheckOutput(out);
     // The file is read once, as a stream; the layout is detected on its first
     // lines and whether it is in degrees on its points.
@@ -41,10 +54,10 @@ int Points(const TArgs& a)
     try {
         if (standardInput) {
             TStreamPointSource source(std::cin);
-            prepared = PreparePoints(source, std::nullopt, std::nullopt);
+            prepared = PreparePoints(source, options);
         } else {
             TFilePointSource source(path);
-            prepared = PreparePoints(source, std::nullopt, std::nullopt);
+            prepared = PreparePoints(source, options);
         }
     } catch (const TFileError& e) {
         throw TInputError(e.what());

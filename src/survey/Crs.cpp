@@ -1,7 +1,10 @@
 #include "survey/Crs.h"
 
+#include "survey/PointGrid.h"
+
 #include <proj.h>
 
+#include <cmath>
 #include <memory>
 
 namespace nivora {
@@ -55,6 +58,35 @@ std::int32_t ProposedUtmEpsg(int zone, bool south)
     if (south && zone >= 17 && zone <= 25)
         return 31960 + zone;
     return (south ? 32700 : 32600) + zone;
+}
+
+void ProjectToCrs(std::vector<TSurveyPoint>& points, std::int32_t code)
+{
+    using Pj = std::unique_ptr<PJ, decltype(&proj_destroy)>;
+    const std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> ctx(proj_context_create(),
+                                                                           proj_context_destroy);
+    proj_log_level(ctx.get(), PJ_LOG_NONE);
+    const std::string text = std::to_string(code);
+    const Pj crs(proj_create_from_database(ctx.get(), "EPSG", text.c_str(), PJ_CATEGORY_CRS, false, nullptr),
+                 proj_destroy);
+    const Pj geographic(crs ? proj_crs_get_geodetic_crs(ctx.get(), crs.get()) : nullptr, proj_destroy);
+    const Pj operation(geographic ? proj_create_crs_to_crs_from_pj(ctx.get(), geographic.get(), crs.get(), nullptr,
+                                                                   nullptr)
+                                  : nullptr,
+                       proj_destroy);
+    // Longitude first and easting first, whatever order the database gives
+    // the axes.
+    const Pj pj(operation ? proj_normalize_for_visualization(ctx.get(), operation.get()) : nullptr, proj_destroy);
+    if (!pj)
+        throw TPointError("Não foi possível preparar a projeção para EPSG:" + text + ".");
+    for (TSurveyPoint& p : points) {
+        PJ_COORD c = proj_trans(pj.get(), PJ_FWD, proj_coord(p.E, p.N, 0, 0));
+        if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y) || c.xy.x == HUGE_VAL)
+            throw TPointError("Não foi possível projetar o ponto de longitude " + std::to_string(p.E) +
+                              " e latitude " + std::to_string(p.N) + " em EPSG:" + text + ".");
+        p.E = c.xy.x;
+        p.N = c.xy.y;
+    }
 }
 
 }  // namespace nivora

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace nivora {
 
@@ -26,5 +27,11 @@ std::optional<std::string> EpsgRefusal(std::int32_t code);
 // Brazil south of the equator (17S to 25S: EPSG 31977 to 31985); WGS 84 / UTM
 // (326nn north, 327nn south) elsewhere.
 std::int32_t ProposedUtmEpsg(int zone, bool south);
+
+struct TSurveyPoint;
+// Takes E as longitude and N as latitude, in degrees on the system's own
+// datum, and projects them in place to EPSG:code, a system EpsgRefusal
+// takes. Throws TPointError when a point cannot be projected.
+void ProjectToCrs(std::vector<TSurveyPoint>& points, std::int32_t code);
 
 }  // namespace nivora

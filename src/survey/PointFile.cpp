@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -444,6 +445,10 @@ TPointFormat DetectInSample(const std::vector<std::string>& lines)
     std::vector<double> maxAbs(fieldCount, 0);
     std::vector<double> lowest(fieldCount, 1e300);
     std::vector<double> highest(fieldCount, -1e300);
+    // The same with negative values turned by 360: longitudes across the
+    // 180th meridian are near each other then.
+    std::vector<double> lowestTurned(fieldCount, 1e300);
+    std::vector<double> highestTurned(fieldCount, -1e300);
     for (const auto& d : data) {
         for (std::size_t k = 0; k < fieldCount; ++k) {
             double v;
@@ -455,6 +460,8 @@ TPointFormat DetectInSample(const std::vector<std::string>& lines)
             maxAbs[k] = std::max(maxAbs[k], std::fabs(v));
             lowest[k] = std::min(lowest[k], v);
             highest[k] = std::max(highest[k], v);
+            lowestTurned[k] = std::min(lowestTurned[k], v < 0 ? v + 360 : v);
+            highestTurned[k] = std::max(highestTurned[k], v < 0 ? v + 360 : v);
         }
     }
 
@@ -520,10 +527,14 @@ TPointFormat DetectInSample(const std::vector<std::string>& lines)
     // coordinates come as latitude then longitude unless the first
     // cannot be a latitude.
     const bool utmSwapped = a >= 1e6 && b >= 1e5 && b < 1e6;
-    const auto small = [&](int k) { return highest[std::size_t(k)] - lowest[std::size_t(k)] < 1 && !integer[std::size_t(k)]; };
+    const auto small = [&](int k) {
+        const std::size_t u = std::size_t(k);
+        return (highest[u] - lowest[u] < 1 || highestTurned[u] - lowestTurned[u] < 1) && !integer[u];
+    };
     const bool degrees = a <= 180 && b <= 180 && small(f.ColE) && small(f.ColN);
     if (utmSwapped || (degrees && a <= 90))
         std::swap(f.ColE, f.ColN);
+    f.OrderGuessed = degrees && a <= 90 && b <= 90;
     for (std::size_t k = std::size_t(f.ColZ) + 1; k < fieldCount; ++k)
         if (f.ColCode < 0)
             f.ColCode = static_cast<int>(k);
@@ -644,19 +655,80 @@ TPointSet TPointCollector::Finish()
     // local survey in metres that small is no field.
     if (!Set.Points.empty()) {
         double minE = Set.Points[0].E, maxE = minE, minN = Set.Points[0].N, maxN = minN;
+        // Longitudes across the 180th meridian are near each other with the
+        // negative ones turned by 360.
+        double minTurned = 1e300, maxTurned = -1e300;
         for (const TSurveyPoint& p : Set.Points) {
             minE = std::min(minE, p.E), maxE = std::max(maxE, p.E);
             minN = std::min(minN, p.N), maxN = std::max(maxN, p.N);
+            const double turned = p.E < 0 ? p.E + 360 : p.E;
+            minTurned = std::min(minTurned, turned), maxTurned = std::max(maxTurned, turned);
         }
         const bool inRange = minE >= -180 && maxE <= 180 && minN >= -90 && maxN <= 90;
-        Set.LooksGeographic = inRange && (format.HeaderSaysDegrees || (maxE - minE < 1 && maxN - minN < 1));
+        const bool smallE = maxE - minE < 1 || maxTurned - minTurned < 1;
+        Set.LooksGeographic = inRange && (format.HeaderSaysDegrees || (smallE && maxN - minN < 1));
     }
     return std::move(Set);
 }
 
 }  // namespace
 
-TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFormat>& format)
+TPointColumns ParsePointColumns(std::string_view list)
+{
+    static const std::map<std::string, int TPointColumns::*, std::less<>> roles = {
+        {"name", &TPointColumns::Name}, {"nome", &TPointColumns::Name},     {"e", &TPointColumns::E},
+        {"x", &TPointColumns::E},       {"n", &TPointColumns::N},           {"y", &TPointColumns::N},
+        {"z", &TPointColumns::Z},       {"cota", &TPointColumns::Z},        {"code", &TPointColumns::Code},
+        {"codigo", &TPointColumns::Code}, {"lon", &TPointColumns::E},       {"longitude", &TPointColumns::E},
+        {"lat", &TPointColumns::N},     {"latitude", &TPointColumns::N},
+    };
+    TPointColumns c;
+    bool metres = false;
+    int field = 0;
+    for (std::size_t from = 0;; ++field) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        std::string word(list.substr(from, comma - from));
+        for (char& ch : word)
+            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (word != "-" && word != "skip") {
+            const auto it = roles.find(word);
+            if (it == roles.end())
+                throw TPointError("coluna desconhecida \"" + word +
+                                  "\"; use name, e, n, z, code, lon, lat ou - (ou skip) para uma coluna ignorada");
+            int& slot = c.*(it->second);
+            if (slot >= 0)
+                throw TPointError("a coluna \"" + word + "\" aparece mais de uma vez, ou junto com a de mesmo papel");
+            slot = field;
+            if (word.starts_with("lon") || word.starts_with("lat"))
+                c.Degrees = true;
+            else if (it->second == &TPointColumns::E || it->second == &TPointColumns::N)
+                metres = true;
+        }
+        if (comma == list.size())
+            break;
+        from = comma + 1;
+    }
+    if (c.Degrees && metres)
+        throw TPointError("lon e lat não vão com e e n: as coordenadas são ou graus ou metros");
+    if (c.E < 0 || c.N < 0 || c.Z < 0)
+        throw TPointError("faltam colunas: são necessárias e, n e z (ou lon, lat e z)");
+    return c;
+}
+
+void ApplyPointColumns(TPointFormat& format, const TPointColumns& c)
+{
+    format.ColName = c.Name;
+    format.ColE = c.E;
+    format.ColN = c.N;
+    format.ColZ = c.Z;
+    format.ColCode = c.Code;
+    format.HeaderSaysDegrees = c.Degrees;
+    format.OrderGuessed = false;
+    format.FieldCount = std::max({format.FieldCount, c.Name + 1, c.E + 1, c.N + 1, c.Z + 1, c.Code + 1});
+}
+
+TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFormat>& format,
+                              const std::optional<TPointColumns>& columns)
 {
     TLineReader reader(source);
     TPointReading out;
@@ -667,6 +739,8 @@ TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFo
         sample.Take(reader);
         out.Format = DetectInSample(sample.Lines);
     }
+    if (columns)
+        ApplyPointColumns(out.Format, *columns);
     TPointCollector points(out.Format);
     for (std::size_t i = 0; i < sample.Lines.size(); ++i)
         points.Add(sample.TooLong[i] ? TLineReader::TooLong : TLineReader::Line, sample.Lines[i], (long long)i + 1);

@@ -40,7 +40,33 @@ struct TPointFormat {
     std::vector<std::string> FieldNames;
     // The header names latitude and longitude.
     bool HeaderSaysDegrees = false;
+    // No header named the columns and the two coordinate columns could be
+    // latitude and longitude either way round: ColE and ColN are a guess the
+    // import may turn round (see PreparePoints). Never set for a layout the
+    // user chose.
+    bool OrderGuessed = false;
 };
+
+// The columns a user names for a points file, as nivora-cli points --columns
+// takes them: the fields in their order, parted by commas, each one of
+//   name (nome), e (x), n (y), z (cota), code (codigo), lon (longitude),
+//   lat (latitude), and - or skip for a field to pass over;
+// fields after the last named one are not read. E and N, or lon and lat
+// (the points then in degrees), and z are needed, each at most once.
+struct TPointColumns {
+    int Name = -1;
+    int E = -1;
+    int N = -1;
+    int Z = -1;
+    int Code = -1;
+    // The list named lon and lat.
+    bool Degrees = false;
+};
+// Reads a list; throws TPointError saying what is wrong with it.
+TPointColumns ParsePointColumns(std::string_view list);
+// The layout with the columns set from the list (the separator, decimal mark
+// and header lines stay).
+void ApplyPointColumns(TPointFormat& format, const TPointColumns& columns);
 
 struct TSurveyPoint {
     double E = 0;
@@ -130,7 +156,9 @@ struct TPointReading {
 // Reads the source once, with the format, or with the layout detected on
 // its first lines when none is given. Throws TFileError from the source, and
 // TPointError for a file of more lines than a line number counts.
-TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFormat>& format);
+// With columns, the layout detected (or given) takes those columns.
+TPointReading ReadPointSource(IPointSource& source, const std::optional<TPointFormat>& format,
+                              const std::optional<TPointColumns>& columns = std::nullopt);
 
 TPointFormat DetectPointFormat(std::string_view text);
 TPointSet ReadPoints(std::string_view text, const TPointFormat& format);

@@ -17,18 +17,106 @@ std::string Plural(long long n, const char* one, const char* many)
 
 }  // namespace
 
-TPreparedPoints PreparePoints(IPointSource& source, const std::optional<TPointFormat>& format,
-                              std::optional<bool> geographic)
+namespace {
+
+// Brazil's box, from the Contamana meridian to the islands off the east
+// coast and from the Chuí to the Caburaí.
+bool InBrazil(double lon, double lat) { return lon >= -74.1 && lon <= -28.6 && lat >= -33.9 && lat <= 5.4; }
+
+struct TBox {
+    double MinE = 1e300, MaxE = -1e300, MinN = 1e300, MaxN = -1e300;
+    void Add(double e, double n)
+    {
+        MinE = std::min(MinE, e), MaxE = std::max(MaxE, e);
+        MinN = std::min(MinN, n), MaxN = std::max(MaxN, n);
+    }
+    double Area() const { return (MaxE - MinE) * (MaxN - MinN); }
+};
+
+// Up to a couple of thousand of the points, spread over the file.
+std::vector<TSurveyPoint> SampleOf(const std::vector<TSurveyPoint>& points)
+{
+    const std::size_t step = std::max<std::size_t>(1, points.size() / 2000);
+    std::vector<TSurveyPoint> sample;
+    for (std::size_t i = 0; i < points.size(); i += step)
+        sample.push_back(points[i]);
+    return sample;
+}
+
+// The area of the box of the points projected to UTM in the zone of their
+// middle.
+double ProjectedArea(std::vector<TSurveyPoint> sample)
+{
+    ProjectToUtm(sample);
+    TBox box;
+    for (const TSurveyPoint& p : sample)
+        box.Add(p.E, p.N);
+    return box.Area();
+}
+
+// A file in degrees without a header may hold latitude and longitude in
+// either order. The points are read with E the longitude; when the other
+// reading is as valid, the one in Brazil is taken, or else the more compact.
+TDegreeOrder ChooseDegreeOrder(TPreparedPoints& out)
+{
+    std::vector<TSurveyPoint>& points = out.Set.Points;
+    bool asReadValid = true, swappedValid = true;
+    TBox read;
+    for (const TSurveyPoint& p : points) {
+        asReadValid = asReadValid && std::fabs(p.N) <= 90;
+        swappedValid = swappedValid && std::fabs(p.E) <= 90;
+        read.Add(p.E, p.N);
+    }
+    bool swap = false;
+    TDegreeOrder why = TDegreeOrder::NotAsked;
+    if (!asReadValid || !swappedValid) {
+        swap = !asReadValid && swappedValid;
+    } else {
+        const double midE = 0.5 * (read.MinE + read.MaxE), midN = 0.5 * (read.MinN + read.MaxN);
+        const bool asReadInBrazil = InBrazil(midE, midN), swappedInBrazil = InBrazil(midN, midE);
+        if (asReadInBrazil != swappedInBrazil) {
+            swap = swappedInBrazil;
+            why = TDegreeOrder::InBrazil;
+        } else {
+            std::vector<TSurveyPoint> sample = SampleOf(points);
+            const double asReadArea = ProjectedArea(sample);
+            for (TSurveyPoint& p : sample)
+                std::swap(p.E, p.N);
+            swap = ProjectedArea(std::move(sample)) < asReadArea;
+            why = TDegreeOrder::Compact;
+        }
+    }
+    if (swap) {
+        for (TSurveyPoint& p : points)
+            std::swap(p.E, p.N);
+        std::swap(out.Format.ColE, out.Format.ColN);
+    }
+    return why;
+}
+
+}  // namespace
+
+TPreparedPoints PreparePoints(IPointSource& source, const TPointOptions& options)
 {
     TPreparedPoints out;
     try {
-        TPointReading reading = ReadPointSource(source, format);
+        TPointReading reading = ReadPointSource(source, options.Format, options.Columns);
         out.Format = reading.Format;
         out.Set = std::move(reading.Set);
-        if (geographic.value_or(out.Set.LooksGeographic) && !out.Set.Points.empty()) {
-            out.Zone = ProjectToUtm(out.Set.Points);
+        const bool degrees = options.Geographic.value_or((options.Columns && options.Columns->Degrees) ||
+                                                         out.Set.LooksGeographic);
+        if (degrees && !out.Set.Points.empty()) {
+            if (out.Format.OrderGuessed)
+                out.Order = ChooseDegreeOrder(out);
+            if (options.Epsg > 0) {
+                ProjectToCrs(out.Set.Points, options.Epsg);
+                out.ProposedEpsg = options.Epsg;
+                out.ProjectedToNamed = true;
+            } else {
+                out.Zone = ProjectToUtm(out.Set.Points);
+                out.ProposedEpsg = ProposedUtmEpsg(out.Zone.Zone, out.Zone.South);
+            }
             out.Projected = true;
-            out.ProposedEpsg = ProposedUtmEpsg(out.Zone.Zone, out.Zone.South);
         }
         out.Triangulation = std::make_unique<TPointTriangulation>(out.Set.Points);
     } catch (const TPointsOnALine& e) {
@@ -38,6 +126,15 @@ TPreparedPoints PreparePoints(IPointSource& source, const std::optional<TPointFo
         out.Problem = e.what();
     }
     return out;
+}
+
+TPreparedPoints PreparePoints(IPointSource& source, const std::optional<TPointFormat>& format,
+                              std::optional<bool> geographic)
+{
+    TPointOptions options;
+    options.Format = format;
+    options.Geographic = geographic;
+    return PreparePoints(source, options);
 }
 
 TPreparedPoints PreparePoints(std::string_view text, const TPointFormat& format, bool geographic)
@@ -72,9 +169,20 @@ std::string ReadingSummary(const TPreparedPoints& prepared, bool withProblem)
                 text += "  e mais " + std::to_string(s.ConflictCount - static_cast<int>(s.Conflicts.size())) + ".\n";
         }
     }
-    if (prepared.Projected)
-        text += "Coordenadas em graus (longitude e latitude): projetadas em UTM, fuso " +
-                std::to_string(prepared.Zone.Zone) + (prepared.Zone.South ? " Sul" : " Norte") + ", WGS 84.\n";
+    if (prepared.Order != TDegreeOrder::NotAsked)
+        text += std::string("Colunas lidas como ") +
+                (prepared.Format.ColE < prepared.Format.ColN ? "longitude, latitude" : "latitude, longitude") +
+                (prepared.Order == TDegreeOrder::InBrazil ? " (a ordem que põe os pontos no Brasil).\n"
+                                                          : " (a ordem que dá o levantamento mais compacto).\n");
+    if (prepared.Projected) {
+        const auto crs = LookUpEpsg(prepared.ProposedEpsg);
+        const std::string name = " (EPSG " + std::to_string(prepared.ProposedEpsg) + (crs ? ", " + crs->Name : "") + ")";
+        if (prepared.ProjectedToNamed)
+            text += "Coordenadas em graus (longitude e latitude): projetadas no sistema" + name + ".\n";
+        else
+            text += "Coordenadas em graus (longitude e latitude): projetadas em UTM, fuso " +
+                    std::to_string(prepared.Zone.Zone) + (prepared.Zone.South ? " Sul" : " Norte") + name + ".\n";
+    }
     if (withProblem && !prepared.Problem.empty())
         text += prepared.Problem + "\n";
     return text;

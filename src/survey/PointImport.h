@@ -19,6 +19,24 @@ namespace nivora {
 
 class TTerreno;
 
+// How the import reads a file; what is not given is detected.
+struct TPointOptions {
+    std::optional<TPointFormat> Format;
+    // Columns the user named, set on the detected (or given) layout.
+    std::optional<TPointColumns> Columns;
+    // Degrees (true) or metres (false); otherwise degrees when the columns
+    // say lon and lat or the points look geographic.
+    std::optional<bool> Geographic;
+    // Points in degrees are projected to this system (EpsgRefusal takes it);
+    // 0: to UTM in the zone of their middle.
+    std::int32_t Epsg = 0;
+};
+
+// Which order a file in degrees without a header was read in, when both
+// were possible: the one that puts the survey in Brazil, where one does,
+// otherwise the one that makes the more compact survey.
+enum class TDegreeOrder { NotAsked, InBrazil, Compact };
+
 struct TPreparedPoints {
     // The layout the file was read with.
     TPointFormat Format;
@@ -29,6 +47,11 @@ struct TPreparedPoints {
     // projected to (ProposedUtmEpsg), or 0 for points already in metres,
     // whose system only the user can name.
     std::int32_t ProposedEpsg = 0;
+    // The points went to the system the options named.
+    bool ProjectedToNamed = false;
+    // How the longitude and latitude columns were told apart (Format's ColE
+    // is the longitude).
+    TDegreeOrder Order = TDegreeOrder::NotAsked;
     // Empty when the points cannot make a surface; Problem says why.
     std::unique_ptr<TPointTriangulation> Triangulation;
     std::string Problem;
@@ -40,6 +63,7 @@ struct TPreparedPoints {
 // lines; projects to UTM when geographic, or, when that is not given, when
 // the points look geographic. Throws TFileError when the source cannot be
 // read.
+TPreparedPoints PreparePoints(IPointSource& source, const TPointOptions& options);
 TPreparedPoints PreparePoints(IPointSource& source, const std::optional<TPointFormat>& format,
                               std::optional<bool> geographic);
 // The same over a text in memory.

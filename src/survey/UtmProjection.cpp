@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <string>
 
 namespace nivora {
@@ -19,16 +20,29 @@ TUtmZone UtmZoneOf(double longitude, double latitude)
     return z;
 }
 
+TUtmZone UtmZoneOfPoints(const std::vector<TSurveyPoint>& points)
+{
+    if (points.empty())
+        return {};
+    // Longitudes are angles: their mean is the direction of the sum of their
+    // unit vectors, which does not jump at the 180th meridian.
+    double s = 0, c = 0, lat = 0;
+    for (const TSurveyPoint& p : points) {
+        const double l = p.E * std::numbers::pi / 180;
+        s += std::sin(l), c += std::cos(l);
+        lat += p.N;
+    }
+    double lon = std::atan2(s, c) * 180 / std::numbers::pi;
+    if (lon >= 180)
+        lon -= 360;
+    return UtmZoneOf(lon, lat / double(points.size()));
+}
+
 TUtmZone ProjectToUtm(std::vector<TSurveyPoint>& points)
 {
     if (points.empty())
         return {};
-    double minE = points[0].E, maxE = minE, minN = points[0].N, maxN = minN;
-    for (const TSurveyPoint& p : points) {
-        minE = std::min(minE, p.E), maxE = std::max(maxE, p.E);
-        minN = std::min(minN, p.N), maxN = std::max(maxN, p.N);
-    }
-    const TUtmZone zone = UtmZoneOf(0.5 * (minE + maxE), 0.5 * (minN + maxN));
+    const TUtmZone zone = UtmZoneOfPoints(points);
     ProjectToUtm(points, zone);
     return zone;
 }

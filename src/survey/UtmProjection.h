@@ -18,9 +18,14 @@ struct TUtmZone {
 // for negative latitudes.
 TUtmZone UtmZoneOf(double longitude, double latitude);
 
+// The zone of the points' middle (E longitude, N latitude, in degrees): the
+// circular mean of the longitudes, so that a survey across the 180th
+// meridian falls in zone 60 or 1; the hemisphere of the mean latitude.
+TUtmZone UtmZoneOfPoints(const std::vector<TSurveyPoint>& points);
+
 // Takes E as longitude and N as latitude, in degrees, and projects them in
-// place to the zone of the middle of their box, which it returns. Throws
-// TPointError when the projection fails.
+// place to the zone of their middle (UtmZoneOfPoints), which it returns.
+// Throws TPointError when the projection fails.
 TUtmZone ProjectToUtm(std::vector<TSurveyPoint>& points);
 void ProjectToUtm(std::vector<TSurveyPoint>& points, TUtmZone zone);
 

@@ -185,3 +185,73 @@ endforeach()
 if(EXISTS "${WORK}/FIFO.NVR" OR EXISTS "${WORK}/DEV.NVR")
   message(FATAL_ERROR "a project was written from a FIFO or a device")
 endif()
+
+# The columns and the kind of coordinates named on the command line. A
+# header-less ponto;longitude;latitude;cota file from Passo Fundo: zone 22 S
+# read as it comes; named the other way round, the user is taken at his word.
+file(WRITE "${WORK}/lonlat.csv" "")
+foreach(i 0 1 2 3 4)
+  foreach(j 0 1 2 3 4)
+    math(EXPR lon "40640 - 40 * ${i}")
+    math(EXPR lat "26200 - 40 * ${j}")
+    math(EXPR z "600 + ${i} + ${j}")
+    file(APPEND "${WORK}/lonlat.csv" "P${i}${j};-52.${lon};-28.${lat};${z}\n")
+  endforeach()
+endforeach()
+set(order_cases
+  "--lx 40|22|ON|longitude, latitude [(]a ordem que põe os pontos no Brasil[)]"
+  "--lx 40 --columns name,lon,lat,z|22|ON|"
+  "--lx=40 --columns=name,lat,lon,z|26|ON|"
+  "--lx 40 --degrees --columns -,lon,lat,z|22|ON|"
+  "--lx 0.0002 --max-dist 1 --metres|0|OFF|"
+  "--lx 40 --epsg=31983|0|ON|projetadas no sistema [(]EPSG 31983")
+foreach(c IN LISTS order_cases)
+  string(REPLACE "|" ";" c "${c}")
+  list(GET c 0 words)
+  separate_arguments(args UNIX_COMMAND "${words}")
+  list(GET c 1 zone)
+  list(GET c 2 projected)
+  list(LENGTH c n)
+  set(told "")
+  if(n GREATER 3)
+    list(GET c 3 told)
+  endif()
+  run(${CLI} points "${WORK}/lonlat.csv" ${args} -o "${WORK}/LL.NVR")
+  expect_ok("points ${args}")
+  expect_json(Projected ${projected})
+  if(zone GREATER 0)
+    expect_json(UtmZone ${zone})
+  endif()
+  if(told AND NOT err MATCHES "${told}")
+    message(FATAL_ERROR "points ${args}: not told \"${told}\": ${err}")
+  endif()
+  if(NOT told AND err MATCHES "Colunas lidas como")
+    message(FATAL_ERROR "points ${args}: an order the user chose is not guessed: ${err}")
+  endif()
+  file(REMOVE "${WORK}/LL.NVR")
+endforeach()
+# The corner from the projection (PROJ's cs2cs gives 362047,4058 and
+# 6872972,1926 for the south-west point in EPSG 31982): snapped to 40 m.
+run(${CLI} points "${WORK}/lonlat.csv" --lx 40 -o "${WORK}/LL.NVR")
+expect_json(CornerEasting 362040)
+expect_json(CornerNorthing 6873120)
+# A survey across the 180th meridian: zone 1 (or 60), not 31.
+file(WRITE "${WORK}/antimeridiano.txt" "")
+foreach(lon 179.998 179.999 -179.999 -179.998)
+  foreach(lat -16.5 -16.499 -16.498)
+    file(APPEND "${WORK}/antimeridiano.txt" "${lat} ${lon} 10\n")
+  endforeach()
+endforeach()
+run(${CLI} points "${WORK}/antimeridiano.txt" --lx 100 --method nearest --max-dist 200 -o "${WORK}/AM.NVR")
+expect_ok("points across the 180th meridian")
+expect_json(UtmZone 1)
+expect_json(Epsg 32701)
+# Refusals of the options, before the file is read.
+foreach(bad "--degrees --metres" "--columns e,n" "--columns name,lon,lat,z --metres" "--columns=e,n,z,x")
+  separate_arguments(args UNIX_COMMAND "${bad}")
+  run(${CLI} points "${WORK}/lonlat.csv" --lx 40 ${args} -o "${WORK}/BAD.NVR")
+  expect_rc(2 "points ${bad}")
+  if(EXISTS "${WORK}/BAD.NVR")
+    message(FATAL_ERROR "points ${bad} wrote a project")
+  endif()
+endforeach()
