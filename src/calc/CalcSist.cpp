@@ -299,7 +299,11 @@ bool TTerreno::ComputeOrigin(long double sx, long double sy)
 
 long double TTerreno::DesignElevation(std::int32_t column, std::int32_t row) const
 {
-    const TPlano& p = Plans_[0];
+    return DesignElevation(Plans_[0], column, row);
+}
+
+long double TTerreno::DesignElevation(const TPlano& p, std::int32_t column, std::int32_t row) const
+{
     return Real48::Round(static_cast<long double>(p.Sx) * StakeX(column) + static_cast<long double>(p.Sy) * StakeY(row)
                          + static_cast<long double>(p.OriginElevation));
 }

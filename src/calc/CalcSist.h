@@ -136,6 +136,8 @@ public:
     bool ComputeBestPlane();
     bool ComputeOrigin(long double sx, long double sy);
     long double DesignElevation(std::int32_t column, std::int32_t row) const;
+    // The same for any of the plans.
+    long double DesignElevation(const TPlano& plan, std::int32_t column, std::int32_t row) const;
     // Design less natural elevation, 0 on the plane (OnPlane); NoValue for a
     // stake without elevation.
     long double CutFill(std::int32_t column, std::int32_t row) const;

@@ -1,5 +1,6 @@
 #include "CutFillGeometry.h"
 
+#include "calc/StakeCoordinates.h"
 #include "data/NumberFormat.h"
 
 #include <algorithm>
@@ -52,9 +53,9 @@ std::optional<TStake> MouseToStake(int x, int y, int scrollX, int scrollY, int c
     return TStake{static_cast<std::int32_t>(c), static_cast<std::int32_t>(r)};
 }
 
-std::string CutFillReadout(float x, float y, long double v, char sep)
+std::string CutFillReadout(double x, double y, bool real, long double v, char sep)
 {
-    std::string text = "|X = " + FormatShortest(x, sep) + " " + "   Y = " + FormatShortest(y, sep);
+    std::string text = "|X = " + CoordinateText(x, real, sep) + " " + "   Y = " + CoordinateText(y, real, sep);
     if (v != TTerreno::NoValue) {
         if (!IsCutStake(v))
             text += "   Aterro = " + FormatFixed(v, 3, 8, sep);
@@ -66,7 +67,8 @@ std::string CutFillReadout(float x, float y, long double v, char sep)
 
 std::string CutFillReadout(const TTerreno& t, std::int32_t col, std::int32_t row, char sep)
 {
-    return CutFillReadout(t.StakeX(col), t.StakeY(row), t.CutFill(col, row), sep);
+    const TStakePoint p = StakeCoordinates(t, col, row);
+    return CutFillReadout(p.X, p.Y, p.Real, t.CutFill(col, row), sep);
 }
 
 TBarScale ScaleBar(int panelHeight, long double maxFill, long double maxCut)

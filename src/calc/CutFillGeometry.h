@@ -96,7 +96,9 @@ std::optional<TStake> MouseToStake(int x, int y, int scrollX, int scrollY, int c
 // The status-line text for a stake at (x, y) with cut/fill v, as the window's
 // hint: "|X = 20    Y = 0   Corte = 0,750". The leading bar makes it a
 // status text without a tool-tip. Without elevation only the X and Y part.
-std::string CutFillReadout(float x, float y, long double v, char decimalSeparator);
+// The coordinates are written as CoordinateText writes them (`real` for a
+// surveyed easting and northing).
+std::string CutFillReadout(double x, double y, bool real, long double v, char decimalSeparator);
 // The same for stake (col, row) of the terrain's working plan.
 std::string CutFillReadout(const TTerreno& terrain, std::int32_t col, std::int32_t row, char decimalSeparator);
 

@@ -1,5 +1,7 @@
 #include "CutFillMap.h"
 
+#include "calc/StakeCoordinates.h"
+
 #include "contour/AltimetricMap.h"
 #include "contour/MapGeometry.h"
 
@@ -57,7 +59,7 @@ std::string TCutFillMap::Readout(std::int32_t col, std::int32_t row, char sep) c
     const std::size_t c = std::size_t(col - Area.FirstCol), r = std::size_t(row - Area.FirstRow);
     if (col < Area.FirstCol || row < Area.FirstRow || c >= StakeX.size() || r >= StakeY.size())
         return std::string();
-    return CutFillReadout(StakeX[c], StakeY[r], CutFill(col, row), sep);
+    return CutFillReadout(StakeX[c], StakeY[r], RealCoordinates, CutFill(col, row), sep);
 }
 
 TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
@@ -94,12 +96,14 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
     const long double maxFill = p.MaxFill;
     map.MaxCut = maxCut;
     map.MaxFill = maxFill;
+    map.RealCoordinates = map.Georeference.has_value();
     map.StakeX.resize(std::size_t(columns));
     for (std::int32_t c = a.FirstCol; c <= a.LastCol; ++c)
-        map.StakeX[std::size_t(c - a.FirstCol)] = t.StakeX(c);
+        map.StakeX[std::size_t(c - a.FirstCol)] = StakeCoordinates(t, c, a.FirstRow).X;
     map.StakeY.resize(std::size_t(rows));
     for (std::int32_t r = a.FirstRow; r <= a.LastRow; ++r)
-        map.StakeY[std::size_t(r - a.FirstRow)] = t.StakeY(r);
+        map.StakeY[std::size_t(r - a.FirstRow)] = StakeCoordinates(t, a.FirstCol, r).Y;
+    map.FirstStake = FirstStakeDesign(t, p, a);
     // A cut or fill is a 6-byte real: a double holds it exactly.
     map.CutFills.resize(std::size_t(columns) * std::size_t(rows));
     double* kept = map.CutFills.data();

@@ -5,6 +5,7 @@
 // nivora-cli writes it as PNG.
 
 #include "calc/CalcSist.h"
+#include "calc/StakeCoordinates.h"
 #include "calc/CutFillGeometry.h"
 #include "data/Progress.h"
 
@@ -48,8 +49,11 @@ struct TCutFillMap {
     // has closed.
     long double MaxCut = 0;
     long double MaxFill = 0;
-    std::vector<float> StakeX;     // one a column of Area
-    std::vector<float> StakeY;     // one a row of Area
+    // The stakes' coordinates as StakeCoordinates gives them: surveyed
+    // eastings and northings when RealCoordinates.
+    std::vector<double> StakeX;    // one a column of Area
+    std::vector<double> StakeY;    // one a row of Area
+    bool RealCoordinates = false;
     std::vector<double> CutFills;  // row by row over Area; NaN without elevation
     // Where the stakes lie on the ground, for a georeferenced project: the
     // georeference, the stake spacing and the coordinate system's name
@@ -57,6 +61,9 @@ struct TCutFillMap {
     std::optional<TGeoreference> Georeference;
     double Lx = 0, Ly = 0;
     std::string CrsName;
+    // The plan's design elevation at the area's first stake, printed beside
+    // "Cota da Origem".
+    std::optional<TFirstStake> FirstStake;
 
     // The cut or fill drawn for a stake of Area (NoValue without elevation or
     // outside the area).

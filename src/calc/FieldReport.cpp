@@ -77,6 +77,7 @@ TFieldReport BuildFieldReport(const TTerreno& t)
     r.OriginX = t.OriginX();
     r.OriginY = t.OriginY();
     r.CellArea = static_cast<long double>(t.Lx()) * static_cast<long double>(t.Ly());
+    r.Georeference = t.Extension().Georeference;
     std::int32_t order = 0;
     // Stakes without elevation are walked past, not listed.
     for (const auto& [col, row] : WalkOrder(r.Area)) {
@@ -87,8 +88,10 @@ TFieldReport BuildFieldReport(const TTerreno& t)
         line.Order = ++order;
         line.Col = col;
         line.Row = row;
-        line.X = t.StakeX(col);
-        line.Y = t.StakeY(row);
+        const TStakePoint at = StakeCoordinates(t, col, row);
+        line.X = at.X;
+        line.Y = at.Y;
+        line.Real = at.Real;
         line.Natural = z;
         line.Design = t.DesignElevation(col, row);
         line.CutFill = t.CutFill(col, row);
@@ -101,6 +104,9 @@ TFieldReport BuildFieldReport(const TTerreno& t)
         }
         r.Lines.push_back(line);
     }
+    // The first stake walked is the first one listed.
+    if (!r.Lines.empty())
+        r.FirstStake = TFirstStake{r.Lines.front().Col, r.Lines.front().Row, r.Lines.front().Design};
     return r;
 }
 
@@ -118,8 +124,8 @@ std::vector<std::string> ReportLineTexts(const TReportLine& line, int decimals, 
     t[rcOrder] = std::to_string(line.Order);
     t[rcCol] = std::to_string(line.Col);
     t[rcRow] = std::to_string(line.Row);
-    t[rcX] = FormatShortest(line.X, sep);
-    t[rcY] = FormatShortest(line.Y, sep);
+    t[rcX] = CoordinateText(line.X, line.Real, sep);
+    t[rcY] = CoordinateText(line.Y, line.Real, sep);
     t[rcNatural] = Fixed(line.Natural, decimals, sep);
     t[rcDesign] = Fixed(line.Design, decimals, sep);
     t[rcKind] = std::string(1, line.IsCut() ? 'C' : 'A');
@@ -134,14 +140,22 @@ std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldRepor
     const auto perHa = [&](long double v) { return areaHa > 0 ? Fixed(v / areaHa, 1, sep) : std::string("-"); };
     const std::string rect = "colunas " + std::to_string(r.Area.FirstCol) + " a " + std::to_string(r.Area.LastCol) +
                              ", linhas " + std::to_string(r.Area.FirstRow) + " a " + std::to_string(r.Area.LastRow);
-    return {
+    std::vector<std::pair<std::string, std::string>> items = {
         {"Área sistematizada", Fixed(areaHa, 4, sep) + " ha"},
         {"Piquetes", rect},
         {"Espaçamento", "Lx = " + FormatShortest(r.Lx, sep) + " m, Ly = " + FormatShortest(r.Ly, sep) + " m"},
         {"Origem", "X = " + FormatShortest(r.OriginX, sep) + " m, Y = " + FormatShortest(r.OriginY, sep) + " m"},
+    };
+    if (r.Georeference)
+        items.emplace_back(kGeoreferenceCaption, GeoreferenceText(*r.Georeference, sep));
+    items.insert(items.end(), {
         {"Declividade Sx", Fixed(p.Sx, 6, sep)},
         {"Declividade Sy", Fixed(p.Sy, 6, sep)},
         {"Cota da Origem (m)", Fixed(p.OriginElevation, 3, sep)},
+    });
+    if (r.FirstStake)
+        items.emplace_back(FirstStakeCaption(*r.FirstStake), Fixed(r.FirstStake->Design, 3, sep) + " m");
+    items.insert(items.end(), {
         {"Rel. corte/aterro", p.RatioDefined() ? Fixed(p.CutFillRatio, 3, sep) : std::string("indefinida")},
         {"Vol. de Corte (m³)", Fixed(p.CutVolume, 1, sep) + " (" + perHa(p.CutVolume) + " m³/ha)"},
         {"Vol. de Aterro (m³)", Fixed(p.FillVolume, 1, sep) + " (" + perHa(p.FillVolume) + " m³/ha)"},
@@ -149,7 +163,8 @@ std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldRepor
         {"Aterro máximo (m)", Fixed(p.MaxFill, decimals, sep)},
         {"Piquetes em corte", std::to_string(p.CutCount)},
         {"Piquetes em aterro", std::to_string(p.FillCount)},
-    };
+    });
+    return items;
 }
 
 std::vector<std::string> ReportTotals(const TFieldReport& r, char sep)

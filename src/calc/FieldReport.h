@@ -10,6 +10,7 @@
 // without elevation are not listed.
 
 #include "calc/CalcSist.h"
+#include "calc/StakeCoordinates.h"
 
 #include <cstdint>
 #include <string>
@@ -22,8 +23,11 @@ struct TReportLine {
     std::int32_t Order = 0;  // 1, 2, ... in walking order
     std::int32_t Col = 0;
     std::int32_t Row = 0;
-    float X = 0.0f;
-    float Y = 0.0f;
+    // The stake's coordinates as StakeCoordinates gives them: the surveyed
+    // easting and northing when Real.
+    double X = 0;
+    double Y = 0;
+    bool Real = false;
     float Natural = 0.0f;
     long double Design = 0;
     long double CutFill = 0;  // design - natural: positive fills, negative cuts
@@ -37,6 +41,10 @@ struct TFieldReport {
     TPlano Plan;  // the working plan
     long double Lx = 0, Ly = 0, OriginX = 0, OriginY = 0;
     long double CellArea = 0;
+    // Where stake (1, 1) is on the ground, for a georeferenced project.
+    std::optional<TGeoreference> Georeference;
+    // The plan's design elevation at the first stake listed.
+    std::optional<TFirstStake> FirstStake;
     std::vector<TReportLine> Lines;
 
     // Totals of the lines: each stake stands for one cell of Lx x Ly.
@@ -66,8 +74,9 @@ const std::vector<std::string>& ReportHeadings();
 std::vector<std::string> ReportLineTexts(const TReportLine& line, int decimals, char decimalSeparator);
 
 // The plan's figures for the report's head, as caption and value: area,
-// spacing, slopes, origin elevation, ratio, volumes, deepest cut and fill,
-// counts. The captions are those of the results window where it has them.
+// spacing, origin (and stake (1, 1) on the ground when georeferenced),
+// slopes, origin elevation and the design elevation at the first stake,
+// ratio, volumes, deepest cut and fill, counts. The captions are those of the results window where it has them.
 std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldReport& report, int decimals,
                                                                char decimalSeparator);
 // The closing totals, one text a line.

@@ -7,6 +7,7 @@ list(APPEND NIVORA_CORE_SOURCES
   calc/ResultTable.cpp
   calc/CutFillGeometry.cpp
   calc/FieldReport.cpp
+  calc/StakeCoordinates.cpp
 )
 list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp)
 list(APPEND NIVORA_UI_SOURCES

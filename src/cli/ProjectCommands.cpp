@@ -171,7 +171,9 @@ int Grid(const TArgs& a)
                                     " com nivora-cli systematize " + path + " -o SAIDA.NVR.");
         t.RestoreLastArea();
     }
-    std::cout << CopyText(t, view, a.Integer("--decimals", 3), used, LocaleSeparator(a));
+    const int decimals = a.Integer("--decimals", 3);
+    std::cout << (a.Has("--coordinates") ? CopyTextWithCoordinates(t, view, decimals, used, LocaleSeparator(a))
+                                         : CopyText(t, view, decimals, used, LocaleSeparator(a)));
     return kExitOk;
 }
 
@@ -307,6 +309,9 @@ std::vector<TCommand> ProjectCommands()
          .Options = {{"--view", "VISTA",
                       "natural (Cotas Naturais), design (Cotas Calculadas) ou cutfill (Cortes e Aterros)", "natural",
                       OneOf({"natural", "design", "cutfill"})},
+                     {"--coordinates", "", "antecede as linhas com a linha das coordenadas X dos piquetes e cada "
+                      "linha com a sua coordenada Y, como os cabeçalhos da grade (E e N de um projeto "
+                      "georreferenciado)"},
                      DecimalsOption(), LocaleOption()},
          .Run = Grid},
         {.Name = "winsurf",

@@ -65,6 +65,16 @@ int Report(const TArgs& a)
     j.Key("CutVolume").Value(report.CutVolume);
     j.Key("FillVolume").Value(report.FillVolume);
     j.Key("AreaHa").Value(report.AreaHa());
+    // The design elevation on the ground beside the plan's "Cota da Origem".
+    j.Key("FirstStake");
+    if (report.FirstStake) {
+        j.BeginObject();
+        j.Key("Col").Value(report.FirstStake->Col).Key("Row").Value(report.FirstStake->Row);
+        j.Key("Design").Value(report.FirstStake->Design);
+        j.EndObject();
+    } else {
+        j.Null();
+    }
     if (pages > 0)
         j.Key("Pages").Value(pages);
     j.EndObject();

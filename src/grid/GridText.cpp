@@ -1,5 +1,6 @@
 #include "GridText.h"
 
+#include "calc/StakeCoordinates.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
 #include "grid/TextImport.h"
@@ -22,10 +23,14 @@ std::string CellText(const TTerreno& t, TGridView view, int decimals, std::int32
 {
     if (col == 0 && row == 0)
         return {};
-    if (row == 0)
-        return FormatShortest(t.StakeX(col), sep);
-    if (col == 0)
-        return FormatShortest(t.StakeY(row), sep);
+    if (row == 0) {
+        const TStakePoint p = StakeCoordinates(t, col, 1);
+        return CoordinateText(p.X, p.Real, sep);
+    }
+    if (col == 0) {
+        const TStakePoint p = StakeCoordinates(t, 1, row);
+        return CoordinateText(p.Y, p.Real, sep);
+    }
     const float z = t.GetCell(col, row);
     if (z == 0.0f)
         return {};
@@ -108,6 +113,28 @@ std::string CopyText(const TTerreno& t, TGridView view, int decimals, const TUse
         if (out.size() > lineStart)
             out.pop_back();  // the tab after the last field
         out += "\r\n";
+    }
+    return out;
+}
+
+std::string CopyTextWithCoordinates(const TTerreno& t, TGridView view, int decimals, const TUsedRect& sel, char sep)
+{
+    const std::int32_t right = std::min(sel.LastCol, t.ColCount());
+    const std::int32_t bottom = std::min(sel.LastRow, t.RowCount());
+    std::string out;
+    for (std::int32_t col = sel.FirstCol; col <= right; ++col) {
+        out += '\t';
+        out += CellText(t, view, decimals, col, 0, sep);
+    }
+    out += "\r\n";
+    const std::string body = CopyText(t, view, decimals, sel, sep);
+    std::size_t start = 0;
+    for (std::int32_t row = sel.FirstRow; row <= bottom && start < body.size(); ++row) {
+        const std::size_t end = body.find("\r\n", start) + 2;
+        out += CellText(t, view, decimals, 0, row, sep);
+        out += '\t';
+        out.append(body, start, end - start);
+        start = end;
     }
     return out;
 }

@@ -24,6 +24,12 @@ std::string CellText(const TTerreno& terrain, TGridView view, int decimals, std:
 std::string CopyText(const TTerreno& terrain, TGridView view, int decimals, const TUsedRect& selection,
                      char decimalSeparator);
 
+// The same copy headed by the stakes' coordinates, as the grid's headers show
+// them: a first line of eastings (X) after an empty field, and each line
+// after its northing (Y).
+std::string CopyTextWithCoordinates(const TTerreno& terrain, TGridView view, int decimals, const TUsedRect& selection,
+                                    char decimalSeparator);
+
 // One pasted line to values: tab-separated fields, "," and "." both taken as
 // the separator, empty or unreadable fields 0, tokens cut at 20 characters.
 // A tab at the end closes an empty last field, as it does when that line is

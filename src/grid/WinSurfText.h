@@ -2,7 +2,8 @@
 // The listing for the surface-plotting program WinSurf: one line per stake
 // with a natural elevation, X, Y and Z separated by tabs, column by column and
 // within a column from the top row down. Y is mirrored within the used
-// rectangle, so the grid's top row gets the largest Y.
+// rectangle, so the grid's top row gets the largest Y; a georeferenced
+// project lists every stake at its surveyed easting and northing.
 
 #include "calc/CalcSist.h"
 

@@ -1,6 +1,7 @@
 #include "PrintPages.h"
 
 #include "calc/ResultTable.h"
+#include "calc/StakeCoordinates.h"
 #include "data/NumberFormat.h"
 
 #include <QDate>
@@ -184,9 +185,13 @@ int TFieldReportDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     const double bottom = pg.Rect.bottom() - pg.Mm(kFooterMm);
     const char sep = Heading.DecimalSeparator;
 
-    const auto summary = ReportSummary(Report, Decimals, sep);
+    // The plan's figures in two columns; the georeference, too long for a
+    // column, on a line of its own below them.
+    std::vector<std::pair<std::string, std::string>> summary, wide;
+    for (auto& item : ReportSummary(Report, Decimals, sep))
+        (item.first == kGeoreferenceCaption ? wide : summary).push_back(std::move(item));
     const std::size_t half = (summary.size() + 1) / 2;
-    const double summaryH = rowH * double(half);
+    const double summaryH = rowH * double(half + wide.size());
     const double legendH = rowH * 2.5;
     const double firstHead = ft.height() + pg.Mm(4) + summaryH + legendH;
     const double nextHead = ft.height() + pg.Mm(4);
@@ -225,16 +230,34 @@ int TFieldReportDocument::Paint(QPainter& p, QPagedPaintDevice& d)
         double y = pg.Rect.top();
         if (k == 0) {
             y += PageTitle(p, d, pg, Title(), Heading);
-            // The plan's figures in two columns.
+            // The plan's figures in two columns, each as wide as its
+            // longest caption needs.
             p.setPen(Qt::black);
+            const QFontMetricsF fb(Font(9, true), &d);
+            double captionW[2] = {pg.Mm(38), pg.Mm(38)};
+            for (std::size_t i = 0; i < summary.size(); ++i) {
+                double& w = captionW[i < half ? 0 : 1];
+                w = std::min(std::max(w, fb.horizontalAdvance(Q(summary[i].first)) + pg.Mm(2)),
+                             pg.Rect.width() * 0.3);
+            }
             for (std::size_t i = 0; i < summary.size(); ++i) {
                 const double x = pg.Rect.left() + (i < half ? 0 : pg.Rect.width() / 2);
                 const double yy = y + rowH * double(i < half ? i : i - half);
+                const double w = captionW[i < half ? 0 : 1];
                 p.setFont(Font(9, true));
-                p.drawText(QRectF(x, yy, pg.Mm(38), rowH), Qt::AlignLeft | Qt::AlignVCenter, Q(summary[i].first));
+                p.drawText(QRectF(x, yy, w, rowH), Qt::AlignLeft | Qt::AlignVCenter, Q(summary[i].first));
                 p.setFont(body);
-                p.drawText(QRectF(x + pg.Mm(38), yy, pg.Rect.width() / 2 - pg.Mm(38), rowH),
-                           Qt::AlignLeft | Qt::AlignVCenter, Q(summary[i].second));
+                p.drawText(QRectF(x + w, yy, pg.Rect.width() / 2 - w, rowH), Qt::AlignLeft | Qt::AlignVCenter,
+                           Q(summary[i].second));
+            }
+            for (std::size_t i = 0; i < wide.size(); ++i) {
+                const double yy = y + rowH * double(half + i);
+                p.setFont(Font(9, true));
+                p.drawText(QRectF(pg.Rect.left(), yy, captionW[0], rowH), Qt::AlignLeft | Qt::AlignVCenter,
+                           Q(wide[i].first));
+                p.setFont(body);
+                p.drawText(QRectF(pg.Rect.left() + captionW[0], yy, pg.Rect.width() - captionW[0], rowH),
+                           Qt::AlignLeft | Qt::AlignVCenter, Q(wide[i].second));
             }
             y += summaryH + rowH * 0.5;
             p.setFont(Font(8.5));
@@ -289,17 +312,34 @@ public:
     TResultsDocument(const TTerreno& t, TPrintHeading heading) : Heading(std::move(heading))
     {
         const char sep = Heading.DecimalSeparator;
-        QStringList captions;
         for (int row = 0; row < kResultRows; ++row)
-            captions << Q(ResultCellText(&t, 0, row, sep));
+            RowSources.push_back(row);
+        // Below "Cota da Origem", each plan's design elevation at the first
+        // stake of the area its results cover.
+        const TUsedRect area = t.LastArea().IsEmpty() ? t.GetSelection() : t.LastArea();
+        const auto first = FirstStakeDesign(t, t.Plans()[1], area);
+        if (first)
+            RowSources.insert(RowSources.begin() + rrOrigin + 1, rrOrigin);
+        const auto cellText = [&](int column, std::size_t k) {
+            const bool stakeRow = first && k == std::size_t(rrOrigin) + 1;
+            if (!stakeRow)
+                return Q(ResultCellText(&t, column, RowSources[k], sep));
+            if (column == 0)
+                return Q(FirstStakeCaption(*first) + " (m)");
+            const TPlano& plan = t.Plans()[std::size_t(column)];
+            return Q(FormatFixed(FirstStakeDesign(t, plan, area)->Design, 3, 10, sep));
+        };
+        QStringList captions;
+        for (std::size_t k = 0; k < RowSources.size(); ++k)
+            captions << cellText(0, k);
         Columns.push_back(captions);
         for (int column = 1; column < kResultColumns; ++column) {
             const TPlano& plan = t.Plans()[std::size_t(column)];
             if (!plan.Valid && !HasUndefinedRatio(plan))
                 continue;
             QStringList texts;
-            for (int row = 0; row < kResultRows; ++row)
-                texts << Q(ResultCellText(&t, column, row, sep));
+            for (std::size_t k = 0; k < RowSources.size(); ++k)
+                texts << cellText(column, k);
             Columns.push_back(texts);
         }
     }
@@ -314,10 +354,13 @@ public:
         double y = pg.Rect.top() + PageTitle(p, d, pg, Title(), Heading);
         const QFontMetricsF fm(Font(9), &d);
         const double rowH = fm.height() * 1.8;
-        const double captionW = pg.Mm(50);
+        const QFontMetricsF fc(Font(9), &d);
+        double captionW = pg.Mm(50);
+        for (const QString& caption : Columns[0])
+            captionW = std::max(captionW, fc.horizontalAdvance(caption) + pg.Mm(5));
         const int plans = int(Columns.size()) - 1;
         const double planW = plans > 0 ? std::min(pg.Mm(32), (pg.Rect.width() - captionW) / plans) : 0;
-        for (int row = 0; row < kResultRows; ++row) {
+        for (int row = 0; row < int(RowSources.size()); ++row) {
             double x = pg.Rect.left();
             for (int c = 0; c <= plans; ++c) {
                 const double w = c == 0 ? captionW : planW;
@@ -326,7 +369,7 @@ public:
                     p.fillRect(cell, QColor(230, 230, 230));
                 p.setPen(QPen(Qt::black, pg.Mm(0.2)));
                 p.drawRect(cell);
-                const unsigned colour = c == 0 ? 0 : ResultCellColour(1, row);
+                const unsigned colour = c == 0 ? 0 : ResultCellColour(1, RowSources[std::size_t(row)]);
                 p.setPen(QColor::fromRgb(colour));
                 p.setFont(Font(9, row == 0));
                 const Qt::Alignment align = row == 0 ? Qt::AlignCenter
@@ -348,6 +391,9 @@ public:
 private:
     TPrintHeading Heading;
     std::vector<QStringList> Columns;  // the captions, then one column a plan
+    // The results table's row each printed row comes from; the first stake's
+    // elevation repeats the origin's.
+    std::vector<int> RowSources;
 };
 
 // --------------------------------------------------------- cut-and-fill map
@@ -554,6 +600,7 @@ void TCutFillDocument::Legend(QPainter& p, QPagedPaintDevice& d, const TPage& pg
     figures.Area = Map.Area;
     figures.Plan = plan;
     figures.CellArea = Map.CellArea;
+    figures.FirstStake = Map.FirstStake;
     std::vector<std::pair<std::string, std::string>> items;
     for (auto& item : ReportSummary(figures, Decimals, sep))
         if (item.first != "Espaçamento" && item.first != "Origem")

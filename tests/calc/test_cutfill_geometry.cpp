@@ -107,8 +107,10 @@ TEST(CutFillReadout, NamesTheStakeAndItsCutOrFill)
     t.SetCell(1, 1, 0.0f);
     EXPECT_EQ(CutFillReadout(t, 1, 1, ','), "|X = 0    Y = 0");
 
-    EXPECT_EQ(CutFillReadout(312000.0f, 7455020.0f, 0.0L, ','), "|X = 312000    Y = 7455020   Aterro = 0,000");
-    EXPECT_EQ(CutFillReadout(1234.5f, -20.0f, 0.0126L, ','), "|X = 1234,5    Y = -20   Aterro = 0,013");
+    EXPECT_EQ(CutFillReadout(312000.0f, 7455020.0f, false, 0.0L, ','), "|X = 312000    Y = 7455020   Aterro = 0,000");
+    EXPECT_EQ(CutFillReadout(1234.5f, -20.0f, false, 0.0126L, ','), "|X = 1234,5    Y = -20   Aterro = 0,013");
+    // Surveyed coordinates to the millimetre, where a single would step by a metre.
+    EXPECT_EQ(CutFillReadout(312000.1, 9100002.5, true, -0.25L, ','), "|X = 312000,1    Y = 9100002,5   Corte = 0,250");
 }
 
 TEST(SideBar, DeepestFillReachesTheTopAndDeepestCutTheBottom)

@@ -118,8 +118,9 @@ private slots:
     void cleanup() { CloseFrame(); }
 
     // The cut-and-fill window of a georeferenced project shows its bitmap
-    // framed with the real coordinates; the readout still names the stake
-    // under the pointer, and the copy is the framed picture.
+    // framed with the real coordinates; the readout names the stake under
+    // the pointer at its easting and northing (rows run south), and the copy
+    // is the framed picture.
     void georeferencedCutFillMapIsFramed()
     {
         TTerreno t = nivora::testing::SystematizedFourStakes();
@@ -130,9 +131,9 @@ private slots:
         QVERIFY(QString::fromStdString(w->Map().CrsName).startsWith("EPSG:31983"));
         QCOMPARE(Control<TMapView>(w, "MapView")->viewport()->width(), w->Shown().Image.width());
         w->FormMouseMove(at.x() + 10, at.y() + 3);  // stake (2, 1)
-        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  X = 20    Y = 0   Corte = 0,750"));
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  X = 700020    Y = 7400000   Corte = 0,750"));
         w->FormMouseMove(at.x() + 3, at.y() + 11);  // stake (1, 2)
-        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  X = 0    Y = 20   Corte = 0,750"));
+        QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  X = 700000    Y = 7399980   Corte = 0,750"));
         w->CopyMap();
         QCOMPARE(QGuiApplication::clipboard()->image().size(), w->Shown().Image.size());
         w->close();

@@ -6,6 +6,7 @@
 #include "PopplerTools.h"
 #include "calc/FourStakes.h"
 #include "calc/ResultTable.h"
+#include "data/NumberFormat.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -200,6 +201,36 @@ TEST(PrintPages, ResultsListOnlyTheComputedPlans)
     text = PdfText(Write(*ResultsDocument(t, Heading()), "resultados2.pdf"));
     EXPECT_TRUE(text.contains("Melhor Plano Plano 2"));
     EXPECT_TRUE(text.contains("Rel. corte/aterro 1,000 2,000"));
+}
+
+// A georeferenced field whose run starts at stake (2, 3): the report lists
+// the surveyed coordinates, and the report, the results and the map's
+// legend give the design elevation at the first stake beside "Cota da
+// Origem" (which is the plane far away at X = 0, Y = 0).
+TEST(PrintPages, GeoreferencedPagesGiveTheFirstStakesElevation)
+{
+    TTerreno t(6, 6, 2.5f, 2.5f);
+    t.SetOrigin(512000, 9100000);
+    for (int r = 1; r <= 6; ++r)
+        for (int c = 1; c <= 6; ++c)
+            t.SetCell(c, r, 100.0f + 0.01f * float(c) - 0.02f * float(r) + float((c * 7 + r * 3) % 5) * 0.03f);
+    t.SetGeoreference(TGeoreference{31982, 512002.5, 9100010.5, true});
+    t.SetSelection({2, 3, 6, 6});
+    ASSERT_TRUE(Systematize(t, true, -1).Computed);
+    const QString design = QString::fromStdString(FormatFixed(t.DesignElevation(2, 3), 3, 10, ','));
+    ASSERT_NE(design, QString::fromStdString(FormatFixed(t.Plans()[0].OriginElevation, 3, 10, ',')));
+
+    QString text = PdfText(Write(*FieldReportDocument(BuildFieldReport(t), 3, Heading()), "georref.pdf"));
+    EXPECT_TRUE(text.contains("Cota de projeto no piquete (2, 3) " + design + " m")) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("Georreferência EPSG:31982, piquete (1, 1) em E = 512002,5 m, N = 9100010,5 m")));
+    EXPECT_TRUE(text.contains("\n 1 2 3 512005 9100005,5 ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\n 6 6 4 512015 9100003 ")) << text.toStdString();
+
+    text = PdfText(Write(*ResultsDocument(t, Heading()), "georref-resultados.pdf"));
+    EXPECT_TRUE(text.contains("Cota de projeto no piquete (2, 3) (m) " + design)) << text.toStdString();
+
+    text = PdfText(Write(*CutFillDocument(BuildCutFillMap(t, nullptr), 3, Heading()), "georref-cortes.pdf"));
+    EXPECT_TRUE(text.contains("Cota de projeto no piquete (2, 3): " + design + " m")) << text.toStdString();
 }
 
 int main(int argc, char** argv)
