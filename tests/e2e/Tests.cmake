@@ -30,3 +30,10 @@ if(NIVORA_GUI)
   nivora_add_test(desktop_files_valid core
     sh -c "desktop-file-validate '${PROJECT_SOURCE_DIR}/desktop/nivora.desktop' && appstreamcli validate --no-net '${PROJECT_BINARY_DIR}/desktop/io.github.nivora.Nivora.metainfo.xml'")
 endif()
+
+# Survey points at UTM coordinates through nivora-cli points and back out of
+# winsurf, report's CSV and grid --coordinates at their surveyed places.
+add_executable(survey_round_trip ${CMAKE_CURRENT_LIST_DIR}/survey_round_trip.cpp)
+target_link_libraries(survey_round_trip PRIVATE GTest::gtest)
+nivora_add_test(survey_round_trip core
+  survey_round_trip $<TARGET_FILE:nivora-cli> ${CMAKE_CURRENT_BINARY_DIR}/survey_round_trip_work)
