@@ -508,6 +508,27 @@ private slots:
         QCOMPARE(frame->ChildWindows().size(), 3);
     }
 
+    // A georeferenced document's headers and WinSurf listing give the
+    // stakes' surveyed easting and northing with the decimal comma, where a
+    // single would step by a metre (rows run south: row 4 is 7,5 m south).
+    void georeferencedDocumentShowsSurveyedCoordinates()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        TForm2* doc = CreateDocument(frame.get(), QString(), 20, 20, 2.5f, 2.5f, 0.0f, 0.0f);
+        frame->ActivateChild(doc);
+        doc->Terrain().SetGeoreference(TGeoreference{31982, 512345.25, 9100010.0, true});
+        doc->Terrain().SetCell(4, 4, 101.5f);
+        const auto* model = Control<TGridModel>(doc, "Model");
+        QCOMPARE(model->headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), QString("512352,75"));
+        QCOMPARE(model->headerData(3, Qt::Vertical, Qt::DisplayRole).toString(), QString("9100002,5"));
+        QCOMPARE(model->headerData(0, Qt::Vertical, Qt::DisplayRole).toString(), QString("9100010"));
+        frame->UpdateMenuItems();
+        Item("mnWinSurf")->trigger();
+        QVERIFY(WinSurf());
+        QCOMPARE(Control<QPlainTextEdit>(WinSurf(), "Memo1")->toPlainText(), QString("512352,750\t9100002,500\t101,500"));
+        QLocale::setDefault(QLocale::c());
+    }
+
     void cellTextPlacement()
     {
         // Right-aligned with a margin of 10: the text ends 10 pixels before the edge.
