@@ -484,6 +484,10 @@ TEST_F(CliTable, TextOutputsOnStandardOutput)
         {{"import", "@W/QUATRO.NVR", "--lx", "10"}, 2, "", "recebe só texto", ""},
     };
     for (const TPiped& c : cases) {
+        // report and contour-map draw: a build without the windows has no
+        // helper to draw with.
+        if (c.Twin.size() && !gDraws)
+            continue;
         std::vector<std::string> args;
         for (const std::string& a : c.Args)
             args.push_back(Expand(a));
