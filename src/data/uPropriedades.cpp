@@ -6,7 +6,7 @@
 #include "calc/CalcSist.h"
 #include "data/NumberEdit.h"
 #include "grid/datagrid.h"
-#include "survey/Crs.h"
+#include "survey/CrsEdit.h"
 #include "survey/PointFile.h"
 
 #include <QCheckBox>
@@ -17,12 +17,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include <charconv>
 #include <cmath>
-#include <map>
 
 namespace nivora {
 
@@ -61,43 +59,6 @@ double ExactCoordinate(const QString& text, long double checked)
     return value;
 }
 
-// The projection database is asked once per code in a run: typing a code
-// asks for every prefix of it.
-std::optional<TCrsInfo> CachedLookUp(std::int32_t code)
-{
-    static std::map<std::int32_t, std::optional<TCrsInfo>> known;
-    const auto found = known.find(code);
-    if (found != known.end())
-        return found->second;
-    if (known.size() > 4096)
-        known.clear();
-    return known[code] = LookUpEpsg(code);
-}
-
-// The code in the box: digits, optionally after "EPSG:". Nothing for an
-// empty box (no system given); false for a text that is no code.
-bool EpsgFromText(const QString& text, std::optional<std::int32_t>& code)
-{
-    QString digits = text.trimmed();
-    if (digits.startsWith("EPSG", Qt::CaseInsensitive)) {
-        digits = digits.mid(4).trimmed();
-        if (digits.startsWith(':'))
-            digits = digits.mid(1).trimmed();
-        if (digits.isEmpty())
-            return false;
-    }
-    if (digits.isEmpty()) {
-        code.reset();
-        return true;
-    }
-    bool ok = false;
-    const int value = digits.toInt(&ok);
-    if (!ok || value <= 0)
-        return false;
-    code = value;
-    return true;
-}
-
 }  // namespace
 
 TPropriedades::TPropriedades(QWidget* parent) : QDialog(parent)
@@ -121,9 +82,7 @@ TPropriedades::TPropriedades(QWidget* parent) : QDialog(parent)
     edEpsg = new QLineEdit(gbSistema);
     edEpsg->setObjectName("edEpsg");
     edEpsg->setPlaceholderText("não informado");
-    // Digits, or a code written as the databases write it ("EPSG:31982").
-    edEpsg->setValidator(new QRegularExpressionValidator(
-        QRegularExpression("(?:[Ee][Pp][Ss][Gg]\\s*:?\\s*)?[0-9]{0,9}"), edEpsg));
+    SetUpEpsgEdit(edEpsg);
     lbEpsg->setBuddy(edEpsg);
     lbSistema = new QLabel(gbSistema);
     lbSistema->setObjectName("lbSistema");
@@ -232,29 +191,7 @@ void TPropriedades::cbGeorreferenciadoClick()
         edEste->setFocus();
 }
 
-void TPropriedades::edEpsgChange()
-{
-    std::optional<std::int32_t> code;
-    QString text;
-    bool refused = false;
-    if (!EpsgFromText(edEpsg->text(), code)) {
-        text = "Digite o código EPSG do sistema, por exemplo 31982 (SIRGAS 2000 / UTM zone 22S).";
-        refused = true;
-    } else if (!code) {
-        text = kNotInformed;
-    } else if (const auto info = CachedLookUp(*code); !info) {
-        text = QString::fromStdString(*EpsgRefusal(*code));
-        refused = true;
-    } else if (!info->Projected || !info->Metres) {
-        text = QString::fromStdString(*EpsgRefusal(*code));
-        refused = true;
-    } else {
-        text = QString::fromStdString(info->Name);
-    }
-    lbSistema->setText(text);
-    lbSistema->setStyleSheet(refused ? "color: rgb(192, 0, 0);" : "color: rgb(0, 0, 160);");
-    lbSistema->setProperty("Refused", refused);
-}
+void TPropriedades::edEpsgChange() { ShowEpsgName(lbSistema, edEpsg->text(), kNotInformed); }
 
 void TPropriedades::UpdateCorner()
 {
@@ -289,22 +226,8 @@ bool TPropriedades::ReadControls(std::optional<TGeoreference>& georeference)
         return true;
     }
     TGeoreference g;
-    std::optional<std::int32_t> code;
-    if (!EpsgFromText(edEpsg->text(), code)) {
-        Messages().Error(this, "O código EPSG deve ser um número inteiro positivo, por exemplo 31982.");
-        edEpsg->setFocus();
-        edEpsg->selectAll();
+    if (!ValidateEpsgEdit(edEpsg, g.Epsg))
         return false;
-    }
-    if (code) {
-        if (const auto refusal = EpsgRefusal(*code)) {
-            Messages().Error(this, QString::fromStdString(*refusal));
-            edEpsg->setFocus();
-            edEpsg->selectAll();
-            return false;
-        }
-        g.Epsg = *code;
-    }
     long double e = 0, n = 0;
     if (!ValidateNumberEdit(edEste, nrAny, e) || !ValidateNumberEdit(edNorte, nrAny, n))
         return false;

@@ -7,4 +7,4 @@ list(APPEND NIVORA_SURVEY_SOURCES
   survey/PointImport.cpp
   survey/Crs.cpp
 )
-list(APPEND NIVORA_UI_SOURCES survey/uImportaPontos.cpp)
+list(APPEND NIVORA_UI_SOURCES survey/uImportaPontos.cpp survey/CrsEdit.cpp)

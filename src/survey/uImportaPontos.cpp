@@ -9,6 +9,7 @@
 #include "data/Progress.h"
 #include "data/SaveOpen.h"
 #include "grid/datagrid.h"
+#include "survey/CrsEdit.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -23,13 +25,20 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <functional>
+#include <limits>
 
 namespace nivora {
 
@@ -88,6 +97,71 @@ private:
 
 QString Number(double v) { return QString::fromStdString(FormatGeneral(v, 12, DecimalSeparator())); }
 
+// The user cancelled the reading of the file.
+struct TReadCancelled {};
+
+// A source that says how many of the file's bytes it has given, and stops
+// the reading (TReadCancelled) when the answer is no.
+class TCountingSource final : public IPointSource {
+public:
+    TCountingSource(IPointSource& inner, std::function<bool(std::uint64_t)> carryOn)
+        : Inner(inner), CarryOn(std::move(carryOn))
+    {
+    }
+    std::size_t Read(char* buffer, std::size_t n) override
+    {
+        const std::size_t got = Inner.Read(buffer, n);
+        Done += got;
+        if (!CarryOn(Done))
+            throw TReadCancelled();
+        return got;
+    }
+
+private:
+    IPointSource& Inner;
+    std::function<bool(std::uint64_t)> CarryOn;
+    std::uint64_t Done = 0;
+};
+
+// A summary the fields have moved on from.
+struct TSummaryStale {};
+
+// The progress of the summary's thread: it stops as soon as its result is
+// no longer wanted, and moves the dialog's bar from the dialog's thread.
+class TSummaryProgress : public IProgress {
+public:
+    TSummaryProgress(const std::atomic<bool>& stale, QProgressBar* bar) : Stale(stale), Bar(bar) {}
+    void Start(const std::string&) override { Check(); }
+    void Set(int done, int total) override
+    {
+        Check();
+        const int percent = total > 0 ? int(100LL * done / total) : 100;
+        if (percent == Shown)
+            return;
+        Shown = percent;
+        QMetaObject::invokeMethod(Bar, [bar = Bar, percent] {
+            if (bar && bar->maximum() > 0)
+                bar->setValue(percent);
+        }, Qt::QueuedConnection);
+    }
+    void Check() const
+    {
+        if (Stale.load(std::memory_order_relaxed))
+            throw TSummaryStale();
+    }
+
+private:
+    const std::atomic<bool>& Stale;
+    QPointer<QProgressBar> Bar;
+    int Shown = -1;
+};
+
+bool SameGrid(const TGridParams& a, const TGridParams& b)
+{
+    return a.Lx == b.Lx && a.Ly == b.Ly && a.OriginX == b.OriginX && a.OriginY == b.OriginY && a.Method == b.Method
+           && a.MaxDistance == b.MaxDistance && a.MaxEdge == b.MaxEdge;
+}
+
 // Either decimal mark typed counts, as in every number field of the program.
 bool FieldNumber(const QLineEdit* edit, double& value)
 {
@@ -116,6 +190,133 @@ QLineEdit* Edit(QWidget* parent, const char* name)
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- picture
+
+QPoint TPointsPicture::PixelOf(double e, double n) const
+{
+    return QPoint(int(std::floor((e - West) / MetresPerPixel)), int(std::floor((North - n) / MetresPerPixel)));
+}
+
+TPointsPicture DrawPointsPicture(const TPreparedPoints& points, const TGriddedPoints* grid, const TGridParams& p,
+                                 QSize size)
+{
+    TPointsPicture out;
+    const std::vector<TSurveyPoint>& pts = points.Set.Points;
+    if (pts.empty() || size.isEmpty())
+        return out;
+    double west = pts[0].E, east = west, south = pts[0].N, north = south;
+    for (const TSurveyPoint& q : pts) {
+        west = std::min(west, q.E), east = std::max(east, q.E);
+        south = std::min(south, q.N), north = std::max(north, q.N);
+    }
+    // The grid's stakes, each the middle of its cell; row 1 is the northern one.
+    const double lx = static_cast<float>(p.Lx), ly = static_cast<float>(p.Ly);
+    const bool withGrid = grid && grid->Cols > 0 && grid->Rows > 0
+                          && grid->Z.size() == std::size_t(grid->Cols) * std::size_t(grid->Rows);
+    if (withGrid) {
+        west = std::min(west, p.OriginX - lx / 2);
+        east = std::max(east, p.OriginX + (grid->Cols - 0.5) * lx);
+        south = std::min(south, p.OriginY - ly / 2);
+        north = std::max(north, p.OriginY + (grid->Rows - 0.5) * ly);
+    }
+    const double width = std::max(east - west, 1e-9), height = std::max(north - south, 1e-9);
+    // A margin of a pixel or so around what is drawn.
+    const double scale = std::max(width / (size.width() - 2), height / (size.height() - 2));
+    const int w = std::clamp(int(std::ceil(width / scale)) + 2, 1, size.width());
+    const int h = std::clamp(int(std::ceil(height / scale)) + 2, 1, size.height());
+    out.MetresPerPixel = scale;
+    out.West = west - scale;
+    out.North = north + scale;
+    out.Image = QImage(w, h, QImage::Format_RGB32);
+    out.Image.fill(TPointsPicture::kBackground);
+    const auto put = [&](int x0, int y0, int x1, int y1, QRgb colour) {
+        x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, w), y1 = std::min(y1, h);
+        for (int y = y0; y < y1; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(out.Image.scanLine(y));
+            std::fill(line + x0, line + std::max(x0, x1), colour);
+        }
+    };
+    if (withGrid) {
+        // Stakes with an elevation first, the empty ones over them: a pixel
+        // that holds a hole shows it, however small the hole.
+        for (const bool empty : {false, true}) {
+            for (std::int32_t r = 0; r < grid->Rows; ++r) {
+                const float* row = grid->Z.data() + std::size_t(r) * std::size_t(grid->Cols);
+                const double n = p.OriginY + (grid->Rows - 1 - r) * ly;
+                const int y0 = int(std::floor((out.North - (n + ly / 2)) / scale));
+                const int y1 = std::max(y0 + 1, int(std::floor((out.North - (n - ly / 2)) / scale)));
+                for (std::int32_t c = 0; c < grid->Cols; ++c) {
+                    if ((row[c] == 0.0f) != empty)
+                        continue;
+                    const double e = p.OriginX + c * lx;
+                    const int x0 = int(std::floor((e - lx / 2 - out.West) / scale));
+                    const int x1 = std::max(x0 + 1, int(std::floor((e + lx / 2 - out.West) / scale)));
+                    put(x0, y0, x1, y1, empty ? TPointsPicture::kEmptyStake : TPointsPicture::kStakeWithElevation);
+                }
+            }
+        }
+    }
+    // The points darken what lies under them, so the stakes stay readable
+    // under a dense survey.
+    for (const TSurveyPoint& q : pts) {
+        const QPoint at = out.PixelOf(q.E, q.N);
+        if (at.x() < 0 || at.y() < 0 || at.x() >= w || at.y() >= h)
+            continue;
+        QRgb& px = reinterpret_cast<QRgb*>(out.Image.scanLine(at.y()))[at.x()];
+        if (px == TPointsPicture::kBackground)
+            px = TPointsPicture::kPointOutside;
+        else if (px == TPointsPicture::kStakeWithElevation || px == TPointsPicture::kEmptyStake)
+            px = qRgb(qRed(px) / 2, qGreen(px) / 2, qBlue(px) / 2);
+    }
+    return out;
+}
+
+TPreviaPontos::TPreviaPontos(QWidget* parent) : QWidget(parent)
+{
+    setObjectName("imPrevia");
+    setMinimumSize(220, 170);
+    setToolTip("Os pontos e a grade, com o norte para cima: em verde os piquetes que terão cota, em cinza os que "
+               "ficarão sem cota; os pontos escurecem o que está sob eles.");
+}
+
+void TPreviaPontos::SetPicture(TPointsPicture picture)
+{
+    Picture_ = std::move(picture);
+    update();
+}
+
+void TPreviaPontos::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().base());
+    painter.setPen(palette().mid().color());
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (Picture_.Image.isNull())
+        return;
+    const QSize fitted = Picture_.Image.size().scaled(size() - QSize(8, 8), Qt::KeepAspectRatio);
+    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
+    painter.drawImage(target, Picture_.Image);
+    // North is up.
+    const QPoint tip(width() - 14, 8);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(palette().text());
+    painter.setPen(Qt::NoPen);
+    painter.drawPolygon(QPolygon({tip, tip + QPoint(-5, 12), tip + QPoint(5, 12)}));
+    painter.setPen(palette().text().color());
+    painter.drawText(QRect(tip.x() - 8, tip.y() + 12, 16, 14), Qt::AlignCenter, "N");
+}
+
+// ---------------------------------------------------------------- dialog
+
+struct TImportaPontos::TSummary {
+    std::shared_ptr<const TPreparedPoints> Points;
+    TGridParams Params;
+    std::string Text;
+    // Empty when the grid cannot be made.
+    std::optional<TGriddedPoints> Grid;
+    TPointsPicture Picture;
+};
 
 TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
 {
@@ -207,11 +408,32 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     gg->addWidget(edLado, 3, 3);
     main->addWidget(gbGrade);
 
+    auto* gbSistema = new QGroupBox("&Sistema de coordenadas", this);
+    gbSistema->setObjectName("gbSistema");
+    gbSistema->setStyleSheet(boldTitle);
+    auto* gc = new QGridLayout(gbSistema);
+    edEpsg = Edit(gbSistema, "edEpsg");
+    edEpsg->setPlaceholderText("não informado");
+    SetUpEpsgEdit(edEpsg);
+    lbSistema = new QLabel(gbSistema);
+    lbSistema->setObjectName("lbSistema");
+    lbSistema->setWordWrap(true);
+    lbSistema->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    gc->addWidget(new QLabel("Código EPSG", gbSistema), 0, 0);
+    gc->addWidget(edEpsg, 0, 1);
+    gc->addWidget(lbSistema, 0, 2);
+    gc->setColumnStretch(2, 1);
+    main->addWidget(gbSistema);
+
+    auto* bottom = new QHBoxLayout;
     memResumo = new QPlainTextEdit(this);
     memResumo->setObjectName("memResumo");
     memResumo->setReadOnly(true);
     memResumo->setMinimumHeight(130);
-    main->addWidget(memResumo, 1);
+    bottom->addWidget(memResumo, 3);
+    imPrevia = new TPreviaPontos(this);
+    bottom->addWidget(imPrevia, 2);
+    main->addLayout(bottom, 1);
     pbProgresso = new QProgressBar(this);
     pbProgresso->setObjectName("pbProgresso");
     pbProgresso->setRange(0, 100);
@@ -224,8 +446,11 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     BitBtn2 = b.Cancel;
     BitBtn3 = b.Help;
     BitBtn3->setAutoDefault(false);
-    resize(640, 560);
+    resize(760, 640);
 
+    Pool = new QThreadPool(this);
+    Pool->setMaxThreadCount(1);
+    ReadPool = new QThreadPool(this);
     SummaryTimer = new QTimer(this);
     SummaryTimer->setSingleShot(true);
     SummaryTimer->setInterval(300);
@@ -251,6 +476,9 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     connect(edDistancia, &QLineEdit::textEdited, this, [this] { DistanceTyped = true, GridChange(); });
     connect(edLado, &QLineEdit::textEdited, this, [this] { EdgeTyped = true, GridChange(); });
     connect(rbTriangulacao, &QRadioButton::toggled, this, [this] { GridChange(); });
+    connect(edEpsg, &QLineEdit::textChanged, this, &TImportaPontos::edEpsgChange);
+    connect(edEpsg, &QLineEdit::textEdited, this, [this] { EpsgTyped = true; });
+    edEpsgChange();
     connect(BitBtn1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     connect(BitBtn3, &QPushButton::clicked, this, [this] {
@@ -259,7 +487,14 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     });
 }
 
-TImportaPontos::~TImportaPontos() = default;
+TImportaPontos::~TImportaPontos()
+{
+    // The summary's thread uses the points it was given, and reports to
+    // this dialog: it stops before the dialog goes.
+    AbandonSummary();
+    Pool->waitForDone();
+    ReadPool->waitForDone();
+}
 
 bool TImportaPontos::Execute()
 {
@@ -281,15 +516,15 @@ bool TImportaPontos::LoadFile(const QString& path)
     // Read once, as a stream: the layout is detected on the first lines and
     // whether the points are in degrees on the points themselves. A FIFO or a
     // device is refused at once instead of freezing the window.
-    std::unique_ptr<TPreparedPoints> prepared;
+    std::shared_ptr<const TPreparedPoints> prepared;
     try {
-        const TBusy busy(pbProgresso);
-        TFilePointSource source(path.toStdString());
-        prepared = std::make_unique<TPreparedPoints>(PreparePoints(source, std::nullopt, std::nullopt));
+        prepared = ReadFile(path, std::nullopt, std::nullopt);
     } catch (const std::exception& e) {
         Messages().Error(this, QString::fromStdString(e.what()));
         return false;
     }
+    if (!prepared)
+        return false;
     Path = path;
     edArquivo->setText(QFileInfo(path).fileName());
     edArquivo->setToolTip(path);
@@ -299,11 +534,113 @@ bool TImportaPontos::LoadFile(const QString& path)
     cbGraus->setChecked(prepared->Set.LooksGeographic);
     Filling = false;
     Points = std::move(prepared);
-    OriginTyped = DistanceTyped = EdgeTyped = false;
+    OriginTyped = DistanceTyped = EdgeTyped = EpsgTyped = false;
     edLy->setProperty("Typed", false);
+    ShowProposedEpsg();
     ShowDefaults();
     UpdateSummary();
     return true;
+}
+
+std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& path,
+                                                                const std::optional<TPointFormat>& format,
+                                                                std::optional<bool> geographic)
+{
+    // A FIFO or a device is refused here at once, before any window shows.
+    auto file = std::make_shared<TFilePointSource>(path.toStdString());
+    const std::uint64_t size = std::uint64_t(std::max<qint64>(0, QFileInfo(path).size()));
+
+    // The file is read and triangulated in a thread of its own, while a
+    // window shows the bytes read and offers to cancel. A cancelled reading
+    // stops at its next block; a triangulation cannot be stopped, so it is
+    // left to finish on its own and its result dropped: the dialog is free
+    // at once either way.
+    struct TJob {
+        std::atomic<bool> Cancelled = false;
+        std::atomic<std::uint64_t> Done = 0;
+        std::atomic<bool> Finished = false;
+        std::shared_ptr<const TPreparedPoints> Result;
+        std::exception_ptr Error;
+    };
+    auto job = std::make_shared<TJob>();
+    ReadPool->start([job, file, format, geographic] {
+        try {
+            TCountingSource source(*file, [&job](std::uint64_t done) {
+                job->Done = done;
+                return !job->Cancelled.load();
+            });
+            job->Result = std::make_shared<const TPreparedPoints>(PreparePoints(source, format, geographic));
+        } catch (const TReadCancelled&) {
+        } catch (...) {
+            job->Error = std::current_exception();
+        }
+        job->Finished = true;
+    });
+
+    const TBusy busy(pbProgresso);
+    // Modal to the whole program: nothing else may start while it runs. It
+    // shows only when the work takes more than a moment.
+    QProgressDialog progress("Lendo " + QFileInfo(path).fileName() + "...", "Cancelar", 0, 1000,
+                             isVisible() ? this : parentWidget());
+    progress.setObjectName("pdLeitura");
+    progress.setWindowTitle("Importar Pontos");
+    progress.setWindowModality(Qt::ApplicationModal);
+    // Its own rule for showing would wait for an estimate of the bar that
+    // the triangulation, after the reading, never moves.
+    progress.setMinimumDuration(std::numeric_limits<int>::max());
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(20);
+    bool triangulating = false;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (job->Finished) {
+            loop.quit();
+            return;
+        }
+        if (!progress.isVisible() && clock.elapsed() >= 300)
+            progress.show();
+        const std::uint64_t done = job->Done;
+        if (!triangulating && size > 0 && done >= size) {
+            triangulating = true;
+            progress.setLabelText("Triangulando os pontos...");
+        }
+        progress.setValue(size > 0 ? int(std::min<std::uint64_t>(1000, done * 1000 / size)) : 0);
+    });
+    QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] {
+        job->Cancelled = true;
+        loop.quit();
+    });
+    poll.start();
+    if (!job->Finished)
+        loop.exec();
+    if (!job->Finished)
+        return nullptr;  // cancelled
+    if (job->Error)
+        std::rethrow_exception(job->Error);
+    return job->Result;
+}
+
+void TImportaPontos::ShowProposedEpsg()
+{
+    // A system typed by the user stays; otherwise the one the points
+    // propose (none for points in metres: only the user knows theirs).
+    if (EpsgTyped)
+        return;
+    edEpsg->setText(Points && Points->ProposedEpsg > 0 ? QString::number(Points->ProposedEpsg) : QString());
+}
+
+void TImportaPontos::edEpsgChange()
+{
+    QString proposal;
+    if (Points && Points->ProposedEpsg > 0 && edEpsg->text() != QString::number(Points->ProposedEpsg))
+        proposal = QString(" (proposto: EPSG:%1)").arg(Points->ProposedEpsg);
+    if (!ShowEpsgName(lbSistema, edEpsg->text(),
+                      "Não informado: o projeto guarda as coordenadas do arquivo sem nomear o sistema."))
+        lbSistema->setText(lbSistema->text() + proposal);
 }
 
 void TImportaPontos::ShowFormat(const TPointFormat& f)
@@ -357,16 +694,28 @@ void TImportaPontos::Prepare()
 {
     // The file is read again with the layout of the controls; only the
     // points are kept between readings, never the file's text.
+    std::shared_ptr<const TPreparedPoints> prepared;
     try {
-        const TBusy busy(pbProgresso);
-        TFilePointSource source(Path.toStdString());
-        Points = std::make_unique<TPreparedPoints>(PreparePoints(source, FormatFromControls(), cbGraus->isChecked()));
+        prepared = ReadFile(Path, FormatFromControls(), cbGraus->isChecked());
     } catch (const std::exception& e) {
         Points.reset();
         UpdateSummary();
         Messages().Error(this, QString::fromStdString(e.what()));
         return;
     }
+    if (!prepared) {
+        // Cancelled: the points read before stay, with the layout they were
+        // read with.
+        if (Points) {
+            ShowFormat(Points->Format);
+            Filling = true;
+            cbGraus->setChecked(Points->Projected);
+            Filling = false;
+        }
+        return;
+    }
+    Points = std::move(prepared);
+    ShowProposedEpsg();
     ShowDefaults();
     UpdateSummary();
 }
@@ -388,6 +737,17 @@ void TImportaPontos::ShowDefaults()
     edLy->setProperty("Typed", false);
 }
 
+void TImportaPontos::SummaryOutdated()
+{
+    // The summary shown no longer says what the fields give: it is dropped
+    // at once, not left to arrive over the new text.
+    AbandonSummary();
+    Pending = true;
+    if (Points)
+        memResumo->setPlainText(QString::fromStdString(ReadingSummary(*Points)) + "Calculando a grade...");
+    SummaryTimer->start();
+}
+
 void TImportaPontos::GridChange()
 {
     if (Filling)
@@ -407,7 +767,7 @@ void TImportaPontos::GridChange()
         if (!EdgeTyped)
             SetField(edLado, 4 * std::max(lx, ly));
     }
-    SummaryTimer->start();
+    SummaryOutdated();
 }
 
 bool TImportaPontos::ParamsFromFields(TGridParams& p) const
@@ -418,31 +778,78 @@ bool TImportaPontos::ParamsFromFields(TGridParams& p) const
            FieldNumber(edLado, p.MaxEdge);
 }
 
+void TImportaPontos::AbandonSummary()
+{
+    if (Stale)
+        Stale->store(true);
+    Stale.reset();
+    Pending = false;
+}
+
 void TImportaPontos::UpdateSummary()
 {
     SummaryTimer->stop();
+    AbandonSummary();
     if (!Points) {
         memResumo->setPlainText("Escolha um arquivo de pontos.");
+        imPrevia->SetPicture({});
         return;
     }
-    std::string text = ReadingSummary(*Points);
-    if (Points->Triangulation) {
-        TGridParams p;
-        if (!ParamsFromFields(p)) {
-            text += "Complete os números da grade.\n";
-        } else {
+    const std::string reading = ReadingSummary(*Points);
+    TGridParams p;
+    if (!Points->Triangulation || !ParamsFromFields(p)) {
+        memResumo->setPlainText(
+            QString::fromStdString(reading + (Points->Triangulation ? "Complete os números da grade.\n" : "")));
+        imPrevia->SetPicture(DrawPointsPicture(*Points, nullptr, p, imPrevia->size()));
+        return;
+    }
+    // What was read shows at once; the grid when its thread is done.
+    memResumo->setPlainText(QString::fromStdString(reading) + "Calculando a grade...");
+    Pending = true;
+    auto stale = std::make_shared<std::atomic<bool>>(false);
+    Stale = stale;
+    auto summary = std::make_shared<TSummary>();
+    summary->Points = Points;
+    summary->Params = p;
+    const char decimal = DecimalSeparator();
+    const QSize pictureSize = imPrevia->size().expandedTo(QSize(220, 170));
+    QPointer<QProgressBar> bar = pbProgresso;
+    Pool->start([this, summary, stale, reading, decimal, pictureSize, bar] {
+        try {
+            const TPointTriangulation& t = *summary->Points->Triangulation;
             std::int64_t count = 0;
             try {
-                TBarProgress progress(pbProgresso);
-                count = GridPoints(*Points->Triangulation, p, DecimalSeparator(), &progress, true).ValueCount;
+                TSummaryProgress progress(*stale, bar);
+                summary->Grid = GridPoints(t, summary->Params, decimal, &progress, false);
+                count = summary->Grid->ValueCount;
             } catch (const TPointError&) {
                 // GridSummary says why.
             }
-            pbProgresso->setValue(0);
-            text += GridSummary(*Points->Triangulation, p, DecimalSeparator(), count);
+            if (stale->load())
+                return;
+            summary->Text = reading + GridSummary(t, summary->Params, decimal, count);
+            summary->Picture = DrawPointsPicture(*summary->Points, summary->Grid ? &*summary->Grid : nullptr,
+                                                 summary->Params, pictureSize);
+        } catch (const TSummaryStale&) {
+            return;
+        } catch (const std::exception& e) {
+            summary->Text = reading + e.what() + "\n";
         }
-    }
-    memResumo->setPlainText(QString::fromStdString(text));
+        QMetaObject::invokeMethod(this, [this, summary, stale] {
+            if (stale == Stale)
+                ShowSummary(summary);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void TImportaPontos::ShowSummary(const std::shared_ptr<TSummary>& summary)
+{
+    Stale.reset();
+    Pending = false;
+    pbProgresso->setValue(0);
+    memResumo->setPlainText(QString::fromStdString(summary->Text));
+    imPrevia->SetPicture(summary->Picture);
+    Last = summary;
 }
 
 void TImportaPontos::BitBtn1Click()
@@ -460,25 +867,32 @@ void TImportaPontos::BitBtn1Click()
         !ValidateNumberEdit(edOrigemX, nrAny, ox) || !ValidateNumberEdit(edOrigemY, nrAny, oy) ||
         !ValidateNumberEdit(edDistancia, nrPositive, dist) || !ValidateNumberEdit(edLado, nrPositiveOrZero, edge))
         return;
+    std::int32_t epsg = 0;
+    if (!ValidateEpsgEdit(edEpsg, epsg))
+        return;
     TGridParams p;
     p.Lx = double(lx), p.Ly = double(ly), p.OriginX = double(ox), p.OriginY = double(oy);
     p.MaxDistance = double(dist), p.MaxEdge = double(edge);
     p.Method = rbProximo->isChecked() ? TGridMethod::Nearest : TGridMethod::Triangulation;
     TGriddedPoints grid;
-    try {
-        TBarProgress progress(pbProgresso);
-        grid = GridPoints(*Points->Triangulation, p, DecimalSeparator(), &progress);
-    } catch (const TPointError& e) {
-        pbProgresso->setValue(0);
-        Messages().Error(this, QString::fromStdString(e.what()));
-        return;
+    if (Last && Last->Points == Points && Last->Grid && SameGrid(Last->Params, p)) {
+        grid = *Last->Grid;  // the summary's grid is the one asked for
+    } else {
+        try {
+            TBarProgress progress(pbProgresso);
+            grid = GridPoints(*Points->Triangulation, p, DecimalSeparator(), &progress);
+        } catch (const TPointError& e) {
+            pbProgresso->setValue(0);
+            Messages().Error(this, QString::fromStdString(e.what()));
+            return;
+        }
     }
     if (grid.ValueCount == 0) {
         Messages().Error(this, "Nenhum piquete da grade fica perto dos pontos: aumente a distância máxima.");
         return;
     }
     TLoadedProject project;
-    project.Terrain = MakeTerrain(grid, p, Points->ProposedEpsg);
+    project.Terrain = MakeTerrain(grid, p, epsg);
     CreateDocument(FrameOf(this), QString(), std::move(project));
     pbProgresso->setValue(0);
     accept();

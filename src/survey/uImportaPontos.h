@@ -1,16 +1,26 @@
 #pragma once
 // TImportaPontos: the dialog behind "Importar Pontos...". It reads a survey
-// points file, shows the layout it found (columns, separator, decimal mark,
-// header lines) for the user to correct, proposes the grid (spacing, origin,
-// method, distances), keeps a live summary of what the import will give, and
-// on OK makes a new grid document of the interpolated elevations.
+// points file (with a progress window that can cancel it), shows the layout
+// it found (columns, separator, decimal mark, header lines) for the user to
+// correct, proposes the coordinate system and the grid (spacing, origin,
+// method, distances), keeps a live summary and a small picture of what the
+// import will give, and on OK makes a new grid document of the interpolated
+// elevations.
+//
+// The summary and the picture are computed in a thread of their own a moment
+// after the last change, so that typing never waits for them; a result the
+// fields have moved on from is dropped.
 
 #include "survey/PointImport.h"
 
 #include <QDialog>
+#include <QImage>
 #include <QString>
+#include <QWidget>
 
+#include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QCheckBox;
@@ -22,9 +32,47 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QThreadPool;
 class QTimer;
 
 namespace nivora {
+
+// The picture of the points and of the grid they give, north up: a stake
+// that gets an elevation, one that stays empty, and the points over them.
+struct TPointsPicture {
+    QImage Image;
+    // Survey coordinates of the image's top-left corner, and its scale.
+    double West = 0;
+    double North = 0;
+    double MetresPerPixel = 1;
+    // The pixel a survey coordinate falls in.
+    QPoint PixelOf(double e, double n) const;
+
+    static constexpr QRgb kBackground = 0xffffffff;
+    static constexpr QRgb kStakeWithElevation = 0xff7cc87c;
+    static constexpr QRgb kEmptyStake = 0xffd7d7d7;
+    static constexpr QRgb kPointOutside = 0xff1e3cb4;
+};
+
+// Draws the points and, when there is one, the grid of the parameters.
+// Throws what `stale` throws when it says the picture is no longer wanted.
+TPointsPicture DrawPointsPicture(const TPreparedPoints& points, const TGriddedPoints* grid, const TGridParams& p,
+                                 QSize size);
+
+// Shows the picture scaled into its rectangle, with the north.
+class TPreviaPontos : public QWidget {
+    Q_OBJECT
+public:
+    explicit TPreviaPontos(QWidget* parent = nullptr);
+    void SetPicture(TPointsPicture picture);
+    const TPointsPicture& Picture() const { return Picture_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    TPointsPicture Picture_;
+};
 
 class TImportaPontos : public QDialog {
     Q_OBJECT
@@ -36,16 +84,20 @@ public:
     // was created.
     bool Execute();
     // Reads the file and fills the dialog with what was detected in it. False
-    // (the message shown) when it cannot be read.
+    // when it cannot be read (the message shown) or the user cancelled the
+    // reading; the dialog then keeps the file it had.
     bool LoadFile(const QString& path);
 
     void btArquivoClick();
     void FormatChange();
     void GridChange();
     void BitBtn1Click();
-    // Recounts the stakes that will get an elevation now (the dialog does it
-    // a moment after the last change).
+    // Starts the summary and the picture of the fields as they are now (the
+    // dialog does it a moment after the last change); they show when done.
     void UpdateSummary();
+    // A summary is waiting to be computed or shown.
+    bool SummaryPending() const { return Pending; }
+    void edEpsgChange();
 
     const TPreparedPoints* Prepared() const { return Points.get(); }
 
@@ -69,7 +121,10 @@ private:
     QRadioButton* rbProximo = nullptr;
     QLineEdit* edDistancia = nullptr;
     QLineEdit* edLado = nullptr;
+    QLineEdit* edEpsg = nullptr;
+    QLabel* lbSistema = nullptr;
     QPlainTextEdit* memResumo = nullptr;
+    TPreviaPontos* imPrevia = nullptr;
     QProgressBar* pbProgresso = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
@@ -78,6 +133,17 @@ private:
     TPointFormat FormatFromControls() const;
     void ShowFormat(const TPointFormat& f);
     void Prepare();
+    // Reads the file with the layout (or the detected one); empty when the
+    // user cancelled. Throws for a file that cannot be read.
+    std::shared_ptr<const TPreparedPoints> ReadFile(const QString& path, const std::optional<TPointFormat>& format,
+                                                    std::optional<bool> geographic);
+    void ShowProposedEpsg();
+    struct TSummary;
+    void ShowSummary(const std::shared_ptr<TSummary>& summary);
+    // Drops the summary being computed.
+    void AbandonSummary();
+    // The fields changed: a new summary follows after a pause.
+    void SummaryOutdated();
     void ShowDefaults();
     // The grid of the fields; false when one of them is not a number.
     bool ParamsFromFields(TGridParams& p) const;
@@ -85,12 +151,22 @@ private:
 
     QString Path;
     TPointFormat Detected;
-    std::unique_ptr<TPreparedPoints> Points;
+    std::shared_ptr<const TPreparedPoints> Points;
     QTimer* SummaryTimer = nullptr;
+    // The summary's thread, and the flag of the one computing, set when its
+    // result is no longer wanted.
+    QThreadPool* Pool = nullptr;
+    // The thread that reads the files.
+    QThreadPool* ReadPool = nullptr;
+    std::shared_ptr<std::atomic<bool>> Stale;
+    bool Pending = false;
+    // The grid of the last summary, for OK when the fields still give it.
+    std::shared_ptr<const TSummary> Last;
     // Fields the user typed in no longer follow the spacing.
     bool OriginTyped = false;
     bool DistanceTyped = false;
     bool EdgeTyped = false;
+    bool EpsgTyped = false;
     bool Filling = false;
 };
 
