@@ -43,7 +43,9 @@ std::vector<TCommand> PointsCommands()
              "Cria um projeto novo a partir de um arquivo de pontos esparsos (nome, E, N, Z, código), como "
              "\"Importar Pontos...\": reconhece as colunas, o separador e o separador decimal, projeta em UTM os "
              "pontos em latitude e longitude, e dá a cada piquete a cota da triangulação (interpolação linear) ou "
-             "do ponto mais próximo. Piquetes fora da área levantada ficam sem cota. A grade fica com o norte "
+             "do ponto mais próximo. Piquetes fora da área levantada ficam sem cota; os limites seguem o espaçamento dos "
+             "pontos, não o da grade, e a saída de erros diz quantos piquetes dentro da área ficam sem cota e por "
+             "quê. A grade fica com o norte "
              "para cima: a linha 1 é a do norte e o piquete (1,1) o do canto noroeste, na origem local 0, 0; o "
              "projeto guarda o sistema de coordenadas (--epsg) e as coordenadas E e N desse piquete "
              "(georreferência). Escreve em JSON o que foi "
@@ -59,9 +61,10 @@ std::vector<TCommand> PointsCommands()
                      {"--method", "M", "tin (triangulação) ou nearest (ponto mais próximo)", "tin",
                       OneOf({"tin", "nearest"})},
                      {"--max-dist", "D", "distância máxima de um piquete ao ponto mais próximo, em metros",
-                      "1,5 vez o espaçamento", Positive()},
+                      "0,6 vez o lado máximo", Positive()},
                      {"--max-edge", "E", "lado máximo de um triângulo que dá cota, em metros; 0 sem limite",
-                      "4 vezes o espaçamento", NumberIn(0, 1e30L)},
+                      "3 vezes o espaçamento dos pontos (a mediana do maior lado de cada triângulo)",
+                      NumberIn(0, 1e30L)},
                      {"--origin", "X,Y",
                       "coordenadas E e N do piquete do canto sudoeste da grade, que a alinha, em metros",
                       "o canto sudoeste dos pontos, arredondado ao espaçamento", MetrePairText("X,Y")},

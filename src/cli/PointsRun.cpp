@@ -21,9 +21,6 @@ int Points(const TArgs& a)
     p.Lx = double(a.Number("--lx", 0));
     p.Ly = double(a.Number("--ly", p.Lx));
     p.Method = a.Get("--method", "tin") == "nearest" ? TGridMethod::Nearest : TGridMethod::Triangulation;
-    const double spacing = std::max(p.Lx, p.Ly);
-    p.MaxDistance = double(a.Number("--max-dist", 1.5 * spacing));
-    p.MaxEdge = double(a.Number("--max-edge", 4 * spacing));
     // "-" is standard input.
     const bool standardInput = path == "-";
     if (!standardInput)
@@ -78,6 +75,12 @@ int Points(const TArgs& a)
     if (epsg == 0)
         std::cerr << "Sistema de coordenadas não informado: o projeto guarda as coordenadas dos piquetes sem "
                      "ele (EPSG 0); indique-o com --epsg.\n";
+    // The limits follow the survey's spacing, as the dialog proposes them.
+    SetSurveyLimits(*prepared.Triangulation, p);
+    if (a.Has("--max-dist"))
+        p.MaxDistance = double(a.Number("--max-dist", 0));
+    if (a.Has("--max-edge"))
+        p.MaxEdge = double(a.Number("--max-edge", 0));
     if (a.Has("--origin"))
         ReadOrigin(a.Get("--origin"), p.OriginX, p.OriginY);
     else
@@ -86,6 +89,7 @@ int Points(const TArgs& a)
     std::unique_ptr<TTerreno> terrain;
     try {
         grid = GridPoints(*prepared.Triangulation, p, '.');
+        std::cerr << GridSummary(*prepared.Triangulation, p, '.', grid);
         if (grid.ValueCount == 0)
             throw TNothingToCompute("Nenhum piquete da grade fica perto dos pontos: aumente a distância máxima.");
         terrain = MakeTerrain(grid, p, epsg);
@@ -116,6 +120,13 @@ int Points(const TArgs& a)
     j.Key("OriginX").Value(terrain->OriginX().Value());
     j.Key("OriginY").Value(terrain->OriginY().Value());
     j.Key("ValueCount").Value(static_cast<std::int64_t>(terrain->ValueCount()));
+    j.Key("MaxDistance").Value(static_cast<long double>(p.MaxDistance));
+    j.Key("MaxEdge").Value(static_cast<long double>(p.MaxEdge));
+    // Stakes inside the points' hull left without an elevation, by the limit
+    // that left them so.
+    j.Key("EmptyInside").Value(grid.EmptyByEdge + grid.EmptyByDistance);
+    j.Key("EmptyByEdge").Value(grid.EmptyByEdge);
+    j.Key("EmptyByDistance").Value(grid.EmptyByDistance);
     // Where stake (1, 1), the north-west one, lies; Epsg 0 and CrsName null
     // when the file's system was not named.
     const TGeoreference& g = *terrain->Extension().Georeference;

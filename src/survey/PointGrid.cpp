@@ -83,8 +83,21 @@ TPointTriangulation::TPointTriangulation(const std::vector<TSurveyPoint>& points
     Impl->T.insert(input.begin(), input.end());
     if (Impl->T.dimension() < 2)
         throw TPointsOnALine("Os pontos estão todos sobre uma linha e não descrevem uma superfície.");
-    for (auto f = Impl->T.finite_faces_begin(); f != Impl->T.finite_faces_end(); ++f)
+    std::vector<float> longest;
+    longest.reserve(Impl->T.number_of_faces());
+    for (auto f = Impl->T.finite_faces_begin(); f != Impl->T.finite_faces_end(); ++f) {
         Impl->Area += Impl->T.triangle(f).area();
+        const Point& a = f->vertex(0)->point();
+        const Point& b = f->vertex(1)->point();
+        const Point& c = f->vertex(2)->point();
+        longest.push_back(static_cast<float>(
+            std::sqrt(std::max({CGAL::squared_distance(a, b), CGAL::squared_distance(b, c), CGAL::squared_distance(c, a)}))));
+    }
+    if (!longest.empty()) {
+        const auto middle = longest.begin() + std::ptrdiff_t(longest.size() / 2);
+        std::nth_element(longest.begin(), middle, longest.end());
+        SurveySpacing_ = *middle;
+    }
 }
 
 TPointTriangulation::~TPointTriangulation() = default;
@@ -171,14 +184,32 @@ double SpacingThatFits(const TPointTriangulation& t)
     return s;
 }
 
+namespace {
+
+// Up to two significant digits, rounded up: a limit the user reads at once.
+double TwoDigitsUp(double v)
+{
+    if (!(v > 0) || !std::isfinite(v))
+        return v;
+    const double unit = std::pow(10.0, std::floor(std::log10(v)) - 1);
+    return std::ceil(v / unit * (1 - 1e-12)) * unit;
+}
+
+}  // namespace
+
+void SetSurveyLimits(const TPointTriangulation& t, TGridParams& p)
+{
+    p.MaxEdge = TwoDigitsUp(3 * t.SurveySpacing());
+    p.MaxDistance = TwoDigitsUp(0.6 * p.MaxEdge);
+}
+
 TGridParams DefaultGridParams(const TPointTriangulation& t)
 {
     TGridParams p;
     p.Lx = p.Ly = std::max(RoundSpacing(t.MeanSpacing()), SpacingThatFits(t));
     SnapOrigin(t, p);
     p.Method = TGridMethod::Triangulation;
-    p.MaxDistance = 1.5 * p.Lx;
-    p.MaxEdge = 4 * p.Lx;
+    SetSurveyLimits(t, p);
     return p;
 }
 
@@ -247,7 +278,9 @@ struct TGridder {
                 int li;
                 Face f = T.locate(q, lt, li, hint);
                 hint = f;
-                if (tin && (lt == Delaunay::OUTSIDE_CONVEX_HULL || lt == Delaunay::OUTSIDE_AFFINE_HULL))
+                const bool inside = lt != Delaunay::OUTSIDE_CONVEX_HULL && lt != Delaunay::OUTSIDE_AFFINE_HULL;
+                out.InsideCount += inside;
+                if (tin && !inside)
                     continue;
                 if (T.is_infinite(f)) {
                     // On the hull's edge or corner: the finite side.
@@ -256,17 +289,24 @@ struct TGridder {
                     if (T.is_infinite(f))
                         continue;
                 }
-                const Vertex nearest = Nearest(T, q, f);
-                if (CGAL::squared_distance(q, nearest->point()) > maxDist2)
+                // In a triangle with too long a side: a bay of the field.
+                const Point& a = f->vertex(0)->point();
+                const Point& b = f->vertex(1)->point();
+                const Point& d = f->vertex(2)->point();
+                const bool longSide = CGAL::squared_distance(a, b) > maxEdge2 ||
+                                      CGAL::squared_distance(b, d) > maxEdge2 ||
+                                      CGAL::squared_distance(d, a) > maxEdge2;
+                if (tin && longSide) {
+                    ++out.EmptyByEdge;
                     continue;
+                }
+                const Vertex nearest = Nearest(T, q, f);
+                if (CGAL::squared_distance(q, nearest->point()) > maxDist2) {
+                    out.EmptyByDistance += inside;
+                    continue;
+                }
                 double z;
                 if (tin) {
-                    const Point& a = f->vertex(0)->point();
-                    const Point& b = f->vertex(1)->point();
-                    const Point& d = f->vertex(2)->point();
-                    if (CGAL::squared_distance(a, b) > maxEdge2 || CGAL::squared_distance(b, d) > maxEdge2 ||
-                        CGAL::squared_distance(d, a) > maxEdge2)
-                        continue;
                     z = Interpolate(f, q);
                 } else {
                     z = nearest->info();

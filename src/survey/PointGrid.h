@@ -73,12 +73,18 @@ public:
     // stands for in it.
     double HullArea() const;
     double MeanSpacing() const;
+    // The survey's own spacing: the median, over the triangles, of a
+    // triangle's longest side. Points walked along lines (a tractor's
+    // passes) are as far apart as the lines are, and a few dense clusters
+    // or a bay of the field leave it as it is.
+    double SurveySpacing() const { return SurveySpacing_; }
 
     struct TImpl;
 
 private:
     std::unique_ptr<TImpl> Impl;
     double MinE_ = 0, MaxE_ = 0, MinN_ = 0, MaxN_ = 0;
+    double SurveySpacing_ = 0;
     friend struct TGridder;
 };
 
@@ -90,9 +96,16 @@ double RoundSpacing(double spacing);
 // The smallest round spacing at which the points fit 1000 stakes along both
 // directions with the origin at their south-west corner.
 double SpacingThatFits(const TPointTriangulation& t);
+// The limits that keep the grid to the surveyed area, from the survey's own
+// spacing whatever the grid's: triangles with sides of up to three times the
+// survey's spacing give elevations (longer ones bridge a bay of the field),
+// and a stake gets one up to 0,6 times that side from the nearest point (a
+// point inside such a triangle lies at most 1/√3 of it from a corner, so
+// that inside the triangles the side alone decides). Both are rounded up to
+// two significant digits.
+void SetSurveyLimits(const TPointTriangulation& t, TGridParams& p);
 // A round spacing near the points' mean spacing (raised to one that fits),
-// the origin at the south-west corner snapped to it, 1,5 spacings of
-// distance and edges of up to three spacings.
+// the origin at the south-west corner snapped to it, the survey's limits.
 TGridParams DefaultGridParams(const TPointTriangulation& t);
 // The origin at the points' south-west corner, snapped down to the spacing.
 void SnapOrigin(const TPointTriangulation& t, TGridParams& p);
@@ -104,6 +117,13 @@ struct TGriddedPoints {
     // each row from west to east; 0 where no elevation.
     std::vector<float> Z;
     std::int64_t ValueCount = 0;
+    // The surveyed area is the triangulation: the points' convex hull, its
+    // edge included. Of the stakes in it, those the limits left without an
+    // elevation: a triangle's side too long (a stake in a bay of the
+    // field), or, the side being short enough, the nearest point too far.
+    std::int64_t InsideCount = 0;
+    std::int64_t EmptyByEdge = 0;
+    std::int64_t EmptyByDistance = 0;
 };
 
 // Checks the parameters and the size (TPointError with the program's

@@ -1,6 +1,7 @@
 #include "survey/PointImport.h"
 
 #include "calc/CalcSist.h"
+#include "data/NumberFormat.h"
 #include "survey/Crs.h"
 
 #include <algorithm>
@@ -197,6 +198,30 @@ std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char
     } catch (const TPointError& e) {
         return std::string(e.what()) + "\n";
     }
+}
+
+std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char decimal, const TGriddedPoints& grid)
+{
+    std::string text = GridSummary(t, p, decimal, grid.ValueCount);
+    const std::int64_t empty = grid.EmptyByEdge + grid.EmptyByDistance;
+    if (grid.Cols == 0 || grid.InsideCount == 0)
+        return text;
+    if (empty == 0)
+        return text + "Todos os piquetes entre os pontos (dentro do seu contorno convexo) terão cota.\n";
+    text += Plural(empty, "piquete", "piquetes") + " entre os pontos (dentro do seu contorno convexo) " +
+            (empty == 1 ? "ficará sem cota: " : "ficarão sem cota: ");
+    const std::string edge = "em triângulos com lado maior que o máximo (" + FormatGeneral(p.MaxEdge, 4, decimal) +
+                             " m), como nas reentrâncias do levantamento";
+    const std::string distance =
+        "a mais que a distância máxima (" + FormatGeneral(p.MaxDistance, 4, decimal) + " m) de um ponto medido";
+    if (grid.EmptyByDistance == 0)
+        text += edge;
+    else if (grid.EmptyByEdge == 0)
+        text += distance;
+    else
+        text += std::to_string(grid.EmptyByEdge) + " " + edge + "; " + std::to_string(grid.EmptyByDistance) + " " +
+                distance;
+    return text + ".\n";
 }
 
 TGeoreference GridGeoreference(const TGriddedPoints& grid, const TGridParams& p, std::int32_t epsg)

@@ -74,6 +74,10 @@ TPreparedPoints PreparePoints(std::string_view text, const TPointFormat& format,
 std::string ReadingSummary(const TPreparedPoints& prepared, bool withProblem = true);
 // "Grade de C × R piquetes ..." or the reason the grid cannot be made.
 std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char decimal, std::int64_t valueCount);
+// The same from the grid (made with countOnly or not), saying too how many
+// stakes inside the surveyed area stay without an elevation and which limit
+// left them so.
+std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char decimal, const TGriddedPoints& grid);
 
 // A terrain of the grid's size holding its elevations, north up: row 1 is
 // the northern row, columns run east. Its stake coordinates are local, with

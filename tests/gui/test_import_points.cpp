@@ -86,7 +86,9 @@ private slots:
         QCOMPARE(Control<QLineEdit>(dialog.get(), "edLx")->text(), QString("10"));
         QCOMPARE(Control<QLineEdit>(dialog.get(), "edOrigemX")->text(), QString("331200"));
         QCOMPARE(Control<QLineEdit>(dialog.get(), "edOrigemY")->text(), QString("6674800"));
-        QCOMPARE(Control<QLineEdit>(dialog.get(), "edDistancia")->text(), QString("15"));
+        // The limits from the survey's spacing: triangles' sides up to 52 m.
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edDistancia")->text(), QString("32"));
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edLado")->text(), QString("52"));
         QVERIFY2(Summary().contains("700 pontos lidos de 700 linhas de dados."), qPrintable(Summary()));
         // The grid is summed up a moment later, away from the typing.
         QTRY_VERIFY2(Summary().contains("Grade de 41 × 31 piquetes;"), qPrintable(Summary()));

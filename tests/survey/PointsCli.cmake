@@ -255,3 +255,27 @@ foreach(bad "--degrees --metres" "--columns e,n" "--columns name,lon,lat,z --met
     message(FATAL_ERROR "points ${bad} wrote a project")
   endif()
 endforeach()
+
+# The limits follow the survey's spacing, not the grid's: at 10 m and at 5 m
+# only the unsurveyed north-east corner, inside the points' hull, is left
+# empty, by the triangles' side, and the summary says so; a distance the
+# user makes short leaves stakes for the distance, told as such.
+foreach(lx 10 5)
+  run(${CLI} points "${EXAMPLES}/PONTOS.csv" --lx ${lx} -o "${WORK}/LIM.NVR")
+  expect_ok("points at ${lx} m")
+  expect_json(MaxEdge 52)
+  expect_json(MaxDistance 32)
+  expect_json(EmptyByDistance 0)
+  string(JSON empty GET "${out}" EmptyByEdge)
+  if(empty EQUAL 0 OR NOT err MATCHES "${empty} piquetes entre os pontos [(]dentro do seu contorno convexo[)] ficarão sem cota: em triângulos com lado maior que o máximo [(]52 m[)]")
+    message(FATAL_ERROR "points at ${lx} m: the empty stakes are not told: ${err}")
+  endif()
+  file(REMOVE "${WORK}/LIM.NVR")
+endforeach()
+run(${CLI} points "${EXAMPLES}/PONTOS.csv" --lx 5 --max-dist=6 --max-edge 0 -o "${WORK}/LIM.NVR")
+expect_ok("points with a short distance")
+expect_json(EmptyByEdge 0)
+string(JSON empty GET "${out}" EmptyByDistance)
+if(empty EQUAL 0 OR NOT err MATCHES "${empty} piquetes entre os pontos .* a mais que a distância máxima [(]6 m[)]")
+  message(FATAL_ERROR "a short distance: ${err}")
+endif()

@@ -335,7 +335,12 @@ TEST(PointGrid, DefaultsAreRoundAndFitTheGrid)
         const TGridParams p = DefaultGridParams(t);
         EXPECT_DOUBLE_EQ(p.Lx, c.spacing);
         EXPECT_DOUBLE_EQ(p.Ly, c.spacing);
-        EXPECT_DOUBLE_EQ(p.MaxDistance, 1.5 * c.spacing);
+        // The limits follow the survey, not the grid: inside the hull of
+        // points spread evenly only a few slivers on its edge stay empty,
+        // and never for the distance.
+        const TGriddedPoints g = GridPoints(t, p, '.', nullptr, true);
+        EXPECT_EQ(g.EmptyByDistance, 0);
+        EXPECT_LT(g.EmptyByEdge, g.InsideCount / 100);
         EXPECT_LE(p.OriginX, t.MinE());
         EXPECT_GT(p.OriginX + p.Lx, t.MinE());
         EXPECT_DOUBLE_EQ(std::fmod(p.OriginY, p.Ly), 0);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <string>
 
 using namespace nivora;
@@ -234,6 +235,106 @@ TEST(PointFile, ColumnListsAreReadOrRefusedWithTheReason)
     EXPECT_DOUBLE_EQ(p.Set.Points[1].E, 500010);
     EXPECT_DOUBLE_EQ(p.Set.Points[2].N, 7000010);
     EXPECT_DOUBLE_EQ(p.Set.Points[2].Z, 12);
+}
+
+// The grid at the survey's own limits, whatever its spacing. Stakes are
+// (column, row) from the north-west; f gets their survey coordinates
+// relative to the south-west stake and the elevation.
+TGriddedPoints GridAt(const TPointTriangulation& t, double spacing, TGridParams& p,
+                      const std::function<void(double, double, float)>& f)
+{
+    p = DefaultGridParams(t);
+    p.Lx = p.Ly = spacing;
+    SnapOrigin(t, p);
+    const TGriddedPoints g = GridPoints(t, p, '.');
+    for (int r = 0; r < g.Rows; ++r)
+        for (int c = 0; c < g.Cols; ++c)
+            f(p.Lx * c + p.OriginX - t.MinE(), p.Ly * (g.Rows - 1 - r) + p.OriginY - t.MinN(),
+              g.Z[std::size_t(r) * std::size_t(g.Cols) + std::size_t(c)]);
+    return g;
+}
+
+// The sample survey, an L of 400 x 300 m whose north-east corner (x > 260,
+// y > 170) was not surveyed, walked on its edges every 15 m and in between
+// at random: at any grid spacing, every stake of the L gets an elevation and
+// the corner stays empty, in the north-east.
+TEST(PointImport, TheSurveysOwnLimitsCoverItAtAnySpacingAndKeepItsBaysEmpty)
+{
+    TFilePointSource source(NIVORA_EXAMPLES_DIR "/PONTOS.csv");
+    const TPreparedPoints prepared = PreparePoints(source, TPointOptions{});
+    ASSERT_TRUE(prepared.Triangulation) << prepared.Problem;
+    const TPointTriangulation& t = *prepared.Triangulation;
+    for (const double spacing : {20.0, 10.0, 5.0, 2.5, 0.5}) {
+        SCOPED_TRACE(spacing);
+        long long field = 0, fieldEmpty = 0, bay = 0, bayFilled = 0;
+        TGridParams p;
+        const TGriddedPoints g = GridAt(t, spacing, p, [&](double x, double y, float z) {
+            // A metre inside the walked edges, away from the corners the
+            // walk cut (it has no point at the south-east and north-west
+            // corners).
+            const bool cut = (x > 380 && y < 20) || (x < 20 && y > 280);
+            const bool inL = x >= 1 && x <= 399 && y >= 1 && y <= 289 && (x <= 259 || y <= 169) && !cut;
+            const bool inBay = x >= 290 && y >= 200;
+            field += inL, fieldEmpty += inL && z == 0.0f;
+            bay += inBay, bayFilled += inBay && z != 0.0f;
+        });
+        EXPECT_GT(field, 80000 / (spacing * spacing));
+        EXPECT_EQ(fieldEmpty, 0);
+        EXPECT_GT(bay, 0);
+        EXPECT_EQ(bayFilled, 0);
+        EXPECT_EQ(g.EmptyByDistance, 0);
+        EXPECT_GT(g.EmptyByEdge, 0);
+        EXPECT_LT(g.InsideCount - g.ValueCount - g.EmptyByEdge, 3);
+        const std::string summary = GridSummary(t, p, ',', g);
+        EXPECT_NE(summary.find(std::to_string(g.EmptyByEdge) + " piquetes entre os pontos (dentro do seu contorno "
+                                                               "convexo) ficarão sem cota: em triângulos com lado "
+                                                               "maior que o máximo"),
+                  std::string::npos)
+            << summary;
+    }
+}
+
+// A survey driven in passes: a point every 2 m along north-south passes 15 m
+// apart. Limits from the grid's spacing or from the points' nearest
+// neighbours (2 m) leave stripes between the passes; the survey's spacing
+// is the passes'.
+TEST(PointGrid, PassesFarApartAreOneSurvey)
+{
+    std::vector<TSurveyPoint> pts;
+    for (int pass = 0; pass <= 8; ++pass)
+        for (int k = 0; k <= 60; ++k)
+            pts.push_back({500000 + 15.0 * pass, 7400000 + 2.0 * k + (pass % 2), 100 + 0.01 * k});
+    const TPointTriangulation t(pts);
+    EXPECT_GT(t.SurveySpacing(), 14);
+    for (const double spacing : {5.0, 1.0}) {
+        SCOPED_TRACE(spacing);
+        TGridParams p;
+        long long inside = 0, empty = 0;
+        const TGriddedPoints g = GridAt(t, spacing, p, [&](double x, double y, float z) {
+            if (x > 0.5 && x < 119.5 && y > 1.5 && y < 119.5)
+                ++inside, empty += z == 0.0f;
+        });
+        EXPECT_GT(inside, 0);
+        EXPECT_EQ(empty, 0);
+        EXPECT_EQ(g.EmptyByEdge + g.EmptyByDistance, 0);
+        EXPECT_NE(GridSummary(t, p, ',', g).find("Todos os piquetes entre os pontos (dentro do seu contorno convexo) "
+                                                 "terão cota."),
+                  std::string::npos);
+    }
+    // Far from the passes, a stake is left out by the distance, and told.
+    TGridParams p = DefaultGridParams(t);
+    p.Method = TGridMethod::Nearest;
+    p.Lx = p.Ly = 1;
+    p.MaxDistance = 5;
+    SnapOrigin(t, p);
+    const TGriddedPoints g = GridPoints(t, p, '.', nullptr, true);
+    EXPECT_GT(g.EmptyByDistance, 0);
+    EXPECT_EQ(g.EmptyByEdge, 0);
+    EXPECT_NE(GridSummary(t, p, ',', g).find(std::to_string(g.EmptyByDistance) +
+                                             " piquetes entre os pontos (dentro do seu contorno convexo) ficarão sem "
+                                             "cota: a mais que a distância máxima (5 m) de um ponto medido."),
+              std::string::npos)
+        << GridSummary(t, p, ',', g);
 }
 
 }  // namespace
