@@ -230,20 +230,18 @@ int TFieldReportDocument::Paint(QPainter& p, QPagedPaintDevice& d)
         double y = pg.Rect.top();
         if (k == 0) {
             y += PageTitle(p, d, pg, Title(), Heading);
-            // The plan's figures in two columns, each as wide as its
-            // longest caption needs.
+            // The plan's figures in two columns; a caption longer than the
+            // column's moves its own value along.
             p.setPen(Qt::black);
             const QFontMetricsF fb(Font(9, true), &d);
-            double captionW[2] = {pg.Mm(38), pg.Mm(38)};
-            for (std::size_t i = 0; i < summary.size(); ++i) {
-                double& w = captionW[i < half ? 0 : 1];
-                w = std::min(std::max(w, fb.horizontalAdvance(Q(summary[i].first)) + pg.Mm(2)),
-                             pg.Rect.width() * 0.3);
-            }
+            const auto captionW = [&](const std::string& caption) {
+                return std::min(std::max(pg.Mm(38), fb.horizontalAdvance(Q(caption)) + pg.Mm(2)),
+                                pg.Rect.width() * 0.35);
+            };
             for (std::size_t i = 0; i < summary.size(); ++i) {
                 const double x = pg.Rect.left() + (i < half ? 0 : pg.Rect.width() / 2);
                 const double yy = y + rowH * double(i < half ? i : i - half);
-                const double w = captionW[i < half ? 0 : 1];
+                const double w = captionW(summary[i].first);
                 p.setFont(Font(9, true));
                 p.drawText(QRectF(x, yy, w, rowH), Qt::AlignLeft | Qt::AlignVCenter, Q(summary[i].first));
                 p.setFont(body);
@@ -253,11 +251,11 @@ int TFieldReportDocument::Paint(QPainter& p, QPagedPaintDevice& d)
             for (std::size_t i = 0; i < wide.size(); ++i) {
                 const double yy = y + rowH * double(half + i);
                 p.setFont(Font(9, true));
-                p.drawText(QRectF(pg.Rect.left(), yy, captionW[0], rowH), Qt::AlignLeft | Qt::AlignVCenter,
-                           Q(wide[i].first));
+                const double w = captionW(wide[i].first);
+                p.drawText(QRectF(pg.Rect.left(), yy, w, rowH), Qt::AlignLeft | Qt::AlignVCenter, Q(wide[i].first));
                 p.setFont(body);
-                p.drawText(QRectF(pg.Rect.left() + captionW[0], yy, pg.Rect.width() - captionW[0], rowH),
-                           Qt::AlignLeft | Qt::AlignVCenter, Q(wide[i].second));
+                p.drawText(QRectF(pg.Rect.left() + w, yy, pg.Rect.width() - w, rowH), Qt::AlignLeft | Qt::AlignVCenter,
+                           Q(wide[i].second));
             }
             y += summaryH + rowH * 0.5;
             p.setFont(Font(8.5));
