@@ -1,7 +1,6 @@
 #include "CutFillMap.h"
 
 #include "calc/StakeCoordinates.h"
-
 #include "contour/AltimetricMap.h"
 #include "contour/MapGeometry.h"
 

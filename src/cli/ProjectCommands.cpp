@@ -318,7 +318,8 @@ std::vector<TCommand> ProjectCommands()
          .Operand = "ARQUIVO",
          .Summary = "escreve a listagem X Y Z para o WinSurf",
          .Description = "Escreve uma linha por piquete com cota: X, Y e Z separados por tabulações, como a janela "
-                        "\"Cotas Legíveis pelo WinSurf\".",
+                        "\"Cotas Legíveis pelo WinSurf\". Num projeto georreferenciado, X e Y são as coordenadas E "
+                        "e N de cada piquete no terreno, com as casas decimais que o milímetro pedir.",
          .Options = {DecimalsOption(), LocaleOption()},
          .Run = WinSurfCommand},
         {.Name = "systematize",
