@@ -245,3 +245,18 @@ TEST(FirstStakeDesign, TheReportHeadPrintsItWithTheStake)
     const std::map<std::string, std::string> head(geo.begin(), geo.end());
     EXPECT_EQ(head.at(kGeoreferenceCaption), "EPSG:31982, piquete (1, 1) em E = 512000,25 m, N = 9100010,5 m");
 }
+
+// grid --coordinates: the copy of the used rectangle headed by the eastings
+// of its columns and each line by its row's northing; a missing elevation
+// stays an empty field.
+TEST(StakeCoordinates, CopyWithCoordinatesHeadsColumnsAndRows)
+{
+    TTerreno t(10, 10, 2.5f, 4.0f);
+    t.SetCell(3, 5, 10.25f);
+    t.SetCell(4, 6, 11.5f);
+    const TUsedRect used{3, 5, 4, 6};
+    EXPECT_EQ(CopyTextWithCoordinates(t, gvNatural, 2, used, ','), "\t5\t7,5\r\n16\t10,25\t\r\n20\t\t11,50\r\n");
+    t.SetGeoreference(TGeoreference{31982, 512345.25, 9100010.1, true});
+    EXPECT_EQ(CopyTextWithCoordinates(t, gvNatural, 1, used, '.'),
+              "\t512350.25\t512352.75\r\n9099994.1\t10.3\t\r\n9099990.1\t\t11.5\r\n");
+}

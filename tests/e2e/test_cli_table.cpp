@@ -235,6 +235,8 @@ TEST_F(CliTable, ProjectCommands)
 
         {{"grid", "@W/QUATRO.NVR", "--view", "natural", "--decimals", "0", "--locale", "pt_BR"}, 0, ""},
         {{"grid", "@W/RESULT.NVR", "--view", "cutfill"}, 0, ""},
+        {{"grid", "@W/RESULT.NVR", "--view=design", "--coordinates"}, 0, ""},
+        {{"grid", "@W/QUATRO.NVR", "--coordinates=sim"}, 2, "--coordinates: não leva valor$"},
         {{"grid", "@W/QUATRO.NVR", "--veiw", "design"}, 2, kUnknown + "grid: --veiw \\(quis dizer --view\\?\\)$"},
         {{"grid", "@W/QUATRO.NVR", "--decimals", "9"}, 2, "--decimals: deve ser um inteiro de 0 a 8 \\(recebido: 9\\)$"},
         {{"grid", "@W/QUATRO.NVR", "--decimals", "2.5"}, 2, "--decimals: deve ser um inteiro de 0 a 8"},
