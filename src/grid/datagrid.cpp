@@ -879,6 +879,13 @@ void TForm2::RefreshGrid()
     UpdateStatusText();
 }
 
+void TForm2::GeoreferenceChanged()
+{
+    emit Model->headerDataChanged(Qt::Horizontal, 0, MaxGridSize - 1);
+    emit Model->headerDataChanged(Qt::Vertical, 0, MaxGridSize - 1);
+    RefreshGrid();
+}
+
 void TForm2::Systematize(bool selectionOnly, long double ratio)
 {
     Grid->AbandonEdit();

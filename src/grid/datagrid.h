@@ -149,6 +149,8 @@ public:
     void ShowCutFillMap();
     // Redraws every cell (after a computation changed the computed views).
     void RefreshGrid();
+    // The georeference changed: the headers show the stakes' new coordinates.
+    void GeoreferenceChanged();
     // Stores the value being typed, as a move to another cell does, and
     // closes the cell editor. Every command runs it first, so that it reads,
     // saves or changes the cells with the value the user sees.

@@ -396,9 +396,11 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     gg->addWidget(edLx, 0, 1);
     gg->addWidget(new QLabel("em Y (m)", gbGrade), 0, 2);
     gg->addWidget(edLy, 0, 3);
-    gg->addWidget(new QLabel("Origem (piquete 1, 1): X", gbGrade), 1, 0);
+    // The grid is aligned on its south-west stake; the project's stake (1, 1)
+    // is the north-west one.
+    gg->addWidget(new QLabel("Piquete do canto sudoeste: E", gbGrade), 1, 0);
     gg->addWidget(edOrigemX, 1, 1);
-    gg->addWidget(new QLabel("Y", gbGrade), 1, 2);
+    gg->addWidget(new QLabel("N", gbGrade), 1, 2);
     gg->addWidget(edOrigemY, 1, 3);
     gg->addWidget(rbTriangulacao, 2, 0, 1, 2);
     gg->addWidget(rbProximo, 2, 2, 1, 2);

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <functional>
@@ -132,6 +133,8 @@ private slots:
     void typingSetsChangesAndClearsTheGeoreference()
     {
         TForm2* doc = NewDocument();
+        auto* model = Control<QAbstractItemModel>(doc, "Model");
+        QSignalSpy headers(model, &QAbstractItemModel::headerDataChanged);
         // Not georeferenced: the fields wait for the box to be checked.
         QCOMPARE(Run([&] {
                      auto* box = Control<QCheckBox>(Dialog(), "cbGeorreferenciado");
@@ -154,6 +157,10 @@ private slots:
         QCOMPARE(Describe(doc->Terrain().Extension().Georeference),
                  Describe(Georef(31982, 331200.5, 6674800.25)));
         QVERIFY(!doc->Terrain().Saved());
+        // The grid's headers are redrawn with the stakes' coordinates.
+        QCOMPARE(headers.count(), 2);
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QString("331210,5"));
+        QCOMPARE(model->headerData(1, Qt::Vertical).toString(), QString("6674790,25"));
 
         // Changed: the fields show what is set, in double precision; another
         // code (as the databases write it), a far northing, rows running north.
