@@ -754,20 +754,17 @@ void TImportaPontos::GridChange()
 {
     if (Filling)
         return;
-    // Fields not typed by the user follow the spacing.
+    // An origin not typed by the user follows the spacing. The limits do
+    // not: they come from the survey's own spacing (SetSurveyLimits), so
+    // that a grid finer than the survey is no sieve.
     double lx = 0, ly = 0;
-    if (Points && Points->Triangulation && FieldNumber(edLx, lx) && FieldNumber(edLy, ly) && lx > 0 && ly > 0) {
-        if (!OriginTyped) {
-            TGridParams p;
-            p.Lx = lx, p.Ly = ly;
-            SnapOrigin(*Points->Triangulation, p);
-            SetField(edOrigemX, p.OriginX);
-            SetField(edOrigemY, p.OriginY);
-        }
-        if (!DistanceTyped)
-            SetField(edDistancia, 1.5 * std::max(lx, ly));
-        if (!EdgeTyped)
-            SetField(edLado, 4 * std::max(lx, ly));
+    if (Points && Points->Triangulation && FieldNumber(edLx, lx) && FieldNumber(edLy, ly) && lx > 0 && ly > 0
+        && !OriginTyped) {
+        TGridParams p;
+        p.Lx = lx, p.Ly = ly;
+        SnapOrigin(*Points->Triangulation, p);
+        SetField(edOrigemX, p.OriginX);
+        SetField(edOrigemY, p.OriginY);
     }
     SummaryOutdated();
 }
@@ -819,17 +816,16 @@ void TImportaPontos::UpdateSummary()
     Pool->start([this, summary, stale, reading, decimal, pictureSize, bar] {
         try {
             const TPointTriangulation& t = *summary->Points->Triangulation;
-            std::int64_t count = 0;
             try {
                 TSummaryProgress progress(*stale, bar);
                 summary->Grid = GridPoints(t, summary->Params, decimal, &progress, false);
-                count = summary->Grid->ValueCount;
             } catch (const TPointError&) {
                 // GridSummary says why.
             }
             if (stale->load())
                 return;
-            summary->Text = reading + GridSummary(t, summary->Params, decimal, count);
+            summary->Text = reading + (summary->Grid ? GridSummary(t, summary->Params, decimal, *summary->Grid)
+                                                     : GridSummary(t, summary->Params, decimal, 0));
             summary->Picture = DrawPointsPicture(*summary->Points, summary->Grid ? &*summary->Grid : nullptr,
                                                  summary->Params, pictureSize);
         } catch (const TSummaryStale&) {

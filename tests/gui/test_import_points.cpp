@@ -93,10 +93,12 @@ private slots:
         // The grid is summed up a moment later, away from the typing.
         QTRY_VERIFY2(Summary().contains("Grade de 41 × 31 piquetes;"), qPrintable(Summary()));
 
-        // A coarser grid: Y and the distance follow X, the origin stays.
+        // A coarser grid: Y follows X, the origin stays.
         Retype(Control<QLineEdit>(dialog.get(), "edLx"), "20");
         QCOMPARE(Control<QLineEdit>(dialog.get(), "edLy")->text(), QString("20"));
-        QCOMPARE(Control<QLineEdit>(dialog.get(), "edDistancia")->text(), QString("30"));
+        // The limits stay the survey's: a coarser grid does not widen them.
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edDistancia")->text(), QString("32"));
+        QCOMPARE(Control<QLineEdit>(dialog.get(), "edLado")->text(), QString("52"));
         QCOMPARE(Control<QLineEdit>(dialog.get(), "edOrigemX")->text(), QString("331200"));
         QTRY_VERIFY2(Summary().contains("Grade de 21 × 16 piquetes;"), qPrintable(Summary()));
 

@@ -320,6 +320,11 @@ private slots:
         Retype(Field("edLado"), "30");
         WaitForSummary();
         QVERIFY2(Summary().contains("Grade de 21 × 21 piquetes;"), qPrintable(Summary()));
+        // The summary says so too: the stakes of the gap lie in triangles
+        // that bridge it.
+        QVERIFY2(Summary().contains("piquetes entre os pontos (dentro do seu contorno convexo) ficarão sem cota: em "
+                                    "triângulos com lado maior que o máximo (30 m)"),
+                 qPrintable(Summary()));
 
         const TPointsPicture& picture = Control<TPreviaPontos>(dialog.get(), "imPrevia")->Picture();
         QVERIFY(!picture.Image.isNull());
