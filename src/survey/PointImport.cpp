@@ -107,8 +107,13 @@ TPreparedPoints PreparePoints(IPointSource& source, const TPointOptions& options
         const bool degrees = options.Geographic.value_or((options.Columns && options.Columns->Degrees) ||
                                                          out.Set.LooksGeographic);
         if (degrees && !out.Set.Points.empty()) {
-            if (out.Format.OrderGuessed)
+            if (out.Format.OrderGuessed) {
                 out.Order = ChooseDegreeOrder(out);
+                // The layout now says the order: read again with it (as the
+                // dialog does, with the columns the user may change), it is
+                // not turned round again.
+                out.Format.OrderGuessed = false;
+            }
             if (options.Epsg > 0) {
                 ProjectToCrs(out.Set.Points, options.Epsg);
                 out.ProposedEpsg = options.Epsg;

@@ -101,6 +101,15 @@ TEST(PointImport, AHeaderOrTheUserDecidesTheOrderOfLongitudeAndLatitude)
     // And the right ones.
     options.Columns = ParsePointColumns("nome,lon,lat,cota");
     ExpectCorner(Prepare(Lattice(-52.4064, -28.2620, true), options), kPassoFundoE22, kPassoFundoN22);
+    // The layout a reading returns, with its coordinate columns changed by
+    // the user (as in the import dialog), is read as changed.
+    TPointFormat layout = Prepare(Lattice(-52.4064, -28.2620, true)).Format;
+    std::swap(layout.ColE, layout.ColN);
+    options = {};
+    options.Format = layout;
+    const TPreparedPoints changed = Prepare(Lattice(-52.4064, -28.2620, true), options);
+    EXPECT_EQ(changed.Order, TDegreeOrder::NotAsked);
+    EXPECT_EQ(changed.Zone.Zone, 26);
 }
 
 TEST(PointImport, OutsideBrazilTheMoreCompactReadingIsTaken)
