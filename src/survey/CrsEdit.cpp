@@ -39,6 +39,8 @@ const char kNotACode[] = "O código EPSG deve ser um número inteiro positivo, p
 
 }  // namespace
 
+bool EpsgAccepted(std::int32_t code) { return !Refusal(code); }
+
 void SetUpEpsgEdit(QLineEdit* edit)
 {
     edit->setValidator(

@@ -22,6 +22,10 @@ void SetUpEpsgEdit(QLineEdit* edit);
 // for a text that is no code.
 bool EpsgFromText(const QString& text, std::optional<std::int32_t>& code);
 
+// Whether a project's stakes can be placed in the system: a projected one
+// in metres (EpsgRefusal says why not). The database is asked once a code.
+bool EpsgAccepted(std::int32_t code);
+
 // Shows in the label the name of the system typed in the box, `whenEmpty`
 // for an empty box, or (in red) why the code cannot be used. True when the
 // code is refused.

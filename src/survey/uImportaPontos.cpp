@@ -480,6 +480,11 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     connect(rbTriangulacao, &QRadioButton::toggled, this, [this] { GridChange(); });
     connect(edEpsg, &QLineEdit::textChanged, this, &TImportaPontos::edEpsgChange);
     connect(edEpsg, &QLineEdit::textEdited, this, [this] { EpsgTyped = true; });
+    // Points in degrees are projected again into the system named.
+    connect(edEpsg, &QLineEdit::editingFinished, this, [this] {
+        if (ProjectedElsewhere())
+            RunCommand(this, [this] { Prepare(); });
+    });
     edEpsgChange();
     connect(BitBtn1, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
@@ -520,7 +525,7 @@ bool TImportaPontos::LoadFile(const QString& path)
     // device is refused at once instead of freezing the window.
     std::shared_ptr<const TPreparedPoints> prepared;
     try {
-        prepared = ReadFile(path, std::nullopt, std::nullopt);
+        prepared = ReadFile(path, TPointOptions{});
     } catch (const std::exception& e) {
         Messages().Error(this, QString::fromStdString(e.what()));
         return false;
@@ -544,9 +549,7 @@ bool TImportaPontos::LoadFile(const QString& path)
     return true;
 }
 
-std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& path,
-                                                                const std::optional<TPointFormat>& format,
-                                                                std::optional<bool> geographic)
+std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& path, const TPointOptions& options)
 {
     // A FIFO or a device is refused here at once, before any window shows.
     auto file = std::make_shared<TFilePointSource>(path.toStdString());
@@ -565,13 +568,13 @@ std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& p
         std::exception_ptr Error;
     };
     auto job = std::make_shared<TJob>();
-    ReadPool->start([job, file, format, geographic] {
+    ReadPool->start([job, file, options] {
         try {
             TCountingSource source(*file, [&job](std::uint64_t done) {
                 job->Done = done;
                 return !job->Cancelled.load();
             });
-            job->Result = std::make_shared<const TPreparedPoints>(PreparePoints(source, format, geographic));
+            job->Result = std::make_shared<const TPreparedPoints>(PreparePoints(source, options));
         } catch (const TReadCancelled&) {
         } catch (...) {
             job->Error = std::current_exception();
@@ -635,6 +638,22 @@ void TImportaPontos::ShowProposedEpsg()
     edEpsg->setText(Points && Points->ProposedEpsg > 0 ? QString::number(Points->ProposedEpsg) : QString());
 }
 
+std::int32_t TImportaPontos::NamedEpsg() const
+{
+    // Points in degrees go to the system the user named, when it is one a
+    // project can be placed in; otherwise to UTM in the zone of their middle.
+    std::optional<std::int32_t> code;
+    if (!EpsgTyped || !cbGraus->isChecked() || !EpsgFromText(edEpsg->text(), code) || !code || !EpsgAccepted(*code))
+        return 0;
+    return *code;
+}
+
+bool TImportaPontos::ProjectedElsewhere() const
+{
+    const std::int32_t named = NamedEpsg();
+    return Points && Points->Projected && named > 0 && named != Points->ProposedEpsg;
+}
+
 void TImportaPontos::edEpsgChange()
 {
     QString proposal;
@@ -696,9 +715,13 @@ void TImportaPontos::Prepare()
 {
     // The file is read again with the layout of the controls; only the
     // points are kept between readings, never the file's text.
+    TPointOptions options;
+    options.Format = FormatFromControls();
+    options.Geographic = cbGraus->isChecked();
+    options.Epsg = NamedEpsg();
     std::shared_ptr<const TPreparedPoints> prepared;
     try {
-        prepared = ReadFile(Path, FormatFromControls(), cbGraus->isChecked());
+        prepared = ReadFile(Path, options);
     } catch (const std::exception& e) {
         Points.reset();
         UpdateSummary();
@@ -868,6 +891,15 @@ void TImportaPontos::BitBtn1Click()
     std::int32_t epsg = 0;
     if (!ValidateEpsgEdit(edEpsg, epsg))
         return;
+    if (ProjectedElsewhere()) {
+        // The points are in another system than the one named: they are
+        // projected into it first, and the user sees the grid they give.
+        Prepare();
+        if (Points && Points->Triangulation)
+            Messages().Warning(this, QString("Os pontos foram projetados no sistema EPSG:%1. Confira a grade e clique "
+                                             "OK de novo.").arg(epsg));
+        return;
+    }
     TGridParams p;
     p.Lx = double(lx), p.Ly = double(ly), p.OriginX = double(ox), p.OriginY = double(oy);
     p.MaxDistance = double(dist), p.MaxEdge = double(edge);

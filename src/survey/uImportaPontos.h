@@ -133,10 +133,14 @@ private:
     TPointFormat FormatFromControls() const;
     void ShowFormat(const TPointFormat& f);
     void Prepare();
-    // Reads the file with the layout (or the detected one); empty when the
-    // user cancelled. Throws for a file that cannot be read.
-    std::shared_ptr<const TPreparedPoints> ReadFile(const QString& path, const std::optional<TPointFormat>& format,
-                                                    std::optional<bool> geographic);
+    // Reads the file with the options (what they leave out detected); empty
+    // when the user cancelled. Throws for a file that cannot be read.
+    std::shared_ptr<const TPreparedPoints> ReadFile(const QString& path, const TPointOptions& options);
+    // The system the user named for points in degrees; 0 when none.
+    std::int32_t NamedEpsg() const;
+    // The points in degrees were projected into another system than the
+    // one named.
+    bool ProjectedElsewhere() const;
     void ShowProposedEpsg();
     struct TSummary;
     void ShowSummary(const std::shared_ptr<TSummary>& summary);

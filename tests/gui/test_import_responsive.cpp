@@ -296,9 +296,51 @@ private slots:
                                .arg(-25.0 + 0.0005 * j, 0, 'f', 6)
                                .arg(100 + i)
                                .toLatin1();
+        dialog->show();  // OK closed it
         QVERIFY(dialog->LoadFile(Write("graus.txt", degrees)));
         QCOMPARE(Field("edEpsg")->text(), QString("31982"));
         QCOMPARE(Control<QLabel>(dialog.get(), "lbSistema")->text(), QString("SIRGAS 2000 / UTM zone 22S"));
+        const double zone22 = Field("edOrigemX")->text().replace(',', '.').toDouble();
+        QVERIFY(zone22 > 440000 && zone22 < 460000);
+
+        // Another system named: the points are projected into it, so that
+        // the project's coordinates are that system's. At -51,5° zone 23S
+        // puts them some 650 km west of its central meridian.
+        Retype(Field("edEpsg"), "31983");
+        QTest::keyClick(Field("edEpsg"), Qt::Key_Return);
+        QCOMPARE(recorder->Shown.size(), std::size_t(2));
+        QCOMPARE(frame->OpenDocumentCount(), 2);
+        const auto georeference = ActiveDocument()->Terrain().Extension().Georeference;
+        QVERIFY(georeference);
+        QCOMPARE(georeference->Epsg, 31983);
+        QVERIFY2(georeference->CornerEasting < -100000 && georeference->CornerEasting > -200000,
+                 qPrintable(QString::number(georeference->CornerEasting, 'f', 3)));
+    }
+
+    // Without a header the import guesses which column is the longitude; a
+    // choice the user makes in the lists is not guessed over.
+    void theCoordinateColumnsTheUserPicksAreKept()
+    {
+        QByteArray degrees;
+        for (int i = 0; i < 5; ++i)
+            for (int j = 0; j < 5; ++j)
+                degrees += QString("P%1;%2;%3;%4\n")
+                               .arg(i * 5 + j)
+                               .arg(-25.0 + 0.0005 * j, 0, 'f', 6)
+                               .arg(-51.5 + 0.0005 * i, 0, 'f', 6)
+                               .arg(100 + i)
+                               .toLatin1();
+        QVERIFY(dialog->LoadFile(Write("lat-lon.txt", degrees)));
+        // Latitude first: turned round, as the survey lies in Brazil.
+        QCOMPARE(dialog->Prepared()->Format.ColE, 2);
+        QCOMPARE(Control<QComboBox>(dialog.get(), "cmbE")->currentData().toInt(), 2);
+        QCOMPARE(Field("edEpsg")->text(), QString("31982"));
+        // The user says otherwise: so be it.
+        Control<QComboBox>(dialog.get(), "cmbN")->setCurrentIndex(3);
+        Control<QComboBox>(dialog.get(), "cmbE")->setCurrentIndex(2);
+        QCOMPARE(dialog->Prepared()->Format.ColE, 1);
+        QCOMPARE(dialog->Prepared()->Format.ColN, 2);
+        QCOMPARE(Field("edEpsg")->text(), QString("32726"));
     }
 
     // A survey of a 200 m square with an 80 m gap north of its middle: the
