@@ -267,7 +267,7 @@ TPointsPicture DrawPointsPicture(const TPreparedPoints& points, const TGriddedPo
         if (px == TPointsPicture::kBackground)
             px = TPointsPicture::kPointOutside;
         else if (px == TPointsPicture::kStakeWithElevation || px == TPointsPicture::kEmptyStake)
-            px = qRgb(qRed(px) / 2, qGreen(px) / 2, qBlue(px) / 2);
+            px = qRgb(qRed(px) * 3 / 4, qGreen(px) * 3 / 4, qBlue(px) * 3 / 4);
     }
     return out;
 }

@@ -13,7 +13,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -33,7 +35,9 @@ namespace {
 
 QString Write(const QString& name, const QByteArray& text)
 {
-    static const QString folder = TempFolder("import_responsive");
+    // A folder of this run's own: the survey of a million points is large,
+    // and another run of the tests must not remove it midway.
+    static const QString folder = TempFolder("import_responsive_" + QString::number(QCoreApplication::applicationPid()));
     const QString path = folder + "/" + name;
     QFile f(path);
     f.open(QIODevice::WriteOnly);
@@ -149,6 +153,8 @@ private slots:
         dialog.reset();
         CloseFrame();
     }
+
+    void cleanupTestCase() { QDir(QFileInfo(Write("fim.txt", {})).path()).removeRecursively(); }
 
     // With a million points each summary takes a second or more; the keys
     // typed meanwhile must not wait for it.
