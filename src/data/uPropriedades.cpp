@@ -187,8 +187,21 @@ void TPropriedades::cbGeorreferenciadoClick()
     for (QWidget* w : {static_cast<QWidget*>(gbSistema), static_cast<QWidget*>(gbOrigem),
                        static_cast<QWidget*>(gbLinhas)})
         w->setEnabled(on);
-    if (on && isVisible() && edEste->text().isEmpty())
-        edEste->setFocus();
+    if (!on || !isVisible() || !edEste->text().isEmpty() || !edNorte->text().isEmpty())
+        return;
+    // A project typed with its stakes at their real coordinates: those are
+    // proposed, with the rows running as its Y does (north, row on row).
+    if (Document) {
+        const double x = double(static_cast<long double>(Document->Terrain().OriginX()));
+        const double y = double(static_cast<long double>(Document->Terrain().OriginY()));
+        if (x != 0 || y != 0) {
+            edEste->setText(Coordinate(x));
+            edNorte->setText(Coordinate(y));
+            rbNorte->setChecked(true);
+        }
+    }
+    edEste->setFocus();
+    edEste->selectAll();
 }
 
 void TPropriedades::edEpsgChange() { ShowEpsgName(lbSistema, edEpsg->text(), kNotInformed); }

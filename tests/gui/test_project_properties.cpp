@@ -213,6 +213,28 @@ private slots:
         QCOMPARE(Describe(doc->Terrain().Extension().Georeference), QString("none"));
     }
 
+    // A project typed by hand at real coordinates: checking the box proposes
+    // its stake (1, 1), with the rows running north as its Y does.
+    void theProjectsOwnCoordinatesAreProposed()
+    {
+        CreateDocument(frame.get(), QString(), 20, 20, 10, 10, 312000.0f, 7455000.0f);
+        TForm2* doc = ActiveDocument();
+        QCOMPARE(Run([&] {
+                     auto* box = Control<QCheckBox>(Dialog(), "cbGeorreferenciado");
+                     box->setFocus();
+                     QTest::keyClick(box, Qt::Key_Space);
+                     QCOMPARE(Field("edEste")->text(), QString("312000"));
+                     QCOMPARE(Field("edNorte")->text(), QString("7455000"));
+                     QVERIFY(Control<QRadioButton>(Dialog(), "rbNorte")->isChecked());
+                     QCOMPARE(Dialog()->focusWidget(), Field("edEste"));
+                     QCOMPARE(Control<QLabel>(Dialog(), "lbCanto")->text(),
+                              QString("Piquete (20, 20): E = 312190; N = 7455190"));
+                     QTest::keyClick(Field("edEste"), Qt::Key_Return);
+                 }),
+                 int(QDialog::Accepted));
+        QCOMPARE(Describe(doc->Terrain().Extension().Georeference), Describe(Georef(0, 312000, 7455000, false)));
+    }
+
     void refusedInputKeepsTheDialogOpenWithWhatWasTyped_data()
     {
         QTest::addColumn<QString>("field");
