@@ -107,12 +107,15 @@ int Points(const TArgs& a)
     j.Key("Repeated").Value(s.RepeatedCount);
     j.Key("Conflicts").Value(s.ConflictCount);
     j.Key("Projected").Value(prepared.Projected);
+    // The zone of the projection the import chose; none for metres or for
+    // the system --epsg named.
+    const bool utm = prepared.Projected && !prepared.ProjectedToNamed;
     j.Key("UtmZone");
-    if (prepared.Projected)
+    if (utm)
         j.Value(prepared.Zone.Zone);
     else
         j.Null();
-    j.Key("South").Value(prepared.Projected && prepared.Zone.South);
+    j.Key("South").Value(utm && prepared.Zone.South);
     j.Key("ColCount").Value(grid.Cols);
     j.Key("RowCount").Value(grid.Rows);
     j.Key("Lx").Value(terrain->Lx().Value());
