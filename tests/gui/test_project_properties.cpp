@@ -4,6 +4,7 @@
 // the saved file keeps what OK set.
 
 #include "GuiTestSupport.h"
+#include "app/HelpViewer.h"
 #include "app/sist.h"
 #include "calc/CalcSist.h"
 #include "data/SaveOpen.h"
@@ -401,7 +402,15 @@ private slots:
     void helpHasTheDialogsTopic()
     {
         NewDocument();
-        Run([&] { QCOMPARE(Dialog()->property("HelpContext").toInt(), 71); });
+        frame->State().HelpFile = NIVORA_HELP_FILE;
+        Run([&] {
+            QCOMPARE(Dialog()->property("HelpContext").toInt(), 71);
+            // F1 in a field opens the help beside the dialog.
+            QTest::keyClick(Field("edEpsg"), Qt::Key_F1);
+            QVERIFY(frame->State().HelpViewer);
+            QVERIFY(frame->State().HelpViewer->isVisible());
+            frame->State().HelpViewer->close();
+        });
         QCOMPARE(Item("mnPropriedades")->property("HelpContext").toInt(), 71);
         QFile help(NIVORA_HELP_FILE);
         QVERIFY(help.open(QIODevice::ReadOnly));
