@@ -239,7 +239,14 @@ bool TPropriedades::ReadControls(std::optional<TGeoreference>& georeference)
         return true;
     }
     TGeoreference g;
-    if (!ValidateEpsgEdit(edEpsg, g.Epsg))
+    // The code the project already has stays without a check: a file may
+    // name a system this machine's database does not know, and changing the
+    // corner must not force the user to change it.
+    std::optional<std::int32_t> typed;
+    const auto& current = Document ? Document->Terrain().Extension().Georeference : std::nullopt;
+    if (current && current->Epsg > 0 && EpsgFromText(edEpsg->text(), typed) && typed == current->Epsg)
+        g.Epsg = current->Epsg;
+    else if (!ValidateEpsgEdit(edEpsg, g.Epsg))
         return false;
     long double e = 0, n = 0;
     if (!ValidateNumberEdit(edEste, nrAny, e) || !ValidateNumberEdit(edNorte, nrAny, n))

@@ -294,6 +294,31 @@ private slots:
         QVERIFY(!doc->Terrain().Saved());
     }
 
+    // A file may name a system this machine's database does not know: the
+    // dialog says so, but keeps the code while the corner is changed.
+    void aCodeTheProjectAlreadyHasIsKept()
+    {
+        TForm2* doc = SavedDocument(TempFolder("properties_kept") + "/CAMPO.NVR", Georef(99999, 1000, 2000));
+        QVERIFY(doc);
+        QCOMPARE(Run([&] {
+                     QCOMPARE(SystemText(), QString("EPSG:99999 não é um sistema de coordenadas conhecido."));
+                     Retype(Field("edEste"), "1500");
+                     QTest::keyClick(Field("edEste"), Qt::Key_Return);
+                 }),
+                 int(QDialog::Accepted));
+        QVERIFY(recorder->Shown.empty());
+        QCOMPARE(Describe(doc->Terrain().Extension().Georeference), Describe(Georef(99999, 1500, 2000)));
+        // Another unknown code is refused all the same.
+        QCOMPARE(Run([&] {
+                     Retype(Field("edEpsg"), "99998");
+                     QTest::keyClick(Field("edEpsg"), Qt::Key_Return);
+                     QCOMPARE(recorder->Shown.size(), std::size_t(1));
+                     QTest::keyClick(Field("edEpsg"), Qt::Key_Escape);
+                 }),
+                 int(QDialog::Rejected));
+        QCOMPARE(doc->Terrain().Extension().Georeference->Epsg, 99999);
+    }
+
     void cancelAndEscChangeNothing()
     {
         const TGeoreference before = Georef(31982, 331200.5, 6674800);
