@@ -115,8 +115,8 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t n)
 std::uint64_t Fnv1a(const std::string& s)
 {
     std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : s) {
-        h ^= c;
+    for (const char c : s) {
+        h ^= static_cast<unsigned char>(c);
         h *= 1099511628211ull;
     }
     return h;

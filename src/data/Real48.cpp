@@ -70,7 +70,7 @@ Real48::Status Real48::Encode(long double x, Bytes& out)
     if (p.zero)
         return p.status;
     out[0] = static_cast<std::uint8_t>(p.exponent);
-    for (int i = 0; i < 5; ++i)
+    for (std::size_t i = 0; i < 5; ++i)
         out[1 + i] = static_cast<std::uint8_t>((p.fraction >> (8 * i)) & 0xFF);
     if (p.negative)
         out[5] |= 0x80;
