@@ -39,7 +39,10 @@ BENCHMARK(BM_BestPlaneAndVolumes)->Unit(benchmark::kMillisecond);
 void BM_VolumesPass(benchmark::State& state)
 {
     TTerreno& t = Grid();
-    t.ComputeBestPlane();
+    if (!t.ComputeBestPlane()) {
+        state.SkipWithError("the grid has no plane");
+        return;
+    }
     for (auto _ : state)
         t.ComputeVolumes(false);
     state.counters["passes"] = 1;
@@ -50,7 +53,10 @@ BENCHMARK(BM_VolumesPass)->Unit(benchmark::kMillisecond);
 void BM_AdjustRatio(benchmark::State& state)
 {
     TTerreno& t = Grid();
-    t.ComputeBestPlane();
+    if (!t.ComputeBestPlane()) {
+        state.SkipWithError("the grid has no plane");
+        return;
+    }
     const TPlano best = t.Plans()[0];
     int steps = 0;
     for (auto _ : state) {

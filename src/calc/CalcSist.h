@@ -133,8 +133,8 @@ public:
     // Both need at least one stake with elevation in the selection (the menu
     // and the run guarantee a 2 x 2 block); without one they leave the plans
     // untouched and return false.
-    bool ComputeBestPlane();
-    bool ComputeOrigin(long double sx, long double sy);
+    [[nodiscard]] bool ComputeBestPlane();
+    [[nodiscard]] bool ComputeOrigin(long double sx, long double sy);
     long double DesignElevation(std::int32_t column, std::int32_t row) const;
     // The same for any of the plans.
     long double DesignElevation(const TPlano& plan, std::int32_t column, std::int32_t row) const;

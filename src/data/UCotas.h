@@ -94,16 +94,16 @@ public:
     // fall past column 1000 (or the limit set on growth) are dropped. When one of the values stored would
     // not be storable, TElevationError is thrown and nothing changes.
     void SetRowCells(std::int32_t col, std::int32_t row, const float* values, std::size_t count);
-    bool Resize(std::int32_t addCols, std::int32_t addRows);
+    [[nodiscard]] bool Resize(std::int32_t addCols, std::int32_t addRows);
 
     // Insert an empty row (column) at the position; the ones from there on
     // move down (right). When the last row (column) holds elevations the
     // store grows by one so that nothing is lost; at 1000 it cannot, and the
     // insert is refused: false, nothing changed (also for a position outside
     // the store). Count, extremes and used rectangle stay true.
-    bool InsertRow(std::int32_t row);
+    [[nodiscard]] bool InsertRow(std::int32_t row);
     void DeleteRow(std::int32_t row);
-    bool InsertColumn(std::int32_t col);
+    [[nodiscard]] bool InsertColumn(std::int32_t col);
     void DeleteColumn(std::int32_t col);
 
     void SetMinimum(const TCotaPoint& p);
@@ -113,7 +113,7 @@ public:
     void RecomputeExtremes();
     // The smallest rectangle holding every elevation, as the grid is now; for
     // an empty grid FirstCol > LastCol and FirstRow > LastRow.
-    TUsedRect ComputeUsedRect() const;
+    [[nodiscard]] TUsedRect ComputeUsedRect() const;
     // Brings UsedRect up to date with the grid.
     void UpdateUsedRect() { UsedRect_ = ComputeUsedRect(); }
 

@@ -146,7 +146,7 @@ TEST(Terrain, AdjustRatio)
 TEST(Terrain, ZeroResidualIsFillAndMissingStakesCountForNothing)
 {
     TTerreno t = FourStakes();
-    t.Resize(1, 0);  // a third column without elevations inside the selection
+    ASSERT_TRUE(t.Resize(1, 0));  // a third column without elevations inside the selection
     t.SetSelection({1, 1, 3, 2});
     t.ComputePlane(0.0L, 0.0L, 10.0L);
     const TPlano& p = t.Plans()[0];

@@ -324,7 +324,7 @@ TEST(Cotas, InsertAndDeleteRowsAndColumns)
         d.SetCell(col, 1, static_cast<float>(col));
         d.SetCell(col, 2, static_cast<float>(10 + col));
     }
-    d.InsertColumn(2);
+    ASSERT_TRUE(d.InsertColumn(2));
     EXPECT_EQ(d.GetCell(1, 1), 1.0f);
     EXPECT_EQ(d.GetCell(2, 1), 0.0f);
     EXPECT_EQ(d.GetCell(3, 1), 2.0f);

@@ -43,7 +43,17 @@ void ExpectSane(const TLoadedProject& p)
 void UseIt(TLoadedProject& p)
 {
     TTerreno& t = *p.Terrain;
-    t.ComputeUsedRect();
+    // The elevations read lie in the grid, inside their used rectangle.
+    const TUsedRect used = t.ComputeUsedRect();
+    if (t.ValueCount() == 0) {
+        EXPECT_TRUE(used.IsEmpty());
+    } else {
+        EXPECT_TRUE(used.FirstCol >= 1 && used.FirstRow >= 1 && used.LastCol <= t.ColCount()
+                    && used.LastRow <= t.RowCount())
+            << used.FirstCol << "," << used.FirstRow << "," << used.LastCol << "," << used.LastRow << " in "
+            << t.ColCount() << " x " << t.RowCount();
+        EXPECT_LE(t.ValueCount(), used.CellCount());
+    }
     if (t.HasComputableBlock()) {
         try {
             Systematize(t, false, 1.3L);

@@ -256,7 +256,7 @@ TEST(UndoHistory, NamesAndStepLimit)
     TDocument doc(20, 20, nullptr);
     EXPECT_EQ(doc.History.UndoText(), "");
     doc.Paste({2, 2, 2, 2}, 1.0f, "Digitação");
-    doc.Structural("Inserir Coluna", [](TCotas& s) { s.InsertColumn(1); });
+    doc.Structural("Inserir Coluna", [](TCotas& s) { ASSERT_TRUE(s.InsertColumn(1)); });
     EXPECT_EQ(doc.History.UndoText(), "Inserir Coluna");
     doc.History.Undo();
     EXPECT_EQ(doc.History.UndoText(), "Digitação");
