@@ -117,7 +117,7 @@ void DrawAreaOutline(QPainter& canvas, const TTerreno& terrain, const TUsedRect&
     SetPenWidth(canvas, width);
 }
 
-void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptions& o)
+void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptions& o, bool localScales)
 {
     // Six to ten divisions of the shorter side; of the longer one on a narrow
     // map, whose shorter side has room for hardly any.
@@ -136,6 +136,8 @@ void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptio
     if (titleX < 0 || titleX + titleWidth > g.W)
         titleX = std::max(std::min(titleX, g.W - kTitleTop - titleWidth), kTitleTop);
     TextOut(canvas, titleX, kTitleTop, title);
+    if (!localScales)
+        return;
 
     canvas.setFont(MapFont(100, false, o.Ppi));
     SetPenWidth(canvas, 10);
@@ -213,6 +215,24 @@ void DrawNorthArrow(QPainter& canvas, const QPointF& tip, double length, bool up
     canvas.restore();
 }
 
+namespace {
+
+// Room above the area for the north arrow, in map units.
+double NorthArrowRoom(const TMapGeometry& g) { return std::min(420.0, double(std::max(100, g.MapY(g.YMin) - 120))); }
+
+// From the area's right edge past the northings' ticks and labels, with a
+// gap of half a line after them.
+double NorthingLabelsWidth(int lineHeight) { return 50 + lineHeight / 4 + lineHeight + lineHeight / 2; }
+
+}  // namespace
+
+std::int32_t WorldReferenceWidth(const TMapGeometry& g, const TMapOptions& o)
+{
+    const QFontMetrics fm(MapFont(80, false, o.Ppi));
+    const double length = NorthArrowRoom(g) * 0.62;
+    return std::int32_t(std::ceil(NorthingLabelsWidth(fm.height()) + length * 0.6 + 60));
+}
+
 void DrawWorldReference(QPainter& canvas, const TMapGeometry& g, const TWorldExtent& world, const TMapOptions& o)
 {
     const std::int32_t left = g.MapX(g.XMin), right = g.MapX(g.XMax);
@@ -249,10 +269,10 @@ void DrawWorldReference(QPainter& canvas, const TMapGeometry& g, const TWorldExt
         canvas.restore();
     }
     // The arrow in the corner beyond the area's top right, clear of the
-    // scales and the title.
-    const double room = std::min(420.0, double(std::max(100, top - 120)));
-    const double cx = right + std::max(120, (g.W - right) / 2);
+    // title and right of the northings written along the edge.
+    const double room = NorthArrowRoom(g);
     const double length = room * 0.62;
+    const double cx = right + NorthingLabelsWidth(h) + length * 0.3;
     DrawNorthArrow(canvas, QPointF(cx, world.NorthUp ? top - room + length * 0.55 : top - 40 - length * 0.55),
                    length, world.NorthUp);
 
@@ -274,6 +294,9 @@ TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& requ
     // title shows whole; the area keeps its place and scale.
     const int titleWidth = QFontMetrics(MapFont(120, true, o.Ppi), &map.Picture).horizontalAdvance(Title());
     g.W = std::max(g.W, titleWidth + 2 * kTitleTop);
+    // A georeferenced field's northings and north arrow stand right of it.
+    if (terrain.Extension().Georeference)
+        g.W = std::max(g.W, g.MapX(g.XMax) + WorldReferenceWidth(g, o));
     map.Geometry = g;
     map.Ppi = o.Ppi;
     map.PhysicalSize = QSize(MulDiv(g.W, 2540, o.Ppi), MulDiv(g.H, 2540, o.Ppi));
@@ -288,10 +311,11 @@ TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& requ
     canvas.setBrush(Qt::NoBrush);
 
     DrawAreaOutline(canvas, terrain, area, g);
-    DrawTitleAndScales(canvas, g, o);
-    // A georeferenced field has its real coordinates too; a field without
-    // one draws as it always has.
-    if (const auto& geo = terrain.Extension().Georeference) {
+    // A georeferenced field is drawn with its real coordinates instead of
+    // distances from stake (1, 1); a field without one draws as it always has.
+    const auto& geo = terrain.Extension().Georeference;
+    DrawTitleAndScales(canvas, g, o, !geo);
+    if (geo) {
         map.Georeference = geo;
         map.CrsName = o.CrsName;
         DrawWorldReference(canvas, g, WorldExtent(*geo, area, double(terrain.Lx()), double(terrain.Ly())), o);

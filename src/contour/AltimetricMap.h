@@ -78,8 +78,13 @@ QString MapNumber(long double v, char decimalSeparator);
 
 // The drawing steps, on a painter over map units.
 void DrawAreaOutline(QPainter& canvas, const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g);
-void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptions& options);
+// The title, and with localScales the area's coordinates along its top and
+// left edges.
+void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptions& options, bool localScales = true);
 void DrawCurves(TCurvas& curves, QPainter& canvas, const TMapOptions& options);
+// The width right of the area that DrawWorldReference's northings and
+// arrow take.
+std::int32_t WorldReferenceWidth(const TMapGeometry& g, const TMapOptions& options);
 // A georeferenced area's real coordinates: eastings ticked along the bottom
 // edge and northings along the right edge, at round values, a north arrow
 // beside the top right corner and the coordinate system's name below.

@@ -24,9 +24,9 @@ namespace {
 
 // What reached the canvas, in map units.
 struct Op {
-    enum Kind { Polyline, Line, Rect, Text } kind;
+    enum Kind { Polyline, Line, Rect, Text, Filled } kind;
     std::vector<QPoint> points;  // polyline points, line ends, or the text's baseline origin
-    QRect rect;
+    QRect rect;                  // a rectangle, a filled polygon's or a text's bounds on the device
     QString text;
     int penWidth = 0;
     QFont font;
@@ -56,8 +56,13 @@ public:
         Op op{Op::Polyline, {}, {}, {}, pen_.width(), font_, {}};
         for (int i = 0; i < n; ++i)
             op.points.push_back(transform_.map(p[i]).toPoint());
-        if (mode == PolylineMode)
+        if (mode == PolylineMode) {
             ops.push_back(op);
+        } else {
+            op.kind = Op::Filled;
+            op.rect = QPolygon(QList<QPoint>(op.points.begin(), op.points.end())).boundingRect();
+            ops.push_back(op);
+        }
     }
     void drawLines(const QLineF* l, int n) override
     {
@@ -75,7 +80,9 @@ public:
     }
     void drawTextItem(const QPointF& p, const QTextItem& t) override
     {
-        ops.push_back({Op::Text, {p.toPoint()}, {}, t.text(), pen_.width(), font_, {}});
+        const QFontMetricsF fm(font_);
+        const QRectF box(p.x(), p.y() - fm.ascent(), fm.horizontalAdvance(t.text()), fm.height());
+        ops.push_back({Op::Text, {p.toPoint()}, transform_.mapRect(box).toRect(), t.text(), pen_.width(), font_, {}});
     }
     std::vector<Op> ops;
 
@@ -612,6 +619,47 @@ TEST(WorldReference, AltimetricMapOfAGeoreferencedField)
     EXPECT_EQ(geo.CrsName, "EPSG:31983");
     EXPECT_GT(geo.Picture.size(), plain.Picture.size());
     EXPECT_EQ(geo.Geometry.W, plain.Geometry.W);
+}
+
+// On a georeferenced map every coordinate written is a surveyed easting or
+// northing (the distances from stake (1, 1) along the top and left are left
+// out), and the north arrow stands clear of the northings' labels.
+TEST(WorldReference, GeoreferencedMapWritesOnlyRealCoordinates)
+{
+    for (const bool south : {true, false}) {
+        SCOPED_TRACE(south ? "rows run south" : "rows run north");
+        auto t = Terrain(30, 20, [](int c, int r) { return 100.0f + 0.1f * float(c) + 0.05f * float(r); });
+        TContourRequest request;
+        request.TakeLimits(t->MapLimits());
+        ASSERT_TRUE(SetRequestLevels(request, {"101"}, '.'));
+        t->SetGeoreference(TGeoreference{31983, 700000.0, 7400000.0, south});
+        const TAltimetricMap map = BuildAltimetricMap(*t, request, {96, ',', "EPSG:31983"});
+        Recorder rec;
+        {
+            QPainter p(&rec);
+            p.drawPicture(0, 0, map.Picture);
+        }
+        QRect labels, arrow;
+        int numbers = 0;
+        for (const Op& op : rec.of(Op::Text)) {
+            bool isNumber = false;
+            const double v = QString(op.text).replace(',', '.').toDouble(&isNumber);
+            if (!isNumber || op.text == "101")
+                continue;
+            ++numbers;
+            EXPECT_GE(v, 699000) << op.text.toStdString();
+            if (v > 7e6)
+                labels = labels.united(op.rect);
+        }
+        EXPECT_GE(numbers, 4);
+        for (const Op& op : rec.of(Op::Filled))
+            arrow = arrow.united(op.rect);
+        ASSERT_FALSE(labels.isEmpty());
+        ASSERT_FALSE(arrow.isEmpty());
+        EXPECT_FALSE(arrow.intersects(labels)) << "arrow " << arrow.left() << ".." << arrow.right() << ", labels "
+                                               << labels.left() << ".." << labels.right();
+        EXPECT_LE(arrow.right(), map.Geometry.W);
+    }
 }
 
 int main(int argc, char** argv)
