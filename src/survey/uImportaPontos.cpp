@@ -368,7 +368,7 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     spCabecalho = new QSpinBox(gbFormato);
     spCabecalho->setObjectName("spCabecalho");
     spCabecalho->setRange(0, 1000000);
-    cbGraus = new QCheckBox("Coordenadas em &graus (projetar em UTM)", gbFormato);
+    cbGraus = new QCheckBox("Coordenadas em g&raus (projetar em UTM)", gbFormato);
     cbGraus->setObjectName("cbGraus");
     ff->addRow("Separador", cmbSeparador);
     ff->addRow("Separador decimal", cmbDecimal);
@@ -388,7 +388,7 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     rbTriangulacao = new QRadioButton("&Triangulação (interpolação linear)", gbGrade);
     rbTriangulacao->setObjectName("rbTriangulacao");
     rbTriangulacao->setChecked(true);
-    rbProximo = new QRadioButton("Ponto mais &próximo", gbGrade);
+    rbProximo = new QRadioButton("Ponto mais pró&ximo", gbGrade);
     rbProximo->setObjectName("rbProximo");
     edDistancia = Edit(gbGrade, "edDistancia");
     edLado = Edit(gbGrade, "edLado");

@@ -12,7 +12,12 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMap>
+#include <QRadioButton>
+#include <QRegularExpression>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -163,6 +168,38 @@ private slots:
         QCOMPARE(recorder->Shown.back().Text,
                  QString("Os pontos estão todos sobre uma linha e não descrevem uma superfície."));
         QCOMPARE(frame->OpenDocumentCount(), 0);
+    }
+
+    // Every underlined letter of the dialog reaches one control: Alt and the
+    // letter acts on it at once instead of moving between namesakes.
+    void eachUnderlinedLetterReachesOneControl()
+    {
+        QMap<QChar, QStringList> owners;
+        const auto note = [&](const QString& text) {
+            const qsizetype at = text.indexOf(QRegularExpression("&[^&]"));
+            if (at >= 0)
+                owners[text.at(at + 1).toLower()] << text;
+        };
+        for (const QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+            note(b->text());
+        for (const QGroupBox* g : dialog->findChildren<QGroupBox*>())
+            note(g->title());
+        for (const QLabel* l : dialog->findChildren<QLabel*>())
+            if (l->buddy())
+                note(l->text());
+        for (auto it = owners.cbegin(); it != owners.cend(); ++it)
+            QVERIFY2(it->size() == 1, qPrintable(it->join(" / ")));
+        QVERIFY(owners.size() >= 9);
+
+        QVERIFY(dialog->LoadFile(Write("graus.txt", "P1;-51.10;-28.20;10\nP2;-51.09;-28.20;11\nP3;-51.10;-28.19;12\n")));
+        auto* degrees = Control<QCheckBox>(dialog.get(), "cbGraus");
+        QVERIFY(degrees->isChecked());
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+        QTRY_VERIFY(!degrees->isChecked());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_X, Qt::AltModifier);
+        QTRY_VERIFY(Control<QRadioButton>(dialog.get(), "rbProximo")->isChecked());
     }
 };
 
