@@ -78,7 +78,7 @@ private:
 private slots:
     void init()
     {
-        StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)));
         d = CreateAltimetricDialogs(*frame);
         c = frame->State().DefCurvas.data();
         QVERIFY(d && c);
@@ -86,7 +86,7 @@ private slots:
         recorder->DialogsRun.clear();  // the opening screen of the frame
     }
 
-    void cleanup() { CloseFrame(); }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     // Both limits are accepted as the labels show them, also where a single
     // cannot hold them exactly (100.3 is kept as 100.30000305 and 553.785 as
@@ -325,8 +325,8 @@ private slots:
 
     void pointSeparatorLocale()
     {
-        CloseFrame();
-        StartFrame(QLocale::c());
+        QVERIFY(CloseFrame());
+        QVERIFY(StartFrame(QLocale::c()));
         d = CreateAltimetricDialogs(*frame);
         c = frame->State().DefCurvas.data();
         Document(2, {100.3f, 101, 102, 103.7f});

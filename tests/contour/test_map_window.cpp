@@ -110,12 +110,12 @@ private:
 private slots:
     void init()
     {
-        StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)));
         CreateAltimetricDialogs(*frame);
         recorder->DialogsRun.clear();  // the opening screen of the frame
     }
 
-    void cleanup() { CloseFrame(); }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     // The cut-and-fill window of a georeferenced project shows its bitmap
     // framed with the real coordinates; the readout names the stake under

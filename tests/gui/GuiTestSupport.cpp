@@ -93,16 +93,16 @@ TRecorder* InstallRecorder()
     return raw;
 }
 
-void TFrameFixture::StartFrame(const QLocale& locale)
+bool TFrameFixture::StartFrame(const QLocale& locale)
 {
     QLocale::setDefault(locale);
     recorder = InstallRecorder();
     frame = std::make_unique<TForm1>();
     frame->show();
-    QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+    return QTest::qWaitForWindowActive(frame.get());
 }
 
-void TFrameFixture::CloseFrame()
+bool TFrameFixture::CloseFrame()
 {
     for (QMdiSubWindow* w : frame->ChildWindows()) {
         if (auto* doc = qobject_cast<TForm2*>(w))
@@ -112,11 +112,12 @@ void TFrameFixture::CloseFrame()
     // Windows closed earlier are deleted by now; gone windows are gone from
     // the frame's state too.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(frame->OpenDocumentCount(), 0);
     const TProgramState& state = frame->State();
-    QVERIFY(!state.ActiveDocument && !state.Resultado && !state.CutFillMapWindow && !state.ActiveMapWindow);
+    const bool clean = frame->OpenDocumentCount() == 0 && !state.ActiveDocument && !state.Resultado
+                       && !state.CutFillMapWindow && !state.ActiveMapWindow;
     frame.reset();
     QLocale::setDefault(QLocale::c());
+    return clean;
 }
 
 TForm2* TFrameFixture::ActiveDocument() const { return frame->State().ActiveDocument; }
@@ -129,20 +130,24 @@ TShowCurvas* TFrameFixture::ActiveMapWindow() const { return frame->State().Acti
 
 TWinSurf* TFrameFixture::WinSurf() const { return frame->State().WinSurf; }
 
-void TFrameFixture::Type(const QString& keys)
+bool TFrameFixture::Type(const QString& keys)
 {
     for (QChar c : keys) {
         QWidget* target = QApplication::focusWidget();
-        QVERIFY(target);
+        if (!target)
+            return false;
         QTest::keyClick(target, c.toLatin1());
     }
+    return true;
 }
 
-void TFrameFixture::Key(Qt::Key key)
+bool TFrameFixture::Key(Qt::Key key)
 {
     QWidget* target = QApplication::focusWidget();
-    QVERIFY(target);
+    if (!target)
+        return false;
     QTest::keyClick(target, key);
+    return true;
 }
 
 QString TempFolder(const QString& name)

@@ -82,11 +82,15 @@ QString TempFolder(const QString& name);
 // after it without questions. The test classes derive from it.
 class TFrameFixture {
 protected:
-    void StartFrame(const QLocale& locale);
-    void CloseFrame();
+    // Each says whether it went as it should; the caller checks it, so that a
+    // failure stops the test where it happens.
+    [[nodiscard]] bool StartFrame(const QLocale& locale);
+    // Closes every window and the frame, whatever it finds: false when a
+    // document or a window was still known to the frame.
+    [[nodiscard]] bool CloseFrame();
     // Types keys where the keyboard focus is, as a person would.
-    static void Type(const QString& keys);
-    static void Key(Qt::Key key);
+    [[nodiscard]] static bool Type(const QString& keys);
+    [[nodiscard]] static bool Key(Qt::Key key);
 
     // The windows the frame's state holds, as the tests read them.
     TForm2* ActiveDocument() const;

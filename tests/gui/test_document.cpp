@@ -48,22 +48,22 @@ private:
 
 
 private slots:
-    void init() { StartFrame(QLocale::c()); }
+    void init() { QVERIFY(StartFrame(QLocale::c())); }
 
     void cleanup()
     {
-        CloseFrame();
+        QVERIFY(CloseFrame());
     }
 
     void typingStoresOnLeavingTheCell()
     {
         TForm2* doc = NewDocument();
         doc->SetCurrentCell(2, 3);
-        Type("12");
-        Key(Qt::Key_Backspace);
-        Type("3");
+        QVERIFY(Type("12"));
+        QVERIFY(Key(Qt::Key_Backspace));
+        QVERIFY(Type("3"));
         QCOMPARE(doc->Terrain().GetCell(2, 3), 0.0f);  // not yet: the cell is still being edited
-        Key(Qt::Key_Down);
+        QVERIFY(Key(Qt::Key_Down));
         QCOMPARE(doc->Terrain().GetCell(2, 3), 13.0f);
         QCOMPARE(doc->CurrentRow(), 4);
         QCOMPARE(doc->Terrain().ValueCount(), 1);
@@ -71,35 +71,35 @@ private slots:
 
         // A sign alone is no value; a second sign and letters never enter.
         doc->SetCurrentCell(5, 5);
-        Type("-+x");
-        Key(Qt::Key_Down);
+        QVERIFY(Type("-+x"));
+        QVERIFY(Key(Qt::Key_Down));
         QCOMPARE(doc->Terrain().GetCell(5, 5), 0.0f);
         // Both separators are taken; Enter moves right and so commits.
         doc->SetCurrentCell(1, 1);
-        Type("7,25");
-        Key(Qt::Key_Return);
+        QVERIFY(Type("7,25"));
+        QVERIFY(Key(Qt::Key_Return));
         QCOMPARE(doc->Terrain().GetCell(1, 1), 7.25f);
         QCOMPARE(doc->CurrentCol(), 2);
         // An exponent once a digit stands before it.
-        Type("1e2");
-        Key(Qt::Key_Return);
+        QVERIFY(Type("1e2"));
+        QVERIFY(Key(Qt::Key_Return));
         QCOMPARE(doc->Terrain().GetCell(2, 1), 100.0f);
         // Committing 0 or a lone separator makes the cell missing.
         doc->SetCurrentCell(2, 3);
-        Type("0");
-        Key(Qt::Key_Up);
+        QVERIFY(Type("0"));
+        QVERIFY(Key(Qt::Key_Up));
         QCOMPARE(doc->Terrain().GetCell(2, 3), 0.0f);
         doc->SetCurrentCell(1, 1);
-        Type(".");
-        Key(Qt::Key_Down);
+        QVERIFY(Type("."));
+        QVERIFY(Key(Qt::Key_Down));
         QCOMPARE(doc->Terrain().GetCell(1, 1), 0.0f);
         // Enter in the last column does not commit.
         doc->SetCurrentCell(1000, 1);
-        Type("5");
-        Key(Qt::Key_Return);
+        QVERIFY(Type("5"));
+        QVERIFY(Key(Qt::Key_Return));
         QCOMPARE(doc->CurrentCol(), 1000);
         QCOMPARE(doc->Terrain().GetCell(1000, 1), 0.0f);
-        Key(Qt::Key_Down);
+        QVERIFY(Key(Qt::Key_Down));
         QCOMPARE(doc->Terrain().GetCell(1000, 1), 5.0f);
         QCOMPARE(doc->Terrain().ColCount(), 1000);  // the store grew to take it
         QVERIFY(!doc->Terrain().Saved());
@@ -142,13 +142,13 @@ private slots:
                 QTest::keyClick(QApplication::focusWidget(), k.key(), k.keyboardModifiers());
                 i = end;
             } else {
-                Type(QString(keys[i]));
+                QVERIFY(Type(QString(keys[i])));
             }
         }
         auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
         QVERIFY(editor);
         QCOMPARE(editor->text(), shown);
-        Key(Qt::Key_Down);
+        QVERIFY(Key(Qt::Key_Down));
         for (int i = 0; i + 2 < cells.size(); i += 3)
             QCOMPARE(doc->Terrain().GetCell(cells[i].toInt(), cells[i + 1].toInt()), cells[i + 2].toFloat());
     }
@@ -158,8 +158,8 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
         TForm2* doc = NewDocument();
         doc->SetCurrentCell(1, 1);
-        Type("12.5");  // the point is taken as the comma
-        Key(Qt::Key_Down);
+        QVERIFY(Type("12.5"));  // the point is taken as the comma
+        QVERIFY(Key(Qt::Key_Down));
         QCOMPARE(doc->Terrain().GetCell(1, 1), 12.5f);
         QCOMPARE(doc->CellText(1, 1), QString("12,500"));
         QCOMPARE(doc->StatusText(), QString("N° de Cotas: 1    Cota Mín.: 12,500    Cota Máx.: 12,500"));
@@ -363,7 +363,7 @@ private slots:
 
         // Delete clears the selection.
         doc->SetGridSelection({1, 1, 1, 4});
-        Key(Qt::Key_Delete);
+        QVERIFY(Key(Qt::Key_Delete));
         QCOMPARE(doc->Terrain().GetCell(1, 1), 0.0f);
         QCOMPARE(doc->Terrain().GetCell(1, 4), 0.0f);
         QCOMPARE(doc->Terrain().GetCell(2, 4), 33.0f);  // outside the selection: kept
@@ -434,13 +434,13 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("2.500\r\n"));
         // Even with the cell editor open, Ctrl+V pastes into the grid.
         doc->SetCurrentCell(3, 3);
-        Type("9");
+        QVERIFY(Type("9"));
         QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
         QGuiApplication::clipboard()->setText("4\t5");
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
         QCOMPARE(doc->Terrain().GetCell(3, 3), 4.0f);
         QCOMPARE(doc->Terrain().GetCell(4, 3), 5.0f);
-        Key(Qt::Key_Down);  // the abandoned "9" does not come back over the paste
+        QVERIFY(Key(Qt::Key_Down));  // the abandoned "9" does not come back over the paste
         QCOMPARE(doc->Terrain().GetCell(3, 3), 4.0f);
         // F12 from the grid switches the developer mode.
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F12);

@@ -100,11 +100,11 @@ private:
     }
 
 private slots:
-    void init() { StartFrame(QLocale::c()); }
+    void init() { QVERIFY(StartFrame(QLocale::c())); }
 
     void cleanup()
     {
-        CloseFrame();
+        QVERIFY(CloseFrame());
     }
 
     void enablingWithoutChildren()
@@ -529,8 +529,8 @@ private slots:
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(n.Dialog));
         n.edLx->setFocus();
         n.edLx->selectAll();
-        Key(Qt::Key_Backspace);
-        Type(keys);
+        QVERIFY(Key(Qt::Key_Backspace));
+        QVERIFY(Type(keys));
         QCOMPARE(n.edLx->text(), spacing);
         QCOMPARE(n.edLy->text(), spacing);
         QCOMPARE(n.Label3->text(), origin);
@@ -546,11 +546,11 @@ private slots:
         QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(n.Dialog));
         n.spNx->setFocus();
         n.spNx->selectAll();
-        Key(Qt::Key_Backspace);
+        QVERIFY(Key(Qt::Key_Backspace));
         QCOMPARE(n.spNx->text(), QString());
         QCOMPARE(n.Label3->text(), QString("Origem: X = -10005; Y = 5"));  // counts as -1000
         // Enter goes to OK, with the text as it is: the integer error, no document.
-        Key(Qt::Key_Return);
+        QVERIFY(Key(Qt::Key_Return));
         QCOMPARE(n.spNx->text(), QString());
         QVERIFY(!recorder->Shown.empty());
         QCOMPARE(recorder->Shown.back().Text, QString("'' is not a valid integer value"));

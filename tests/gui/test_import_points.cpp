@@ -45,11 +45,11 @@ private:
     }
 
     // Replaces the field's text by typing, as a person would.
-    void Retype(QLineEdit* edit, const QString& text)
+    [[nodiscard]] bool Retype(QLineEdit* edit, const QString& text)
     {
         edit->setFocus();
         edit->selectAll();
-        Type(text);
+        return Type(text);
     }
 
     QString Summary() const { return Control<QPlainTextEdit>(dialog.get(), "memResumo")->toPlainText(); }
@@ -57,7 +57,7 @@ private:
 private slots:
     void init()
     {
-        StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)));
         dialog = std::make_unique<TImportaPontos>(frame.get());
         dialog->show();
     }
@@ -65,7 +65,7 @@ private slots:
     void cleanup()
     {
         dialog.reset();
-        CloseFrame();
+        QVERIFY(CloseFrame());
     }
 
     void theMenuItemFollowsOpen()
@@ -99,7 +99,7 @@ private slots:
         QTRY_VERIFY2(Summary().contains("Grade de 41 × 31 piquetes;"), qPrintable(Summary()));
 
         // A coarser grid: Y follows X, the origin stays.
-        Retype(Control<QLineEdit>(dialog.get(), "edLx"), "20");
+        QVERIFY(Retype(Control<QLineEdit>(dialog.get(), "edLx"), "20"));
         QCOMPARE(Control<QLineEdit>(dialog.get(), "edLy")->text(), QString("20"));
         // The limits stay the survey's: a coarser grid does not widen them.
         QCOMPARE(Control<QLineEdit>(dialog.get(), "edDistancia")->text(), QString("32"));
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(dialog->LoadFile(Write("poucos.txt", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nlixo\nP5;50;50\n")));
         QVERIFY2(Summary().contains("2 linhas recusadas:\n  linha 4: falta a coluna E\n  linha 5: falta a coluna Z"),
                  qPrintable(Summary()));
-        Retype(Control<QLineEdit>(dialog.get(), "edLx"), "0,05");
+        QVERIFY(Retype(Control<QLineEdit>(dialog.get(), "edLx"), "0,05"));
         QTRY_VERIFY2(Summary().contains("mais que o máximo de 1000 × 1000. Um espaçamento de 0,2 m"), qPrintable(Summary()));
         QTest::mouseClick(Control<QPushButton>(dialog.get(), "BitBtn1"), Qt::LeftButton);
         QCOMPARE(recorder->Shown.size(), std::size_t(1));

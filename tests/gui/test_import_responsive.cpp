@@ -153,7 +153,7 @@ private:
 private slots:
     void init()
     {
-        StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)));
         dialog = std::make_unique<TImportaPontos>(frame.get());
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
@@ -162,7 +162,7 @@ private slots:
     void cleanup()
     {
         dialog.reset();
-        CloseFrame();
+        QVERIFY(CloseFrame());
     }
 
     void cleanupTestCase() { QDir(QFileInfo(Write("fim.txt", {})).path()).removeRecursively(); }

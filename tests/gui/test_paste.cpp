@@ -18,8 +18,8 @@ class TestPaste : public QObject, public TFrameFixture {
     Q_OBJECT
 
 private slots:
-    void init() { StartFrame(QLocale::c()); }
-    void cleanup() { CloseFrame(); }
+    void init() { QVERIFY(StartFrame(QLocale::c())); }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     void pasteWarnsOnceOfLostFields_data()
     {

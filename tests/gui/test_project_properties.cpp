@@ -106,8 +106,8 @@ private:
     }
 
 private slots:
-    void init() { StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
-    void cleanup() { CloseFrame(); }
+    void init() { QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil))); }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     void theItemClosesTheFileCommandsAndNeedsADocument()
     {
@@ -409,8 +409,8 @@ private slots:
         QVERIFY(doc->Terrain().Extension().Georeference);
         QVERIFY(!doc->Terrain().Saved());
         doc->SetCurrentCell(2, 2);
-        Type("5");
-        Key(Qt::Key_Return);
+        QVERIFY(Type("5"));
+        QVERIFY(Key(Qt::Key_Return));
         QCOMPARE(doc->Terrain().GetCell(2, 2), 5.0f);
         QVERIFY(frame->DispatchShortcut(Item("mnDesfazer")));
         QCOMPARE(doc->Terrain().GetCell(2, 2), 0.0f);

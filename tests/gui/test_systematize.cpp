@@ -60,23 +60,27 @@ private:
 
     // Types a plan's slopes and ratio into its column of the results window
     // and leaves the row, so that the last entry is committed.
-    void TypePlan(int column, const QString& sx, const QString& sy, const QString& ratio)
+    [[nodiscard]] bool TypePlan(int column, const QString& sx, const QString& sy, const QString& ratio)
     {
         TResultado* r = Resultado();
         Control<QTableView>(r, "Grid")->setFocus();
         r->SetCurrentCell(column, rrSx);
-        Type(sx);
+        if (!Type(sx))
+            return false;
         r->SetCurrentCell(column, rrSy);
-        Type(sy);
+        if (!Type(sy))
+            return false;
         r->SetCurrentCell(column, rrRatio);
-        Type(ratio);
+        if (!Type(ratio))
+            return false;
         r->SetCurrentCell(column, rrSx);
+        return true;
     }
 
 private slots:
-    void init() { StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
+    void init() { QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil))); }
 
-    void cleanup() { CloseFrame(); }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     void dialogRadioButtonsAndRatioField()
     {
@@ -171,16 +175,16 @@ private slots:
 
         grid->setFocus();
         r->SetCurrentCell(2, rrSx);
-        Type("-");  // a lone minus is kept while editing
+        QVERIFY(Type("-"));  // a lone minus is kept while editing
         QCOMPARE(ActiveDocument()->Terrain().Plans()[2].SxText.Str(), std::string("-"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
         QCOMPARE(ActiveDocument()->Terrain().Plans()[2].SxText.Str(), std::string());  // emptied at commit
         r->SetCurrentCell(2, rrSx);
-        Type("0.01");  // the point becomes the comma
+        QVERIFY(Type("0.01"));  // the point becomes the comma
         r->SetCurrentCell(2, rrSy);
-        Type("0x");  // a letter never enters
+        QVERIFY(Type("0x"));  // a letter never enters
         r->SetCurrentCell(2, rrRatio);
-        Type("500");
+        QVERIFY(Type("500"));
         r->SetCurrentCell(2, rrSx);
         QCOMPARE(r->CellText(2, rrSx), QString("0,01"));
         QCOMPARE(r->CellText(2, rrSy), QString("0"));
@@ -191,7 +195,7 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backspace);
-        Type("2");
+        QVERIFY(Type("2"));
         r->SetCurrentCell(2, rrSx);
         QCOMPARE(r->CellText(2, rrRatio), QString("2"));
         btRecalc->click();
@@ -220,7 +224,7 @@ private slots:
         QCOMPARE(recorder->Shown.back().Kind, QString("Confirm"));  // answered Cancel
 
         doc->Terrain().SetSaved(true);
-        TypePlan(2, "0,01", "0", "2");
+        QVERIFY(TypePlan(2, "0,01", "0", "2"));
         QVERIFY(!doc->Terrain().Saved());
         Control<QPushButton>(Resultado(), "btRecalc")->click();
         QCOMPARE(Resultado()->CellText(2, rrRatio), QString("2,000"));
@@ -232,7 +236,7 @@ private slots:
 
         doc->Terrain().SetCell(2, 2, 10.5f);
         const std::size_t shown = recorder->Shown.size();
-        TypePlan(3, "0", "0", "1,5");
+        QVERIFY(TypePlan(3, "0", "0", "1,5"));
         Resultado()->SetCurrentCell(3, rrSx);
         Control<QPushButton>(Resultado(), "btRecalc")->click();
         QCOMPARE(Resultado()->CellText(3, rrRatio), QString("1,500"));

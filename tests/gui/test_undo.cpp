@@ -81,8 +81,8 @@ class TestUndo : public QObject, public TFrameFixture {
     }
 
 private slots:
-    void init() { StartFrame(QLocale::c()); }
-    void cleanup() { CloseFrame(); }
+    void init() { QVERIFY(StartFrame(QLocale::c())); }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     void everyChangeUndoneAndRedoneByKeys()
     {
@@ -93,31 +93,33 @@ private slots:
 
         struct TStep {
             const char* Caption;
-            std::function<void()> Act;
+            std::function<bool()> Act;  // false when the keys found no widget
         };
         const TStep steps[] = {
-            {"&Desfazer Digitação", [&] { doc->SetCurrentCell(2, 3); Type("7,5"); Press(Qt::Key_Down); }},
+            {"&Desfazer Digitação", [&] { doc->SetCurrentCell(2, 3); return Type("7,5") && Key(Qt::Key_Down); }},
             {"&Desfazer Colar", [&] {
                  QGuiApplication::clipboard()->setText("1\t\t600\r\nx\t2\r\n");
                  doc->SetCurrentCell(5, 5);
                  Press(Qt::Key_V, Qt::ControlModifier);
+                 return true;
              }},
             {"&Desfazer Colar", [&] {  // past the store: it grows
                  QGuiApplication::clipboard()->setText("9\t9\t9");
                  doc->SetCurrentCell(19, 2);
                  Press(Qt::Key_V, Qt::ControlModifier);
+                 return true;
              }},
-            {"&Desfazer Excluir", [&] { doc->SetGridSelection({1, 1, 3, 4}); Press(Qt::Key_Delete); }},
-            {"&Desfazer Recortar", [&] { doc->SetGridSelection({4, 4, 6, 6}); Press(Qt::Key_Delete, Qt::ShiftModifier); }},
-            {"&Desfazer Inserir Linha", [&] { doc->SetCurrentCell(2, 2); Item("mnInsRow")->trigger(); }},
-            {"&Desfazer Excluir Linha", [&] { doc->SetCurrentCell(2, 5); Item("mnDelRow")->trigger(); }},
-            {"&Desfazer Inserir Coluna", [&] { doc->SetCurrentCell(1, 1); Item("mnInsCol")->trigger(); }},
-            {"&Desfazer Excluir Coluna", [&] { doc->SetCurrentCell(3, 1); Item("mnDelCol")->trigger(); }},
+            {"&Desfazer Excluir", [&] { doc->SetGridSelection({1, 1, 3, 4}); Press(Qt::Key_Delete); return true; }},
+            {"&Desfazer Recortar", [&] { doc->SetGridSelection({4, 4, 6, 6}); Press(Qt::Key_Delete, Qt::ShiftModifier); return true; }},
+            {"&Desfazer Inserir Linha", [&] { doc->SetCurrentCell(2, 2); Item("mnInsRow")->trigger(); return true; }},
+            {"&Desfazer Excluir Linha", [&] { doc->SetCurrentCell(2, 5); Item("mnDelRow")->trigger(); return true; }},
+            {"&Desfazer Inserir Coluna", [&] { doc->SetCurrentCell(1, 1); Item("mnInsCol")->trigger(); return true; }},
+            {"&Desfazer Excluir Coluna", [&] { doc->SetCurrentCell(3, 1); Item("mnDelCol")->trigger(); return true; }},
         };
         std::vector<TStoreImage> images{TStoreImage(doc->Terrain())};
         for (const TStep& step : steps) {
             frame->UpdateMenuItems();
-            step.Act();
+            QVERIFY2(step.Act(), step.Caption);
             QCOMPARE(UndoCaption(), QString(step.Caption));
             images.emplace_back(doc->Terrain());
             QVERIFY2(!images.back().DifferencesFrom(images[images.size() - 2], false).empty(), step.Caption);
@@ -141,7 +143,7 @@ private slots:
         // A new change drops what could be redone.
         Press(Qt::Key_Z, Qt::ControlModifier);
         doc->SetCurrentCell(1, 1);
-        Type("3");
+        QVERIFY(Type("3"));
         Press(Qt::Key_Down);
         frame->UpdateEditMenu();
         QVERIFY(!Item("mnRefazer")->isEnabled());
@@ -151,7 +153,7 @@ private slots:
     {
         TForm2* first = NewDocument();
         first->SetCurrentCell(1, 1);
-        Type("1");
+        QVERIFY(Type("1"));
         Press(Qt::Key_Down);
         TForm2* second = NewDocument();
         QCOMPARE(ActiveDocument(), second);
@@ -171,7 +173,7 @@ private slots:
         QVERIFY(doc->Terrain().Saved());
         Control<TGridControl>(doc, "Grid")->setFocus();
         doc->SetCurrentCell(2, 2);
-        Type("9");
+        QVERIFY(Type("9"));
         Press(Qt::Key_Down);
         QVERIFY(!doc->Terrain().Saved());
         Press(Qt::Key_Z, Qt::ControlModifier);
@@ -244,40 +246,47 @@ private slots:
     {
         TForm2* doc = NewDocument();
         const QString folder = TempFolder("undo-states");
-        const auto saveAndReopen = [&](const char* where) {
+        // What differs between the document and the file it saves, or "".
+        const auto saveAndReopen = [&](const char* where) -> QString {
             recorder->SaveNames = {folder + "/campo.NVR"};
-            QVERIFY2(SaveProjectAs(doc), where);
+            if (!SaveProjectAs(doc))
+                return QString(where) + ": not saved";
             TLoadedProject back;
             try {
                 back = LoadProjectFile((folder + "/campo.NVR").toStdString());
             } catch (const std::exception& e) {
-                QFAIL(qPrintable(QString(where) + ": " + e.what()));
+                return QString(where) + ": " + e.what();
             }
             const TTerreno& t = doc->Terrain();
-            QCOMPARE(back.Terrain->ColCount(), t.ColCount());
-            QCOMPARE(back.Terrain->RowCount(), t.RowCount());
+            if (back.Terrain->ColCount() != t.ColCount() || back.Terrain->RowCount() != t.RowCount())
+                return QString("%1: %2 x %3 read back as %4 x %5").arg(where).arg(t.ColCount()).arg(t.RowCount())
+                    .arg(back.Terrain->ColCount()).arg(back.Terrain->RowCount());
             for (std::int32_t r = 1; r <= t.RowCount(); ++r)
                 for (std::int32_t c = 1; c <= t.ColCount(); ++c)
                     if (back.Terrain->GetCell(c, r) != t.GetCell(c, r))
-                        QFAIL(qPrintable(QString("%1: cell %2,%3").arg(where).arg(c).arg(r)));
+                        return QString("%1: cell %2,%3 %4 read back as %5").arg(where).arg(c).arg(r)
+                            .arg(double(t.GetCell(c, r))).arg(double(back.Terrain->GetCell(c, r)));
+            return {};
         };
         Control<TGridControl>(doc, "Grid")->setFocus();
-        const std::function<void()> actions[] = {
-            [&] { doc->SetCurrentCell(2, 2); Type("1e39"); Press(Qt::Key_Down); },
-            [&] { doc->SetCurrentCell(3, 3); Type("3.4028234e38"); Press(Qt::Key_Down); },
+        // Each false when its keys found no widget.
+        const std::function<bool()> actions[] = {
+            [&] { doc->SetCurrentCell(2, 2); return Type("1e39") && Key(Qt::Key_Down); },
+            [&] { doc->SetCurrentCell(3, 3); return Type("3.4028234e38") && Key(Qt::Key_Down); },
             [&] {
                 QGuiApplication::clipboard()->setText("1e39\t3,4028234e38\t-1e39\r\n3,5e38\t-3,4028234e38\r\n");
                 doc->SetCurrentCell(19, 19);  // the grid grows
                 Press(Qt::Key_V, Qt::ControlModifier);
+                return true;
             },
-            [&] { doc->SetCurrentCell(1, 1); Item("mnInsRow")->trigger(); },
-            [&] { doc->SetCurrentCell(1, 1); Item("mnInsCol")->trigger(); },
-            [&] { doc->SetCurrentCell(2, 3); Item("mnDelRow")->trigger(); },
-            [&] { doc->SetCurrentCell(4, 1); Item("mnDelCol")->trigger(); },
+            [&] { doc->SetCurrentCell(1, 1); Item("mnInsRow")->trigger(); return true; },
+            [&] { doc->SetCurrentCell(1, 1); Item("mnInsCol")->trigger(); return true; },
+            [&] { doc->SetCurrentCell(2, 3); Item("mnDelRow")->trigger(); return true; },
+            [&] { doc->SetCurrentCell(4, 1); Item("mnDelCol")->trigger(); return true; },
         };
         for (const auto& act : actions) {
-            act();
-            saveAndReopen("after an edit");
+            QVERIFY(act());
+            QCOMPARE(saveAndReopen("after an edit"), QString());
             Control<TGridControl>(doc, "Grid")->setFocus();
         }
         // The overflowing fields were refused with a word to the user, the
@@ -291,12 +300,12 @@ private slots:
         QCOMPARE(t.Minimum().Value, -FLT_MAX);
         for (std::size_t i = 0; i < std::size(actions); ++i) {
             Press(Qt::Key_Z, Qt::ControlModifier);
-            saveAndReopen("after an undo");
+            QCOMPARE(saveAndReopen("after an undo"), QString());
             Control<TGridControl>(doc, "Grid")->setFocus();
         }
         for (std::size_t i = 0; i < std::size(actions); ++i) {
             Press(Qt::Key_Y, Qt::ControlModifier);
-            saveAndReopen("after a redo");
+            QCOMPARE(saveAndReopen("after a redo"), QString());
             Control<TGridControl>(doc, "Grid")->setFocus();
         }
         QCOMPARE(t.Maximum().Value, FLT_MAX);
@@ -309,7 +318,7 @@ private slots:
         TForm2* doc = NewDocument();
         QVERIFY(!doc->Terrain().Saved());
         doc->SetCurrentCell(8, 8);
-        Type("4");
+        QVERIFY(Type("4"));
         Press(Qt::Key_Down);
         Press(Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(!doc->Terrain().Saved());
@@ -326,7 +335,7 @@ private slots:
         QVERIFY(SaveProjectAs(doc));
         Control<TGridControl>(doc, "Grid")->setFocus();
         doc->SetCurrentCell(2, 2);
-        Type("9");
+        QVERIFY(Type("9"));
         Press(Qt::Key_Down);
         doc->Systematize(false, 0);
         Press(Qt::Key_Z, Qt::ControlModifier);

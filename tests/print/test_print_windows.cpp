@@ -85,11 +85,11 @@ private:
 private slots:
     void init()
     {
-        StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil)));
         CreateAltimetricDialogs(*frame);
         recorder->DialogsRun.clear();
     }
-    void cleanup() { CloseFrame(); }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     void itemsFollowSaveAsAndTheActiveWindow()
     {
