@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             Finding("a stake got an elevation that is not finite");
     if (grid.ValueCount == 0)
         return 0;
-    const auto terrain = MakeTerrain(grid, p);
+    const auto terrain = MakeTerrain(grid, p, 0);
     const auto again = ReadProjectImage(WriteDocument(*terrain, TViewState{}));
     if (!again)
         Finding("the document made of the points is refused once saved");
