@@ -13,7 +13,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <cstring>
 
 namespace nivora {
 
@@ -96,21 +95,6 @@ void DrawCellText(QPainter& painter, const QRect& rect, const QString& text, int
     painter.fillRect(rect, painter.background());
     painter.drawText(QRect(at, QSize(width, height)), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
     painter.restore();
-}
-
-int ReadClipboardText(char* buffer, int size)
-{
-    const QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard || size <= 0)
-        return 0;
-    const QString text = clipboard->text();
-    if (text.isEmpty())
-        return 0;
-    const std::string bytes = ToCp1252(text);
-    const int n = std::min<int>(int(bytes.size()), size - 1);
-    std::memcpy(buffer, bytes.data(), std::size_t(n));
-    buffer[n] = '\0';
-    return n;
 }
 
 namespace {

@@ -65,11 +65,6 @@ void DrawCellText(QPainter& painter, const QRect& rect, const QString& text, int
 // Where DrawCellText puts the text's top-left corner.
 QPoint CellTextOrigin(const QRect& rect, int textWidth, int textHeight, int margin, TCellAlignment alignment);
 
-// Copies the clipboard's plain text, at most size - 1 characters and a
-// terminating zero, into buffer (code page 1252); returns the characters
-// copied, 0 when the clipboard holds no text (buffer untouched).
-int ReadClipboardText(char* buffer, int size);
-
 // The clipboard's text as bytes for the elevation reader: UTF-8 (a leading
 // byte-order mark kept for the reader to skip), or the raw bytes of a UTF-16
 // plain text that some spreadsheets offer instead. Empty when there is no

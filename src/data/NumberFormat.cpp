@@ -202,16 +202,4 @@ std::string FormatShortest(long double value, char sep)
     return FormatGeneral(value, digits, sep);
 }
 
-std::string FormatSingle(float value, char sep)
-{
-    if (!std::isfinite(value))
-        return NonFinite(value);
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, value);
-    std::string s(buf, static_cast<std::size_t>(res.ptr - buf));
-    if (sep != '.')
-        std::replace(s.begin(), s.end(), '.', sep);
-    return s;
-}
-
 }  // namespace nivora

@@ -23,8 +23,4 @@ std::string FormatFixed(long double value, int decimals, int precision, char dec
 // with 10 significant digits as FormatGeneral writes it.
 std::string FormatShortest(long double value, char decimalSeparator);
 
-// Shortest text that reads back as the same float ("." separator): the form in
-// which single-precision elevations travel through text.
-std::string FormatSingle(float value, char decimalSeparator = '.');
-
 }  // namespace nivora
