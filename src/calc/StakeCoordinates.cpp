@@ -1,5 +1,6 @@
 #include "StakeCoordinates.h"
 
+#include "calc/FieldReport.h"
 #include "data/NumberFormat.h"
 
 #include <algorithm>
@@ -58,20 +59,14 @@ std::string GeoreferenceText(const TGeoreference& g, char sep)
 
 std::optional<TFirstStake> FirstStakeDesign(const TTerreno& t, const TPlano& plan, const TUsedRect& area)
 {
-    const std::int32_t firstCol = std::max(area.FirstCol, 1), lastCol = std::min(area.LastCol, t.ColCount());
-    const std::int32_t firstRow = std::max(area.FirstRow, 1), lastRow = std::min(area.LastRow, t.RowCount());
-    if (area.IsEmpty() || firstCol > lastCol || firstRow > lastRow)
+    TUsedRect inside = area;
+    inside.FirstCol = std::max(area.FirstCol, 1), inside.LastCol = std::min(area.LastCol, t.ColCount());
+    inside.FirstRow = std::max(area.FirstRow, 1), inside.LastRow = std::min(area.LastRow, t.RowCount());
+    if (area.IsEmpty() || inside.IsEmpty())
         return std::nullopt;
-    // The walk of the field report: a row with an elevation ends the search,
-    // at its first stake in the direction that row is walked.
-    for (std::int32_t row = firstRow; row <= lastRow; ++row) {
-        const bool forward = (row - firstRow) % 2 == 0;
-        for (std::int32_t i = 0; i <= lastCol - firstCol; ++i) {
-            const std::int32_t col = forward ? firstCol + i : lastCol - i;
-            if (t.GetCell(col, row) != 0.0f)
-                return TFirstStake{col, row, t.DesignElevation(plan, col, row)};
-        }
-    }
+    for (const auto& [col, row] : WalkOrder(inside))
+        if (t.GetCell(col, row) != 0.0f)
+            return TFirstStake{col, row, t.DesignElevation(plan, col, row)};
     return std::nullopt;
 }
 
