@@ -4,6 +4,7 @@
 #include "app/Platform.h"
 #include "app/sist.h"
 #include "calc/CalcSist.h"
+#include "contour/AltimetricMap.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
 #include "data/Progress.h"
@@ -297,14 +298,9 @@ void TPreviaPontos::paintEvent(QPaintEvent*)
     const QSize fitted = Picture_.Image.size().scaled(size() - QSize(8, 8), Qt::KeepAspectRatio);
     const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2), fitted);
     painter.drawImage(target, Picture_.Image);
-    // North is up.
-    const QPoint tip(width() - 14, 8);
+    // North is up, with the maps' arrow.
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(palette().text());
-    painter.setPen(Qt::NoPen);
-    painter.drawPolygon(QPolygon({tip, tip + QPoint(-5, 12), tip + QPoint(5, 12)}));
-    painter.setPen(palette().text().color());
-    painter.drawText(QRect(tip.x() - 8, tip.y() + 12, 16, 14), Qt::AlignCenter, "N");
+    DrawNorthArrow(painter, QPointF(width() - 14, 16), 20, true);
 }
 
 // ---------------------------------------------------------------- dialog
