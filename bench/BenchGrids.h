@@ -21,8 +21,8 @@ inline std::unique_ptr<TTerreno> FullGrid(int size = 1000)
     t->SetAutoExtremes(false);
     for (int r = 1; r <= size; ++r)
         for (int c = 1; c <= size; ++c)
-            t->SetCell(c, r, 534.0f + 0.07f * c - 0.024f * r + 0.6f * std::sin(c / 45.0f) * std::cos(r / 35.0f)
-                                 + noise(rng));
+            t->SetCell(c, r,
+                       534.0f + 0.07f * c - 0.024f * r + 0.6f * std::sin(c / 45.0f) * std::cos(r / 35.0f) + noise(rng));
     t->SetAutoExtremes(true);
     return t;
 }

@@ -78,7 +78,7 @@ void Large(const std::filesystem::path& out)
         for (int c = lo; c <= hi; ++c) {
             const double x = 20.0 * (c - 1), y = 20.0 * (r - 1);
             const double z = 534.0 + 0.0035 * x - 0.0012 * y + 0.6 * std::sin(x / 900.0) * std::cos(y / 700.0)
-                              + 0.25 * std::sin(x / 260.0 + y / 410.0) + noise.Normal(0.01);
+                             + 0.25 * std::sin(x / 260.0 + y / 410.0) + noise.Normal(0.01);
             t.SetCell(c, r, static_cast<float>(std::round(z * 1000.0) / 1000.0));
         }
     }

@@ -61,10 +61,7 @@ const std::string& FullText()
     return path;
 }
 
-std::string ImportTarget()
-{
-    return (fs::temp_directory_path() / "nivora_bench_cli" / "IMPORTADO.NVR").string();
-}
+std::string ImportTarget() { return (fs::temp_directory_path() / "nivora_bench_cli" / "IMPORTADO.NVR").string(); }
 
 // Runs the program to its end, its output thrown away.
 void RunProcess(benchmark::State& state, std::vector<std::string> args)
@@ -132,12 +129,14 @@ int main(int argc, char** argv)
     argv[2] = argv[0];
     argc -= 2;
     argv += 2;
-    benchmark::RegisterBenchmark("BM_Baseline_ReadFile", BM_Baseline_ReadFile)->Unit(benchmark::kMillisecond)
+    benchmark::RegisterBenchmark("BM_Baseline_ReadFile", BM_Baseline_ReadFile)
+        ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::RegisterBenchmark("BM_Info", BM_Info)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("BM_Version", BM_Version)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::RegisterBenchmark("BM_Baseline_ConvertAndWrite", BM_Baseline_ConvertAndWrite)
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("BM_Import", BM_Import)->Unit(benchmark::kMillisecond)->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

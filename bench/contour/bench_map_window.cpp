@@ -90,7 +90,6 @@ double BatchSeconds()
     return best;
 }
 
-
 void BM_ScrollStep(benchmark::State& state)
 {
     auto* w = new TShowCurvas(Map(), int(state.range(0)));

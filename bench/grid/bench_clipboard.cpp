@@ -127,7 +127,9 @@ void BM_Copy(benchmark::State& state)
     std::string buffer;
     TimeBeside(
         state, "to_chars_ms", [&] { benchmark::DoNotOptimize(ToCharsPass(*t, buffer)); },
-        [&] { benchmark::DoNotOptimize(CopyText(*t, gvNatural, 3, {1, 1, 1000, 1000}, ',')); });
+        [&] {
+            benchmark::DoNotOptimize(CopyText(*t, gvNatural, 3, {1, 1, 1000, 1000}, ','));
+        });
 }
 BENCHMARK(BM_Copy)->Unit(benchmark::kMillisecond)->UseManualTime();
 

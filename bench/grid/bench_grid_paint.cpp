@@ -47,8 +47,11 @@ void BM_PaintScreenful(benchmark::State& state)
         doc->findChild<QTableView*>("Grid")->viewport()->render(&image);
         benchmark::DoNotOptimize(image.bits());
     }
-    state.counters["cells"] = double((doc->findChild<QTableView*>("Grid")->viewport()->width() / doc->findChild<QTableView*>("Grid")->columnWidth(0) + 1) *
-                                     (doc->findChild<QTableView*>("Grid")->viewport()->height() / doc->findChild<QTableView*>("Grid")->rowHeight(0) + 1));
+    state.counters["cells"] = double(
+        (doc->findChild<QTableView*>("Grid")->viewport()->width() / doc->findChild<QTableView*>("Grid")->columnWidth(0)
+         + 1)
+        * (doc->findChild<QTableView*>("Grid")->viewport()->height() / doc->findChild<QTableView*>("Grid")->rowHeight(0)
+           + 1));
 }
 BENCHMARK(BM_PaintScreenful)->Unit(benchmark::kMillisecond);
 
@@ -89,7 +92,8 @@ BENCHMARK(BM_DocumentMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -41,8 +41,9 @@ const std::filesystem::path& PointFile()
             out << "Ponto;Este;Norte;Cota;Codigo\n";
             char line[96];
             for (int i = 0; i < kPoints; ++i) {
-                const int n = std::snprintf(line, sizeof line, "P%d;%d,%03d;%d,%03d;%d,%02d;TERRENO\n", i + 1,
-                                            500000 + i % 1000, i % 997, 7400000 + i / 1000, i % 991, 100 + i % 13, i % 97);
+                const int n =
+                    std::snprintf(line, sizeof line, "P%d;%d,%03d;%d,%03d;%d,%02d;TERRENO\n", i + 1, 500000 + i % 1000,
+                                  i % 997, 7400000 + i / 1000, i % 991, 100 + i % 13, i % 97);
                 out.write(line, n);
             }
         }

@@ -64,9 +64,8 @@ void BM_SortBaseline(benchmark::State& state)
 {
     for (auto _ : state) {
         std::vector<TSurveyPoint> p = Points();
-        std::sort(p.begin(), p.end(), [](const TSurveyPoint& a, const TSurveyPoint& b) {
-            return a.E < b.E || (a.E == b.E && a.N < b.N);
-        });
+        std::sort(p.begin(), p.end(),
+                  [](const TSurveyPoint& a, const TSurveyPoint& b) { return a.E < b.E || (a.E == b.E && a.N < b.N); });
         benchmark::DoNotOptimize(p.data());
     }
 }

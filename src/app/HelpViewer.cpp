@@ -61,7 +61,6 @@ THelpControl HelpControlTree(const QWidget* w)
     return c;
 }
 
-
 THelpViewer::THelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName("HelpViewer");

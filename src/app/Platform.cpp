@@ -34,10 +34,7 @@ void BlockOwnWindowOnly(QDialog& dialog)
 class TQtMessages : public IMessages {
 public:
     void Error(QWidget* parent, const QString& text) override { Show(parent, QMessageBox::Critical, "Error", text); }
-    void Warning(QWidget* parent, const QString& text) override
-    {
-        Show(parent, QMessageBox::Warning, "Warning", text);
-    }
+    void Warning(QWidget* parent, const QString& text) override { Show(parent, QMessageBox::Warning, "Warning", text); }
     TAnswer Confirm(QWidget* parent, const QString& text) override
     {
         QMessageBox box(QMessageBox::Question, "Confirm", text, QMessageBox::NoButton, parent);

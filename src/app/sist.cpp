@@ -234,7 +234,8 @@ TForm1::~TForm1()
 int TForm1::OpenDocumentCount() const
 {
     const QList<QMdiSubWindow*> windows = MdiArea_->subWindowList();
-    return int(std::count_if(windows.begin(), windows.end(), [](QMdiSubWindow* w) { return qobject_cast<TForm2*>(w); }));
+    return int(
+        std::count_if(windows.begin(), windows.end(), [](QMdiSubWindow* w) { return qobject_cast<TForm2*>(w); }));
 }
 
 int TForm1::MapCount() const
@@ -322,17 +323,17 @@ void TForm1::CreateMenus()
     XColuna1 = Edit1->addMenu("Coluna  &X");
     XColuna1->setObjectName("XColuna1");
     XColuna1->menuAction()->setStatusTip("Comandos para inserir ou excluir colunas.");
-    mnInsCol = Item(XColuna1, "mnInsCol", "&Inserir", "Insere uma coluna na posição da célula ativa.",
-                    &TForm1::mnInsColClick);
-    mnDelCol = Item(XColuna1, "mnDelCol", "&Excluir", "Exclui a coluna na posição da célula ativa.",
-                    &TForm1::mnDelColClick);
+    mnInsCol =
+        Item(XColuna1, "mnInsCol", "&Inserir", "Insere uma coluna na posição da célula ativa.", &TForm1::mnInsColClick);
+    mnDelCol =
+        Item(XColuna1, "mnDelCol", "&Excluir", "Exclui a coluna na posição da célula ativa.", &TForm1::mnDelColClick);
     LinhaY1 = Edit1->addMenu("Linha  &Y");
     LinhaY1->setObjectName("LinhaY1");
     LinhaY1->menuAction()->setStatusTip("Comandos para inserir ou excluir linhas.");
-    mnInsRow = Item(LinhaY1, "mnInsRow", "&Inserir", "Insere uma linha na posição da célula ativa.",
-                    &TForm1::mnInsRowClick);
-    mnDelRow = Item(LinhaY1, "mnDelRow", "&Excluir", "Exclui a coluna na posição da célula ativa.",
-                    &TForm1::mnDelRowClick);
+    mnInsRow =
+        Item(LinhaY1, "mnInsRow", "&Inserir", "Insere uma linha na posição da célula ativa.", &TForm1::mnInsRowClick);
+    mnDelRow =
+        Item(LinhaY1, "mnDelRow", "&Excluir", "Exclui a coluna na posição da célula ativa.", &TForm1::mnDelRowClick);
 
     mnCalcular = topMenu("mnCalcular", "&Cálculos", "Comandos relacionados com cálculos de sistematização.");
     connect(mnCalcular, &QMenu::aboutToShow, this, &TForm1::UpdateCalcMenu);
@@ -341,8 +342,8 @@ void TForm1::CreateMenus()
 
     mnExibir = topMenu("mnExibir", "E&xibir", "Comandos relacionados com a exibição.");
     connect(mnExibir, &QMenu::aboutToShow, this, &TForm1::UpdateViewMenu);
-    mnExibirResultados = Item(mnExibir, "mnExibirResultados", "&Resultados...", "Exibe os resultados da sistematização.",
-                              &TForm1::mnExibirResultadosClick);
+    mnExibirResultados = Item(mnExibir, "mnExibirResultados", "&Resultados...",
+                              "Exibe os resultados da sistematização.", &TForm1::mnExibirResultadosClick);
     mnExibirResultados->setCheckable(true);
     mnExibirMapa = Item(mnExibir, "mnExibirMapa", "&Mapa de Cortes e Aterros",
                         "Exibe um mapa que identifica as regiões de cortes e de aterros.", &TForm1::mnExibirMapaClick);
@@ -368,8 +369,8 @@ void TForm1::CreateMenus()
     connect(mnJanCascata, &QAction::triggered, MdiArea_, &QMdiArea::cascadeSubWindows);
     mnJanLado = Item(mnJanela, "mnJanLado", "&Lado a Lado", "Exibe todas as janelas sem sobrepô-las.");
     connect(mnJanLado, &QAction::triggered, MdiArea_, &QMdiArea::tileSubWindows);
-    mnJanArranjar = Item(mnJanela, "mnJanArranjar", "&Arranjar Ícones", "Organiza os ícones das janelas na parte inferior...",
-                         &TForm1::mnJanArranjarClick);
+    mnJanArranjar = Item(mnJanela, "mnJanArranjar", "&Arranjar Ícones",
+                         "Organiza os ícones das janelas na parte inferior...", &TForm1::mnJanArranjarClick);
     mnJanMiniminizar = Item(mnJanela, "mnJanMiniminizar", "&Minimizar Todas", "Minimiza todas as janelas.",
                             &TForm1::mnJanMiniminizarClick);
 
@@ -380,11 +381,12 @@ void TForm1::CreateMenus()
                          &TForm1::HelpAboutItemClick);
     // Never shown in the menu (an action that is not in any menu is never
     // visible); only its key works.
-    CopiaComponents1 = Item(nullptr, "CopiaComponents1", "Copia Components", QString(),
-                            &TForm1::CopiaComponents1Click, QKeySequence("F12"));
+    CopiaComponents1 = Item(nullptr, "CopiaComponents1", "Copia Components", QString(), &TForm1::CopiaComponents1Click,
+                            QKeySequence("F12"));
     CopiaComponents1->setCheckable(true);
     CopiaComponents1->setChecked(false);
 
+    // clang-format off
     ItemMenus = {
         {mnNovo, {File1}},
         {mnAbrir, {File1}},
@@ -399,6 +401,7 @@ void TForm1::CreateMenus()
         {mnToolBar, {mnExibir}},
         {CopiaComponents1, {mnAjuda}},
     };
+    // clang-format on
 }
 
 void TForm1::CreateToolBar()
@@ -432,8 +435,8 @@ void TForm1::CreateToolBar()
     CutBtn = button("CutBtn", 80, "Recorta|Recorta o items selecionados.", "cut", &TForm1::mnRecortarClick);
     CopyBtn = button("CopyBtn", 105, "Copia|Copia o conteúdo selecionado para a área de transferência.", "copy",
                      &TForm1::mnCopiarClick);
-    PasteBtn = button("PasteBtn", 130, "Cola|Cola o conteúdo da área de transferência.", "paste",
-                      &TForm1::mnColarClick);
+    PasteBtn =
+        button("PasteBtn", 130, "Cola|Cola o conteúdo da área de transferência.", "paste", &TForm1::mnColarClick);
     sbFont = button("sbFont", 214, "Muda a fonte", QString(), &TForm1::sbFontClick, 60);
     sbFont->setText("Fonte");
     sbMenosDec = button("sbMenosDec", 275, "Menos casas decimais", "less", &TForm1::sbMenosDecClick);
@@ -631,7 +634,8 @@ TForm2* TForm1::ActiveChildDocument() const { return qobject_cast<TForm2*>(Activ
 QMdiSubWindow* TForm1::AddChild(QMdiSubWindow* child)
 {
     MdiArea_->addSubWindow(child);
-    connect(child, &QObject::destroyed, this, [this] { QMetaObject::invokeMethod(this, &TForm1::UpdateMenuItems, Qt::QueuedConnection); });
+    connect(child, &QObject::destroyed, this,
+            [this] { QMetaObject::invokeMethod(this, &TForm1::UpdateMenuItems, Qt::QueuedConnection); });
     child->show();
     UpdateMenuItems();
     return child;
@@ -978,6 +982,7 @@ void TForm1::showEvent(QShowEvent* e)
 
 void TForm1::SetHelpContext()
 {
+    // clang-format off
     const std::pair<QAction*, int> contexts[] = {
         {mnNovo, 1},        {mnAbrir, 2},           {mnFechar, 3},     {mnSalvar, 4},       {mnSalvarComo, 5},
         {mnImprimir, 80},   {mnExportarPDF, 81},
@@ -988,6 +993,7 @@ void TForm1::SetHelpContext()
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
         {mnImportarPontos, 70}, {mnPropriedades, 71},
     };
+    // clang-format on
     for (const auto& [action, context] : contexts)
         action->setProperty("HelpContext", context);
     seZoom->setProperty("HelpContext", 37);

@@ -30,10 +30,7 @@ inline void ForEachInLanes(std::int32_t width, Stake&& stake)
 
 // ---------------------------------------------------------------- plan record
 
-std::string TShortText::Str() const
-{
-    return std::string(Chars.data(), std::min<std::size_t>(Length, kCapacity));
-}
+std::string TShortText::Str() const { return std::string(Chars.data(), std::min<std::size_t>(Length, kCapacity)); }
 
 void TShortText::Assign(std::string_view cp1252)
 {
@@ -65,10 +62,7 @@ void WriteText(TByteWriter& s, const TShortText& t)
     s.Write(t.Chars.data(), t.Chars.size());
 }
 
-bool ReadText(TByteReader& s, TShortText& t)
-{
-    return s.ReadU8(t.Length) && s.Read(t.Chars.data(), t.Chars.size());
-}
+bool ReadText(TByteReader& s, TShortText& t) { return s.ReadU8(t.Length) && s.Read(t.Chars.data(), t.Chars.size()); }
 
 }  // namespace
 
@@ -642,10 +636,7 @@ void TTerreno::SaveToStream(TByteWriter& s) const
         p.Write(s);
 }
 
-bool TTerreno::LoadFromStream(TByteReader& s)
-{
-    return TCotas::LoadFromStream(s) && LoadTerrainSection(s);
-}
+bool TTerreno::LoadFromStream(TByteReader& s) { return TCotas::LoadFromStream(s) && LoadTerrainSection(s); }
 
 bool TTerreno::LoadTerrainSection(TByteReader& s)
 {

@@ -262,7 +262,7 @@ private:
     TUsedRect Selection_;
     TUsedRect LastArea_{0, 0, 0, 0};
     TProjectExtension Extension_;
-    long double LastRatio_ = -1;  // of the last run of this session ...
+    long double LastRatio_ = -1;   // of the last run of this session ...
     bool LastRatioKnown_ = false;  // ... when there was one since the file was read
 
     IProgress* Progress_ = nullptr;

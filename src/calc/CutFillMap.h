@@ -51,8 +51,8 @@ struct TCutFillMap {
     long double MaxFill = 0;
     // The stakes' coordinates as StakeCoordinates gives them: surveyed
     // eastings and northings when RealCoordinates.
-    std::vector<double> StakeX;    // one a column of Area
-    std::vector<double> StakeY;    // one a row of Area
+    std::vector<double> StakeX;  // one a column of Area
+    std::vector<double> StakeY;  // one a row of Area
     bool RealCoordinates = false;
     std::vector<double> CutFills;  // row by row over Area; NaN without elevation
     // Where the stakes lie on the ground, for a georeferenced project: the

@@ -15,7 +15,6 @@ constexpr int kPrecision = 10;
 
 std::string Fixed(long double v, int decimals, char sep) { return FormatFixed(v, decimals, kPrecision, sep); }
 
-
 // The area within the grid: LastArea comes from the grid's own rectangles,
 // but a report must never walk outside the store.
 TUsedRect Clamped(const TTerreno& t, TUsedRect a)
@@ -138,8 +137,8 @@ std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldRepor
     const TPlano& p = r.Plan;
     const long double areaHa = (static_cast<long double>(p.CutCount) + p.FillCount) * r.CellArea * 0.0001L;
     const auto perHa = [&](long double v) { return areaHa > 0 ? Fixed(v / areaHa, 1, sep) : std::string("-"); };
-    const std::string rect = "colunas " + std::to_string(r.Area.FirstCol) + " a " + std::to_string(r.Area.LastCol) +
-                             ", linhas " + std::to_string(r.Area.FirstRow) + " a " + std::to_string(r.Area.LastRow);
+    const std::string rect = "colunas " + std::to_string(r.Area.FirstCol) + " a " + std::to_string(r.Area.LastCol)
+                             + ", linhas " + std::to_string(r.Area.FirstRow) + " a " + std::to_string(r.Area.LastRow);
     std::vector<std::pair<std::string, std::string>> items = {
         {"Área sistematizada", Fixed(areaHa, 4, sep) + " ha"},
         {"Piquetes", rect},
@@ -149,31 +148,33 @@ std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldRepor
     if (r.Georeference)
         items.emplace_back(kGeoreferenceCaption, GeoreferenceText(*r.Georeference, sep));
     items.insert(items.end(), {
-        {"Declividade Sx", Fixed(p.Sx, 6, sep)},
-        {"Declividade Sy", Fixed(p.Sy, 6, sep)},
-        {"Cota da Origem (m)", Fixed(p.OriginElevation, 3, sep)},
-    });
+                                  {"Declividade Sx", Fixed(p.Sx, 6, sep)},
+                                  {"Declividade Sy", Fixed(p.Sy, 6, sep)},
+                                  {"Cota da Origem (m)", Fixed(p.OriginElevation, 3, sep)},
+                              });
     if (r.FirstStake)
         items.emplace_back(FirstStakeCaption(*r.FirstStake), Fixed(r.FirstStake->Design, 3, sep) + " m");
-    items.insert(items.end(), {
-        {"Rel. corte/aterro", p.RatioDefined() ? Fixed(p.CutFillRatio, 3, sep) : std::string("indefinida")},
-        {"Vol. de Corte (m³)", Fixed(p.CutVolume, 1, sep) + " (" + perHa(p.CutVolume) + " m³/ha)"},
-        {"Vol. de Aterro (m³)", Fixed(p.FillVolume, 1, sep) + " (" + perHa(p.FillVolume) + " m³/ha)"},
-        {"Corte máximo (m)", Fixed(p.MaxCut, decimals, sep)},
-        {"Aterro máximo (m)", Fixed(p.MaxFill, decimals, sep)},
-        {"Piquetes em corte", std::to_string(p.CutCount)},
-        {"Piquetes em aterro", std::to_string(p.FillCount)},
-    });
+    items.insert(items.end(),
+                 {
+                     {"Rel. corte/aterro",
+                      p.RatioDefined() ? Fixed(p.CutFillRatio, 3, sep) : std::string("indefinida")},
+                     {"Vol. de Corte (m³)", Fixed(p.CutVolume, 1, sep) + " (" + perHa(p.CutVolume) + " m³/ha)"},
+                     {"Vol. de Aterro (m³)", Fixed(p.FillVolume, 1, sep) + " (" + perHa(p.FillVolume) + " m³/ha)"},
+                     {"Corte máximo (m)", Fixed(p.MaxCut, decimals, sep)},
+                     {"Aterro máximo (m)", Fixed(p.MaxFill, decimals, sep)},
+                     {"Piquetes em corte", std::to_string(p.CutCount)},
+                     {"Piquetes em aterro", std::to_string(p.FillCount)},
+                 });
     return items;
 }
 
 std::vector<std::string> ReportTotals(const TFieldReport& r, char sep)
 {
     return {
-        "Total: " + std::to_string(r.Lines.size()) + " piquetes, " + std::to_string(r.CutCount) + " em corte e " +
-            std::to_string(r.FillCount) + " em aterro (" + Fixed(r.AreaHa(), 4, sep) + " ha).",
-        "Volume de corte: " + Fixed(r.CutVolume, 1, sep) + " m³. Volume de aterro: " + Fixed(r.FillVolume, 1, sep) +
-            " m³.",
+        "Total: " + std::to_string(r.Lines.size()) + " piquetes, " + std::to_string(r.CutCount) + " em corte e "
+            + std::to_string(r.FillCount) + " em aterro (" + Fixed(r.AreaHa(), 4, sep) + " ha).",
+        "Volume de corte: " + Fixed(r.CutVolume, 1, sep) + " m³. Volume de aterro: " + Fixed(r.FillVolume, 1, sep)
+            + " m³.",
     };
 }
 

@@ -9,15 +9,9 @@ namespace nivora {
 namespace {
 
 const char* const kRowCaptions[kResultRows] = {
-    "Parâmetro",
-    "Declividade Sx",
-    "Declividade Sy",
-    "Cota da Origem (m)",
-    "Vol. de Corte (m³/ha)",
-    "Vol. de Aterro (m³/ha)",
-    "Rel. corte/aterro",
-    "Corte máximo (m)",
-    "Aterro máximo (m)",
+    "Parâmetro",          "Declividade Sx",        "Declividade Sy",
+    "Cota da Origem (m)", "Vol. de Corte (m³/ha)", "Vol. de Aterro (m³/ha)",
+    "Rel. corte/aterro",  "Corte máximo (m)",      "Aterro máximo (m)",
 };
 
 constexpr int kRowDecimals[kResultRows] = {0, 6, 6, 3, 1, 1, 3, 3, 3};
@@ -55,8 +49,8 @@ std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
             return {};
         return Cp1252ToUtf8(TypedText(p, row).Str());
     }
-    const long double areaHa = (static_cast<long double>(p.CutCount) + p.FillCount) *
-                               static_cast<long double>(t->CellArea()) * 0.0001L;
+    const long double areaHa =
+        (static_cast<long double>(p.CutCount) + p.FillCount) * static_cast<long double>(t->CellArea()) * 0.0001L;
     long double v = 0;
     switch (row) {
     case rrSx: v = p.Sx; break;
@@ -81,10 +75,7 @@ std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
     return FormatFixed(v, kRowDecimals[row], 10, sep);
 }
 
-unsigned ResultCellColour(int column, int row)
-{
-    return column >= 1 && IsTypedRow(row) ? 0x0000FFu : 0x000000u;
-}
+unsigned ResultCellColour(int column, int row) { return column >= 1 && IsTypedRow(row) ? 0x0000FFu : 0x000000u; }
 
 std::string TidyRatioText(const std::string& text, char sep)
 {

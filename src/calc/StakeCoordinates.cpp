@@ -53,8 +53,8 @@ std::string CoordinateFixed(double value, bool real, int decimals, char sep)
 std::string GeoreferenceText(const TGeoreference& g, char sep)
 {
     const std::string system = g.Epsg == 0 ? "EPSG não informado" : "EPSG:" + std::to_string(g.Epsg);
-    return system + ", piquete (1, 1) em E = " + CoordinateText(g.CornerEasting, true, sep) +
-           " m, N = " + CoordinateText(g.CornerNorthing, true, sep) + " m";
+    return system + ", piquete (1, 1) em E = " + CoordinateText(g.CornerEasting, true, sep)
+           + " m, N = " + CoordinateText(g.CornerNorthing, true, sep) + " m";
 }
 
 std::optional<TFirstStake> FirstStakeDesign(const TTerreno& t, const TPlano& plan, const TUsedRect& area)

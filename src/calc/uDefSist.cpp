@@ -140,7 +140,8 @@ void TDefSist::btOkSistematizaClick()
         if (cbAjustaCA->isChecked()) {
             // No range correction here: that happens when the field is left.
             if (!ReadNumber(edRelCA->text(), ratio))
-                throw std::invalid_argument(("'" + edRelCA->text() + "' is not a valid floating point value").toStdString());
+                throw std::invalid_argument(
+                    ("'" + edRelCA->text() + "' is not a valid floating point value").toStdString());
         }
         accept();
         // The ratio passed to the run, -1 when none was asked for.

@@ -74,7 +74,8 @@ TMapa::~TMapa()
     if (!frame)
         return;
     const QList<QMdiSubWindow*> windows = frame->ChildWindows();
-    if (std::none_of(windows.begin(), windows.end(), [this](QMdiSubWindow* w) { return w != this && qobject_cast<TMapa*>(w); }))
+    if (std::none_of(windows.begin(), windows.end(),
+                     [this](QMdiSubWindow* w) { return w != this && qobject_cast<TMapa*>(w); }))
         ShowPanel(frame, false);
 }
 
@@ -108,8 +109,7 @@ void TMapa::ScaleBar()
 void TMapa::FormMouseMove(int x, int y)
 {
     const auto stake = MouseToStake(x - Shown_.Offset.x(), y - Shown_.Offset.y(), View_->horizontalScrollBar()->value(),
-                                    View_->verticalScrollBar()->value(),
-                                    Map_.CellWidth, Map_.CellHeight, Map_.Area);
+                                    View_->verticalScrollBar()->value(), Map_.CellWidth, Map_.CellHeight, Map_.Area);
     QString hint;
     if (stake) {
         hint = QString::fromStdString(Map_.Readout(stake->Col, stake->Row, DecimalSeparator()));

@@ -67,7 +67,8 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     if (role == Qt::DisplayRole)
-        return QString::fromStdString(ResultCellText(Window.ActiveTerrain(), index.column(), index.row(), DecimalSeparator()));
+        return QString::fromStdString(
+            ResultCellText(Window.ActiveTerrain(), index.column(), index.row(), DecimalSeparator()));
     if (role == Qt::ForegroundRole) {
         const TTerreno* t = Window.ActiveTerrain();
         if (index.column() >= 1 && index.row() >= 1 && t && ShowsFigures(*t, index.column())
@@ -88,10 +89,7 @@ Qt::ItemFlags TResultModel::flags(const QModelIndex& index) const
     return f;
 }
 
-void TResultModel::Refresh()
-{
-    emit dataChanged(index(0, 0), index(kResultRows - 1, kResultColumns - 1));
-}
+void TResultModel::Refresh() { emit dataChanged(index(0, 0), index(kResultRows - 1, kResultColumns - 1)); }
 
 // ----------------------------------------------------------------- delegate
 
@@ -102,8 +100,9 @@ void PaintResultCell(QPainter* painter, const QStyleOptionViewItem& option, cons
     const int column = index.column(), row = index.row();
     const bool fixed = IsFixed(column, row);
     const bool selected = !fixed && (option.state & QStyle::State_Selected);
-    const QColor background = fixed ? option.palette.color(QPalette::Button)
-                                    : selected ? option.palette.color(QPalette::Highlight) : QColor(Qt::white);
+    const QColor background = fixed      ? option.palette.color(QPalette::Button)
+                              : selected ? option.palette.color(QPalette::Highlight)
+                                         : QColor(Qt::white);
     painter->save();
     painter->fillRect(option.rect, background);
     painter->setBackground(background);
@@ -285,17 +284,18 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     Grid = new TResultGrid(body);
     Grid->setObjectName("Grid");
     Grid->setModel(Model);
-    Grid->setItemDelegate(new TCellDelegate(
-        "ResultEditor",
-        {.Window = this,
-         .Paint = PaintResultCell,
-         .MakeEditor = {},
-         .BeginEdit = [this](QLineEdit* editor, const QModelIndex& index) {
-             GridGetEditText(index.column(), index.row(), editor);
-         },
-         .TextChanged = [this](const QString& text) { GridSetEditText(text); },
-         .KeyPress = [this](QKeyEvent* e, QLineEdit* editor) { return GridKeyPress(e, editor); }},
-        Grid));
+    Grid->setItemDelegate(
+        new TCellDelegate("ResultEditor",
+                          {.Window = this,
+                           .Paint = PaintResultCell,
+                           .MakeEditor = {},
+                           .BeginEdit =
+                               [this](QLineEdit* editor, const QModelIndex& index) {
+                                   GridGetEditText(index.column(), index.row(), editor);
+                               },
+                           .TextChanged = [this](const QString& text) { GridSetEditText(text); },
+                           .KeyPress = [this](QKeyEvent* e, QLineEdit* editor) { return GridKeyPress(e, editor); }},
+                          Grid));
     Grid->horizontalHeader()->hide();
     Grid->verticalHeader()->hide();
     Grid->horizontalHeader()->setDefaultSectionSize(90);
@@ -311,8 +311,8 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     Grid->verticalHeader()->setDefaultSectionSize(22);
     Grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     Grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    Grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                          QAbstractItemView::EditKeyPressed);
+    Grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
+                          | QAbstractItemView::EditKeyPressed);
     Grid->setWordWrap(false);
     QPalette p = Grid->palette();
     p.setColor(QPalette::Base, Qt::white);
@@ -355,7 +355,8 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     setWidget(body);
     // A client area 445 pixels wide, tall enough for the nine rows above the
     // horizontal scroll bar and the buttons.
-    Grid->setMinimumHeight(kResultRows * 22 + Grid->horizontalScrollBar()->sizeHint().height() + 2 * Grid->frameWidth());
+    Grid->setMinimumHeight(kResultRows * 22 + Grid->horizontalScrollBar()->sizeHint().height()
+                           + 2 * Grid->frameWidth());
     resize(445, 248);
 
     connect(btRecalc, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { btRecalcClick(); }); });
@@ -415,7 +416,10 @@ int TResultado::CurrentRow() const { return Grid->currentIndex().isValid() ? Gri
 
 void TResultado::SetCurrentCell(int column, int row) { Grid->setCurrentIndex(Model->index(row, column)); }
 
-QString TResultado::CellText(int column, int row) const { return Model->data(Model->index(row, column), Qt::DisplayRole).toString(); }
+QString TResultado::CellText(int column, int row) const
+{
+    return Model->data(Model->index(row, column), Qt::DisplayRole).toString();
+}
 
 void TResultado::FitClientArea()
 {

@@ -145,16 +145,12 @@ TOption RatioOption(const std::string& fallback)
             NumberIn(kMinRatio, kMaxRatio)};
 }
 
-TOption DecimalsOption()
-{
-    return {"--decimals", "D", "casas decimais dos números, de 0 a 8", "3", IntegerIn(0, 8)};
-}
+TOption DecimalsOption() { return {"--decimals", "D", "casas decimais dos números, de 0 a 8", "3", IntegerIn(0, 8)}; }
 
 TOption LocaleOption()
 {
     return {"--locale", "NOME", "separador decimal da localidade: C ou en (ponto), pt_BR, de, fr, es, it (vírgula)",
-            "C",
-            [](const std::string& option, const std::string& value) {
+            "C", [](const std::string& option, const std::string& value) {
                 for (const char* known : {"C", "POSIX", "en", "pt", "de", "fr", "es", "it"})
                     if (value.rfind(known, 0) == 0)
                         return;
@@ -259,8 +255,8 @@ TUsedRect AreaIn(const TArgs& a, TTerreno& t)
         return t.ComputeUsedRect();
     const TUsedRect r = ReadArea(a.Get("--area"));
     if (r.LastCol > t.ColCount() || r.LastRow > t.RowCount())
-        throw TUsageError("--area: " + a.Get("--area") + " sai da grade de " + std::to_string(t.ColCount()) + " colunas e "
-                          + std::to_string(t.RowCount()) + " linhas");
+        throw TUsageError("--area: " + a.Get("--area") + " sai da grade de " + std::to_string(t.ColCount())
+                          + " colunas e " + std::to_string(t.RowCount()) + " linhas");
     return r;
 }
 

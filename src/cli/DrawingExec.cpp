@@ -45,10 +45,10 @@ int RunDrawing(const TCommand& command, const TArgs&, char** argv)
         ::execv(candidate.c_str(), argv);
         tried = candidate + ": " + std::strerror(errno);
     }
-    throw std::runtime_error("o comando " + command.Name + " desenha e precisa de nivora-cli-draw, que "
-                             + (tried.empty() ? "não foi encontrado ao lado de nivora-cli nem em "
-                                                    + std::string(NIVORA_CLI_HELPER_DIR)
-                                              : "não pôde ser executado (" + tried + ")"));
+    throw std::runtime_error(
+        "o comando " + command.Name + " desenha e precisa de nivora-cli-draw, que "
+        + (tried.empty() ? "não foi encontrado ao lado de nivora-cli nem em " + std::string(NIVORA_CLI_HELPER_DIR)
+                         : "não pôde ser executado (" + tried + ")"));
 }
 
 }  // namespace nivora::cli

@@ -11,11 +11,8 @@ namespace nivora::cli {
 int RunDrawing(const TCommand& command, const TArgs& args, char**)
 {
     static const std::map<std::string, TRunFn> runs = {
-        {"cutfill-map", CutFillMap},
-        {"contour-map", ContourMap},
-        {"report", Report},
-        {"points", Points},
-        {"georef", Georef},
+        {"cutfill-map", CutFillMap}, {"contour-map", ContourMap}, {"report", Report},
+        {"points", Points},          {"georef", Georef},
     };
     const auto it = runs.find(command.Name);
     if (it == runs.end())

@@ -16,8 +16,8 @@ public:
     TJson& BeginArray();
     TJson& EndArray();
     TJson& Key(std::string_view key);
-    TJson& Value(long double v);   // null when not finite
-    TJson& Value(float v);         // shortest text that reads back as the same float
+    TJson& Value(long double v);  // null when not finite
+    TJson& Value(float v);        // shortest text that reads back as the same float
     TJson& Value(std::int64_t v);
     TJson& Value(int v) { return Value(static_cast<std::int64_t>(v)); }
     TJson& Value(bool v);

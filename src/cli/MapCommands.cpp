@@ -22,7 +22,8 @@ TLoadedProject LoadMapArea(const TArgs& a)
         for (std::int32_t c = std::max(area.FirstCol, 1); c <= std::min(area.LastCol, t.ColCount()); ++c)
             if (t.GetCell(c, r) != 0.0f)
                 return project;
-    throw TNothingToCompute(a.Has("--area") ? "Não há cotas na área do mapa." : "O arquivo " + path + " não tem cotas.");
+    throw TNothingToCompute(a.Has("--area") ? "Não há cotas na área do mapa."
+                                            : "O arquivo " + path + " não tem cotas.");
 }
 
 TContourRequest Request(const TArgs& a, TTerreno& t)
@@ -126,7 +127,8 @@ std::vector<TCommand> MapCommands()
     std::vector<TOption> map = contours;
     map.push_back({"--zoom", "Z", "ampliação da imagem, em %, de 25 a 400", "100", IntegerIn(25, 400)});
     map.push_back(LocaleOption());
-    map.push_back({"-o", "SAIDA.svg", "o mapa a gravar: .svg, .png, .jpg, .jpeg ou .pdf; - escreve o SVG na saída padrão", "",
+    map.push_back({"-o", "SAIDA.svg",
+                   "o mapa a gravar: .svg, .png, .jpg, .jpeg ou .pdf; - escreve o SVG na saída padrão", "",
                    OutputExtension({".svg", ".png", ".jpg", ".jpeg", ".pdf"}, ".svg"), true});
     return {
         {.Name = "cutfill-map",
@@ -136,7 +138,8 @@ std::vector<TCommand> MapCommands()
                         "(vermelho) e aterros (azul), um bloco de pixels por piquete, no formato dado pela extensão "
                         "de -o; em PDF, uma folha A4 com a legenda das profundidades e os números do plano. "
                         "Escreve em JSON o tamanho da imagem e os extremos.",
-         .Options = {AreaOption(), RatioOption("sem ajuste: o plano de melhor ajuste"),
+         .Options = {AreaOption(),
+                     RatioOption("sem ajuste: o plano de melhor ajuste"),
                      LocaleOption(),
                      {"-o", "SAIDA.png",
                       "a imagem a gravar: .png, .jpg, .jpeg ou .bmp; ou .pdf, a página com a legenda e o plano", "",

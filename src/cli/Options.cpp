@@ -192,15 +192,15 @@ TCheck NumberList(std::size_t most)
                                   " ponto decimal)");
         }
         if (parts.size() > most)
-            throw TUsageError(option + ": no máximo " + std::to_string(most) + " valores (recebidos: "
-                              + std::to_string(parts.size()) + ")");
+            throw TUsageError(option + ": no máximo " + std::to_string(most)
+                              + " valores (recebidos: " + std::to_string(parts.size()) + ")");
     };
 }
 
 TCheck OutputExtension(std::vector<std::string> extensions, std::string textOnStandardOutput)
 {
     return [extensions = std::move(extensions), text = std::move(textOnStandardOutput)](const std::string& option,
-                                                                                         const std::string& value) {
+                                                                                        const std::string& value) {
         if (value == "-") {
             if (!text.empty())
                 return;
@@ -216,9 +216,10 @@ TCheck OutputExtension(std::vector<std::string> extensions, std::string textOnSt
         std::string list;
         for (std::size_t i = 0; i < extensions.size(); ++i)
             list += (i == 0 ? "" : i + 1 == extensions.size() ? " ou " : ", ") + extensions[i];
-        throw TUsageError(option + ": " + (ext.empty() ? "o arquivo de saída não tem extensão" : "a extensão " + ext
-                                                                                                    + " não é aceita")
-                          + "; use " + list + " (recebido: " + value + ")");
+        throw TUsageError(
+            option + ": "
+            + (ext.empty() ? "o arquivo de saída não tem extensão" : "a extensão " + ext + " não é aceita") + "; use "
+            + list + " (recebido: " + value + ")");
     };
 }
 
@@ -293,8 +294,9 @@ TArgs ParseArgs(const TCommand& command, const std::vector<std::string>& args, b
     // A help request anywhere among the options, but not after "--", where
     // "--help" is a file's name.
     const auto operandsOnly = std::find(args.begin(), args.end(), "--");
-    helpAsked = std::find_if(args.begin(), operandsOnly, [](const std::string& s) { return s == "-h" || s == "--help"; })
-                != operandsOnly;
+    helpAsked =
+        std::find_if(args.begin(), operandsOnly, [](const std::string& s) { return s == "-h" || s == "--help"; })
+        != operandsOnly;
     TArgs a;
     a.Command = &command;
     if (helpAsked)

@@ -95,8 +95,8 @@ TCheck Positive();
 TCheck Spacing();  // a spacing between stakes that a project holds and reads back
 TCheck IntegerIn(std::int32_t lowest, std::int32_t highest);
 TCheck OneOf(std::vector<std::string> choices);
-TCheck AreaText();                                       // C1,R1,C2,R2
-TCheck NumberList(std::size_t most);                     // A,B,... with "." only
+TCheck AreaText();                    // C1,R1,C2,R2
+TCheck NumberList(std::size_t most);  // A,B,... with "." only
 // Lower case, with the dot: ".png". "-" (standard output) is accepted when the
 // command has a text format to write there (textOnStandardOutput, ".csv").
 TCheck OutputExtension(std::vector<std::string> extensions, std::string textOnStandardOutput = {});

@@ -60,9 +60,10 @@ int Info(const TArgs& a)
     j.EndObject();
     j.Key("Georeference");
     WriteGeoreference(j, t.Extension().Georeference);
-    j.Key("Extension").Value(project.ExtensionState == TExtensionState::None   ? "none"
-                             : project.ExtensionState == TExtensionState::Read ? "read"
-                                                                               : "damaged");
+    j.Key("Extension")
+        .Value(project.ExtensionState == TExtensionState::None   ? "none"
+               : project.ExtensionState == TExtensionState::Read ? "read"
+                                                                 : "damaged");
     j.EndObject();
     std::cout << j.Str() << "\n";
     return kExitOk;
@@ -72,12 +73,16 @@ TTextLayout ImportLayout(const TArgs& a)
 {
     TTextLayout layout = kDetectLayout;
     const std::string separator = a.Get("--separator", "auto");
-    layout.Separator = separator == "tab" ? '\t' : separator == "semicolon" || separator == ";" ? ';'
-                     : separator == "comma" || separator == "," ? ',' : 0;
+    layout.Separator = separator == "tab"                             ? '\t'
+                       : separator == "semicolon" || separator == ";" ? ';'
+                       : separator == "comma" || separator == ","     ? ','
+                                                                      : 0;
     const std::string decimal = a.Get("--decimal", "auto");
     layout.DecimalMark = decimal == "point" || decimal == "." ? '.' : decimal == "comma" || decimal == "," ? ',' : 0;
     const std::string header = a.Get("--header", "auto");
-    layout.Header = header == "skip" ? TTextLayout::hSkip : header == "none" ? TTextLayout::hNone : TTextLayout::hDetect;
+    layout.Header = header == "skip"   ? TTextLayout::hSkip
+                    : header == "none" ? TTextLayout::hNone
+                                       : TTextLayout::hDetect;
     return layout;
 }
 
@@ -285,20 +290,18 @@ std::vector<TCommand> ProjectCommands()
                         "como na caixa \"Novo\". Campos que não são números ficam sem cota e são contados num aviso; "
                         "um texto sem nenhuma cota, ou com mais campos ilegíveis que cotas, é recusado e nada é "
                         "gravado. Com TEXTO igual a -, lê o texto da entrada padrão.",
-         .Options = {{"--lx", "A", "distância entre piquetes ao longo de X, em metros", "", Spacing(), true},
-                     {"--ly", "B", "distância entre piquetes ao longo de Y, em metros", "a de --lx", Spacing()},
-                     {"--nx", "N", "número do piquete da origem ao longo de X, de -1000 a 1000", "1",
-                      IntegerIn(-1000, 1000)},
-                     {"--ny", "M", "número do piquete da origem ao longo de Y, de -1000 a 1000", "1",
-                      IntegerIn(-1000, 1000)},
-                     {"--separator", "SEP", "separador dos campos: auto, tab, semicolon (;) ou comma (,)",
-                      "auto: o que as primeiras linhas mostram",
-                      OneOf({"auto", "tab", "semicolon", ";", "comma", ","})},
-                     {"--decimal", "MARCA", "marca decimal: auto, point (.) ou comma (,)", "auto: ponto e vírgula",
-                      OneOf({"auto", "point", ".", "comma", ","})},
-                     {"--header", "TITULO", "linha de títulos: auto, skip (a primeira linha é pulada) ou none",
-                      "auto: pulada quando nenhum campo dela é número", OneOf({"auto", "skip", "none"})},
-                     ProjectOutputOption("o projeto a criar", true)},
+         .Options =
+             {{"--lx", "A", "distância entre piquetes ao longo de X, em metros", "", Spacing(), true},
+              {"--ly", "B", "distância entre piquetes ao longo de Y, em metros", "a de --lx", Spacing()},
+              {"--nx", "N", "número do piquete da origem ao longo de X, de -1000 a 1000", "1", IntegerIn(-1000, 1000)},
+              {"--ny", "M", "número do piquete da origem ao longo de Y, de -1000 a 1000", "1", IntegerIn(-1000, 1000)},
+              {"--separator", "SEP", "separador dos campos: auto, tab, semicolon (;) ou comma (,)",
+               "auto: o que as primeiras linhas mostram", OneOf({"auto", "tab", "semicolon", ";", "comma", ","})},
+              {"--decimal", "MARCA", "marca decimal: auto, point (.) ou comma (,)", "auto: ponto e vírgula",
+               OneOf({"auto", "point", ".", "comma", ","})},
+              {"--header", "TITULO", "linha de títulos: auto, skip (a primeira linha é pulada) ou none",
+               "auto: pulada quando nenhum campo dela é número", OneOf({"auto", "skip", "none"})},
+              ProjectOutputOption("o projeto a criar", true)},
          .Run = Import},
         {.Name = "grid",
          .Operand = "ARQUIVO",
@@ -309,10 +312,12 @@ std::vector<TCommand> ProjectCommands()
          .Options = {{"--view", "VISTA",
                       "natural (Cotas Naturais), design (Cotas Calculadas) ou cutfill (Cortes e Aterros)", "natural",
                       OneOf({"natural", "design", "cutfill"})},
-                     {"--coordinates", "", "antecede as linhas com a linha das coordenadas X dos piquetes e cada "
+                     {"--coordinates", "",
+                      "antecede as linhas com a linha das coordenadas X dos piquetes e cada "
                       "linha com a sua coordenada Y, como os cabeçalhos da grade (E e N de um projeto "
                       "georreferenciado)"},
-                     DecimalsOption(), LocaleOption()},
+                     DecimalsOption(),
+                     LocaleOption()},
          .Run = Grid},
         {.Name = "winsurf",
          .Operand = "ARQUIVO",

@@ -20,10 +20,14 @@ std::vector<TCommand> ReportCommands()
                         "piquetes no terreno. Em PDF, folhas A4 numeradas; em CSV, uma linha por piquete, campos "
                         "separados por ponto e vírgula quando o separador decimal é a vírgula. Escreve em JSON as "
                         "contagens, os volumes e a cota de projeto no primeiro piquete (FirstStake).",
-         .Options = {AreaOption(), RatioOption("sem ajuste: o plano de melhor ajuste"), DecimalsOption(),
-                     LocaleOption(),
-                     {"-o", "SAIDA.pdf", "o relatório a gravar: .pdf ou .csv; - escreve o CSV na saída padrão (e o JSON na saída de erros)", "", OutputExtension({".pdf", ".csv"}, ".csv"),
-                      true}},
+         .Options =
+             {AreaOption(),
+              RatioOption("sem ajuste: o plano de melhor ajuste"),
+              DecimalsOption(),
+              LocaleOption(),
+              {"-o", "SAIDA.pdf",
+               "o relatório a gravar: .pdf ou .csv; - escreve o CSV na saída padrão (e o JSON na saída de erros)", "",
+               OutputExtension({".pdf", ".csv"}, ".csv"), true}},
          .Draws = true},
     };
 }

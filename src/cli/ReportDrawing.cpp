@@ -52,7 +52,8 @@ int Report(const TArgs& a)
         const auto app = NeedGuiApplication();
         const auto document = FieldReportDocument(report, decimals, PrintHeading(a));
         const QByteArray bytes = PdfBytes(*document, out, &pages);
-        WriteOutput(out, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
+        WriteOutput(out,
+                    std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())));
     }
 
     TJson j;

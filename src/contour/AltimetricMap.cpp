@@ -122,7 +122,8 @@ void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptio
     // Six to ten divisions of the shorter side; of the longer one on a narrow
     // map, whose shorter side has room for hardly any.
     int count = 0;
-    const long double range = g.Narrow ? std::max<long double>(g.Width, g.Height) : std::min<long double>(g.Width, g.Height);
+    const long double range =
+        g.Narrow ? std::max<long double>(g.Width, g.Height) : std::min<long double>(g.Width, g.Height);
     const float step = static_cast<float>(RoundedStep(6, 10, count, range));
 
     // The title is centred over the area; over a tall narrow one that would
@@ -273,8 +274,8 @@ void DrawWorldReference(QPainter& canvas, const TMapGeometry& g, const TWorldExt
     const double room = NorthArrowRoom(g);
     const double length = room * 0.62;
     const double cx = right + NorthingLabelsWidth(h) + length * 0.3;
-    DrawNorthArrow(canvas, QPointF(cx, world.NorthUp ? top - room + length * 0.55 : top - 40 - length * 0.55),
-                   length, world.NorthUp);
+    DrawNorthArrow(canvas, QPointF(cx, world.NorthUp ? top - room + length * 0.55 : top - 40 - length * 0.55), length,
+                   world.NorthUp);
 
     // The coordinate system under the eastings, ending at the area's right.
     if (!o.CrsName.empty()) {

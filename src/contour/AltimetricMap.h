@@ -32,8 +32,8 @@ class QPainter;
 namespace nivora {
 
 struct TMapOptions {
-    int Ppi = 96;                  // the screen's logical resolution
-    char DecimalSeparator = '.';   // of the labels
+    int Ppi = 96;                 // the screen's logical resolution
+    char DecimalSeparator = '.';  // of the labels
     // The name of a georeferenced project's coordinate system, as the
     // projection database gives it ("EPSG:31982 - SIRGAS 2000 / UTM zone
     // 22S"); written under the map's real coordinates.
@@ -41,9 +41,9 @@ struct TMapOptions {
 };
 
 struct TAltimetricMap {
-    QPicture Picture;              // map units, bounding rectangle 0,0 .. W,H
+    QPicture Picture;  // map units, bounding rectangle 0,0 .. W,H
     TMapGeometry Geometry;
-    QSize PhysicalSize;            // hundredths of a millimetre
+    QSize PhysicalSize;  // hundredths of a millimetre
     int Ppi = 96;
     // The levels drawn, in the request's order, and the stake spacing, m:
     // the title block of a printed map names them.

@@ -7,18 +7,17 @@ namespace nivora {
 namespace {
 
 struct TStepRule {
-    std::int32_t dc, dr;        // the step
-    std::int32_t ec, er;        // the stake that must be empty, from the node
-    std::int32_t hc, hr;        // the stake that must hold an elevation
+    std::int32_t dc, dr;  // the step
+    std::int32_t ec, er;  // the stake that must be empty, from the node
+    std::int32_t hc, hr;  // the stake that must hold an elevation
 };
 
 // Indexed by direction, 1..4.
 constexpr TStepRule kRules[5] = {
-    {0, 0, 0, 0, 0, 0},
-    {+1, 0, 0, -1, 0, 0},    // east
-    {0, +1, 0, 0, -1, 0},    // south
-    {-1, 0, -1, 0, -1, -1},  // west
-    {0, -1, -1, -1, 0, -1},  // north
+    {0, 0, 0, 0, 0, 0},     {+1, 0, 0, -1, 0, 0},  // east
+    {0, +1, 0, 0, -1, 0},                          // south
+    {-1, 0, -1, 0, -1, -1},                        // west
+    {0, -1, -1, -1, 0, -1},                        // north
 };
 
 // With rows growing downwards, left of east is north and so on round.
@@ -71,7 +70,8 @@ public:
 private:
     std::size_t Index(const TNode& n) const
     {
-        if (n.Col < Col0_ || n.Row < Row0_ || std::size_t(n.Col - Col0_) >= Cols_ || std::size_t(n.Row - Row0_) >= Rows_)
+        if (n.Col < Col0_ || n.Row < Row0_ || std::size_t(n.Col - Col0_) >= Cols_
+            || std::size_t(n.Row - Row0_) >= Rows_)
             return Bytes_.size();
         return std::size_t(n.Row - Row0_) * Cols_ + std::size_t(n.Col - Col0_);
     }
@@ -190,8 +190,7 @@ std::vector<TNode> FrameFrom(const TAreaStakes& stakes, const TUsedRect& area, c
     // an island lies in the hole, which it would leave outside. The holes
     // taken in may touch further holes at their corners, and so on.
     std::vector<std::pair<TNode, int>> rimCorners;
-    std::vector<TNode> frame =
-        rims.Walk(start, first, [&](const TNode& n, int d) { rimCorners.emplace_back(n, d); });
+    std::vector<TNode> frame = rims.Walk(start, first, [&](const TNode& n, int d) { rimCorners.emplace_back(n, d); });
     if (rimCorners.empty())
         return frame;
     TNodeMarks marks(frame);  // the steps out of corners on the frame

@@ -141,10 +141,7 @@ TPoint LabelAnchor(TLine& line)
 
 namespace {
 
-std::uint64_t Key(TPoint p)
-{
-    return (std::uint64_t(std::uint32_t(p.X)) << 32) | std::uint32_t(p.Y);
-}
+std::uint64_t Key(TPoint p) { return (std::uint64_t(std::uint32_t(p.X)) << 32) | std::uint32_t(p.Y); }
 
 }  // namespace
 
@@ -302,10 +299,7 @@ std::ptrdiff_t TEndIndex::LowestLine(std::uint32_t s, std::ptrdiff_t after) cons
 
 namespace {
 
-std::ptrdiff_t Lower(std::ptrdiff_t a, std::ptrdiff_t b)
-{
-    return a < 0 ? b : b < 0 ? a : std::min(a, b);
-}
+std::ptrdiff_t Lower(std::ptrdiff_t a, std::ptrdiff_t b) { return a < 0 ? b : b < 0 ? a : std::min(a, b); }
 
 std::uint32_t FirstEnd(std::size_t line) { return static_cast<std::uint32_t>(2 * line); }
 std::uint32_t LastEnd(std::size_t line) { return static_cast<std::uint32_t>(2 * line + 1); }
@@ -352,21 +346,11 @@ void TCurva::AddSegment(TPoint p, TPoint q)
     }
     const std::size_t i = std::size_t(taker);
     switch (TryAttach(lines_[i], p, q)) {
-    case TAttach::AppendQ:
-        index_.Move(LastEnd(i), sq);
-        break;
-    case TAttach::AppendP:
-        index_.Move(LastEnd(i), sp);
-        break;
-    case TAttach::PrependQ:
-        index_.Move(FirstEnd(i), sq);
-        break;
-    case TAttach::PrependP:
-        index_.Move(FirstEnd(i), sp);
-        break;
-    case TAttach::Refused:
-        assert(false && "the index named a line without an end at P or Q");
-        break;
+    case TAttach::AppendQ: index_.Move(LastEnd(i), sq); break;
+    case TAttach::AppendP: index_.Move(LastEnd(i), sp); break;
+    case TAttach::PrependQ: index_.Move(FirstEnd(i), sq); break;
+    case TAttach::PrependP: index_.Move(FirstEnd(i), sp); break;
+    case TAttach::Refused: assert(false && "the index named a line without an end at P or Q"); break;
     }
 }
 
@@ -569,8 +553,11 @@ void Sweep(const TTerreno& t, const TUsedRect& area, std::span<const TLevelGroup
             }
             for (const std::size_t stop = std::min(i + 8, w); i < stop; ++i)
                 if (hit[i]) {
-                    hits.push_back({std::uint32_t(i), std::uint32_t(j), std::min(lo[i - 1], lo[i]),
-                                    std::max(hi[i - 1], hi[i]), {zu[i - 1], zu[i], zd[i], zd[i - 1]}});
+                    hits.push_back({std::uint32_t(i),
+                                    std::uint32_t(j),
+                                    std::min(lo[i - 1], lo[i]),
+                                    std::max(hi[i - 1], hi[i]),
+                                    {zu[i - 1], zu[i], zd[i], zd[i - 1]}});
                     ++perColumn[i + 1];
                 }
         }
@@ -594,8 +581,8 @@ void Sweep(const TTerreno& t, const TUsedRect& area, std::span<const TLevelGroup
         const float zmin = std::min({c.z[0], c.z[1], c.z[2], c.z[3]});
         const TSurfacePoint m{static_cast<float>((static_cast<long double>(x0) + x1) * 0.5L),
                               static_cast<float>((static_cast<long double>(y0) + y1) * 0.5L),
-                              static_cast<float>(
-                                  (static_cast<long double>(c.z[0]) + c.z[1] + c.z[2] + c.z[3]) * 0.25L)};
+                              static_cast<float>((static_cast<long double>(c.z[0]) + c.z[1] + c.z[2] + c.z[3])
+                                                 * 0.25L)};
         for (std::uint8_t k = c.first; k < c.last; ++k) {
             const TLevelGroup& g = groups[k];
             if (!(g.level > zmin))
@@ -616,7 +603,8 @@ void Sweep(const TTerreno& t, const TUsedRect& area, std::span<const TLevelGroup
 void TraceGroups(const TTerreno& t, const TUsedRect& area, std::vector<TLevelGroup> groups,
                  const TMapTransform& transform)
 {
-    std::sort(groups.begin(), groups.end(), [](const TLevelGroup& a, const TLevelGroup& b) { return a.level < b.level; });
+    std::sort(groups.begin(), groups.end(),
+              [](const TLevelGroup& a, const TLevelGroup& b) { return a.level < b.level; });
     // Each group's curves receive the cells in sweep order whatever else is
     // traced in the same sweep, so the levels may be taken in any batches.
     constexpr std::size_t kBatch = 254;

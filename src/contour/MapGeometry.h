@@ -16,8 +16,8 @@ namespace nivora {
 // The map's extent and its transform from metres to map units.
 struct TMapGeometry {
     float XMin = 0.0f, YMin = 0.0f, XMax = 0.0f, YMax = 0.0f;
-    Real48 Width, Height;           // metres
-    std::int32_t W = 0, H = 0;      // drawing extent, map units
+    Real48 Width, Height;                // metres
+    std::int32_t W = 0, H = 0;           // drawing extent, map units
     float ScaleX = 0.0f, ScaleY = 0.0f;  // map units per metre
     // Too narrow for the margins: drawn at one scale on both axes, its scales
     // graduated for the longer side.
@@ -43,8 +43,7 @@ TMapGeometry MapGeometry(const TTerreno& terrain, const TUsedRect& area);
 std::vector<TPoint> OutlinePoints(const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g);
 // Every frame of the area (the outline first, then the parts of the field it
 // does not enclose) as map points.
-std::vector<std::vector<TPoint>> OutlinesPoints(const TTerreno& terrain, const TUsedRect& area,
-                                                const TMapGeometry& g);
+std::vector<std::vector<TPoint>> OutlinesPoints(const TTerreno& terrain, const TUsedRect& area, const TMapGeometry& g);
 
 // The step of a map's coordinate ticks: 1, 2 or 5 times a power of ten, the
 // smallest that parts `range` into at most `most` steps. 0 for a range that

@@ -33,7 +33,6 @@ namespace nivora {
 
 namespace {
 
-
 // The pictures of the three level buttons: a plus, a minus, and a ladder of
 // evenly spaced lines for the equidistant levels.
 enum class TGlyph { Add, Delete, Equidistant };
@@ -49,9 +48,7 @@ QIcon GlyphIcon(TGlyph glyph)
         p.drawLine(3, 8, 13, 8);
         p.drawLine(8, 3, 8, 13);
         break;
-    case TGlyph::Delete:
-        p.drawLine(3, 8, 13, 8);
-        break;
+    case TGlyph::Delete: p.drawLine(3, 8, 13, 8); break;
     case TGlyph::Equidistant:
         p.setPen(QPen(QColor(0, 0, 128), 1));
         for (int y = 2; y <= 14; y += 4)
@@ -379,7 +376,8 @@ void TDefMapa::btCalcCurvasClick()
     const QSize dialog = DefCurvas->frameGeometry().size();
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QSize area = screen ? screen->geometry().size() : QSize(1024, 768);
-    const int left = at.x() + list.width() + dialog.width() < area.width() ? at.x() + list.width() : at.x() - dialog.width();
+    const int left =
+        at.x() + list.width() + dialog.width() < area.width() ? at.x() + list.width() : at.x() - dialog.width();
     const int top = at.y() + list.height() + dialog.height() < area.height() ? at.y() : at.y() - dialog.height();
     DefCurvas->move(left, top);
 

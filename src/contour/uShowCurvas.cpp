@@ -26,7 +26,6 @@
 
 namespace nivora {
 
-
 namespace {
 
 constexpr int kMinZoom = 25;
@@ -35,16 +34,11 @@ constexpr int kMaxZoom = 400;
 int ScrollTarget(const QScrollBar& bar, TScrollStep step, int client, int range)
 {
     switch (step.Kind) {
-    case TScrollStep::PageBack:
-        return bar.value() - (client - 16);
-    case TScrollStep::PageForward:
-        return bar.value() + (client - 16);
-    case TScrollStep::ToStart:
-        return 0;
-    case TScrollStep::ToEnd:
-        return range;
-    case TScrollStep::Pixels:
-        break;
+    case TScrollStep::PageBack: return bar.value() - (client - 16);
+    case TScrollStep::PageForward: return bar.value() + (client - 16);
+    case TScrollStep::ToStart: return 0;
+    case TScrollStep::ToEnd: return range;
+    case TScrollStep::Pixels: break;
     }
     return bar.value() + step.Amount;
 }
@@ -163,32 +157,15 @@ bool TShowCurvas::FormKeyDown(int key, Qt::KeyboardModifiers modifiers)
     const int pixels = ctrl ? 32 : 8;
     const TScrollStep none = TScrollStep::None();
     switch (key) {
-    case Qt::Key_Left:
-        ScrollBy(TScrollStep::By(-pixels), none);
-        break;
-    case Qt::Key_Right:
-        ScrollBy(TScrollStep::By(pixels), none);
-        break;
-    case Qt::Key_Up:
-        ScrollBy(none, TScrollStep::By(-pixels));
-        break;
-    case Qt::Key_Down:
-        ScrollBy(none, TScrollStep::By(pixels));
-        break;
-    case Qt::Key_Home:
-        ScrollBy({ctrl ? TScrollStep::ToStart : TScrollStep::PageBack}, none);
-        break;
-    case Qt::Key_End:
-        ScrollBy({ctrl ? TScrollStep::ToEnd : TScrollStep::PageForward}, none);
-        break;
-    case Qt::Key_PageUp:
-        ScrollBy(none, {ctrl ? TScrollStep::ToStart : TScrollStep::PageBack});
-        break;
-    case Qt::Key_PageDown:
-        ScrollBy(none, {ctrl ? TScrollStep::ToEnd : TScrollStep::PageForward});
-        break;
-    default:
-        return false;
+    case Qt::Key_Left: ScrollBy(TScrollStep::By(-pixels), none); break;
+    case Qt::Key_Right: ScrollBy(TScrollStep::By(pixels), none); break;
+    case Qt::Key_Up: ScrollBy(none, TScrollStep::By(-pixels)); break;
+    case Qt::Key_Down: ScrollBy(none, TScrollStep::By(pixels)); break;
+    case Qt::Key_Home: ScrollBy({ctrl ? TScrollStep::ToStart : TScrollStep::PageBack}, none); break;
+    case Qt::Key_End: ScrollBy({ctrl ? TScrollStep::ToEnd : TScrollStep::PageForward}, none); break;
+    case Qt::Key_PageUp: ScrollBy(none, {ctrl ? TScrollStep::ToStart : TScrollStep::PageBack}); break;
+    case Qt::Key_PageDown: ScrollBy(none, {ctrl ? TScrollStep::ToEnd : TScrollStep::PageForward}); break;
+    default: return false;
     }
     return true;
 }

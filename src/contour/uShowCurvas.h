@@ -107,13 +107,13 @@ private:
     TAltimetricMap Picture_;
     QString ProjectName_;
     TCurvasView* View_ = nullptr;
-    QImage Rendered_;            // the map at the zoom
+    QImage Rendered_;  // the map at the zoom
     int Replays_ = 0;
-    int Pending_ = 0;            // the zoom being drawn, 0 when none
-    bool LeftBlank_ = false;     // a strip waits for the drawing under way
+    int Pending_ = 0;         // the zoom being drawn, 0 when none
+    bool LeftBlank_ = false;  // a strip waits for the drawing under way
     qreal PendingRatio_ = 0;
     std::shared_ptr<std::atomic<int>> Latest_;  // the newest drawing asked for
-    QThreadPool Renderer_;       // one thread; waited for on closing
+    QThreadPool Renderer_;                      // one thread; waited for on closing
 };
 
 // Creates a map window for the picture at the zoom of the frame's zoom box,

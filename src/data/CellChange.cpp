@@ -7,7 +7,7 @@ namespace nivora {
 
 TCellChange::TBookkeeping TCellChange::Read(const TCotas& s)
 {
-    return {s.ColCount_, s.RowCount_, s.ValueCount_, s.Minimum_, s.Maximum_,
+    return {s.ColCount_,      s.RowCount_, s.ValueCount_,   s.Minimum_, s.Maximum_,
             s.ExtremesValid_, s.UsedRect_, s.ResultsValid_, s.Modified_};
 }
 
@@ -28,8 +28,8 @@ TCellChange TCellChange::Capture(const TCotas& store, const TUsedRect& rect)
 {
     TCellChange c;
     c.Other = Read(store);
-    c.Rect = {std::max(rect.FirstCol, 1), std::max(rect.FirstRow, 1),
-              std::min(rect.LastCol, store.ColCount_), std::min(rect.LastRow, store.RowCount_)};
+    c.Rect = {std::max(rect.FirstCol, 1), std::max(rect.FirstRow, 1), std::min(rect.LastCol, store.ColCount_),
+              std::min(rect.LastRow, store.RowCount_)};
     if (c.Rect.IsEmpty())
         return c;
     const auto width = std::size_t(c.Rect.LastCol - c.Rect.FirstCol + 1);

@@ -37,28 +37,18 @@ std::string Reason(int error)
 {
     switch (error) {
     case EACCES:
-    case EPERM:
-        return "permissão negada";
-    case EROFS:
-        return "o disco é somente de leitura";
+    case EPERM: return "permissão negada";
+    case EROFS: return "o disco é somente de leitura";
     case ENOSPC:
-    case EDQUOT:
-        return "não há espaço no disco";
+    case EDQUOT: return "não há espaço no disco";
     case ENOENT:
-    case ENOTDIR:
-        return "a pasta não existe";
-    case EISDIR:
-        return "o nome é de uma pasta";
-    case ENAMETOOLONG:
-        return "o nome é longo demais";
-    case ELOOP:
-        return "atalhos em círculo";
-    case EIO:
-        return "erro de entrada/saída no disco";
-    case EFBIG:
-        return "o arquivo passa do tamanho máximo permitido";
-    default:
-        return std::strerror(error);
+    case ENOTDIR: return "a pasta não existe";
+    case EISDIR: return "o nome é de uma pasta";
+    case ENAMETOOLONG: return "o nome é longo demais";
+    case ELOOP: return "atalhos em círculo";
+    case EIO: return "erro de entrada/saída no disco";
+    case EFBIG: return "o arquivo passa do tamanho máximo permitido";
+    default: return std::strerror(error);
     }
 }
 
@@ -233,7 +223,8 @@ void RemoveLeftovers(const fs::path& target)
         TFd file(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (file.Get() < 0)
             file.Reset(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-        struct stat held {}, there {};
+        struct stat held {
+        }, there{};
         if (file.Get() < 0 || ::fstat(file.Get(), &held) != 0 || !S_ISREG(held.st_mode) || held.st_uid != self)
             continue;
         if (::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
@@ -344,7 +335,8 @@ void ReplaceFileContents(const fs::path& fileName, std::span<const std::uint8_t>
         } else {
             // Locked: still under its name, unless a cleaning removed it before
             // the lock was taken.
-            struct stat mine {}, there {};
+            struct stat mine {
+            }, there{};
             if (::fstat(out.Get(), &mine) != 0 || ::lstat(temp.c_str(), &there) != 0 || mine.st_dev != there.st_dev
                 || mine.st_ino != there.st_ino) {
                 if (attempt < kCreateAttempts)

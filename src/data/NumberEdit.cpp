@@ -51,7 +51,8 @@ QChar TypedKey(const QKeyEvent* event)
 
 void TypeNumberKey(QLineEdit* edit, QChar key, TNumberBox box, const QString& before, const QString& after)
 {
-    const char c = NumberBoxKey(BytesView(before.toUtf8()), BytesView(after.toUtf8()), key.unicode(), box, DecimalSeparator());
+    const char c =
+        NumberBoxKey(BytesView(before.toUtf8()), BytesView(after.toUtf8()), key.unicode(), box, DecimalSeparator());
     if (c != 0)
         edit->insert(QString(QChar(c)));
 }
@@ -104,8 +105,8 @@ namespace {
 QString OtherPlainTextFormat(const QMimeData* mime)
 {
     for (const QString& format : mime->formats())
-        if (format.startsWith(QLatin1String("text/plain;"), Qt::CaseInsensitive) &&
-            !format.contains(QLatin1String("utf-8"), Qt::CaseInsensitive))
+        if (format.startsWith(QLatin1String("text/plain;"), Qt::CaseInsensitive)
+            && !format.contains(QLatin1String("utf-8"), Qt::CaseInsensitive))
             return format;
     return {};
 }

@@ -134,8 +134,7 @@ bool IsTypedNumber(std::string_view text, char decimalSeparator)
         return true;
     // A sign that leads the number: negative elevations are typed "-" first.
     const std::size_t first = text.find_first_not_of(' ');
-    if (first != std::string_view::npos && text.substr(first).size() == 1
-        && (text[first] == '-' || text[first] == '+'))
+    if (first != std::string_view::npos && text.substr(first).size() == 1 && (text[first] == '-' || text[first] == '+'))
         return true;
     // A complete mantissa followed by the exponent letter and perhaps its sign.
     std::size_t end = text.size();
@@ -164,15 +163,13 @@ char NumberBoxKey(std::string_view before, std::string_view after, char32_t key,
     text.append(before).append(1, c).append(after);
     long double v = 0;
     switch (box) {
-    case nbNumber:
-        return IsTypedNumber(text, sep) ? c : 0;
+    case nbNumber: return IsTypedNumber(text, sep) ? c : 0;
     case nbElevation:
         // An exponent still without digits leaves the value of the text before it.
         if (!IsTypedNumber(text, sep))
             return 0;
         return !ParseNumber(text, v, sep) || std::isfinite(static_cast<float>(v)) ? c : 0;
-    case nbPlanText:
-        return text == "-" || ParseNumber(text, v, sep) ? c : 0;
+    case nbPlanText: return text == "-" || ParseNumber(text, v, sep) ? c : 0;
     }
     return 0;
 }
@@ -208,8 +205,7 @@ TNumberCheck CheckNumberText(std::string_view text, TNumberRule rule, char decim
         if (!(v <= 0.0L))
             r.message = "A caixa de edição deve conter um número negativo ou nulo";
         break;
-    default:
-        break;
+    default: break;
     }
     r.ok = *r.message == '\0';
     r.value = v;

@@ -54,8 +54,7 @@ enum TNumberBox : std::uint8_t {
 // key and `after` it, can stand in a box of that kind. The caller leaves out
 // of `before` and `after` the characters the key replaces, and passes on
 // keys that type no character (Backspace, Ctrl and Alt combinations).
-char NumberBoxKey(std::string_view before, std::string_view after, char32_t key, TNumberBox box,
-                  char decimalSeparator);
+char NumberBoxKey(std::string_view before, std::string_view after, char32_t key, TNumberBox box, char decimalSeparator);
 
 // Result of checking a typed number against a sign rule: the message to show
 // (empty when accepted) and whether it is an error (empty or unreadable text)

@@ -11,8 +11,8 @@ constexpr long double kTwo39 = 549755813888.0L;  // 2^39
 
 struct Parts {
     Real48::Status status = Real48::Status::Ok;
-    int exponent = 0;             // biased, 1..255 when status is Ok and value != 0
-    std::uint64_t fraction = 0;   // 39 bits
+    int exponent = 0;            // biased, 1..255 when status is Ok and value != 0
+    std::uint64_t fraction = 0;  // 39 bits
     bool negative = false;
     bool zero = true;
 };

@@ -75,7 +75,6 @@ public:
     Bytes ToBytes() const;
     static Real48 FromBytes(const std::uint8_t* in);
 
-
 private:
     [[noreturn]] static void ThrowOverflow();
     [[noreturn]] static void ThrowNotFinite();

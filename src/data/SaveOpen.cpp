@@ -18,8 +18,8 @@ constexpr char kText2[] = "Projeto do Nivora";
 constexpr char kText3[] = "Cotas, planos e vista da grade 01";
 static_assert(sizeof kText1 - 1 == 68 && sizeof kText2 - 1 == 17 && sizeof kText3 - 1 == 33);
 
-constexpr std::size_t kOffCols = 160, kOffRows = 164, kOffLx = 168, kOffLy = 172, kOffMarker = 192,
-                      kOffSize = 196, kOffCheck = 200;
+constexpr std::size_t kOffCols = 160, kOffRows = 164, kOffLx = 168, kOffLy = 172, kOffMarker = 192, kOffSize = 196,
+                      kOffCheck = 200;
 
 void PutI32(std::vector<std::uint8_t>& b, std::size_t at, std::int32_t v)
 {
@@ -112,8 +112,8 @@ std::vector<std::uint8_t> WriteDocument(const TTerreno& terrain, const TViewStat
     const auto placeholder = WriteHeader(terrain, 0);
     s.Write(placeholder.data(), placeholder.size());
     terrain.SaveToStream(s);
-    for (std::int32_t v : {view.Col, view.Row, view.LeftCol, view.TopRow, view.SelLeft, view.SelTop, view.SelRight,
-                           view.SelBottom})
+    for (std::int32_t v :
+         {view.Col, view.Row, view.LeftCol, view.TopRow, view.SelLeft, view.SelTop, view.SelRight, view.SelBottom})
         s.WriteI32(v);
     const std::size_t recorded = s.Position();
     const auto header = WriteHeader(terrain, std::int64_t(recorded));
@@ -134,7 +134,6 @@ static bool ReadView(TByteReader& s, TViewState& view)
     view = v;
     return true;
 }
-
 
 bool ReadDocument(TByteReader& stream, TTerreno& terrain, TViewState& view)
 {
@@ -218,8 +217,7 @@ bool BodyMatchesHeader(const TProjectHeader& h, const TCotas::TSectionHeader& s)
     if (s.ColCount != h.ColCount || s.RowCount != h.RowCount)
         return false;
     const TUsedRect& r = s.UsedRect;
-    if (!r.IsEmpty()
-        && (r.FirstCol < 1 || r.LastCol > s.ColCount || r.FirstRow < 1 || r.LastRow > s.RowCount))
+    if (!r.IsEmpty() && (r.FirstCol < 1 || r.LastCol > s.ColCount || r.FirstRow < 1 || r.LastRow > s.RowCount))
         return false;
     return ExpectedFileSize(r.CellCount()) == h.FileSize;
 }

@@ -53,7 +53,7 @@ void OpenProject(TForm1& frame)
             Messages().Warning(doc, QString::fromStdString(DamagedExtensionMessage(shortName.toStdString())));
     } catch (const TNotNivora&) {
         Messages().Error(&frame, QString("O arquivo %1 não foi gerado pelo Nivora ou teve sua estrutura alterada.")
-                                      .arg(shortName));
+                                     .arg(shortName));
     }
 }
 

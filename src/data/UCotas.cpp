@@ -21,8 +21,7 @@ TCotas::TCotas(std::int32_t colCount, std::int32_t rowCount)
 
 TElevationError::TElevationError()
     : std::invalid_argument("A cota não é um número que o projeto possa guardar: a grade não foi alterada.")
-{
-}
+{}
 
 void TCotas::SetCell(std::int32_t col, std::int32_t row, float value)
 {
@@ -413,7 +412,8 @@ bool TCotas::LoadCells(const TSectionHeader& h, const std::function<void(float*,
         const std::int32_t width = r.LastCol - r.FirstCol + 1;
         try {
             if (width == ColCount_) {  // whole rows: one block
-                read(Cells_.data() + Index(1, r.FirstRow), std::size_t(width) * std::size_t(r.LastRow - r.FirstRow + 1));
+                read(Cells_.data() + Index(1, r.FirstRow),
+                     std::size_t(width) * std::size_t(r.LastRow - r.FirstRow + 1));
             } else {
                 for (std::int32_t row = r.FirstRow; row <= r.LastRow; ++row)
                     read(Cells_.data() + Index(r.FirstCol, row), std::size_t(width));

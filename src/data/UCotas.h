@@ -44,8 +44,7 @@ struct TUsedRect {
     {
         // In 64 bits before subtracting: a rectangle read from a file may
         // span the whole 32-bit range.
-        return IsEmpty() ? 0
-                         : (std::int64_t(LastCol) - FirstCol + 1) * (std::int64_t(LastRow) - FirstRow + 1);
+        return IsEmpty() ? 0 : (std::int64_t(LastCol) - FirstCol + 1) * (std::int64_t(LastRow) - FirstRow + 1);
     }
 };
 
@@ -153,7 +152,10 @@ public:
     // The elevations, row after row, ColCount singles a row.
     const std::vector<float>& Cells() const { return Cells_; }
     // A pointer to row `row` (1-based), ColCount floats; for tight loops.
-    const float* RowData(std::int32_t row) const { return Cells_.data() + std::size_t(row - 1) * std::size_t(ColCount_); }
+    const float* RowData(std::int32_t row) const
+    {
+        return Cells_.data() + std::size_t(row - 1) * std::size_t(ColCount_);
+    }
 
     // The bookkeeping. It changes only through the operations above.
     TCotaPoint Minimum() const { return Minimum_; }

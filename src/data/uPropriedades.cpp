@@ -184,8 +184,8 @@ void TPropriedades::ShowGeoreference(const std::optional<TGeoreference>& georefe
 void TPropriedades::cbGeorreferenciadoClick()
 {
     const bool on = cbGeorreferenciado->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(gbSistema), static_cast<QWidget*>(gbOrigem),
-                       static_cast<QWidget*>(gbLinhas)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(gbSistema), static_cast<QWidget*>(gbOrigem), static_cast<QWidget*>(gbLinhas)})
         w->setEnabled(on);
     if (!on || !isVisible() || !edEste->text().isEmpty() || !edNorte->text().isEmpty())
         return;

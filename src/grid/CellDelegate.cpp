@@ -7,8 +7,7 @@ namespace nivora {
 
 TCellDelegate::TCellDelegate(const QString& editorName, THandlers handlers, QObject* parent)
     : QStyledItemDelegate(parent), EditorName(editorName), Handlers(std::move(handlers))
-{
-}
+{}
 
 void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {

@@ -93,8 +93,8 @@ std::string CopyText(const TTerreno& t, TGridView view, int decimals, const TUse
     const std::int32_t bottom = std::min(sel.LastRow, t.RowCount());
     std::string out;
     if (bottom >= sel.FirstRow && right >= sel.FirstCol)
-        out.reserve(std::size_t(bottom - sel.FirstRow + 1) * std::size_t(right - sel.FirstCol + 1) *
-                    std::size_t(8 + std::clamp(decimals, 0, 8)));
+        out.reserve(std::size_t(bottom - sel.FirstRow + 1) * std::size_t(right - sel.FirstCol + 1)
+                    * std::size_t(8 + std::clamp(decimals, 0, 8)));
     // The natural elevations are written straight from the store; headers
     // and the computed views take the cell's text.
     const bool natural = view == gvNatural && sel.FirstCol >= 1 && sel.FirstRow >= 1;

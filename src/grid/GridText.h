@@ -42,7 +42,7 @@ std::vector<std::string_view> SplitClipboardLines(std::string_view text);
 // ReadElevationText), starting the progress and closing it when the text had
 // lines. The result counts the fields that were not numbers or fell outside
 // the grid.
-TTextReadResult PasteText(TTerreno& terrain, std::string_view text, std::int32_t col, std::int32_t row, char decimalSeparator,
-              IProgress* progress = nullptr);
+TTextReadResult PasteText(TTerreno& terrain, std::string_view text, std::int32_t col, std::int32_t row,
+                          char decimalSeparator, IProgress* progress = nullptr);
 
 }  // namespace nivora

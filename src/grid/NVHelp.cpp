@@ -21,6 +21,7 @@ namespace {
 // The plain letter of an accented one (as a UTF-8 sequence), or 0.
 char PlainLetter(char32_t c)
 {
+    // clang-format off
     switch (c) {
     case U'À': case U'Á': case U'Â': case U'Ã': return 'A';
     case U'Ç': return 'C';
@@ -36,6 +37,7 @@ char PlainLetter(char32_t c)
     case U'ú': return 'u';
     default: return 0;
     }
+    // clang-format on
 }
 
 std::u32string Decode(const std::string& s)

@@ -14,25 +14,24 @@ namespace nivora {
 
 namespace {
 
-constexpr std::size_t kMaxToken = 20;      // characters of a field that are read
-constexpr std::size_t kMaxQuoted = 64;     // characters of a quoted field kept to find its content
-constexpr std::size_t kPieceSize = 65536;  // bytes read from a stream at a time
-constexpr std::size_t kSampleSize = 65536; // bytes looked at to find the separator
+constexpr std::size_t kMaxToken = 20;       // characters of a field that are read
+constexpr std::size_t kMaxQuoted = 64;      // characters of a quoted field kept to find its content
+constexpr std::size_t kPieceSize = 65536;   // bytes read from a stream at a time
+constexpr std::size_t kSampleSize = 65536;  // bytes looked at to find the separator
 
 // Powers of ten that an extended value holds exactly (up to 10^27).
-constexpr std::array<long double, 20> kPow10 = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,
-                                                1e7L,  1e8L,  1e9L,  1e10L, 1e11L, 1e12L, 1e13L,
-                                                1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
+constexpr std::array<long double, 20> kPow10 = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                                1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L};
 
 constexpr std::array<double, 16> kPow10Double = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+                                                 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 // How a field's characters become a value.
 struct TFieldRule {
-    bool Comma = true;   // "," is a decimal mark
-    bool Point = true;   // "." is a decimal mark
+    bool Comma = true;          // "," is a decimal mark
+    bool Point = true;          // "." is a decimal mark
     char ParseSeparator = '.';  // the separator the marks stand for when read as a typed number
     bool QuotedComma = true;    // "," is a decimal mark inside quotes, where it cannot separate fields
 
@@ -130,8 +129,8 @@ TFieldValue ReadField(std::string_view token, const TFieldRule& rule, float& val
     if (token.empty())
         return TFieldValue::Empty;
     token = token.substr(0, kMaxToken);
-    if (ReadPlainNumber(token.data(), token.data() + token.size(), quoted, value) ||
-        ReadTypedNumber(token, quoted, value))
+    if (ReadPlainNumber(token.data(), token.data() + token.size(), quoted, value)
+        || ReadTypedNumber(token, quoted, value))
         return TFieldValue::Number;
     value = 0.0f;
     return TFieldValue::NotNumber;
@@ -183,8 +182,9 @@ char DetectSeparator(std::string_view quotedSample, char decimalMark)
         // would be inside the quotes.)
         if (commas >= 2 || (commas >= 1 && line.find_first_of(".\"") != std::string_view::npos))
             return ',';
-        if (firstLine && commas >= 1 &&
-            std::any_of(line.begin(), line.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }))
+        if (firstLine && commas >= 1 && std::any_of(line.begin(), line.end(), [](char c) {
+                return std::isalpha(static_cast<unsigned char>(c));
+            }))
             return ',';
         firstLine = false;
         start = end + 1;
@@ -195,12 +195,15 @@ char DetectSeparator(std::string_view quotedSample, char decimalMark)
 // Reads lines and fields as they come, keeping one line of values at most.
 class TFieldScanner {
 public:
-    TFieldScanner(TTerreno& terrain, std::int32_t col, std::int32_t row, char decimalSeparator,
-                  IProgress* progress, std::uint64_t totalBytes)
-        : Terrain_(terrain), Col_(col), Row_(row), LocaleSeparator_(decimalSeparator), Progress_(progress),
+    TFieldScanner(TTerreno& terrain, std::int32_t col, std::int32_t row, char decimalSeparator, IProgress* progress,
+                  std::uint64_t totalBytes)
+        : Terrain_(terrain),
+          Col_(col),
+          Row_(row),
+          LocaleSeparator_(decimalSeparator),
+          Progress_(progress),
           TotalBytes_(totalBytes)
-    {
-    }
+    {}
 
     // Fixes the layout; a separator or decimal mark left to detection is
     // found in the sample (the first part of the text).
@@ -276,8 +279,8 @@ public:
             const char c = *p++;
             const auto length = p - 1 - field;
             const auto digits = (p - 1 - digitsStart) - (mark ? 1 : 0);
-            const bool fast = plain && Token_.empty() && length <= std::ptrdiff_t(kMaxToken) && digits >= 1 &&
-                              digits <= 19;
+            const bool fast =
+                plain && Token_.empty() && length <= std::ptrdiff_t(kMaxToken) && digits >= 1 && digits <= 19;
             if (fast)
                 PutNumber(PlainValue(mantissa, int(digits), mark ? int(p - 1 - mark - 1) : 0, negative));
             if (c == Separator_) {
@@ -401,8 +404,9 @@ private:
         const bool first = FirstLine_;
         FirstLine_ = false;
         const TTextLayout::THeader header = Result_.Layout.Header;
-        if (first && (header == TTextLayout::hSkip ||
-                      (header == TTextLayout::hDetect && LineNumbers_ == 0 && LineUnreadable_ > 0))) {
+        if (first
+            && (header == TTextLayout::hSkip
+                || (header == TTextLayout::hDetect && LineNumbers_ == 0 && LineUnreadable_ > 0))) {
             Result_.HeaderSkipped = true;
         } else {
             if (LineFields_ > 0) {

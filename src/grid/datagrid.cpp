@@ -74,7 +74,8 @@ QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int ro
 {
     if (role != Qt::DisplayRole)
         return {};
-    return orientation == Qt::Horizontal ? Cut(Document.CellText(section + 1, 0)) : Cut(Document.CellText(0, section + 1));
+    return orientation == Qt::Horizontal ? Cut(Document.CellText(section + 1, 0))
+                                         : Cut(Document.CellText(0, section + 1));
 }
 
 Qt::ItemFlags TGridModel::flags(const QModelIndex& index) const
@@ -116,8 +117,8 @@ TGridControl::TGridControl(TForm2& document, QWidget* parent) : QTableView(paren
     setObjectName("Grid");
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                    QAbstractItemView::EditKeyPressed);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
+                    | QAbstractItemView::EditKeyPressed);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setWordWrap(false);
@@ -235,27 +236,28 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
     Model->setObjectName("Model");
     Grid = new TGridControl(*this, body);
     Grid->setModel(Model);
-    Grid->setItemDelegate(new TCellDelegate(
-        "GridEditor",
-        {.Window = this,
-         .Paint = [this](QPainter* painter, const QStyleOptionViewItem& option,
-                         const QModelIndex& index) { GridDrawCell(painter, option, index); },
-         .MakeEditor = [this](QWidget* host) -> QLineEdit* {
-             auto* editor = new TGridEditor(host);
-             editor->setFont(GridFont());
-             // Only keys change the text (through GridKeyPress): no context
-             // menu, no drops, no input method composing text past the key check.
-             editor->setContextMenuPolicy(Qt::NoContextMenu);
-             editor->setAcceptDrops(false);
-             editor->setAttribute(Qt::WA_InputMethodEnabled, false);
-             return editor;
-         },
-         .BeginEdit = [this](QLineEdit*, const QModelIndex& index) {
-             GridGetEditText(index.column() + 1, index.row() + 1);
-         },
-         .TextChanged = [this](const QString& text) { GridSetEditText(text); },
-         .KeyPress = [this](QKeyEvent* e, QLineEdit* editor) { return GridKeyPress(e, editor); }},
-        Grid));
+    Grid->setItemDelegate(
+        new TCellDelegate("GridEditor",
+                          {.Window = this,
+                           .Paint = [this](QPainter* painter, const QStyleOptionViewItem& option,
+                                           const QModelIndex& index) { GridDrawCell(painter, option, index); },
+                           .MakeEditor = [this](QWidget* host) -> QLineEdit* {
+                               auto* editor = new TGridEditor(host);
+                               editor->setFont(GridFont());
+                               // Only keys change the text (through GridKeyPress): no context
+                               // menu, no drops, no input method composing text past the key check.
+                               editor->setContextMenuPolicy(Qt::NoContextMenu);
+                               editor->setAcceptDrops(false);
+                               editor->setAttribute(Qt::WA_InputMethodEnabled, false);
+                               return editor;
+                           },
+                           .BeginEdit =
+                               [this](QLineEdit*, const QModelIndex& index) {
+                                   GridGetEditText(index.column() + 1, index.row() + 1);
+                               },
+                           .TextChanged = [this](const QString& text) { GridSetEditText(text); },
+                           .KeyPress = [this](QKeyEvent* e, QLineEdit* editor) { return GridKeyPress(e, editor); }},
+                          Grid));
     QFont font("Arial");
     font.setPixelSize(15);
     SetGridFont(font, 0);
@@ -297,10 +299,10 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
     Sistematizar1->setShortcut(QKeySequence("F9"));
     Sistematizar1->setShortcutContext(Qt::WidgetShortcut);
     PopupMenu1->addSeparator()->setObjectName("N1");
-    Inserir1 = item("Inserir1", "Inserir Linha", "Insere uma linha na posição da célula ativa.",
-                    &TForm2::InsertRowAtCursor);
-    Excluir1 = item("Excluir1", "Excluir Linha", "Exclui a Linha na posição da célula ativa.",
-                    &TForm2::DeleteRowAtCursor);
+    Inserir1 =
+        item("Inserir1", "Inserir Linha", "Insere uma linha na posição da célula ativa.", &TForm2::InsertRowAtCursor);
+    Excluir1 =
+        item("Excluir1", "Excluir Linha", "Exclui a Linha na posição da célula ativa.", &TForm2::DeleteRowAtCursor);
     Inserir2 = item("Inserir2", "Inserir Coluna", "Insere uma coluna na posição da célula ativa.",
                     &TForm2::InsertColumnAtCursor);
     Excluir2 = item("Excluir2", "Excluir Coluna", "Exclui a coluna na posição da célula ativa.",
@@ -443,7 +445,8 @@ void TForm2::SetGridFont(const QFont& font, int step)
     Grid->setFont(font);
     const QFontMetrics fm(font);
     Grid->verticalHeader()->setDefaultSectionSize(std::max(24, fm.height() + 8));
-    Grid->horizontalHeader()->setDefaultSectionSize(std::max(64, fm.horizontalAdvance("0000000,000") + 2 * kCellMargin));
+    Grid->horizontalHeader()->setDefaultSectionSize(
+        std::max(64, fm.horizontalAdvance("0000000,000") + 2 * kCellMargin));
     Grid->horizontalHeader()->setFont(font);
     Grid->verticalHeader()->setFont(font);
     Grid->verticalHeader()->setMinimumWidth(fm.horizontalAdvance("00000000,0") + 12);
@@ -564,8 +567,8 @@ void TForm2::TabSet1Change(int index)
     }
     Grid->AbandonEdit();
     View = index;
-    Grid->setEditTriggers(View == 0 ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                                       QAbstractItemView::EditKeyPressed)
+    Grid->setEditTriggers(View == 0 ? (QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
+                                       | QAbstractItemView::EditKeyPressed)
                                     : QAbstractItemView::NoEditTriggers);
     Model->Refresh();
     if (TForm1* frame = Frame())
@@ -764,7 +767,8 @@ void TForm2::InsertRowAtCursor()
     // in the last one, an insert would push them out.
     if (!StructuralEdit("Inserir Linha", [&] { return Terrain_->InsertRow(CurrentRow()); }))
         Messages().Warning(this, QString("Não é possível inserir uma linha: a grade já tem %1 linhas e a última "
-                                         "contém cotas.").arg(Terrain_->RowCount()));
+                                         "contém cotas.")
+                                     .arg(Terrain_->RowCount()));
 }
 
 void TForm2::DeleteRowAtCursor()
@@ -783,7 +787,8 @@ void TForm2::InsertColumnAtCursor()
         return;
     if (!StructuralEdit("Inserir Coluna", [&] { return Terrain_->InsertColumn(CurrentCol()); }))
         Messages().Warning(this, QString("Não é possível inserir uma coluna: a grade já tem %1 colunas e a última "
-                                         "contém cotas.").arg(Terrain_->ColCount()));
+                                         "contém cotas.")
+                                     .arg(Terrain_->ColCount()));
 }
 
 void TForm2::DeleteColumnAtCursor()
@@ -821,8 +826,8 @@ void TForm2::SelectByHeader(int col, int row)
 
 void TForm2::CopyToClipboard()
 {
-    const std::string text = CopyText(*Terrain_, static_cast<TGridView>(View), Decimals_, GridSelection(),
-                                      DecimalSeparator());
+    const std::string text =
+        CopyText(*Terrain_, static_cast<TGridView>(View), Decimals_, GridSelection(), DecimalSeparator());
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
@@ -953,11 +958,8 @@ void TForm2::closeEvent(QCloseEvent* e)
             // keeps the window open, so nothing is lost.
             RunCommand(this, [&] { close = SaveProject(this); });
             break;
-        case TAnswer::No:
-            close = true;
-            break;
-        default:
-            break;
+        case TAnswer::No: close = true; break;
+        default: break;
         }
     }
     if (!close) {
@@ -972,8 +974,8 @@ void TForm2::closeEvent(QCloseEvent* e)
 
 // ------------------------------------------------------------ documents
 
-TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int rows, float lx, float ly,
-                       float originX, float originY)
+TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int rows, float lx, float ly, float originX,
+                       float originY)
 {
     auto terrain = std::make_unique<TTerreno>(columns, rows, lx, ly);
     terrain->SetOrigin(originX, originY);

@@ -253,8 +253,8 @@ private:
 // The one way a document comes into existence: a window for a new terrain of
 // the given size, or (with `loaded`) for a terrain read from a file. The
 // window is added to the frame, shown, and becomes the active document.
-TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int rows, float lx, float ly,
-                       float originX, float originY);
+TForm2* CreateDocument(TForm1* frame, const QString& fileName, int columns, int rows, float lx, float ly, float originX,
+                       float originY);
 TForm2* CreateDocument(TForm1* frame, const QString& fileName, TLoadedProject loaded);
 
 }  // namespace nivora

@@ -76,8 +76,8 @@ double PageTitle(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const QStri
     // A long file name gives way, shortened in its middle, rather than run
     // over the title.
     const QFontMetricsF fm(small, &d);
-    const double room = r.width() - QFontMetricsF(big, &d).horizontalAdvance(title) - pg.Mm(6) -
-                        fm.horizontalAdvance("    " + h.Date);
+    const double room =
+        r.width() - QFontMetricsF(big, &d).horizontalAdvance(title) - pg.Mm(6) - fm.horizontalAdvance("    " + h.Date);
     p.drawText(r, Qt::AlignRight | Qt::AlignVCenter,
                fm.elidedText(h.Project, Qt::ElideMiddle, std::max(0.0, room)) + "    " + h.Date);
     p.setPen(QPen(Qt::black, pg.Mm(0.4)));
@@ -129,8 +129,7 @@ class TFieldReportDocument : public TPrintDocument {
 public:
     TFieldReportDocument(TFieldReport report, int decimals, TPrintHeading heading)
         : Report(std::move(report)), Decimals(decimals), Heading(std::move(heading))
-    {
-    }
+    {}
     QString Title() const override { return "Relatório de Campo"; }
     int Paint(QPainter& p, QPagedPaintDevice& d) override;
 
@@ -166,7 +165,8 @@ double TFieldReportDocument::TableHead(QPainter& p, QPagedPaintDevice&, const TP
     p.setPen(Qt::black);
     const auto& heads = ReportHeadings();
     for (int c = 0; c < kReportColumns; ++c)
-        p.drawText(Cell(pg, c, y, height), Qt::TextWordWrap | (ColumnAlignment(c) & Qt::AlignHorizontal_Mask) | Qt::AlignBottom,
+        p.drawText(Cell(pg, c, y, height),
+                   Qt::TextWordWrap | (ColumnAlignment(c) & Qt::AlignHorizontal_Mask) | Qt::AlignBottom,
                    Q(heads[std::size_t(c)]));
     p.setPen(QPen(Qt::black, pg.Mm(0.4)));
     p.drawLine(QPointF(pg.Rect.left(), y + height + pg.Mm(0.8)), QPointF(pg.Rect.right(), y + height + pg.Mm(0.8)));
@@ -402,8 +402,7 @@ class TCutFillDocument : public TPrintDocument {
 public:
     TCutFillDocument(const TCutFillMap& map, int decimals, TPrintHeading heading)
         : Map(map), Decimals(decimals), Heading(std::move(heading))
-    {
-    }
+    {}
     QString Title() const override { return "Mapa de Cortes e Aterros"; }
     QPageLayout::Orientation Orientation() const override
     {
@@ -415,7 +414,7 @@ public:
                             room.height() / std::max(1, Map.Bitmap.height()));
         };
         return fit(QPageLayout::Landscape) > fit(QPageLayout::Portrait) ? QPageLayout::Landscape
-                                                                          : QPageLayout::Portrait;
+                                                                        : QPageLayout::Portrait;
     }
     int Paint(QPainter& p, QPagedPaintDevice& d) override;
 
@@ -455,7 +454,8 @@ int TCutFillDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     const QRectF room(pg.Rect.left() + pg.Mm(9), top + above,
                       panel.left() - pg.Mm(6) - pg.Rect.left() - pg.Mm(9) - beside, bottom - top - above - below);
     const QImage& bitmap = Map.Bitmap;
-    const double scale = std::min(room.width() / std::max(1, bitmap.width()), room.height() / std::max(1, bitmap.height()));
+    const double scale =
+        std::min(room.width() / std::max(1, bitmap.width()), room.height() / std::max(1, bitmap.height()));
     const QRectF target(room.left(), room.top(), bitmap.width() * scale, bitmap.height() * scale);
     // Cells stay sharp: a reader of the PDF smooths an image it enlarges, so
     // the bitmap goes in already enlarged, stake by stake, to about 150 dots
@@ -625,7 +625,7 @@ public:
                             (a.height() - kTitleBlockMm - kFooterMm - 4) / std::max(1, Map.Geometry.H));
         };
         return fit(QPageLayout::Landscape) > fit(QPageLayout::Portrait) ? QPageLayout::Landscape
-                                                                          : QPageLayout::Portrait;
+                                                                        : QPageLayout::Portrait;
     }
     int Paint(QPainter& p, QPagedPaintDevice& d) override;
 
@@ -674,9 +674,11 @@ int TAltimetricDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     std::string levels;
     for (long double v : Map.Levels)
         levels += (levels.empty() ? "" : (sep == ',' ? "; " : ", ")) + FormatGeneral(v, 10, sep);
-    std::vector<std::pair<std::string, std::string>> figures = {
-        {"Espaçamento", "Lx = " + FormatGeneral(Map.Lx, 10, sep) + " m, Ly = " + FormatGeneral(Map.Ly, 10, sep) + " m"},
-        {"Curvas de nível (m)", levels.empty() ? std::string("nenhuma") : levels}};
+    std::vector<std::pair<std::string, std::string>> figures = {{"Espaçamento",
+                                                                 "Lx = " + FormatGeneral(Map.Lx, 10, sep) + " m, Ly = "
+                                                                     + FormatGeneral(Map.Ly, 10, sep) + " m"},
+                                                                {"Curvas de nível (m)",
+                                                                 levels.empty() ? std::string("nenhuma") : levels}};
     if (Map.Georeference && !Map.CrsName.empty())
         figures.emplace_back("Sistema de coordenadas", Map.CrsName);
     FigureLines(p, d, QPointF(block.left() + c1 + pad, block.top() + pad), c2 - 2 * pad, figures, 8.5);
@@ -688,8 +690,8 @@ int TAltimetricDocument::Paint(QPainter& p, QPagedPaintDevice& d)
         // The margins of the map differ across and down, so the two scales
         // may differ a little: then both are given.
         if (std::fabs(double(scaleNy - scaleN)) > 0.005 * double(scaleN))
-            text = "Escala 1:" + QString::number(double(scaleN), 'f', 0) + " (X); 1:" +
-                   QString::number(double(scaleNy), 'f', 0) + " (Y)";
+            text = "Escala 1:" + QString::number(double(scaleN), 'f', 0)
+                   + " (X); 1:" + QString::number(double(scaleNy), 'f', 0) + " (Y)";
         p.setFont(Font(11, true));
         p.drawText(QRectF(x3, block.top() + pad, w3, pg.Mm(7)), Qt::AlignLeft | Qt::AlignVCenter, text);
         // A bar scale along X, about 40 mm long, in round metres.

@@ -47,8 +47,8 @@ void Save(const QString& name, const std::function<bool(QIODevice&)>& write)
 
 bool CanPrint(const QMdiSubWindow* w)
 {
-    return qobject_cast<const TForm2*>(w) || qobject_cast<const TResultado*>(w) || qobject_cast<const TMapa*>(w) ||
-           qobject_cast<const TShowCurvas*>(w);
+    return qobject_cast<const TForm2*>(w) || qobject_cast<const TResultado*>(w) || qobject_cast<const TMapa*>(w)
+           || qobject_cast<const TShowCurvas*>(w);
 }
 
 TPrintRequest PrintRequestFor(QMdiSubWindow* window)
@@ -126,8 +126,9 @@ void ExportWindowPdf(QMdiSubWindow* window)
     if (name.isEmpty())
         return;
     // The name's extension decides; without one, the type chosen in the dialog.
-    const bool csv = r.Report && (name.endsWith(".csv", Qt::CaseInsensitive) ||
-                                  (!name.endsWith(".pdf", Qt::CaseInsensitive) && filter == csvFilter));
+    const bool csv = r.Report
+                     && (name.endsWith(".csv", Qt::CaseInsensitive)
+                         || (!name.endsWith(".pdf", Qt::CaseInsensitive) && filter == csvFilter));
     if (csv) {
         const std::string text = FieldReportCsv(*r.Report, r.Decimals, DecimalSeparator());
         Save(name, [&](QIODevice& f) { return f.write(text.data(), qint64(text.size())) == qint64(text.size()); });

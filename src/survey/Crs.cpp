@@ -13,13 +13,13 @@ std::optional<TCrsInfo> LookUpEpsg(std::int32_t code)
 {
     if (code <= 0)
         return std::nullopt;
-    const std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> ctx(proj_context_create(),
-                                                                           proj_context_destroy);
+    const std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> ctx(proj_context_create(), proj_context_destroy);
     // An unknown code is an answer, not an error to print.
     proj_log_level(ctx.get(), PJ_LOG_NONE);
     const std::string text = std::to_string(code);
-    const std::unique_ptr<PJ, decltype(&proj_destroy)> crs(
-        proj_create_from_database(ctx.get(), "EPSG", text.c_str(), PJ_CATEGORY_CRS, false, nullptr), proj_destroy);
+    const std::unique_ptr<PJ, decltype(&proj_destroy)> crs(proj_create_from_database(ctx.get(), "EPSG", text.c_str(),
+                                                                                     PJ_CATEGORY_CRS, false, nullptr),
+                                                           proj_destroy);
     if (!crs)
         return std::nullopt;
     TCrsInfo info;
@@ -63,16 +63,15 @@ std::int32_t ProposedUtmEpsg(int zone, bool south)
 void ProjectToCrs(std::vector<TSurveyPoint>& points, std::int32_t code)
 {
     using Pj = std::unique_ptr<PJ, decltype(&proj_destroy)>;
-    const std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> ctx(proj_context_create(),
-                                                                           proj_context_destroy);
+    const std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> ctx(proj_context_create(), proj_context_destroy);
     proj_log_level(ctx.get(), PJ_LOG_NONE);
     const std::string text = std::to_string(code);
     const Pj crs(proj_create_from_database(ctx.get(), "EPSG", text.c_str(), PJ_CATEGORY_CRS, false, nullptr),
                  proj_destroy);
     const Pj geographic(crs ? proj_crs_get_geodetic_crs(ctx.get(), crs.get()) : nullptr, proj_destroy);
-    const Pj operation(geographic ? proj_create_crs_to_crs_from_pj(ctx.get(), geographic.get(), crs.get(), nullptr,
-                                                                   nullptr)
-                                  : nullptr,
+    const Pj operation(geographic
+                           ? proj_create_crs_to_crs_from_pj(ctx.get(), geographic.get(), crs.get(), nullptr, nullptr)
+                           : nullptr,
                        proj_destroy);
     // Longitude first and easting first, whatever order the database gives
     // the axes.
@@ -82,8 +81,8 @@ void ProjectToCrs(std::vector<TSurveyPoint>& points, std::int32_t code)
     for (TSurveyPoint& p : points) {
         PJ_COORD c = proj_trans(pj.get(), PJ_FWD, proj_coord(p.E, p.N, 0, 0));
         if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y) || c.xy.x == HUGE_VAL)
-            throw TPointError("Não foi possível projetar o ponto de longitude " + std::to_string(p.E) +
-                              " e latitude " + std::to_string(p.N) + " em EPSG:" + text + ".");
+            throw TPointError("Não foi possível projetar o ponto de longitude " + std::to_string(p.E) + " e latitude "
+                              + std::to_string(p.N) + " em EPSG:" + text + ".");
         p.E = c.xy.x;
         p.N = c.xy.y;
     }

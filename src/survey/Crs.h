@@ -10,9 +10,9 @@
 namespace nivora {
 
 struct TCrsInfo {
-    std::string Name;       // "SIRGAS 2000 / UTM zone 22S"
-    bool Projected = false; // a projected system (easting and northing)
-    bool Metres = false;    // both axes in metres
+    std::string Name;        // "SIRGAS 2000 / UTM zone 22S"
+    bool Projected = false;  // a projected system (easting and northing)
+    bool Metres = false;     // both axes in metres
 };
 
 // The database's entry for EPSG:code; nothing when there is no such system.

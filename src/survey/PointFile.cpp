@@ -90,6 +90,7 @@ TRole RoleOfName(std::string_view field)
     // "Este (m)", "Cota[m]": the unit does not matter.
     if (const auto p = s.find_first_of("([ "); p != std::string::npos)
         s.resize(p);
+    // clang-format off
     static const std::map<std::string, TRole> names = {
         {"nome", TRole::Name},      {"ponto", TRole::Name},     {"pt", TRole::Name},
         {"pto", TRole::Name},       {"point", TRole::Name},     {"name", TRole::Name},
@@ -107,6 +108,7 @@ TRole RoleOfName(std::string_view field)
         {"lon", TRole::Lon},        {"long", TRole::Lon},       {"lng", TRole::Lon},
         {"longitude", TRole::Lon},
     };
+    // clang-format on
     const auto it = names.find(s);
     return it == names.end() ? TRole::None : it->second;
 }
@@ -120,7 +122,14 @@ struct TCandidate {
 // Commas both ways only where the numbers are quoted ("101,3","55,2"): with
 // fields unquoted they read no more numbers than a decimal point does.
 constexpr std::array<TCandidate, 8> kCandidates = {{
-    {'\t', '.'}, {'\t', ','}, {';', '.'}, {';', ','}, {',', '.'}, {' ', '.'}, {' ', ','}, {',', ','},
+    {'\t', '.'},
+    {'\t', ','},
+    {';', '.'},
+    {';', ','},
+    {',', '.'},
+    {' ', '.'},
+    {' ', ','},
+    {',', ','},
 }};
 
 int NumericFields(const std::vector<std::string_view>& fields, char decimal)
@@ -167,8 +176,7 @@ bool IsSystemFile(const std::filesystem::path& fileName)
     case 0x73636673:  // securityfs
     case 0x62656570:  // configfs
         return true;
-    default:
-        return false;
+    default: return false;
     }
 #else
     (void)fileName;
@@ -546,8 +554,7 @@ class TPointCollector {
 public:
     explicit TPointCollector(const TPointFormat& format)
         : Format(format), Needed(std::size_t(std::max({format.ColE, format.ColN, format.ColZ}) + 1))
-    {
-    }
+    {}
 
     void Add(TLineReader::TKind kind, std::string_view line, long long number)
     {
@@ -631,8 +638,9 @@ TPointSet TPointCollector::Finish()
             if (q.Z != first.Z) {
                 conflict = true;
                 if (Set.ConflictCount++ < kPointRemarksKept)
-                    Set.Conflicts.push_back({lineOf[order[j]], "mesmo E e N da linha " + std::to_string(lineOf[order[i]]) +
-                                                                   ", cota diferente"});
+                    Set.Conflicts.push_back(
+                        {lineOf[order[j]],
+                         "mesmo E e N da linha " + std::to_string(lineOf[order[i]]) + ", cota diferente"});
             }
             drop[order[j]] = true;
             ++j;
@@ -675,6 +683,7 @@ TPointSet TPointCollector::Finish()
 
 TPointColumns ParsePointColumns(std::string_view list)
 {
+    // clang-format off
     static const std::map<std::string, int TPointColumns::*, std::less<>> roles = {
         {"name", &TPointColumns::Name}, {"nome", &TPointColumns::Name},     {"e", &TPointColumns::E},
         {"x", &TPointColumns::E},       {"n", &TPointColumns::N},           {"y", &TPointColumns::N},
@@ -682,6 +691,7 @@ TPointColumns ParsePointColumns(std::string_view list)
         {"codigo", &TPointColumns::Code}, {"lon", &TPointColumns::E},       {"longitude", &TPointColumns::E},
         {"lat", &TPointColumns::N},     {"latitude", &TPointColumns::N},
     };
+    // clang-format on
     TPointColumns c;
     bool metres = false;
     int field = 0;
@@ -693,8 +703,8 @@ TPointColumns ParsePointColumns(std::string_view list)
         if (word != "-" && word != "skip") {
             const auto it = roles.find(word);
             if (it == roles.end())
-                throw TPointError("coluna desconhecida \"" + word +
-                                  "\"; use name, e, n, z, code, lon, lat ou - (ou skip) para uma coluna ignorada");
+                throw TPointError("coluna desconhecida \"" + word
+                                  + "\"; use name, e, n, z, code, lon, lat ou - (ou skip) para uma coluna ignorada");
             int& slot = c.*(it->second);
             if (slot >= 0)
                 throw TPointError("a coluna \"" + word + "\" aparece mais de uma vez, ou junto com a de mesmo papel");

@@ -34,7 +34,6 @@ std::string Text(double v, char decimal) { return FormatGeneral(v, 10, decimal);
 
 double Sq(double x) { return x * x; }
 
-
 }  // namespace
 
 bool SpacingFits(double s)
@@ -64,9 +63,9 @@ struct TPointTriangulation::TImpl {
 TPointTriangulation::TPointTriangulation(const std::vector<TSurveyPoint>& points) : Impl(std::make_unique<TImpl>())
 {
     if (points.size() < 3)
-        throw TPointError("O arquivo tem " + std::to_string(points.size()) +
-                          (points.size() == 1 ? " ponto utilizável" : " pontos utilizáveis") +
-                          "; são necessários ao menos três pontos que não estejam sobre uma linha.");
+        throw TPointError("O arquivo tem " + std::to_string(points.size())
+                          + (points.size() == 1 ? " ponto utilizável" : " pontos utilizáveis")
+                          + "; são necessários ao menos três pontos que não estejam sobre uma linha.");
     MinE_ = MaxE_ = points[0].E;
     MinN_ = MaxN_ = points[0].N;
     for (const TSurveyPoint& p : points) {
@@ -90,8 +89,8 @@ TPointTriangulation::TPointTriangulation(const std::vector<TSurveyPoint>& points
         const Point& a = f->vertex(0)->point();
         const Point& b = f->vertex(1)->point();
         const Point& c = f->vertex(2)->point();
-        longest.push_back(static_cast<float>(
-            std::sqrt(std::max({CGAL::squared_distance(a, b), CGAL::squared_distance(b, c), CGAL::squared_distance(c, a)}))));
+        longest.push_back(static_cast<float>(std::sqrt(
+            std::max({CGAL::squared_distance(a, b), CGAL::squared_distance(b, c), CGAL::squared_distance(c, a)}))));
     }
     if (!longest.empty()) {
         const auto middle = longest.begin() + std::ptrdiff_t(longest.size() / 2);
@@ -229,15 +228,18 @@ TGridSize CheckGridParams(const TPointTriangulation& t, const TGridParams& p, ch
         throw TPointError("A origem da grade fica a leste ou ao norte de todos os pontos; nenhum piquete os alcança.");
     if (n.Cols > MaxGridSize || n.Rows > MaxGridSize) {
         // The smallest round spacing that fits from this origin.
-        const double need = std::max((t.MaxE() - p.OriginX) / (MaxGridSize - 1), (t.MaxN() - p.OriginY) / (MaxGridSize - 1));
+        const double need =
+            std::max((t.MaxE() - p.OriginX) / (MaxGridSize - 1), (t.MaxN() - p.OriginY) / (MaxGridSize - 1));
         double s = RoundSpacingAtLeast(need);
         while (Stakes(p.OriginX, t.MaxE(), s) > MaxGridSize || Stakes(p.OriginY, t.MaxN(), s) > MaxGridSize)
             s = NextRoundSpacing(s);
-        const auto count = [](long long v) { return v >= 1000000000000LL ? std::string("mais de um trilhão de") : std::to_string(v); };
-        throw TPointError("Com o espaçamento de " + Text(p.Lx, decimal) + " × " + Text(p.Ly, decimal) +
-                          " m a grade teria " + count(n.Cols) + " × " + count(n.Rows) +
-                          " piquetes, mais que o máximo de 1000 × 1000. Um espaçamento de " + Text(s, decimal) +
-                          " m nas duas direções caberia.");
+        const auto count = [](long long v) {
+            return v >= 1000000000000LL ? std::string("mais de um trilhão de") : std::to_string(v);
+        };
+        throw TPointError("Com o espaçamento de " + Text(p.Lx, decimal) + " × " + Text(p.Ly, decimal)
+                          + " m a grade teria " + count(n.Cols) + " × " + count(n.Rows)
+                          + " piquetes, mais que o máximo de 1000 × 1000. Um espaçamento de " + Text(s, decimal)
+                          + " m nas duas direções caberia.");
     }
     return n;
 }
@@ -293,9 +295,8 @@ struct TGridder {
                 const Point& a = f->vertex(0)->point();
                 const Point& b = f->vertex(1)->point();
                 const Point& d = f->vertex(2)->point();
-                const bool longSide = CGAL::squared_distance(a, b) > maxEdge2 ||
-                                      CGAL::squared_distance(b, d) > maxEdge2 ||
-                                      CGAL::squared_distance(d, a) > maxEdge2;
+                const bool longSide = CGAL::squared_distance(a, b) > maxEdge2 || CGAL::squared_distance(b, d) > maxEdge2
+                                      || CGAL::squared_distance(d, a) > maxEdge2;
                 if (tin && longSide) {
                     ++out.EmptyByEdge;
                     continue;

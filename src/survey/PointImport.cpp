@@ -104,8 +104,8 @@ TPreparedPoints PreparePoints(IPointSource& source, const TPointOptions& options
         TPointReading reading = ReadPointSource(source, options.Format, options.Columns);
         out.Format = reading.Format;
         out.Set = std::move(reading.Set);
-        const bool degrees = options.Geographic.value_or((options.Columns && options.Columns->Degrees) ||
-                                                         out.Set.LooksGeographic);
+        const bool degrees =
+            options.Geographic.value_or((options.Columns && options.Columns->Degrees) || out.Set.LooksGeographic);
         if (degrees && !out.Set.Points.empty()) {
             if (out.Format.OrderGuessed) {
                 out.Order = ChooseDegreeOrder(out);
@@ -153,8 +153,8 @@ std::string ReadingSummary(const TPreparedPoints& prepared, bool withProblem)
 {
     const TPointSet& s = prepared.Set;
     const long long read = static_cast<long long>(s.Points.size()) + s.RepeatedCount;
-    std::string text = Plural(read, "ponto lido", "pontos lidos") + " de " +
-                       Plural(s.DataLines, "linha de dados.", "linhas de dados.") + "\n";
+    std::string text = Plural(read, "ponto lido", "pontos lidos") + " de "
+                       + Plural(s.DataLines, "linha de dados.", "linhas de dados.") + "\n";
     if (s.RefusedCount > 0) {
         text += Plural(s.RefusedCount, "linha recusada:", "linhas recusadas:") + "\n";
         for (const TPointRemark& r : s.Refused)
@@ -176,18 +176,19 @@ std::string ReadingSummary(const TPreparedPoints& prepared, bool withProblem)
         }
     }
     if (prepared.Order != TDegreeOrder::NotAsked)
-        text += std::string("Colunas lidas como ") +
-                (prepared.Format.ColE < prepared.Format.ColN ? "longitude, latitude" : "latitude, longitude") +
-                (prepared.Order == TDegreeOrder::InBrazil ? " (a ordem que põe os pontos no Brasil).\n"
-                                                          : " (a ordem que dá o levantamento mais compacto).\n");
+        text += std::string("Colunas lidas como ")
+                + (prepared.Format.ColE < prepared.Format.ColN ? "longitude, latitude" : "latitude, longitude")
+                + (prepared.Order == TDegreeOrder::InBrazil ? " (a ordem que põe os pontos no Brasil).\n"
+                                                            : " (a ordem que dá o levantamento mais compacto).\n");
     if (prepared.Projected) {
         const auto crs = LookUpEpsg(prepared.ProposedEpsg);
-        const std::string name = " (EPSG " + std::to_string(prepared.ProposedEpsg) + (crs ? ", " + crs->Name : "") + ")";
+        const std::string name =
+            " (EPSG " + std::to_string(prepared.ProposedEpsg) + (crs ? ", " + crs->Name : "") + ")";
         if (prepared.ProjectedToNamed)
             text += "Coordenadas em graus (longitude e latitude): projetadas no sistema" + name + ".\n";
         else
-            text += "Coordenadas em graus (longitude e latitude): projetadas em UTM, fuso " +
-                    std::to_string(prepared.Zone.Zone) + (prepared.Zone.South ? " Sul" : " Norte") + name + ".\n";
+            text += "Coordenadas em graus (longitude e latitude): projetadas em UTM, fuso "
+                    + std::to_string(prepared.Zone.Zone) + (prepared.Zone.South ? " Sul" : " Norte") + name + ".\n";
     }
     if (withProblem && !prepared.Problem.empty())
         text += prepared.Problem + "\n";
@@ -198,8 +199,8 @@ std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char
 {
     try {
         const TGridSize n = CheckGridParams(t, p, decimal);
-        return "Grade de " + std::to_string(n.Cols) + " × " + std::to_string(n.Rows) + " piquetes; " +
-               Plural(valueCount, "piquete terá cota.", "piquetes terão cota.") + "\n";
+        return "Grade de " + std::to_string(n.Cols) + " × " + std::to_string(n.Rows) + " piquetes; "
+               + Plural(valueCount, "piquete terá cota.", "piquetes terão cota.") + "\n";
     } catch (const TPointError& e) {
         return std::string(e.what()) + "\n";
     }
@@ -213,10 +214,10 @@ std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char
         return text;
     if (empty == 0)
         return text + "Todos os piquetes entre os pontos (dentro do seu contorno convexo) terão cota.\n";
-    text += Plural(empty, "piquete", "piquetes") + " entre os pontos (dentro do seu contorno convexo) " +
-            (empty == 1 ? "ficará sem cota: " : "ficarão sem cota: ");
-    const std::string edge = "em triângulos com lado maior que o máximo (" + FormatGeneral(p.MaxEdge, 4, decimal) +
-                             " m), como nas reentrâncias do levantamento";
+    text += Plural(empty, "piquete", "piquetes") + " entre os pontos (dentro do seu contorno convexo) "
+            + (empty == 1 ? "ficará sem cota: " : "ficarão sem cota: ");
+    const std::string edge = "em triângulos com lado maior que o máximo (" + FormatGeneral(p.MaxEdge, 4, decimal)
+                             + " m), como nas reentrâncias do levantamento";
     const std::string distance =
         "a mais que a distância máxima (" + FormatGeneral(p.MaxDistance, 4, decimal) + " m) de um ponto medido";
     if (grid.EmptyByDistance == 0)
@@ -224,8 +225,8 @@ std::string GridSummary(const TPointTriangulation& t, const TGridParams& p, char
     else if (grid.EmptyByEdge == 0)
         text += distance;
     else
-        text += std::to_string(grid.EmptyByEdge) + " " + edge + "; " + std::to_string(grid.EmptyByDistance) + " " +
-                distance;
+        text += std::to_string(grid.EmptyByEdge) + " " + edge + "; " + std::to_string(grid.EmptyByDistance) + " "
+                + distance;
     return text + ".\n";
 }
 
@@ -246,10 +247,10 @@ std::unique_ptr<TTerreno> MakeTerrain(const TGriddedPoints& grid, const TGridPar
     // Nothing goes into the document that a saved project could not hold
     // and read back.
     const TGeoreference g = GridGeoreference(grid, p, epsg);
-    bool fits = grid.Cols >= 1 && grid.Cols <= MaxGridSize && grid.Rows >= 1 && grid.Rows <= MaxGridSize &&
-                grid.Z.size() == std::size_t(grid.Cols) * std::size_t(grid.Rows) && SpacingFits(p.Lx) &&
-                SpacingFits(p.Ly) && OriginFits(p.OriginX) && OriginFits(p.OriginY) && epsg >= 0 &&
-                std::isfinite(g.CornerNorthing);
+    bool fits = grid.Cols >= 1 && grid.Cols <= MaxGridSize && grid.Rows >= 1 && grid.Rows <= MaxGridSize
+                && grid.Z.size() == std::size_t(grid.Cols) * std::size_t(grid.Rows) && SpacingFits(p.Lx)
+                && SpacingFits(p.Ly) && OriginFits(p.OriginX) && OriginFits(p.OriginY) && epsg >= 0
+                && std::isfinite(g.CornerNorthing);
     for (std::size_t i = 0; fits && i < grid.Z.size(); ++i)
         fits = std::isfinite(grid.Z[i]);
     if (!fits)

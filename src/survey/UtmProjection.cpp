@@ -52,10 +52,9 @@ void ProjectToUtm(std::vector<TSurveyPoint>& points, TUtmZone zone)
     // The projection alone, from the ellipsoid's geographic coordinates in
     // radians: no CRS database is looked up, so nothing depends on the
     // data files being where PROJ expects them.
-    const std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> ctx(proj_context_create(),
-                                                                           proj_context_destroy);
-    const std::string definition = "+proj=utm +zone=" + std::to_string(zone.Zone) + (zone.South ? " +south" : "") +
-                                   " +ellps=WGS84 +units=m";
+    const std::unique_ptr<PJ_CONTEXT, decltype(&proj_context_destroy)> ctx(proj_context_create(), proj_context_destroy);
+    const std::string definition =
+        "+proj=utm +zone=" + std::to_string(zone.Zone) + (zone.South ? " +south" : "") + " +ellps=WGS84 +units=m";
     const std::unique_ptr<PJ, decltype(&proj_destroy)> pj(proj_create(ctx.get(), definition.c_str()), proj_destroy);
     if (!pj)
         throw TPointError("Não foi possível preparar a projeção UTM (fuso " + std::to_string(zone.Zone) + ").");
@@ -63,8 +62,8 @@ void ProjectToUtm(std::vector<TSurveyPoint>& points, TUtmZone zone)
         PJ_COORD c = proj_coord(proj_torad(p.E), proj_torad(p.N), 0, 0);
         c = proj_trans(pj.get(), PJ_FWD, c);
         if (!std::isfinite(c.xy.x) || !std::isfinite(c.xy.y) || c.xy.x == HUGE_VAL)
-            throw TPointError("Não foi possível projetar o ponto de longitude " + std::to_string(p.E) +
-                              " e latitude " + std::to_string(p.N) + " em UTM.");
+            throw TPointError("Não foi possível projetar o ponto de longitude " + std::to_string(p.E) + " e latitude "
+                              + std::to_string(p.N) + " em UTM.");
         p.E = c.xy.x;
         p.N = c.xy.y;
     }

@@ -10,7 +10,7 @@
 namespace nivora {
 
 struct TUtmZone {
-    int Zone = 0;       // 1..60
+    int Zone = 0;  // 1..60
     bool South = false;
 };
 

@@ -107,8 +107,7 @@ class TCountingSource final : public IPointSource {
 public:
     TCountingSource(IPointSource& inner, std::function<bool(std::uint64_t)> carryOn)
         : Inner(inner), CarryOn(std::move(carryOn))
-    {
-    }
+    {}
     std::size_t Read(char* buffer, std::size_t n) override
     {
         const std::size_t got = Inner.Read(buffer, n);
@@ -140,10 +139,13 @@ public:
         if (percent == Shown)
             return;
         Shown = percent;
-        QMetaObject::invokeMethod(Bar, [bar = Bar, percent] {
-            if (bar && bar->maximum() > 0)
-                bar->setValue(percent);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            Bar,
+            [bar = Bar, percent] {
+                if (bar && bar->maximum() > 0)
+                    bar->setValue(percent);
+            },
+            Qt::QueuedConnection);
     }
     void Check() const
     {
@@ -213,8 +215,8 @@ TPointsPicture DrawPointsPicture(const TPreparedPoints& points, const TGriddedPo
     }
     // The grid's stakes, each the middle of its cell; row 1 is the northern one.
     const double lx = static_cast<float>(p.Lx), ly = static_cast<float>(p.Ly);
-    const bool withGrid = grid && grid->Cols > 0 && grid->Rows > 0
-                          && grid->Z.size() == std::size_t(grid->Cols) * std::size_t(grid->Rows);
+    const bool withGrid =
+        grid && grid->Cols > 0 && grid->Rows > 0 && grid->Z.size() == std::size_t(grid->Cols) * std::size_t(grid->Rows);
     if (withGrid) {
         west = std::min(west, p.OriginX - lx / 2);
         east = std::max(east, p.OriginX + (grid->Cols - 0.5) * lx);
@@ -277,8 +279,9 @@ TPreviaPontos::TPreviaPontos(QWidget* parent) : QWidget(parent)
 {
     setObjectName("imPrevia");
     setMinimumSize(220, 170);
-    setToolTip("Os pontos e a grade, com o norte para cima: em verde os piquetes que terão cota, em cinza os que "
-               "ficarão sem cota; os pontos escurecem o que está sob eles.");
+    setToolTip(
+        "Os pontos e a grade, com o norte para cima: em verde os piquetes que terão cota, em cinza os que "
+        "ficarão sem cota; os pontos escurecem o que está sob eles.");
 }
 
 void TPreviaPontos::SetPicture(TPointsPicture picture)
@@ -679,8 +682,8 @@ void TImportaPontos::ShowFormat(const TPointFormat& f)
     cmbN->setCurrentIndex(f.ColN + 1);
     cmbZ->setCurrentIndex(f.ColZ + 1);
     cmbCodigo->setCurrentIndex(f.ColCode + 1);
-    cmbSeparador->setCurrentIndex(int(std::find(std::begin(kSeparators), std::end(kSeparators), f.Separator) -
-                                      std::begin(kSeparators)));
+    cmbSeparador->setCurrentIndex(
+        int(std::find(std::begin(kSeparators), std::end(kSeparators), f.Separator) - std::begin(kSeparators)));
     cmbDecimal->setCurrentIndex(f.Decimal == ',' ? 0 : 1);
     spCabecalho->setValue(f.HeaderLines);
     Filling = false;
@@ -791,9 +794,9 @@ void TImportaPontos::GridChange()
 bool TImportaPontos::ParamsFromFields(TGridParams& p) const
 {
     p.Method = rbProximo->isChecked() ? TGridMethod::Nearest : TGridMethod::Triangulation;
-    return FieldNumber(edLx, p.Lx) && FieldNumber(edLy, p.Ly) && FieldNumber(edOrigemX, p.OriginX) &&
-           FieldNumber(edOrigemY, p.OriginY) && FieldNumber(edDistancia, p.MaxDistance) &&
-           FieldNumber(edLado, p.MaxEdge);
+    return FieldNumber(edLx, p.Lx) && FieldNumber(edLy, p.Ly) && FieldNumber(edOrigemX, p.OriginX)
+           && FieldNumber(edOrigemY, p.OriginY) && FieldNumber(edDistancia, p.MaxDistance)
+           && FieldNumber(edLado, p.MaxEdge);
 }
 
 void TImportaPontos::AbandonSummary()
@@ -843,8 +846,9 @@ void TImportaPontos::UpdateSummary()
             }
             if (stale->load())
                 return;
-            summary->Text = reading + (summary->Grid ? GridSummary(t, summary->Params, decimal, *summary->Grid)
-                                                     : GridSummary(t, summary->Params, decimal, 0));
+            summary->Text = reading
+                            + (summary->Grid ? GridSummary(t, summary->Params, decimal, *summary->Grid)
+                                             : GridSummary(t, summary->Params, decimal, 0));
             summary->Picture = DrawPointsPicture(*summary->Points, summary->Grid ? &*summary->Grid : nullptr,
                                                  summary->Params, pictureSize);
         } catch (const TSummaryStale&) {
@@ -852,10 +856,13 @@ void TImportaPontos::UpdateSummary()
         } catch (const std::exception& e) {
             summary->Text = reading + e.what() + "\n";
         }
-        QMetaObject::invokeMethod(this, [this, summary, stale] {
-            if (stale == Stale)
-                ShowSummary(summary);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, summary, stale] {
+                if (stale == Stale)
+                    ShowSummary(summary);
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -880,9 +887,9 @@ void TImportaPontos::BitBtn1Click()
         return;
     }
     long double lx = 0, ly = 0, ox = 0, oy = 0, dist = 0, edge = 0;
-    if (!ValidateNumberEdit(edLx, nrPositive, lx) || !ValidateNumberEdit(edLy, nrPositive, ly) ||
-        !ValidateNumberEdit(edOrigemX, nrAny, ox) || !ValidateNumberEdit(edOrigemY, nrAny, oy) ||
-        !ValidateNumberEdit(edDistancia, nrPositive, dist) || !ValidateNumberEdit(edLado, nrPositiveOrZero, edge))
+    if (!ValidateNumberEdit(edLx, nrPositive, lx) || !ValidateNumberEdit(edLy, nrPositive, ly)
+        || !ValidateNumberEdit(edOrigemX, nrAny, ox) || !ValidateNumberEdit(edOrigemY, nrAny, oy)
+        || !ValidateNumberEdit(edDistancia, nrPositive, dist) || !ValidateNumberEdit(edLado, nrPositiveOrZero, edge))
         return;
     std::int32_t epsg = 0;
     if (!ValidateEpsgEdit(edEpsg, epsg))
@@ -893,7 +900,8 @@ void TImportaPontos::BitBtn1Click()
         Prepare();
         if (Points && Points->Triangulation)
             Messages().Warning(this, QString("Os pontos foram projetados no sistema EPSG:%1. Confira a grade e clique "
-                                             "OK de novo.").arg(epsg));
+                                             "OK de novo.")
+                                         .arg(epsg));
         return;
     }
     TGridParams p;

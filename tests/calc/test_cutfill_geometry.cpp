@@ -13,10 +13,7 @@
 using namespace nivora;
 using nivora::testing::SystematizedFourStakes;
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(CutFillCellSize, KeepsTheSpacingProportionsWithEightPixelsOnTheShorterSide)
 {

@@ -26,7 +26,6 @@ struct ProgressRecorder : IProgress {
     void Set(int done, int total) override { sets.emplace_back(done, total); }
 };
 
-
 // The one index of every pixel of the rectangle, or -1 when they differ.
 int UniformIndex(const QImage& image, const QRect& r)
 {
@@ -110,7 +109,8 @@ TEST(BuildCutFillMap, CellsKeepTheSpacingProportions)
     EXPECT_EQ(tall.Bitmap.size(), QSize(16, 40));
     EXPECT_EQ(StakeIndex(tall, 1, 2), 1);
     // 1000 to 1: the cell stops at its longest side instead of 8000 pixels.
-    EXPECT_EQ(BuildCutFillMap(SystematizedFourStakes(1000.0f, 1.0f), nullptr).Bitmap.size(), QSize(2 * kMaxMapCellSide, 16));
+    EXPECT_EQ(BuildCutFillMap(SystematizedFourStakes(1000.0f, 1.0f), nullptr).Bitmap.size(),
+              QSize(2 * kMaxMapCellSide, 16));
 }
 
 TEST(BuildCutFillMap, StakesWithoutElevationAreWhite)
@@ -257,7 +257,8 @@ TEST(BuildCutFillMap, SameBitmapAsOneFillCellAStake)
     for (int r = 2; r <= 24; ++r)
         for (int c = 3; c <= 40; ++c) {
             const int x = (c - 3) * 20, y = (r - 2) * 8;
-            FillCell(plain, QRect(QPoint(x, y), QPoint(x + 19, y + 7)), CutFillIndex(t.CutFill(c, r), p.MaxCut, p.MaxFill));
+            FillCell(plain, QRect(QPoint(x, y), QPoint(x + 19, y + 7)),
+                     CutFillIndex(t.CutFill(c, r), p.MaxCut, p.MaxFill));
         }
     ASSERT_EQ(m.Bitmap.size(), plain.size());
     for (int y = 0; y < plain.height(); ++y)

@@ -48,7 +48,7 @@ TEST(FieldReport, WalksRowByRowTurningAtEachEnd)
         {{1, 1, 4, 1}, "1,1 2,1 3,1 4,1 "},  // one row
         {{2, 1, 2, 3}, "2,1 2,2 2,3 "},      // one column: straight down
         {{0, 0, 0, 0}, "0,0 "},
-        {{3, 1, 2, 1}, ""},                  // inverted: nothing
+        {{3, 1, 2, 1}, ""},  // inverted: nothing
     };
     for (const auto& c : cases)
         EXPECT_EQ(Walk(c.Area), c.Expected);
@@ -105,7 +105,7 @@ TEST(FieldReport, EveryReaderTakesThePlansSideOfEachStake)
         std::int32_t cols, rows;
         float lx, ly;
         long double originX, originY;
-        bool plane;  // elevations exactly on a plane
+        bool plane;           // elevations exactly on a plane
         TUsedRect selection;  // {0,0,0,0}: the whole field
         long double ratio;
     } cases[] = {

@@ -54,6 +54,7 @@ TEST(StakeCoordinates, EveryOutputWritesTheSurveyedEastingAndNorthing)
         const char* n;
         const char* winsurfE;  // at 1 decimal in the listing
         const char* winsurfN;
+        // clang-format off
     } cases[] = {
         {"2,5 m, rows south", 2.5f, 2.5f, 512345.25, 9100010.0, true, {3, 3, 6, 7}, 4, 4,
          "512352,75", "9100002,5", "512352,75", "9100002,5"},
@@ -66,6 +67,7 @@ TEST(StakeCoordinates, EveryOutputWritesTheSurveyedEastingAndNorthing)
         {"whole coordinates keep the listing's decimals", 10.0f, 10.0f, 312000.0, 9100000.0, true, {1, 1, 3, 3}, 2, 3,
          "312010", "9099980", "312010,0", "9099980,0"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TTerreno t(10, 10, c.lx, c.ly);
@@ -139,6 +141,7 @@ TEST(StakeCoordinates, SurveyedCoordinatesAreWrittenToTheMillimetre)
         int decimals;
         const char* text;   // CoordinateText
         const char* fixed;  // CoordinateFixed with `decimals`
+        // clang-format off
     } cases[] = {
         {9100002.5, 3, "9100002,5", "9100002,500"},
         {9100002.5, 0, "9100002,5", "9100002,5"},
@@ -151,6 +154,7 @@ TEST(StakeCoordinates, SurveyedCoordinatesAreWrittenToTheMillimetre)
         {-0.0004, 0, "0", "0"},
         {-12.25, 1, "-12,25", "-12,25"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(CoordinateText(c.value, true, ','), c.text);
@@ -166,7 +170,8 @@ TEST(StakeCoordinates, GeoreferenceTextNamesTheSystemAndStakeOneOne)
 {
     EXPECT_EQ(GeoreferenceText(TGeoreference{31982, 312000.5, 9100002.5, true}, ','),
               "EPSG:31982, piquete (1, 1) em E = 312000,5 m, N = 9100002,5 m");
-    EXPECT_EQ(GeoreferenceText(TGeoreference{0, 1, 2, false}, '.'), "EPSG não informado, piquete (1, 1) em E = 1 m, N = 2 m");
+    EXPECT_EQ(GeoreferenceText(TGeoreference{0, 1, 2, false}, '.'),
+              "EPSG não informado, piquete (1, 1) em E = 1 m, N = 2 m");
 }
 
 // The first stake is the first one the field report walks that has an
@@ -179,6 +184,7 @@ TEST(FirstStakeDesign, IsTheFirstStakeTheReportWalks)
         TUsedRect area;
         std::vector<std::pair<int, int>> stakes;  // with elevations
         int col, row;
+        // clang-format off
     } cases[] = {
         {"first stake of the area", {2, 3, 5, 6}, {{2, 3}, {3, 3}, {3, 4}}, 2, 3},
         {"hole at the corner, first row forwards", {2, 3, 5, 6}, {{4, 3}, {5, 3}, {2, 4}}, 4, 3},
@@ -186,6 +192,7 @@ TEST(FirstStakeDesign, IsTheFirstStakeTheReportWalks)
         {"area from an even row", {1, 2, 4, 5}, {{1, 4}, {2, 4}, {3, 5}, {4, 5}}, 1, 4},
         {"third row forwards again", {1, 1, 4, 5}, {{2, 3}, {3, 3}, {2, 4}}, 2, 3},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TTerreno t(8, 8, 10.0f, 5.0f);

@@ -32,7 +32,6 @@ struct ProgressRecorder : IProgress {
     void ShowGauge() override { ++gaugeShown; }
 };
 
-
 double D(const Real48& r) { return static_cast<double>(static_cast<long double>(r)); }
 
 // Types the three texts of a user's plan, as in the results table.
@@ -121,7 +120,7 @@ TEST(Terrain, AdjustRatio)
     EXPECT_NEAR(D(p.MaxCut), 1.0, 1e-9);
     EXPECT_NEAR(D(p.MaxFill), 0.5, 1e-9);
     EXPECT_NEAR(D(p.Sx), -0.025, 1e-12);  // slopes never move
-    EXPECT_EQ(t.Plans()[1], p);                // CurrentPlan 1 receives every step
+    EXPECT_EQ(t.Plans()[1], p);           // CurrentPlan 1 receives every step
 
     // A ratio below one raises the plane.
     TTerreno u = FourStakes();
@@ -295,9 +294,9 @@ TEST(Terrain, RunsStoreIntoTheirOwnSlotsAndMarkTheDocument)
     const TSystematizeResult run = Systematize(t, false, 1.5L);
     ASSERT_TRUE(run.Adjust.Converged);
     EXPECT_EQ(t.CurrentPlan(), 1);
-    EXPECT_EQ(t.Plans()[2], recalculated);  // the user's plan is left alone
+    EXPECT_EQ(t.Plans()[2], recalculated);                  // the user's plan is left alone
     EXPECT_NEAR(D(t.Plans()[1].CutFillRatio), 1.5, 0.001);  // the adjusted best plan
-    EXPECT_EQ(t.Plans()[1].SxText.Str(), "");  // no typed text of the user's plan
+    EXPECT_EQ(t.Plans()[1].SxText.Str(), "");               // no typed text of the user's plan
     EXPECT_EQ(t.Plans()[0], t.Plans()[1]);
 
     // An edit makes the results stale; the plan still gets its ratio.
@@ -360,6 +359,7 @@ TEST(Terrain, StaleResultsAreComputedAgainAsTheUserLastAskedForThem)
         const char* name;
         long double ratio;  // of the run before the edit; -1 for none
         TRedo redo;
+        // clang-format off
     } cases[] = {
         {"recalculate, run with ratio 1,3", 1.3L, kRecalculate},
         {"recalculate, run without ratio", -1, kRecalculate},
@@ -367,6 +367,7 @@ TEST(Terrain, StaleResultsAreComputedAgainAsTheUserLastAskedForThem)
         {"recalculate after reading the file", 1.3L, kRecalculateAfterReading},
         {"systematize again", 1.3L, kRunAgain},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TTerreno t = BumpyField(false);
@@ -427,6 +428,7 @@ TEST(Terrain, TypedPlansAreChangesToSave)
         const char* what;
         std::function<bool(TTerreno&)> edit;
         bool changed;
+        // clang-format off
     } steps[] = {
         {"a text", [](TTerreno& u) { return u.SetPlanText(2, &TPlano::SxText, "0,01"); }, true},
         {"the same text", [](TTerreno& u) { return u.SetPlanText(2, &TPlano::SxText, "0,01"); }, false},
@@ -443,6 +445,7 @@ TEST(Terrain, TypedPlansAreChangesToSave)
         {"read", [](TTerreno& u) { return ParsePlanInputs(u, 2, ','); }, true},
         {"read again", [](TTerreno& u) { return ParsePlanInputs(u, 2, ','); }, false},
     };
+    // clang-format on
     for (const auto& step : steps) {
         t.SetSaved(true);
         EXPECT_TRUE(step.edit(t)) << step.what;
@@ -579,8 +582,8 @@ TEST_P(PlaneAccuracy, AgreesWithReferenceToTheDisplayedDigits)
         for (int c = 1; c <= size; ++c) {
             if ((c + r * 7) % 23 == 0)
                 continue;  // some stakes without elevation
-            const float z = 850.0f + 0.002f * c - 0.0035f * r + 0.4f * std::sin(c * 0.05f) * std::cos(r * 0.03f)
-                            + noise(rng);
+            const float z =
+                850.0f + 0.002f * c - 0.0035f * r + 0.4f * std::sin(c * 0.05f) * std::cos(r * 0.03f) + noise(rng);
             t.SetCell(c, r, z);
         }
     t.SetAutoExtremes(true);
@@ -602,8 +605,8 @@ TEST_P(PlaneAccuracy, AgreesWithReferenceToTheDisplayedDigits)
 
 INSTANTIATE_TEST_SUITE_P(GridsAndOrigins, PlaneAccuracy,
                          ::testing::Values(std::make_tuple(50, 0.0, 0.0), std::make_tuple(200, 100000.0, -100000.0),
-                                         std::make_tuple(1000, 500000.0, 7000000.0),
-                                         std::make_tuple(1000, -100000.0, 100000.0)));
+                                           std::make_tuple(1000, 500000.0, 7000000.0),
+                                           std::make_tuple(1000, -100000.0, 100000.0)));
 
 // The one rule for a typed cut/fill ratio, used by the systematize dialog and
 // the results table: a number outside 0,01..100 becomes the nearest bound,
@@ -614,6 +617,7 @@ TEST(Terrain, RatioTextsAreKeptWithinTheirBounds)
         const char* typed;
         char sep;
         const char* kept;
+        // clang-format off
     } cases[] = {
         {"0,001", ',', "0,01"}, {"0.001", '.', "0.01"}, {"-3", ',', "0,01"},    {"0", '.', "0.01"},
         {"250", ',', "100"},    {"1e3", '.', "100"},    {"100,5", ',', "100"},  {"0,01", ',', "0,01"},
@@ -621,6 +625,7 @@ TEST(Terrain, RatioTextsAreKeptWithinTheirBounds)
         {"0.001", ',', "0.001"},  // not a number with ",": left for the reader to refuse
         {"abc", '.', "abc"},    {"-", ',', "-"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(TidyRatioText(c.typed, c.sep), c.kept) << c.typed << " sep " << c.sep;
         TPlano plan;

@@ -31,10 +31,10 @@ void TraceLevel(std::vector<TLine>& lines, const TTerreno& t, const TUsedRect& a
             const float hi = std::max({p[0].z, p[1].z, p[2].z, p[3].z});
             if (!(lo < level && level < hi))
                 continue;
-            const TSurfacePoint m{
-                static_cast<float>((static_cast<long double>(t.StakeX(c - 1)) + t.StakeX(c)) * 0.5L),
-                static_cast<float>((static_cast<long double>(t.StakeY(r - 1)) + t.StakeY(r)) * 0.5L),
-                static_cast<float>((static_cast<long double>(p[0].z) + p[1].z + p[2].z + p[3].z) * 0.25L)};
+            const TSurfacePoint m{static_cast<float>((static_cast<long double>(t.StakeX(c - 1)) + t.StakeX(c)) * 0.5L),
+                                  static_cast<float>((static_cast<long double>(t.StakeY(r - 1)) + t.StakeY(r)) * 0.5L),
+                                  static_cast<float>((static_cast<long double>(p[0].z) + p[1].z + p[2].z + p[3].z)
+                                                     * 0.25L)};
             for (int k = 0; k < 4; ++k) {
                 TSurfacePoint a, b;
                 if (IntersectTriangle(p[k], p[(k + 1) % 4], m, level, a, b))

@@ -112,26 +112,18 @@ protected:
     {
         switch (m) {
         case PdmWidth:
-        case PdmHeight:
-            return 20000;
+        case PdmHeight: return 20000;
         case PdmDpiX:
         case PdmDpiY:
         case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return dpi_;
+        case PdmPhysicalDpiY: return dpi_;
         case PdmWidthMM:
-        case PdmHeightMM:
-            return 20000 * 254 / 960;
-        case PdmDepth:
-            return 32;
-        case PdmNumColors:
-            return 0x7FFFFFFF;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return int(devicePixelRatioFScale());
-        default:
-            return 0;
+        case PdmHeightMM: return 20000 * 254 / 960;
+        case PdmDepth: return 32;
+        case PdmNumColors: return 0x7FFFFFFF;
+        case PdmDevicePixelRatio: return 1;
+        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
+        default: return 0;
         }
     }
 
@@ -368,7 +360,8 @@ TEST(MapDrawing, CurvesWithLabelsOnWhiteBoxes)
 TEST(MapPicture, BuildAndReplay)
 {
     // A tilted plane of 30 x 20 stakes, 20 m apart, with a missing corner.
-    auto t = Terrain(30, 20, [](int c, int r) { return c + r < 6 ? 0.0f : 100.0f + 0.1f * float(c) + 0.05f * float(r); });
+    auto t =
+        Terrain(30, 20, [](int c, int r) { return c + r < 6 ? 0.0f : 100.0f + 0.1f * float(c) + 0.05f * float(r); });
     TContourRequest request;
     request.TakeLimits(t->MapLimits());
     ASSERT_TRUE(SetRequestLevels(request, {"101", "102"}, '.'));
@@ -455,7 +448,7 @@ TEST(MapPicture, NoElevationsNoOutline)
         p.drawPicture(0, 0, map.Picture);
     }
     for (const Op& op : rec.of(Op::Polyline))
-        EXPECT_EQ(op.points.size(), 2u);  // the ticks only
+        EXPECT_EQ(op.points.size(), 2u);     // the ticks only
     EXPECT_FALSE(rec.of(Op::Text).empty());  // title and scales
 }
 

@@ -91,8 +91,8 @@ void ExpectFrame(const TCotas& g, const TUsedRect& area, const std::vector<TNode
     while (!queue.empty()) {
         const TNode s = queue.front();
         queue.pop_front();
-        for (const TNode n : {TNode{s.Col + 1, s.Row}, TNode{s.Col - 1, s.Row}, TNode{s.Col, s.Row + 1},
-                              TNode{s.Col, s.Row - 1}}) {
+        for (const TNode n :
+             {TNode{s.Col + 1, s.Row}, TNode{s.Col - 1, s.Row}, TNode{s.Col, s.Row + 1}, TNode{s.Col, s.Row - 1}}) {
             if (n.Col < area.FirstCol - 1 || n.Col > area.LastCol + 1 || n.Row < area.FirstRow - 1
                 || n.Row > area.LastRow + 1 || at(n.Col, n.Row) || stakes.Has(n.Col, n.Row))
                 continue;
@@ -106,12 +106,14 @@ void ExpectFrame(const TCotas& g, const TUsedRect& area, const std::vector<TNode
             if (!stakes.Has(c, r))
                 continue;
             // The edges of the stake's cell, walked with the stake on the right.
+            // clang-format off
             const std::pair<TNode, TEdge> sides[] = {
                 {{c, r - 1}, {{c, r}, dEast}},
                 {{c + 1, r}, {{c + 1, r}, dSouth}},
                 {{c, r + 1}, {{c + 1, r + 1}, dWest}},
                 {{c - 1, r}, {{c, r + 1}, dNorth}},
             };
+            // clang-format on
             for (const auto& [neighbour, edge] : sides)
                 if (at(neighbour.Col, neighbour.Row)) {
                     ++facing;
@@ -255,6 +257,7 @@ TEST(AreaOutline, ShapesThatUsedToGoWrong)
         std::size_t nodes;
         std::vector<TNode> mustPass;
     };
+    // clang-format off
     const std::vector<Case> cases = {
         {"hole in the middle",
          {"########", "########", "###..###", "###..###", "########", "########"}, 2 * (8 + 6) + 1, {}},
@@ -268,6 +271,7 @@ TEST(AreaOutline, ShapesThatUsedToGoWrong)
          {"######", "######", "##.###", "###.##", "####..", "####.."}, 0, {{3, 3}, {4, 4}, {5, 5}}},
         {"two fields meeting at a corner", {"##..", "##..", "..##", "..##"}, 2 * 8 + 1, {{3, 3}}},
     };
+    // clang-format on
     for (const Case& k : cases) {
         const TCotas g = Drawn(k.rows);
         const TUsedRect area{1, 1, g.ColCount(), g.RowCount()};
@@ -287,8 +291,8 @@ TEST(AreaOutline, ShapesThatUsedToGoWrong)
 // taken into the frame: the island would fall outside it.
 TEST(AreaOutline, PondWithAnIslandStaysInside)
 {
-    const TCotas g = Drawn({"#########", "#########", "##....###", "##.#..###", "##....###", "######...",
-                            "######...", "#########"});
+    const TCotas g =
+        Drawn({"#########", "#########", "##....###", "##.#..###", "##....###", "######...", "######...", "#########"});
     // The pond (3..6, 3..5) touches the empty corner (7..9, 6..7) at node (7, 6).
     const std::vector<TNode> outline = TraceOutline(g, {1, 1, 9, 8});
     ExpectFrame(g, {1, 1, 9, 8}, outline, "pond with an island");
@@ -308,18 +312,20 @@ TEST(AreaOutline, FramesOfGeneratedFields)
         std::int32_t cols, rows;
         int fields, ponds, missing;
     };
+    // clang-format off
     const Kind kinds[] = {
         {4, 4, 60, 0, 3},      {8, 6, 60, 1, 8},        {20, 30, 40, 2, 60},       {60, 40, 20, 4, 400},
         {1, 25, 5, 0, 0},      {25, 1, 5, 0, 0},        {200, 120, 4, 6, 4000},    {1000, 1000, 1, 12, 40000},
     };
+    // clang-format on
     std::uint32_t seed = 1;
     for (const Kind& k : kinds)
         for (int i = 0; i < k.fields; ++i, ++seed) {
             const TCotas g = RaggedField(k.cols, k.rows, seed, k.ponds, k.missing);
             const TUsedRect area{1, 1, k.cols, k.rows};
             const std::vector<TNode> outline = TraceOutline(g, area);
-            ExpectFrame(g, area, outline, std::to_string(k.cols) + " x " + std::to_string(k.rows) + ", seed "
-                                              + std::to_string(seed));
+            ExpectFrame(g, area, outline,
+                        std::to_string(k.cols) + " x " + std::to_string(k.rows) + ", seed " + std::to_string(seed));
             if (HasFatalFailure())
                 return;
         }
@@ -361,6 +367,7 @@ TEST(AreaOutline, EveryPartIsFramed)
         std::vector<std::string> rows;
         std::size_t frames;
     };
+    // clang-format off
     const std::vector<Case> cases = {
         {"one field", {"..####..", ".######.", "########", "#######.", ".#####..", "..###..."}, 1},
         {"two parts side by side", {"###...##", "###...##", "###....."}, 2},
@@ -371,6 +378,7 @@ TEST(AreaOutline, EveryPartIsFramed)
         {"a part inside a pond is enclosed already", {"#######", "#.....#", "#.###.#", "#.....#", "#######"}, 1},
         {"odd start row, a part in the last row", {"#....", "#....", ".....", ".....", "...##"}, 2},
     };
+    // clang-format on
     for (const Case& k : cases) {
         const TCotas g = Drawn(k.rows);
         const TUsedRect area{1, 1, g.ColCount(), g.RowCount()};
@@ -470,7 +478,8 @@ TEST(AreaOutline, PartsOfGeneratedFields)
             std::size_t outside = 0;
             for (std::int32_t r = 1; r <= rows; ++r)
                 for (std::int32_t c = 1; c <= cols; ++c)
-                    outside += g.GetCell(c, r) != 0.0f && !inside[std::size_t(r) * std::size_t(cols + 2) + std::size_t(c)];
+                    outside +=
+                        g.GetCell(c, r) != 0.0f && !inside[std::size_t(r) * std::size_t(cols + 2) + std::size_t(c)];
             EXPECT_EQ(outside, 0u) << cols << " x " << rows << ", seed " << seed;
             EXPECT_GT(frames.size(), 1u) << cols << " x " << rows << ", seed " << seed;
         }

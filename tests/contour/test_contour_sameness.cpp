@@ -100,8 +100,12 @@ RandomCase MakeCase(std::uint32_t seed)
     const long double unitsPerCell = real(0.7, 120.0);
     const float sx = static_cast<float>(unitsPerCell / static_cast<long double>(t.Lx()));
     const float sy = static_cast<float>(unitsPerCell / static_cast<long double>(t.Ly()));
-    rc.transform.MapX = [=](float x) { return std::int32_t(std::llrint((static_cast<long double>(x) - x0) * sx)) + 1000; };
-    rc.transform.MapY = [=](float y) { return std::int32_t(std::llrint((static_cast<long double>(y) - y0) * sy)) + 666; };
+    rc.transform.MapX = [=](float x) {
+        return std::int32_t(std::llrint((static_cast<long double>(x) - x0) * sx)) + 1000;
+    };
+    rc.transform.MapY = [=](float y) {
+        return std::int32_t(std::llrint((static_cast<long double>(y) - y0) * sy)) + 666;
+    };
     return rc;
 }
 
@@ -121,7 +125,8 @@ TEST(ContourSameness, RandomGrids)
             TCurva& fast = *curves.Curve(std::ptrdiff_t(k));
             ASSERT_EQ(Points(fast.Lines()), Points(plain))
                 << "traced, seed " << seed << " level " << double(rc.levels[k]) << "\nfast\n"
-                << Show(Points(fast.Lines())) << "plain\n" << Show(Points(plain));
+                << Show(Points(fast.Lines())) << "plain\n"
+                << Show(Points(plain));
             const std::size_t before = plain.size();
             plain::Assemble(plain);
             Assemble(fast);

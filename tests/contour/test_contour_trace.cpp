@@ -142,9 +142,9 @@ TEST(ContourTrace, AttachOrder)
 {
     const TPoint a{0, 0}, b{10, 0}, c{20, 0}, d{30, 0};
     TLine line(b, c);
-    EXPECT_EQ(TryAttach(line, c, d), TAttach::AppendQ);   // P is the last point
+    EXPECT_EQ(TryAttach(line, c, d), TAttach::AppendQ);        // P is the last point
     EXPECT_EQ(TryAttach(line, {40, 0}, d), TAttach::AppendP);  // Q is the last point
-    EXPECT_EQ(TryAttach(line, b, a), TAttach::PrependQ);  // P is the first point
+    EXPECT_EQ(TryAttach(line, b, a), TAttach::PrependQ);       // P is the first point
     EXPECT_EQ(TryAttach(line, {-10, 0}, a), TAttach::PrependP);
     EXPECT_EQ(TryAttach(line, {5, 5}, {6, 6}), TAttach::Refused);
     EXPECT_EQ(line.PointList(), (Line{{-10, 0}, a, b, c, d, {40, 0}}));
@@ -204,8 +204,10 @@ TEST(ContourTrace, ClosingRule)
 {
     // Ten points, 1000 units long: ends 250 apart are closed (250 < 300), ends
     // 350 apart are not.
-    const Line near{{0, 0}, {0, 125}, {0, 250}, {0, 300}, {0, 375}, {125, 375}, {250, 375}, {250, 250}, {250, 125}, {250, 0}};
-    const Line far{{0, 0}, {0, 100}, {0, 200}, {0, 325}, {175, 325}, {350, 325}, {350, 200}, {350, 100}, {350, 50}, {350, 0}};
+    const Line near{{0, 0},     {0, 125},   {0, 250},   {0, 300},   {0, 375},
+                    {125, 375}, {250, 375}, {250, 250}, {250, 125}, {250, 0}};
+    const Line far{{0, 0},     {0, 100},   {0, 200},   {0, 325},  {175, 325},
+                   {350, 325}, {350, 200}, {350, 100}, {350, 50}, {350, 0}};
     TLine n = MakeLine(near), f = MakeLine(far);
     EXPECT_EQ(n.LineLength(), 1000.0L);
     EXPECT_EQ(n.EndGap(), 250.0L);

@@ -37,7 +37,8 @@ private:
     TForm2* Document(int columns, const std::vector<float>& z)
     {
         const int rows = int(z.size()) / columns;
-        TForm2* doc = CreateDocument(frame.get(), QString(), std::max(columns, 20), std::max(rows, 20), 10.0f, 10.0f, 0.0f, 0.0f);
+        TForm2* doc =
+            CreateDocument(frame.get(), QString(), std::max(columns, 20), std::max(rows, 20), 10.0f, 10.0f, 0.0f, 0.0f);
         for (std::size_t i = 0; i < z.size(); ++i)
             doc->Terrain().SetCell(std::int32_t(i % columns) + 1, std::int32_t(i / columns) + 1, z[i]);
         frame->ActivateChild(doc);
@@ -83,7 +84,7 @@ private slots:
         c = frame->State().DefCurvas.data();
         QVERIFY(d && c);
         QCOMPARE(CreateAltimetricDialogs(*frame), d);  // made once, reused
-        recorder->DialogsRun.clear();  // the opening screen of the frame
+        recorder->DialogsRun.clear();                  // the opening screen of the frame
     }
 
     void cleanup() { QVERIFY(CloseFrame()); }

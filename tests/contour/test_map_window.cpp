@@ -39,7 +39,8 @@ TAltimetricMap WidePicture(QSize display = {1250, 625})
     map.Geometry.H = 5000;
     // Physical size in hundredths of a millimetre, as the display size comes
     // back from it.
-    map.PhysicalSize = QSize(int(std::lround(display.width() * 2540.0 / 96)), int(std::lround(display.height() * 2540.0 / 96)));
+    map.PhysicalSize =
+        QSize(int(std::lround(display.width() * 2540.0 / 96)), int(std::lround(display.height() * 2540.0 / 96)));
     QPainter p(&map.Picture);
     p.setPen(QPen(Qt::black, 40));
     p.drawRect(0, 0, 9999, 4999);
@@ -340,13 +341,15 @@ private slots:
             {
                 QPainter p(&replayed);
                 p.setRenderHint(QPainter::Antialiasing);
-                DrawMapPicture(p, w->Picture(), QRectF(-H(w), -V(w), w->ScaledSize().width(), w->ScaledSize().height()));
+                DrawMapPicture(p, w->Picture(),
+                               QRectF(-H(w), -V(w), w->ScaledSize().width(), w->ScaledSize().height()));
             }
             int worst = 0;
             for (int y = 0; y < shown.height(); ++y)
                 for (int x = 0; x < shown.width(); ++x)
                     worst = std::max(worst, std::abs(qGray(shown.pixel(x, y)) - qGray(replayed.pixel(x, y))));
-            QVERIFY2(worst <= 2, qPrintable(QString("zoom %1 at %2, %3: %4").arg(k.zoom).arg(H(w)).arg(V(w)).arg(worst)));
+            QVERIFY2(worst <= 2,
+                     qPrintable(QString("zoom %1 at %2, %3: %4").arg(k.zoom).arg(H(w)).arg(V(w)).arg(worst)));
             QVERIFY(HasInk(shown) || k.zoom == 400);
         }
     }

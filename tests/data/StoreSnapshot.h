@@ -21,11 +21,17 @@ struct TStoreSnapshot {
     TUsedRect UsedRect;
 
     explicit TStoreSnapshot(const TCotas& s)
-        : Cells(s.Cells()), ColCount(s.ColCount()), RowCount(s.RowCount()), ValueCount(s.ValueCount()),
-          Minimum(s.Minimum()), Maximum(s.Maximum()), ExtremesValid(s.ExtremesValid()),
-          ResultsValid(s.ResultsValid()), Modified(s.Modified()), UsedRect(s.UsedRect())
-    {
-    }
+        : Cells(s.Cells()),
+          ColCount(s.ColCount()),
+          RowCount(s.RowCount()),
+          ValueCount(s.ValueCount()),
+          Minimum(s.Minimum()),
+          Maximum(s.Maximum()),
+          ExtremesValid(s.ExtremesValid()),
+          ResultsValid(s.ResultsValid()),
+          Modified(s.Modified()),
+          UsedRect(s.UsedRect())
+    {}
 
     // "" when the two are the same; the results and modified flags only
     // with `flags` (an undo in a window leaves the results out of date).

@@ -16,9 +16,9 @@ namespace {
 
 // A store whose results and change flags a test may set, as a systematization would.
 struct TFlaggedCotas : TCotas {
-    using TCotas::TCotas;
     using TCotas::SetModified;
     using TCotas::SetResultsValid;
+    using TCotas::TCotas;
 };
 
 using nivora::testing::TStoreSnapshot;
@@ -69,10 +69,16 @@ TCellChange Apply(TCotas& s, TOp op, std::mt19937& rng)
     default: {
         auto rec = TCellChange::CaptureWhole(s);
         // The grids stay far below 1000: every insert is made.
-        if (op == TOp::InsertRow) { EXPECT_TRUE(s.InsertRow(r1)); }
-        if (op == TOp::DeleteRow) s.DeleteRow(r1);
-        if (op == TOp::InsertColumn) { EXPECT_TRUE(s.InsertColumn(c1)); }
-        if (op == TOp::DeleteColumn) s.DeleteColumn(c1);
+        if (op == TOp::InsertRow) {
+            EXPECT_TRUE(s.InsertRow(r1));
+        }
+        if (op == TOp::DeleteRow)
+            s.DeleteRow(r1);
+        if (op == TOp::InsertColumn) {
+            EXPECT_TRUE(s.InsertColumn(c1));
+        }
+        if (op == TOp::DeleteColumn)
+            s.DeleteColumn(c1);
         // The row and column commands keep the used rectangle true.
         EXPECT_EQ(TStoreSnapshot::Text(s.UsedRect()), TStoreSnapshot::Text(s.ComputeUsedRect()));
         return rec;
@@ -127,12 +133,14 @@ TEST(CellChange, KeepsOnlyWhatTheChangeTouches)
     struct {
         TUsedRect Rect;
         std::size_t Cells;
+        // clang-format off
     } cases[] = {
         {{5, 5, 5, 5}, 1},
         {{1, 1, 1000, 1000}, 1000000},
         {{990, 990, 1200, 1001}, 11 * 11},  // clipped to the grid
         {{1001, 1, 1005, 3}, 0},            // wholly outside
     };
+    // clang-format on
     for (const auto& c : cases) {
         const auto rec = TCellChange::Capture(s, c.Rect);
         EXPECT_LE(rec.Bytes(), sizeof(rec) + c.Cells * sizeof(float));
@@ -171,7 +179,8 @@ TEST(CellChange, PasteReachCoversEveryCellAPasteChanges)
         }
         for (std::int32_t r = 1; r <= 12; ++r)
             for (std::int32_t c = 1; c <= 12; ++c) {
-                const bool inside = c >= reach.FirstCol && c <= reach.LastCol && r >= reach.FirstRow && r <= reach.LastRow;
+                const bool inside =
+                    c >= reach.FirstCol && c <= reach.LastCol && r >= reach.FirstRow && r <= reach.LastRow;
                 if (!inside) {
                     ASSERT_EQ(t.GetCell(c, r), before[std::size_t((r - 1) * 12 + (c - 1))])
                         << "cell " << c << "," << r << " changed outside the reach of: " << text;

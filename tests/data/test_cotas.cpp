@@ -15,9 +15,9 @@ namespace {
 
 // A store whose results and change flags a test may set, as a systematization would.
 struct TFlaggedCotas : TCotas {
-    using TCotas::TCotas;
     using TCotas::SetModified;
     using TCotas::SetResultsValid;
+    using TCotas::TCotas;
 };
 
 struct Counter {
@@ -248,10 +248,8 @@ TEST(Cotas, RowCellsMatchCellByCell)
         bool startFilled;
     };
     const Case cases[] = {
-        {"inside, kept extremes", 3, 4, 10, true, true},
-        {"inside, extremes left stale", 1, 2, 20, false, true},
-        {"grows down and right", 15, 30, 40, true, false},
-        {"grows from an empty store", 1, 25, 20, false, false},
+        {"inside, kept extremes", 3, 4, 10, true, true},         {"inside, extremes left stale", 1, 2, 20, false, true},
+        {"grows down and right", 15, 30, 40, true, false},       {"grows from an empty store", 1, 25, 20, false, false},
         {"past column 1000 is dropped", 990, 2, 30, true, true},
     };
     std::mt19937 rng(11);
@@ -368,8 +366,8 @@ TEST(Cotas, InsertKeepsEveryElevation)
         bool inserted;
         int grownCols, grownRows;
     } cases[] = {
-        {5, 4, false, false, true, 5, 4},      {5, 4, true, false, true, 5, 5},
-        {5, 4, false, true, true, 5, 4},       {5, 4, true, true, true, 6, 4},
+        {5, 4, false, false, true, 5, 4},       {5, 4, true, false, true, 5, 5},
+        {5, 4, false, true, true, 5, 4},        {5, 4, true, true, true, 6, 4},
         {5, 1000, true, false, false, 5, 1000}, {1000, 5, true, true, false, 1000, 5},
         {5, 1000, false, false, true, 5, 1000}, {1000, 5, false, true, true, 1000, 5},
     };

@@ -207,7 +207,8 @@ TEST(SaveToDisk, SavesThroughLinks)
     const Case cases[] = {
         {"relative link", {{dir / "atalhos" / "a.NVR", "../projetos/real.NVR"}}, true},
         {"absolute link", {{dir / "atalhos" / "a.NVR", real}}, true},
-        {"link to a link", {{dir / "atalhos" / "a.NVR", "b.NVR"}, {dir / "atalhos" / "b.NVR", "../projetos/real.NVR"}},
+        {"link to a link",
+         {{dir / "atalhos" / "a.NVR", "b.NVR"}, {dir / "atalhos" / "b.NVR", "../projetos/real.NVR"}},
          true},
         {"link to a file not yet made", {{dir / "atalhos" / "a.NVR", "../projetos/real.NVR"}}, false},
     };
@@ -290,14 +291,14 @@ TEST(SaveToDisk, OnlyLeftoversOfDeadSavesAreRemoved)
     const Case cases[] = {
         {"campo.NVR.abandonado12.tmp", true},
         {"campo.NVR.0123456789az.tmp", true},
-        {"campo.NVR.emandamento1.tmp", false},      // locked above
+        {"campo.NVR.emandamento1.tmp", false},        // locked above
         {"campo.NVR.dealguemmais.tmp", false, true},  // another user's
-        {"campo.NVR.tmp", false},                    // not of the form
+        {"campo.NVR.tmp", false},                     // not of the form
         {"campo.NVR.ABANDONADO12.tmp", false},
         {"campo.NVR.abandonado1.tmp", false},
         {"campo.NVR.abandonado123.tmp", false},
         {"campo.NVR.abandonado12.bak", false},
-        {"outro.NVR.abandonado12.tmp", false},      // another project's
+        {"outro.NVR.abandonado12.tmp", false},  // another project's
         {"xcampo.NVR.abandonado12.tmp", false},
     };
     for (const Case& c : cases) {
@@ -469,25 +470,27 @@ TEST(ReadFromDisk, OnlyRegularFilesAreOpened)
     for (const fs::path& p : {fifo, dir / "pasta.NVR", fs::path("/dev/zero")}) {
         SCOPED_TRACE(p);
         // In a child with a time limit: a reader that blocks ends the child.
-        EXPECT_EQ(InChild([&] {
-                      try {
-                          LoadProjectFile(p);
-                      } catch (const TFileError& e) {
-                          return std::string(e.what()).find("não é um arquivo comum") != std::string::npos ? 0 : 3;
-                      }
-                      return 4;
-                  },
-                          false, 10),
+        EXPECT_EQ(InChild(
+                      [&] {
+                          try {
+                              LoadProjectFile(p);
+                          } catch (const TFileError& e) {
+                              return std::string(e.what()).find("não é um arquivo comum") != std::string::npos ? 0 : 3;
+                          }
+                          return 4;
+                      },
+                      false, 10),
                   0);
-        EXPECT_EQ(InChild([&] {
-                      try {
-                          CheckProjectFile(p);
-                      } catch (const TFileError&) {
-                          return 0;
-                      }
-                      return 4;
-                  },
-                          false, 10),
+        EXPECT_EQ(InChild(
+                      [&] {
+                          try {
+                              CheckProjectFile(p);
+                          } catch (const TFileError&) {
+                              return 0;
+                          }
+                          return 4;
+                      },
+                      false, 10),
                   0);
     }
     // Nor is anything but a regular file replaced by a save.
@@ -538,7 +541,8 @@ TEST(ReadFromDisk, CraftedFiles)
         }
         const TLoadedProject p = LoadProjectFile(entry.path());
         ASSERT_NE(fromImage, nullptr);
-        for (const TCotas* t : {static_cast<const TCotas*>(p.Terrain.get()), static_cast<const TCotas*>(fromImage->Terrain.get())}) {
+        for (const TCotas* t :
+             {static_cast<const TCotas*>(p.Terrain.get()), static_cast<const TCotas*>(fromImage->Terrain.get())}) {
             EXPECT_EQ(t->Minimum(), e.Minimum);
             EXPECT_EQ(t->Maximum(), e.Maximum);
             EXPECT_TRUE(t->ExtremesValid());

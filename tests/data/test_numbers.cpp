@@ -41,16 +41,14 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"1E3", ',', true, 1000.0L}, ParseCase{"1e-2", '.', true, 0.01L},
                     ParseCase{"", ',', false, 0}, ParseCase{"   ", ',', false, 0}, ParseCase{"-", ',', false, 0},
                     ParseCase{"+7", ',', true, 7.0L}, ParseCase{"-0,5", ',', true, -0.5L},
-                    ParseCase{",5", ',', true, 0.5L}, ParseCase{"5,", ',', true, 5.0L},
-                    ParseCase{",", ',', true, 0.0L}, ParseCase{"1,3,", ',', false, 0},
-                    ParseCase{"1.000,5", ',', false, 0},  // no thousands separators
+                    ParseCase{",5", ',', true, 0.5L}, ParseCase{"5,", ',', true, 5.0L}, ParseCase{",", ',', true, 0.0L},
+                    ParseCase{"1,3,", ',', false, 0}, ParseCase{"1.000,5", ',', false, 0},  // no thousands separators
                     // an exponent without its digits is no number
                     ParseCase{"1E", ',', false, 0}, ParseCase{"5e-", '.', false, 0}, ParseCase{"2e+ ", '.', false, 0},
                     ParseCase{"E5", ',', false, 0}, ParseCase{",E2", ',', true, 0.0L}, ParseCase{"-E", '.', false, 0},
-                    ParseCase{"1 2", ',', false, 0}, ParseCase{"--1", ',', false, 0},
-                    ParseCase{"12a", ',', false, 0}, ParseCase{"\t1", ',', false, 0},
-                    ParseCase{"1e5000", '.', false, 0},                // beyond the extended range
-                    ParseCase{"1e-6000", '.', true, 0.0L},             // below it: zero
+                    ParseCase{"1 2", ',', false, 0}, ParseCase{"--1", ',', false, 0}, ParseCase{"12a", ',', false, 0},
+                    ParseCase{"\t1", ',', false, 0}, ParseCase{"1e5000", '.', false, 0},  // beyond the extended range
+                    ParseCase{"1e-6000", '.', true, 0.0L},                                // below it: zero
                     ParseCase{"2,5e+2", ',', true, 250.0L}));
 
 TEST(UnquoteField, OnlyAWhollyQuotedFieldIsItsContent)
@@ -59,6 +57,7 @@ TEST(UnquoteField, OnlyAWhollyQuotedFieldIsItsContent)
         std::string_view field;
         bool quoted;
         std::string_view content;
+        // clang-format off
     } cases[] = {
         {"\"102,616\"", true, "102,616"},
         {"\"\"", true, ""},
@@ -75,6 +74,7 @@ TEST(UnquoteField, OnlyAWhollyQuotedFieldIsItsContent)
         {"\"a\"\"\"", true, "a\""},
         {"\"a\"\"\"\"", false, ""},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
         std::string content = "untouched";
@@ -88,6 +88,7 @@ TEST(NumberFormat, ShortestTextReadsBackToTheSameValue)
     const struct {
         long double value;
         const char* text;
+        // clang-format off
     } cases[] = {
         {0.05f, "0,05"},                 // not 0,050000001
         {-0.05f, "-0,05"},
@@ -100,6 +101,7 @@ TEST(NumberFormat, ShortestTextReadsBackToTheSameValue)
         {0.05L, "0,05"},                 // not a single: ten digits at most
         {1.0L / 3, "0,3333333333"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(FormatShortest(c.value, ','), c.text);
         long double back = 0;
@@ -118,6 +120,7 @@ TEST(TypedNumbers, AcceptAnExponentStillToCome)
         const char* text;
         char sep;
         bool typed;
+        // clang-format off
     } cases[] = {
         {"1E", ',', true},   {"5e-", '.', true},   {"2,5e+", ',', true}, {",e", ',', true},
         {"12", '.', true},   {"1e5", '.', true},   {"", '.', false},     {"-", '.', true},
@@ -127,6 +130,7 @@ TEST(TypedNumbers, AcceptAnExponentStillToCome)
         {"e", '.', false},   {"-e", '.', false},   {"1ee", '.', false},  {"1e-+", '.', false},
         {"1e5e", '.', false}, {"1 e", '.', false}, {"1,5e", '.', false}, {"1e5000", '.', false},
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(IsTypedNumber(c.text, c.sep), c.typed) << "'" << c.text << "'";
     EXPECT_FALSE(CheckNumberText("1E", nrPositive, ',').ok);
@@ -144,6 +148,7 @@ TEST(TypedNumbers, NumberBoxKeys)
         TNumberBox box;
         char sep;
         char typed;  // 0: discarded
+        // clang-format off
     } cases[] = {
         // "," and "." both type the separator in use
         {"12", "", U'.', nbNumber, ',', ','},   {"12", "", U',', nbNumber, '.', '.'},
@@ -168,6 +173,7 @@ TEST(TypedNumbers, NumberBoxKeys)
         {"1", "", U'e', nbPlanText, '.', 0},    {"1", "", U'+', nbPlanText, ',', 0},
         {"1", "", U'-', nbPlanText, ',', 0},    {"1", "", U' ', nbPlanText, '.', 0},
     };
+    // clang-format on
     for (const auto& c : cases)
         EXPECT_EQ(NumberBoxKey(c.before, c.after, c.key, c.box, c.sep), c.typed)
             << "'" << c.before << "' + " << unsigned(c.key) << " + '" << c.after << "' box " << int(c.box) << " sep "

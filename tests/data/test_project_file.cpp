@@ -21,8 +21,9 @@ constexpr std::size_t kStore = 204;  // the store section starts after the heade
 
 fs::path TempDir()
 {
-    fs::path d = fs::temp_directory_path() / ("nivora_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed())
-                                              + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path d = fs::temp_directory_path()
+                 / ("nivora_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_"
+                    + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(d);
     fs::create_directories(d);
     return d;
@@ -165,9 +166,7 @@ TEST(ProjectFile, RefusesWhatDoesNotHoldTogether)
         mutate(b);
         return ReadProjectImage(b) == nullptr;
     };
-    auto putSingle = [](std::vector<std::uint8_t>& b, std::size_t at, float f) {
-        std::memcpy(b.data() + at, &f, 4);
-    };
+    auto putSingle = [](std::vector<std::uint8_t>& b, std::size_t at, float f) { std::memcpy(b.data() + at, &f, 4); };
     EXPECT_TRUE(refused([](auto& b) { PutI32(b, 160, 0); }));
     EXPECT_TRUE(refused([](auto& b) { PutI32(b, 160, 1001); }));
     EXPECT_TRUE(refused([](auto& b) { PutI32(b, 164, -5); }));

@@ -84,8 +84,10 @@ TEST(ProjectFuzz, RandomMutationsNeverCrash)
         } else if (kind == 2) {
             // Overwrite one 32-bit field of the header or the store section
             // with an interesting number.
-            static const std::int32_t interesting[] = {0, -1, 1, 2, 20, 21, 999, 1000, 1001, INT32_MAX, INT32_MIN, 204, 1604};
-            const std::size_t fields[] = {160, 164, 196, 204 + 2, 204 + 6, 204 + 10, 204 + 14, 204 + 18, 204 + 38, 204 + 42, 204 + 46, 204 + 50};
+            static const std::int32_t interesting[] = {0,    -1,   1,         2,         20,  21,  999,
+                                                       1000, 1001, INT32_MAX, INT32_MIN, 204, 1604};
+            const std::size_t fields[] = {160,      164,      196,      204 + 2,  204 + 6,  204 + 10,
+                                          204 + 14, 204 + 18, 204 + 38, 204 + 42, 204 + 46, 204 + 50};
             const std::size_t at = fields[rng() % std::size(fields)];
             if (at + 4 <= b.size())
                 PutI32(b, at, interesting[rng() % std::size(interesting)]);

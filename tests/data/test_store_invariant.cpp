@@ -84,6 +84,7 @@ TEST(StoreInvariant, CellSettersRefuseWhatAFileCannotHold)
         float Value;
         bool Storable;
     };
+    // clang-format off
     const TCase cases[] = {
         {"overflow", static_cast<float>(1e39), false},
         {"negative_overflow", static_cast<float>(-1e39), false},
@@ -95,6 +96,7 @@ TEST(StoreInvariant, CellSettersRefuseWhatAFileCannotHold)
         {"negative_zero", -0.0f, true},
         {"plain", 512.25f, true},
     };
+    // clang-format on
     // Inside the grid, past it (the grid would grow) and past 1000 (ignored).
     const std::pair<std::int32_t, std::int32_t> positions[] = {{3, 4}, {25, 31}, {1001, 1}};
     for (const TCase& k : cases)
@@ -128,6 +130,7 @@ TEST(StoreInvariant, RowOfValuesIsAllOrNothing)
         std::vector<float> Values;
         bool Storable;
     };
+    // clang-format off
     const TCase cases[] = {
         {"bad_last", 1, 3, {1.0f, 2.0f, FLT_MAX, kInf}, false},
         {"bad_first_growing", 18, 27, {-kInf, 5.0f, 6.0f, 7.0f, 8.0f}, false},
@@ -136,6 +139,7 @@ TEST(StoreInvariant, RowOfValuesIsAllOrNothing)
         {"bad_past_1000", 999, 2, {7.0f, 8.0f, kInf}, true},
         {"extremes_growing", 19, 22, {FLT_MAX, -FLT_MAX, kTiny, -0.0f}, true},
     };
+    // clang-format on
     for (const TCase& k : cases) {
         SCOPED_TRACE(k.Name);
         TTerreno t = NewTerrain();
@@ -167,6 +171,7 @@ TEST(StoreInvariant, TextImportStoresOnlyWhatAFileHolds)
         std::int64_t Unreadable;
         std::vector<float> FirstRow;
     };
+    // clang-format off
     const TCase cases[] = {
         {"clipboard", "1e39\t3,4e38\t-1e39\t-3.4e38\t7,5\r\n", kClipboardLayout, 2, 2, 2,
          {0.0f, 3.4e38f, 0.0f, -3.4e38f, 7.5f}},
@@ -175,6 +180,7 @@ TEST(StoreInvariant, TextImportStoresOnlyWhatAFileHolds)
         {"csv_growing", "x;y;z\n1e40;2,5\n", kDetectLayout, 19, 30, 1, {0.0f, 2.5f}},
         {"nan_inf_words", "nan\tinf\t-inf\t12\n", kClipboardLayout, 1, 1, 3, {0.0f, 0.0f, 0.0f, 12.0f}},
     };
+    // clang-format on
     for (const TCase& k : cases) {
         SCOPED_TRACE(k.Name);
         TTerreno t = NewTerrain();
@@ -196,6 +202,7 @@ TEST(StoreInvariant, RowColumnEditsAndTheirUndoSaveAndReopen)
         std::int32_t Cols, Rows;
         std::function<bool(TCotas&)> Edit;
     };
+    // clang-format off
     const TCase cases[] = {
         {"insert_row", 20, 20, [](TCotas& s) { return s.InsertRow(2); }},
         {"insert_row_full_grid", 7, 1000, [](TCotas& s) { return s.InsertRow(1000); }},
@@ -205,6 +212,7 @@ TEST(StoreInvariant, RowColumnEditsAndTheirUndoSaveAndReopen)
         {"delete_column", 20, 20, [](TCotas& s) { s.DeleteColumn(20); return true; }},
         {"clear_rect", 20, 20, [](TCotas& s) { s.ClearRect({1, 1, 2, 20}); return true; }},
     };
+    // clang-format on
     for (const TCase& k : cases) {
         SCOPED_TRACE(k.Name);
         TTerreno t(k.Cols, k.Rows, 10.0f, 10.0f);
@@ -257,11 +265,13 @@ TEST(StoreInvariant, GrowthStopsWhereTheStakesLeaveTheFile)
         long double Origin;
         std::int32_t LastFitting;  // the largest column and row count the file takes
     };
+    // clang-format off
     const TCase cases[] = {
         {"wide_spacing", 3e35f, 0.0L, 568},
         {"far_origin", 1e35f, 1.5e38L, 202},
         {"room_for_all", 1e29f, 5e32L, 1000},
     };
+    // clang-format on
     for (const TCase& k : cases) {
         SCOPED_TRACE(k.Name);
         // The file is how such a terrain comes in: the geometry is read with it.

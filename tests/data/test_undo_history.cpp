@@ -25,8 +25,7 @@ struct TDocument {
 
     TDocument(std::int32_t cols, std::int32_t rows, std::shared_ptr<TUndoBudget> budget)
         : Store(cols, rows), History(std::move(budget), [this](TCellChange& c) { c.Exchange(Store); })
-    {
-    }
+    {}
     // Fills `rect` with values of `seed`, recorded as one step.
     void Paste(const TUsedRect& rect, float seed, const char* name = "Colar")
     {

@@ -132,8 +132,11 @@ TQuarter Quarter(const TSurveyCase& c, double de, double dn)
     const double midE = (c.Columns - 1) * c.Lx / 2 + c.Lx / 2, midN = (c.Rows - 1) * c.Ly / 2 + c.Ly / 2;
     const bool east = de > midE + 4 * c.Lx, west = de < midE - 4 * c.Lx;
     const bool north = dn > midN + 4 * c.Ly, south = dn < midN - 4 * c.Ly;
-    return north && east ? qNorthEast : north && west ? qNorthWest : south && east ? qSouthEast
-                                                                 : south && west ? qSouthWest : qNone;
+    return north && east   ? qNorthEast
+           : north && west ? qNorthWest
+           : south && east ? qSouthEast
+           : south && west ? qSouthWest
+                           : qNone;
 }
 
 std::string WritePoints(const TSurveyCase& c, const fs::path& file)
@@ -144,8 +147,7 @@ std::string WritePoints(const TSurveyCase& c, const fs::path& file)
     const auto point = [&](double de, double dn) {
         if (c.LShaped && InMissingCorner(c, de, dn))
             return;
-        std::snprintf(line, sizeof line, "P%d,%.4f,%.4f,%.4f\n", ++n, c.West + de, c.South + dn,
-                      c.Surface(de, dn));
+        std::snprintf(line, sizeof line, "P%d,%.4f,%.4f,%.4f\n", ++n, c.West + de, c.South + dn, c.Surface(de, dn));
         out << line;
     };
     if (c.AtStakes) {
@@ -200,9 +202,9 @@ TEST_P(SurveyRoundTrip, EveryStakeComesBackAtItsSurveyedPlace)
     std::snprintf(lx, sizeof lx, "%g", c.Lx);
     std::snprintf(ly, sizeof ly, "%g", c.Ly);
     std::string out;
-    ASSERT_EQ(RunCli({"points", points, "--columns", "name,e,n,z", "--metres", "--epsg", "31982", "--lx", lx,
-                   "--ly", ly, "--origin", origin, "-o", project},
-                  out),
+    ASSERT_EQ(RunCli({"points", points, "--columns", "name,e,n,z", "--metres", "--epsg", "31982", "--lx", lx, "--ly",
+                      ly, "--origin", origin, "-o", project},
+                     out),
               0);
 
     // Row 1 is the north: the northing of row 1 is that of the grid's top.

@@ -54,8 +54,8 @@ std::string ReadAll(const fs::path& p)
 
 // Starts nivora-cli with stdout and stderr into the given files (stdin from
 // `in` when given); 0 when it cannot be started.
-pid_t SpawnCli(const std::vector<std::string>& args, const fs::path& out, const fs::path& err,
-               const fs::path& in = {}, const fs::path& folder = {})
+pid_t SpawnCli(const std::vector<std::string>& args, const fs::path& out, const fs::path& err, const fs::path& in = {},
+               const fs::path& folder = {})
 {
     std::vector<std::string> all{gCli};
     all.insert(all.end(), args.begin(), args.end());
@@ -105,8 +105,8 @@ TResult RunCli(const std::vector<std::string>& args, const fs::path& in = {}, co
 // Paths in the cases: @W/ is the work folder, @E/ the examples folder.
 std::string Expand(std::string s)
 {
-    for (const auto& [key, value] : {std::pair{std::string("@W/"), gWork.string() + "/"},
-                                     std::pair{std::string("@E/"), gExamples + "/"}})
+    for (const auto& [key, value] :
+         {std::pair{std::string("@W/"), gWork.string() + "/"}, std::pair{std::string("@E/"), gExamples + "/"}})
         for (std::size_t at; (at = s.find(key)) != std::string::npos;)
             s.replace(at, key.size(), value);
     return s;
@@ -123,8 +123,8 @@ std::set<fs::path> WorkFiles()
 struct TCase {
     std::vector<std::string> Args;
     int Status;
-    std::string ErrLine;     // a regular expression the first line of stderr must match; "" for none
-    std::string Output = {}; // the file the command writes: made on success, absent on failure
+    std::string ErrLine;      // a regular expression the first line of stderr must match; "" for none
+    std::string Output = {};  // the file the command writes: made on success, absent on failure
     bool Draws = false;
 };
 
@@ -184,13 +184,15 @@ protected:
 };
 
 const std::string kUnknown = "^nivora-cli: opção desconhecida de ";
-const std::string kMissing = "^nivora-cli: Não foi possível abrir o arquivo .*NADA\\.NVR: arquivo ou pasta inexistente\\.$";
+const std::string kMissing =
+    "^nivora-cli: Não foi possível abrir o arquivo .*NADA\\.NVR: arquivo ou pasta inexistente\\.$";
 const std::string kSpacing = "--l[xy]: deve ser um número positivo de 2,938736E-39 a 1E30 \\(recebido: ";
 const std::string kForeign =
     "^nivora-cli: O arquivo ALHEIO\\.NVR não foi gerado pelo Nivora ou teve sua estrutura alterada\\.$";
 
 TEST_F(CliTable, ProjectCommands)
 {
+    // clang-format off
     Check({
         {{"info", "@W/QUATRO.NVR"}, 0, ""},
         {{"info", "@W/QUATRO.NVR", "--decimals", "2"}, 2, kUnknown + "info: --decimals$"},
@@ -278,10 +280,12 @@ TEST_F(CliTable, ProjectCommands)
         {{"plan", "@W/NADA.NVR", "--sx", "0", "--sy", "0", "--ratio", "2"}, 3, kMissing},
         {{"plan", "@W/ALHEIO.NVR", "--sx", "0", "--sy", "0", "--ratio", "2"}, 3, kForeign},
     });
+    // clang-format on
 }
 
 TEST_F(CliTable, MapCommands)
 {
+    // clang-format off
     Check({
         {{"cutfill-map", "@W/QUATRO.NVR", "--ratio", "2", "-o", "@W/c.png"}, 0, "", "@W/c.png", true},
         {{"cutfill-map", "@W/QUATRO.NVR", "-o", "@W/c.JPG"}, 0, "", "@W/c.JPG", true},
@@ -323,6 +327,7 @@ TEST_F(CliTable, MapCommands)
         {{"contour-map", "@W/NADA.NVR", "--equidistant", "-o", "@W/m.svg"}, 3, kMissing, "@W/m.svg", true},
         {{"contour-map", "@W/ALHEIO.NVR", "--equidistant", "-o", "@W/m.svg"}, 3, kForeign, "@W/m.svg", true},
     });
+    // clang-format on
 }
 
 // What spreadsheets and survey programs write, imported and read back with
@@ -338,6 +343,7 @@ TEST_F(CliTable, ImportLayouts)
         std::string Grid;     // grid --decimals 2, line ends as LF
         std::string Warning;  // a regular expression for stderr; "" for none
     };
+    // clang-format off
     const std::vector<TImport> cases = {
         {"10.5\t11\r\n12\t10.25\r\n", {}, 0, grid, ""},
         {"10,5\t11\n12\t10,25\n", {}, 0, grid, ""},
@@ -363,6 +369,7 @@ TEST_F(CliTable, ImportLayouts)
         {"", {}, 3, "", "não contém nenhuma cota legível; nada foi gravado\\.\n$"},
         {"10,5,11\n", {"--separator", "comma", "--decimal", "comma"}, 2, "", "^nivora-cli: --decimal: "},
     };
+    // clang-format on
     const std::string text = (gWork / "importado.txt").string(), project = (gWork / "IMPORTADO.NVR").string();
     for (const TImport& c : cases) {
         SCOPED_TRACE("text [" + c.Text + "]");
@@ -399,6 +406,7 @@ TEST_F(CliTable, OptionForms)
         int Status = 0;
         std::string ErrLine = {};
     };
+    // clang-format off
     const std::vector<TForm> cases = {
         {{"systematize", "@E/PEQUENO.NVR", "--ratio=1,3"}, {"systematize", "@E/PEQUENO.NVR", "--ratio", "1.3"}},
         {{"systematize", "@E/PEQUENO.NVR", "--ratio=1.3"}, {"systematize", "@E/PEQUENO.NVR", "--ratio", "1,3"}},
@@ -421,6 +429,7 @@ TEST_F(CliTable, OptionForms)
         {{"grid", "--", "--help"}, {}, 3, "Não foi possível abrir o arquivo --help: arquivo ou pasta inexistente"},
         {{"info", "--", "-h"}, {}, 3, "Não foi possível abrir o arquivo -h: arquivo ou pasta inexistente"},
     };
+    // clang-format on
     const auto expanded = [](const std::vector<std::string>& args) {
         std::vector<std::string> all;
         for (const std::string& a : args)
@@ -477,6 +486,7 @@ TEST_F(CliTable, TextOutputsOnStandardOutput)
         std::string ErrPart;   // a part of standard error
         std::string Twin;      // the same output written to a file
     };
+    // clang-format off
     const std::vector<TPiped> cases = {
         {{"report", "@W/QUATRO.NVR", "--ratio", "2", "--decimals", "2"}, 0, "\xEF\xBB\xBFN\xC2\xBA,", "\"Lines\":4",
          "@W/r.csv"},
@@ -485,6 +495,7 @@ TEST_F(CliTable, TextOutputsOnStandardOutput)
         {{"systematize", "@W/QUATRO.NVR"}, 2, "", "recebe só texto", ""},
         {{"import", "@W/QUATRO.NVR", "--lx", "10"}, 2, "", "recebe só texto", ""},
     };
+    // clang-format on
     for (const TPiped& c : cases) {
         // report and contour-map draw: a build without the windows has no
         // helper to draw with.
@@ -522,8 +533,8 @@ TEST_F(CliTable, HelpAndVersion)
 
     const TResult general = RunCli({"--help"});
     EXPECT_EQ(general.Status, 0);
-    for (const char* name : {"info", "import", "grid", "winsurf", "systematize", "plan", "cutfill-map", "contours",
-                             "contour-map"}) {
+    for (const char* name :
+         {"info", "import", "grid", "winsurf", "systematize", "plan", "cutfill-map", "contours", "contour-map"}) {
         SCOPED_TRACE(name);
         EXPECT_NE(general.Out.find(std::string("\n  ") + name + " "), std::string::npos);
         const TResult byHelp = RunCli({"help", name});
@@ -622,9 +633,9 @@ TEST_F(CliTable, OutputThatCannotBeWritten)
 {
     struct TFailedOutput {
         std::vector<std::string> Args;
-        const char* Stdout;      // where standard output goes
-        rlim_t Limit;            // file size limit in bytes; 0 for none
-        bool IgnoreSignal;       // SIGXFSZ ignored by whoever started it
+        const char* Stdout;  // where standard output goes
+        rlim_t Limit;        // file size limit in bytes; 0 for none
+        bool IgnoreSignal;   // SIGXFSZ ignored by whoever started it
         std::string ErrLine;
     };
     const std::string big = gExamples + "/FAZENDA.NVR";
@@ -632,6 +643,7 @@ TEST_F(CliTable, OutputThatCannotBeWritten)
     const std::string kFull = "^nivora-cli: Erro de gravação na saída padrão: disco cheio\\.$";
     const std::string kLimit =
         "^nivora-cli: Erro de gravação na saída padrão: o arquivo passa do tamanho máximo permitido\\.$";
+    // clang-format off
     const std::vector<TFailedOutput> cases = {
         {{"grid", big}, "/dev/full", 0, false, kFull},
         {{"winsurf", big}, "/dev/full", 0, false, kFull},
@@ -643,6 +655,7 @@ TEST_F(CliTable, OutputThatCannotBeWritten)
         {{"systematize", big, "-o", kept}, "saida.json", 20 * 1024, false,
          "^nivora-cli: Não foi possível gravar o arquivo GUARDADO\\.NVR: o arquivo passa do tamanho máximo"},
     };
+    // clang-format on
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
     for (const TFailedOutput& c : cases) {

@@ -52,8 +52,9 @@ private:
 
 bool SameSet(const TPointSet& a, const TPointSet& b)
 {
-    if (a.Points.size() != b.Points.size() || a.DataLines != b.DataLines || a.RefusedCount != b.RefusedCount ||
-        a.RepeatedCount != b.RepeatedCount || a.ConflictCount != b.ConflictCount || a.LooksGeographic != b.LooksGeographic)
+    if (a.Points.size() != b.Points.size() || a.DataLines != b.DataLines || a.RefusedCount != b.RefusedCount
+        || a.RepeatedCount != b.RepeatedCount || a.ConflictCount != b.ConflictCount
+        || a.LooksGeographic != b.LooksGeographic)
         return false;
     for (std::size_t i = 0; i < a.Points.size(); ++i)
         if (std::memcmp(&a.Points[i], &b.Points[i], sizeof(TSurveyPoint)) != 0)
@@ -107,8 +108,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto again = ReadProjectImage(WriteDocument(*terrain, TViewState{}));
     if (!again)
         Finding("the document made of the points is refused once saved");
-    if (again->Terrain->Cells() != terrain->Cells() || again->Terrain->ValueCount() != terrain->ValueCount() ||
-        !(again->Terrain->OriginX() == terrain->OriginX()) || !(again->Terrain->Lx() == terrain->Lx()))
+    if (again->Terrain->Cells() != terrain->Cells() || again->Terrain->ValueCount() != terrain->ValueCount()
+        || !(again->Terrain->OriginX() == terrain->OriginX()) || !(again->Terrain->Lx() == terrain->Lx()))
         Finding("the document made of the points reads back differently");
     return 0;
 }

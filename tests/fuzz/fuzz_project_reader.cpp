@@ -73,8 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto again = ReadProjectImage(WriteDocument(t, loaded->View));
     if (!again)
         Finding("a document that was read is refused once written back");
-    if (again->Terrain->Cells() != t.Cells() || !(again->View == loaded->View)
-        || again->Terrain->Plans() != t.Plans() || !(again->Terrain->Minimum() == t.Minimum()) || !(again->Terrain->Maximum() == t.Maximum())
+    if (again->Terrain->Cells() != t.Cells() || !(again->View == loaded->View) || again->Terrain->Plans() != t.Plans()
+        || !(again->Terrain->Minimum() == t.Minimum()) || !(again->Terrain->Maximum() == t.Maximum())
         || again->Terrain->ValueCount() != t.ValueCount())
         Finding("a document written back reads differently");
 

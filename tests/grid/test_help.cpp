@@ -33,9 +33,9 @@ TEST(Help, CleaningNames)
     EXPECT_EQ(CleanHelpName("rbSistematizaTudo"), "rbSistematizaTudo");
     EXPECT_EQ(CleanHelpName("Relação Corte"), "Relacao_Corte");
     EXPECT_EQ(CleanHelpName("ÁREA ÇÃO"), "AREA_CAO");
-    EXPECT_EQ(CleanHelpName("a _b"), "a_b");     // a blank before "_" goes
-    EXPECT_EQ(CleanHelpName("a  b"), "a_b");     // two blanks make one "_"
-    EXPECT_EQ(CleanHelpName("nome "), "nome");   // a last blank is no character to keep
+    EXPECT_EQ(CleanHelpName("a _b"), "a_b");    // a blank before "_" goes
+    EXPECT_EQ(CleanHelpName("a  b"), "a_b");    // two blanks make one "_"
+    EXPECT_EQ(CleanHelpName("nome "), "nome");  // a last blank is no character to keep
     EXPECT_EQ(CleanHelpName("x-1.2(3)!"), "x123");
     EXPECT_EQ(CleanHelpName("ñ€"), "");
 }

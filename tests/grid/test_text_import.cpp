@@ -92,6 +92,7 @@ TEST(TextImport, LayoutsEncodingsAndCounts)
         bool header;
         V row1, row2;
         std::int64_t elevations, unreadable;
+        // clang-format off
     } cases[] = {
         {"tabs", "1\t2\r\n3", kDetectLayout, '\t', false, {1, 2, 0, 0}, {3, 0, 0, 0}, 3, 0},
         {"semicolons, decimal comma, header", "Cota A;Cota B\n1,5;2,5\n", kDetectLayout, ';', true,
@@ -119,6 +120,7 @@ TEST(TextImport, LayoutsEncodingsAndCounts)
         {"UTF-16 minus is no number", Utf16("\t", false, true) + "\x12\x22" + std::string("5\0", 2),
          kClipboardLayout, '\t', false, {0, 0, 0, 0}, {0, 0, 0, 0}, 0, 1},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const TRead r = Read(c.text, c.layout);
@@ -151,6 +153,7 @@ TEST(TextImport, EveryFieldOverwritesOlderElevations)
         TTextLayout layout;
         V row1, row2;
         std::int64_t fields, cleared, unreadable;
+        // clang-format off
     } cases[] = {
         {"one line ending in a tab", "1\t2\t", kClipboardLayout, {1, 2, 0, 6}, {7, 8, 9, 6}, 3, 1, 0},
         {"a spreadsheet row with empty last cells", "1\t2\t\t\r\n3\t4\t5\t6\r\n", kClipboardLayout,
@@ -171,6 +174,7 @@ TEST(TextImport, EveryFieldOverwritesOlderElevations)
         {"quotes that do not enclose the field", "\"1\"2\t1\"\t\"3", kClipboardLayout, {0, 0, 0, 6},
          {7, 8, 9, 6}, 3, 0, 3},
     };
+    // clang-format on
     const float old[4] = {7, 8, 9, 6};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -211,8 +215,8 @@ TEST(TextImport, SpreadsheetSheetOverOlderBlock)
         for (int col = 1; col <= 28; ++col) {
             // Rows 3 and 17 end in two empty cells, row 9 in one; row 5 has
             // five empty cells inside.
-            const bool empty = ((row == 3 || row == 17) && col >= 27) || (row == 9 && col == 28) ||
-                               (row == 5 && col >= 10 && col <= 14);
+            const bool empty = ((row == 3 || row == 17) && col >= 27) || (row == 9 && col == 28)
+                               || (row == 5 && col >= 10 && col <= 14);
             if (!empty) {
                 text += "102," + std::to_string(600 + col);
                 ++values;
@@ -310,8 +314,7 @@ std::string RandomField(std::mt19937& rng)
     };
     std::string f;
     switch (pick(9)) {
-    case 0:
-        return {};
+    case 0: return {};
     case 1:  // a long token, read from its first 20 characters
         f = digits(15 + pick(15));
         if (pick(2))
@@ -323,7 +326,16 @@ std::string RandomField(std::mt19937& rng)
             f += pick(2) ? "-" : "+";
         return f + digits(pick(3) * pick(3));
     case 3:  // not a number
-        return std::vector<std::string>{"m", "9 m", "1.234,5", "\xE2\x88\x92" "5", "-", ".", "+,", "1e400", "--1",
+        return std::vector<std::string>{"m",
+                                        "9 m",
+                                        "1.234,5",
+                                        "\xE2\x88\x92"
+                                        "5",
+                                        "-",
+                                        ".",
+                                        "+,",
+                                        "1e400",
+                                        "--1",
                                         "1,2,3"}[std::size_t(pick(10))];
     case 8: {  // 19 digits a hair from halfway between two singles, where
                // rounding twice through a double would go the wrong way

@@ -32,7 +32,7 @@ public:
     std::deque<TAnswer> ConfirmAnswers;  // Cancel when empty
     // Called as a confirmation is asked, before it is answered.
     std::function<void(const QString& text)> OnConfirm;
-    std::deque<QString> OpenNames;       // cancelled when empty
+    std::deque<QString> OpenNames;  // cancelled when empty
     std::deque<QString> SaveNames;
     QStringList ProposedSaveNames;
     int Beeps = 0;

@@ -46,14 +46,10 @@ private:
         return doc;
     }
 
-
 private slots:
     void init() { QVERIFY(StartFrame(QLocale::c())); }
 
-    void cleanup()
-    {
-        QVERIFY(CloseFrame());
-    }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     void typingStoresOnLeavingTheCell()
     {
@@ -112,14 +108,22 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QVariantList>("cells");  // col, row, value, ...
-        QTest::newRow("Home, then a key") << "12{Home}3" << "312" << QVariantList{3, 3, 312.0};
-        QTest::newRow("Shift+Home, then a key") << "12{Shift+Home}3" << "3" << QVariantList{3, 3, 3.0};
-        QTest::newRow("Home, Delete") << "123{Home}{Delete}" << "23" << QVariantList{3, 3, 23.0};
-        QTest::newRow("Left commits, moves") << "12{Left}9" << "9" << QVariantList{3, 3, 12.0, 2, 3, 9.0};
-        QTest::newRow("Right commits, moves") << "5{Right}6" << "6" << QVariantList{3, 3, 5.0, 4, 3, 6.0};
-        QTest::newRow("beyond a single") << "1e39" << "1e3" << QVariantList{3, 3, 1000.0};
-        QTest::newRow("beyond a single, at the caret") << "3e38{Home}9" << "3e38" << QVariantList{3, 3, 3e38};
-        QTest::newRow("exponent left open") << "7e" << "7e" << QVariantList{3, 3, 42.0};
+        QTest::newRow("Home, then a key") << "12{Home}3"
+                                          << "312" << QVariantList{3, 3, 312.0};
+        QTest::newRow("Shift+Home, then a key") << "12{Shift+Home}3"
+                                                << "3" << QVariantList{3, 3, 3.0};
+        QTest::newRow("Home, Delete") << "123{Home}{Delete}"
+                                      << "23" << QVariantList{3, 3, 23.0};
+        QTest::newRow("Left commits, moves") << "12{Left}9"
+                                             << "9" << QVariantList{3, 3, 12.0, 2, 3, 9.0};
+        QTest::newRow("Right commits, moves") << "5{Right}6"
+                                              << "6" << QVariantList{3, 3, 5.0, 4, 3, 6.0};
+        QTest::newRow("beyond a single") << "1e39"
+                                         << "1e3" << QVariantList{3, 3, 1000.0};
+        QTest::newRow("beyond a single, at the caret") << "3e38{Home}9"
+                                                       << "3e38" << QVariantList{3, 3, 3e38};
+        QTest::newRow("exponent left open") << "7e"
+                                            << "7e" << QVariantList{3, 3, 42.0};
     }
 
     void cellEditorStoresWhatItShows()
@@ -130,11 +134,13 @@ private slots:
         TForm2* doc = NewDocument();
         doc->Terrain().SetCell(3, 3, 42.0f);
         doc->SetCurrentCell(3, 3);
+        // clang-format off
         const QMap<QString, QKeyCombination> named = {
             {"Home", Qt::Key_Home},   {"Shift+Home", Qt::ShiftModifier | Qt::Key_Home},
             {"Left", Qt::Key_Left},   {"Right", Qt::Key_Right},
             {"Delete", Qt::Key_Delete},
         };
+        // clang-format on
         for (int i = 0; i < keys.size(); ++i) {
             if (keys[i] == '{') {
                 const int end = keys.indexOf('}', i);
@@ -163,7 +169,8 @@ private slots:
         QCOMPARE(doc->Terrain().GetCell(1, 1), 12.5f);
         QCOMPARE(doc->CellText(1, 1), QString("12,500"));
         QCOMPARE(doc->StatusText(), QString("N° de Cotas: 1    Cota Mín.: 12,500    Cota Máx.: 12,500"));
-        QCOMPARE(Control<TGridModel>(doc, "Model")->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QString("5"));
+        QCOMPARE(Control<TGridModel>(doc, "Model")->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QString("5"));
         QLocale::setDefault(QLocale::c());
     }
 
@@ -179,11 +186,13 @@ private slots:
         QVERIFY(Systematize(doc->Terrain(), false, -1).Computed);
         QVERIFY(doc->SelectView(2));
         QCOMPARE(doc->ViewIndex(), 2);
-        QVERIFY(!(Control<TGridModel>(doc, "Model")->flags(Control<TGridModel>(doc, "Model")->index(0, 0)) & Qt::ItemIsEditable));
+        QVERIFY(!(Control<TGridModel>(doc, "Model")->flags(Control<TGridModel>(doc, "Model")->index(0, 0))
+                  & Qt::ItemIsEditable));
         QVERIFY(!doc->CellText(1, 1).isEmpty());
         QCOMPARE(doc->CellText(3, 3), QString());  // outside the last run's area
-        QVERIFY(doc->SelectView(0));  // back to the natural elevations: always allowed
-        QVERIFY(Control<TGridModel>(doc, "Model")->flags(Control<TGridModel>(doc, "Model")->index(0, 0)) & Qt::ItemIsEditable);
+        QVERIFY(doc->SelectView(0));               // back to the natural elevations: always allowed
+        QVERIFY(Control<TGridModel>(doc, "Model")->flags(Control<TGridModel>(doc, "Model")->index(0, 0))
+                & Qt::ItemIsEditable);
         QCOMPARE(recorder->Beeps, 1);
     }
 
@@ -472,11 +481,13 @@ private slots:
     {
         TForm2* doc = NewDocument();
         // A right click as the window system gives it, which brings the pop-up menu.
-        const QRect cell = Control<TGridControl>(doc, "Grid")->visualRect(Control<TGridModel>(doc, "Model")->index(1, 1));
+        const QRect cell =
+            Control<TGridControl>(doc, "Grid")->visualRect(Control<TGridModel>(doc, "Model")->index(1, 1));
         const QPoint at = Control<TGridControl>(doc, "Grid")->viewport()->mapTo(frame.get(), cell.center());
         QTest::mouseClick(frame->windowHandle(), Qt::RightButton, {}, at);
         QTRY_VERIFY(Control<QMenu>(doc, "PopupMenu1")->isVisible());
-        for (int i = 0; i < 6 && Control<QMenu>(doc, "PopupMenu1")->activeAction() != Control<QAction>(doc, "Inserir1"); ++i)
+        for (int i = 0; i < 6 && Control<QMenu>(doc, "PopupMenu1")->activeAction() != Control<QAction>(doc, "Inserir1");
+             ++i)
             QTest::keyClick(Control<QMenu>(doc, "PopupMenu1"), Qt::Key_Down);
         QCOMPARE(Control<QMenu>(doc, "PopupMenu1")->activeAction(), Control<QAction>(doc, "Inserir1"));
         QCOMPARE(FrameControl<QLabel>("Panel0")->text(), QString("  Insere uma linha na posição da célula ativa."));
@@ -525,7 +536,8 @@ private slots:
         frame->UpdateMenuItems();
         Item("mnWinSurf")->trigger();
         QVERIFY(WinSurf());
-        QCOMPARE(Control<QPlainTextEdit>(WinSurf(), "Memo1")->toPlainText(), QString("512352,750\t9100002,500\t101,500"));
+        QCOMPARE(Control<QPlainTextEdit>(WinSurf(), "Memo1")->toPlainText(),
+                 QString("512352,750\t9100002,500\t101,500"));
         QLocale::setDefault(QLocale::c());
     }
 
@@ -566,11 +578,15 @@ private slots:
     {
         TForm2* doc = NewDocument();
         doc->Terrain().SetCell(3, 3, 2.0f);
-        QAbstractItemModelTester tester(Control<TGridModel>(doc, "Model"), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(Control<TGridModel>(doc, "Model"),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         Control<TGridModel>(doc, "Model")->Refresh();
         QCOMPARE(Control<TGridModel>(doc, "Model")->rowCount(), 1000);
         QCOMPARE(Control<TGridModel>(doc, "Model")->columnCount(), 1000);
-        QCOMPARE(Control<TGridModel>(doc, "Model")->data(Control<TGridModel>(doc, "Model")->index(2, 2), Qt::DisplayRole).toString(), QString("2.000"));
+        QCOMPARE(Control<TGridModel>(doc, "Model")
+                     ->data(Control<TGridModel>(doc, "Model")->index(2, 2), Qt::DisplayRole)
+                     .toString(),
+                 QString("2.000"));
     }
 };
 

@@ -70,12 +70,15 @@ void ClickThroughWindow(QWidget* w)
 // The new project dialog's controls, found by name.
 struct TNewProjectDialog {
     explicit TNewProjectDialog(TFileNew* dialog)
-        : Dialog(dialog), Label3(Control<QLabel>(dialog, "Label3")), edLx(Control<QLineEdit>(dialog, "edLx")),
-          edLy(Control<QLineEdit>(dialog, "edLy")), spNx(Control<QSpinBox>(dialog, "spNx")),
-          spNy(Control<QSpinBox>(dialog, "spNy")), CheckBox1(Control<QCheckBox>(dialog, "CheckBox1")),
+        : Dialog(dialog),
+          Label3(Control<QLabel>(dialog, "Label3")),
+          edLx(Control<QLineEdit>(dialog, "edLx")),
+          edLy(Control<QLineEdit>(dialog, "edLy")),
+          spNx(Control<QSpinBox>(dialog, "spNx")),
+          spNy(Control<QSpinBox>(dialog, "spNy")),
+          CheckBox1(Control<QCheckBox>(dialog, "CheckBox1")),
           BitBtn1(Control<QPushButton>(dialog, "BitBtn1"))
-    {
-    }
+    {}
     TFileNew* Dialog;
     QLabel* Label3;
     QLineEdit* edLx;
@@ -102,10 +105,7 @@ private:
 private slots:
     void init() { QVERIFY(StartFrame(QLocale::c())); }
 
-    void cleanup()
-    {
-        QVERIFY(CloseFrame());
-    }
+    void cleanup() { QVERIFY(CloseFrame()); }
 
     void enablingWithoutChildren()
     {
@@ -162,7 +162,7 @@ private slots:
         QVERIFY(frame->DispatchShortcut(Item("mnSistematizar")));
         QVERIFY(Item("mnSistematizar")->isEnabled());
         QCOMPARE(recorder->DialogsRun.last(), QString("DefSist"));  // F9 opened the systematize dialog
-        Item("mnCurvas")->trigger();  // the map definition dialog
+        Item("mnCurvas")->trigger();                                // the map definition dialog
         QCOMPARE(recorder->DialogsRun.last(), QString("DefMapa"));
 
         // Results: enabled only with current results.
@@ -506,13 +506,25 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("spacing");
         QTest::addColumn<QString>("origin");
-        QTest::newRow("point") << false << "2.5" << "2.5" << "Origem: X = 1.25; Y = 1.25";
-        QTest::newRow("point, comma system") << true << "2.5" << "2,5" << "Origem: X = 1,25; Y = 1,25";
-        QTest::newRow("letters and a second mark") << false << "2a.5x," << "2.5" << "Origem: X = 1.25; Y = 1.25";
-        QTest::newRow("exponent, its sign") << false << "1e+1" << "1e+1" << "Origem: X = 5; Y = 5";
+        QTest::newRow("point") << false << "2.5"
+                               << "2.5"
+                               << "Origem: X = 1.25; Y = 1.25";
+        QTest::newRow("point, comma system") << true << "2.5"
+                                             << "2,5"
+                                             << "Origem: X = 1,25; Y = 1,25";
+        QTest::newRow("letters and a second mark") << false << "2a.5x,"
+                                                   << "2.5"
+                                                   << "Origem: X = 1.25; Y = 1.25";
+        QTest::newRow("exponent, its sign") << false << "1e+1"
+                                            << "1e+1"
+                                            << "Origem: X = 5; Y = 5";
         // A sign may lead (the OK button then judges the value); a second one never enters.
-        QTest::newRow("one leading sign") << false << "-+1e1" << "-1e1" << "Origem: X = ?; Y = ?";
-        QTest::newRow("a sign alone") << true << "+" << "+" << "Origem: X = ?; Y = ?";
+        QTest::newRow("one leading sign") << false << "-+1e1"
+                                          << "-1e1"
+                                          << "Origem: X = ?; Y = ?";
+        QTest::newRow("a sign alone") << true << "+"
+                                      << "+"
+                                      << "Origem: X = ?; Y = ?";
     }
 
     void newProjectDialogTakesNumberKeys()

@@ -142,7 +142,8 @@ private slots:
             QVERIFY(clock.elapsed() < 5000);
             QCOMPARE(recorder->Shown.size(), std::size_t(1));
             QCOMPARE(recorder->Shown[0].Kind, QString("Error"));
-            QVERIFY2(recorder->Shown[0].Text.endsWith(": não é um arquivo comum."), qPrintable(recorder->Shown[0].Text));
+            QVERIFY2(recorder->Shown[0].Text.endsWith(": não é um arquivo comum."),
+                     qPrintable(recorder->Shown[0].Text));
             QCOMPARE(recorder->DialogsRun.size(), dialogsRun);
             QCOMPARE(frame->OpenDocumentCount(), 0);
         }
@@ -155,7 +156,8 @@ private slots:
         QVERIFY2(Summary().contains("2 linhas recusadas:\n  linha 4: falta a coluna E\n  linha 5: falta a coluna Z"),
                  qPrintable(Summary()));
         QVERIFY(Retype(Control<QLineEdit>(dialog.get(), "edLx"), "0,05"));
-        QTRY_VERIFY2(Summary().contains("mais que o máximo de 1000 × 1000. Um espaçamento de 0,2 m"), qPrintable(Summary()));
+        QTRY_VERIFY2(Summary().contains("mais que o máximo de 1000 × 1000. Um espaçamento de 0,2 m"),
+                     qPrintable(Summary()));
         QTest::mouseClick(Control<QPushButton>(dialog.get(), "BitBtn1"), Qt::LeftButton);
         QCOMPARE(recorder->Shown.size(), std::size_t(1));
         QCOMPARE(recorder->Shown[0].Kind, QString("Error"));
@@ -191,7 +193,8 @@ private slots:
             QVERIFY2(it->size() == 1, qPrintable(it->join(" / ")));
         QVERIFY(owners.size() >= 9);
 
-        QVERIFY(dialog->LoadFile(Write("graus.txt", "P1;-51.10;-28.20;10\nP2;-51.09;-28.20;11\nP3;-51.10;-28.19;12\n")));
+        QVERIFY(
+            dialog->LoadFile(Write("graus.txt", "P1;-51.10;-28.20;10\nP2;-51.09;-28.20;11\nP3;-51.10;-28.19;12\n")));
         auto* degrees = Control<QCheckBox>(dialog.get(), "cbGraus");
         QVERIFY(degrees->isChecked());
         dialog->activateWindow();

@@ -48,7 +48,8 @@ QString Write(const QString& name, const QByteArray& text)
 {
     // A folder of this run's own: the survey of a million points is large,
     // and another run of the tests must not remove it midway.
-    static const QString folder = TempFolder("import_responsive_" + QString::number(QCoreApplication::applicationPid()));
+    static const QString folder =
+        TempFolder("import_responsive_" + QString::number(QCoreApplication::applicationPid()));
     const QString path = folder + "/" + name;
     QFile f(path);
     f.open(QIODevice::WriteOnly);
@@ -74,8 +75,8 @@ QString MillionPoints()
     for (int j = 0; j < 1000; ++j)
         for (int i = 0; i < 1000; ++i) {
             const double e = 400000 + i + jitter(), n = 7450000 + j + jitter();
-            const int size = std::snprintf(line, sizeof line, "P%d;%.3f;%.3f;%.3f\n", j * 1000 + i, e, n,
-                                           500 + 0.01 * i - 0.02 * j);
+            const int size =
+                std::snprintf(line, sizeof line, "P%d;%.3f;%.3f;%.3f\n", j * 1000 + i, e, n, 500 + 0.01 * i - 0.02 * j);
             text.append(line, size);
         }
     path = Write("milhao.csv", text);
@@ -127,10 +128,7 @@ private:
         QTest::keyClicks(edit, text);
     }
 
-    void WaitForSummary(int timeout = 30000)
-    {
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog->SummaryPending(), timeout);
-    }
+    void WaitForSummary(int timeout = 30000) { QTRY_VERIFY_WITH_TIMEOUT(!dialog->SummaryPending(), timeout); }
 
     // The grid the fields give, as the summary must say it.
     QString ExpectedGrid() const
@@ -141,9 +139,7 @@ private:
     TGridSize ExpectedSize() const
     {
         TGridParams p;
-        const auto number = [&](const char* name) {
-            return Field(name)->text().replace(',', '.').toDouble();
-        };
+        const auto number = [&](const char* name) { return Field(name)->text().replace(',', '.').toDouble(); };
         p.Lx = number("edLx"), p.Ly = number("edLy");
         p.OriginX = number("edOrigemX"), p.OriginY = number("edOrigemY");
         p.MaxDistance = number("edDistancia"), p.MaxEdge = number("edLado");
@@ -197,9 +193,10 @@ private slots:
             slowestPause = std::max(slowestPause, clock.elapsed() - 400);
             windowWork = std::max(windowWork, ThreadCpuMs() - cpu);
         }
-        qInfo("slowest key %lld ms; the window was held at most %lld ms past a pause and worked at most %lld ms of "
-              "processor time for a key and its pause",
-              slowestKey, slowestPause, windowWork);
+        qInfo(
+            "slowest key %lld ms; the window was held at most %lld ms past a pause and worked at most %lld ms of "
+            "processor time for a key and its pause",
+            slowestKey, slowestPause, windowWork);
         QCOMPARE(lx->text(), QString("1,15"));
         // A summary of 1 m (about a million stakes) takes a quarter of a
         // second of processor time or more; none of it may fall on the
@@ -281,13 +278,15 @@ private slots:
     void theSystemIsProposedAndChecked()
     {
         // Metres: no system unless the user names one.
-        QVERIFY(dialog->LoadFile(Write("metros.txt", "P1;500000;7000000;10\nP2;500100;7000000;11\n"
-                                                     "P3;500000;7000100;12\nP4;500100;7000100;13\n")));
+        QVERIFY(dialog->LoadFile(Write("metros.txt",
+                                       "P1;500000;7000000;10\nP2;500100;7000000;11\n"
+                                       "P3;500000;7000100;12\nP4;500100;7000100;13\n")));
         QCOMPARE(Field("edEpsg")->text(), QString());
         QVERIFY(Control<QLabel>(dialog.get(), "lbSistema")->text().startsWith("Não informado"));
         Retype(Field("edEpsg"), "4326");
-        const QString refusal = "EPSG:4326 (WGS 84) não é um sistema projetado em metros; escolha um sistema UTM, por "
-                                "exemplo SIRGAS 2000 / UTM.";
+        const QString refusal =
+            "EPSG:4326 (WGS 84) não é um sistema projetado em metros; escolha um sistema UTM, por "
+            "exemplo SIRGAS 2000 / UTM.";
         QCOMPARE(Control<QLabel>(dialog.get(), "lbSistema")->text(), refusal);
         QTest::keyClick(Field("edEpsg"), Qt::Key_Return);
         QCOMPARE(recorder->Shown.size(), std::size_t(1));
@@ -375,7 +374,12 @@ private slots:
         for (int e = 0; e <= 200; e += 10)
             for (int n = 0; n <= 200; n += 10)
                 if (e < 60 || e > 140 || n < 100 || n > 180)
-                    text += QString("%1\t%2\t%3\t%4\n").arg(++k).arg(300000 + e).arg(7000000 + n).arg(50 + 0.1 * e).toLatin1();
+                    text += QString("%1\t%2\t%3\t%4\n")
+                                .arg(++k)
+                                .arg(300000 + e)
+                                .arg(7000000 + n)
+                                .arg(50 + 0.1 * e)
+                                .toLatin1();
         QVERIFY(dialog->LoadFile(Write("buraco.txt", text)));
         Retype(Field("edLx"), "10");
         Retype(Field("edOrigemX"), "300000");

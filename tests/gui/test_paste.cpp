@@ -32,23 +32,36 @@ private slots:
 
         const QByteArray plain("text/plain");
         QTest::newRow("all read") << plain << QByteArray("1\t2\t3\t4,5\r\n") << 1 << 1.0f << 4.5f << QString();
-        QTest::newRow("not numbers") << plain << QByteArray("1.234,5\t9 m\t\xE2\x88\x92" "5\t4") << 1 << 0.0f << 4.0f
+        QTest::newRow("not numbers") << plain
+                                     << QByteArray(
+                                            "1.234,5\t9 m\t\xE2\x88\x92"
+                                            "5\t4")
+                                     << 1 << 0.0f << 4.0f
                                      << QString("3 campos colados não são números e ficaram sem cota.");
         QTest::newRow("one not a number") << plain << QByteArray("x\t\t\t4") << 1 << 0.0f << 4.0f
                                           << QString("1 campo colado não é um número e ficou sem cota.");
         QTest::newRow("outside the grid") << plain << QByteArray("7\t1\t2\t3") << 999 << 7.0f << 0.0f
-                                          << QString("2 campos ficaram fora da grade (além da coluna ou da linha "
-                                                     "1000) e foram ignorados.");
+                                          << QString(
+                                                 "2 campos ficaram fora da grade (além da coluna ou da linha "
+                                                 "1000) e foram ignorados.");
         QTest::newRow("both") << plain << QByteArray("m\t1\t2\t3") << 998 << 0.0f << 0.0f
-                              << QString("1 campo colado não é um número e ficou sem cota. 1 campo ficou fora da "
-                                         "grade (além da coluna ou da linha 1000) e foi ignorado.");
+                              << QString(
+                                     "1 campo colado não é um número e ficou sem cota. 1 campo ficou fora da "
+                                     "grade (além da coluna ou da linha 1000) e foi ignorado.");
         QTest::newRow("only line breaks") << plain << QByteArray("\r\n\r\n") << 1 << 5.0f << 0.0f
                                           << QString("A área de transferência não contém cotas para colar.");
-        QTest::newRow("UTF-8 mark") << plain << QByteArray("\xEF\xBB\xBF" "8\t\t\t9") << 1 << 8.0f << 9.0f
-                                    << QString();
+        QTest::newRow("UTF-8 mark") << plain
+                                    << QByteArray(
+                                           "\xEF\xBB\xBF"
+                                           "8\t\t\t9")
+                                    << 1 << 8.0f << 9.0f << QString();
         QTest::newRow("UTF-16 only") << QByteArray("text/plain;charset=utf-16")
-                                     << QByteArray("\xFF\xFE" "8\0\t\0\t\0\t\0" "9\0", 12) << 1 << 8.0f << 9.0f
-                                     << QString();
+                                     << QByteArray(
+                                            "\xFF\xFE"
+                                            "8\0\t\0\t\0\t\0"
+                                            "9\0",
+                                            12)
+                                     << 1 << 8.0f << 9.0f << QString();
     }
 
     void pasteWarnsOnceOfLostFields()

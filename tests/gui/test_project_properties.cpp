@@ -155,8 +155,7 @@ private slots:
                      QTest::keyClick(Field("edNorte"), Qt::Key_Return);
                  }),
                  int(QDialog::Accepted));
-        QCOMPARE(Describe(doc->Terrain().Extension().Georeference),
-                 Describe(Georef(31982, 331200.5, 6674800.25)));
+        QCOMPARE(Describe(doc->Terrain().Extension().Georeference), Describe(Georef(31982, 331200.5, 6674800.25)));
         QVERIFY(!doc->Terrain().Saved());
         // The grid's headers are redrawn with the stakes' coordinates.
         QCOMPARE(headers.count(), 2);
@@ -242,18 +241,29 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("correction");
-        QTest::newRow("geographic system") << "edEpsg" << "4326"
+        QTest::newRow("geographic system") << "edEpsg"
+                                           << "4326"
                                            << "EPSG:4326 (WGS 84) não é um sistema projetado em metros; escolha um "
                                               "sistema UTM, por exemplo SIRGAS 2000 / UTM."
                                            << "31982";
-        QTest::newRow("unknown code") << "edEpsg" << "99999"
-                                      << "EPSG:99999 não é um sistema de coordenadas conhecido." << "31982";
-        QTest::newRow("a prefix alone") << "edEpsg" << "EPSG:"
+        QTest::newRow("unknown code") << "edEpsg"
+                                      << "99999"
+                                      << "EPSG:99999 não é um sistema de coordenadas conhecido."
+                                      << "31982";
+        QTest::newRow("a prefix alone") << "edEpsg"
+                                        << "EPSG:"
                                         << "O código EPSG deve ser um número inteiro positivo, por exemplo 31982."
                                         << "31982";
-        QTest::newRow("no easting") << "edEste" << "" << "A caixa de edição não pode ficar vazia." << "1";
-        QTest::newRow("a sign alone") << "edNorte" << "-" << "A caixa de edição contém um número inválido." << "1";
-        QTest::newRow("far beyond the Earth") << "edNorte" << "2E15"
+        QTest::newRow("no easting") << "edEste"
+                                    << ""
+                                    << "A caixa de edição não pode ficar vazia."
+                                    << "1";
+        QTest::newRow("a sign alone") << "edNorte"
+                                      << "-"
+                                      << "A caixa de edição contém um número inválido."
+                                      << "1";
+        QTest::newRow("far beyond the Earth") << "edNorte"
+                                              << "2E15"
                                               << "As coordenadas do piquete (1, 1) devem ficar entre -10^15 e 10^15 m."
                                               << "1";
     }

@@ -57,7 +57,6 @@ private:
         d->btOkSistematizaClick();
     }
 
-
     // Types a plan's slopes and ratio into its column of the results window
     // and leaves the row, so that the last entry is committed.
     [[nodiscard]] bool TypePlan(int column, const QString& sx, const QString& sy, const QString& ratio)
@@ -207,8 +206,8 @@ private slots:
         QCOMPARE(r->CellText(1, rrRatio), QString("1,000"));  // the best plan stays
         // The document's computed views now show this plan.
         QVERIFY(ActiveDocument()->SelectView(1));
-        QCOMPARE(ActiveDocument()->CellText(1, 1), QString::fromStdString(
-                                                   FormatFixed(t.DesignElevation(1, 1), 3, 10, ',')));
+        QCOMPARE(ActiveDocument()->CellText(1, 1),
+                 QString::fromStdString(FormatFixed(t.DesignElevation(1, 1), 3, 10, ',')));
     }
 
     // Plans are part of the document: computing or typing them is a change to
@@ -505,7 +504,8 @@ private slots:
         doc->ShowCutFillMap();
         QCOMPARE(CutFillMapWindow()->Map().Bitmap.width(), 24);
         QCOMPARE(Control<TMapView>(CutFillMapWindow(), "MapView")->viewport()->width(), 24);
-        QVERIFY(Control<TMapView>(CutFillMapWindow(), "MapView")->verticalScrollBar()->maximum() > 0);  // 240 pixels tall: it scrolls
+        QVERIFY(Control<TMapView>(CutFillMapWindow(), "MapView")->verticalScrollBar()->maximum()
+                > 0);  // 240 pixels tall: it scrolls
     }
 };
 

@@ -55,10 +55,10 @@ private slots:
         QTest::addColumn<bool>("loaded");
         QTest::addColumn<QString>("lookIn");
         QTest::addColumn<QStringList>("buttons");
-        QTest::newRow("pt_BR") << QLocale(QLocale::Portuguese, QLocale::Brazil) << true << "Procurar em:"
-                               << QStringList{"Cancelar", "OK"};
-        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates) << true << "Look in:"
-                               << QStringList{"Cancel", "OK"};
+        QTest::newRow("pt_BR") << QLocale(QLocale::Portuguese, QLocale::Brazil) << true
+                               << "Procurar em:" << QStringList{"Cancelar", "OK"};
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates) << true
+                               << "Look in:" << QStringList{"Cancel", "OK"};
         QTest::newRow("C") << QLocale::c() << false << "Look in:" << QStringList{"Cancel", "OK"};
     }
     void qtDialogsFollowTheLocale()

@@ -67,7 +67,10 @@ private:
         return doc;
     }
 
-    void Press(QKeyCombination key) { QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers()); }
+    void Press(QKeyCombination key)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+    }
 
 private slots:
     void init() { QVERIFY(StartFrame(QLocale::c())); }
@@ -76,10 +79,9 @@ private slots:
     void everyCommandTakesTheValueBeingTyped_data()
     {
         QTest::addColumn<QString>("command");
-        for (const char* command :
-             {"Ctrl+S", "Salvar Como", "Fechar by mouse", "Sair", "F9", "Sistematizar pop-up", "Ctrl+P",
-              "Exportar PDF", "Inserir Linha", "Inserir Linha pop-up", "Excluir Linha", "Inserir Coluna pop-up",
-              "Excluir Coluna", "Ctrl+C", "Shift+Del"})
+        for (const char* command : {"Ctrl+S", "Salvar Como", "Fechar by mouse", "Sair", "F9", "Sistematizar pop-up",
+                                    "Ctrl+P", "Exportar PDF", "Inserir Linha", "Inserir Linha pop-up", "Excluir Linha",
+                                    "Inserir Coluna pop-up", "Excluir Coluna", "Ctrl+C", "Shift+Del"})
             QTest::newRow(command) << QString(command);
     }
 
@@ -101,7 +103,7 @@ private slots:
         frame->UpdateEditMenu();
         const auto warned = [&](const char* text) {
             return !recorder->Shown.empty() && recorder->Shown.back().Kind == "Warning"
-                && recorder->Shown.back().Text == QString::fromUtf8(text);
+                   && recorder->Shown.back().Text == QString::fromUtf8(text);
         };
         const char* noReport = "É impossível gerar o relatório de campo antes de sistematizar o terreno.";
 
@@ -231,15 +233,24 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<float>("stored");
-        QTest::newRow("minus") << "-5" << "-5" << -5.0f;
-        QTest::newRow("plus") << "+5" << "+5" << 5.0f;
-        QTest::newRow("minus, separator first") << "-.5" << "-.5" << -0.5f;
-        QTest::newRow("minus, exponent") << "-1e2" << "-1e2" << -100.0f;
-        QTest::newRow("a second sign") << "-+-5" << "-5" << -5.0f;
-        QTest::newRow("a sign after digits") << "5-" << "5" << 5.0f;
-        QTest::newRow("minus alone") << "-" << "-" << 42.0f;  // unreadable: the cell keeps its value
-        QTest::newRow("plus alone") << "+" << "+" << 42.0f;
-        QTest::newRow("minus zero") << "-0" << "-0" << 0.0f;  // zero: no elevation
+        QTest::newRow("minus") << "-5"
+                               << "-5" << -5.0f;
+        QTest::newRow("plus") << "+5"
+                              << "+5" << 5.0f;
+        QTest::newRow("minus, separator first") << "-.5"
+                                                << "-.5" << -0.5f;
+        QTest::newRow("minus, exponent") << "-1e2"
+                                         << "-1e2" << -100.0f;
+        QTest::newRow("a second sign") << "-+-5"
+                                       << "-5" << -5.0f;
+        QTest::newRow("a sign after digits") << "5-"
+                                             << "5" << 5.0f;
+        QTest::newRow("minus alone") << "-"
+                                     << "-" << 42.0f;  // unreadable: the cell keeps its value
+        QTest::newRow("plus alone") << "+"
+                                    << "+" << 42.0f;
+        QTest::newRow("minus zero") << "-0"
+                                    << "-0" << 0.0f;  // zero: no elevation
     }
 
     void signsLeadAValue()
@@ -271,7 +282,9 @@ private slots:
         QVERIFY(results);
         auto* line = Control<QLabel>(results, "lbDesatualizado");
         const QAbstractItemModel* model = Control<QTableView>(results, "Grid")->model();
-        const auto colour = [&](int row, int column) { return model->index(row, column).data(Qt::ForegroundRole).value<QColor>(); };
+        const auto colour = [&](int row, int column) {
+            return model->index(row, column).data(Qt::ForegroundRole).value<QColor>();
+        };
         QVERIFY(line->isHidden());
         QCOMPARE(colour(rrSx, 1), QColor(0, 0, 255));
         QCOMPARE(colour(rrOrigin, 1), QColor(0, 0, 0));

@@ -95,6 +95,7 @@ private slots:
             const char* Caption;
             std::function<bool()> Act;  // false when the keys found no widget
         };
+        // clang-format off
         const TStep steps[] = {
             {"&Desfazer Digitação", [&] { doc->SetCurrentCell(2, 3); return Type("7,5") && Key(Qt::Key_Down); }},
             {"&Desfazer Colar", [&] {
@@ -116,6 +117,7 @@ private slots:
             {"&Desfazer Inserir Coluna", [&] { doc->SetCurrentCell(1, 1); Item("mnInsCol")->trigger(); return true; }},
             {"&Desfazer Excluir Coluna", [&] { doc->SetCurrentCell(3, 1); Item("mnDelCol")->trigger(); return true; }},
         };
+        // clang-format on
         std::vector<TStoreImage> images{TStoreImage(doc->Terrain())};
         for (const TStep& step : steps) {
             frame->UpdateMenuItems();
@@ -259,17 +261,26 @@ private slots:
             }
             const TTerreno& t = doc->Terrain();
             if (back.Terrain->ColCount() != t.ColCount() || back.Terrain->RowCount() != t.RowCount())
-                return QString("%1: %2 x %3 read back as %4 x %5").arg(where).arg(t.ColCount()).arg(t.RowCount())
-                    .arg(back.Terrain->ColCount()).arg(back.Terrain->RowCount());
+                return QString("%1: %2 x %3 read back as %4 x %5")
+                    .arg(where)
+                    .arg(t.ColCount())
+                    .arg(t.RowCount())
+                    .arg(back.Terrain->ColCount())
+                    .arg(back.Terrain->RowCount());
             for (std::int32_t r = 1; r <= t.RowCount(); ++r)
                 for (std::int32_t c = 1; c <= t.ColCount(); ++c)
                     if (back.Terrain->GetCell(c, r) != t.GetCell(c, r))
-                        return QString("%1: cell %2,%3 %4 read back as %5").arg(where).arg(c).arg(r)
-                            .arg(double(t.GetCell(c, r))).arg(double(back.Terrain->GetCell(c, r)));
+                        return QString("%1: cell %2,%3 %4 read back as %5")
+                            .arg(where)
+                            .arg(c)
+                            .arg(r)
+                            .arg(double(t.GetCell(c, r)))
+                            .arg(double(back.Terrain->GetCell(c, r)));
             return {};
         };
         Control<TGridControl>(doc, "Grid")->setFocus();
         // Each false when its keys found no widget.
+        // clang-format off
         const std::function<bool()> actions[] = {
             [&] { doc->SetCurrentCell(2, 2); return Type("1e39") && Key(Qt::Key_Down); },
             [&] { doc->SetCurrentCell(3, 3); return Type("3.4028234e38") && Key(Qt::Key_Down); },
@@ -284,6 +295,7 @@ private slots:
             [&] { doc->SetCurrentCell(2, 3); Item("mnDelRow")->trigger(); return true; },
             [&] { doc->SetCurrentCell(4, 1); Item("mnDelCol")->trigger(); return true; },
         };
+        // clang-format on
         for (const auto& act : actions) {
             QVERIFY(act());
             QCOMPARE(saveAndReopen("after an edit"), QString());
@@ -291,9 +303,8 @@ private slots:
         }
         // The overflowing fields were refused with a word to the user, the
         // largest single stored.
-        QVERIFY(std::any_of(recorder->Shown.begin(), recorder->Shown.end(), [](const TShownMessage& m) {
-            return m.Text.contains("não são números");
-        }));
+        QVERIFY(std::any_of(recorder->Shown.begin(), recorder->Shown.end(),
+                            [](const TShownMessage& m) { return m.Text.contains("não são números"); }));
         const TTerreno& t = doc->Terrain();
         QVERIFY(std::isfinite(t.Minimum().Value) && std::isfinite(t.Maximum().Value));
         QCOMPARE(t.Maximum().Value, FLT_MAX);

@@ -53,8 +53,8 @@ int CountColour(const QImage& image, QRgb colour)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QRgb p = image.pixel(x, y);
-            n += std::abs(qRed(p) - qRed(colour)) <= 4 && std::abs(qGreen(p) - qGreen(colour)) <= 4 &&
-                 std::abs(qBlue(p) - qBlue(colour)) <= 4;
+            n += std::abs(qRed(p) - qRed(colour)) <= 4 && std::abs(qGreen(p) - qGreen(colour)) <= 4
+                 && std::abs(qBlue(p) - qBlue(colour)) <= 4;
         }
     return n;
 }
@@ -68,12 +68,12 @@ TEST(PrintPages, FieldReportOfTheFourStakes)
     ASSERT_EQ(PdfPages(pdf), 1);
     EXPECT_EQ(PdfFontsNotEmbedded(pdf), QStringList());
     const QString text = PdfText(pdf);
-    for (const char* expected : {
-             "Relatório de Campo", "QUATRO.NVR 07/12/2026", "Declividade Sx -0,025000", "Declividade Sy 0,025000",
-             "Cota da Origem (m) 10,750", "Vol. de Corte (m³) 600,0 (3750,0 m³/ha)", "Área sistematizada 0,1600 ha",
-             "\n 1 1 1 0 0 10,000 10,750 A 0,750\n", "\n 2 2 1 20 0 11,000 10,250 C 0,750\n",
-             "\n 4 1 2 0 20 12,000 11,250 C 0,750\n",
-             "Total: 4 piquetes, 2 em corte e 2 em aterro (0,1600 ha).", "Página 1 de 1"})
+    for (const char* expected :
+         {"Relatório de Campo", "QUATRO.NVR 07/12/2026", "Declividade Sx -0,025000", "Declividade Sy 0,025000",
+          "Cota da Origem (m) 10,750", "Vol. de Corte (m³) 600,0 (3750,0 m³/ha)", "Área sistematizada 0,1600 ha",
+          "\n 1 1 1 0 0 10,000 10,750 A 0,750\n", "\n 2 2 1 20 0 11,000 10,250 C 0,750\n",
+          "\n 4 1 2 0 20 12,000 11,250 C 0,750\n", "Total: 4 piquetes, 2 em corte e 2 em aterro (0,1600 ha).",
+          "Página 1 de 1"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected))) << expected << "\n" << text.toStdString();
 }
 
@@ -177,8 +177,8 @@ TEST(PrintPages, RoundScales)
 {
     const struct {
         long double Exact, Round;
-    } cases[] = {{1873, 2000}, {2000, 2000}, {2001, 2500}, {3100, 4000}, {5200, 7500}, {7600, 10000},
-                 {120, 125}, {0.5L, 1}, {1000.0000001L, 1000}};
+    } cases[] = {{1873, 2000},  {2000, 2000}, {2001, 2500}, {3100, 4000},         {5200, 7500},
+                 {7600, 10000}, {120, 125},   {0.5L, 1},    {1000.0000001L, 1000}};
     for (const auto& c : cases)
         EXPECT_EQ(RoundScale(c.Exact), c.Round) << double(c.Exact);
 }
@@ -222,7 +222,8 @@ TEST(PrintPages, GeoreferencedPagesGiveTheFirstStakesElevation)
 
     QString text = PdfText(Write(*FieldReportDocument(BuildFieldReport(t), 3, Heading()), "georref.pdf"));
     EXPECT_TRUE(text.contains("Cota de projeto no piquete (2, 3) " + design + " m")) << text.toStdString();
-    EXPECT_TRUE(text.contains(QString::fromUtf8("Georreferência EPSG:31982, piquete (1, 1) em E = 512002,5 m, N = 9100010,5 m")));
+    EXPECT_TRUE(text.contains(
+        QString::fromUtf8("Georreferência EPSG:31982, piquete (1, 1) em E = 512002,5 m, N = 9100010,5 m")));
     EXPECT_TRUE(text.contains("\n 1 2 3 512005 9100005,5 ")) << text.toStdString();
     EXPECT_TRUE(text.contains("\n 6 6 4 512015 9100003 ")) << text.toStdString();
 

@@ -47,8 +47,8 @@ private:
             auto* pages = preview->findChild<QPrintPreviewWidget*>();
             if (pages && QTest::qWaitFor([pages] { return pages->pageCount() > 0; }, 10000)) {
                 seen.Pages = pages->pageCount();
-                seen.Orientation = pages->orientation() == QPageLayout::Landscape ? QPageLayout::Landscape
-                                                                                   : QPageLayout::Portrait;
+                seen.Orientation =
+                    pages->orientation() == QPageLayout::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
             }
             seen.Title = preview->windowTitle();
             preview->hide();
@@ -197,15 +197,15 @@ private slots:
         Item("mnExportarPDF")->trigger();
         QCOMPARE(recorder->ExportFilters, QStringList({"Documento PDF (*.pdf)"}));
         QString text = PdfText(folder + "/cortes.pdf");
-        QVERIFY2(text.contains("Legenda") && text.contains("Cota da Origem (m): 10,750") &&
-                     text.contains(doc->windowTitle()),
+        QVERIFY2(text.contains("Legenda") && text.contains("Cota da Origem (m): 10,750")
+                     && text.contains(doc->windowTitle()),
                  qPrintable(text));
 
         AltimetricMap(*doc);
         Item("mnExportarPDF")->trigger();
         text = PdfText(folder + "/curvas.pdf");
-        QVERIFY2(text.contains("Curvas de nível (m): 10,5; 11") && text.contains("Escala 1:") &&
-                     text.contains("Projeto: " + doc->windowTitle()),
+        QVERIFY2(text.contains("Curvas de nível (m): 10,5; 11") && text.contains("Escala 1:")
+                     && text.contains("Projeto: " + doc->windowTitle()),
                  qPrintable(text));
 
         // The results window: the computed plans of the active document.
@@ -213,8 +213,8 @@ private slots:
         frame->ActivateChild(Resultado());
         Item("mnExportarPDF")->trigger();
         text = PdfText(folder + "/resultados.pdf");
-        QVERIFY2(text.contains("Melhor Plano") && text.contains("Cota da Origem (m) 10,750") &&
-                     !text.contains("Plano 1"),
+        QVERIFY2(text.contains("Melhor Plano") && text.contains("Cota da Origem (m) 10,750")
+                     && !text.contains("Plano 1"),
                  qPrintable(text));
         QVERIFY(recorder->Shown.empty());
     }

@@ -17,10 +17,10 @@ using namespace nivora;
 
 namespace {
 
-constexpr double kE0 = 650000;   // survey coordinates of UTM size
+constexpr double kE0 = 650000;  // survey coordinates of UTM size
 constexpr double kN0 = 7100000;
-constexpr double kWidth = 60;    // east-west extent of the survey, m
-constexpr double kHeight = 36;   // north-south extent
+constexpr double kWidth = 60;   // east-west extent of the survey, m
+constexpr double kHeight = 36;  // north-south extent
 
 // A slope of 5 cm/m along one direction, level along the other.
 double Elevation(bool alongNorth, double e, double n) { return 100 + 0.05 * (alongNorth ? n : e); }

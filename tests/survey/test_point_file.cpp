@@ -57,6 +57,7 @@ struct TLayoutCase {
 
 TEST(PointFile, DetectsTheLayoutsSurveyFilesCome_in)
 {
+    // clang-format off
     const TLayoutCase cases[] = {
         {"semicolons, decimal comma, name and code", "P1;500010,5;7400020,25;101,3;CERCA\nP2;500011;7400021;101,4;CERCA\n",
          ';', ',', 0, 0, 1, 2, 3, 4},
@@ -78,6 +79,7 @@ TEST(PointFile, DetectsTheLayoutsSurveyFilesCome_in)
         {"quoted fields", "\"P1\",\"500010.5\",\"7400020.25\",\"101.3\"\n\"P2\",\"500011.5\",\"7400021.25\",\"101.2\"\n", ',',
          '.', 0, 0, 1, 2, 3, -1},
     };
+    // clang-format on
     for (const TLayoutCase& c : cases) {
         SCOPED_TRACE(c.what);
         const TPointFormat f = DetectPointFormat(c.text);
@@ -103,6 +105,7 @@ TEST(PointFile, QuotedFieldsAreReadAsTheirContent)
         std::string text;
         char separator, decimal;
         const char* expected;
+        // clang-format off
     } cases[] = {
         {"commas both ways, the numbers quoted", "\"P1\",\"500010,5\",\"7400020,25\",\"101,3\"\n"
                                                  "\"P2\",\"500011,5\",\"7400021,25\",\"101,2\"\n",
@@ -116,6 +119,7 @@ TEST(PointFile, QuotedFieldsAreReadAsTheirContent)
          "5 lines, 3 refused; (10 20 30) (11 21 31) [3: E não é um número: \"\"12\"5\"]"
          " [4: N não é um número: \"2\"3\"] [5: E não é um número: \"\"14\"]"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const TPointFormat f = DetectPointFormat(c.text);
@@ -123,7 +127,8 @@ TEST(PointFile, QuotedFieldsAreReadAsTheirContent)
         EXPECT_EQ(f.Decimal, c.decimal);
         EXPECT_EQ(Describe(ReadPoints(c.text, f)), c.expected);
     }
-    const TPointFormat named = DetectPointFormat("\"Ponto\";\"Este (m)\";\"Norte\";\"Cota \"\"Z\"\"\"\n1;10;20;30\n2;11;21;31\n");
+    const TPointFormat named =
+        DetectPointFormat("\"Ponto\";\"Este (m)\";\"Norte\";\"Cota \"\"Z\"\"\"\n1;10;20;30\n2;11;21;31\n");
     EXPECT_EQ(named.HeaderLines, 1);
     EXPECT_EQ(named.ColE, 1);
     EXPECT_EQ(named.ColZ, 3);
@@ -139,11 +144,13 @@ TEST(PointFile, NumbersAreReadOnlyWhenWhole)
         char decimal;
         bool ok;
         double value;
+        // clang-format off
     } cases[] = {
         {"101,25", ',', true, 101.25}, {"101.25", '.', true, 101.25}, {"+7", '.', true, 7},   {"-1.5e3", '.', true, -1500},
         {"101.25", ',', false, 0},     {"1.000,5", ',', false, 0},    {"12a", '.', false, 0}, {"-", '.', false, 0},
         {"1e", '.', false, 0},         {"nan", '.', false, 0},        {"1e999", '.', false, 0}, {"", '.', false, 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         double v = 0;
@@ -156,14 +163,15 @@ TEST(PointFile, NumbersAreReadOnlyWhenWhole)
 
 TEST(PointFile, UnreadableLinesAreCountedWithTheirNumbersAndReasons)
 {
-    const std::string text = "Nome;E;N;Z\n"            // 1
-                             "P1;100;200;10\n"         // 2
-                             "P2;101;abc;10\n"         // 3
-                             "\n"                      // 4 (blank: not a refusal)
-                             "P3;102\n"                // 5
-                             "P4;103;203;10,5,2\n"     // 6
-                             "P5;104;204;11\n"         // 7
-                             "x\ny\nz\nw\n";           // 8..11
+    const std::string text =
+        "Nome;E;N;Z\n"         // 1
+        "P1;100;200;10\n"      // 2
+        "P2;101;abc;10\n"      // 3
+        "\n"                   // 4 (blank: not a refusal)
+        "P3;102\n"             // 5
+        "P4;103;203;10,5,2\n"  // 6
+        "P5;104;204;11\n"      // 7
+        "x\ny\nz\nw\n";        // 8..11
     const TPointFormat f = DetectPointFormat(text);
     ASSERT_EQ(f.HeaderLines, 1);
     const TPointSet s = ReadPoints(text, f);
@@ -185,6 +193,7 @@ TEST(PointFile, NumbersAProjectCannotHoldAreRefusedWithTheirReason)
     const struct {
         const char* line;
         const char* reason;  // empty: the point is read
+        // clang-format off
     } cases[] = {
         {"P;10;20;1e39", "Z fora do intervalo: \"1e39\""},
         {"P;10;20;-1e39", "Z fora do intervalo: \"-1e39\""},
@@ -196,6 +205,7 @@ TEST(PointFile, NumbersAProjectCannotHoldAreRefusedWithTheirReason)
         {"P;10;-1.5e15;100", "N fora do intervalo: \"-1.5e15\""},
         {"P;-1e15;1e15;100", ""},
     };
+    // clang-format on
     TPointFormat f;
     f.Separator = ';';
     f.ColName = 0, f.ColE = 1, f.ColN = 2, f.ColZ = 3;
@@ -216,11 +226,12 @@ TEST(PointFile, NumbersAProjectCannotHoldAreRefusedWithTheirReason)
 
 TEST(PointFile, RepeatedPositionsAreMergedAndDifferentElevationsReported)
 {
-    const std::string text = "P1;0;0;10\n"
-                             "P2;5;0;11\n"
-                             "P3;0;5;12\n"
-                             "P1b;0;0;10\n"    // the same again: dropped quietly
-                             "P2b;5;0;12\n";   // another elevation: averaged, reported
+    const std::string text =
+        "P1;0;0;10\n"
+        "P2;5;0;11\n"
+        "P3;0;5;12\n"
+        "P1b;0;0;10\n"   // the same again: dropped quietly
+        "P2b;5;0;12\n";  // another elevation: averaged, reported
     TPointFormat f;
     f.Separator = ';';
     f.ColName = 0, f.ColE = 1, f.ColN = 2, f.ColZ = 3;
@@ -242,6 +253,7 @@ TEST(PointFile, DegreesAreRecognisedOnlyForASmallAreaOrByTheHeader)
         const char* what;
         std::string text;
         bool geographic;
+        // clang-format off
     } cases[] = {
         {"GNSS in degrees", "P1;-47,929201;-15,780112;1100\nP2;-47,928;-15,781;1101\nP3;-47,927;-15,779;1102\n", true},
         {"local survey in metres", "P1;10;20;100\nP2;60;25;101\nP3;35;80;102\n", false},
@@ -249,6 +261,7 @@ TEST(PointFile, DegreesAreRecognisedOnlyForASmallAreaOrByTheHeader)
         {"named latitude and longitude over two degrees", "Lat;Lon;Alt\n-15,1;-47,5;1100\n-16,8;-47,9;1101\n-15,9;-45,2;1102\n",
          true},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(ReadPoints(c.text, DetectPointFormat(c.text)).LooksGeographic, c.geographic);
@@ -261,6 +274,7 @@ TEST(PointFile, LinesReadTheSameHoweverTheSourceHandsThemOut)
         const char* what;
         std::string text;
         const char* expected;
+        // clang-format off
     } cases[] = {
         {"CR LF, the end of a line and the start of the next in two reads",
          "\xEF\xBB\xBFPt;E;N;Z\r\n1;10;20;30\r\n\r\n2;11;21;31\r\nlixo\r\n3;12;22;32",
@@ -273,6 +287,7 @@ TEST(PointFile, LinesReadTheSameHoweverTheSourceHandsThemOut)
         {"a control character for a line", "1;10;20;30\n\x01\n2;11;21;31\n",
          "3 lines, 1 refused; (10 20 30) (11 21 31) [2: falta a coluna E]"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TPointFormat f;
@@ -297,17 +312,19 @@ TEST(PointFile, ALineTooLongIsRefusedWithItsNumberAndTheRestRead)
     const std::string fits = "1;10;20;30;" + std::string(kMaxPointLine - 11, 'x');
     const std::string over = "2;11;21;31;" + std::string(kMaxPointLine - 10, 'x');
     const std::string endless(3 * kMaxPointLine + 5, '1');
-    const std::string text = "Pt;E;N;Z;Cod\n" + fits + "\n" + over + "\r\n3;12;22;32\n" + endless + "\r4;13;23;33\n" + endless;
+    const std::string text =
+        "Pt;E;N;Z;Cod\n" + fits + "\n" + over + "\r\n3;12;22;32\n" + endless + "\r4;13;23;33\n" + endless;
     for (std::size_t step : {std::size_t(1000), std::size_t(65536), text.size()}) {
         SCOPED_TRACE(step);
         TDripSource source(text, step);
         const TPointReading r = ReadPointSource(source, std::nullopt);
         EXPECT_EQ(r.Format.HeaderLines, 1);
         EXPECT_EQ(r.Format.ColZ, 3);
-        EXPECT_EQ(Describe(r.Set), "6 lines, 3 refused; (10 20 30) (12 22 32) (13 23 33)"
-                                   " [3: linha longa demais (mais de 65536 caracteres)]"
-                                   " [5: linha longa demais (mais de 65536 caracteres)]"
-                                   " [7: linha longa demais (mais de 65536 caracteres)]");
+        EXPECT_EQ(Describe(r.Set),
+                  "6 lines, 3 refused; (10 20 30) (12 22 32) (13 23 33)"
+                  " [3: linha longa demais (mais de 65536 caracteres)]"
+                  " [5: linha longa demais (mais de 65536 caracteres)]"
+                  " [7: linha longa demais (mais de 65536 caracteres)]");
     }
 }
 
@@ -324,6 +341,7 @@ TEST(PointFile, OnlyRegularFilesAreReadAndAtOnce)
     const struct {
         fs::path path;
         const char* message;  // empty: read
+        // clang-format off
     } cases[] = {
         {fifo, "Não foi possível abrir o arquivo pontos.fifo: não é um arquivo comum."},
         {"/dev/zero", "Não foi possível abrir o arquivo zero: não é um arquivo comum."},
@@ -332,6 +350,7 @@ TEST(PointFile, OnlyRegularFilesAreReadAndAtOnce)
         {"/proc/self/pagemap", "Não foi possível abrir o arquivo pagemap: não é um arquivo comum."},
         {file, ""},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.string());
         std::string message;
@@ -356,7 +375,9 @@ TEST(PointFile, OnlyRegularFilesAreReadAndAtOnce)
 TEST(PointFile, AStreamIsReadToItsEnd)
 {
     // A byte order mark ahead of the first number.
-    std::istringstream in("\xEF\xBB\xBF" "10 20 30\n11 21 31\n12 23 33\n");
+    std::istringstream in(
+        "\xEF\xBB\xBF"
+        "10 20 30\n11 21 31\n12 23 33\n");
     TStreamPointSource source(in);
     const TPointReading r = ReadPointSource(source, std::nullopt);
     EXPECT_EQ(r.Format.Separator, ' ');

@@ -108,17 +108,20 @@ TEST(PointGrid, AConcaveSurveyLeavesItsMissingCornerEmpty)
 {
     // An L: the north-east quarter of a 200 m square was not surveyed.
     const auto inL = [](double x, double y) { return x < 100 || y < 100; };
-    const auto pts = Sample(1200, 200, 200, [](double x, double y) { return 50 + 0.01 * x + 0.005 * y; }, 0, inL);
+    const auto pts = Sample(
+        1200, 200, 200, [](double x, double y) { return 50 + 0.01 * x + 0.005 * y; }, 0, inL);
     const TPointTriangulation t(pts);
     const struct {
         const char* what;
         double maxDistance, maxEdge;
         bool cornerEmpty;
+        // clang-format off
     } cases[] = {
         {"edge limit and distance", 15, 40, true},
         {"distance alone", 15, 0, true},
         {"neither: the triangles bridge the bay", 1e6, 0, false},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TGridParams p = Params(10);
@@ -149,6 +152,7 @@ TEST(PointGrid, NearestPointWithinTheDistanceOrNothing)
         TGridMethod method;
         int col, row;
         float z;
+        // clang-format off
     } cases[] = {
         // Row 11 is the southern one, at y = 0.
         {TGridMethod::Nearest, 1, 11, 10},       {TGridMethod::Nearest, 3, 10, 10},  // (20, 10): 22 m away
@@ -158,6 +162,7 @@ TEST(PointGrid, NearestPointWithinTheDistanceOrNothing)
         {TGridMethod::Triangulation, 2, 11, 11}, // on the hull's edge between the first two
         {TGridMethod::Triangulation, 6, 6, 0},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.col << "," << c.row);
         p.Method = c.method;
@@ -178,8 +183,9 @@ TEST(PointGrid, InputThatCannotMakeAGridIsRefusedWithTheReason)
         return std::string("(nenhuma)");
     };
     const std::vector<TSurveyPoint> two = {{0, 0, 1}, {1, 1, 2}};
-    EXPECT_EQ(message([&] { TPointTriangulation t(two); }),
-              "O arquivo tem 2 pontos utilizáveis; são necessários ao menos três pontos que não estejam sobre uma linha.");
+    EXPECT_EQ(
+        message([&] { TPointTriangulation t(two); }),
+        "O arquivo tem 2 pontos utilizáveis; são necessários ao menos três pontos que não estejam sobre uma linha.");
     const std::vector<TSurveyPoint> line = {{0, 0, 1}, {1, 1, 2}, {2, 2, 3}, {5, 5, 3}};
     EXPECT_EQ(message([&] { TPointTriangulation t(line); }),
               "Os pontos estão todos sobre uma linha e não descrevem uma superfície.");
@@ -205,12 +211,14 @@ TEST(PointGrid, InputThatCannotMakeAGridIsRefusedWithTheReason)
     const struct {
         double lx, ly, ox;
         const char* message;
+        // clang-format off
     } unsavable[] = {
         {1e-40, 2.5, 0, "O espaçamento da grade deve ser um número positivo."},
         {2.5, 1e-39, 0, "O espaçamento da grade deve ser um número positivo."},
         {2e30, 2.5, 0, "O espaçamento da grade deve ser um número positivo."},
         {2.5, 2.5, -1e36, "A origem da grade contém um número inválido."},
     };
+    // clang-format on
     for (const auto& c : unsavable) {
         SCOPED_TRACE(c.message);
         p.Lx = c.lx, p.Ly = c.ly, p.OriginX = c.ox, p.OriginY = 0;
@@ -226,12 +234,14 @@ TEST(PointImport, WhatAFileMakesIsSavedAndReadBack)
         const char* what;
         const char* text;
         int refused;
+        // clang-format off
     } cases[] = {
         {"an elevation beyond a single", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nP4;100;100;1e39\nP5;50;50;11\n", 1},
         {"an elevation far beyond", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nP4;100;100;1e300\n", 1},
         {"the largest elevation a single holds", "P1;0;0;10\nP2;100;0;11\nP3;0;100;3.4e38\nP4;100;100;-3.4e38\n", 0},
         {"a coordinate far away", "P1;0;0;10\nP2;100;0;11\nP3;0;100;12\nP4;1e300;100;12\n", 1},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         TPointFormat f;
@@ -266,12 +276,14 @@ TEST(PointImport, TheTerrainIsNorthUpAndItsGeoreferenceIsTheNorthWestStake)
         double e0, n0;  // the south-west stake
         double lx, ly;
         int cols, rows;
+        // clang-format off
     } cases[] = {
         {"narrow columns, tall rows, in the south", 312000.37, 7455000.71, 2.5, 10, 7, 4},
         {"wide columns, short rows, near the equator", 771234.5, 9100003.25, 10, 2.5, 3, 5},
         {"odd spacings, one more row than columns", 500000.125, 7499999.875, 7.5, 5, 4, 5},
         {"a single column's width apart", 201000.0625, 9099990.5, 1.25, 3.75, 9, 3},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         // Elevations all different: column, row and a twist.
@@ -324,11 +336,13 @@ TEST(PointGrid, DefaultsAreRoundAndFitTheGrid)
         int points;
         double w, h;
         double spacing;
+        // clang-format off
     } cases[] = {
         {1200, 300, 400, 10},       // one point per 100 m²: 10 m
         {300, 150, 100, 5},         // 50 m² a point: about 7 m, rounded to 5
         {200000, 30000, 1000, 50},  // 12 m apart over 30 km: 50 m is the first that fits
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.points);
         const TPointTriangulation t(Sample(c.points, c.w, c.h, flat));
@@ -380,6 +394,7 @@ TEST(UtmProjection, GnssPointsLandInTheZoneOfTheirMiddleAtTheRightPlace)
         double lon, lat;
         int zone;
         bool south;
+        // clang-format off
     } cases[] = {
         {"Brasília", -47.929201, -15.780112, 23, true},
         {"west of 48° W: zone 22", -48.0012, -15.78, 22, true},
@@ -387,11 +402,14 @@ TEST(UtmProjection, GnssPointsLandInTheZoneOfTheirMiddleAtTheRightPlace)
         {"Macapá, just north of the equator", -51.0664, 0.0349, 22, false},
         {"Boa Vista", -60.6733, 2.8235, 20, false},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         // A small survey around the place: its middle picks the zone.
+        // clang-format off
         std::vector<TSurveyPoint> pts = {
             {c.lon - 0.001, c.lat - 0.001, 100}, {c.lon + 0.001, c.lat + 0.001, 101}, {c.lon, c.lat, 102}};
+        // clang-format on
         const TUtmZone z = ProjectToUtm(pts);
         EXPECT_EQ(z.Zone, c.zone);
         EXPECT_EQ(z.South, c.south);
@@ -415,8 +433,14 @@ TEST(PointImport, AGnssFileBecomesATerrainInSurveyCoordinates)
     std::string text = "Ponto,Latitude,Longitude,Altitude\n";
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
-            text.append("P").append(std::to_string(i * 3 + j)).append(",").append(std::to_string(-15.781 + 0.0005 * i))
-                .append(",").append(std::to_string(-47.930 + 0.0005 * j)).append(",").append(std::to_string(1100 + j))
+            text.append("P")
+                .append(std::to_string(i * 3 + j))
+                .append(",")
+                .append(std::to_string(-15.781 + 0.0005 * i))
+                .append(",")
+                .append(std::to_string(-47.930 + 0.0005 * j))
+                .append(",")
+                .append(std::to_string(1100 + j))
                 .append("\n");
     const TPointFormat f = DetectPointFormat(text);
     const TPreparedPoints prepared = PreparePoints(text, f, ReadPoints(text, f).LooksGeographic);
@@ -453,10 +477,12 @@ TEST(PointImport, SummaryAgreesWithTheNumberOfRepeatedPoints)
     struct Case {
         const char* repeats;
         const char* expected;
+        // clang-format off
     } cases[] = {
         {"P1b;0;0;10\n", "1 ponto repetido (mesmo E e N) foi unido.\n"},
         {"P1b;0;0;10\nP2b;10;0;11\nP2c;10;0;11\n", "3 pontos repetidos (mesmo E e N) foram unidos.\n"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const std::string text = std::string("P1;0;0;10\nP2;10;0;11\nP3;0;10;12\nP4;10;10;13\n") + c.repeats;
         const TPointFormat f = DetectPointFormat(text);

@@ -74,8 +74,7 @@ TEST(PointImport, LongitudeAndLatitudeWithoutAHeaderAreToldApartByWhereTheyFall)
         EXPECT_EQ(p.Zone.Zone, 22);
         EXPECT_TRUE(p.Zone.South);
         EXPECT_EQ(p.ProposedEpsg, 31982);
-        EXPECT_TRUE(Says(p, std::string(c.order) + " (a ordem que põe os pontos no Brasil)."))
-            << ReadingSummary(p);
+        EXPECT_TRUE(Says(p, std::string(c.order) + " (a ordem que põe os pontos no Brasil).")) << ReadingSummary(p);
         EXPECT_TRUE(Says(p, "fuso 22 Sul (EPSG 31982, SIRGAS 2000 / UTM zone 22S)")) << ReadingSummary(p);
         ExpectCorner(p, kPassoFundoE22, kPassoFundoN22);
     }
@@ -196,12 +195,9 @@ TEST(PointFile, ColumnListsAreReadOrRefusedWithTheReason)
         int name, e, n, z, code;
         bool degrees;
     } good[] = {
-        {"name,e,n,z,code", 0, 1, 2, 3, 4, false},
-        {"e,n,z", -1, 0, 1, 2, -1, false},
-        {"name,lon,lat,z", 0, 1, 2, 3, -1, true},
-        {"name,lat,lon,z", 0, 2, 1, 3, -1, true},
-        {"-,N,E,skip,Z", -1, 2, 1, 4, -1, false},
-        {"nome,y,x,cota,codigo", 0, 2, 1, 3, 4, false},
+        {"name,e,n,z,code", 0, 1, 2, 3, 4, false}, {"e,n,z", -1, 0, 1, 2, -1, false},
+        {"name,lon,lat,z", 0, 1, 2, 3, -1, true},  {"name,lat,lon,z", 0, 2, 1, 3, -1, true},
+        {"-,N,E,skip,Z", -1, 2, 1, 4, -1, false},  {"nome,y,x,cota,codigo", 0, 2, 1, 3, 4, false},
     };
     for (const auto& c : good) {
         SCOPED_TRACE(c.list);
@@ -237,8 +233,8 @@ TEST(PointFile, ColumnListsAreReadOrRefusedWithTheReason)
     // Applied on a file: the columns named, the header line detected.
     TPointOptions options;
     options.Columns = ParsePointColumns("z,-,n,e");
-    const TPreparedPoints p = Prepare("cota;obs;y;x\n10;a;7000000;500000\n11;b;7000000;500010\n12;c;7000010;500000\n",
-                                      options);
+    const TPreparedPoints p =
+        Prepare("cota;obs;y;x\n10;a;7000000;500000\n11;b;7000000;500010\n12;c;7000010;500000\n", options);
     ASSERT_TRUE(p.Triangulation) << p.Problem;
     EXPECT_EQ(p.Set.Points.size(), 3u);
     EXPECT_DOUBLE_EQ(p.Set.Points[1].E, 500010);
@@ -295,9 +291,10 @@ TEST(PointImport, TheSurveysOwnLimitsCoverItAtAnySpacingAndKeepItsBaysEmpty)
         EXPECT_GT(g.EmptyByEdge, 0);
         EXPECT_LT(g.InsideCount - g.ValueCount - g.EmptyByEdge, 3);
         const std::string summary = GridSummary(t, p, ',', g);
-        EXPECT_NE(summary.find(std::to_string(g.EmptyByEdge) + " piquetes entre os pontos (dentro do seu contorno "
-                                                               "convexo) ficarão sem cota: em triângulos com lado "
-                                                               "maior que o máximo"),
+        EXPECT_NE(summary.find(std::to_string(g.EmptyByEdge)
+                               + " piquetes entre os pontos (dentro do seu contorno "
+                                 "convexo) ficarão sem cota: em triângulos com lado "
+                                 "maior que o máximo"),
                   std::string::npos)
             << summary;
     }
@@ -326,8 +323,9 @@ TEST(PointGrid, PassesFarApartAreOneSurvey)
         EXPECT_GT(inside, 0);
         EXPECT_EQ(empty, 0);
         EXPECT_EQ(g.EmptyByEdge + g.EmptyByDistance, 0);
-        EXPECT_NE(GridSummary(t, p, ',', g).find("Todos os piquetes entre os pontos (dentro do seu contorno convexo) "
-                                                 "terão cota."),
+        EXPECT_NE(GridSummary(t, p, ',', g)
+                      .find("Todos os piquetes entre os pontos (dentro do seu contorno convexo) "
+                            "terão cota."),
                   std::string::npos);
     }
     // Far from the passes, a stake is left out by the distance, and told.
@@ -339,9 +337,10 @@ TEST(PointGrid, PassesFarApartAreOneSurvey)
     const TGriddedPoints g = GridPoints(t, p, '.', nullptr, true);
     EXPECT_GT(g.EmptyByDistance, 0);
     EXPECT_EQ(g.EmptyByEdge, 0);
-    EXPECT_NE(GridSummary(t, p, ',', g).find(std::to_string(g.EmptyByDistance) +
-                                             " piquetes entre os pontos (dentro do seu contorno convexo) ficarão sem "
-                                             "cota: a mais que a distância máxima (5 m) de um ponto medido."),
+    EXPECT_NE(GridSummary(t, p, ',', g)
+                  .find(std::to_string(g.EmptyByDistance)
+                        + " piquetes entre os pontos (dentro do seu contorno convexo) ficarão sem "
+                          "cota: a mais que a distância máxima (5 m) de um ponto medido."),
               std::string::npos)
         << GridSummary(t, p, ',', g);
 }

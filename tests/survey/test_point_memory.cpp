@@ -26,7 +26,9 @@ namespace {
 // none of it.
 class TMadeSource : public IPointSource {
 public:
-    TMadeSource(long long lines, std::function<void(long long, std::string&)> make) : Lines(lines), Make(std::move(make)) {}
+    TMadeSource(long long lines, std::function<void(long long, std::string&)> make)
+        : Lines(lines), Make(std::move(make))
+    {}
     std::size_t Read(char* buffer, std::size_t n) override
     {
         std::size_t done = 0;
