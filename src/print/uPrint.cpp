@@ -43,47 +43,72 @@ void Save(const QString& name, const std::function<bool(QIODevice&)>& write)
         throw std::runtime_error(("Não foi possível gravar o arquivo " + name + ".").toStdString());
 }
 
+// A grid document's field report, once the terrain is systematized.
+void FieldReportRequest(TForm2& doc, TPrintRequest& r)
+{
+    if (!HasFieldReport(doc.Terrain())) {
+        Messages().Warning(&doc, "É impossível gerar o relatório de campo antes de sistematizar o terreno.");
+        return;
+    }
+    r.Report = std::make_unique<TFieldReport>(BuildFieldReport(doc.Terrain()));
+    r.Decimals = doc.Decimals();
+    r.Document = FieldReportDocument(*r.Report, doc.Decimals(), Heading(doc.windowTitle()));
+    r.ProposedName = Proposed(doc.windowTitle(), "Relatório de Campo");
+}
+
+// The results window's table of computed plans.
+void ResultsRequest(QMdiSubWindow& window, TPrintRequest& r)
+{
+    // The results window always shows the active document.
+    const TForm1* frame = FrameOf(&window);
+    const TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
+    bool anyPlan = false;
+    if (document)
+        for (int k = 1; k < TTerreno::kPlanCount; ++k)
+            anyPlan = anyPlan || document->Terrain().Plans()[std::size_t(k)].Valid;
+    if (!anyPlan) {
+        Messages().Warning(&window, "Não há planos calculados para imprimir.");
+        return;
+    }
+    r.Document = ResultsDocument(document->Terrain(), Heading(document->windowTitle()));
+    r.ProposedName = Proposed(document->windowTitle(), "Resultados");
+}
+
 }  // namespace
 
-bool CanPrint(const QMdiSubWindow* w)
+TPrintKind PrintKindOf(const QMdiSubWindow* w)
 {
-    return qobject_cast<const TForm2*>(w) || qobject_cast<const TResultado*>(w) || qobject_cast<const TMapa*>(w)
-           || qobject_cast<const TShowCurvas*>(w);
+    if (qobject_cast<const TForm2*>(w))
+        return TPrintKind::FieldReport;
+    if (qobject_cast<const TResultado*>(w))
+        return TPrintKind::Results;
+    if (qobject_cast<const TMapa*>(w))
+        return TPrintKind::CutFillMap;
+    if (qobject_cast<const TShowCurvas*>(w))
+        return TPrintKind::AltimetricMap;
+    return TPrintKind::None;
 }
 
 TPrintRequest PrintRequestFor(QMdiSubWindow* window)
 {
     TPrintRequest r;
-    if (auto* doc = qobject_cast<TForm2*>(window)) {
-        if (!HasFieldReport(doc->Terrain())) {
-            Messages().Warning(window, "É impossível gerar o relatório de campo antes de sistematizar o terreno.");
-            return r;
-        }
-        r.Report = std::make_unique<TFieldReport>(BuildFieldReport(doc->Terrain()));
-        r.Decimals = doc->Decimals();
-        r.Document = FieldReportDocument(*r.Report, doc->Decimals(), Heading(doc->windowTitle()));
-        r.ProposedName = Proposed(doc->windowTitle(), "Relatório de Campo");
-    } else if (qobject_cast<TResultado*>(window)) {
-        // The results window always shows the active document.
-        const TForm1* frame = FrameOf(window);
-        const TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
-        bool anyPlan = false;
-        if (document)
-            for (int k = 1; k < TTerreno::kPlanCount; ++k)
-                anyPlan = anyPlan || document->Terrain().Plans()[std::size_t(k)].Valid;
-        if (!anyPlan) {
-            Messages().Warning(window, "Não há planos calculados para imprimir.");
-            return r;
-        }
-        r.Document = ResultsDocument(document->Terrain(), Heading(document->windowTitle()));
-        r.ProposedName = Proposed(document->windowTitle(), "Resultados");
-    } else if (auto* map = qobject_cast<TMapa*>(window)) {
+    switch (PrintKindOf(window)) {
+    case TPrintKind::None: return r;
+    case TPrintKind::FieldReport: FieldReportRequest(*static_cast<TForm2*>(window), r); break;
+    case TPrintKind::Results: ResultsRequest(*window, r); break;
+    case TPrintKind::CutFillMap: {
+        const auto* map = static_cast<const TMapa*>(window);
         // Depths with three decimals, as the map's readout gives them.
         r.Document = CutFillDocument(map->Map(), 3, Heading(map->ProjectName()));
         r.ProposedName = Proposed(map->ProjectName(), "Mapa de Cortes e Aterros");
-    } else if (auto* curvas = qobject_cast<TShowCurvas*>(window)) {
+        break;
+    }
+    case TPrintKind::AltimetricMap: {
+        const auto* curvas = static_cast<const TShowCurvas*>(window);
         r.Document = AltimetricDocument(curvas->Picture(), Heading(curvas->ProjectName()));
         r.ProposedName = Proposed(curvas->ProjectName(), "Mapa Altimétrico");
+        break;
+    }
     }
     if (r.Document)
         r.Document->Progress = FrameOf(window);

@@ -18,8 +18,20 @@ class QWidget;
 
 namespace nivora {
 
+// What a window prints. This is the one place that tells the kinds of window
+// apart for printing: the frame's menu items and the print and PDF commands
+// all go by it.
+enum class TPrintKind {
+    None,           // no window, a WinSurf listing, any other window
+    FieldReport,    // a grid document: its field report
+    Results,        // the results window: the active document's plans
+    CutFillMap,     // a cut-and-fill map window
+    AltimetricMap,  // an altimetric map window
+};
+TPrintKind PrintKindOf(const QMdiSubWindow* window);
+
 // Whether the window is of a kind that prints.
-bool CanPrint(const QMdiSubWindow* window);
+inline bool CanPrint(const QMdiSubWindow* window) { return PrintKindOf(window) != TPrintKind::None; }
 
 // The pages of the window and the file name proposed for its PDF; none, after
 // a warning, when the window has nothing to print yet (a document never

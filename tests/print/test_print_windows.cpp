@@ -13,6 +13,7 @@
 #include "contour/uShowCurvas.h"
 #include "grid/datagrid.h"
 #include "grid/uWinSurf.h"
+#include "print/uPrint.h"
 
 #include <QFile>
 #include <QMdiArea>
@@ -110,6 +111,50 @@ private slots:
         QVERIFY(!Item("mnImprimir")->isEnabled() && !Item("mnExportarPDF")->isEnabled());
         QCOMPARE(PressCtrlP().Title, QString());
         QVERIFY(recorder->DialogsRun.isEmpty());
+    }
+
+    // Each kind of window, and what it prints: the menu items, the print
+    // command's pages and the kind all agree.
+    void eachKindOfWindowPrintsOneThing()
+    {
+        TForm2* doc = FourStakes(true);
+        QMdiSubWindow* results = Resultado();
+        QVERIFY(results);
+        doc->ShowCutFillMap();
+        QMdiSubWindow* cutFill = CutFillMapWindow();
+        QMdiSubWindow* altimetric = AltimetricMap(*doc);
+        doc->ExportWinSurf();
+        QMdiSubWindow* listing = WinSurf();
+        QVERIFY(results && cutFill && altimetric && listing);
+        auto* other = new QMdiSubWindow;
+        other->setWindowTitle("Outra");
+        frame->AddChild(other);
+        const struct {
+            const char* Name;
+            QMdiSubWindow* Window;
+            TPrintKind Kind;
+            const char* Title;  // of the pages, none when nothing prints
+        } cases[] = {
+            {"grid", doc, TPrintKind::FieldReport, "Relatório de Campo"},
+            {"results", results, TPrintKind::Results, "Resultados da Sistematização"},
+            {"cut-and-fill map", cutFill, TPrintKind::CutFillMap, "Mapa de Cortes e Aterros"},
+            {"altimetric map", altimetric, TPrintKind::AltimetricMap, "Mapa Altimétrico"},
+            {"WinSurf listing", listing, TPrintKind::None, ""},
+            {"another window", other, TPrintKind::None, ""},
+        };
+        for (const auto& c : cases) {
+            frame->ActivateChild(c.Window);
+            QVERIFY2(frame->ActiveChild() == c.Window, c.Name);
+            QVERIFY2(PrintKindOf(c.Window) == c.Kind, c.Name);
+            const bool prints = c.Kind != TPrintKind::None;
+            QVERIFY2(Item("mnImprimir")->isEnabled() == prints, c.Name);
+            QVERIFY2(Item("mnExportarPDF")->isEnabled() == prints, c.Name);
+            const TPrintRequest r = PrintRequestFor(c.Window);
+            QCOMPARE(r.Document ? r.Document->Title() : QString(), QString::fromUtf8(c.Title));
+            QCOMPARE(r.Report != nullptr, c.Kind == TPrintKind::FieldReport);
+        }
+        QVERIFY(PrintKindOf(nullptr) == TPrintKind::None);
+        QVERIFY(recorder->Shown.empty());
     }
 
     void previewOpensForEachKindOfWindow()
