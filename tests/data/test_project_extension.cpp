@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 using namespace nivora;
 using namespace nivora::testing;
@@ -22,7 +23,8 @@ const TGeoreference kSirgas22S{31982, 500000.0, 7000000.25, true};
 fs::path TempFile(const std::string& name)
 {
     const fs::path d = fs::temp_directory_path()
-                       / ("nivora_ext_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                       / ("nivora_ext_" + std::to_string(::getpid()) + "_"
+                          + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::create_directories(d);
     return d / name;
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 using namespace nivora;
 using namespace nivora::testing;
@@ -22,7 +23,7 @@ constexpr std::size_t kStore = 204;  // the store section starts after the heade
 fs::path TempDir()
 {
     fs::path d = fs::temp_directory_path()
-                 / ("nivora_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_"
+                 / ("nivora_test_" + std::to_string(::getpid()) + "_"
                     + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(d);
     fs::create_directories(d);

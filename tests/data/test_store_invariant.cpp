@@ -17,6 +17,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <unistd.h>
 
 using namespace nivora;
 namespace fs = std::filesystem;
@@ -29,8 +30,7 @@ constexpr float kTiny = std::numeric_limits<float>::denorm_min();
 
 fs::path TempFile(const std::string& name)
 {
-    const fs::path d = fs::temp_directory_path()
-                       / ("nivora_invariant_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    const fs::path d = fs::temp_directory_path() / ("nivora_invariant_" + std::to_string(::getpid()));
     fs::create_directories(d);
     return d / name;
 }

@@ -6,13 +6,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 using namespace nivora;
 namespace fs = std::filesystem;
 
 TEST(Help, FileBesideTheProgramComesFirst)
 {
-    const fs::path prefix = fs::temp_directory_path() / "nivora_help_lookup";
+    const fs::path prefix = fs::temp_directory_path() / ("nivora_help_lookup_" + std::to_string(::getpid()));
     const fs::path dir = prefix / "bin";
     fs::remove_all(prefix);
     fs::create_directories(dir / "help");

@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QTest>
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -152,10 +153,12 @@ bool TFrameFixture::Key(Qt::Key key)
 
 QString TempFolder(const QString& name)
 {
-    QDir base(QDir::tempPath());
-    const QString path = base.filePath("nivora_gui_" + name);
+    // One folder for the process, removed as it ends: the same test may run
+    // in several build trees at once.
+    static const QTemporaryDir base(QDir::tempPath() + "/nivora_gui_XXXXXX");
+    const QString path = QDir(base.path()).filePath(name);
     QDir(path).removeRecursively();
-    base.mkpath(path);
+    QDir().mkpath(path);
     return path;
 }
 
