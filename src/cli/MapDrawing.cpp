@@ -8,7 +8,7 @@
 #include "calc/CutFillMap.h"
 #include "contour/AltimetricMap.h"
 #include "contour/CrsCaption.h"
-#include "print/PrintPages.h"
+#include "print/CutFillPages.h"
 
 #include <QBuffer>
 #include <QByteArray>

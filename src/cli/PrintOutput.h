@@ -3,7 +3,7 @@
 // PDF, report): the fonts' application, the pages' heading and the PDF bytes.
 
 #include "Options.h"
-#include "print/PrintPages.h"
+#include "print/PrintDocument.h"
 
 #include <QByteArray>
 #include <QGuiApplication>

@@ -5,6 +5,7 @@
 
 #include "CliCommon.h"
 #include "PrintOutput.h"
+#include "print/FieldReportPages.h"
 #include "calc/FieldReport.h"
 
 #include <QBuffer>

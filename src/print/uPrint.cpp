@@ -2,10 +2,15 @@
 
 #include "app/Platform.h"
 #include "app/sist.h"
+#include "calc/FieldReport.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
 #include "contour/uShowCurvas.h"
 #include "grid/datagrid.h"
+#include "print/AltimetricPages.h"
+#include "print/CutFillPages.h"
+#include "print/FieldReportPages.h"
+#include "print/ResultsPages.h"
 
 #include <QFileInfo>
 #include <QPageSize>

@@ -7,7 +7,7 @@
 // print preview; both run through the platform layer, so that tests answer
 // the dialogs.
 
-#include "print/PrintPages.h"
+#include "print/PrintDocument.h"
 
 #include <QString>
 
@@ -17,6 +17,8 @@ class QMdiSubWindow;
 class QWidget;
 
 namespace nivora {
+
+struct TFieldReport;
 
 // What a window prints. This is the one place that tells the kinds of window
 // apart for printing: the frame's menu items and the print and PDF commands

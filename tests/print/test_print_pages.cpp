@@ -1,10 +1,16 @@
 // The printed pages read back from the PDF as a person reads them: the text
 // through pdftotext, the pictures through pdftoppm.
 
-#include "print/PrintPages.h"
+#include "print/AltimetricPages.h"
+#include "print/CutFillPages.h"
+#include "print/FieldReportPages.h"
+#include "print/ResultsPages.h"
 
 #include "PopplerTools.h"
+#include "calc/CutFillMap.h"
+#include "calc/FieldReport.h"
 #include "calc/FourStakes.h"
+#include "contour/AltimetricMap.h"
 #include "calc/ResultTable.h"
 #include "data/NumberFormat.h"
 

@@ -6,6 +6,7 @@
 #include "PopplerTools.h"
 #include "app/sist.h"
 #include "calc/CalcSist.h"
+#include "calc/FieldReport.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
 #include "contour/ContourLevels.h"
