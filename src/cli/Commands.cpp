@@ -6,7 +6,8 @@ const std::vector<TCommand>& CommandTable()
 {
     static const std::vector<TCommand> table = [] {
         std::vector<TCommand> all;
-        for (auto group : {ProjectCommands, MapCommands, PointsCommands, GeorefCommands, ReportCommands})
+        for (auto group :
+             {ProjectCommands, MapCommands, PointsCommands, GeorefCommands, ReportCommands, ExportCommands})
             for (TCommand& c : group())
                 all.push_back(std::move(c));
         return all;

@@ -21,6 +21,7 @@ std::vector<TCommand> MapCommands();      // cutfill-map, contours, contour-map
 std::vector<TCommand> PointsCommands();   // points
 std::vector<TCommand> ReportCommands();   // report
 std::vector<TCommand> GeorefCommands();   // georef
+std::vector<TCommand> ExportCommands();   // export
 
 const std::vector<TCommand>& CommandTable();
 const TCommand* FindCommand(const std::string& name);

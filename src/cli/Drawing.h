@@ -25,5 +25,7 @@ bool ReadOrigin(const std::string& text, double& x, double& y);
 TCheck MetrePairText(const std::string& names);
 // georef needs the coordinate systems' database, as points does (GeorefRun.cpp).
 int Georef(const TArgs& a);
+// export needs GDAL and that database too (ExportRun.cpp).
+int Export(const TArgs& a);
 
 }  // namespace nivora::cli

@@ -13,6 +13,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/PointsCommands.cpp
   cli/GeorefCommands.cpp
   cli/ReportCommands.cpp
+  cli/ExportCommands.cpp
 )
 list(APPEND NIVORA_CLI_DRAW_SOURCES
   cli/DrawingRuns.cpp
