@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
+#include <QTableView>
 
 #include <fstream>
 #include <string>

@@ -8,6 +8,8 @@ list(APPEND NIVORA_CORE_SOURCES
 )
 list(APPEND NIVORA_UI_SOURCES
   grid/datagrid.cpp
+  grid/GridModel.cpp
+  grid/GridControl.cpp
   grid/CellDelegate.cpp
   grid/uWinSurf.cpp
   grid/uAbout.cpp

@@ -2,6 +2,8 @@
 
 #include "app/Platform.h"
 #include "grid/CellDelegate.h"
+#include "grid/GridControl.h"
+#include "grid/GridModel.h"
 #include "app/sist.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
@@ -39,166 +41,10 @@ namespace nivora {
 namespace {
 
 constexpr int kCellMargin = 10;
-constexpr int kCellTextLimit = 12;
-
-QString Cut(const QString& text) { return text.left(kCellTextLimit); }
 
 constexpr const char* kViewNeedsResults = "Esta vista exige resultados atuais: sistematize (F9).";
 
-// The frame's command keys: in the grid they reach the frame, not the editor.
-bool IsFrameKey(const QKeyEvent* e)
-{
-    static const QKeySequence keys[] = {QKeySequence("Ctrl+N"), QKeySequence("Ctrl+A"), QKeySequence("Ctrl+S"),
-                                        QKeySequence("Ctrl+C"), QKeySequence("Ctrl+V"), QKeySequence("Shift+Del"),
-                                        QKeySequence("Ctrl+B"), QKeySequence("F9"),     QKeySequence("F12")};
-    const QKeySequence pressed(e->keyCombination());
-    return std::any_of(std::begin(keys), std::end(keys), [&](const QKeySequence& k) { return k == pressed; });
-}
-
 }  // namespace
-
-// ------------------------------------------------------------------- model
-
-int TGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : MaxGridSize; }
-
-int TGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : MaxGridSize; }
-
-QVariant TGridModel::data(const QModelIndex& index, int role) const
-{
-    if (role != Qt::DisplayRole || !index.isValid())
-        return {};
-    return Document.CellText(index.column() + 1, index.row() + 1);
-}
-
-QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role != Qt::DisplayRole)
-        return {};
-    return orientation == Qt::Horizontal ? Cut(Document.CellText(section + 1, 0))
-                                         : Cut(Document.CellText(0, section + 1));
-}
-
-Qt::ItemFlags TGridModel::flags(const QModelIndex& index) const
-{
-    if (!index.isValid())
-        return Qt::NoItemFlags;
-    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (Document.ViewIndex() == 0)
-        f |= Qt::ItemIsEditable;
-    return f;
-}
-
-void TGridModel::Refresh()
-{
-    emit dataChanged(index(0, 0), index(MaxGridSize - 1, MaxGridSize - 1), {Qt::DisplayRole});
-}
-
-void TGridModel::RefreshCell(int col, int row)
-{
-    if (col < 1 || col > MaxGridSize || row < 1 || row > MaxGridSize)
-        return;
-    const QModelIndex i = index(row - 1, col - 1);
-    emit dataChanged(i, i, {Qt::DisplayRole});
-}
-
-bool TGridEditor::event(QEvent* e)
-{
-    if (e->type() == QEvent::ShortcutOverride && IsFrameKey(static_cast<QKeyEvent*>(e))) {
-        e->ignore();
-        return true;
-    }
-    return QLineEdit::event(e);
-}
-
-// -------------------------------------------------------------------- view
-
-TGridControl::TGridControl(TForm2& document, QWidget* parent) : QTableView(parent), Document(document)
-{
-    setObjectName("Grid");
-    setSelectionMode(QAbstractItemView::ContiguousSelection);
-    setSelectionBehavior(QAbstractItemView::SelectItems);
-    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked
-                    | QAbstractItemView::EditKeyPressed);
-    setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
-    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    setWordWrap(false);
-    setTabKeyNavigation(true);
-    setContextMenuPolicy(Qt::DefaultContextMenu);
-    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    QPalette p = palette();
-    p.setColor(QPalette::Base, Qt::white);
-    p.setColor(QPalette::Text, Qt::black);
-    setPalette(p);
-}
-
-void TGridControl::AbandonEdit()
-{
-    Document.EditBuffer.clear();
-    if (state() == EditingState)
-        if (QWidget* editor = indexWidget(currentIndex()))
-            closeEditor(editor, QAbstractItemDelegate::NoHint);
-}
-
-bool TGridControl::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
-{
-    // A key that could not begin a number opens no editor (a letter).
-    if (trigger == AnyKeyPressed && event && event->type() == QEvent::KeyPress) {
-        const auto* ke = static_cast<QKeyEvent*>(event);
-        const QString text = ke->text();
-        if (text.isEmpty() || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-            return false;
-        if (NumberBoxKey({}, {}, text.at(0).unicode(), nbElevation, DecimalSeparator()) == 0)
-            return false;
-    }
-    return QTableView::edit(index, trigger, event);
-}
-
-void TGridControl::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
-{
-    QTableView::closeEditor(editor, hint);
-    if (HasDocument && hint != QAbstractItemDelegate::RevertModelCache)
-        Document.StoreTyped();
-}
-
-void TGridControl::DocumentGone()
-{
-    AbandonEdit();
-    HasDocument = false;
-}
-
-void TGridControl::keyPressEvent(QKeyEvent* e)
-{
-    if (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier) {
-        RunCommand(this, [this] { Document.ClearSelection(); });
-        return;
-    }
-    if (Document.GridKeyPress(e, nullptr))
-        return;
-    QTableView::keyPressEvent(e);
-}
-
-void TGridControl::mousePressEvent(QMouseEvent* e)
-{
-    const QModelIndex i = indexAt(e->position().toPoint());
-    Document.ClickCol = i.isValid() ? i.column() + 1 : -1;
-    Document.ClickRow = i.isValid() ? i.row() + 1 : -1;
-    QTableView::mousePressEvent(e);
-}
-
-bool TGridControl::event(QEvent* e)
-{
-    // The frame's command keys are the frame's, also while the grid has the focus.
-    if (e->type() == QEvent::ShortcutOverride && IsFrameKey(static_cast<QKeyEvent*>(e))) {
-        e->ignore();
-        return true;
-    }
-    return QTableView::event(e);
-}
-
-// ---------------------------------------------------------------- document
 
 TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> undoBudget, QWidget* parent)
     : QMdiSubWindow(parent), Terrain_(std::move(terrain))
@@ -234,7 +80,11 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
     Model = new TGridModel(*this);
     Model->setParent(this);
     Model->setObjectName("Model");
-    Grid = new TGridControl(*this, body);
+    Grid = new TGridControl({.StoreTyped = [this] { StoreTyped(); },
+                             .DropTyped = [this] { EditBuffer.clear(); },
+                             .DeleteKey = [this] { ClearSelection(); },
+                             .KeyPress = [this](QKeyEvent* e) { return GridKeyPress(e, nullptr); }},
+                            body);
     Grid->setModel(Model);
     Grid->setItemDelegate(
         new TCellDelegate("GridEditor",
@@ -451,8 +301,7 @@ void TForm2::SetGridFont(const QFont& font, int step)
     Grid->verticalHeader()->setFont(font);
     Grid->verticalHeader()->setMinimumWidth(fm.horizontalAdvance("00000000,0") + 12);
     Model->Refresh();
-    emit Model->headerDataChanged(Qt::Horizontal, 0, MaxGridSize - 1);
-    emit Model->headerDataChanged(Qt::Vertical, 0, MaxGridSize - 1);
+    Model->RefreshHeaders();
     UpdateStatusText();
 }
 
@@ -584,7 +433,7 @@ void TForm2::GridDrawCell(QPainter* painter, const QStyleOptionViewItem& option,
     painter->setFont(Grid->font());
     painter->setPen(selected ? option.palette.color(QPalette::HighlightedText) : QColor(Qt::black));
     painter->setBackground(background);
-    DrawCellText(*painter, option.rect, Cut(index.data().toString()), kCellMargin, caRight);
+    DrawCellText(*painter, option.rect, CellDisplayText(index.data().toString()), kCellMargin, caRight);
     if (option.state & QStyle::State_HasFocus) {
         painter->setPen(QPen(selected ? QColor(Qt::white) : QColor(Qt::black), 1, Qt::DotLine));
         painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
@@ -886,8 +735,7 @@ void TForm2::RefreshGrid()
 
 void TForm2::GeoreferenceChanged()
 {
-    emit Model->headerDataChanged(Qt::Horizontal, 0, MaxGridSize - 1);
-    emit Model->headerDataChanged(Qt::Vertical, 0, MaxGridSize - 1);
+    Model->RefreshHeaders();
     RefreshGrid();
 }
 
@@ -913,8 +761,6 @@ void TForm2::ShowCutFillMap()
 {
     TForm1* frame = Frame();
     TCutFillMap map = BuildCutFillMap(*Terrain_, frame);
-    CellWidth = map.CellWidth;
-    CellHeight = map.CellHeight;
     QImage copy = map.Bitmap;
     OpenMapWindow(frame, std::move(map))->SetProjectName(windowTitle());
     QGuiApplication::clipboard()->setImage(copy);

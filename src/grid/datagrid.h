@@ -5,9 +5,8 @@
 // typed elevations, reports the count and extremes as its status text and
 // asks to save on closing.
 //
-// The grid is a QTableView over a model that answers every cell from the
-// terrain (1000 x 1000 cells, headers from the stake coordinates); nothing
-// is stored per cell.
+// The grid is a TGridControl (GridControl.h) over a TGridModel (GridModel.h)
+// that answers every cell from the terrain; nothing is stored per cell.
 
 #include "calc/CalcSist.h"
 #include "data/CellChange.h"
@@ -15,18 +14,17 @@
 #include "data/UndoHistory.h"
 #include "grid/GridText.h"
 
-#include <QAbstractTableModel>
 #include <QFont>
-#include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QStyledItemDelegate>
-#include <QTableView>
+#include <QStyleOptionViewItem>
 
 #include <functional>
 #include <memory>
 #include <string>
 
 class QAction;
+class QKeyEvent;
+class QLineEdit;
 class QMenu;
 class QTabBar;
 
@@ -35,57 +33,8 @@ namespace nivora {
 struct TTextReadResult;
 
 class TForm1;
-class TForm2;
-
-class TGridModel : public QAbstractTableModel {
-    Q_OBJECT
-public:
-    explicit TGridModel(TForm2& document) : Document(document) {}
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    // One notification for the whole grid (the view repaints what it shows).
-    void Refresh();
-    void RefreshCell(int col, int row);
-
-private:
-    TForm2& Document;
-};
-
-// The cell editor: it leaves the frame's command keys to the frame.
-class TGridEditor : public QLineEdit {
-    Q_OBJECT
-public:
-    using QLineEdit::QLineEdit;
-
-protected:
-    bool event(QEvent* e) override;
-};
-
-class TGridControl : public QTableView {
-    Q_OBJECT
-public:
-    explicit TGridControl(TForm2& document, QWidget* parent);
-    // Closes the cell editor, if open, without storing what it holds.
-    void AbandonEdit();
-    // The document is going: an editor closed from now on stores nothing.
-    void DocumentGone();
-
-protected:
-    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
-    // An editor that closes other than by Esc (the focus went elsewhere)
-    // stores what it holds, as a move to another cell does.
-    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
-    void keyPressEvent(QKeyEvent* e) override;
-    void mousePressEvent(QMouseEvent* e) override;
-    bool event(QEvent* e) override;
-
-private:
-    TForm2& Document;
-    bool HasDocument = true;
-};
+class TGridControl;
+class TGridModel;
 
 class TForm2 : public QMdiSubWindow {
     Q_OBJECT
@@ -192,10 +141,6 @@ private:
     // becomes the active one (also when the frame activates another kind of
     // window next).
     void LeaveFrame();
-    // The grid's parts report mouse presses and editor keys here.
-    friend class TGridControl;
-    friend class TGridDelegate;
-    friend class TGridModel;
     // A structural edit counts as a change of the document.
     void AfterStructuralEdit();
     // Puts a change made just now on the history, named for the menu.
@@ -222,12 +167,6 @@ private:
     std::string EditBuffer;
     int EditCol = 0;
     int EditRow = 0;
-    // The cell under the last mouse press, -1 outside any cell.
-    int ClickCol = -1;
-    int ClickRow = -1;
-    // Pixels a stake takes on the cut-and-fill map.
-    int CellWidth = 8;
-    int CellHeight = 8;
 
     // Controls, by their names.
     TGridControl* Grid = nullptr;

@@ -5,6 +5,8 @@
 #include "app/sist.h"
 #include "data/NumberEdit.h"
 #include "data/SaveOpenCommands.h"
+#include "grid/GridControl.h"
+#include "grid/GridModel.h"
 #include "grid/datagrid.h"
 #include "grid/uWinSurf.h"
 

@@ -10,6 +10,7 @@
 #include "calc/uDefSist.h"
 #include "contour/uCnivel.h"
 #include "contour/uDefMapa.h"
+#include "grid/GridControl.h"
 #include "grid/datagrid.h"
 
 #include <QAction>

@@ -3,6 +3,7 @@
 
 #include "GuiTestSupport.h"
 #include "app/sist.h"
+#include "grid/GridControl.h"
 #include "grid/datagrid.h"
 
 #include <QApplication>

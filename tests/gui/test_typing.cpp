@@ -9,6 +9,7 @@
 #include "calc/uResult.h"
 #include "data/SaveOpen.h"
 #include "data/SaveOpenCommands.h"
+#include "grid/GridControl.h"
 #include "grid/datagrid.h"
 
 #include <QApplication>

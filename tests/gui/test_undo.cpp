@@ -7,6 +7,7 @@
 #include "app/sist.h"
 #include "data/StoreSnapshot.h"
 #include "data/SaveOpenCommands.h"
+#include "grid/GridControl.h"
 #include "grid/datagrid.h"
 
 #include <QApplication>
