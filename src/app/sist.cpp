@@ -13,6 +13,7 @@
 #include "data/SaveOpenCommands.h"
 #include "data/uFileNew.h"
 #include "data/uPropriedades.h"
+#include "export/uExportar.h"
 #include "grid/datagrid.h"
 #include "survey/uImportaPontos.h"
 #include "print/uPrint.h"
@@ -295,6 +296,10 @@ void TForm1::CreateMenus()
                       &TForm1::mnImprimirClick, QKeySequence("Ctrl+P"));
     mnExportarPDF = Item(File1, "mnExportarPDF", "&Exportar PDF...",
                          "Exporta o conteúdo da janela corrente para um arquivo PDF.", &TForm1::mnExportarPDFClick);
+    mnExportar = Item(File1, "mnExportar", "E&xportar...",
+                      "Exporta o terreno e o projeto para outros programas (LandXML, GeoTIFF, GeoPackage, DXF).",
+                      &TForm1::mnExportarClick);
+    connect(File1, &QMenu::aboutToShow, this, &TForm1::UpdateMenuItems);
     File1->addSeparator()->setObjectName("N8");
     mnPropriedades = Item(File1, "mnPropriedades", "Pr&opriedades do Projeto...",
                           "Mostra e altera o sistema de coordenadas e a posição do projeto no terreno.",
@@ -700,6 +705,7 @@ void TForm1::UpdateMenuItems()
     mnPropriedades->setEnabled(State_.ActiveDocument != nullptr);
     mnImprimir->setEnabled(CanPrint(ActiveChild()));
     mnExportarPDF->setEnabled(mnImprimir->isEnabled());
+    mnExportar->setEnabled(State_.ActiveDocument && State_.ActiveDocument->Terrain().ValueCount() > 0);
     sbFont->setEnabled(documentActive);
     sbMenosDec->setEnabled(documentActive);
     sbMaisDec->setEnabled(documentActive);
@@ -866,6 +872,15 @@ void TForm1::mnExportarPDFClick()
 {
     if (CanPrint(ActiveChild()))
         ExportWindowPdf(ActiveChild());
+}
+
+void TForm1::mnExportarClick()
+{
+    if (!State_.ActiveDocument || State_.ActiveDocument->Terrain().ValueCount() == 0)
+        return;
+    if (!Exportar)
+        Exportar = new TExportar(this);
+    Exportar->Execute(State_.ActiveDocument, State_.ContourRequest, this);
 }
 
 void TForm1::mnWinSurfClick()

@@ -37,6 +37,7 @@ class TForm2;
 class TFileNew;
 class TImportaPontos;
 class TPropriedades;
+class TExportar;
 class TDefSist;
 class TAbout;
 
@@ -130,6 +131,8 @@ public:
     // The active window on paper or as PDF (a document: its field report).
     void mnImprimirClick();
     void mnExportarPDFClick();
+    // The active document for other programs (LandXML, GeoTIFF, ...).
+    void mnExportarClick();
     void mnRecortarClick();
     void mnCopiarClick();
     void mnColarClick();
@@ -218,6 +221,7 @@ private:
     QAction* mnSalvarComo = nullptr;
     QAction* mnImprimir = nullptr;
     QAction* mnExportarPDF = nullptr;
+    QAction* mnExportar = nullptr;
     QAction* FileExitItem = nullptr;
     QAction* mnDesfazer = nullptr;
     QAction* mnRefazer = nullptr;
@@ -248,6 +252,7 @@ private:
     // Made on first use and kept, so it keeps its last inputs for the run.
     TImportaPontos* ImportaPontos = nullptr;
     TPropriedades* Propriedades = nullptr;
+    TExportar* Exportar = nullptr;
     TDefSist* DefSist = nullptr;
     TAbout* About = nullptr;
     bool AboutShown = false;

@@ -6,3 +6,4 @@ list(APPEND NIVORA_CORE_SOURCES
   export/TextExports.cpp
 )
 list(APPEND NIVORA_GIS_SOURCES export/FileExport.cpp)
+list(APPEND NIVORA_UI_SOURCES export/uExportar.cpp)
