@@ -20,6 +20,8 @@ namespace nivora {
 namespace {
 
 constexpr double kNoData = -9999;
+// The largest point layer a GeoPackage gets a spatial index for.
+constexpr std::int64_t kIndexedStakes = 250000;
 
 std::span<const std::uint8_t> Bytes(const std::string& text)
 {
@@ -240,7 +242,12 @@ std::vector<std::uint8_t> GeoPackageBytes(const TExportData& d, const TExportInf
         GdalFailed("o GeoPackage");
     // The stakes: a 3-D point at the natural elevation, with the design and
     // the depth of cut or fill.
-    OGRLayer* stakes = ds->CreateLayer("piquetes", srs.get(), wkbPoint25D, nullptr);
+    // The R-tree of a million points takes four times as long as the rest of
+    // the file; a field that large goes without it (GIS programs build one
+    // when asked).
+    const char* largeLayer[] = {"SPATIAL_INDEX=NO", nullptr};
+    OGRLayer* stakes = ds->CreateLayer("piquetes", srs.get(), wkbPoint25D,
+                                       d.StakeCount() > kIndexedStakes ? const_cast<char**>(largeLayer) : nullptr);
     if (!stakes)
         GdalFailed("o GeoPackage");
     field(stakes, "coluna", OFTInteger);

@@ -33,7 +33,8 @@ std::string EsriWkt(std::int32_t epsg);
 
 // The bytes of a GeoTIFF (three Float32 bands, DEFLATE: natural, design and
 // cut or fill, as chosen) and of a GeoPackage (layers "piquetes", "curvas"
-// and "contorno"); kept apart from the saving so that the tests and the
+// and "contorno"; the point layer of a field of more than 250 000 stakes
+// without a spatial index, which would take most of the time); kept apart from the saving so that the tests and the
 // benchmark can time them alone.
 std::vector<std::uint8_t> GeoTiffBytes(const TExportData& data, const TExportInfo& info);
 std::vector<std::uint8_t> GeoPackageBytes(const TExportData& data, const TExportInfo& info);
