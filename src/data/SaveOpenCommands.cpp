@@ -19,9 +19,8 @@ std::filesystem::path ToPath(const QString& name) { return std::filesystem::path
 // become saved. A failed write throws and leaves the document as it was.
 bool WriteDocumentFile(TForm2* document, const QString& name)
 {
-    SaveProjectFile(ToPath(name), document->Terrain(), document->ViewState());
+    document->Document().Save(name.toStdString(), document->ViewState());
     document->SetFileName(name);
-    document->DocumentSaved();
     return true;
 }
 

@@ -12,10 +12,12 @@ list(APPEND NIVORA_CORE_SOURCES
   data/TextCodec.cpp
   data/CellChange.cpp
   data/UndoHistory.cpp
+  data/Document.cpp
   data/FileAccess.cpp
 )
 list(APPEND NIVORA_UI_SOURCES
   data/NumberEdit.cpp
+  data/DocumentObject.cpp
   data/SaveOpenCommands.cpp
   data/uFileNew.cpp
   data/uPropriedades.cpp

@@ -274,10 +274,7 @@ void TPropriedades::BitBtn1Click()
         // The undo history holds changes of the elevations only: the
         // georeference is not one of its steps, the document just differs
         // from its file until it is saved.
-        const bool changed = Document->Terrain().Extension().Georeference != Typed;
-        Document->Terrain().SetGeoreference(Typed);
-        if (changed)
-            Document->GeoreferenceChanged();
+        Document->Document().SetGeoreference(Typed);
     }
     accept();
 }

@@ -9,6 +9,7 @@
 #include "calc/uResult.h"
 #include "grid/WinSurfText.h"
 #include "grid/uWinSurf.h"
+#include "data/DocumentObject.h"
 #include "data/NumberEdit.h"
 #include "data/NumberFormat.h"
 #include "data/SaveOpenCommands.h"
@@ -47,31 +48,28 @@ constexpr const char* kViewNeedsResults = "Esta vista exige resultados atuais: s
 }  // namespace
 
 TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> undoBudget, QWidget* parent)
-    : QMdiSubWindow(parent), Terrain_(std::move(terrain))
+    : QMdiSubWindow(parent)
 {
     setObjectName("Form2");
     setAttribute(Qt::WA_DeleteOnClose);
     Decimals_ = 3;
 
     // The history keeps at most 100 steps, within the memory the histories
-    // of all documents share. A document read from a file starts at its
-    // saved state; a new one has none until it is saved.
-    History_ = std::make_unique<TEditHistory>(std::move(undoBudget), [this](TCellChange& c) { ApplyChange(c); });
-    if (!Terrain_->Saved())
-        History_->ClearClean();
-    SavedPlans = Terrain_->Plans();
-    SavedExtension = Terrain_->Extension();
-    // Back at the saved cells, the document is its file again only if what
-    // the history does not hold (plans, georeference) is as saved too.
-    History_->SetOnCleanChange([this](bool clean) {
-        Terrain_->SetSaved(clean && Terrain_->Plans() == SavedPlans && Terrain_->Extension() == SavedExtension);
+    // of all documents share.
+    Document_ = new TDocumentObject(std::make_unique<TDocument>(std::move(terrain), std::move(undoBudget)), this);
+    // An undo or a redo: the cells shown are another's.
+    connect(Document_, &TDocumentObject::CellsChanged, this, [this] {
+        Grid->AbandonEdit();
+        Model->Refresh();
+        UpdateStatusText();
     });
     // Every edit and every undo passes through the history.
-    History_->SetOnChange([this] {
+    connect(Document_, &TDocumentObject::HistoryChanged, this, [this] {
         if (TForm1* frame = Frame())
             frame->UpdateUndoItems();
         CellsChanged();
     });
+    connect(Document_, &TDocumentObject::GeoreferenceChanged, this, &TForm2::GeoreferenceChanged);
 
     auto* body = new QWidget(this);
     auto* layout = new QVBoxLayout(body);
@@ -193,7 +191,7 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
         connect(corner, &QAbstractButton::clicked, this, [this] { SelectByHeader(0, 0); });
     }
 
-    Terrain_->SetOnExtremesChange([this](TCotas&) { UpdateStatusText(); });
+    Terrain().SetOnExtremesChange([this](TCotas&) { UpdateStatusText(); });
     SetCurrentCell(1, 1);
     UpdateStatusText();
 }
@@ -205,12 +203,14 @@ TForm2::~TForm2()
     Grid->DocumentGone();
     // Steps dropped for another document's edits must not reach this
     // half-destroyed window.
-    History_->SetOnChange(nullptr);
-    History_->SetOnCleanChange(nullptr);
+    disconnect(Document_, nullptr, this, nullptr);
     // Closing the results window below may make the frame activate this
     // window once more on its way out: it must not become active again.
-    Terrain_->SetOnExtremesChange(nullptr);
+    Terrain().SetOnExtremesChange(nullptr);
     LeaveFrame();
+    // The document goes with its window; the views that hold it weakly see it gone.
+    delete Document_;
+    Document_ = nullptr;
 }
 
 void TForm2::LeaveFrame()
@@ -247,7 +247,7 @@ TForm1* TForm2::Frame() const { return FrameOf(this); }
 void TForm2::SetFileName(const QString& name)
 {
     if (!name.isEmpty()) {
-        FileName_ = name;
+        Document_->SetFileName(name);
         const int slash = std::max(name.lastIndexOf('/'), name.lastIndexOf('\\'));
         setWindowTitle(name.mid(slash + 1));
     } else {
@@ -260,16 +260,16 @@ void TForm2::SetFileName(const QString& name)
 QString TForm2::CellText(int col, int row) const
 {
     return QString::fromStdString(
-        nivora::CellText(*Terrain_, static_cast<TGridView>(View), Decimals_, col, row, DecimalSeparator()));
+        nivora::CellText(Terrain(), static_cast<TGridView>(View), Decimals_, col, row, DecimalSeparator()));
 }
 
 QString TForm2::StatusText() const
 {
     const char sep = DecimalSeparator();
     return QString("N° de Cotas: %1    Cota Mín.: %2    Cota Máx.: %3")
-        .arg(Terrain_->ValueCount())
-        .arg(QString::fromStdString(FormatFixed(Terrain_->Minimum().Value, Decimals_, 8, sep)))
-        .arg(QString::fromStdString(FormatFixed(Terrain_->Maximum().Value, Decimals_, 8, sep)));
+        .arg(Terrain().ValueCount())
+        .arg(QString::fromStdString(FormatFixed(Terrain().Minimum().Value, Decimals_, 8, sep)))
+        .arg(QString::fromStdString(FormatFixed(Terrain().Maximum().Value, Decimals_, 8, sep)));
 }
 
 void TForm2::UpdateStatusText()
@@ -386,7 +386,7 @@ void TForm2::SelectionFollowsGrid()
 {
     // The computations cover the block selected on screen when it spans at
     // least two columns and two rows, otherwise the used rectangle.
-    Terrain_->SetSelection(HasAreaSelection() ? GridSelection() : Terrain_->UsedRect());
+    Terrain().SetSelection(HasAreaSelection() ? GridSelection() : Terrain().UsedRect());
 }
 
 bool TForm2::SelectView(int view)
@@ -403,7 +403,7 @@ void TForm2::TabSet1Change(int index)
     if (View == 0)
         RunCommand(this, [this] { CommitCellEdit(); });
     // Leaving the natural elevations needs current results.
-    if (View == 0 && !Terrain_->ResultsValid()) {
+    if (View == 0 && !Terrain().ResultsValid()) {
         const QSignalBlocker block(TabSet1);
         TabSet1->setCurrentIndex(View);
         Messages().Beep();
@@ -516,20 +516,14 @@ void TForm2::StoreTyped()
     // A text that does not read, or reads beyond what a single holds, is
     // dropped: the cell keeps its value.
     if (ParseNumber(EditBuffer, v, DecimalSeparator()) && std::isfinite(static_cast<float>(v))) {
-        TCellChange record = RecordFor({EditCol, EditRow, EditCol, EditRow});
-        const std::int64_t cells = std::int64_t(Terrain_->Cells().size());
-        const float before = Terrain_->GetCell(EditCol, EditRow);
-        Terrain_->SetCell(EditCol, EditRow, static_cast<float>(v));
-        // Retyping what the cell holds changes nothing: no step for it.
-        if (Terrain_->GetCell(EditCol, EditRow) != before || std::int64_t(Terrain_->Cells().size()) != cells)
-            PushChange("Digitação", std::move(record));
+        Document().SetElevation(EditCol, EditRow, static_cast<float>(v));
         Model->RefreshCell(EditCol, EditRow);
         UpdateStatusText();
     }
     EditBuffer.clear();
 }
 
-void TForm2::PopupMenu1Popup() { Sistematizar1->setEnabled(Terrain_->HasComputableBlock()); }
+void TForm2::PopupMenu1Popup() { Sistematizar1->setEnabled(Terrain().HasComputableBlock()); }
 
 void TForm2::Sistematizar1Click()
 {
@@ -557,95 +551,55 @@ void TForm2::FormDeactivate()
         frame->State().LastDeactivatedDocument = this;
 }
 
-void TForm2::PushChange(const QString& name, TCellChange change)
-{
-    History_->Push(name.toStdString(), std::move(change));
-}
-
-void TForm2::ApplyChange(TCellChange& change)
-{
-    Grid->AbandonEdit();
-    change.Exchange(*Terrain_);
-    // As after any edit: the results no longer describe the cells, and the
-    // document differs from its file (unless the history is back at the
-    // saved step, which the history's clean change says).
-    Terrain_->InvalidateResults();
-    Terrain_->SetSaved(false);
-    Model->Refresh();
-    UpdateStatusText();
-}
-
-TCellChange TForm2::RecordFor(const TUsedRect& cells) const
-{
-    if (cells.LastCol > Terrain_->ColCount() || cells.LastRow > Terrain_->RowCount())
-        return TCellChange::CaptureWhole(*Terrain_);
-    return TCellChange::Capture(*Terrain_, cells);
-}
-
-void TForm2::DocumentSaved()
-{
-    SavedPlans = Terrain_->Plans();
-    SavedExtension = Terrain_->Extension();
-    History_->SetClean();
-}
-
 bool TForm2::StructuralEdit(const QString& name, const std::function<bool()>& edit)
 {
-    TCellChange change = TCellChange::CaptureWhole(*Terrain_);
-    if (!edit())
-        return false;  // refused: nothing changed, nothing to undo
-    AfterStructuralEdit();
-    PushChange(name, std::move(change));
-    return true;
-}
-
-void TForm2::AfterStructuralEdit()
-{
+    if (!Document().StructuralEdit(name.toStdString(), edit))
+        return false;
+    // A value being typed must not come back over the moved cells.
     Grid->AbandonEdit();
-    Terrain_->SetSaved(false);
-    Terrain_->InvalidateResults();
     Model->Refresh();
     UpdateStatusText();
+    return true;
 }
 
 void TForm2::InsertRowAtCursor()
 {
-    if (CurrentRow() > Terrain_->RowCount())
+    if (CurrentRow() > Terrain().RowCount())
         return;
     // At 1000 rows (or as many as the terrain's stakes fit) with elevations
     // in the last one, an insert would push them out.
-    if (!StructuralEdit("Inserir Linha", [&] { return Terrain_->InsertRow(CurrentRow()); }))
+    if (!StructuralEdit("Inserir Linha", [&] { return Terrain().InsertRow(CurrentRow()); }))
         Messages().Warning(this, QString("Não é possível inserir uma linha: a grade já tem %1 linhas e a última "
                                          "contém cotas.")
-                                     .arg(Terrain_->RowCount()));
+                                     .arg(Terrain().RowCount()));
 }
 
 void TForm2::DeleteRowAtCursor()
 {
-    if (CurrentRow() > Terrain_->RowCount())
+    if (CurrentRow() > Terrain().RowCount())
         return;
     StructuralEdit("Excluir Linha", [&] {
-        Terrain_->DeleteRow(CurrentRow());
+        Terrain().DeleteRow(CurrentRow());
         return true;
     });
 }
 
 void TForm2::InsertColumnAtCursor()
 {
-    if (CurrentCol() > Terrain_->ColCount())
+    if (CurrentCol() > Terrain().ColCount())
         return;
-    if (!StructuralEdit("Inserir Coluna", [&] { return Terrain_->InsertColumn(CurrentCol()); }))
+    if (!StructuralEdit("Inserir Coluna", [&] { return Terrain().InsertColumn(CurrentCol()); }))
         Messages().Warning(this, QString("Não é possível inserir uma coluna: a grade já tem %1 colunas e a última "
                                          "contém cotas.")
-                                     .arg(Terrain_->ColCount()));
+                                     .arg(Terrain().ColCount()));
 }
 
 void TForm2::DeleteColumnAtCursor()
 {
-    if (CurrentCol() > Terrain_->ColCount())
+    if (CurrentCol() > Terrain().ColCount())
         return;
     StructuralEdit("Excluir Coluna", [&] {
-        Terrain_->DeleteColumn(CurrentCol());
+        Terrain().DeleteColumn(CurrentCol());
         return true;
     });
 }
@@ -654,17 +608,14 @@ void TForm2::ClearSelection(const QString& change)
 {
     // A value being typed must not come back over the cleared cells.
     Grid->AbandonEdit();
-    const TUsedRect r = GridSelection();
-    TCellChange record = TCellChange::Capture(*Terrain_, r);
-    Terrain_->ClearRect(r);
+    Document().ClearCells(GridSelection(), change.toStdString());
     UpdateStatusText();
     Model->Refresh();
-    PushChange(change, std::move(record));
 }
 
 void TForm2::SelectByHeader(int col, int row)
 {
-    const TTerreno& t = *Terrain_;
+    const TTerreno& t = Terrain();
     if (col == 0 && row == 0)
         SetGridSelection({1, 1, t.ColCount(), t.RowCount()});
     else if (col == 0)
@@ -676,7 +627,7 @@ void TForm2::SelectByHeader(int col, int row)
 void TForm2::CopyToClipboard()
 {
     const std::string text =
-        CopyText(*Terrain_, static_cast<TGridView>(View), Decimals_, GridSelection(), DecimalSeparator());
+        CopyText(Terrain(), static_cast<TGridView>(View), Decimals_, GridSelection(), DecimalSeparator());
     QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 
@@ -686,16 +637,13 @@ void TForm2::PasteFromClipboard()
     Grid->AbandonEdit();
     const QByteArray bytes = ClipboardTextBytes(QGuiApplication::clipboard()->mimeData());
     const std::string_view text = BytesView(bytes);
-    TCellChange record = RecordFor(PasteReach(text, CurrentCol(), CurrentRow()));
     TForm1* frame = Frame();
-    const TTextReadResult r = PasteText(*Terrain_, text, CurrentCol(), CurrentRow(), DecimalSeparator(), frame);
+    const TTextReadResult r = Document().Paste(text, CurrentCol(), CurrentRow(), DecimalSeparator(), frame);
     // A text without lines leaves no progress indicator behind.
     if (frame)
         frame->SetProgress(1, 1);
     Model->Refresh();
     UpdateStatusText();
-    if (r.Fields > 0)
-        PushChange("Colar", std::move(record));
     const QString lost = PasteLossMessage(r);
     if (!lost.isEmpty())
         Messages().Warning(this, lost);
@@ -742,7 +690,7 @@ void TForm2::GeoreferenceChanged()
 void TForm2::Systematize(bool selectionOnly, long double ratio)
 {
     Grid->AbandonEdit();
-    const TSystematizeResult r = nivora::Systematize(*Terrain_, selectionOnly, ratio);
+    const TSystematizeResult r = nivora::Systematize(Terrain(), selectionOnly, ratio);
     TForm1* frame = Frame();
     if (frame)
         frame->SetProgress(1, 1);
@@ -760,7 +708,7 @@ void TForm2::Systematize(bool selectionOnly, long double ratio)
 void TForm2::ShowCutFillMap()
 {
     TForm1* frame = Frame();
-    TCutFillMap map = BuildCutFillMap(*Terrain_, frame);
+    TCutFillMap map = BuildCutFillMap(Terrain(), frame);
     QImage copy = map.Bitmap;
     OpenMapWindow(frame, std::move(map))->SetProjectName(windowTitle());
     QGuiApplication::clipboard()->setImage(copy);
@@ -769,7 +717,7 @@ void TForm2::ShowCutFillMap()
 void TForm2::ExportWinSurf()
 {
     auto* w = new TWinSurf;
-    w->SetListing(QString::fromStdString(WinSurfListing(*Terrain_, Decimals_, DecimalSeparator())));
+    w->SetListing(QString::fromStdString(WinSurfListing(Terrain(), Decimals_, DecimalSeparator())));
     if (TForm1* frame = Frame()) {
         frame->AddChild(w);
         frame->State().WinSurf = w;
@@ -794,7 +742,7 @@ void TForm2::closeEvent(QCloseEvent* e)
         e->ignore();
         return;
     }
-    bool close = Terrain_->Saved();
+    bool close = Terrain().Saved();
     if (!close) {
         // Closing the frame asks once per document: the name above the
         // question says which.

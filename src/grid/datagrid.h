@@ -9,9 +9,8 @@
 // that answers every cell from the terrain; nothing is stored per cell.
 
 #include "calc/CalcSist.h"
-#include "data/CellChange.h"
+#include "data/DocumentObject.h"
 #include "data/SaveOpen.h"
-#include "data/UndoHistory.h"
 #include "grid/GridText.h"
 
 #include <QFont>
@@ -45,10 +44,14 @@ public:
            QWidget* parent = nullptr);
     ~TForm2() override;
 
-    TTerreno& Terrain() { return *Terrain_; }
-    const TTerreno& Terrain() const { return *Terrain_; }
+    // The document the window shows; it closes with the window.
+    TDocumentObject* DocumentObject() const { return Document_; }
+    TDocument& Document() { return Document_->Document(); }
+    const TDocument& Document() const { return Document_->Document(); }
+    TTerreno& Terrain() { return Document_->Terrain(); }
+    const TTerreno& Terrain() const { return Document_->Terrain(); }
     // The project file, empty while the document has none.
-    const QString& FileName() const { return FileName_; }
+    QString FileName() const { return Document_->FileName(); }
     // Decimals shown in the cells, 0 to 8; SetGridFont steps them.
     int Decimals() const { return Decimals_; }
 
@@ -108,11 +111,8 @@ public:
     void ExportWinSurf();
 
     // The document's history of elevation changes, one step per user action.
-    TEditHistory& History() { return *History_; }
-    const TEditHistory& History() const { return *History_; }
-    // The document was written to its file: this point of the history is
-    // the saved one.
-    void DocumentSaved();
+    TEditHistory& History() { return Document().History(); }
+    const TEditHistory& History() const { return Document().History(); }
 
     // Event handlers.
     void FormActivate();
@@ -141,15 +141,6 @@ private:
     // becomes the active one (also when the frame activates another kind of
     // window next).
     void LeaveFrame();
-    // A structural edit counts as a change of the document.
-    void AfterStructuralEdit();
-    // Puts a change made just now on the history, named for the menu.
-    void PushChange(const QString& name, TCellChange change);
-    // Takes a step of the history back or forth on the store.
-    void ApplyChange(TCellChange& change);
-    // The record of an edit of `cells`: the rectangle, or the whole grid
-    // when the cells reach past the store (which then grows to take them).
-    TCellChange RecordFor(const TUsedRect& cells) const;
     // Row and column commands: a whole-grid record around the edit; false
     // when the edit refused and changed nothing.
     bool StructuralEdit(const QString& name, const std::function<bool()>& edit);
@@ -161,7 +152,7 @@ private:
     // plans as out of date.
     void CellsChanged();
 
-    QString FileName_;
+    TDocumentObject* Document_ = nullptr;
     int Decimals_ = 3;
     // The cell editor: what was typed since it opened, and where.
     std::string EditBuffer;
@@ -179,14 +170,8 @@ private:
     QAction* Inserir2 = nullptr;
     QAction* Excluir2 = nullptr;
 
-    std::unique_ptr<TTerreno> Terrain_;
     int View = 0;
     bool Destroying = false;
-    std::unique_ptr<TEditHistory> History_;
-    // The plans as last saved or loaded: undoing back to the saved point of
-    // the history makes the document saved again only if they still hold.
-    TTerreno::TPlans SavedPlans{};
-    TProjectExtension SavedExtension;
 };
 
 // The one way a document comes into existence: a window for a new terrain of
