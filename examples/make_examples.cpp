@@ -11,6 +11,8 @@
 
 #include "data/SaveOpen.h"
 
+#include "calc/CalcSist.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>

@@ -1,5 +1,6 @@
 #include "CutFillGeometry.h"
 
+#include "calc/CalcSist.h"
 #include "calc/StakeCoordinates.h"
 #include "data/NumberFormat.h"
 

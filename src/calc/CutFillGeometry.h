@@ -6,9 +6,9 @@
 // CutFillMap.h; the map window calls these with its scroll position and the
 // height of the main window's side panel.
 
-#include "calc/CalcSist.h"
+#include "calc/Plan.h"
+#include "data/GridTypes.h"
 #include "data/Real48.h"
-#include "data/UCotas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +17,8 @@
 #include <string>
 
 namespace nivora {
+
+class TTerreno;
 
 // Pixels of the shorter side of a stake's cell.
 constexpr int MapCellSize = 8;
@@ -55,7 +57,7 @@ TCellSize CutFillCellSize(long double lx, long double ly, std::int64_t columns =
 // more than the rest of the map.
 inline std::uint8_t CutFillIndex(long double v, long double maxCut, long double maxFill)
 {
-    if (v == TTerreno::NoValue)
+    if (v == kNoCutFill)
         return 0;
     if (!IsCutStake(v)) {
         if (!(maxFill > 0))

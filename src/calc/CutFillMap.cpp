@@ -1,5 +1,6 @@
 #include "CutFillMap.h"
 
+#include "calc/CalcSist.h"
 #include "calc/StakeCoordinates.h"
 #include "contour/AltimetricMap.h"
 #include "contour/MapGeometry.h"

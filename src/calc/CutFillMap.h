@@ -4,7 +4,7 @@
 // palette below. The map window shows it and puts it on the clipboard;
 // nivora-cli writes it as PNG.
 
-#include "calc/CalcSist.h"
+#include "calc/Plan.h"
 #include "calc/StakeCoordinates.h"
 #include "calc/CutFillGeometry.h"
 #include "data/Progress.h"
@@ -20,6 +20,8 @@
 #include <vector>
 
 namespace nivora {
+
+class TTerreno;
 
 // The 256 colours: 0 white (no elevation), 1..127 the cuts from pure red
 // (deepest) to 129, 0, 0, 128..255 the fills from 0, 0, 128 to pure blue

@@ -1,5 +1,6 @@
 #include "FieldReport.h"
 
+#include "calc/CalcSist.h"
 #include "data/NumberFormat.h"
 
 #include <algorithm>

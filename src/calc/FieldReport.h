@@ -9,7 +9,7 @@
 // the crew never walks back across the field between two stakes. Stakes
 // without elevation are not listed.
 
-#include "calc/CalcSist.h"
+#include "calc/Plan.h"
 #include "calc/StakeCoordinates.h"
 
 #include <cstdint>
@@ -18,6 +18,8 @@
 #include <vector>
 
 namespace nivora {
+
+class TTerreno;
 
 struct TReportLine {
     std::int32_t Order = 0;  // 1, 2, ... in walking order

@@ -1,5 +1,6 @@
 #include "ResultTable.h"
 
+#include "calc/CalcSist.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
 #include "data/TextCodec.h"

@@ -2,11 +2,13 @@
 // The texts of the results table: ten plans side by side (the best plan and
 // nine of the user's), one row per parameter.
 
-#include "calc/CalcSist.h"
+#include "calc/Plan.h"
 
 #include <string>
 
 namespace nivora {
+
+class TTerreno;
 
 constexpr int kResultColumns = 11;  // the caption column and ten plans
 constexpr int kResultRows = 9;      // the caption row and eight parameters

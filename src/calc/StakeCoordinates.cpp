@@ -1,5 +1,6 @@
 #include "StakeCoordinates.h"
 
+#include "calc/CalcSist.h"
 #include "calc/FieldReport.h"
 #include "data/NumberFormat.h"
 

@@ -10,13 +10,17 @@
 // coordinates from StakeCoordinates and writes them with CoordinateText or
 // CoordinateFixed.
 
-#include "calc/CalcSist.h"
+#include "calc/Plan.h"
+#include "data/GridTypes.h"
+#include "data/ProjectExtension.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
 namespace nivora {
+
+class TTerreno;
 
 struct TStakePoint {
     double X = 0;  // the easting of a georeferenced project

@@ -1,5 +1,6 @@
 #include "CliCommon.h"
 
+#include "calc/CalcSist.h"
 #include "data/FileAccess.h"
 #include "data/TextCodec.h"
 

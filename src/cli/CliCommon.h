@@ -5,7 +5,7 @@
 
 #include "Json.h"
 #include "Options.h"
-#include "calc/CalcSist.h"
+#include "calc/Plan.h"
 #include "data/SaveOpen.h"
 
 #include <cstdint>
@@ -13,6 +13,10 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+
+namespace nivora {
+class TTerreno;
+}
 
 namespace nivora::cli {
 

@@ -2,6 +2,7 @@
 
 #include "CliCommon.h"
 #include "Drawing.h"
+#include "calc/CalcSist.h"
 #include "survey/Crs.h"
 
 #include <iostream>

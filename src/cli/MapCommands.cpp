@@ -5,6 +5,7 @@
 #include "MapCommands.h"
 
 #include "Commands.h"
+#include "calc/CalcSist.h"
 #include "contour/MapGeometry.h"
 
 #include <iostream>

@@ -5,6 +5,7 @@
 #include "Drawing.h"
 #include "MapCommands.h"
 #include "PrintOutput.h"
+#include "calc/CalcSist.h"
 #include "calc/CutFillMap.h"
 #include "contour/AltimetricMap.h"
 #include "contour/CrsCaption.h"

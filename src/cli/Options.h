@@ -4,7 +4,7 @@
 // and writes the command's help. A value is checked as it is read, so a
 // mistake stops the command before any file is read or written.
 
-#include "data/UCotas.h"
+#include "data/GridTypes.h"
 
 #include <cstdint>
 #include <functional>

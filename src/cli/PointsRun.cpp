@@ -5,6 +5,7 @@
 #include "CliCommon.h"
 #include "Commands.h"
 #include "Drawing.h"
+#include "calc/CalcSist.h"
 #include "survey/Crs.h"
 #include "survey/PointImport.h"
 

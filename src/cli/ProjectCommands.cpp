@@ -3,6 +3,7 @@
 
 #include "CliCommon.h"
 #include "Commands.h"
+#include "calc/CalcSist.h"
 #include "data/NumberFormat.h"
 #include "grid/GridText.h"
 #include "grid/TextImport.h"

@@ -6,6 +6,7 @@
 #include "CliCommon.h"
 #include "PrintOutput.h"
 #include "print/FieldReportPages.h"
+#include "calc/CalcSist.h"
 #include "calc/FieldReport.h"
 
 #include <QBuffer>

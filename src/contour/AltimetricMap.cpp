@@ -1,5 +1,6 @@
 #include "AltimetricMap.h"
 
+#include "calc/CalcSist.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
 

@@ -4,7 +4,7 @@
 // (an interval rounded for five to ten divisions of the elevation range, the
 // lowest and highest multiples of it inside the range).
 
-#include "calc/CalcSist.h"
+#include "calc/Plan.h"
 #include "data/Real48.h"
 
 #include <array>

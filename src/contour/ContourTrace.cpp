@@ -1,5 +1,7 @@
 #include "ContourTrace.h"
 
+#include "calc/CalcSist.h"
+
 #include <algorithm>
 #include <bit>
 #include <cassert>

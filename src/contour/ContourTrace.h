@@ -65,7 +65,7 @@
 // are visited column by column, top to bottom, which is the order in which
 // each curve must receive its segments.
 
-#include "calc/CalcSist.h"
+#include "data/GridTypes.h"
 #include "data/Real48.h"
 
 #include <cstdint>
@@ -74,6 +74,8 @@
 #include <vector>
 
 namespace nivora {
+
+class TTerreno;
 
 // A point of the map, in map units: x to the right, y downwards.
 struct TPoint {

@@ -1,5 +1,6 @@
 #include "MapGeometry.h"
 
+#include "calc/CalcSist.h"
 #include "contour/AreaOutline.h"
 
 #include <algorithm>

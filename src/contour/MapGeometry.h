@@ -5,13 +5,16 @@
 // grid's x, y downwards with the grid's y. Plain arithmetic, shared by the
 // map picture and by nivora-cli's contours, which draws nothing.
 
-#include "calc/CalcSist.h"
+#include "data/GridTypes.h"
+#include "data/ProjectExtension.h"
 #include "contour/ContourTrace.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace nivora {
+
+class TTerreno;
 
 // The map's extent and its transform from metres to map units.
 struct TMapGeometry {

@@ -1,5 +1,7 @@
 #include "CellChange.h"
 
+#include "data/UCotas.h"
+
 #include <algorithm>
 #include <utility>
 

@@ -13,13 +13,15 @@
 // rectangle; a change of shape (rows or columns inserted or deleted) moves
 // cells across the whole grid and keeps the whole grid.
 
-#include "data/UCotas.h"
+#include "data/GridTypes.h"
 
 #include <cstddef>
 #include <string_view>
 #include <vector>
 
 namespace nivora {
+
+class TCotas;
 
 class TCellChange {
 public:

@@ -2,6 +2,7 @@
 
 #include "ByteStream.h"
 #include "NumberFormat.h"
+#include "calc/CalcSist.h"
 
 #include <algorithm>
 #include <cmath>

@@ -10,8 +10,8 @@
 // anything is built, and a file that does not hold together is refused with
 // the one message the user sees for it.
 
-#include "calc/CalcSist.h"
 #include "data/FileAccess.h"
+#include "data/ProjectExtension.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -22,6 +22,9 @@
 #include <vector>
 
 namespace nivora {
+
+class TByteReader;
+class TTerreno;
 
 constexpr std::size_t kHeaderSize = 204;
 constexpr std::size_t kViewSectionSize = 32;

@@ -8,13 +8,14 @@
 // The value 0.0 means "no elevation measured" everywhere.
 //
 // Cells live in one contiguous block, row after row, ColCount floats a row.
+// The stake and rectangle types it speaks in are in GridTypes.h.
+
+#include "data/GridTypes.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -22,48 +23,6 @@ namespace nivora {
 
 class TByteWriter;
 class TByteReader;
-
-constexpr std::int32_t MaxGridSize = 1000;
-
-struct TCotaPoint {
-    std::int32_t Col = 0;
-    std::int32_t Row = 0;
-    float Value = 0.0f;
-    bool operator==(const TCotaPoint&) const = default;
-};
-
-// A rectangle of stakes, inclusive, 1-based.
-struct TUsedRect {
-    std::int32_t FirstCol = 0;
-    std::int32_t FirstRow = 0;
-    std::int32_t LastCol = 0;
-    std::int32_t LastRow = 0;
-    bool operator==(const TUsedRect&) const = default;
-    bool IsEmpty() const { return FirstCol > LastCol || FirstRow > LastRow; }
-    std::int64_t CellCount() const
-    {
-        // In 64 bits before subtracting: a rectangle read from a file may
-        // span the whole 32-bit range.
-        return IsEmpty() ? 0 : (std::int64_t(LastCol) - FirstCol + 1) * (std::int64_t(LastRow) - FirstRow + 1);
-    }
-};
-
-constexpr float kMinimumSentinel = 1e10f;
-constexpr float kMaximumSentinel = -1e10f;
-
-// Whether the store may hold `value`: a finite single. A project file whose
-// cells hold anything else is refused as damaged, so nothing else is ever
-// stored; every entry (typing, paste, import, survey points) checks its
-// values first and tells the user in its own words.
-inline bool IsStorableElevation(float value) { return std::isfinite(value); }
-
-// Thrown by the cell setters for a value that is not storable, before
-// anything changes. Its text is for the user: the command's error report
-// shows it.
-class TElevationError : public std::invalid_argument {
-public:
-    TElevationError();
-};
 
 class TCotas {
 public:

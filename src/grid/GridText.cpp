@@ -1,5 +1,6 @@
 #include "GridText.h"
 
+#include "calc/CalcSist.h"
 #include "calc/StakeCoordinates.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"

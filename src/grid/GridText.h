@@ -3,7 +3,7 @@
 // of the grid as lines ending in CR LF, stakes within a row separated by tabs,
 // an empty field for a missing elevation.
 
-#include "calc/CalcSist.h"
+#include "data/GridTypes.h"
 #include "grid/TextImport.h"
 
 #include <string>
@@ -11,6 +11,8 @@
 #include <vector>
 
 namespace nivora {
+
+class TTerreno;
 
 enum TGridView { gvNatural = 0, gvDesign = 1, gvCutFill = 2 };
 

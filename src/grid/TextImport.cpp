@@ -1,5 +1,6 @@
 #include "TextImport.h"
 
+#include "calc/CalcSist.h"
 #include "data/NumberUtils.h"
 
 #include <algorithm>

@@ -25,7 +25,6 @@
 //     if (r.Elevations == 0) ... nothing was read
 //     if (r.Unreadable || r.Outside) ... say how many fields were lost
 
-#include "calc/CalcSist.h"
 #include "data/Progress.h"
 
 #include <cstdint>
@@ -33,6 +32,8 @@
 #include <string_view>
 
 namespace nivora {
+
+class TTerreno;
 
 // How the fields of a text are laid out.
 struct TTextLayout {

@@ -5,11 +5,11 @@
 // rectangle, so the grid's top row gets the largest Y; a georeferenced
 // project lists every stake at its surveyed easting and northing.
 
-#include "calc/CalcSist.h"
-
 #include <string>
 
 namespace nivora {
+
+class TTerreno;
 
 // Lines joined by CR LF, no header and no line end after the last line.
 // Recomputes the store's used rectangle.

@@ -3,6 +3,7 @@
 // grid headers, the WinSurf listing, the field report's lines and CSV and the
 // cut-and-fill readout. And the design elevation at the area's first stake.
 
+#include "calc/CalcSist.h"
 #include "calc/CutFillGeometry.h"
 #include "calc/FieldReport.h"
 #include "calc/StakeCoordinates.h"

@@ -1,5 +1,7 @@
 #include "PlainContours.h"
 
+#include "calc/CalcSist.h"
+
 #include <algorithm>
 
 namespace nivora::plain {

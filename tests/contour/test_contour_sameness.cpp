@@ -4,6 +4,8 @@
 
 #include "PlainContours.h"
 
+#include "calc/CalcSist.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>

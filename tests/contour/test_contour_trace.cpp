@@ -3,6 +3,8 @@
 
 #include "contour/ContourTrace.h"
 
+#include "calc/CalcSist.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

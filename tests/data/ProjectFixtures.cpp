@@ -1,5 +1,7 @@
 #include "ProjectFixtures.h"
 
+#include "calc/CalcSist.h"
+
 namespace nivora::testing {
 
 std::unique_ptr<TTerreno> SampleTerrain()

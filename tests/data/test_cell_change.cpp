@@ -1,6 +1,7 @@
 // Undo records of the store: random edits undone to the start and redone to
 // the end restore every snapshot bit for bit.
 
+#include "calc/CalcSist.h"
 #include "data/CellChange.h"
 #include "data/StoreSnapshot.h"
 

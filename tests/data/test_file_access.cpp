@@ -9,6 +9,8 @@
 
 #include "ProjectFixtures.h"
 
+#include "calc/CalcSist.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>

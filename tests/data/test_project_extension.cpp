@@ -3,6 +3,7 @@
 // damaged, torn or foreign tail never stops the given content from opening.
 
 #include "ProjectFixtures.h"
+#include "calc/CalcSist.h"
 #include "data/ProjectExtension.h"
 
 #include <gtest/gtest.h>

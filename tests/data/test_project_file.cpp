@@ -2,6 +2,7 @@
 // and saving that never destroys the previous file.
 
 #include "ProjectFixtures.h"
+#include "calc/CalcSist.h"
 #include "data/ByteStream.h"
 
 #include <gtest/gtest.h>

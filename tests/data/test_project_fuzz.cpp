@@ -5,6 +5,8 @@
 
 #include "ProjectFixtures.h"
 
+#include "calc/CalcSist.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>

@@ -5,6 +5,8 @@
 
 #include "data/UndoHistory.h"
 
+#include "data/UCotas.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -2,6 +2,8 @@
 
 #include "grid/GridText.h"
 
+#include "calc/CalcSist.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>

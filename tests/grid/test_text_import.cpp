@@ -1,6 +1,7 @@
 // Reading elevations from text: layouts, encodings, counts, the stream and
 // the in-memory reader giving the same grid, and memory bounded by the grid.
 
+#include "calc/CalcSist.h"
 #include "grid/GridText.h"
 #include "grid/TextImport.h"
 #include "data/NumberUtils.h"

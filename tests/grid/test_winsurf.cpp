@@ -2,6 +2,8 @@
 
 #include "grid/WinSurfText.h"
 
+#include "calc/CalcSist.h"
+
 #include <gtest/gtest.h>
 
 using namespace nivora;
