@@ -9,6 +9,7 @@
 #include "grid/datagrid.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +18,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QEventLoop>
+
+#include <exception>
+#include <thread>
 
 namespace nivora {
 
@@ -67,6 +72,51 @@ QString LevelsText(const std::vector<long double>& levels)
     return texts.isEmpty() ? QString("Curvas de nível: nenhuma cota definida.")
                            : "Curvas de nível nas cotas " + texts.join("; ") + " m.";
 }
+
+// A write stopped by "Cancelar".
+class TExportCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "Exportação cancelada."; }
+};
+
+// The writer's progress, handed from its thread to the frame's gauge; the
+// way a cancel reaches the writer, which reports its progress row by row.
+class TProgressRelay : public IProgress {
+public:
+    TProgressRelay(QObject* receiver, IProgress* gauge, const std::atomic<bool>& cancelled)
+        : receiver_(receiver), gauge_(gauge), cancelled_(cancelled)
+    {}
+    void Start(const std::string& message) override
+    {
+        Stop();
+        if (gauge_)
+            QMetaObject::invokeMethod(
+                receiver_,
+                [g = gauge_, message] {
+                    g->Start(message);
+                    g->Set(0, 1);  // from empty, whatever the last computation left
+                },
+                Qt::QueuedConnection);
+    }
+    void Set(int done, int total) override
+    {
+        Stop();
+        // The gauge is put away by the dialog once the file is written.
+        if (gauge_ && done < total)
+            QMetaObject::invokeMethod(
+                receiver_, [g = gauge_, done, total] { g->Set(done, total); }, Qt::QueuedConnection);
+    }
+
+private:
+    void Stop() const
+    {
+        if (cancelled_)
+            throw TExportCancelled();
+    }
+    QObject* receiver_;
+    IProgress* gauge_;
+    const std::atomic<bool>& cancelled_;
+};
 
 }  // namespace
 
@@ -283,15 +333,59 @@ void TExportar::BitBtn1Click()
     StampNow(info);
     const TExportData stakes(t, area, HasPlan);
     info.CrsName = CrsNameOf(stakes.Epsg());
-    try {
-        WriteExportFile(QFile::encodeName(name).toStdString(), stakes, info);
-    } catch (...) {
-        if (Progress)
-            Progress->Set(1, 1);
-        throw;
+
+    // The file is written in a thread of its own, so that the gauge moves
+    // and "Cancelar" answers. The dialog is modal: nothing changes the
+    // document meanwhile, and the writer only reads it.
+    TProgressRelay relay(this, Progress, Cancelled);
+    info.Progress = &relay;
+    const std::string fileName = QFile::encodeName(name).toStdString();
+    std::exception_ptr failure;
+    QEventLoop loop;
+    Cancelled = false;
+    Writing_ = true;
+    for (QWidget* w : std::initializer_list<QWidget*>{edArquivo, btProcurar, BitBtn1, BitBtn3})
+        w->setEnabled(false);
+    for (QCheckBox* cb : {cbNatural, cbProjeto, cbCorteAterro, cbCurvas, cbContorno})
+        cb->setProperty("WasEnabled", cb->isEnabled()), cb->setEnabled(false);
+    std::thread writer([&] {
+        try {
+            WriteExportFile(fileName, stakes, info);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeSocketNotifiers);
+    writer.join();
+    Writing_ = false;
+    for (QWidget* w : std::initializer_list<QWidget*>{edArquivo, btProcurar, BitBtn3})
+        w->setEnabled(true);
+    for (QCheckBox* cb : {cbNatural, cbProjeto, cbCorteAterro, cbCurvas, cbContorno})
+        cb->setEnabled(cb->property("WasEnabled").toBool());
+    edArquivoChange();
+    // What the writer posted before it stopped, then the gauge put away.
+    QCoreApplication::sendPostedEvents(this);
+    if (Progress)
+        Progress->Set(1, 1);
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const TExportCancelled&) {
+            return;  // nothing written; the dialog stays for another try
+        }
     }
     Written = true;
     accept();
+}
+
+void TExportar::reject()
+{
+    if (Writing_) {
+        Cancelled = true;
+        return;
+    }
+    QDialog::reject();
 }
 
 }  // namespace nivora

@@ -4,13 +4,17 @@
 // into it and the coordinate system it is written in. A project without a
 // georeference is written in its own coordinates, and the dialog says so
 // before anything is written. OK writes the file through the program's safe
-// save, with the frame's gauge; a refusal or a failure is shown and the
-// dialog stays open. Created once and reused.
+// save, in a thread of its own while the frame's gauge moves; "Cancelar"
+// then stops it, with nothing written and an earlier file of the name kept.
+// A refusal or a failure is shown and the dialog stays open. Created once and
+// reused.
 
 #include "contour/ContourLevels.h"
 #include "export/ExportData.h"
 
 #include <QDialog>
+
+#include <atomic>
 
 class QCheckBox;
 class QLabel;
@@ -37,6 +41,10 @@ public:
     void edArquivoChange();
     // Writes the file; the dialog closes when it is written.
     void BitBtn1Click();
+    // Cancel, Esc and the close box: while a file is written they stop it.
+    void reject() override;
+    // Whether a file is being written.
+    bool Writing() const { return Writing_; }
 
     // The formats as the save dialog lists them, in this order.
     static QStringList Filters();
@@ -65,6 +73,8 @@ private:
     IProgress* Progress = nullptr;
     bool HasPlan = false;
     bool Written = false;
+    bool Writing_ = false;
+    std::atomic<bool> Cancelled{false};
 };
 
 }  // namespace nivora

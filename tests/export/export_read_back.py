@@ -230,6 +230,19 @@ check(os.path.exists(path("worked.prj")), "a .prj beside the ASCII grid")
 info = json.loads(run("gdalinfo", "-json", path("worked.asc")).stdout)
 check(info["geoTransform"][0] == 499987.5 and info["geoTransform"][3] == 7000087.5, "gdal reads the asc in place")
 
+# Round trip: the GeoTIFF's natural band as X Y Z points, imported again,
+# gives the field back north up (row 1 the northern row) at its place.
+run("gdal_translate", "-q", "-of", "XYZ", "-b", "1", path("worked.tif"), path("rt.xyz"))
+cli("points", path("rt.xyz"), "--lx", "25", "--epsg", "31982", "-o", path("rt.NVR"))
+rt = plan_of(path("rt.NVR"))
+check((rt["ColCount"], rt["RowCount"]) == (5, 4) or rt["UsedRect"] == [1, 1, 5, 4], f"round trip grid {rt['UsedRect']}")
+g = rt["Georeference"]
+check(g and (g["CornerEasting"], g["CornerNorthing"], g["RowsRunSouth"]) == (500000, 7000075, True),
+      f"round trip corner {g}")
+rows = [[float(v) for v in line.split("\t")] for line in cli("grid", path("rt.NVR")).stdout.strip().split("\n")]
+check(all(near(a, b, 1e-3) for got, want in zip(rows, ROWS[::-1]) for a, b in zip(got, want)) and len(rows) == 4,
+      f"round trip rows {rows[:1]}")
+
 # ---------------------------------------------------------------- rows running south, unequal spacings
 south = project("south", ROWS, 25, 20, ["--epsg", "31982", "--corner", "500000,7000060", "--rows", "south"])
 cli("export", south, "-o", path("south.tif"))

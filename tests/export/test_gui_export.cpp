@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +20,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <cmath>
 #include <functional>
+#include <vector>
 
 using namespace nivora;
 using namespace nivora::testing;
@@ -232,6 +236,53 @@ private slots:
         QVERIFY(recorder->Shown[0].Text.contains("Lx = 25 m e Ly = 20 m"));
         QCOMPARE(Contents(file), QByteArray("earlier\n"));
         QVERIFY(!FrameControl<QProgressBar>("Gauge1")->isVisible());
+    }
+
+    void cancelStopsTheWritingAndKeepsTheEarlierFile()
+    {
+        // A full field, whose drawing takes seconds to write.
+        CreateDocument(frame.get(), QString(), 1000, 1000, 20.0f, 20.0f, 0, 0);
+        TForm2* doc = ActiveDocument();
+        std::vector<float> row(1000);
+        for (int r = 1; r <= 1000; ++r) {
+            for (int c = 1; c <= 1000; ++c)
+                row[std::size_t(c - 1)] = 500.0f + 0.01f * float(c) + 0.02f * float(r) + 0.1f * std::sin(float(c) / 7);
+            doc->Terrain().SetRowCells(1, r, row.data(), row.size());
+        }
+        QVERIFY(Systematize(doc->Terrain(), false, -1).Computed);
+        frame->UpdateMenuItems();
+        const QString folder = TempFolder("export_cancel");
+        const QString file = folder + "/campo.dxf";
+        {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("earlier\n");
+        }
+        auto* gauge = FrameControl<QProgressBar>("Gauge1");
+        int seen = 0;
+        QCOMPARE(Run([&] {
+                     Retype(In<QLineEdit>("edArquivo"), file);
+                     // Cancel once the gauge shows the writing under way.
+                     QTimer poll;
+                     poll.setInterval(1);
+                     connect(&poll, &QTimer::timeout, [&] {
+                         if (gauge->isVisible() && gauge->value() > 0 && Dialog()->Writing() && !seen) {
+                             seen = gauge->value();
+                             QTest::mouseClick(In<QPushButton>("BitBtn2"), Qt::LeftButton);
+                         }
+                     });
+                     poll.start();
+                     QTest::mouseClick(In<QPushButton>("BitBtn1"), Qt::LeftButton);
+                     QVERIFY(!Dialog()->Writing());
+                     QVERIFY(Dialog()->isVisible());
+                     QVERIFY(In<QPushButton>("BitBtn1")->isEnabled());
+                 }),
+                 0);
+        QVERIFY(seen > 0 && seen < 100);
+        QVERIFY(recorder->Shown.empty());
+        QCOMPARE(Contents(file), QByteArray("earlier\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"campo.dxf"});
+        QVERIFY(!gauge->isVisible());
     }
 };
 
