@@ -549,7 +549,7 @@ long double TypedRatio(const TPlano& p)
 {
     long double v = 0;
     const std::string text = p.RatioText.Str();
-    if (ParseNumber(text, v, ',') || ParseNumber(text, v, '.'))
+    if (ParseEitherMark(text, v))
         return std::clamp(v, kMinRatio, kMaxRatio);
     return p.CutFillRatio;
 }

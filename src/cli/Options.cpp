@@ -65,21 +65,12 @@ bool ParseInteger(const std::string& text, std::int32_t& value)
     return true;
 }
 
-// A single number may use either decimal separator, as every number field of
-// the program takes both.
-bool ParseEither(const std::string& text, long double& value)
-{
-    if (text.find('.') == std::string::npos && text.find(',') != std::string::npos)
-        return ParseNumber(text, value, ',');
-    return ParseNumber(text, value, '.');
-}
-
 }  // namespace
 
 long double ReadNumber(const std::string& text)
 {
     long double v = 0;
-    ParseEither(text, v);
+    ParseEitherMark(text, v);
     return v;
 }
 
@@ -108,7 +99,7 @@ TCheck IsNumber()
 {
     return [](const std::string& option, const std::string& value) {
         long double v = 0;
-        if (!ParseEither(value, v))
+        if (!ParseEitherMark(value, v))
             throw TUsageError(option + ": \"" + value + "\" não é um número");
     };
 }

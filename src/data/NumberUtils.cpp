@@ -36,95 +36,125 @@ bool UnquoteField(std::string_view field, std::string& content)
     return true;
 }
 
-bool ParseNumber(std::string_view text, long double& value, char decimalSeparator)
+namespace {
+
+// The run of digits at text[i]; i moves past it.
+std::string_view Digits(std::string_view text, std::size_t& i)
 {
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    while (i < n && text[i] == ' ')
+    const std::size_t start = i;
+    while (i < text.size() && IsDigit(text[i]))
         ++i;
+    return text.substr(start, i - start);
+}
 
-    std::string normal;  // the same number in the syntax from_chars reads
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
+// A sign at text[i], taken when there: true for "-".
+bool Sign(std::string_view text, std::size_t& i)
+{
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        return text[i++] == '-';
+    return false;
+}
+
+void Spaces(std::string_view text, std::size_t& i)
+{
+    while (i < text.size() && text[i] == ' ')
         ++i;
+}
+
+// The scanned number in the syntax from_chars reads: "int.frac" and perhaps
+// "e-exp", empty runs written as 0.
+std::string Normalised(const TNumberText& n)
+{
+    std::string s;
+    s.reserve(n.IntDigits.size() + n.FracDigits.size() + n.ExpDigits.size() + 6);
+    s.append(n.IntDigits.empty() ? std::string_view("0") : n.IntDigits);
+    s.push_back('.');
+    s.append(n.FracDigits.empty() ? std::string_view("0") : n.FracDigits);
+    if (n.HasExponent) {
+        s.push_back('e');
+        if (n.ExpNegative)
+            s.push_back('-');
+        s.append(n.ExpDigits);
     }
-    const std::size_t intStart = i;
-    while (i < n && IsDigit(text[i]))
-        ++i;
-    std::string_view intDigits = text.substr(intStart, i - intStart);
-    bool haveSeparator = false;
-    std::string_view fracDigits;
-    if (i < n && text[i] == decimalSeparator) {
-        haveSeparator = true;
-        ++i;
-        const std::size_t fracStart = i;
-        while (i < n && IsDigit(text[i]))
-            ++i;
-        fracDigits = text.substr(fracStart, i - fracStart);
-    }
-    if (intDigits.empty() && fracDigits.empty() && !haveSeparator)
+    return s;
+}
+
+// Out of range: too large for the type (a failure), or so small that it is
+// zero for every purpose of this program. A negative exponent can still leave
+// a huge value ("1" followed by 6000 digits with "e-10"): the decimal
+// magnitude decides.
+bool Underflows(const TNumberText& n)
+{
+    if (!n.HasExponent || !n.ExpNegative)
         return false;
+    long double exponent = 0.0L;
+    for (char c : n.ExpDigits)
+        exponent = exponent * 10.0L + (c - '0');
+    return static_cast<long double>(n.IntDigits.size()) - exponent <= 0.0L;
+}
 
-    std::string_view expDigits;
-    bool expNegative = false;
-    bool haveExponent = false;
-    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-        haveExponent = true;
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) {
-            expNegative = text[i] == '-';
-            ++i;
-        }
-        const std::size_t expStart = i;
-        while (i < n && IsDigit(text[i]))
-            ++i;
-        expDigits = text.substr(expStart, i - expStart);
-        // "1E" or "5e-" is a number still being typed, not a number: the
-        // typing check (IsTypedNumber) lets it through, reading does not.
-        if (expDigits.empty())
-            return false;
-    }
-    while (i < n && text[i] == ' ')
-        ++i;
-    if (i != n)
-        return false;
-
-    normal.reserve(text.size() + 4);
-    normal.append(intDigits.empty() ? std::string_view("0") : intDigits);
-    normal.push_back('.');
-    normal.append(fracDigits.empty() ? std::string_view("0") : fracDigits);
-    if (haveExponent) {
-        normal.push_back('e');
-        if (expNegative)
-            normal.push_back('-');
-        normal.append(expDigits);
-    }
-
-    long double v = 0.0L;
+template <class T>
+bool Value(const TNumberText& n, T& value)
+{
+    const std::string normal = Normalised(n);
+    T v = 0;
     const auto [ptr, ec] = std::from_chars(normal.data(), normal.data() + normal.size(), v);
     if (ec == std::errc::result_out_of_range) {
-        // Either too large for the extended range (a failure) or so small that
-        // it is zero for every purpose of this program.
-        if (!haveExponent || !expNegative) {
-            // A huge mantissa with a positive exponent: overflow.
+        if (!Underflows(n))
             return false;
-        }
-        // A negative exponent can still leave a huge value ("1e5000e-1" is not
-        // valid syntax, but "1" followed by 6000 digits with "e-10" is):
-        // decide by the decimal magnitude.
-        long double magnitude = static_cast<long double>(intDigits.size());
-        long double expValue = 0.0L;
-        for (char c : expDigits)
-            expValue = expValue * 10.0L + (c - '0');
-        if (magnitude - expValue > 0.0L)
-            return false;
-        v = 0.0L;
+        v = 0;
     } else if (ec != std::errc() || ptr != normal.data() + normal.size()) {
         return false;
     }
-    value = negative ? -v : v;
+    value = n.Negative ? -v : v;
     return true;
+}
+
+}  // namespace
+
+bool ScanNumber(std::string_view text, TDecimalMarks marks, TNumberText& number)
+{
+    TNumberText n;
+    std::size_t i = 0;
+    Spaces(text, i);
+    n.Negative = Sign(text, i);
+    n.IntDigits = Digits(text, i);
+    if (i < text.size() && marks.Is(text[i])) {
+        n.HasMark = true;
+        n.FracDigits = Digits(text, ++i);
+    }
+    if (!n.HasDigits() && !n.HasMark)
+        return false;
+    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+        n.HasExponent = true;
+        n.ExpNegative = Sign(text, ++i);
+        n.ExpDigits = Digits(text, i);
+        // "1E" or "5e-" is a number still being typed, not a number: the
+        // typing check (IsTypedNumber) lets it through, reading does not.
+        if (n.ExpDigits.empty())
+            return false;
+    }
+    Spaces(text, i);
+    if (i != text.size())
+        return false;
+    number = n;
+    return true;
+}
+
+bool NumberValue(const TNumberText& number, long double& value) { return Value(number, value); }
+
+bool NumberValue(const TNumberText& number, double& value) { return Value(number, value); }
+
+bool ParseNumber(std::string_view text, long double& value, char decimalSeparator)
+{
+    TNumberText n;
+    return ScanNumber(text, {decimalSeparator, 0}, n) && NumberValue(n, value);
+}
+
+bool ParseEitherMark(std::string_view text, long double& value)
+{
+    TNumberText n;
+    return ScanNumber(text, kEitherMark, n) && NumberValue(n, value);
 }
 
 bool IsTypedNumber(std::string_view text, char decimalSeparator)

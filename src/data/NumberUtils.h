@@ -18,14 +18,48 @@ enum TNumberRule : std::uint8_t {
     nrNegativeOrZero = 4,
 };
 
-// Reads a number typed by the user: leading spaces, an optional sign, digits,
-// optionally the decimal separator and digits, optionally "E" or "e" with an
-// optional sign and digits, then trailing spaces; nothing else (no thousands
-// separators). The mantissa's runs of digits may be empty, but a digit or the
-// separator must stand before the exponent, and an exponent has its digits.
-// False, value untouched, on anything else or on overflow of the extended
-// range.
+// The characters a number's text may take for its decimal separator: one, or
+// either of two.
+struct TDecimalMarks {
+    char One = ',';
+    char Other = 0;  // 0 for none
+    constexpr bool Is(char c) const { return c != 0 && (c == One || c == Other); }
+};
+// "12,5" and "12.5" alike, as every number field of the program takes them.
+inline constexpr TDecimalMarks kEitherMark{',', '.'};
+
+// A number's text taken apart by the program's one grammar of numbers:
+// leading spaces, an optional sign, digits, optionally a decimal mark and
+// digits, optionally "E" or "e" with an optional sign and digits, then
+// trailing spaces; nothing else (no thousands separators, no "nan" or "inf",
+// no other minus than "-"). The mantissa's runs of digits may be empty, but
+// a digit or the mark must stand before the exponent, and an exponent has its
+// digits.
+struct TNumberText {
+    bool Negative = false;
+    std::string_view IntDigits;
+    bool HasMark = false;
+    std::string_view FracDigits;
+    bool HasExponent = false;
+    bool ExpNegative = false;
+    std::string_view ExpDigits;
+    // Whether the mantissa has a digit: "," and "-,e3" have none.
+    bool HasDigits() const { return !IntDigits.empty() || !FracDigits.empty(); }
+};
+// False, `number` untouched, when the text does not follow the grammar.
+bool ScanNumber(std::string_view text, TDecimalMarks marks, TNumberText& number);
+// The value of a scanned text rounded once to the type. False, value
+// untouched, when it overflows the type's range; a value too small for the
+// type is 0.
+bool NumberValue(const TNumberText& number, long double& value);
+bool NumberValue(const TNumberText& number, double& value);
+
+// Reads a number typed by the user (ScanNumber) with the given decimal
+// separator, in the extended range. False, value untouched, on anything else
+// or on overflow of the extended range.
 bool ParseNumber(std::string_view text, long double& value, char decimalSeparator);
+// The same with either decimal mark ("12,5" or "12.5").
+bool ParseEitherMark(std::string_view text, long double& value);
 
 // A field of exported text wholly enclosed in double quotes ("102,616", as
 // spreadsheets write fields in CSV) stands for its content, each doubled

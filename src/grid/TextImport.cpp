@@ -27,16 +27,14 @@ constexpr std::array<long double, 20> kPow10 = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L
 constexpr std::array<double, 16> kPow10Double = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
-
 // How a field's characters become a value.
 struct TFieldRule {
-    bool Comma = true;          // "," is a decimal mark
-    bool Point = true;          // "." is a decimal mark
-    char ParseSeparator = '.';  // the separator the marks stand for when read as a typed number
-    bool QuotedComma = true;    // "," is a decimal mark inside quotes, where it cannot separate fields
+    bool Comma = true;        // "," is a decimal mark
+    bool Point = true;        // "." is a decimal mark
+    bool QuotedComma = true;  // "," is a decimal mark inside quotes, where it cannot separate fields
 
     bool IsMark(char c) const { return (c == ',' && Comma) || (c == '.' && Point); }
+    TDecimalMarks Marks() const { return Comma && Point ? kEitherMark : TDecimalMarks{Comma ? ',' : '.', 0}; }
 };
 
 // The value of `digits` decimal digits (1 to 19) making `mantissa`, the last
@@ -61,49 +59,27 @@ float PlainValue(std::uint64_t mantissa, int digits, int fracDigits, bool negati
     return static_cast<float>(negative ? -v : v);
 }
 
-// The common shape of a field, an optional sign, digits and a decimal part
-// with 19 digits at most, read straight to the value the full rules give: the
-// digits are an exact integer and 10^k an exact power, so their quotient is
-// the correctly rounded extended value, as the full reading gives it.
-bool ReadPlainNumber(const char* p, const char* end, const TFieldRule& rule, float& value)
+// A field by the rules of a typed number (ScanNumber) with the rule's
+// marks. The common shape, up to 19 digits and no exponent, is read straight
+// from its digits: they are an exact integer and 10^k an exact power, so
+// their quotient is the correctly rounded extended value, as the full
+// reading gives it.
+bool ReadNumber(std::string_view token, const TFieldRule& rule, float& value)
 {
-    bool negative = false;
-    if (p < end && (*p == '-' || *p == '+')) {
-        negative = *p == '-';
-        ++p;
-    }
-    std::uint64_t mantissa = 0;
-    const char* start = p;
-    while (p < end && IsDigit(*p))
-        mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
-    const auto intDigits = p - start;
-    std::ptrdiff_t fracDigits = 0;
-    if (p < end) {
-        if (!rule.IsMark(*p))
-            return false;
-        start = ++p;
-        while (p < end && IsDigit(*p))
-            mantissa = mantissa * 10 + std::uint64_t(*p++ - '0');
-        fracDigits = p - start;
-        if (p != end)
-            return false;
-    }
-    const auto digits = intDigits + fracDigits;
-    if (digits == 0 || digits > 19)
+    TNumberText n;
+    if (!ScanNumber(token, rule.Marks(), n))
         return false;
-    value = PlainValue(mantissa, int(digits), int(fracDigits), negative);
-    return true;
-}
-
-// Any other field, by the full rules of a typed number.
-bool ReadTypedNumber(std::string_view token, const TFieldRule& rule, float& value)
-{
-    std::string text(token);
-    for (char& c : text)
-        if (rule.IsMark(c))
-            c = rule.ParseSeparator;
+    const std::size_t digits = n.IntDigits.size() + n.FracDigits.size();
+    if (!n.HasExponent && digits >= 1 && digits <= 19) {
+        std::uint64_t mantissa = 0;
+        for (const std::string_view run : {n.IntDigits, n.FracDigits})
+            for (const char c : run)
+                mantissa = mantissa * 10 + std::uint64_t(c - '0');
+        value = PlainValue(mantissa, int(digits), int(n.FracDigits.size()), n.Negative);
+        return true;
+    }
     long double v = 0.0L;
-    if (!ParseNumber(text, v, rule.ParseSeparator))
+    if (!NumberValue(n, v))
         return false;
     // A value beyond single precision is no elevation either.
     const auto f = static_cast<float>(v);
@@ -130,8 +106,7 @@ TFieldValue ReadField(std::string_view token, const TFieldRule& rule, float& val
     if (token.empty())
         return TFieldValue::Empty;
     token = token.substr(0, kMaxToken);
-    if (ReadPlainNumber(token.data(), token.data() + token.size(), quoted, value)
-        || ReadTypedNumber(token, quoted, value))
+    if (ReadNumber(token, quoted, value))
         return TFieldValue::Number;
     value = 0.0f;
     return TFieldValue::NotNumber;
@@ -196,14 +171,8 @@ char DetectSeparator(std::string_view quotedSample, char decimalMark)
 // Reads lines and fields as they come, keeping one line of values at most.
 class TFieldScanner {
 public:
-    TFieldScanner(TTerreno& terrain, std::int32_t col, std::int32_t row, char decimalSeparator, IProgress* progress,
-                  std::uint64_t totalBytes)
-        : Terrain_(terrain),
-          Col_(col),
-          Row_(row),
-          LocaleSeparator_(decimalSeparator),
-          Progress_(progress),
-          TotalBytes_(totalBytes)
+    TFieldScanner(TTerreno& terrain, std::int32_t col, std::int32_t row, IProgress* progress, std::uint64_t totalBytes)
+        : Terrain_(terrain), Col_(col), Row_(row), Progress_(progress), TotalBytes_(totalBytes)
     {}
 
     // Fixes the layout; a separator or decimal mark left to detection is
@@ -224,7 +193,6 @@ public:
         Separator_ = l.Separator;
         Rule_.Comma = l.DecimalMark != '.';
         Rule_.Point = l.DecimalMark != ',';
-        Rule_.ParseSeparator = l.DecimalMark != 0 ? l.DecimalMark : LocaleSeparator_;
         Terrain_.SetAutoExtremes(false);
     }
 
@@ -458,7 +426,6 @@ private:
     TTerreno& Terrain_;
     const std::int32_t Col_;
     std::int32_t Row_;
-    const char LocaleSeparator_;
     IProgress* const Progress_;
     const std::uint64_t TotalBytes_;
     std::uint64_t Consumed_ = 0;
@@ -557,21 +524,18 @@ private:
 
 }  // namespace
 
-bool ReadClipboardField(std::string_view field, char decimalSeparator, float& value)
+bool ReadClipboardField(std::string_view field, char, float& value)
 {
-    TFieldRule rule;
-    rule.ParseSeparator = decimalSeparator;
-    return ReadField(field, rule, value) == TFieldValue::Number;
+    return ReadField(field, TFieldRule(), value) == TFieldValue::Number;
 }
 
 TTextReadResult ReadElevationText(TTerreno& terrain, std::string_view text, std::int32_t col, std::int32_t row,
-                                  const TTextLayout& layout, char decimalSeparator, IProgress* progress)
+                                  const TTextLayout& layout, char, IProgress* progress)
 {
     std::size_t mark = 0;
     const TEncoding encoding = DetectEncoding(text, mark);
     text.remove_prefix(mark);
-    TFieldScanner scanner(terrain, col, row, decimalSeparator, progress,
-                          encoding == TEncoding::Utf8 ? text.size() : text.size() / 2);
+    TFieldScanner scanner(terrain, col, row, progress, encoding == TEncoding::Utf8 ? text.size() : text.size() / 2);
     if (encoding == TEncoding::Utf8) {
         scanner.Begin(layout, text.substr(0, kSampleSize));
         scanner.Feed(text.data(), text.data() + text.size());
@@ -595,7 +559,7 @@ TTextReadResult ReadElevationText(TTerreno& terrain, std::string_view text, std:
 }
 
 TTextReadResult ReadElevationText(TTerreno& terrain, std::istream& in, std::int32_t col, std::int32_t row,
-                                  const TTextLayout& layout, char decimalSeparator, IProgress* progress)
+                                  const TTextLayout& layout, char, IProgress* progress)
 {
     std::string raw(kPieceSize, '\0');
     const auto readPiece = [&](std::size_t offset) {
@@ -620,7 +584,7 @@ TTextReadResult ReadElevationText(TTerreno& terrain, std::istream& in, std::int3
     const TEncoding encoding = DetectEncoding(std::string_view(raw.data(), size), mark);
     if (encoding != TEncoding::Utf8)
         total /= 2;
-    TFieldScanner scanner(terrain, col, row, decimalSeparator, progress, total);
+    TFieldScanner scanner(terrain, col, row, progress, total);
     TUtf16Decoder decoder(encoding == TEncoding::Utf16BE);
     std::string decoded;
     bool begun = false;

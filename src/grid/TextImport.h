@@ -70,8 +70,9 @@ struct TTextReadResult {
     std::int64_t Cleared = 0;     // empty fields (or 0) over a cell that held an elevation: it no longer does
 };
 
-// One field of clipboard text as a paste reads it: its first 20 characters,
-// "," and "." both standing for the locale's separator, as a typed number.
+// One field of clipboard text as a paste reads it: its first 20 characters
+// as a typed number with either decimal mark (kEitherMark), whatever the
+// user's separator.
 // False, value 0, for an empty field or one that is not a number (or beyond
 // single precision).
 bool ReadClipboardField(std::string_view field, char decimalSeparator, float& value);
@@ -80,8 +81,8 @@ bool ReadClipboardField(std::string_view field, char decimalSeparator, float& va
 // field inside the grid goes through SetCell (empty and unreadable ones store
 // 0 and clear the cell), in one bracket of AutoExtremes; the store grows as
 // needed up to 1000 x 1000. The used rectangle becomes the terrain's
-// Selection. `decimalSeparator` is the user's locale separator, which the
-// decimal marks stand for when a field is read as a typed number.
+// Selection. The decimal marks the layout takes read alike whatever the
+// user's separator (`decimalSeparator`).
 // The progress, when given, is advanced (Set, in hundredths) as the text is
 // read, never started or closed here.
 TTextReadResult ReadElevationText(TTerreno& terrain, std::string_view text, std::int32_t col, std::int32_t row,

@@ -363,42 +363,13 @@ bool ParsePointNumber(std::string_view field, char decimal, double& value)
     std::string unquoted;
     if (UnquoteField(field, unquoted))
         field = unquoted;
-    if (field.empty() || field.size() > 64)
+    // A coordinate has a digit: a lone mark is no 0 here, as it is in a box.
+    TNumberText number;
+    double v = 0;
+    if (field.size() > 64 || !ScanNumber(field, {decimal, 0}, number) || !number.HasDigits() || !NumberValue(number, v))
         return false;
-    char buf[65];
-    std::size_t n = 0;
-    std::size_t i = 0;
-    if (field[0] == '+' || field[0] == '-') {
-        if (field[0] == '-')
-            buf[n++] = '-';
-        i = 1;
-    }
-    bool digits = false;
-    bool point = false;
-    bool exponent = false;
-    for (; i < field.size(); ++i) {
-        const char c = field[i];
-        if (c >= '0' && c <= '9') {
-            digits = true;
-            buf[n++] = c;
-        } else if (c == decimal && !point && !exponent) {
-            point = true;
-            buf[n++] = '.';
-        } else if ((c == 'e' || c == 'E') && digits && !exponent) {
-            exponent = true;
-            buf[n++] = 'e';
-            if (i + 1 < field.size() && (field[i + 1] == '+' || field[i + 1] == '-'))
-                buf[n++] = field[++i];
-            if (i + 1 >= field.size())
-                return false;
-        } else {
-            return false;
-        }
-    }
-    if (!digits)
-        return false;
-    const auto r = std::from_chars(buf, buf + n, value);
-    return r.ec == std::errc() && r.ptr == buf + n && std::isfinite(value);
+    value = v;
+    return true;
 }
 
 namespace {

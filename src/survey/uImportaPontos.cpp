@@ -170,7 +170,7 @@ bool FieldNumber(const QLineEdit* edit, double& value)
 {
     long double v = 0;
     const std::string text = edit->text().toStdString();
-    if (!ParseNumber(text, v, DecimalSeparator()) && !ParseNumber(text, v, DecimalSeparator() == ',' ? '.' : ','))
+    if (!ParseEitherMark(text, v))
         return false;
     if (!std::isfinite(double(v)))
         return false;

@@ -2,7 +2,7 @@
 # project files: in memory, on disk (permissions, links, interrupted saves,
 # long names, non-regular files) and the corpus of crafted files.
 nivora_core_test(test_real48 test_real48.cpp)
-nivora_core_test(test_numbers test_numbers.cpp)
+nivora_core_test(test_numbers test_numbers.cpp LINK nivora_survey)
 nivora_core_test(test_cotas test_cotas.cpp)
 nivora_core_test(test_cell_change test_cell_change.cpp)
 nivora_core_test(test_store_invariant test_store_invariant.cpp)

@@ -3,10 +3,13 @@
 
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
+#include "grid/TextImport.h"
+#include "survey/PointFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 using namespace nivora;
 
@@ -50,6 +53,105 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase{"\t1", ',', false, 0}, ParseCase{"1e5000", '.', false, 0},  // beyond the extended range
                     ParseCase{"1e-6000", '.', true, 0.0L},                                // below it: zero
                     ParseCase{"2,5e+2", ',', true, 250.0L}));
+
+// Every reader of numbers goes by the one grammar: a typed number with the
+// user's comma or point, with either mark (the ratio, the import's boxes,
+// nivora-cli), a survey point's coordinate and a pasted elevation. Where they
+// differ it is by what their values may hold (an elevation is a single, a
+// coordinate a double with a digit) or by quotes, which only fields have.
+TEST(NumberGrammar, EveryReaderReadsTheSameTexts)
+{
+    const struct {
+        const char* text;
+        // One column each: ParseNumber with ',' and with '.', ParseEitherMark,
+        // ParsePointNumber with ',' and with '.', ReadClipboardField; '+'
+        // reads `value` (in the reader's type), '-' refuses.
+        const char* reads;
+        long double value;
+        // clang-format off
+    } cases[] = {
+        {"12,5",          "+-++-+", 12.5L},
+        {"12.5",          "-++-++", 12.5L},
+        {"-0,25",         "+-++-+", -0.25L},
+        {"+7",            "++++++", 7},
+        {"5,",            "+-++-+", 5},
+        {",5",            "+-++-+", 0.5L},
+        {"  12,5  ",      "+-++-+", 12.5L},   // blanks around
+        {"\" 12,5 \"",    "---+-+", 12.5L},   // a quoted field is its content, blanks and all
+        {"\"1.5e2\"",     "----++", 150},
+        {"1,5e3",         "+-++-+", 1500},
+        {"-1.5E-2",       "-++-++", -0.015L},
+        {"2,5e+2",        "+-++-+", 250},
+        {"1e3",           "++++++", 1000},
+        {",",             "+-+--+", 0},       // a lone mark is 0 in a box, no coordinate
+        {"-,e3",          "+-+--+", 0},
+        {"1.234,5",       "------", 0},       // no thousands separators
+        {"1,234.5",       "------", 0},
+        {"1.234",         "-++-++", 1.234L},
+        {"1,2,3",         "------", 0},
+        {"\xE2\x88\x92" "5", "------", 0},    // the Unicode minus is no sign
+        {"--1",           "------", 0},
+        {"+-1",           "------", 0},
+        {"-",             "------", 0},
+        {"",              "------", 0},
+        {"   ",           "------", 0},
+        {"\t1",           "------", 0},
+        {"1 2",           "------", 0},
+        {"12a",           "------", 0},
+        {"0x10",          "------", 0},
+        {"E5",            "------", 0},
+        {"1E",            "------", 0},
+        {"5e-",           "------", 0},
+        {"nan",           "------", 0},
+        {"NaN",           "------", 0},
+        {"inf",           "------", 0},
+        {"-infinity",     "------", 0},
+        {"1e39",          "++++++" "", 1e39L},
+        {"1e400",         "+++---", 1e400L},  // beyond a double: no coordinate
+        {"1e5000",        "------", 0},       // beyond the extended range: nothing
+        {"1e-400",        "++++++", 1e-400L}, // below a double: its 0
+        {"1e-6000",       "++++++", 0},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.text + "\"");
+        ASSERT_EQ(std::string(c.reads).size(), 6u);
+        const auto reads = [&](int column) { return c.reads[column] == '+'; };
+        for (const char sep : {',', '.'}) {
+            long double v = -12345;
+            EXPECT_EQ(ParseNumber(c.text, v, sep), reads(sep == ',' ? 0 : 1)) << "ParseNumber " << sep;
+            EXPECT_EQ(v, reads(sep == ',' ? 0 : 1) ? c.value : -12345) << "ParseNumber " << sep;
+        }
+        long double either = -12345;
+        EXPECT_EQ(ParseEitherMark(c.text, either), reads(2));
+        EXPECT_EQ(either, reads(2) ? c.value : -12345);
+        for (const char decimal : {',', '.'}) {
+            double v = -12345;
+            const bool ok = reads(decimal == ',' ? 3 : 4);
+            EXPECT_EQ(ParsePointNumber(c.text, decimal, v), ok) << "ParsePointNumber " << decimal;
+            if (ok) {
+                EXPECT_EQ(v, static_cast<double>(c.value)) << "ParsePointNumber " << decimal;
+            }
+        }
+        float f = -12345;
+        const bool pasted = ReadClipboardField(c.text, ',', f);
+        EXPECT_EQ(pasted, reads(5) && std::isfinite(static_cast<float>(c.value))) << "ReadClipboardField";
+        EXPECT_EQ(f, pasted ? static_cast<float>(c.value) : 0.0f) << "ReadClipboardField";
+    }
+}
+
+// A coordinate is rounded once, to the double nearest the text: through the
+// extended value first, this one would land on the halfway point between two
+// doubles and round down to 1.
+TEST(NumberGrammar, ACoordinateIsRoundedOnce)
+{
+    double v = 0;
+    ASSERT_TRUE(ParsePointNumber("1.000000000000000111022302462515654042363166809082031251", '.', v));
+    EXPECT_EQ(v, 1.0 + 0x1p-52);
+    long double extended = 0;
+    ASSERT_TRUE(ParseNumber("1.000000000000000111022302462515654042363166809082031251", extended, '.'));
+    EXPECT_EQ(static_cast<double>(extended), 1.0);
+}
 
 TEST(UnquoteField, OnlyAWhollyQuotedFieldIsItsContent)
 {
