@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -214,6 +215,9 @@ bool TExportar::Execute(TForm2* document, const TContourRequest& levels, IProgre
     Written = false;
     TTerreno& t = document->Terrain();
     HasPlan = t.ResultsValid();
+    // Without a plan there is no design to offer.
+    for (QCheckBox* cb : {cbProjeto, cbCorteAterro})
+        cb->setChecked(HasPlan);
 
     // The levels of the altimetric map, or what its dialog would propose.
     Levels = levels.LevelList();
@@ -241,7 +245,7 @@ bool TExportar::Execute(TForm2* document, const TContourRequest& levels, IProgre
     if (edArquivo->text().isEmpty() || !FormatOf(edArquivo->text())) {
         const QFileInfo project(document->FileName());
         const QString base = document->FileName().isEmpty() ? QString("projeto") : project.completeBaseName();
-        const QString folder = document->FileName().isEmpty() ? QString() : project.absolutePath() + "/";
+        const QString folder = (document->FileName().isEmpty() ? QDir::homePath() : project.absolutePath()) + "/";
         edArquivo->setText(folder + base + ".xml");
     } else {
         edArquivoChange();

@@ -208,6 +208,7 @@ private slots:
             Retype(In<QLineEdit>("edArquivo"), file);
             QVERIFY(!In<QCheckBox>("cbProjeto")->isEnabled());
             QVERIFY(!In<QCheckBox>("cbCorteAterro")->isEnabled());
+            QVERIFY(!In<QCheckBox>("cbProjeto")->isChecked());
             QTest::mouseClick(In<QPushButton>("BitBtn1"), Qt::LeftButton);
         });
         const QByteArray dxf = Contents(file);
