@@ -45,7 +45,14 @@ public:
     int Paint(QPainter& p, QPagedPaintDevice& d) override;
 
 private:
+    // The bitmap in `target`, enlarged so that its cells stay sharp.
+    void PaintBitmap(QPainter& p, const TPage& pg, const QRectF& target) const;
+    // Stake numbers along the top and left edges; `scale` is the bitmap's.
+    void StakeNumbers(QPainter& p, const TPage& pg, const QRectF& target, double scale) const;
     void Legend(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const QRectF& panel) const;
+    // The legend's colour bar of fills and cuts from `y`; the bottom of its
+    // scale.
+    double ColourBar(QPainter& p, const TPage& pg, const QRectF& panel, double y) const;
     // A georeferenced map's eastings, northings, north arrow and system.
     void WorldTicks(QPainter& p, const TPage& pg, const QRectF& target) const;
 
@@ -83,6 +90,18 @@ int TCutFillDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     const double scale =
         std::min(room.width() / std::max(1, bitmap.width()), room.height() / std::max(1, bitmap.height()));
     const QRectF target(room.left(), room.top(), bitmap.width() * scale, bitmap.height() * scale);
+    PaintBitmap(p, pg, target);
+    StakeNumbers(p, pg, target, scale);
+    if (world)
+        WorldTicks(p, pg, target);
+    Legend(p, d, pg, panel);
+    PageFooter(p, d, pg, Heading, Title(), 1, 1);
+    return 1;
+}
+
+void TCutFillDocument::PaintBitmap(QPainter& p, const TPage& pg, const QRectF& target) const
+{
+    const QImage& bitmap = Map.Bitmap;
     // Cells stay sharp: a reader of the PDF smooths an image it enlarges, so
     // the bitmap goes in already enlarged, stake by stake, to about 150 dots
     // an inch on the paper (a small map would otherwise blur into one wash).
@@ -98,35 +117,32 @@ int TCutFillDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     p.setPen(QPen(Qt::black, pg.Mm(0.25)));
     p.setBrush(Qt::NoBrush);
     p.drawRect(target);
+}
 
-    // Stake numbers along the top and left edges.
+void TCutFillDocument::StakeNumbers(QPainter& p, const TPage& pg, const QRectF& target, double scale) const
+{
     const TUsedRect& a = Map.Area;
-    if (!a.IsEmpty()) {
-        p.setFont(Font(7));
-        const double cw = Map.CellWidth * scale;
-        const double ch = Map.CellHeight * scale;
-        const int colStep = LabelStep(cw, pg.Mm(7));
-        for (std::int32_t c = a.FirstCol; c <= a.LastCol; ++c) {
-            if (c != a.FirstCol && (c % colStep != 0 || c - a.FirstCol < colStep / 2.0))
-                continue;
-            const double x = target.left() + (c - a.FirstCol + 0.5) * cw;
-            p.drawText(QRectF(x - pg.Mm(6), target.top() - pg.Mm(4.5), pg.Mm(12), pg.Mm(4)),
-                       Qt::AlignHCenter | Qt::AlignBottom, QString::number(c));
-        }
-        const int rowStep = LabelStep(ch, pg.Mm(4));
-        for (std::int32_t r = a.FirstRow; r <= a.LastRow; ++r) {
-            if (r != a.FirstRow && (r % rowStep != 0 || r - a.FirstRow < rowStep / 2.0))
-                continue;
-            const double y = target.top() + (r - a.FirstRow + 0.5) * ch;
-            p.drawText(QRectF(target.left() - pg.Mm(9), y - pg.Mm(2), pg.Mm(8), pg.Mm(4)),
-                       Qt::AlignRight | Qt::AlignVCenter, QString::number(r));
-        }
+    if (a.IsEmpty())
+        return;
+    p.setFont(Font(7));
+    const double cw = Map.CellWidth * scale;
+    const double ch = Map.CellHeight * scale;
+    const int colStep = LabelStep(cw, pg.Mm(7));
+    for (std::int32_t c = a.FirstCol; c <= a.LastCol; ++c) {
+        if (c != a.FirstCol && (c % colStep != 0 || c - a.FirstCol < colStep / 2.0))
+            continue;
+        const double x = target.left() + (c - a.FirstCol + 0.5) * cw;
+        p.drawText(QRectF(x - pg.Mm(6), target.top() - pg.Mm(4.5), pg.Mm(12), pg.Mm(4)),
+                   Qt::AlignHCenter | Qt::AlignBottom, QString::number(c));
     }
-    if (world)
-        WorldTicks(p, pg, target);
-    Legend(p, d, pg, panel);
-    PageFooter(p, d, pg, Heading, Title(), 1, 1);
-    return 1;
+    const int rowStep = LabelStep(ch, pg.Mm(4));
+    for (std::int32_t r = a.FirstRow; r <= a.LastRow; ++r) {
+        if (r != a.FirstRow && (r % rowStep != 0 || r - a.FirstRow < rowStep / 2.0))
+            continue;
+        const double y = target.top() + (r - a.FirstRow + 0.5) * ch;
+        p.drawText(QRectF(target.left() - pg.Mm(9), y - pg.Mm(2), pg.Mm(8), pg.Mm(4)),
+                   Qt::AlignRight | Qt::AlignVCenter, QString::number(r));
+    }
 }
 
 void TCutFillDocument::WorldTicks(QPainter& p, const TPage& pg, const QRectF& target) const
@@ -167,19 +183,10 @@ void TCutFillDocument::WorldTicks(QPainter& p, const TPage& pg, const QRectF& ta
     }
 }
 
-void TCutFillDocument::Legend(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const QRectF& panel) const
+double TCutFillDocument::ColourBar(QPainter& p, const TPage& pg, const QRectF& panel, double y) const
 {
     const char sep = Heading.DecimalSeparator;
     const TPlano& plan = Map.Plan;
-    double y = panel.top();
-    p.setPen(Qt::black);
-    p.setFont(Font(10, true));
-    p.drawText(QRectF(panel.left(), y, panel.width(), pg.Mm(6)), Qt::AlignLeft | Qt::AlignVCenter, "Legenda");
-    y += pg.Mm(7);
-    p.setFont(Font(8, true));
-    p.drawText(QRectF(panel.left(), y, panel.width(), pg.Mm(4)), Qt::AlignLeft | Qt::AlignVCenter, "Aterro (m)");
-    y += pg.Mm(5);
-
     // Fills rise above the zero line and cuts hang below it, as on the side
     // bar of the map window: the deepest fill (pure blue) on top, the deepest
     // cut (pure red) at the bottom.
@@ -207,7 +214,23 @@ void TCutFillDocument::Legend(QPainter& p, QPagedPaintDevice& d, const TPage& pg
         p.drawText(QRectF(bar.right() + pg.Mm(2.5), ty - pg.Mm(2), panel.width() - bar.width() - pg.Mm(3), pg.Mm(4)),
                    Qt::AlignLeft | Qt::AlignVCenter, Fixed(t.Depth, Decimals, sep));
     }
-    y = bar.bottom() + pg.Mm(2.5);
+    return bar.bottom();
+}
+
+void TCutFillDocument::Legend(QPainter& p, QPagedPaintDevice& d, const TPage& pg, const QRectF& panel) const
+{
+    const char sep = Heading.DecimalSeparator;
+    const TPlano& plan = Map.Plan;
+    double y = panel.top();
+    p.setPen(Qt::black);
+    p.setFont(Font(10, true));
+    p.drawText(QRectF(panel.left(), y, panel.width(), pg.Mm(6)), Qt::AlignLeft | Qt::AlignVCenter, "Legenda");
+    y += pg.Mm(7);
+    p.setFont(Font(8, true));
+    p.drawText(QRectF(panel.left(), y, panel.width(), pg.Mm(4)), Qt::AlignLeft | Qt::AlignVCenter, "Aterro (m)");
+    y += pg.Mm(5);
+
+    y = ColourBar(p, pg, panel, y) + pg.Mm(2.5);
     p.setFont(Font(8, true));
     p.drawText(QRectF(panel.left(), y, panel.width(), pg.Mm(4)), Qt::AlignLeft | Qt::AlignVCenter, "Corte (m)");
     y += pg.Mm(6);
