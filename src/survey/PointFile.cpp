@@ -375,15 +375,10 @@ bool ParsePointNumber(std::string_view field, char decimal, double& value)
 namespace {
 
 // The layout of the file whose first lines these are.
-TPointFormat DetectInSample(const std::vector<std::string>& lines)
+// The separator and decimal mark that make data lines of the most lines of
+// the sample.
+TCandidate BestCandidate(const std::vector<std::string>& lines, const std::vector<std::size_t>& sample)
 {
-    // A few hundred lines tell the layout; the header is at the top.
-    std::vector<std::size_t> sample;
-    for (std::size_t i = 0; i < lines.size() && sample.size() < kSampleLines; ++i)
-        if (!IsBlankLine(lines[i]))
-            sample.push_back(i);
-
-    TPointFormat f;
     int bestScore = -1;
     TCandidate best = kCandidates[0];
     for (const TCandidate& c : kCandidates) {
@@ -395,9 +390,155 @@ TPointFormat DetectInSample(const std::vector<std::string>& lines)
             best = c;
         }
     }
+    return best;
+}
+
+// What each field holds over the data lines of the sample.
+struct TColumnStats {
+    std::size_t FieldCount = 0;  // of the most data lines
+    std::vector<bool> Numeric, Integer;
+    std::vector<double> MaxAbs, Lowest, Highest;
+    // The same with negative values turned by 360: longitudes across the
+    // 180th meridian are near each other then.
+    std::vector<double> LowestTurned, HighestTurned;
+
+    explicit TColumnStats(std::size_t fields)
+        : FieldCount(fields),
+          Numeric(fields, true),
+          Integer(fields, true),
+          MaxAbs(fields, 0),
+          Lowest(fields, 1e300),
+          Highest(fields, -1e300),
+          LowestTurned(fields, 1e300),
+          HighestTurned(fields, -1e300)
+    {}
+    void Add(const std::vector<std::string_view>& fields, char decimal)
+    {
+        for (std::size_t k = 0; k < FieldCount; ++k) {
+            double v;
+            if (k >= fields.size() || !ParsePointNumber(fields[k], decimal, v)) {
+                Numeric[k] = false;
+                continue;
+            }
+            Integer[k] = Integer[k] && IsInteger(v);
+            MaxAbs[k] = std::max(MaxAbs[k], std::fabs(v));
+            Lowest[k] = std::min(Lowest[k], v);
+            Highest[k] = std::max(Highest[k], v);
+            LowestTurned[k] = std::min(LowestTurned[k], v < 0 ? v + 360 : v);
+            HighestTurned[k] = std::max(HighestTurned[k], v < 0 ? v + 360 : v);
+        }
+    }
+    // Values within a degree of each other, with decimals: a longitude or
+    // latitude of a small area.
+    bool Small(int k) const
+    {
+        const std::size_t u = std::size_t(k);
+        return (Highest[u] - Lowest[u] < 1 || HighestTurned[u] - LowestTurned[u] < 1) && !Integer[u];
+    }
+};
+
+TColumnStats ColumnStats(const std::vector<std::string>& lines, const std::vector<std::size_t>& sample,
+                         std::size_t first, const TCandidate& best)
+{
+    std::vector<std::vector<std::string_view>> data;
+    for (std::size_t i : sample)
+        if (i >= first && IsDataLine(lines[i], best))
+            data.push_back(SampleFields(lines[i], best.Separator));
+    std::map<std::size_t, int> counts;
+    for (const auto& d : data)
+        ++counts[d.size()];
+    const std::size_t fieldCount =
+        std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    TColumnStats stats(fieldCount);
+    for (const auto& d : data)
+        stats.Add(d, best.Decimal);
+    return stats;
+}
+
+// The columns a header line names above the first data line, and the
+// header's field names when it has a field for each column.
+void ColumnsFromHeader(TPointFormat& f, const std::vector<std::string>& lines, std::size_t first,
+                       std::size_t fieldCount)
+{
+    std::size_t h = first;
+    while (h > 0 && IsBlankLine(lines[h - 1]))
+        --h;
+    if (h == 0)
+        return;
+    const auto names = SampleFields(lines[h - 1], f.Separator);
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        int* slot = nullptr;
+        switch (RoleOfName(names[k])) {
+        case TRole::Name: slot = &f.ColName; break;
+        case TRole::E: slot = &f.ColE; break;
+        case TRole::N: slot = &f.ColN; break;
+        case TRole::Z: slot = &f.ColZ; break;
+        case TRole::Code: slot = &f.ColCode; break;
+        case TRole::Lon: slot = &f.ColE, f.HeaderSaysDegrees = true; break;
+        case TRole::Lat: slot = &f.ColN, f.HeaderSaysDegrees = true; break;
+        case TRole::None: break;
+        }
+        if (slot && *slot < 0)
+            *slot = static_cast<int>(k);
+    }
+    if (names.size() == fieldCount)
+        for (std::string_view n : names) {
+            std::string buffer;
+            f.FieldNames.emplace_back(Content(n, buffer));
+        }
+}
+
+// The columns read from what they hold, when no header names them.
+void ColumnsFromContent(TPointFormat& f, const TColumnStats& stats)
+{
+    f.ColName = f.ColCode = -1;
+    f.HeaderSaysDegrees = false;
+    std::vector<int> numbers;
+    for (std::size_t k = 0; k < stats.FieldCount; ++k)
+        if (stats.Numeric[k])
+            numbers.push_back(static_cast<int>(k));
+    std::size_t next = 0;
+    if (!stats.Numeric[0]) {
+        f.ColName = 0;
+    } else if (numbers.size() >= 4 && stats.Integer[0]) {
+        // "12,500010.12,7400020.50,101.30": a point number ahead.
+        f.ColName = 0;
+        next = 1;
+    }
+    if (numbers.size() < next + 3) {
+        f.ColE = 0, f.ColN = 1, f.ColZ = 2;
+        return;
+    }
+    f.ColE = numbers[next];
+    f.ColN = numbers[next + 1];
+    f.ColZ = numbers[next + 2];
+    const double a = stats.MaxAbs[std::size_t(f.ColE)];
+    const double b = stats.MaxAbs[std::size_t(f.ColN)];
+    // Northings of UTM have seven digits, eastings six; geographic
+    // coordinates come as latitude then longitude unless the first
+    // cannot be a latitude.
+    const bool utmSwapped = a >= 1e6 && b >= 1e5 && b < 1e6;
+    const bool degrees = a <= 180 && b <= 180 && stats.Small(f.ColE) && stats.Small(f.ColN);
+    if (utmSwapped || (degrees && a <= 90))
+        std::swap(f.ColE, f.ColN);
+    f.OrderGuessed = degrees && a <= 90 && b <= 90;
+    for (std::size_t k = std::size_t(f.ColZ) + 1; k < stats.FieldCount; ++k)
+        if (f.ColCode < 0)
+            f.ColCode = static_cast<int>(k);
+}
+
+TPointFormat DetectInSample(const std::vector<std::string>& lines)
+{
+    // A few hundred lines tell the layout; the header is at the top.
+    std::vector<std::size_t> sample;
+    for (std::size_t i = 0; i < lines.size() && sample.size() < kSampleLines; ++i)
+        if (!IsBlankLine(lines[i]))
+            sample.push_back(i);
+
+    TPointFormat f;
+    const TCandidate best = BestCandidate(lines, sample);
     f.Separator = best.Separator;
     f.Decimal = best.Decimal;
-
     std::size_t first = lines.size();
     for (std::size_t i : sample)
         if (IsDataLine(lines[i], best)) {
@@ -408,115 +549,14 @@ TPointFormat DetectInSample(const std::vector<std::string>& lines)
         return f;
     f.HeaderLines = static_cast<int>(first);
 
-    // What each field holds over the data lines of the sample.
-    std::vector<std::vector<std::string_view>> data;
-    for (std::size_t i : sample)
-        if (i >= first && IsDataLine(lines[i], best))
-            data.push_back(SampleFields(lines[i], best.Separator));
-    std::map<std::size_t, int> counts;
-    for (const auto& d : data)
-        ++counts[d.size()];
-    const std::size_t fieldCount =
-        std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
-    f.FieldCount = static_cast<int>(fieldCount);
-    std::vector<bool> numeric(fieldCount, true);
-    std::vector<bool> integer(fieldCount, true);
-    std::vector<double> maxAbs(fieldCount, 0);
-    std::vector<double> lowest(fieldCount, 1e300);
-    std::vector<double> highest(fieldCount, -1e300);
-    // The same with negative values turned by 360: longitudes across the
-    // 180th meridian are near each other then.
-    std::vector<double> lowestTurned(fieldCount, 1e300);
-    std::vector<double> highestTurned(fieldCount, -1e300);
-    for (const auto& d : data) {
-        for (std::size_t k = 0; k < fieldCount; ++k) {
-            double v;
-            if (k >= d.size() || !ParsePointNumber(d[k], best.Decimal, v)) {
-                numeric[k] = false;
-                continue;
-            }
-            integer[k] = integer[k] && IsInteger(v);
-            maxAbs[k] = std::max(maxAbs[k], std::fabs(v));
-            lowest[k] = std::min(lowest[k], v);
-            highest[k] = std::max(highest[k], v);
-            lowestTurned[k] = std::min(lowestTurned[k], v < 0 ? v + 360 : v);
-            highestTurned[k] = std::max(highestTurned[k], v < 0 ? v + 360 : v);
-        }
-    }
-
-    // A header line names the columns.
+    const TColumnStats stats = ColumnStats(lines, sample, first, best);
+    f.FieldCount = static_cast<int>(stats.FieldCount);
     f.ColName = f.ColCode = -1;
     f.ColE = f.ColN = f.ColZ = -1;
-    if (first > 0) {
-        std::size_t h = first;
-        while (h > 0 && IsBlankLine(lines[h - 1]))
-            --h;
-        if (h > 0) {
-            const auto names = SampleFields(lines[h - 1], best.Separator);
-            for (std::size_t k = 0; k < names.size(); ++k) {
-                int* slot = nullptr;
-                switch (RoleOfName(names[k])) {
-                case TRole::Name: slot = &f.ColName; break;
-                case TRole::E: slot = &f.ColE; break;
-                case TRole::N: slot = &f.ColN; break;
-                case TRole::Z: slot = &f.ColZ; break;
-                case TRole::Code: slot = &f.ColCode; break;
-                case TRole::Lon: slot = &f.ColE, f.HeaderSaysDegrees = true; break;
-                case TRole::Lat: slot = &f.ColN, f.HeaderSaysDegrees = true; break;
-                case TRole::None: break;
-                }
-                if (slot && *slot < 0)
-                    *slot = static_cast<int>(k);
-            }
-            if (names.size() == fieldCount)
-                for (std::string_view n : names) {
-                    std::string buffer;
-                    f.FieldNames.emplace_back(Content(n, buffer));
-                }
-        }
-    }
-    if (f.ColE >= 0 && f.ColN >= 0 && f.ColZ >= 0)
-        return f;
-
-    // No usable header: read the columns from their content.
-    f.ColName = f.ColCode = -1;
-    f.HeaderSaysDegrees = false;
-    std::vector<int> numbers;
-    for (std::size_t k = 0; k < fieldCount; ++k)
-        if (numeric[k])
-            numbers.push_back(static_cast<int>(k));
-    std::size_t next = 0;
-    if (!numeric[0]) {
-        f.ColName = 0;
-    } else if (numbers.size() >= 4 && integer[0]) {
-        // "12,500010.12,7400020.50,101.30": a point number ahead.
-        f.ColName = 0;
-        next = 1;
-    }
-    if (numbers.size() < next + 3) {
-        f.ColE = 0, f.ColN = 1, f.ColZ = 2;
-        return f;
-    }
-    f.ColE = numbers[next];
-    f.ColN = numbers[next + 1];
-    f.ColZ = numbers[next + 2];
-    const double a = maxAbs[std::size_t(f.ColE)];
-    const double b = maxAbs[std::size_t(f.ColN)];
-    // Northings of UTM have seven digits, eastings six; geographic
-    // coordinates come as latitude then longitude unless the first
-    // cannot be a latitude.
-    const bool utmSwapped = a >= 1e6 && b >= 1e5 && b < 1e6;
-    const auto small = [&](int k) {
-        const std::size_t u = std::size_t(k);
-        return (highest[u] - lowest[u] < 1 || highestTurned[u] - lowestTurned[u] < 1) && !integer[u];
-    };
-    const bool degrees = a <= 180 && b <= 180 && small(f.ColE) && small(f.ColN);
-    if (utmSwapped || (degrees && a <= 90))
-        std::swap(f.ColE, f.ColN);
-    f.OrderGuessed = degrees && a <= 90 && b <= 90;
-    for (std::size_t k = std::size_t(f.ColZ) + 1; k < fieldCount; ++k)
-        if (f.ColCode < 0)
-            f.ColCode = static_cast<int>(k);
+    if (first > 0)
+        ColumnsFromHeader(f, lines, first, stats.FieldCount);
+    if (f.ColE < 0 || f.ColN < 0 || f.ColZ < 0)
+        ColumnsFromContent(f, stats);
     return f;
 }
 
@@ -569,6 +609,7 @@ public:
     TPointSet Finish();
 
 private:
+    void MergeRepeated();
     const TPointFormat& Format;
     const std::size_t Needed;
     TPointSet Set;
@@ -583,12 +624,32 @@ private:
     }
 };
 
-TPointSet TPointCollector::Finish()
+// Whether the points are longitudes and latitudes: those of a field span a
+// fraction of a degree, and a local survey in metres that small is no field.
+bool LooksGeographic(const std::vector<TSurveyPoint>& points, bool headerSaysDegrees)
+{
+    if (points.empty())
+        return false;
+    double minE = points[0].E, maxE = minE, minN = points[0].N, maxN = minN;
+    // Longitudes across the 180th meridian are near each other with the
+    // negative ones turned by 360.
+    double minTurned = 1e300, maxTurned = -1e300;
+    for (const TSurveyPoint& p : points) {
+        minE = std::min(minE, p.E), maxE = std::max(maxE, p.E);
+        minN = std::min(minN, p.N), maxN = std::max(maxN, p.N);
+        const double turned = p.E < 0 ? p.E + 360 : p.E;
+        minTurned = std::min(minTurned, turned), maxTurned = std::max(maxTurned, turned);
+    }
+    const bool inRange = minE >= -180 && maxE <= 180 && minN >= -90 && maxN <= 90;
+    const bool smallE = maxE - minE < 1 || maxTurned - minTurned < 1;
+    return inRange && (headerSaysDegrees || (smallE && maxN - minN < 1));
+}
+
+// Repeated positions: sort an index by E, N (the file's order among equals),
+// keep the first of each run with the mean elevation.
+void TPointCollector::MergeRepeated()
 {
     const std::vector<std::int32_t>& lineOf = LineOf;
-    const TPointFormat& format = Format;
-    // Repeated positions: sort an index by E, N (the file's order among
-    // equals), keep the first of each run with the mean elevation.
     std::vector<std::uint32_t> order(Set.Points.size());
     std::iota(order.begin(), order.end(), 0u);
     std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
@@ -629,24 +690,12 @@ TPointSet TPointCollector::Finish()
     }
     std::sort(Set.Conflicts.begin(), Set.Conflicts.end(),
               [](const TPointRemark& a, const TPointRemark& b) { return a.Line < b.Line; });
+}
 
-    // Longitudes and latitudes of a field span a fraction of a degree; a
-    // local survey in metres that small is no field.
-    if (!Set.Points.empty()) {
-        double minE = Set.Points[0].E, maxE = minE, minN = Set.Points[0].N, maxN = minN;
-        // Longitudes across the 180th meridian are near each other with the
-        // negative ones turned by 360.
-        double minTurned = 1e300, maxTurned = -1e300;
-        for (const TSurveyPoint& p : Set.Points) {
-            minE = std::min(minE, p.E), maxE = std::max(maxE, p.E);
-            minN = std::min(minN, p.N), maxN = std::max(maxN, p.N);
-            const double turned = p.E < 0 ? p.E + 360 : p.E;
-            minTurned = std::min(minTurned, turned), maxTurned = std::max(maxTurned, turned);
-        }
-        const bool inRange = minE >= -180 && maxE <= 180 && minN >= -90 && maxN <= 90;
-        const bool smallE = maxE - minE < 1 || maxTurned - minTurned < 1;
-        Set.LooksGeographic = inRange && (format.HeaderSaysDegrees || (smallE && maxN - minN < 1));
-    }
+TPointSet TPointCollector::Finish()
+{
+    MergeRepeated();
+    Set.LooksGeographic = LooksGeographic(Set.Points, Format.HeaderSaysDegrees);
     return std::move(Set);
 }
 
