@@ -178,6 +178,8 @@ bool FieldNumber(const QLineEdit* edit, double& value)
     return true;
 }
 
+const QString kBoldTitle = "QGroupBox { font-weight: bold; }";
+
 QComboBox* Combo(QWidget* parent, const char* name)
 {
     auto* c = new QComboBox(parent);
@@ -322,9 +324,42 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     setObjectName("ImportaPontos");
     setWindowTitle("Importar Pontos");
     setProperty("HelpContext", kHelpContext);
-    const QString boldTitle = "QGroupBox { font-weight: bold; }";
     auto* main = new QVBoxLayout(this);
+    main->addLayout(MakeFileRow());
+    auto* top = new QHBoxLayout;
+    top->addWidget(MakeColumnsBox());
+    top->addWidget(MakeFormatBox());
+    main->addLayout(top);
+    main->addWidget(MakeGridBox());
+    main->addWidget(MakeSystemBox());
+    main->addLayout(MakeSummaryRow(), 1);
+    pbProgresso = new QProgressBar(this);
+    pbProgresso->setObjectName("pbProgresso");
+    pbProgresso->setRange(0, 100);
+    pbProgresso->setValue(0);
+    pbProgresso->setTextVisible(false);
+    main->addWidget(pbProgresso);
 
+    const TDialogButtons b = AddDialogButtons(this, main, Qt::Horizontal, "BitBtn1", "BitBtn2", "BitBtn3");
+    BitBtn1 = b.Ok;
+    BitBtn2 = b.Cancel;
+    BitBtn3 = b.Help;
+    BitBtn3->setAutoDefault(false);
+    resize(760, 640);
+
+    Pool = new QThreadPool(this);
+    Pool->setMaxThreadCount(1);
+    ReadPool = new QThreadPool(this);
+    SummaryTimer = new QTimer(this);
+    SummaryTimer->setSingleShot(true);
+    SummaryTimer->setInterval(300);
+    connect(SummaryTimer, &QTimer::timeout, this, &TImportaPontos::UpdateSummary);
+
+    ConnectControls();
+}
+
+QLayout* TImportaPontos::MakeFileRow()
+{
     auto* fileRow = new QHBoxLayout;
     auto* lbArquivo = new QLabel("&Arquivo:", this);
     edArquivo = Edit(this, "edArquivo");
@@ -336,12 +371,14 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     fileRow->addWidget(lbArquivo);
     fileRow->addWidget(edArquivo, 1);
     fileRow->addWidget(btArquivo);
-    main->addLayout(fileRow);
+    return fileRow;
+}
 
-    auto* top = new QHBoxLayout;
+QGroupBox* TImportaPontos::MakeColumnsBox()
+{
     auto* gbColunas = new QGroupBox("&Colunas", this);
     gbColunas->setObjectName("gbColunas");
-    gbColunas->setStyleSheet(boldTitle);
+    gbColunas->setStyleSheet(kBoldTitle);
     auto* fc = new QFormLayout(gbColunas);
     cmbNome = Combo(gbColunas, "cmbNome");
     cmbE = Combo(gbColunas, "cmbE");
@@ -353,11 +390,14 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     fc->addRow("N / Y (ou latitude)", cmbN);
     fc->addRow("Z (cota)", cmbZ);
     fc->addRow("Código", cmbCodigo);
-    top->addWidget(gbColunas);
+    return gbColunas;
+}
 
+QGroupBox* TImportaPontos::MakeFormatBox()
+{
     auto* gbFormato = new QGroupBox("&Formato", this);
     gbFormato->setObjectName("gbFormato");
-    gbFormato->setStyleSheet(boldTitle);
+    gbFormato->setStyleSheet(kBoldTitle);
     auto* ff = new QFormLayout(gbFormato);
     cmbSeparador = Combo(gbFormato, "cmbSeparador");
     for (const char* n : kSeparatorNames)
@@ -373,12 +413,14 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     ff->addRow("Separador decimal", cmbDecimal);
     ff->addRow("Linhas de cabeçalho", spCabecalho);
     ff->addRow(cbGraus);
-    top->addWidget(gbFormato);
-    main->addLayout(top);
+    return gbFormato;
+}
 
+QGroupBox* TImportaPontos::MakeGridBox()
+{
     auto* gbGrade = new QGroupBox("&Grade", this);
     gbGrade->setObjectName("gbGrade");
-    gbGrade->setStyleSheet(boldTitle);
+    gbGrade->setStyleSheet(kBoldTitle);
     auto* gg = new QGridLayout(gbGrade);
     edLx = Edit(gbGrade, "edLx");
     edLy = Edit(gbGrade, "edLy");
@@ -407,11 +449,14 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     gg->addWidget(edDistancia, 3, 1);
     gg->addWidget(new QLabel("Lado máximo de triângulo (m)", gbGrade), 3, 2);
     gg->addWidget(edLado, 3, 3);
-    main->addWidget(gbGrade);
+    return gbGrade;
+}
 
+QGroupBox* TImportaPontos::MakeSystemBox()
+{
     auto* gbSistema = new QGroupBox("&Sistema de coordenadas", this);
     gbSistema->setObjectName("gbSistema");
-    gbSistema->setStyleSheet(boldTitle);
+    gbSistema->setStyleSheet(kBoldTitle);
     auto* gc = new QGridLayout(gbSistema);
     edEpsg = Edit(gbSistema, "edEpsg");
     edEpsg->setPlaceholderText("não informado");
@@ -424,8 +469,11 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     gc->addWidget(edEpsg, 0, 1);
     gc->addWidget(lbSistema, 0, 2);
     gc->setColumnStretch(2, 1);
-    main->addWidget(gbSistema);
+    return gbSistema;
+}
 
+QLayout* TImportaPontos::MakeSummaryRow()
+{
     auto* bottom = new QHBoxLayout;
     memResumo = new QPlainTextEdit(this);
     memResumo->setObjectName("memResumo");
@@ -434,29 +482,11 @@ TImportaPontos::TImportaPontos(QWidget* parent) : QDialog(parent)
     bottom->addWidget(memResumo, 3);
     imPrevia = new TPreviaPontos(this);
     bottom->addWidget(imPrevia, 2);
-    main->addLayout(bottom, 1);
-    pbProgresso = new QProgressBar(this);
-    pbProgresso->setObjectName("pbProgresso");
-    pbProgresso->setRange(0, 100);
-    pbProgresso->setValue(0);
-    pbProgresso->setTextVisible(false);
-    main->addWidget(pbProgresso);
+    return bottom;
+}
 
-    const TDialogButtons b = AddDialogButtons(this, main, Qt::Horizontal, "BitBtn1", "BitBtn2", "BitBtn3");
-    BitBtn1 = b.Ok;
-    BitBtn2 = b.Cancel;
-    BitBtn3 = b.Help;
-    BitBtn3->setAutoDefault(false);
-    resize(760, 640);
-
-    Pool = new QThreadPool(this);
-    Pool->setMaxThreadCount(1);
-    ReadPool = new QThreadPool(this);
-    SummaryTimer = new QTimer(this);
-    SummaryTimer->setSingleShot(true);
-    SummaryTimer->setInterval(300);
-    connect(SummaryTimer, &QTimer::timeout, this, &TImportaPontos::UpdateSummary);
-
+void TImportaPontos::ConnectControls()
+{
     connect(btArquivo, &QPushButton::clicked, this, [this] { RunCommand(this, [this] { btArquivoClick(); }); });
     for (QComboBox* c : {cmbNome, cmbE, cmbN, cmbZ, cmbCodigo, cmbSeparador, cmbDecimal})
         connect(c, &QComboBox::currentIndexChanged, this, [this] { FormatChange(); });

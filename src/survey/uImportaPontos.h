@@ -25,7 +25,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
@@ -102,6 +104,15 @@ public:
     const TPreparedPoints* Prepared() const { return Points.get(); }
 
 private:
+    // The dialog's parts, top to bottom, in the order of the keyboard focus.
+    QLayout* MakeFileRow();
+    QGroupBox* MakeColumnsBox();
+    QGroupBox* MakeFormatBox();
+    QGroupBox* MakeGridBox();
+    QGroupBox* MakeSystemBox();
+    QLayout* MakeSummaryRow();
+    void ConnectControls();
+
     QLineEdit* edArquivo = nullptr;
     QPushButton* btArquivo = nullptr;
     QComboBox* cmbNome = nullptr;
