@@ -203,6 +203,62 @@ QPoint TPointsPicture::PixelOf(double e, double n) const
     return QPoint(int(std::floor((e - West) / MetresPerPixel)), int(std::floor((North - n) / MetresPerPixel)));
 }
 
+namespace {
+
+// Fills the pixels [x0, x1) x [y0, y1) of the image, clipped to it.
+void FillPixels(QImage& image, int x0, int y0, int x1, int y1, QRgb colour)
+{
+    x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, image.width()), y1 = std::min(y1, image.height());
+    for (int y = y0; y < y1; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(line + x0, line + std::max(x0, x1), colour);
+    }
+}
+
+// The grid's stakes, each the middle of its cell; row 1 is the northern one.
+void PutStakes(TPointsPicture& out, const TGriddedPoints& grid, const TGridParams& p)
+{
+    const double lx = static_cast<float>(p.Lx), ly = static_cast<float>(p.Ly);
+    const double scale = out.MetresPerPixel;
+    // Stakes with an elevation first, the empty ones over them: a pixel
+    // that holds a hole shows it, however small the hole.
+    for (const bool empty : {false, true}) {
+        for (std::int32_t r = 0; r < grid.Rows; ++r) {
+            const float* row = grid.Z.data() + std::size_t(r) * std::size_t(grid.Cols);
+            const double n = p.OriginY + (grid.Rows - 1 - r) * ly;
+            const int y0 = int(std::floor((out.North - (n + ly / 2)) / scale));
+            const int y1 = std::max(y0 + 1, int(std::floor((out.North - (n - ly / 2)) / scale)));
+            for (std::int32_t c = 0; c < grid.Cols; ++c) {
+                if ((row[c] == 0.0f) != empty)
+                    continue;
+                const double e = p.OriginX + c * lx;
+                const int x0 = int(std::floor((e - lx / 2 - out.West) / scale));
+                const int x1 = std::max(x0 + 1, int(std::floor((e + lx / 2 - out.West) / scale)));
+                FillPixels(out.Image, x0, y0, x1, y1,
+                           empty ? TPointsPicture::kEmptyStake : TPointsPicture::kStakeWithElevation);
+            }
+        }
+    }
+}
+
+// The points darken what lies under them, so the stakes stay readable under
+// a dense survey.
+void PutPoints(TPointsPicture& out, const std::vector<TSurveyPoint>& pts)
+{
+    for (const TSurveyPoint& q : pts) {
+        const QPoint at = out.PixelOf(q.E, q.N);
+        if (at.x() < 0 || at.y() < 0 || at.x() >= out.Image.width() || at.y() >= out.Image.height())
+            continue;
+        QRgb& px = reinterpret_cast<QRgb*>(out.Image.scanLine(at.y()))[at.x()];
+        if (px == TPointsPicture::kBackground)
+            px = TPointsPicture::kPointOutside;
+        else if (px == TPointsPicture::kStakeWithElevation || px == TPointsPicture::kEmptyStake)
+            px = qRgb(qRed(px) * 3 / 4, qGreen(px) * 3 / 4, qBlue(px) * 3 / 4);
+    }
+}
+
+}  // namespace
+
 TPointsPicture DrawPointsPicture(const TPreparedPoints& points, const TGriddedPoints* grid, const TGridParams& p,
                                  QSize size)
 {
@@ -235,45 +291,9 @@ TPointsPicture DrawPointsPicture(const TPreparedPoints& points, const TGriddedPo
     out.North = north + scale;
     out.Image = QImage(w, h, QImage::Format_RGB32);
     out.Image.fill(TPointsPicture::kBackground);
-    const auto put = [&](int x0, int y0, int x1, int y1, QRgb colour) {
-        x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, w), y1 = std::min(y1, h);
-        for (int y = y0; y < y1; ++y) {
-            auto* line = reinterpret_cast<QRgb*>(out.Image.scanLine(y));
-            std::fill(line + x0, line + std::max(x0, x1), colour);
-        }
-    };
-    if (withGrid) {
-        // Stakes with an elevation first, the empty ones over them: a pixel
-        // that holds a hole shows it, however small the hole.
-        for (const bool empty : {false, true}) {
-            for (std::int32_t r = 0; r < grid->Rows; ++r) {
-                const float* row = grid->Z.data() + std::size_t(r) * std::size_t(grid->Cols);
-                const double n = p.OriginY + (grid->Rows - 1 - r) * ly;
-                const int y0 = int(std::floor((out.North - (n + ly / 2)) / scale));
-                const int y1 = std::max(y0 + 1, int(std::floor((out.North - (n - ly / 2)) / scale)));
-                for (std::int32_t c = 0; c < grid->Cols; ++c) {
-                    if ((row[c] == 0.0f) != empty)
-                        continue;
-                    const double e = p.OriginX + c * lx;
-                    const int x0 = int(std::floor((e - lx / 2 - out.West) / scale));
-                    const int x1 = std::max(x0 + 1, int(std::floor((e + lx / 2 - out.West) / scale)));
-                    put(x0, y0, x1, y1, empty ? TPointsPicture::kEmptyStake : TPointsPicture::kStakeWithElevation);
-                }
-            }
-        }
-    }
-    // The points darken what lies under them, so the stakes stay readable
-    // under a dense survey.
-    for (const TSurveyPoint& q : pts) {
-        const QPoint at = out.PixelOf(q.E, q.N);
-        if (at.x() < 0 || at.y() < 0 || at.x() >= w || at.y() >= h)
-            continue;
-        QRgb& px = reinterpret_cast<QRgb*>(out.Image.scanLine(at.y()))[at.x()];
-        if (px == TPointsPicture::kBackground)
-            px = TPointsPicture::kPointOutside;
-        else if (px == TPointsPicture::kStakeWithElevation || px == TPointsPicture::kEmptyStake)
-            px = qRgb(qRed(px) * 3 / 4, qGreen(px) * 3 / 4, qBlue(px) * 3 / 4);
-    }
+    if (withGrid)
+        PutStakes(out, *grid, p);
+    PutPoints(out, pts);
     return out;
 }
 
@@ -578,26 +598,25 @@ bool TImportaPontos::LoadFile(const QString& path)
     return true;
 }
 
-std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& path, const TPointOptions& options)
-{
-    // A FIFO or a device is refused here at once, before any window shows.
-    auto file = std::make_shared<TFilePointSource>(path.toStdString());
-    const std::uint64_t size = std::uint64_t(std::max<qint64>(0, QFileInfo(path).size()));
+namespace {
 
-    // The file is read and triangulated in a thread of its own, while a
-    // window shows the bytes read and offers to cancel. A cancelled reading
-    // stops at its next block; a triangulation cannot be stopped, so it is
-    // left to finish on its own and its result dropped: the dialog is free
-    // at once either way.
-    struct TJob {
-        std::atomic<bool> Cancelled = false;
-        std::atomic<std::uint64_t> Done = 0;
-        std::atomic<bool> Finished = false;
-        std::shared_ptr<const TPreparedPoints> Result;
-        std::exception_ptr Error;
-    };
-    auto job = std::make_shared<TJob>();
-    ReadPool->start([job, file, options] {
+// A file read and triangulated in a thread of its own, while a window shows
+// the bytes read and offers to cancel. A cancelled reading stops at its next
+// block; a triangulation cannot be stopped, so it is left to finish on its
+// own and its result dropped: the dialog is free at once either way.
+struct TReadJob {
+    std::atomic<bool> Cancelled = false;
+    std::atomic<std::uint64_t> Done = 0;
+    std::atomic<bool> Finished = false;
+    std::shared_ptr<const TPreparedPoints> Result;
+    std::exception_ptr Error;
+};
+
+std::shared_ptr<TReadJob> StartReading(QThreadPool& pool, std::shared_ptr<TFilePointSource> file,
+                                       const TPointOptions& options)
+{
+    auto job = std::make_shared<TReadJob>();
+    pool.start([job, file, options] {
         try {
             TCountingSource source(*file, [&job](std::uint64_t done) {
                 job->Done = done;
@@ -610,12 +629,16 @@ std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& p
         }
         job->Finished = true;
     });
+    return job;
+}
 
-    const TBusy busy(pbProgresso);
+// Waits for the job, with a window of its progress after a moment; false
+// when the user cancelled it.
+bool WaitForReading(TReadJob& job, const QString& path, std::uint64_t size, QWidget* parent)
+{
     // Modal to the whole program: nothing else may start while it runs. It
     // shows only when the work takes more than a moment.
-    QProgressDialog progress("Lendo " + QFileInfo(path).fileName() + "...", "Cancelar", 0, 1000,
-                             isVisible() ? this : parentWidget());
+    QProgressDialog progress("Lendo " + QFileInfo(path).fileName() + "...", "Cancelar", 0, 1000, parent);
     progress.setObjectName("pdLeitura");
     progress.setWindowTitle("Importar Pontos");
     progress.setWindowModality(Qt::ApplicationModal);
@@ -631,13 +654,13 @@ std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& p
     QElapsedTimer clock;
     clock.start();
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (job->Finished) {
+        if (job.Finished) {
             loop.quit();
             return;
         }
         if (!progress.isVisible() && clock.elapsed() >= 300)
             progress.show();
-        const std::uint64_t done = job->Done;
+        const std::uint64_t done = job.Done;
         if (!triangulating && size > 0 && done >= size) {
             triangulating = true;
             progress.setLabelText("Triangulando os pontos...");
@@ -645,13 +668,25 @@ std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& p
         progress.setValue(size > 0 ? int(std::min<std::uint64_t>(1000, done * 1000 / size)) : 0);
     });
     QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] {
-        job->Cancelled = true;
+        job.Cancelled = true;
         loop.quit();
     });
     poll.start();
-    if (!job->Finished)
+    if (!job.Finished)
         loop.exec();
-    if (!job->Finished)
+    return job.Finished;
+}
+
+}  // namespace
+
+std::shared_ptr<const TPreparedPoints> TImportaPontos::ReadFile(const QString& path, const TPointOptions& options)
+{
+    // A FIFO or a device is refused here at once, before any window shows.
+    auto file = std::make_shared<TFilePointSource>(path.toStdString());
+    const std::uint64_t size = std::uint64_t(std::max<qint64>(0, QFileInfo(path).size()));
+    const std::shared_ptr<TReadJob> job = StartReading(*ReadPool, file, options);
+    const TBusy busy(pbProgresso);
+    if (!WaitForReading(*job, path, size, isVisible() ? this : parentWidget()))
         return nullptr;  // cancelled
     if (job->Error)
         std::rethrow_exception(job->Error);
@@ -837,6 +872,32 @@ void TImportaPontos::AbandonSummary()
     Pending = false;
 }
 
+bool TImportaPontos::ComputeSummary(TSummary& summary, const std::atomic<bool>& stale, const std::string& reading,
+                                    char decimal, QSize pictureSize, QProgressBar* bar)
+{
+    try {
+        const TPointTriangulation& t = *summary.Points->Triangulation;
+        try {
+            TSummaryProgress progress(stale, bar);
+            summary.Grid = GridPoints(t, summary.Params, decimal, &progress, false);
+        } catch (const TPointError&) {
+            // GridSummary says why.
+        }
+        if (stale.load())
+            return false;
+        summary.Text = reading
+                       + (summary.Grid ? GridSummary(t, summary.Params, decimal, *summary.Grid)
+                                       : GridSummary(t, summary.Params, decimal, 0));
+        summary.Picture =
+            DrawPointsPicture(*summary.Points, summary.Grid ? &*summary.Grid : nullptr, summary.Params, pictureSize);
+    } catch (const TSummaryStale&) {
+        return false;
+    } catch (const std::exception& e) {
+        summary.Text = reading + e.what() + "\n";
+    }
+    return true;
+}
+
 void TImportaPontos::UpdateSummary()
 {
     SummaryTimer->stop();
@@ -866,26 +927,8 @@ void TImportaPontos::UpdateSummary()
     const QSize pictureSize = imPrevia->size().expandedTo(QSize(220, 170));
     QPointer<QProgressBar> bar = pbProgresso;
     Pool->start([this, summary, stale, reading, decimal, pictureSize, bar] {
-        try {
-            const TPointTriangulation& t = *summary->Points->Triangulation;
-            try {
-                TSummaryProgress progress(*stale, bar);
-                summary->Grid = GridPoints(t, summary->Params, decimal, &progress, false);
-            } catch (const TPointError&) {
-                // GridSummary says why.
-            }
-            if (stale->load())
-                return;
-            summary->Text = reading
-                            + (summary->Grid ? GridSummary(t, summary->Params, decimal, *summary->Grid)
-                                             : GridSummary(t, summary->Params, decimal, 0));
-            summary->Picture = DrawPointsPicture(*summary->Points, summary->Grid ? &*summary->Grid : nullptr,
-                                                 summary->Params, pictureSize);
-        } catch (const TSummaryStale&) {
+        if (!ComputeSummary(*summary, *stale, reading, decimal, pictureSize, bar))
             return;
-        } catch (const std::exception& e) {
-            summary->Text = reading + e.what() + "\n";
-        }
         QMetaObject::invokeMethod(
             this,
             [this, summary, stale] {
@@ -906,6 +949,20 @@ void TImportaPontos::ShowSummary(const std::shared_ptr<TSummary>& summary)
     Last = summary;
 }
 
+bool TImportaPontos::ValidateGridFields(TGridParams& p, std::int32_t& epsg) const
+{
+    long double lx = 0, ly = 0, ox = 0, oy = 0, dist = 0, edge = 0;
+    if (!ValidateNumberEdit(edLx, nrPositive, lx) || !ValidateNumberEdit(edLy, nrPositive, ly)
+        || !ValidateNumberEdit(edOrigemX, nrAny, ox) || !ValidateNumberEdit(edOrigemY, nrAny, oy)
+        || !ValidateNumberEdit(edDistancia, nrPositive, dist) || !ValidateNumberEdit(edLado, nrPositiveOrZero, edge)
+        || !ValidateEpsgEdit(edEpsg, epsg))
+        return false;
+    p.Lx = double(lx), p.Ly = double(ly), p.OriginX = double(ox), p.OriginY = double(oy);
+    p.MaxDistance = double(dist), p.MaxEdge = double(edge);
+    p.Method = rbProximo->isChecked() ? TGridMethod::Nearest : TGridMethod::Triangulation;
+    return true;
+}
+
 void TImportaPontos::BitBtn1Click()
 {
     if (!Points) {
@@ -916,13 +973,9 @@ void TImportaPontos::BitBtn1Click()
         Messages().Error(this, QString::fromStdString(Points->Problem));
         return;
     }
-    long double lx = 0, ly = 0, ox = 0, oy = 0, dist = 0, edge = 0;
-    if (!ValidateNumberEdit(edLx, nrPositive, lx) || !ValidateNumberEdit(edLy, nrPositive, ly)
-        || !ValidateNumberEdit(edOrigemX, nrAny, ox) || !ValidateNumberEdit(edOrigemY, nrAny, oy)
-        || !ValidateNumberEdit(edDistancia, nrPositive, dist) || !ValidateNumberEdit(edLado, nrPositiveOrZero, edge))
-        return;
+    TGridParams p;
     std::int32_t epsg = 0;
-    if (!ValidateEpsgEdit(edEpsg, epsg))
+    if (!ValidateGridFields(p, epsg))
         return;
     if (ProjectedElsewhere()) {
         // The points are in another system than the one named: they are
@@ -934,10 +987,6 @@ void TImportaPontos::BitBtn1Click()
                                          .arg(epsg));
         return;
     }
-    TGridParams p;
-    p.Lx = double(lx), p.Ly = double(ly), p.OriginX = double(ox), p.OriginY = double(oy);
-    p.MaxDistance = double(dist), p.MaxEdge = double(edge);
-    p.Method = rbProximo->isChecked() ? TGridMethod::Nearest : TGridMethod::Triangulation;
     TGriddedPoints grid;
     if (Last && Last->Points == Points && Last->Grid && SameGrid(Last->Params, p)) {
         grid = *Last->Grid;  // the summary's grid is the one asked for

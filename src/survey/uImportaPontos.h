@@ -155,6 +155,10 @@ private:
     void ShowProposedEpsg();
     struct TSummary;
     void ShowSummary(const std::shared_ptr<TSummary>& summary);
+    // The grid, its summary and its picture, in the summary's own thread;
+    // false when a newer summary made this one stale.
+    static bool ComputeSummary(TSummary& summary, const std::atomic<bool>& stale, const std::string& reading,
+                               char decimal, QSize pictureSize, QProgressBar* bar);
     // Drops the summary being computed.
     void AbandonSummary();
     // The fields changed: a new summary follows after a pause.
@@ -162,6 +166,9 @@ private:
     void ShowDefaults();
     // The grid of the fields; false when one of them is not a number.
     bool ParamsFromFields(TGridParams& p) const;
+    // The grid and the system the fields give, each checked with its message
+    // (ValidateNumberEdit); false at the first one refused.
+    bool ValidateGridFields(TGridParams& p, std::int32_t& epsg) const;
     void SetField(QLineEdit* edit, double value);
 
     QString Path;
