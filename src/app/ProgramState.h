@@ -1,12 +1,14 @@
 #pragma once
 // What the program's windows share, in one place that the frame owns: the
-// document activated last, the results window, the newest cut-and-fill map,
+// results window, the newest cut-and-fill map,
 // the altimetric map window activated last, the newest WinSurf listing, the
 // contour request handed from the map dialog to the map builder, the ratio
 // asked for at the last systematization, developer mode, the help, and the
 // memory the documents' undo histories share.
 // Windows are held weakly, so that no command can reach a window once it has
-// closed, and nobody clears a reference by hand.
+// closed, and nobody clears a reference by hand; the frame alone records them,
+// as they join it or become active. The active document is not kept here:
+// the frame derives it from the order its children were activated in.
 
 #include "contour/ContourLevels.h"
 #include "data/UndoHistory.h"
@@ -49,7 +51,6 @@ private:
     QPointer<T> Window_;
 };
 
-class TForm2;
 class TResultado;
 class TMapa;
 class TShowCurvas;
@@ -59,10 +60,6 @@ class TDefCurvas;
 class THelpViewer;
 
 struct TProgramState {
-    // The grid document activated last, or none.
-    TChildWindow<TForm2> ActiveDocument;
-    // The document that stopped being active last, or none.
-    TChildWindow<TForm2> LastDeactivatedDocument;
     // The results window; there is at most one.
     TChildWindow<TResultado> Resultado;
     // The newest cut-and-fill map window, or none.

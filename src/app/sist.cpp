@@ -6,6 +6,7 @@
 #include "contour/uShowCurvas.h"
 #include "grid/NVHelp.h"
 #include "grid/uAbout.h"
+#include "grid/uWinSurf.h"
 #include "calc/uDefSist.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
@@ -638,6 +639,15 @@ TForm2* TForm1::ActiveChildDocument() const { return qobject_cast<TForm2*>(Activ
 
 QMdiSubWindow* TForm1::AddChild(QMdiSubWindow* child)
 {
+    // The windows the frame's commands reach, known from the moment they join.
+    if (auto* map = qobject_cast<TMapa*>(child))
+        State_.CutFillMapWindow = map;
+    else if (auto* curves = qobject_cast<TShowCurvas*>(child))
+        State_.ActiveMapWindow = curves;
+    else if (auto* results = qobject_cast<TResultado*>(child))
+        State_.Resultado = results;
+    else if (auto* listing = qobject_cast<TWinSurf*>(child))
+        State_.WinSurf = listing;
     MdiArea_->addSubWindow(child);
     connect(child, &QObject::destroyed, this,
             [this] { QMetaObject::invokeMethod(this, &TForm1::UpdateMenuItems, Qt::QueuedConnection); });
@@ -652,18 +662,57 @@ void TForm1::ActivateChild(QMdiSubWindow* child) { MdiArea_->setActiveSubWindow(
 
 void TForm1::SubWindowActivated(QMdiSubWindow* window)
 {
-    if (PreviousChild && PreviousChild != window) {
-        if (auto* previous = qobject_cast<TForm2*>(PreviousChild.data()))
-            previous->FormDeactivate();
+    if (PreviousChild && PreviousChild != window)
         if (auto* map = qobject_cast<TMapa*>(PreviousChild.data()))
             map->FormDeactivate();
-    }
     PreviousChild = window;
-    if (auto* doc = qobject_cast<TForm2*>(window))
-        doc->FormActivate();
     if (auto* map = qobject_cast<TMapa*>(window))
         map->FormActivate();
+    FollowActiveDocument();
     UpdateMenuItems();
+}
+
+TForm2* TForm1::ActiveDocument() const
+{
+    // The window activated last that shows a document names it: a grid
+    // window itself, or a map or listing of a document still open. The
+    // results window and other windows show none of their own.
+    const QList<QMdiSubWindow*> history = MdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.rbegin(); it != history.rend(); ++it)
+        if (TDocumentObject* document = DocumentShownBy(*it))
+            // A grid window that has closed shows its document no more,
+            // though it is deleted a moment later.
+            if (auto* window = qobject_cast<TForm2*>(document->parent()); window && window->ViewedDocument())
+                return window;
+    return nullptr;
+}
+
+void TForm1::FollowActiveDocument()
+{
+    TForm2* active = ActiveDocument();
+    if (active == ResultsDocument)
+        return;
+    ResultsDocument = active;
+    // The results window always shows the active document.
+    if (active && State_.Resultado)
+        State_.Resultado->Repaint();
+}
+
+void TForm1::MapWindowActivated(TShowCurvas* map) { State_.ActiveMapWindow = map; }
+
+void TForm1::DocumentLeaving(const TForm2* document)
+{
+    // The results window goes with the last document; otherwise it shows
+    // the document that is active now.
+    const QList<QMdiSubWindow*> windows = MdiArea_->subWindowList();
+    const bool another = std::any_of(windows.begin(), windows.end(), [document](QMdiSubWindow* w) {
+        auto* other = qobject_cast<TForm2*>(w);
+        return other && other != document && other->ViewedDocument();
+    });
+    if (!another && State_.Resultado)
+        State_.Resultado->close();
+    else
+        FollowActiveDocument();
 }
 
 bool TForm1::eventFilter(QObject* object, QEvent* event)
@@ -702,14 +751,14 @@ void TForm1::UpdateMenuItems()
     const bool documentActive = doc != nullptr;
     mnRecortar->setEnabled(documentActive);
     mnWinSurf->setEnabled(documentActive);
-    mnPropriedades->setEnabled(State_.ActiveDocument != nullptr);
+    mnPropriedades->setEnabled(ActiveDocument() != nullptr);
     mnImprimir->setEnabled(CanPrint(ActiveChild()));
     mnExportarPDF->setEnabled(mnImprimir->isEnabled());
-    mnExportar->setEnabled(State_.ActiveDocument && State_.ActiveDocument->Terrain().ValueCount() > 0);
+    mnExportar->setEnabled(ActiveDocument() && ActiveDocument()->Terrain().ValueCount() > 0);
     sbFont->setEnabled(documentActive);
     sbMenosDec->setEnabled(documentActive);
     sbMaisDec->setEnabled(documentActive);
-    mnCopiar->setEnabled((documentActive && doc == State_.ActiveDocument)
+    mnCopiar->setEnabled((documentActive && doc == ActiveDocument())
                          || (State_.CutFillMapWindow && ActiveChild() == State_.CutFillMapWindow)
                          || (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow));
     SaveBtn->setEnabled(mnSalvar->isEnabled());
@@ -726,7 +775,7 @@ void TForm1::UpdateUndoItems()
 {
     // The captions name the step, as "&Desfazer Colar"; the history is the
     // active document's.
-    const TEditHistory* history = State_.ActiveDocument ? &State_.ActiveDocument->History() : nullptr;
+    const TEditHistory* history = ActiveDocument() ? &ActiveDocument()->History() : nullptr;
     const bool canUndo = history && history->CanUndo();
     const bool canRedo = history && history->CanRedo();
     mnDesfazer->setEnabled(canUndo);
@@ -737,21 +786,21 @@ void TForm1::UpdateUndoItems()
 
 void TForm1::mnDesfazerClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->History().Undo();
+    if (ActiveDocument())
+        ActiveDocument()->History().Undo();
 }
 
 void TForm1::mnRefazerClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->History().Redo();
+    if (ActiveDocument())
+        ActiveDocument()->History().Redo();
 }
 
 void TForm1::UpdatePaste()
 {
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     const bool clipboardText = ClipboardHoldsText(mime);
-    mnColar->setEnabled(State_.ActiveDocument && clipboardText && State_.ActiveDocument->ViewIndex() == 0);
+    mnColar->setEnabled(ActiveDocument() && clipboardText && ActiveDocument()->ViewIndex() == 0);
     PasteBtn->setEnabled(mnColar->isEnabled());
 }
 
@@ -760,17 +809,17 @@ void TForm1::UpdateEditMenu()
     UpdateUndoItems();
     UpdatePaste();
     for (QAction* a : {mnInsCol, mnDelCol, mnInsRow, mnDelRow})
-        a->setEnabled(State_.ActiveDocument != nullptr);
+        a->setEnabled(ActiveDocument() != nullptr);
 }
 
 void TForm1::UpdateCalcMenu()
 {
-    mnSistematizar->setEnabled(State_.ActiveDocument && State_.ActiveDocument->Terrain().HasComputableBlock());
+    mnSistematizar->setEnabled(ActiveDocument() && ActiveDocument()->Terrain().HasComputableBlock());
 }
 
 void TForm1::UpdateViewMenu()
 {
-    mnExibirResultados->setEnabled(State_.ActiveDocument && State_.ActiveDocument->Terrain().ResultsValid());
+    mnExibirResultados->setEnabled(ActiveDocument() && ActiveDocument()->Terrain().ResultsValid());
     mnExibirResultados->setChecked(State_.Resultado != nullptr);
     mnExibirMapa->setEnabled(mnExibirResultados->isEnabled());
     mnExibirMapa->setChecked(State_.CutFillMapWindow != nullptr);
@@ -823,37 +872,37 @@ void TForm1::mnFecharClick()
 
 void TForm1::mnSalvarClick()
 {
-    if (State_.ActiveDocument)
-        SaveProject(State_.ActiveDocument);
+    if (ActiveDocument())
+        SaveProject(ActiveDocument());
 }
 
 void TForm1::mnSalvarComoClick()
 {
-    if (State_.ActiveDocument)
-        SaveProjectAs(State_.ActiveDocument);
+    if (ActiveDocument())
+        SaveProjectAs(ActiveDocument());
 }
 
 void TForm1::mnPropriedadesClick()
 {
-    if (!State_.ActiveDocument)
+    if (!ActiveDocument())
         return;
     if (!Propriedades)
         Propriedades = new TPropriedades(this);
-    Propriedades->Execute(State_.ActiveDocument);
+    Propriedades->Execute(ActiveDocument());
 }
 
 void TForm1::mnRecortarClick()
 {
-    if (State_.ActiveDocument && ActiveChild() == State_.ActiveDocument) {
-        State_.ActiveDocument->CopyToClipboard();
-        State_.ActiveDocument->ClearSelection("Recortar");
+    if (ActiveDocument() && ActiveChild() == ActiveDocument()) {
+        ActiveDocument()->CopyToClipboard();
+        ActiveDocument()->ClearSelection("Recortar");
     }
 }
 
 void TForm1::mnCopiarClick()
 {
-    if (State_.ActiveDocument && ActiveChild() == State_.ActiveDocument)
-        State_.ActiveDocument->CopyToClipboard();
+    if (ActiveDocument() && ActiveChild() == ActiveDocument())
+        ActiveDocument()->CopyToClipboard();
     else if (State_.CutFillMapWindow && ActiveChild() == State_.CutFillMapWindow)
         State_.CutFillMapWindow->CopyMap();
     else if (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow)
@@ -876,17 +925,17 @@ void TForm1::mnExportarPDFClick()
 
 void TForm1::mnExportarClick()
 {
-    if (!State_.ActiveDocument || State_.ActiveDocument->Terrain().ValueCount() == 0)
+    if (!ActiveDocument() || ActiveDocument()->Terrain().ValueCount() == 0)
         return;
     if (!Exportar)
         Exportar = new TExportar(this);
-    Exportar->Execute(State_.ActiveDocument, State_.ContourRequest, this);
+    Exportar->Execute(ActiveDocument(), State_.ContourRequest, this);
 }
 
 void TForm1::mnWinSurfClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->ExportWinSurf();
+    if (ActiveDocument())
+        ActiveDocument()->ExportWinSurf();
 }
 
 void TForm1::mnExibirResultadosClick()
@@ -897,39 +946,39 @@ void TForm1::mnExibirResultadosClick()
 
 void TForm1::mnExibirMapaClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->ShowCutFillMap();
+    if (ActiveDocument())
+        ActiveDocument()->ShowCutFillMap();
     mnExibirMapa->setChecked(State_.CutFillMapWindow != nullptr);
 }
 
 void TForm1::mnColarClick()
 {
-    if (State_.ActiveDocument && ActiveChild() == State_.ActiveDocument)
-        State_.ActiveDocument->PasteFromClipboard();
+    if (ActiveDocument() && ActiveChild() == ActiveDocument())
+        ActiveDocument()->PasteFromClipboard();
 }
 
 void TForm1::mnInsColClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->InsertColumnAtCursor();
+    if (ActiveDocument())
+        ActiveDocument()->InsertColumnAtCursor();
 }
 
 void TForm1::mnDelColClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->DeleteColumnAtCursor();
+    if (ActiveDocument())
+        ActiveDocument()->DeleteColumnAtCursor();
 }
 
 void TForm1::mnInsRowClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->InsertRowAtCursor();
+    if (ActiveDocument())
+        ActiveDocument()->InsertRowAtCursor();
 }
 
 void TForm1::mnDelRowClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->DeleteRowAtCursor();
+    if (ActiveDocument())
+        ActiveDocument()->DeleteRowAtCursor();
 }
 
 void TForm1::mnToolBarClick() { ToolBar->setVisible(mnToolBar->isChecked()); }
@@ -963,25 +1012,25 @@ void TForm1::CopiaComponents1Click() { State_.DeveloperMode = CopiaComponents1->
 
 void TForm1::sbFontClick()
 {
-    if (!State_.ActiveDocument)
+    if (!ActiveDocument())
         return;
     QFont font = FontDialogFont;
     if (Dialogs().ChooseFont(this, font)) {
         FontDialogFont = font;
-        State_.ActiveDocument->SetGridFont(font, 0);
+        ActiveDocument()->SetGridFont(font, 0);
     }
 }
 
 void TForm1::sbMenosDecClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->SetGridFont(FontDialogFont, -1);
+    if (ActiveDocument())
+        ActiveDocument()->SetGridFont(FontDialogFont, -1);
 }
 
 void TForm1::sbMaisDecClick()
 {
-    if (State_.ActiveDocument)
-        State_.ActiveDocument->SetGridFont(FontDialogFont, +1);
+    if (ActiveDocument())
+        ActiveDocument()->SetGridFont(FontDialogFont, +1);
 }
 
 void TForm1::showEvent(QShowEvent* e)
@@ -1059,13 +1108,13 @@ void TForm1::HelpAboutItemClick() { Dialogs().ExecDialog(About); }
 
 void TForm1::ShowSystematizeDialog()
 {
-    if (State_.ActiveDocument)
+    if (ActiveDocument())
         DefSist->Execute();
 }
 
 void TForm1::CommitActiveEdit()
 {
-    if (TForm2* doc = State_.ActiveDocument)
+    if (TForm2* doc = ActiveDocument())
         doc->CommitCellEdit();
 }
 

@@ -34,6 +34,7 @@ class QWidget;
 namespace nivora {
 
 class TForm2;
+class TShowCurvas;
 class TFileNew;
 class TImportaPontos;
 class TPropriedades;
@@ -158,6 +159,15 @@ public:
     // The window that is active among the children, or none.
     QMdiSubWindow* ActiveChild() const;
     TForm2* ActiveChildDocument() const;
+    // The document the frame's commands act on: the one the active child
+    // shows (a grid window, or a map or listing naming its document), else
+    // the one shown by the child activated before it, and so on; none when
+    // no open window shows a document. Shown by its grid window.
+    TForm2* ActiveDocument() const;
+    // An altimetric map window became the active one: the zoom box is its.
+    void MapWindowActivated(TShowCurvas* map);
+    // A grid window is closing (it no longer shows its document).
+    void DocumentLeaving(const TForm2* document);
 
 protected:
     bool event(QEvent* e) override;
@@ -178,6 +188,9 @@ private:
     // a move to another cell would; every command runs it first.
     void CommitActiveEdit();
     void SubWindowActivated(QMdiSubWindow* window);
+    // The results window shows the active document: repainted when another
+    // one becomes active.
+    void FollowActiveDocument();
     void LayOutStatusBar();
     void SetHint(const QString& hint);
 
@@ -259,6 +272,8 @@ private:
     QString GaugeText;
     QString CurrentHint;
     QPointer<QMdiSubWindow> PreviousChild;
+    // The document the results window was last repainted for.
+    QPointer<TForm2> ResultsDocument;
     std::vector<QAction*> WindowListActions;
     // For each item with a shortcut, its menus from the outermost in.
     std::map<QAction*, std::vector<QMenu*>> ItemMenus;

@@ -91,7 +91,7 @@ void TDefSist::Execute()
 void TDefSist::FormShow()
 {
     const TForm1* frame = FrameOf(this);
-    const TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
+    const TForm2* document = frame ? frame->ActiveDocument() : nullptr;
     const bool selection = document && document->HasAreaSelection();
     rbSistematizaSelecao->setEnabled(selection);
     (selection ? rbSistematizaSelecao : rbSistematizaTudo)->setChecked(true);
@@ -148,8 +148,8 @@ void TDefSist::btOkSistematizaClick()
         if (TForm1* frame = FrameOf(this)) {
             TProgramState& state = frame->State();
             state.RequestedRatio = ratio;
-            if (state.ActiveDocument)
-                state.ActiveDocument->Systematize(selectionOnly, state.RequestedRatio);
+            if (TForm2* document = frame->ActiveDocument())
+                document->Systematize(selectionOnly, state.RequestedRatio);
         }
     });
     if (isVisible())

@@ -136,13 +136,13 @@ void TMapa::ShowBar(std::int32_t col, std::int32_t row)
 
 void TMapa::CopyMap() const { QGuiApplication::clipboard()->setImage(Shown_.Image); }
 
-TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map)
+TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map, TDocumentObject* document)
 {
     auto* w = new TMapa(std::move(map));
+    w->SetViewedDocument(document);
     const QSize bitmap = w->Shown().Image.size();
     w->resize(324, 260);
     if (frame) {
-        frame->State().CutFillMapWindow = w;
         frame->AddChild(w);
         // The side panel shows with the map, at its scale.
         ShowPanel(frame, true);

@@ -6,6 +6,8 @@
 
 #include "calc/CutFillMap.h"
 
+#include "data/DocumentObject.h"
+
 #include <QAbstractScrollArea>
 #include <QMdiSubWindow>
 
@@ -28,7 +30,7 @@ private:
     TMapa& Window;
 };
 
-class TMapa : public QMdiSubWindow {
+class TMapa : public QMdiSubWindow, public TDocumentSnapshot {
     Q_OBJECT
 public:
     explicit TMapa(TCutFillMap map, QWidget* parent = nullptr);
@@ -50,7 +52,7 @@ public:
     void UpdateScrollRanges();
 
 private:
-    friend TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map);
+    friend TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map, TDocumentObject* document);
 
     void ShowBar(std::int32_t col, std::int32_t row);
     TCutFillMap Map_;
@@ -64,7 +66,8 @@ private:
 
 // Creates a map window on the bitmap in the frame (outer size 324 x 260,
 // shrunk to the bitmap where it is smaller) and shows it; it becomes the
-// frame's newest cut-and-fill map.
-TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map);
+// frame's newest cut-and-fill map. It names `document`, the one it was drawn
+// for, while that stays open.
+TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map, TDocumentObject* document = nullptr);
 
 }  // namespace nivora

@@ -250,10 +250,10 @@ void TResultGrid::scrollTo(const QModelIndex& index, ScrollHint hint)
 
 TResultado* TResultado::ShowResults(TForm1& frame)
 {
-    TChildWindow<TResultado>& results = frame.State().Resultado;
+    const TChildWindow<TResultado>& results = frame.State().Resultado;
     if (!results) {
-        results = new TResultado;
-        frame.AddChild(results);
+        // Added, it is the frame's results window.
+        frame.AddChild(new TResultado);
         frame.MarkResultsShown(true);
         results->Repaint();
         results->FitClientArea();
@@ -390,7 +390,7 @@ TResultado::~TResultado()
 TForm2* TResultado::ActiveDocument() const
 {
     const TForm1* frame = FrameOf(this);
-    return frame ? frame->State().ActiveDocument.data() : nullptr;
+    return frame ? frame->ActiveDocument() : nullptr;
 }
 
 TTerreno* TResultado::ActiveTerrain() const

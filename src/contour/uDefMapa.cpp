@@ -213,9 +213,15 @@ void TDefMapa::SetHelpContext()
     rbMapaParcial->setProperty("HelpContext", 46);
 }
 
+TForm2* TDefMapa::ActiveDocument() const
+{
+    const TForm1* frame = FrameOf(this);
+    return frame ? frame->ActiveDocument() : nullptr;
+}
+
 int TDefMapa::Execute()
 {
-    if (!State_.ActiveDocument)
+    if (!ActiveDocument())
         return QDialog::Rejected;
     FormShow();
     // Centred on the screen, not on the frame.
@@ -229,9 +235,9 @@ int TDefMapa::Execute()
 
 void TDefMapa::FormShow()
 {
-    if (!State_.ActiveDocument)
+    if (!ActiveDocument())
         return;
-    TForm2& doc = *State_.ActiveDocument;
+    TForm2& doc = *ActiveDocument();
     TContourRequest& ContourRequest = State_.ContourRequest;
     ContourRequest.TakeLimits(doc.Terrain().MapLimits());
     const char sep = DecimalSeparator();

@@ -22,6 +22,7 @@ class QSlider;
 namespace nivora {
 
 class TDefCurvas;
+class TForm2;
 class TForm1;
 struct TProgramState;
 
@@ -35,6 +36,8 @@ public:
     // Reads the limits of the active document, empties the list and runs the
     // dialog; its result code (Accepted when ContourRequest has been filled).
     int Execute();
+    // The frame's active document, whose levels the dialog defines.
+    TForm2* ActiveDocument() const;
 
     void FormShow();
     // A key seen by the dialog before its controls; true when it is consumed.

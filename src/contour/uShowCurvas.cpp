@@ -268,7 +268,7 @@ void TShowCurvas::FormActivate()
     TForm1* frame = FrameOf(this);
     if (!frame)
         return;
-    frame->State().ActiveMapWindow = this;
+    frame->MapWindowActivated(this);
     if (Settled_)
         frame->ShowMapZoom(Zoom_);
 }
@@ -306,10 +306,11 @@ QMimeData* TShowCurvas::MapMimeData() const
 
 void TShowCurvas::CopyMap() const { QGuiApplication::clipboard()->setMimeData(MapMimeData()); }
 
-TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture)
+TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture, TDocumentObject* document)
 {
     const int zoom = frame ? std::clamp(frame->MapZoom(), kMinZoom, kMaxZoom) : 50;
     auto* w = new TShowCurvas(std::move(picture), zoom);
+    w->SetViewedDocument(document);
     w->resize(255, 196);
     if (frame)
         frame->AddChild(w);
@@ -336,9 +337,8 @@ TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document)
         throw;
     }
     QApplication::restoreOverrideCursor();
-    TShowCurvas* w = CreateMapWindow(&frame, std::move(map));
+    TShowCurvas* w = CreateMapWindow(&frame, std::move(map), document.DocumentObject());
     w->SetProjectName(document.windowTitle());
-    frame.State().ActiveMapWindow = w;
     w->show();
     w->widget()->setFocus();
     return w;
@@ -348,12 +348,12 @@ void ShowAltimetricMap(TForm1& frame)
 {
     const TProgramState& state = frame.State();
     TDefMapa* dialog = state.DefMapa;
-    if (!state.ActiveDocument || !dialog)
+    if (!frame.ActiveDocument() || !dialog)
         return;
     // The document may close while the dialog is open.
-    if (dialog->Execute() != QDialog::Accepted || !state.ActiveDocument)
+    if (dialog->Execute() != QDialog::Accepted || !frame.ActiveDocument())
         return;
-    OpenAltimetricMap(frame, *state.ActiveDocument);
+    OpenAltimetricMap(frame, *frame.ActiveDocument());
 }
 
 void seZoomChange(TForm1& frame, int value)

@@ -10,6 +10,8 @@
 
 #include "contour/AltimetricMap.h"
 
+#include "data/DocumentObject.h"
+
 #include <QAbstractScrollArea>
 #include <QMdiSubWindow>
 #include <QThreadPool>
@@ -51,7 +53,7 @@ private:
     TShowCurvas& Window;
 };
 
-class TShowCurvas : public QMdiSubWindow {
+class TShowCurvas : public QMdiSubWindow, public TDocumentSnapshot {
     Q_OBJECT
 public:
     TShowCurvas(TAltimetricMap picture, int zoom, QWidget* parent = nullptr);
@@ -88,7 +90,7 @@ public:
     int Replays() const { return Replays_; }
 
 private:
-    friend TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture);
+    friend TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture, TDocumentObject* document);
 
     void SetScaledSize();
     // The size of the map drawn at the zoom on the screen's pixels.
@@ -118,8 +120,9 @@ private:
 
 // Creates a map window for the picture at the zoom of the frame's zoom box,
 // adds it to the frame and shrinks its client area to the scaled map where
-// that is smaller.
-TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture);
+// that is smaller. It names `document`, the one it was drawn for, while that
+// stays open.
+TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture, TDocumentObject* document = nullptr);
 
 // The frame's "Mapa Altimétrico..." command: when there is an active document
 // and the map definition dialog closes with OK, builds the map of the levels

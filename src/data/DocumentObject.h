@@ -8,6 +8,7 @@
 #include "data/Document.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -42,5 +43,33 @@ signals:
 private:
     std::unique_ptr<TDocument> Document_;
 };
+
+// A window that shows a document: the grid window, and the maps and listings
+// made from it, which name the document they were made for.
+class TDocumentView {
+public:
+    virtual ~TDocumentView() = default;
+    // The document shown; none once it has closed.
+    virtual TDocumentObject* ViewedDocument() const = 0;
+};
+
+// A map or listing of a document: it holds the document weakly, and names
+// it until the document closes.
+class TDocumentSnapshot : public TDocumentView {
+public:
+    TDocumentObject* ViewedDocument() const override { return Document_.data(); }
+    void SetViewedDocument(TDocumentObject* document) { Document_ = document; }
+
+private:
+    QPointer<TDocumentObject> Document_;
+};
+
+// The document a window shows, or none (a window of another kind, or one
+// whose document has closed).
+inline TDocumentObject* DocumentShownBy(const QObject* window)
+{
+    const auto* view = dynamic_cast<const TDocumentView*>(window);
+    return view ? view->ViewedDocument() : nullptr;
+}
 
 }  // namespace nivora

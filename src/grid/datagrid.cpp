@@ -218,31 +218,13 @@ void TForm2::LeaveFrame()
     if (Destroying)
         return;  // left on closing already
     Destroying = true;
-    TForm1* frame = Frame();
-    if (!frame)
-        return;
-    TProgramState& state = frame->State();
-    // The results window goes with the last document.
-    const QList<QMdiSubWindow*> history = frame->ChildWindows(QMdiArea::ActivationHistoryOrder);
-    const auto otherDocument = [this](QMdiSubWindow* w) {
-        auto* doc = qobject_cast<TForm2*>(w);
-        return doc && doc != this ? doc : nullptr;
-    };
-    if (std::none_of(history.begin(), history.end(), otherDocument) && state.Resultado)
-        state.Resultado->close();
-    // Another document may already have become the active one. If not (the
-    // frame may activate the results window instead), the document activated
-    // before this one takes its place, and the results window shows it.
-    if (state.ActiveDocument.Held() == this) {
-        state.ActiveDocument = nullptr;
-        for (auto it = history.rbegin(); it != history.rend() && !state.ActiveDocument; ++it)
-            state.ActiveDocument = otherDocument(*it);
-        if (state.ActiveDocument && state.Resultado)
-            state.Resultado->Repaint();
-    }
+    if (TForm1* frame = Frame())
+        frame->DocumentLeaving(this);
 }
 
 TForm1* TForm2::Frame() const { return FrameOf(this); }
+
+TDocumentObject* TForm2::ViewedDocument() const { return Destroying ? nullptr : Document_; }
 
 void TForm2::SetFileName(const QString& name)
 {
@@ -504,7 +486,7 @@ void TForm2::CommitCellEdit()
 void TForm2::CellsChanged()
 {
     TForm1* frame = Frame();
-    if (frame && frame->State().Resultado && frame->State().ActiveDocument.Held() == this)
+    if (frame && frame->State().Resultado && frame->ActiveDocument() == this)
         frame->State().Resultado->Repaint();
 }
 
@@ -529,26 +511,6 @@ void TForm2::Sistematizar1Click()
 {
     if (TForm1* frame = Frame())
         frame->ShowSystematizeDialog();
-}
-
-void TForm2::FormActivate()
-{
-    if (Destroying)
-        return;
-    TForm1* frame = Frame();
-    if (!frame)
-        return;
-    TProgramState& state = frame->State();
-    state.ActiveDocument = this;
-    // The results window always shows the active document.
-    if (this != state.LastDeactivatedDocument && state.Resultado)
-        state.Resultado->Repaint();
-}
-
-void TForm2::FormDeactivate()
-{
-    if (TForm1* frame = Frame(); frame && !Destroying)
-        frame->State().LastDeactivatedDocument = this;
 }
 
 bool TForm2::StructuralEdit(const QString& name, const std::function<bool()>& edit)
@@ -710,18 +672,17 @@ void TForm2::ShowCutFillMap()
     TForm1* frame = Frame();
     TCutFillMap map = BuildCutFillMap(Terrain(), frame);
     QImage copy = map.Bitmap;
-    OpenMapWindow(frame, std::move(map))->SetProjectName(windowTitle());
+    OpenMapWindow(frame, std::move(map), Document_)->SetProjectName(windowTitle());
     QGuiApplication::clipboard()->setImage(copy);
 }
 
 void TForm2::ExportWinSurf()
 {
     auto* w = new TWinSurf;
+    w->SetViewedDocument(Document_);
     w->SetListing(QString::fromStdString(WinSurfListing(Terrain(), Decimals_, DecimalSeparator())));
-    if (TForm1* frame = Frame()) {
+    if (TForm1* frame = Frame())
         frame->AddChild(w);
-        frame->State().WinSurf = w;
-    }
     w->ShowListing();
 }
 
@@ -791,7 +752,8 @@ TForm2* CreateDocument(TForm1* frame, const QString& fileName, TLoadedProject lo
     // In the frame first: a new document's caption numbers it among the open ones.
     frame->AddChild(doc);
     doc->SetFileName(fileName);
-    frame->State().ActiveDocument = doc;
+    // The new document is the active one, whether or not the frame itself is.
+    frame->ActivateChild(doc);
     return doc;
 }
 

@@ -35,7 +35,7 @@ class TForm1;
 class TGridControl;
 class TGridModel;
 
-class TForm2 : public QMdiSubWindow {
+class TForm2 : public QMdiSubWindow, public TDocumentView {
     Q_OBJECT
 public:
     // A document window around a terrain (CreateDocument makes them); its
@@ -114,9 +114,10 @@ public:
     TEditHistory& History() { return Document().History(); }
     const TEditHistory& History() const { return Document().History(); }
 
+    // The document, while the window shows it (not once it is closing).
+    TDocumentObject* ViewedDocument() const override;
+
     // Event handlers.
-    void FormActivate();
-    void FormDeactivate();
     void GridDrawCell(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const;
     void GridGetEditText(int col, int row);
     // A key typed in the grid or its editor; true when it was handled here
@@ -136,10 +137,9 @@ protected:
 private:
     // The frame the window is in; none before it is added to one.
     TForm1* Frame() const;
-    // On closing, or on destruction without a close: the results window goes
-    // with the last document, and the document activated before this one
-    // becomes the active one (also when the frame activates another kind of
-    // window next).
+    // On closing, or on destruction without a close: the window no longer
+    // shows its document, and the frame is told (the results window goes
+    // with the last document, or shows the one active now).
     void LeaveFrame();
     // Row and column commands: a whole-grid record around the edit; false
     // when the edit refused and changed nothing.

@@ -1,6 +1,8 @@
 #pragma once
 // TWinSurf: a text window with the WinSurf listing of a document, for the
-// user to copy. Each command opens a new one.
+// user to copy. Each command opens a new one; it names its document.
+
+#include "data/DocumentObject.h"
 
 #include <QMdiSubWindow>
 
@@ -8,7 +10,7 @@ class QPlainTextEdit;
 
 namespace nivora {
 
-class TWinSurf : public QMdiSubWindow {
+class TWinSurf : public QMdiSubWindow, public TDocumentSnapshot {
     Q_OBJECT
 public:
     explicit TWinSurf(QWidget* parent = nullptr);

@@ -62,11 +62,10 @@ void FieldReportRequest(TForm2& doc, TPrintRequest& r)
 }
 
 // The results window's table of computed plans.
-void ResultsRequest(QMdiSubWindow& window, TPrintRequest& r)
+void ResultsRequest(TResultado& window, TPrintRequest& r)
 {
-    // The results window always shows the active document.
-    const TForm1* frame = FrameOf(&window);
-    const TForm2* document = frame ? frame->State().ActiveDocument.data() : nullptr;
+    // The plans of the document the window shows.
+    const TForm2* document = window.ActiveDocument();
     bool anyPlan = false;
     if (document)
         for (int k = 1; k < TTerreno::kPlanCount; ++k)
@@ -100,7 +99,7 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
     switch (PrintKindOf(window)) {
     case TPrintKind::None: return r;
     case TPrintKind::FieldReport: FieldReportRequest(*static_cast<TForm2*>(window), r); break;
-    case TPrintKind::Results: ResultsRequest(*window, r); break;
+    case TPrintKind::Results: ResultsRequest(*static_cast<TResultado*>(window), r); break;
     case TPrintKind::CutFillMap: {
         const auto* map = static_cast<const TMapa*>(window);
         // Depths with three decimals, as the map's readout gives them.

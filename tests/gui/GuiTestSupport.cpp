@@ -114,14 +114,14 @@ bool TFrameFixture::CloseFrame()
     // the frame's state too.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     const TProgramState& state = frame->State();
-    const bool clean = frame->OpenDocumentCount() == 0 && !state.ActiveDocument && !state.Resultado
+    const bool clean = frame->OpenDocumentCount() == 0 && !frame->ActiveDocument() && !state.Resultado
                        && !state.CutFillMapWindow && !state.ActiveMapWindow;
     frame.reset();
     QLocale::setDefault(QLocale::c());
     return clean;
 }
 
-TForm2* TFrameFixture::ActiveDocument() const { return frame->State().ActiveDocument; }
+TForm2* TFrameFixture::ActiveDocument() const { return frame->ActiveDocument(); }
 
 TResultado* TFrameFixture::Resultado() const { return frame->State().Resultado; }
 

@@ -10,6 +10,7 @@
 #include "calc/uResult.h"
 #include "data/SaveOpenCommands.h"
 #include "grid/datagrid.h"
+#include "grid/uWinSurf.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -362,6 +363,62 @@ private slots:
         QVERIFY(a->close());
         QTRY_COMPARE(ActiveDocument(), b);
         QCOMPARE(frame->OpenDocumentCount(), 1);
+        QCOMPARE(Resultado()->CellText(1, rrSx), bSx);
+    }
+
+    // The frame's commands act on the document the window in front shows: a
+    // map or a listing names the document it was made for, the results
+    // window none of its own; a map whose document has closed names none.
+    void commandsActOnTheDocumentOfTheWindowInFront()
+    {
+        TForm2* a = FourStakes();
+        RunDialog(true, false);
+        const QString aSx = Resultado()->CellText(1, rrSx);
+        a->ShowCutFillMap();
+        QPointer<TMapa> mapOfA = CutFillMapWindow();
+        TForm2* b = FourStakes();
+        b->Terrain().SetCell(2, 2, 11.0f);
+        RunDialog(true, false);
+        const QString bSx = Resultado()->CellText(1, rrSx);
+        QVERIFY(aSx != bSx);
+        b->ExportWinSurf();
+        TWinSurf* listingOfB = WinSurf();
+        QVERIFY(mapOfA && listingOfB);
+
+        struct TCase {
+            QMdiSubWindow* Front;
+            TForm2* Document;
+        };
+        // clang-format off
+        const TCase cases[] = {
+            {mapOfA, a}, {Resultado(), a}, {b, b}, {mapOfA, a}, {listingOfB, b}, {Resultado(), b}, {a, a},
+            {listingOfB, b}, {mapOfA, a},
+        };
+        // clang-format on
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            frame->ActivateChild(cases[i].Front);
+            const QByteArray where = QByteArray::number(qulonglong(i)) + ": " + cases[i].Front->windowTitle().toUtf8();
+            QVERIFY2(ActiveDocument() == cases[i].Document, where.constData());
+            // The results window shows the same document.
+            QCOMPARE(Resultado()->CellText(1, rrSx), cases[i].Document == a ? aSx : bSx);
+        }
+
+        // With a's map in front, the menu's row command edits a, not b.
+        frame->ActivateChild(mapOfA);
+        frame->UpdateEditMenu();  // as the menu opens
+        QVERIFY(Item("mnInsRow")->isEnabled());
+        Item("mnInsRow")->trigger();
+        QCOMPARE(a->History().UndoText(), std::string("Inserir Linha"));
+        QCOMPARE(b->History().Count(), std::size_t(0));
+        frame->UpdateEditMenu();
+        Item("mnDesfazer")->trigger();
+        QCOMPARE(a->History().RedoText(), std::string("Inserir Linha"));
+
+        a->Terrain().SetSaved(true);
+        QVERIFY(a->close());
+        QVERIFY(mapOfA);  // the map stays open
+        frame->ActivateChild(mapOfA);
+        QCOMPARE(ActiveDocument(), b);
         QCOMPARE(Resultado()->CellText(1, rrSx), bSx);
     }
 
