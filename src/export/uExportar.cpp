@@ -94,8 +94,10 @@ public:
             QMetaObject::invokeMethod(
                 receiver_,
                 [g = gauge_, message] {
+                    // From empty, whatever the last computation left: the
+                    // gauge shows as Start lets the window paint.
+                    g->Set(0, 1);
                     g->Start(message);
-                    g->Set(0, 1);  // from empty, whatever the last computation left
                 },
                 Qt::QueuedConnection);
     }
