@@ -188,14 +188,15 @@ void CheckInput(const std::string& path)
         throw TInputError(CannotOpen(path, errno));
 }
 
-TLoadedProject LoadProject(const std::string& path)
+TProject LoadProject(const std::string& path)
 {
     CheckInput(path);
     TLoadedProject project = LoadProjectFile(path);
     if (project.ExtensionState == TExtensionState::Damaged)
         std::cerr << "nivora-cli: aviso: " << DamagedExtensionMessage(std::filesystem::path(path).filename().string())
                   << "\n";
-    return project;
+    return {std::make_unique<TDocument>(std::move(project.Terrain), nullptr, path), project.View,
+            project.ExtensionState};
 }
 
 std::ostream& SummaryStream(const std::string& outputPath) { return outputPath == "-" ? std::cerr : std::cout; }
@@ -244,10 +245,12 @@ void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes)
     }
 }
 
-void SaveProject(const std::string& path, const TTerreno& terrain, const TViewState& view)
+void SaveProject(const std::string& path, TDocument& document, const TViewState& view)
 {
-    const auto image = WriteDocument(terrain, view);
-    WriteOutput(path, image);
+    WriteOutput(path, document.FileImage(view));
+    if (path != "-")
+        document.SetFileName(path);
+    document.MarkSaved();
 }
 
 TUsedRect AreaIn(const TArgs& a, TTerreno& t)
@@ -307,7 +310,7 @@ void WriteRect(TJson& j, const TUsedRect& r)
 TSystematized LoadAndSystematize(const TArgs& a)
 {
     TSystematized run{LoadProject(File(a)), {}};
-    TTerreno& t = *run.Project.Terrain;
+    TTerreno& t = run.Project.Terrain();
     const long double ratio = a.Number("--ratio", -1);
     const bool selectionOnly = a.Has("--area");
     if (selectionOnly)

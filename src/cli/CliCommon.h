@@ -6,9 +6,11 @@
 #include "Json.h"
 #include "Options.h"
 #include "calc/Plan.h"
+#include "data/Document.h"
 #include "data/SaveOpen.h"
 
 #include <cstdint>
+#include <memory>
 #include <ostream>
 #include <span>
 #include <stdexcept>
@@ -49,12 +51,22 @@ const std::string& File(const TArgs& a);
 // The decimal separator of --locale (C, pt_BR, ...); "." by default.
 char LocaleSeparator(const TArgs& a);
 
+// A project file opened as a document, as the program opens it, with the
+// grid's state its file records.
+struct TProject {
+    std::unique_ptr<TDocument> Document;
+    TViewState View;
+    // Whether the file had an extension block and whether it could be read.
+    TExtensionState ExtensionState = TExtensionState::None;
+    TTerreno& Terrain() const { return Document->Terrain(); }
+};
+
 // Throws TInputError, with the input/output error text and the reason, when
 // the file cannot be opened for reading (missing, a folder, no permission).
 void CheckInput(const std::string& path);
 // CheckInput, then the project: TInputError for a file that cannot be read,
 // TNotNivora for one that is not a project of ours.
-TLoadedProject LoadProject(const std::string& path);
+TProject LoadProject(const std::string& path);
 // Throws TOutputError before any work when the output's folder is missing or
 // cannot be written into.
 void CheckOutput(const std::string& path);
@@ -66,7 +78,9 @@ void WriteOutput(const std::string& path, std::span<const std::uint8_t> bytes);
 // Where a command's JSON summary goes: standard error when its output took
 // standard output.
 std::ostream& SummaryStream(const std::string& outputPath);
-void SaveProject(const std::string& path, const TTerreno& terrain, const TViewState& view);
+// Writes the document's file (see WriteOutput), with `view` as its grid's
+// state; the document is then saved, under that name when it is a file.
+void SaveProject(const std::string& path, TDocument& document, const TViewState& view);
 
 // Standard output goes through a buffer of ours that keeps the first write
 // error, so that a full disk, a file size limit or a closed device ends the
@@ -89,7 +103,7 @@ void WriteGeoreference(TJson& j, const std::optional<TGeoreference>& g);
 // whole used area, or --area; the ratio of --ratio when given. Throws
 // TNothingToCompute without a 2 x 2 block of elevations.
 struct TSystematized {
-    TLoadedProject Project;
+    TProject Project;
     TSystematizeResult Result;
 };
 TSystematized LoadAndSystematize(const TArgs& a);

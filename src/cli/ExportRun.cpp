@@ -65,18 +65,18 @@ int Export(const TArgs& a)
 {
     const std::string out = a.Get("-o");
     CheckOutput(out);
-    TLoadedProject project;
+    TProject project;
     if (a.Has("--ratio")) {
         project = std::move(LoadAndSystematize(a).Project);
     } else {
         project = LoadProject(File(a));
-        if (!project.Terrain->ResultsValid())
+        if (!project.Terrain().ResultsValid())
             throw TNothingToCompute("O arquivo " + File(a)
                                     + " não tem um plano calculado; sistematize-o (nivora-cli systematize) ou use "
                                       "--ratio R.");
-        project.Terrain->RestoreLastArea();
+        project.Terrain().RestoreLastArea();
     }
-    TTerreno& t = *project.Terrain;
+    TTerreno& t = project.Terrain();
     TakeGeoreference(a, t);
     const TUsedRect area = t.LastArea();
 

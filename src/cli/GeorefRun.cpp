@@ -25,14 +25,14 @@ int Georef(const TArgs& a)
         georeference = g;
     }
     CheckOutput(out);
-    TLoadedProject project = LoadProject(File(a));
-    project.Terrain->SetGeoreference(georeference);
-    SaveProject(out, *project.Terrain, project.View);
+    TProject project = LoadProject(File(a));
+    project.Document->SetGeoreference(georeference);
+    SaveProject(out, *project.Document, project.View);
 
     TJson j;
     j.BeginObject();
     j.Key("Georeference");
-    WriteGeoreference(j, project.Terrain->Extension().Georeference);
+    WriteGeoreference(j, project.Terrain().Extension().Georeference);
     if (georeference)
         j.Key("CrsName").Value(name);
     j.EndObject();

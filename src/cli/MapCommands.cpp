@@ -12,11 +12,11 @@
 
 namespace nivora::cli {
 
-TLoadedProject LoadMapArea(const TArgs& a)
+TProject LoadMapArea(const TArgs& a)
 {
     const std::string& path = File(a);
-    TLoadedProject project = LoadProject(path);
-    TTerreno& t = *project.Terrain;
+    TProject project = LoadProject(path);
+    TTerreno& t = project.Terrain();
     t.SetSelection(AreaIn(a, t));
     const TUsedRect area = t.GetSelection();
     for (std::int32_t r = std::max(area.FirstRow, 1); r <= std::min(area.LastRow, t.RowCount()); ++r)
@@ -60,8 +60,8 @@ void WritePoints(TJson& j, const std::vector<TPoint>& points)
 
 int Contours(const TArgs& a)
 {
-    TLoadedProject project = LoadMapArea(a);
-    TTerreno& t = *project.Terrain;
+    TProject project = LoadMapArea(a);
+    TTerreno& t = project.Terrain();
     const TContourRequest request = Request(a, t);
     const TUsedRect area = t.GetSelection();
     const TMapGeometry g = MapGeometry(t, area);

@@ -10,7 +10,7 @@ namespace nivora::cli {
 // Loads the file and takes the map area: --area (inside the grid), or the used
 // rectangle as a document without a selection has it. Throws
 // TNothingToCompute when the area holds no elevation.
-TLoadedProject LoadMapArea(const TArgs& a);
+TProject LoadMapArea(const TArgs& a);
 // The levels as the map dialog would hand them over: --levels in the order
 // given, or the equidistant levels its second dialog proposes, in the order
 // of its sorted list.

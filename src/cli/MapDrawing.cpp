@@ -91,7 +91,7 @@ int CutFillMap(const TArgs& a)
     const std::string out = a.Get("-o");
     CheckOutput(out);
     TSystematized run = LoadAndSystematize(a);
-    TTerreno& t = *run.Project.Terrain;
+    TTerreno& t = run.Project.Terrain();
     TCutFillMap map = BuildCutFillMap(t, nullptr);
     map.CrsName = CrsCaption(map.Georeference);
     if (LowerExtension(out) == ".pdf") {
@@ -126,8 +126,8 @@ int ContourMap(const TArgs& a)
     CheckOutput(out);
 
     const auto app = NeedGuiApplication();
-    TLoadedProject project = LoadMapArea(a);
-    TTerreno& t = *project.Terrain;
+    TProject project = LoadMapArea(a);
+    TTerreno& t = project.Terrain();
     const TContourRequest request = Request(a, t);
     const TAltimetricMap map =
         BuildAltimetricMap(t, request, {kPpi, LocaleSeparator(a), CrsCaption(t.Extension().Georeference)});

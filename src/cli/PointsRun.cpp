@@ -97,7 +97,8 @@ int Points(const TArgs& a)
     } catch (const TPointError& e) {
         throw TNothingToCompute(e.what());
     }
-    SaveProject(out, *terrain, TViewState{});
+    TDocument document(std::move(terrain));
+    SaveProject(out, document, TViewState{});
 
     const TPointSet& s = prepared.Set;
     TJson j;
@@ -119,11 +120,11 @@ int Points(const TArgs& a)
     j.Key("South").Value(utm && prepared.Zone.South);
     j.Key("ColCount").Value(grid.Cols);
     j.Key("RowCount").Value(grid.Rows);
-    j.Key("Lx").Value(terrain->Lx().Value());
-    j.Key("Ly").Value(terrain->Ly().Value());
-    j.Key("OriginX").Value(terrain->OriginX().Value());
-    j.Key("OriginY").Value(terrain->OriginY().Value());
-    j.Key("ValueCount").Value(static_cast<std::int64_t>(terrain->ValueCount()));
+    j.Key("Lx").Value(document.Terrain().Lx().Value());
+    j.Key("Ly").Value(document.Terrain().Ly().Value());
+    j.Key("OriginX").Value(document.Terrain().OriginX().Value());
+    j.Key("OriginY").Value(document.Terrain().OriginY().Value());
+    j.Key("ValueCount").Value(static_cast<std::int64_t>(document.Terrain().ValueCount()));
     j.Key("MaxDistance").Value(static_cast<long double>(p.MaxDistance));
     j.Key("MaxEdge").Value(static_cast<long double>(p.MaxEdge));
     // Stakes inside the points' hull left without an elevation, by the limit
@@ -133,7 +134,7 @@ int Points(const TArgs& a)
     j.Key("EmptyByDistance").Value(grid.EmptyByDistance);
     // Where stake (1, 1), the north-west one, lies; Epsg 0 and CrsName null
     // when the file's system was not named.
-    const TGeoreference& g = *terrain->Extension().Georeference;
+    const TGeoreference& g = *document.Terrain().Extension().Georeference;
     j.Key("Epsg").Value(g.Epsg);
     j.Key("CrsName");
     if (const auto crs = LookUpEpsg(g.Epsg))

@@ -25,8 +25,8 @@ void WritePoint(TJson& j, const TCotaPoint& p)
 
 int Info(const TArgs& a)
 {
-    TLoadedProject project = LoadProject(File(a));
-    TTerreno& t = *project.Terrain;
+    TProject project = LoadProject(File(a));
+    TTerreno& t = project.Terrain();
     const TViewState& v = project.View;
     TJson j;
     j.BeginObject();
@@ -106,7 +106,8 @@ int Import(const TArgs& a)
         CheckInput(textPath);
     CheckOutput(out);
 
-    TTerreno t(20, 20, static_cast<float>(lx), static_cast<float>(ly));
+    TDocument document(std::make_unique<TTerreno>(20, 20, static_cast<float>(lx), static_cast<float>(ly)));
+    TTerreno& t = document.Terrain();
     t.SetOrigin(OriginForStake(nx, static_cast<float>(lx)), OriginForStake(ny, static_cast<float>(ly)));
     std::ifstream file;
     if (!standardInput) {
@@ -126,7 +127,7 @@ int Import(const TArgs& a)
         throw TInputError("O arquivo " + textPath + " tem " + std::to_string(r.Unreadable)
                           + " campos que não são números e só " + std::to_string(r.Elevations)
                           + " cotas; confira --separator e --decimal. Nada foi gravado.");
-    SaveProject(out, t, TViewState{});
+    SaveProject(out, document, TViewState{});
     // Unreadable fields left their stakes without elevation, as a paste
     // does; the project is written and the loss is told.
     if (r.Unreadable == 1)
@@ -162,8 +163,8 @@ int Import(const TArgs& a)
 int Grid(const TArgs& a)
 {
     const std::string& path = File(a);
-    TLoadedProject project = LoadProject(path);
-    TTerreno& t = *project.Terrain;
+    TProject project = LoadProject(path);
+    TTerreno& t = project.Terrain();
     const std::string viewName = a.Get("--view", "natural");
     const TGridView view = viewName == "design" ? gvDesign : viewName == "cutfill" ? gvCutFill : gvNatural;
     const TUsedRect used = t.ComputeUsedRect();
@@ -186,8 +187,8 @@ int Grid(const TArgs& a)
 int WinSurfCommand(const TArgs& a)
 {
     const std::string& path = File(a);
-    TLoadedProject project = LoadProject(path);
-    const std::string text = WinSurfListing(*project.Terrain, a.Integer("--decimals", 3), LocaleSeparator(a));
+    TProject project = LoadProject(path);
+    const std::string text = WinSurfListing(project.Terrain(), a.Integer("--decimals", 3), LocaleSeparator(a));
     if (text.empty())
         throw TNothingToCompute("O arquivo " + path + " não tem cotas.");
     std::cout << text << "\r\n";
@@ -220,9 +221,9 @@ int SystematizeCommand(const TArgs& a)
     if (a.Has("-o"))
         CheckOutput(a.Get("-o"));
     TSystematized run = LoadAndSystematize(a);
-    TTerreno& t = *run.Project.Terrain;
+    TTerreno& t = run.Project.Terrain();
     if (a.Has("-o"))
-        SaveProject(a.Get("-o"), t, run.Project.View);
+        SaveProject(a.Get("-o"), *run.Project.Document, run.Project.View);
     TJson j;
     WriteRun(j, t, run.Result);
     std::cout << j.Str() << "\n";
@@ -233,8 +234,8 @@ int Plan(const TArgs& a)
 {
     if (a.Has("-o"))
         CheckOutput(a.Get("-o"));
-    TLoadedProject project = LoadProject(File(a));
-    TTerreno& t = *project.Terrain;
+    TProject project = LoadProject(File(a));
+    TTerreno& t = project.Terrain();
     const std::int32_t slot = a.Integer("--slot", 2);
     // The texts as the results window would hold them; a comma typed as the
     // decimal separator is kept as the point the file's texts are read with.
@@ -262,7 +263,7 @@ int Plan(const TArgs& a)
     if (!r.Computed)
         throw TNothingToCompute(kNoElevationsMessage);
     if (a.Has("-o"))
-        SaveProject(a.Get("-o"), t, project.View);
+        SaveProject(a.Get("-o"), *project.Document, project.View);
     TJson j;
     WriteRun(j, t, r);
     std::cout << j.Str() << "\n";

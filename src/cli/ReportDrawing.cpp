@@ -45,7 +45,7 @@ int Report(const TArgs& a)
     CheckOutput(out);
     const std::int32_t decimals = a.Integer("--decimals", 3);
     TSystematized run = LoadAndSystematize(a);
-    const TFieldReport report = BuildFieldReport(*run.Project.Terrain);
+    const TFieldReport report = BuildFieldReport(run.Project.Terrain());
     int pages = 0;
     if (out == "-" || LowerExtension(out) == ".csv") {
         const std::string text = FieldReportCsv(report, decimals, LocaleSeparator(a));
