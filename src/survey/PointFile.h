@@ -170,8 +170,10 @@ std::vector<std::string_view> SplitPointLine(std::string_view line, char separat
 void SplitPointLine(std::string_view line, char separator, std::size_t maxFields,
                     std::vector<std::string_view>& fields);
 // A number with the given decimal mark, as a surveying program writes it:
-// optional sign, digits, decimals, exponent; nothing else. A field wholly in
-// double quotes stands for its content.
+// the grammar of every number of the program (ScanNumber) with a digit at
+// least, rounded once to the nearest double; false for one beyond a double's
+// range. A field wholly in double quotes stands for its content; one of more
+// than 64 characters is no number.
 bool ParsePointNumber(std::string_view field, char decimal, double& value);
 
 }  // namespace nivora

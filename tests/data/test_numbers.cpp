@@ -111,6 +111,9 @@ TEST(NumberGrammar, EveryReaderReadsTheSameTexts)
         {"1e5000",        "------", 0},       // beyond the extended range: nothing
         {"1e-400",        "++++++", 1e-400L}, // below a double: its 0
         {"1e-6000",       "++++++", 0},
+        // A field of more than 64 characters is no coordinate; a paste reads
+        // the first 20.
+        {"0.1000000000000000000000000000000000000000000000000000000000000000", "-++--+", 0.1L},
     };
     // clang-format on
     for (const auto& c : cases) {
