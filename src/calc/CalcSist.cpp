@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace nivora {
@@ -432,24 +433,39 @@ void TTerreno::ComputeVolumes(bool announce)
     SetSaved(false);
 }
 
-TAdjustResult TTerreno::AdjustRatio(long double ratio)
+TAdjustResult TTerreno::AdjustRatio(long double ratio, const TEarthBalance& balance)
 {
     TAdjustResult result;
     if (!ResultsValid() || !(ratio > 0.0L) || !std::isfinite(ratio))
         return result;
     TPlano& p = Plans_[0];
+    // The cut that stays less what comes in, against the fill still to be
+    // made: without a balance, the plan's own ratio.
+    const auto balanced = [&]() -> std::optional<long double> {
+        if (balance.Empty())
+            return p.RatioDefined() ? std::optional<long double>(p.CutFillRatio) : std::nullopt;
+        const long double fill = static_cast<long double>(p.FillVolume) - balance.ImportCompacted;
+        if (!(fill > 0))
+            return std::nullopt;
+        return (static_cast<long double>(p.CutVolume) - balance.Export + balance.Import) / fill;
+    };
     for (int step = 1; step <= kMaxAdjustSteps; ++step) {
         StartProgress("Ajustando a relação Corte/Aterro: Passo " + std::to_string(step) + " de ±3.");
         const long double stakes = ratio * p.FillCount + p.CutCount;
         const long double area = CellArea_;
         if (!(stakes > 0) || !(area > 0))
             break;  // no stake to move: nothing to adjust
-        const long double delta =
-            ((ratio * static_cast<long double>(p.FillVolume) - static_cast<long double>(p.CutVolume)) / area) / stakes;
+        const long double wanted = ratio * (static_cast<long double>(p.FillVolume) - balance.ImportCompacted);
+        const long double have = static_cast<long double>(p.CutVolume) - balance.Export + balance.Import;
+        const long double delta = ((wanted - have) / area) / stakes;
         p.OriginElevation = static_cast<long double>(p.OriginElevation) - delta;
         ComputeVolumes(false);
         result.Steps = step;
-        if (p.RatioDefined() && std::fabs(static_cast<long double>(p.CutFillRatio) - ratio) < 0.001L) {
+        // A balance is met to the cubic centimetre, not only to the third
+        // decimal of the ratio: its volumes are what the earth-moving plan
+        // takes from the field or brings to it.
+        const long double tolerance = balance.Empty() ? 0.001L : 1e-9L;
+        if (const auto reached = balanced(); reached && std::fabs(*reached - ratio) < tolerance) {
             result.Converged = true;
             break;
         }
@@ -591,7 +607,7 @@ bool ParsePlanInputs(TTerreno& t, int column, char sep)
     return true;
 }
 
-TSystematizeResult RecalculatePlan(TTerreno& t, int column)
+TSystematizeResult RecalculatePlan(TTerreno& t, int column, const TEarthBalance& balance)
 {
     TSystematizeResult result;
     if (column < 1 || column >= TTerreno::kPlanCount)
@@ -614,7 +630,7 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column)
     const long double ratio = p.CutFillRatio;
     result.Computed = t.ComputeOrigin(p.Sx, p.Sy);
     if (result.Computed)
-        result.Adjust = t.AdjustRatio(ratio);
+        result.Adjust = t.AdjustRatio(ratio, balance);
     return result;
 }
 

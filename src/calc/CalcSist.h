@@ -65,7 +65,7 @@ public:
     void SelectionExtremes(float& lowest, float& highest);
     TMapLimits MapLimits();
     void ComputeVolumes(bool announce);
-    TAdjustResult AdjustRatio(long double ratio);
+    TAdjustResult AdjustRatio(long double ratio, const TEarthBalance& balance = {});
 
     void SaveToStream(TByteWriter& s) const;
     // The store section then the terrain section; false, with the terrain in an
@@ -159,7 +159,7 @@ private:
     friend TSystematizeResult Systematize(TTerreno&, bool, long double);
     friend TSystematizeResult SystematizeAgain(TTerreno&, bool, long double, int);
     friend bool ParsePlanInputs(TTerreno&, int, char);
-    friend TSystematizeResult RecalculatePlan(TTerreno&, int);
+    friend TSystematizeResult RecalculatePlan(TTerreno&, int, const TEarthBalance&);
 
     // The ratio the last systematization run asked for (-1 for none); for
     // plans read from a file, found from the best plan's ratio.
@@ -220,7 +220,8 @@ bool ParsePlanInputs(TTerreno& terrain, int column, char decimalSeparator);
 // current results): the systematization runs again with the area and ratio
 // of the last run, and the user's other computed plans are computed again
 // from their slopes and ratios. Computed is false when the area holds no
-// stake with elevation, or no 2 x 2 block for that run.
-TSystematizeResult RecalculatePlan(TTerreno& terrain, int column);
+// stake with elevation, or no 2 x 2 block for that run. The ratio is met
+// with `balance`'s earth leaving or entering the field.
+TSystematizeResult RecalculatePlan(TTerreno& terrain, int column, const TEarthBalance& balance = {});
 
 }  // namespace nivora

@@ -92,6 +92,17 @@ inline bool IsCutStake(long double cutFill) { return cutFill < 0; }
 // The cut or fill of a stake without elevation (TTerreno::NoValue).
 constexpr long double kNoCutFill = -9999.99L;
 
+// Earth that leaves or enters the field beside what the plane moves: cut
+// exported (wasted), loose soil imported (borrowed) and soil imported already
+// compacted, in cubic metres. The ratio adjustment then balances
+//   cut - Export + Import = ratio x (fill - ImportCompacted).
+struct TEarthBalance {
+    long double Export = 0;
+    long double Import = 0;
+    long double ImportCompacted = 0;
+    bool Empty() const { return Export == 0 && Import == 0 && ImportCompacted == 0; }
+};
+
 struct TMapLimits {
     float MinElevation = 0.0f;
     float MaxElevation = 0.0f;

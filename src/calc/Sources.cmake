@@ -8,6 +8,7 @@ list(APPEND NIVORA_CORE_SOURCES
   calc/CutFillGeometry.cpp
   calc/FieldReport.cpp
   calc/StakeCoordinates.cpp
+  calc/LimitedPlane.cpp
 )
 list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp)
 list(APPEND NIVORA_UI_SOURCES

@@ -5,6 +5,7 @@ nivora_core_test(test_terrain test_terrain.cpp)
 nivora_core_test(test_cutfill_geometry test_cutfill_geometry.cpp)
 nivora_core_test(test_field_report test_field_report.cpp)
 nivora_core_test(test_stake_coordinates test_stake_coordinates.cpp)
+nivora_core_test(test_limited_plane test_limited_plane.cpp)
 
 if(NIVORA_GUI)
   nivora_render_test(test_cutfill_map test_cutfill_map.cpp)
