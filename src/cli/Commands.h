@@ -20,6 +20,7 @@ std::vector<TCommand> ProjectCommands();  // info, import, grid, winsurf, system
 std::vector<TCommand> MapCommands();      // cutfill-map, contours, contour-map
 std::vector<TCommand> PointsCommands();   // points
 std::vector<TCommand> ReportCommands();   // report
+std::vector<TCommand> DesignCommands();   // design
 std::vector<TCommand> GeorefCommands();   // georef
 std::vector<TCommand> ExportCommands();   // export
 

@@ -9,6 +9,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/CliCommon.cpp
   cli/Commands.cpp
   cli/ProjectCommands.cpp
+  cli/DesignCommands.cpp
   cli/MapCommands.cpp
   cli/PointsCommands.cpp
   cli/GeorefCommands.cpp

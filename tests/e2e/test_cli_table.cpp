@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <cmath>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -694,6 +695,51 @@ TEST_F(CliTable, OutputThatCannotBeWritten)
     for (const auto& e : fs::directory_iterator(gWork))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
     fs::remove(kept);
+}
+
+// A plan under slope limits: the options' checks, then the worked 4 x 5 grid
+// at 25 m, whose slope along Y moves when the one along X is held.
+TEST_F(CliTable, DesignCommand)
+{
+    // clang-format off
+    Check({
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--sx", ",0.001", "-o", "@W/D.NVR"}, 0, "", "@W/D.NVR"},
+        {{"design", "@W/QUATRO.NVR", "--ratio=1,3", "--bearing=30", "--main=-0.01,", "--cross", "-0.002,0.002",
+          "--min-fall", "0.0005", "--export", "1", "-o", "@W/D.NVR"}, 0, "", "@W/D.NVR"},
+        {{"design", "@W/QUATRO.NVR", "--sx", ",0.001"}, 2, "falta a opção --ratio R$"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--sx", "0.01"}, 2, "--sx: escreva MIN,MAX"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--sx", "0,01,0,02"}, 2, "--sx: escreva MIN,MAX"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--sx", ","}, 2, "--sx: falta ao menos um dos limites"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--sy", "x,0.1"}, 2, "--sy: \"x\" não é um número"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--sx", "0.02,0.01"}, 2, "A declividade mínima é maior que a máxima\\.$"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--bearing", "10", "--sx", ",0.01"}, 2, "com --bearing use --main e --cross$"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--cross", ",0.01"}, 2, "--main e --cross precisam de --bearing"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--main", "-0.001,0.001", "--bearing", "0", "--min-fall", "0.01"}, 2,
+         "Nenhuma declividade dentro dos limites alcança a queda mínima\\.$"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--export", "-5"}, 2, "--export: deve estar entre 0 e "},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--slot", "1"}, 2, "--slot: deve ser um inteiro de 2 a 10"},
+        {{"design", "@W/UM.NVR", "--ratio", "1", "-o", "@W/D.NVR"}, 4, "É impossivel calcular", "@W/D.NVR"},
+        {{"design", "@W/NADA.NVR", "--ratio", "1"}, 3, kMissing},
+    });
+    // clang-format on
+
+    std::ofstream(gWork / "worked.txt", std::ios::binary) << "8.26\t8.75\t9.30\t9.52\t10.44\r\n"
+                                                             "7.94\t8.12\t8.90\t8.80\t9.62\r\n"
+                                                             "7.12\t7.86\t8.35\t8.60\t8.42\r\n"
+                                                             "6.74\t7.28\t7.94\t8.16\t7.80\r\n";
+    ASSERT_EQ(RunCli({"import", Expand("@W/worked.txt"), "--lx", "25", "-o", Expand("@W/WORKED.NVR")}).Status, 0);
+    const TResult r = RunCli({"design", Expand("@W/WORKED.NVR"), "--ratio", "1", "--sx", ",0.01", "--slot", "5"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    const auto number = [&](const std::string& key) {
+        std::smatch m;
+        const std::string pattern = "\"" + key + "\":(-?[0-9.eE+-]+)";
+        return std::regex_search(r.Out, m, std::regex(pattern)) ? std::stod(m[1]) : std::nan("");
+    };
+    EXPECT_NEAR(number("Sx"), 0.01, 1e-12);
+    EXPECT_NEAR(number("Sy"), -0.022464, 1e-9);
+    EXPECT_NEAR(number("CutVolume"), 1671, 1e-3);
+    EXPECT_EQ(number("Slot"), 5);
+    EXPECT_NE(r.Out.find("\"Limited\":true"), std::string::npos) << r.Out;
 }
 
 }  // namespace
