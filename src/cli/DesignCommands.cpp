@@ -74,8 +74,8 @@ int Design(const TArgs& a)
 {
     if (a.Has("-o"))
         CheckOutput(a.Get("-o"));
-    TLoadedProject project = LoadProject(File(a));
-    TTerreno& t = *project.Terrain;
+    TProject project = LoadProject(File(a));
+    TTerreno& t = project.Terrain();
     const TLimitedDesign design = DesignOf(a);
     const std::int32_t slot = a.Integer("--slot", 2);
     // Over the whole used area, as the plan command and the program's
@@ -87,7 +87,7 @@ int Design(const TArgs& a)
     if (!r.Run.Computed)
         throw TNothingToCompute(kNoElevationsMessage);
     if (a.Has("-o"))
-        SaveProject(a.Get("-o"), t, project.View);
+        SaveProject(a.Get("-o"), *project.Document, project.View);
 
     const TPlano& p = t.Plans()[std::size_t(slot)];
     TJson j;
