@@ -162,4 +162,31 @@ QString TempFolder(const QString& name)
     return path;
 }
 
+void TFrameFixture::Retype(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+}
+
+int TFrameFixture::RunDialog(QAction* item, const std::function<void()>& user)
+{
+    int result = -1;
+    recorder->OnExec = [&](QDialog* d) {
+        d->setResult(0);
+        d->show();
+        d->activateWindow();
+        if (!QTest::qWaitForWindowActive(d))
+            qWarning("the dialog did not become active");
+        user();
+        result = d->result();
+        d->hide();
+        return result;
+    };
+    item->trigger();
+    recorder->OnExec = nullptr;
+    return result;
+}
+
 }  // namespace nivora::testing

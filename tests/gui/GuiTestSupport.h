@@ -6,6 +6,7 @@
 #include "app/sist.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QObject>
@@ -91,6 +92,11 @@ protected:
     // Types keys where the keyboard focus is, as a person would.
     [[nodiscard]] static bool Type(const QString& keys);
     [[nodiscard]] static bool Key(Qt::Key key);
+    // Replaces the box's text by typing, as a person would.
+    static void Retype(QLineEdit* edit, const QString& text);
+    // Triggers `item` and lets `user` act in the dialog of ours it shows,
+    // shown and active; the dialog's result.
+    int RunDialog(QAction* item, const std::function<void()>& user);
 
     // The windows the frame's state holds, as the tests read them.
     TForm2* ActiveDocument() const;

@@ -76,34 +76,8 @@ private:
         return doc;
     }
 
-    // Replaces the box's text by typing, as a person would.
-    static void Retype(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    }
-
     // Runs the command; `user` acts in the shown dialog. The dialog's result.
-    int Run(const std::function<void()>& user)
-    {
-        int result = -1;
-        recorder->OnExec = [&](QDialog* d) {
-            d->setResult(0);
-            d->show();
-            d->activateWindow();
-            if (!QTest::qWaitForWindowActive(d))
-                qWarning("the dialog did not become active");
-            user();
-            result = d->result();
-            d->hide();
-            return result;
-        };
-        Item("mnPropriedades")->trigger();
-        recorder->OnExec = nullptr;
-        return result;
-    }
+    int Run(const std::function<void()>& user) { return RunDialog(Item("mnPropriedades"), user); }
 
 private slots:
     void init() { QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil))); }
