@@ -4,6 +4,7 @@
 
 #include "BenchGrids.h"
 #include "data/SaveOpen.h"
+#include "data/UCotas.h"
 
 #include <benchmark/benchmark.h>
 

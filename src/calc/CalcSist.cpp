@@ -2,6 +2,7 @@
 
 #include "data/ByteStream.h"
 #include "data/NumberUtils.h"
+#include "data/UCotas.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -92,11 +93,68 @@ bool TPlano::Read(TByteReader& s)
 // -------------------------------------------------------------------- terrain
 
 TTerreno::TTerreno(std::int32_t columns, std::int32_t rows, float lx, float ly)
-    : TCotas(columns, rows), Lx_(lx), Ly_(ly)
+    : Store_(columns, rows), Lx_(lx), Ly_(ly)
 {
     Selection_ = {1, 1, columns, rows};
     LimitGrowthToGeometry();
 }
+
+TTerreno::TOwnedStore::TOwnedStore(std::int32_t columns, std::int32_t rows)
+    : Store_(std::make_unique<TCotas>(columns, rows))
+{}
+TTerreno::TOwnedStore::TOwnedStore(const TOwnedStore& other) : Store_(std::make_unique<TCotas>(*other.Store_)) {}
+TTerreno::TOwnedStore& TTerreno::TOwnedStore::operator=(const TOwnedStore& other)
+{
+    *Store_ = *other.Store_;
+    return *this;
+}
+TTerreno::TOwnedStore::~TOwnedStore() = default;
+
+// The store's operations, passed on. Defined here so that the terrain's
+// header need not know the store; the terrain's own computations below are
+// compiled with them and lose nothing.
+float TTerreno::GetCell(std::int32_t col, std::int32_t row) const { return Store_->GetCell(col, row); }
+void TTerreno::SetCell(std::int32_t col, std::int32_t row, float value) { Store_->SetCell(col, row, value); }
+void TTerreno::ClearRect(const TUsedRect& rect) { Store_->ClearRect(rect); }
+void TTerreno::SetRowCells(std::int32_t col, std::int32_t row, const float* values, std::size_t count)
+{
+    Store_->SetRowCells(col, row, values, count);
+}
+bool TTerreno::Resize(std::int32_t addCols, std::int32_t addRows) { return Store_->Resize(addCols, addRows); }
+bool TTerreno::InsertRow(std::int32_t row) { return Store_->InsertRow(row); }
+void TTerreno::DeleteRow(std::int32_t row) { Store_->DeleteRow(row); }
+bool TTerreno::InsertColumn(std::int32_t col) { return Store_->InsertColumn(col); }
+void TTerreno::DeleteColumn(std::int32_t col) { Store_->DeleteColumn(col); }
+void TTerreno::SetMinimum(const TCotaPoint& p) { Store_->SetMinimum(p); }
+void TTerreno::SetMaximum(const TCotaPoint& p) { Store_->SetMaximum(p); }
+void TTerreno::SetExtremesValid(bool flag) { Store_->SetExtremesValid(flag); }
+void TTerreno::SetAutoExtremes(bool flag) { Store_->SetAutoExtremes(flag); }
+void TTerreno::RecomputeExtremes() { Store_->RecomputeExtremes(); }
+TUsedRect TTerreno::ComputeUsedRect() const { return Store_->ComputeUsedRect(); }
+void TTerreno::UpdateUsedRect() { Store_->UpdateUsedRect(); }
+const std::vector<float>& TTerreno::Cells() const { return Store_->Cells(); }
+const float* TTerreno::RowData(std::int32_t row) const { return Store_->RowData(row); }
+TCotaPoint TTerreno::Minimum() const { return Store_->Minimum(); }
+TCotaPoint TTerreno::Maximum() const { return Store_->Maximum(); }
+bool TTerreno::ExtremesValid() const { return Store_->ExtremesValid(); }
+bool TTerreno::AutoExtremes() const { return Store_->AutoExtremes(); }
+bool TTerreno::ResultsValid() const { return Store_->ResultsValid(); }
+std::int32_t TTerreno::ColCount() const { return Store_->ColCount(); }
+std::int32_t TTerreno::RowCount() const { return Store_->RowCount(); }
+std::int32_t TTerreno::ValueCount() const { return Store_->ValueCount(); }
+TUsedRect TTerreno::UsedRect() const { return Store_->UsedRect(); }
+bool TTerreno::Modified() const { return Store_->Modified(); }
+bool TTerreno::Saved() const { return Store_->Saved(); }
+std::int32_t TTerreno::MaxColCount() const { return Store_->MaxColCount(); }
+std::int32_t TTerreno::MaxRowCount() const { return Store_->MaxRowCount(); }
+void TTerreno::SetOnExtremesChange(std::function<void(TCotas&)> handler)
+{
+    Store_->SetOnExtremesChange(std::move(handler));
+}
+void TTerreno::SetSaved(bool flag) { Store_->SetSaved(flag); }
+void TTerreno::InvalidateResults() { Store_->InvalidateResults(); }
+void TTerreno::SetResultsValid(bool flag) { Store_->SetResultsValid(flag); }
+void TTerreno::SetModified(bool flag) { Store_->SetModified(flag); }
 
 bool TTerreno::StakesFit(long double origin, long double spacing, std::int32_t count)
 {
@@ -118,7 +176,7 @@ void TTerreno::LimitGrowthToGeometry()
         }
         return fits;
     };
-    LimitGrowth(largest(OriginX_, Lx_), largest(OriginY_, Ly_));
+    Store_->LimitGrowth(largest(OriginX_, Lx_), largest(OriginY_, Ly_));
 }
 
 TUsedRect TTerreno::GetSelection() const
@@ -638,7 +696,7 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column, const TEarthBalance&
 
 void TTerreno::SaveToStream(TByteWriter& s) const
 {
-    TCotas::SaveToStream(s);
+    Store_->SaveToStream(s);
     s.WriteBool(ResultsValid());
     s.WriteBool(PlaneComputed_);
     WriteReal(s, OriginX_);
@@ -652,7 +710,7 @@ void TTerreno::SaveToStream(TByteWriter& s) const
         p.Write(s);
 }
 
-bool TTerreno::LoadFromStream(TByteReader& s) { return TCotas::LoadFromStream(s) && LoadTerrainSection(s); }
+bool TTerreno::LoadFromStream(TByteReader& s) { return Store_->LoadFromStream(s) && LoadTerrainSection(s); }
 
 bool TTerreno::LoadTerrainSection(TByteReader& s)
 {

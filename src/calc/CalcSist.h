@@ -1,6 +1,6 @@
 #pragma once
-// TTerreno: the terrain of one grid document. The elevation store extended
-// with the stake geometry (origin and spacings), the rectangle being worked on
+// TTerreno: the terrain of one grid document. The elevation store with the
+// stake geometry (origin and spacings), the rectangle being worked on
 // and eleven plan records: the working plan, the best plan and nine plans of
 // the user's. It fits the least-squares plane, finds the origin elevation for
 // chosen slopes, computes cut and fill per stake and in volume, and shifts the
@@ -8,22 +8,37 @@
 //
 // Coordinates of a stake are single precision; every real field is kept as a
 // 6-byte real (Real48) and computed in extended precision.
+//
+// The cells themselves live in a TCotas (data/UCotas.h) that the terrain
+// owns: the terrain offers the store's operations under the same names, so
+// that this header and the many files that use the terrain do not depend on
+// how the store keeps its cells. The few files that work on the store itself
+// (the undo records, the area outline, the file reader) include UCotas.h and
+// reach it through Store().
 
 #include "calc/Plan.h"
 #include "data/ProjectExtension.h"
 #include "data/Progress.h"
+#include "data/GridTypes.h"
 #include "data/Real48.h"
-#include "data/UCotas.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace nivora {
 
-class TTerreno : public TCotas {
+class TCotas;
+class TByteReader;
+class TByteWriter;
+
+class TTerreno {
 public:
     static constexpr std::size_t kSectionSize = 1313;
     static constexpr long double NoValue = kNoCutFill;
@@ -33,6 +48,49 @@ public:
     static constexpr int kMaxAdjustSteps = 100;
 
     TTerreno(std::int32_t columns, std::int32_t rows, float lx, float ly);
+
+    // The elevation store behind the terrain. A terrain stands for its store
+    // wherever one is asked for (an undo record, an outline).
+    TCotas& Store() { return *Store_; }
+    const TCotas& Store() const { return *Store_; }
+    operator TCotas&() { return *Store_; }
+    operator const TCotas&() const { return *Store_; }
+
+    // The store's operations; TCotas says what each does.
+    float GetCell(std::int32_t col, std::int32_t row) const;
+    void SetCell(std::int32_t col, std::int32_t row, float value);
+    void ClearRect(const TUsedRect& rect);
+    void SetRowCells(std::int32_t col, std::int32_t row, const float* values, std::size_t count);
+    [[nodiscard]] bool Resize(std::int32_t addCols, std::int32_t addRows);
+    [[nodiscard]] bool InsertRow(std::int32_t row);
+    void DeleteRow(std::int32_t row);
+    [[nodiscard]] bool InsertColumn(std::int32_t col);
+    void DeleteColumn(std::int32_t col);
+    void SetMinimum(const TCotaPoint& p);
+    void SetMaximum(const TCotaPoint& p);
+    void SetExtremesValid(bool flag);
+    void SetAutoExtremes(bool flag);
+    void RecomputeExtremes();
+    [[nodiscard]] TUsedRect ComputeUsedRect() const;
+    void UpdateUsedRect();
+    const std::vector<float>& Cells() const;
+    const float* RowData(std::int32_t row) const;
+    TCotaPoint Minimum() const;
+    TCotaPoint Maximum() const;
+    bool ExtremesValid() const;
+    bool AutoExtremes() const;
+    bool ResultsValid() const;
+    std::int32_t ColCount() const;
+    std::int32_t RowCount() const;
+    std::int32_t ValueCount() const;
+    TUsedRect UsedRect() const;
+    bool Modified() const;
+    bool Saved() const;
+    std::int32_t MaxColCount() const;
+    std::int32_t MaxRowCount() const;
+    void SetOnExtremesChange(std::function<void(TCotas&)> handler);
+    void SetSaved(bool flag);
+    void InvalidateResults();
 
     // The stake's index less one is taken in extended precision: a run's
     // area may start at any 32-bit column or row.
@@ -139,6 +197,22 @@ public:
     void RestoreLastArea();
 
 private:
+    // The store, copied with the terrain.
+    class TOwnedStore {
+    public:
+        TOwnedStore(std::int32_t columns, std::int32_t rows);
+        TOwnedStore(const TOwnedStore& other);
+        TOwnedStore& operator=(const TOwnedStore& other);
+        ~TOwnedStore();
+        TCotas& operator*() const { return *Store_; }
+        TCotas* operator->() const { return Store_.get(); }
+
+    private:
+        std::unique_ptr<TCotas> Store_;
+    };
+
+    void SetResultsValid(bool flag);
+    void SetModified(bool flag);
     // The grid grows no further than its stakes fit (see StakesFit): a
     // terrain read from a file with very wide spacings could otherwise grow
     // into one that no file can hold.
@@ -170,6 +244,7 @@ private:
     void RecomputeUserPlans(int except);
 
     // Fields, in declaration order.
+    TOwnedStore Store_;
     bool PlaneComputed_ = false;
     Real48 OriginX_;
     Real48 OriginY_;

@@ -3,6 +3,7 @@
 #include "ByteStream.h"
 #include "NumberFormat.h"
 #include "calc/CalcSist.h"
+#include "data/UCotas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -303,7 +304,7 @@ TLoadedProject LoadProjectFile(const std::filesystem::path& fileName)
     TLoadedProject project;
     project.Terrain = std::make_unique<TTerreno>(h.ColCount, h.RowCount, h.Lx, h.Ly);
     TTerreno& t = *project.Terrain;
-    const bool cellsSound = t.LoadCells(store, [&](float* to, std::size_t count) {
+    const bool cellsSound = t.Store().LoadCells(store, [&](float* to, std::size_t count) {
         if (!in.Read(to, count * 4))
             throw readError();
     });

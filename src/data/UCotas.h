@@ -159,6 +159,8 @@ protected:
 private:
     // The record of an undo step puts the bookkeeping back bit for bit.
     friend class TCellChange;
+    // The terrain that owns the store sets the flags and limit above.
+    friend class TTerreno;
 
     std::size_t Index(std::int32_t col, std::int32_t row) const
     {

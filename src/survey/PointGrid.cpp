@@ -3,7 +3,7 @@
 #include "data/NumberFormat.h"
 #include "data/Progress.h"
 #include "data/SaveOpen.h"
-#include "data/UCotas.h"
+#include "data/GridTypes.h"
 
 #include <CGAL/Delaunay_triangulation_2.h>
 #include <CGAL/Exact_predicates_inexact_constructions_kernel.h>

@@ -10,6 +10,7 @@
 #include "ProjectFixtures.h"
 
 #include "calc/CalcSist.h"
+#include "data/UCotas.h"
 
 #include <gtest/gtest.h>
 
@@ -543,8 +544,7 @@ TEST(ReadFromDisk, CraftedFiles)
         }
         const TLoadedProject p = LoadProjectFile(entry.path());
         ASSERT_NE(fromImage, nullptr);
-        for (const TCotas* t :
-             {static_cast<const TCotas*>(p.Terrain.get()), static_cast<const TCotas*>(fromImage->Terrain.get())}) {
+        for (const TCotas* t : {&p.Terrain->Store(), &fromImage->Terrain->Store()}) {
             EXPECT_EQ(t->Minimum(), e.Minimum);
             EXPECT_EQ(t->Maximum(), e.Maximum);
             EXPECT_TRUE(t->ExtremesValid());

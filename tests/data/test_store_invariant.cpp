@@ -7,6 +7,7 @@
 #include "calc/CalcSist.h"
 #include "data/CellChange.h"
 #include "data/SaveOpen.h"
+#include "data/UCotas.h"
 #include "grid/TextImport.h"
 
 #include <gtest/gtest.h>
