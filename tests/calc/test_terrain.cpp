@@ -636,3 +636,45 @@ TEST(Terrain, RatioTextsAreKeptWithinTheirBounds)
         EXPECT_EQ(plan.SxText.Str(), "") << "a lone minus left by the edit is emptied";
     }
 }
+
+// A terrain owns its elevations: a copy, made or assigned over a terrain of
+// another size, holds the same cells, bookkeeping and results, and an edit of
+// either afterwards leaves the other as it was.
+TEST(Terrain, CopiesOwnTheirElevations)
+{
+    // clang-format off
+    const struct {
+        const char* what;
+        std::function<TTerreno(const TTerreno&)> copy;
+    } kCases[] = {
+        {"made",     [](const TTerreno& t) { return TTerreno(t); }},
+        {"assigned", [](const TTerreno& t) { TTerreno c(2, 7, 5.0f, 1.0f); c = t; return c; }},
+    };
+    // clang-format on
+    for (const auto& k : kCases) {
+        TTerreno t = SystematizedFourStakes();
+        ASSERT_TRUE(t.InsertColumn(1));  // 3 x 2, the first column empty
+        t.SetSaved(true);
+        const TTerreno c = k.copy(t);
+        EXPECT_EQ(c.ColCount(), 3) << k.what;
+        EXPECT_EQ(c.RowCount(), 2) << k.what;
+        EXPECT_EQ(c.Cells(), t.Cells()) << k.what;
+        EXPECT_EQ(c.UsedRect(), t.UsedRect()) << k.what;
+        EXPECT_EQ(c.Minimum(), t.Minimum()) << k.what;
+        EXPECT_EQ(c.Maximum(), t.Maximum()) << k.what;
+        EXPECT_EQ(c.ValueCount(), 4) << k.what;
+        EXPECT_TRUE(c.Saved()) << k.what;
+        EXPECT_EQ(c.ResultsValid(), t.ResultsValid()) << k.what;
+        EXPECT_EQ(c.Lx(), t.Lx()) << k.what;
+        EXPECT_EQ(c.Ly(), t.Ly()) << k.what;
+        EXPECT_EQ(c.Plans(), t.Plans()) << k.what;
+
+        const std::vector<float> before = c.Cells();
+        t.SetCell(1, 1, 99.0f);
+        t.DeleteRow(2);
+        EXPECT_EQ(c.Cells(), before) << k.what << ": the original's edit reached the copy";
+        EXPECT_EQ(c.RowCount(), 2) << k.what;
+        EXPECT_EQ(c.ValueCount(), 4) << k.what;
+        EXPECT_FLOAT_EQ(c.GetCell(1, 1), 0.0f) << k.what;
+    }
+}
