@@ -8,6 +8,7 @@
 #include "grid/uAbout.h"
 #include "grid/uWinSurf.h"
 #include "calc/uDefSist.h"
+#include "calc/uRestricoes.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
 #include "data/NumberEdit.h"
@@ -345,6 +346,10 @@ void TForm1::CreateMenus()
     connect(mnCalcular, &QMenu::aboutToShow, this, &TForm1::UpdateCalcMenu);
     mnSistematizar = Item(mnCalcular, "mnSistematizar", "&Sistematizar...", "Executa os cálculos de sistematização.",
                           &TForm1::ShowSystematizeDialog, QKeySequence("F9"));
+    mnRestricoes = Item(mnCalcular, "mnRestricoes", "Projeto com &Restrições...",
+                        "Calcula um plano com declividades limitadas, importação ou exportação de terra e "
+                        "compensação de recalque.",
+                        &TForm1::mnRestricoesClick);
 
     mnExibir = topMenu("mnExibir", "E&xibir", "Comandos relacionados com a exibição.");
     connect(mnExibir, &QMenu::aboutToShow, this, &TForm1::UpdateViewMenu);
@@ -815,6 +820,7 @@ void TForm1::UpdateEditMenu()
 void TForm1::UpdateCalcMenu()
 {
     mnSistematizar->setEnabled(ActiveDocument() && ActiveDocument()->Terrain().HasComputableBlock());
+    mnRestricoes->setEnabled(mnSistematizar->isEnabled());
 }
 
 void TForm1::UpdateViewMenu()
@@ -1055,7 +1061,7 @@ void TForm1::SetHelpContext()
         {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnWinSurf, 23},
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
-        {mnImportarPontos, 70}, {mnPropriedades, 71},
+        {mnImportarPontos, 70}, {mnPropriedades, 71}, {mnRestricoes, 95},
     };
     // clang-format on
     for (const auto& [action, context] : contexts)
@@ -1110,6 +1116,15 @@ void TForm1::ShowSystematizeDialog()
 {
     if (ActiveDocument())
         DefSist->Execute();
+}
+
+void TForm1::mnRestricoesClick()
+{
+    if (!ActiveDocument() || !ActiveDocument()->Terrain().HasComputableBlock())
+        return;
+    if (!Restricoes)
+        Restricoes = new TRestricoes(this);
+    Restricoes->Execute(ActiveDocument());
 }
 
 void TForm1::CommitActiveEdit()

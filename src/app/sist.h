@@ -38,6 +38,7 @@ class TShowCurvas;
 class TFileNew;
 class TImportaPontos;
 class TPropriedades;
+class TRestricoes;
 class TExportar;
 class TDefSist;
 class TAbout;
@@ -124,6 +125,8 @@ public:
     void mnAbrirClick();
     void mnImportarPontosClick();
     void mnPropriedadesClick();
+    // A plan under slope limits, with earth exported or imported.
+    void mnRestricoesClick();
     void mnFecharClick();
     void mnSalvarClick();
     void mnSalvarComoClick();
@@ -246,6 +249,7 @@ private:
     QAction* mnInsRow = nullptr;
     QAction* mnDelRow = nullptr;
     QAction* mnSistematizar = nullptr;
+    QAction* mnRestricoes = nullptr;
     QAction* mnExibirResultados = nullptr;
     QAction* mnExibirMapa = nullptr;
     QAction* mnCurvas = nullptr;
@@ -265,6 +269,7 @@ private:
     // Made on first use and kept, so it keeps its last inputs for the run.
     TImportaPontos* ImportaPontos = nullptr;
     TPropriedades* Propriedades = nullptr;
+    TRestricoes* Restricoes = nullptr;
     TExportar* Exportar = nullptr;
     TDefSist* DefSist = nullptr;
     TAbout* About = nullptr;

@@ -62,6 +62,33 @@ TPlaneMoments SelectionMoments(const TTerreno& t)
     return m;
 }
 
+long double GridBearing(long double degreesFromNorth, bool rowsRunSouth)
+{
+    // Facing the bearing b, a step goes sin b east and cos b north; east is
+    // +X, and north is -Y when the rows run south, +Y otherwise.
+    long double angle = rowsRunSouth ? degreesFromNorth - 90 : 90 - degreesFromNorth;
+    angle = std::fmod(angle, 360.0L);
+    if (angle < 0)
+        angle += 360;
+    return angle;
+}
+
+TSlopeLimits LimitsOnGrid(TSlopeLimits typed, const std::optional<TGeoreference>& georeference)
+{
+    if (!typed.Bearing || !georeference)
+        return typed;
+    typed.Bearing = GridBearing(*typed.Bearing, georeference->RowsRunSouth);
+    // The fit's cross direction is a quarter turn from the main one towards
+    // +Y: to the right of the bearing when the rows run south, to its left
+    // when they run north, where a rise to the right is a fall towards +Y.
+    if (!georeference->RowsRunSouth) {
+        const TSlopeRange cross = typed.Cross;
+        typed.Cross.Min = cross.Max ? std::optional<long double>(-*cross.Max) : std::nullopt;
+        typed.Cross.Max = cross.Min ? std::optional<long double>(-*cross.Min) : std::nullopt;
+    }
+    return typed;
+}
+
 std::string CheckSlopeLimits(const TSlopeLimits& l)
 {
     const auto inverted = [](const TSlopeRange& r) { return r.Min && r.Max && *r.Min > *r.Max; };

@@ -8,6 +8,7 @@
 // holding one moves the other).
 
 #include "calc/CalcSist.h"
+#include "data/ProjectExtension.h"
 
 #include <optional>
 #include <string>
@@ -53,6 +54,16 @@ struct TLimitedSlopes {
     // Some limit holds the plane away from the best one.
     bool Limited = false;
 };
+
+// A georeferenced project takes the main direction as a bearing: degrees
+// from north, clockwise, with the cross slope rising to the right of a
+// person facing that way. The fit takes it from the X axis towards the Y
+// axis, with the cross slope towards Y: columns run east, and the row number
+// grows southwards when the rows run south, northwards otherwise.
+long double GridBearing(long double degreesFromNorth, bool rowsRunSouth);
+// Limits typed with such a bearing, in the fit's terms; a project without a
+// georeference, or limits along X and Y, are taken as they are.
+TSlopeLimits LimitsOnGrid(TSlopeLimits typed, const std::optional<TGeoreference>& georeference);
 
 // What is wrong with the limits as typed (a minimum above its maximum, a
 // least fall no slope within the limits reaches); empty when they can be met.

@@ -15,4 +15,5 @@ list(APPEND NIVORA_UI_SOURCES
   calc/uDefSist.cpp
   calc/uResult.cpp
   calc/uMapa.cpp
+  calc/uRestricoes.cpp
 )

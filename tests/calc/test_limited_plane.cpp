@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <random>
 #include <set>
 #include <utility>
@@ -262,4 +263,76 @@ TEST(LimitedPlane, AgreesWithABoundedSearchOnIrregularFields)
     }
     // Most fields have the fit held by a limit: the edges are exercised.
     EXPECT_GT(limited, 20);
+}
+
+TEST(LimitedPlane, BearingsFromNorthTurnOntoTheGrid)
+{
+    // clang-format off
+    const struct { long double typed; double rowsSouth, rowsNorth; } cases[] = {
+        {0,   270, 90},
+        {90,  0,   0},
+        {120, 30,  330},
+        {225, 135, 225},
+        {-45, 225, 135},
+        {360, 270, 90},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(double(c.typed));
+        EXPECT_NEAR(double(GridBearing(c.typed, true)), c.rowsSouth, 1e-12);
+        EXPECT_NEAR(double(GridBearing(c.typed, false)), c.rowsNorth, 1e-12);
+        TSlopeLimits typed;
+        typed.Bearing = c.typed;
+        typed.Cross = {-0.001L, 0.004L};
+        // Without a georeference the bearing is the fit's own angle.
+        const TSlopeLimits plain = LimitsOnGrid(typed, std::nullopt);
+        EXPECT_EQ(*plain.Bearing, c.typed);
+        EXPECT_EQ(*plain.Cross.Min, -0.001L);
+        TGeoreference g;
+        g.RowsRunSouth = false;
+        const TSlopeLimits north = LimitsOnGrid(typed, g);
+        EXPECT_NEAR(double(*north.Bearing), c.rowsNorth, 1e-12);
+        EXPECT_EQ(*north.Cross.Min, -0.004L);
+        EXPECT_EQ(*north.Cross.Max, 0.001L);
+    }
+}
+
+TEST(LimitedPlane, TheSameGroundGivesTheSameSlopesWhicheverWayTheRowsRun)
+{
+    // Ground rising 1 % towards north and 0,3 % towards east, surveyed with
+    // row 1 at the north and again with row 1 at the south; the bearing
+    // typed is 30 degrees east of north.
+    const long double b = 30 * std::numbers::pi_v<long double> / 180;
+    const long double along = 0.01L * std::cos(b) + 0.003L * std::sin(b);
+    const long double right = -0.01L * std::sin(b) + 0.003L * std::cos(b);
+    for (const bool south : {true, false}) {
+        SCOPED_TRACE(south ? "rows south" : "rows north");
+        TTerreno t(6, 5, 20.0f, 20.0f);
+        for (int r = 1; r <= 5; ++r)
+            for (int c = 1; c <= 6; ++c) {
+                const long double north = south ? 80.0L - 20 * (r - 1) : 20.0L * (r - 1);
+                t.SetCell(c, r, float(100 + 0.01L * north + 0.003L * 20 * (c - 1)));
+            }
+        TGeoreference g;
+        g.RowsRunSouth = south;
+        TSlopeLimits typed;
+        typed.Bearing = 30;
+        // Limits the best plane meets: the fit keeps it, and says what its
+        // slopes are along the bearing and across it.
+        typed.Main = {-1, 1};
+        const auto fit = FitLimitedSlopes(SelectionMoments(t), LimitsOnGrid(typed, g));
+        ASSERT_TRUE(fit);
+        EXPECT_NEAR(double(fit->Main), double(along), 1e-6);
+        EXPECT_NEAR(double(south ? fit->Cross : -fit->Cross), double(right), 1e-6);
+        EXPECT_NEAR(double(fit->Sx), 0.003, 1e-6);
+        EXPECT_NEAR(double(fit->Sy), south ? -0.01 : 0.01, 1e-6);
+        // The best plane falls to the right; held to a rise of at least
+        // 0,1 % to the right, it must tilt the same way on the ground in
+        // both surveys.
+        ASSERT_LT(right, 0);
+        typed.Cross = {0.001L, std::nullopt};
+        const auto held = FitLimitedSlopes(SelectionMoments(t), LimitsOnGrid(typed, g));
+        ASSERT_TRUE(held);
+        EXPECT_NEAR(double(south ? held->Cross : -held->Cross), 0.001, 1e-9);
+    }
 }

@@ -1,0 +1,215 @@
+// "Projeto com Restrições...": its place in the menu, the design typed into
+// the dialog's boxes (percent, decimal comma, a bearing from north on a
+// georeferenced project) landing in the chosen plan column, and limits that
+// cannot be met refused with nothing changed.
+
+#include "GuiTestSupport.h"
+#include "app/sist.h"
+#include "calc/CalcSist.h"
+#include "calc/LimitedPlane.h"
+#include "calc/ResultTable.h"
+#include "calc/uRestricoes.h"
+#include "calc/uResult.h"
+#include "grid/datagrid.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include <functional>
+
+using namespace nivora;
+using namespace nivora::testing;
+
+namespace {
+
+constexpr float kWorked[4][5] = {{8.26f, 8.75f, 9.30f, 9.52f, 10.44f},
+                                 {7.94f, 8.12f, 8.90f, 8.80f, 9.62f},
+                                 {7.12f, 7.86f, 8.35f, 8.60f, 8.42f},
+                                 {6.74f, 7.28f, 7.94f, 8.16f, 7.80f}};
+
+double D(const Real48& r) { return double(static_cast<long double>(r)); }
+
+}  // namespace
+
+class TestLimitedDesign : public QObject, public TFrameFixture {
+    Q_OBJECT
+
+private:
+    TRestricoes* Dialog() const { return FrameControl<TRestricoes>("Restricoes"); }
+    QLineEdit* Field(const char* name) const { return Control<QLineEdit>(Dialog(), name); }
+
+    TForm2* WorkedDocument()
+    {
+        CreateDocument(frame.get(), QString(), 20, 20, 25, 25, 0, 0);
+        TForm2* doc = ActiveDocument();
+        for (int r = 1; r <= 4; ++r)
+            for (int c = 1; c <= 5; ++c)
+                doc->Terrain().SetCell(c, r, kWorked[r - 1][c - 1]);
+        doc->Terrain().UpdateUsedRect();
+        doc->Terrain().SetSelection(doc->Terrain().UsedRect());
+        return doc;
+    }
+
+    static void Retype(QLineEdit* edit, const QString& text)
+    {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, text);
+    }
+
+    // Runs the command; `user` acts in the shown dialog. The dialog's result.
+    int Run(const std::function<void()>& user)
+    {
+        int result = -1;
+        recorder->OnExec = [&](QDialog* d) {
+            d->setResult(0);
+            d->show();
+            d->activateWindow();
+            if (!QTest::qWaitForWindowActive(d))
+                qWarning("the dialog did not become active");
+            user();
+            result = d->result();
+            d->hide();
+            return result;
+        };
+        Menu("mnCalcular")->aboutToShow();
+        Item("mnRestricoes")->trigger();
+        recorder->OnExec = nullptr;
+        return result;
+    }
+
+private slots:
+    void init() { QVERIFY(StartFrame(QLocale(QLocale::Portuguese, QLocale::Brazil))); }
+    void cleanup() { QVERIFY(CloseFrame()); }
+
+    void theItemFollowsSistematizarAndIsEnabledWithIt()
+    {
+        const QList<QAction*> items = Menu("mnCalcular")->actions();
+        const qsizetype at = items.indexOf(Item("mnRestricoes"));
+        QCOMPARE(items.value(at - 1), Item("mnSistematizar"));
+        QCOMPARE(Item("mnRestricoes")->statusTip(),
+                 QString("Calcula um plano com declividades limitadas, importação ou exportação de terra e "
+                         "compensação de recalque."));
+        QCOMPARE(Item("mnRestricoes")->property("HelpContext").toInt(), 95);
+        Menu("mnCalcular")->aboutToShow();
+        QVERIFY(!Item("mnRestricoes")->isEnabled());
+        CreateDocument(frame.get(), QString(), 20, 20, 10, 10, 0, 0);
+        ActiveDocument()->Terrain().SetCell(1, 1, 100);
+        Menu("mnCalcular")->aboutToShow();
+        QCOMPARE(Item("mnRestricoes")->isEnabled(), Item("mnSistematizar")->isEnabled());
+        QVERIFY(!Item("mnRestricoes")->isEnabled());
+        WorkedDocument();
+        Menu("mnCalcular")->aboutToShow();
+        QVERIFY(Item("mnRestricoes")->isEnabled());
+    }
+
+    void limitsTypedInPercentDesignTheChosenPlan()
+    {
+        TForm2* doc = WorkedDocument();
+        // Sx at most 1 %, ratio 1, into "Plano 3"; the decimal comma.
+        QCOMPARE(Run([&] {
+                     Control<QRadioButton>(Dialog(), "rbEixos")->click();
+                     Retype(Field("edPrincipalMax"), "1");
+                     QCOMPARE(Control<QLabel>(Dialog(), "lbPrincipalMm")->text(), QString("… a 0,01 m/m"));
+                     Retype(Field("edRelacao"), "1,0");
+                     auto* plan = Control<QComboBox>(Dialog(), "cbPlano");
+                     plan->setFocus();
+                     QTest::keyClick(plan, Qt::Key_Down);
+                     QTest::keyClick(plan, Qt::Key_Down);
+                     QCOMPARE(plan->currentText(), QString("Plano 3"));
+                     QTest::keyClick(Field("edRelacao"), Qt::Key_Return);
+                 }),
+                 int(QDialog::Accepted));
+        QVERIFY(recorder->Shown.empty());
+        const TPlano& p = doc->Terrain().Plans()[4];
+        QVERIFY(p.Valid);
+        QCOMPARE(D(p.Sx), 0.01);
+        QVERIFY(std::fabs(D(p.Sy) - -0.022464) < 1e-6);
+        QVERIFY(std::fabs(D(p.OriginElevation) - 8.7384) < 1e-4);
+        QVERIFY(std::fabs(D(p.CutVolume) - 1671.0) < 1e-3);
+        QCOMPARE(QString::fromStdString(p.SxText.Str()), QString("0,01"));
+        // The results window shows it, at its column.
+        QVERIFY(Resultado());
+        QCOMPARE(Resultado()->CurrentColumn(), 4);
+        QVERIFY(!doc->Terrain().Plans()[2].Valid);
+    }
+
+    void aBearingFromNorthIsTurnedOntoTheGrid_data()
+    {
+        QTest::addColumn<bool>("georeferenced");
+        QTest::addColumn<bool>("south");
+        QTest::addColumn<QString>("bearing");
+        // The same direction on the grid, 120 degrees from X towards Y
+        // (rows grow southwards: 210 from north; northwards: 330).
+        QTest::newRow("rows south") << true << true << "210";
+        QTest::newRow("rows north") << true << false << "330";
+        QTest::newRow("no georeference") << false << true << "120";
+    }
+
+    void aBearingFromNorthIsTurnedOntoTheGrid()
+    {
+        QFETCH(bool, georeferenced);
+        QFETCH(bool, south);
+        QFETCH(QString, bearing);
+        TForm2* doc = WorkedDocument();
+        if (georeferenced) {
+            TGeoreference g;
+            g.Epsg = 31982;
+            g.CornerEasting = 500000;
+            g.CornerNorthing = 7000000;
+            g.RowsRunSouth = south;
+            doc->Document().SetGeoreference(g);
+        }
+        QCOMPARE(Run([&] {
+                     Control<QRadioButton>(Dialog(), "rbDirecao")->click();
+                     QCOMPARE(Control<QLabel>(Dialog(), "lbDirecao")->text().contains("norte"), georeferenced);
+                     Retype(Field("edDirecao"), bearing);
+                     Retype(Field("edPrincipalMin"), "");
+                     Retype(Field("edPrincipalMax"), "-3");
+                     Retype(Field("edTransversalMin"), "-0,5");
+                     Retype(Field("edTransversalMax"), "0,5");
+                     Retype(Field("edRelacao"), "1");
+                     QTest::keyClick(Field("edTransversalMax"), Qt::Key_Return);
+                 }),
+                 int(QDialog::Accepted));
+        QVERIFY(recorder->Shown.empty());
+        const TPlano& p = doc->Terrain().Plans()[2];
+        QVERIFY2(std::fabs(D(p.Sx) - 0.016472) < 1e-6, qPrintable(QString::number(D(p.Sx))));
+        QVERIFY2(std::fabs(D(p.Sy) - -0.025131) < 1e-6, qPrintable(QString::number(D(p.Sy))));
+    }
+
+    void limitsThatCannotBeMetChangeNothing()
+    {
+        TForm2* doc = WorkedDocument();
+        const TTerreno::TPlans before = doc->Terrain().Plans();
+        QCOMPARE(Run([&] {
+                     Control<QRadioButton>(Dialog(), "rbEixos")->click();
+                     Retype(Field("edPrincipalMin"), "2");
+                     Retype(Field("edPrincipalMax"), "1");
+                     QTest::keyClick(Field("edPrincipalMax"), Qt::Key_Return);
+                     QVERIFY(Dialog()->isVisible());
+                     QCOMPARE(recorder->Shown.size(), std::size_t(1));
+                     QCOMPARE(recorder->Shown[0].Text, QString("A declividade mínima é maior que a máxima."));
+                     // A least fall that no slope within 1 % to 2 % ... can
+                     // reach when the slope must stay within -1 % to 1 %.
+                     Retype(Field("edPrincipalMin"), "-1");
+                     Retype(Field("edQuedaMin"), "2");
+                     QTest::keyClick(Field("edQuedaMin"), Qt::Key_Return);
+                     QVERIFY(Dialog()->isVisible());
+                     QCOMPARE(recorder->Shown.size(), std::size_t(2));
+                     QCOMPARE(recorder->Shown[1].Text,
+                              QString("Nenhuma declividade dentro dos limites alcança a queda mínima."));
+                     QTest::keyClick(Field("edQuedaMin"), Qt::Key_Escape);
+                 }),
+                 int(QDialog::Rejected));
+        QVERIFY(doc->Terrain().Plans() == before);
+        QVERIFY(!Resultado());
+    }
+};
+
+QTEST_MAIN(TestLimitedDesign)
+#include "test_limited_design.moc"
