@@ -698,9 +698,20 @@ void TForm1::FollowActiveDocument()
     if (active == ResultsDocument)
         return;
     ResultsDocument = active;
-    // The results window always shows the active document.
-    if (active && State_.Resultado)
-        State_.Resultado->Repaint();
+    for (const QMetaObject::Connection& c : ResultsFollow)
+        disconnect(c);
+    ResultsFollow.clear();
+    // The results window always shows the active document: as it is now,
+    // and after each edit, undo or computation of its plans.
+    const auto repaint = [this] {
+        if (State_.Resultado)
+            State_.Resultado->Repaint();
+    };
+    if (TDocumentObject* document = active ? active->DocumentObject() : nullptr) {
+        ResultsFollow.push_back(connect(document, &TDocumentObject::HistoryChanged, this, repaint));
+        ResultsFollow.push_back(connect(document, &TDocumentObject::PlansChanged, this, repaint));
+        repaint();
+    }
 }
 
 void TForm1::MapWindowActivated(TShowCurvas* map) { State_.ActiveMapWindow = map; }

@@ -279,6 +279,7 @@ private:
     QPointer<QMdiSubWindow> PreviousChild;
     // The document the results window was last repainted for.
     QPointer<TForm2> ResultsDocument;
+    std::vector<QMetaObject::Connection> ResultsFollow;
     std::vector<QAction*> WindowListActions;
     // For each item with a shortcut, its menus from the outermost in.
     std::map<QAction*, std::vector<QMenu*>> ItemMenus;

@@ -507,6 +507,9 @@ void TResultado::CommitEdit()
     ResultEditText.clear();
     Model->Refresh();
     UpdateRecalcButton();
+    // The plan's texts are the document's: whatever shows them follows.
+    if (TForm2* document = ActiveDocument())
+        document->DocumentObject()->PlansEdited();
 }
 
 void TResultado::RevertEdit()
@@ -546,6 +549,7 @@ void TResultado::btRecalcClick()
     else if (r.Adjust.Steps > 0 && !r.Adjust.Converged)
         Messages().Warning(this, kRatioNotReachedMessage);
     document->RefreshGrid();
+    document->DocumentObject()->PlansEdited();
     Repaint();
 }
 

@@ -67,7 +67,6 @@ TForm2::TForm2(std::unique_ptr<TTerreno> terrain, std::shared_ptr<TUndoBudget> u
     connect(Document_, &TDocumentObject::HistoryChanged, this, [this] {
         if (TForm1* frame = Frame())
             frame->UpdateUndoItems();
-        CellsChanged();
     });
     connect(Document_, &TDocumentObject::GeoreferenceChanged, this, &TForm2::GeoreferenceChanged);
 
@@ -483,13 +482,6 @@ void TForm2::CommitCellEdit()
     Grid->AbandonEdit();
 }
 
-void TForm2::CellsChanged()
-{
-    TForm1* frame = Frame();
-    if (frame && frame->State().Resultado && frame->ActiveDocument() == this)
-        frame->State().Resultado->Repaint();
-}
-
 void TForm2::StoreTyped()
 {
     if (EditBuffer.empty())
@@ -661,6 +653,7 @@ void TForm2::Systematize(bool selectionOnly, long double ratio)
         return;
     }
     RefreshGrid();
+    Document_->PlansEdited();
     if (frame)
         TResultado::ShowResults(*frame);
     if (ratio > 0 && !r.Adjust.Converged)

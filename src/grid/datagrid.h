@@ -148,9 +148,6 @@ private:
     // Stores EditBuffer at the cell the editor was opened on (an unreadable
     // text is dropped) and empties it.
     void StoreTyped();
-    // An edit or an undo changed the cells: the results window shows its
-    // plans as out of date.
-    void CellsChanged();
 
     TDocumentObject* Document_ = nullptr;
     int Decimals_ = 3;

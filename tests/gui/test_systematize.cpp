@@ -13,6 +13,7 @@
 #include "grid/uWinSurf.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFrame>
@@ -420,6 +421,38 @@ private slots:
         frame->ActivateChild(mapOfA);
         QCOMPARE(ActiveDocument(), b);
         QCOMPARE(Resultado()->CellText(1, rrSx), bSx);
+    }
+
+    // A computation changes the document's plans: its views are told, and
+    // the document is no longer its file.
+    void aComputationTellsTheDocumentsViews()
+    {
+        TForm2* a = FourStakes();
+        a->Document().MarkSaved();
+        QSignalSpy plans(a->DocumentObject(), &TDocumentObject::PlansChanged);
+        QSignalSpy saved(a->DocumentObject(), &TDocumentObject::SavedChanged);
+        RunDialog(true, false);
+        QCOMPARE(plans.count(), 1);
+        QVERIFY(!saved.isEmpty());
+        QCOMPARE(saved.last().at(0).toBool(), false);
+        QVERIFY(!a->Document().IsSaved());
+        // A plan's text typed in the results window, and its recalculation,
+        // are told too.
+        TResultado* r = Resultado();
+        Control<QTableView>(r, "Grid")->setFocus();
+        r->SetCurrentCell(2, rrSx);
+        QVERIFY(Type("0.01"));
+        r->SetCurrentCell(2, rrSy);
+        QCOMPARE(plans.count(), 2);  // committed on leaving the cell
+        QVERIFY(Type("0"));
+        r->SetCurrentCell(2, rrRatio);
+        QVERIFY(Type("1"));
+        r->SetCurrentCell(2, rrSx);
+        QCOMPARE(plans.count(), 4);
+        auto* btRecalc = Control<QPushButton>(r, "btRecalc");
+        QVERIFY(btRecalc->isEnabled());
+        btRecalc->click();
+        QCOMPARE(plans.count(), 5);
     }
 
     // A closed window is no longer the program's, even before it is deleted:
