@@ -540,9 +540,43 @@ bool TTerreno::SetPlanText(int slot, TShortText TPlano::*text, std::string_view 
     TShortText& typed = Plans_[std::size_t(slot)].*text;
     const TShortText before = typed;
     typed.Assign(cp1252);
-    if (!(typed == before))
+    if (!(typed == before)) {
         SetSaved(false);
+        // Slopes typed by hand are no longer the ones the limits gave.
+        if (text != &TPlano::RatioText)
+            SetLimitedPlan(slot, std::nullopt);
+    }
     return true;
+}
+
+const TPlanLimits* TTerreno::LimitedPlan(int slot) const
+{
+    const auto found = Extension_.LimitedPlans.find(slot);
+    return found == Extension_.LimitedPlans.end() ? nullptr : &found->second;
+}
+
+void TTerreno::SetLimitedPlan(int slot, const std::optional<TPlanLimits>& limits)
+{
+    if (slot < 2 || slot >= kPlanCount)
+        return;
+    const TPlanLimits* now = LimitedPlan(slot);
+    if (!limits) {
+        if (now) {
+            Extension_.LimitedPlans.erase(slot);
+            SetSaved(false);
+        }
+        return;
+    }
+    if (now && *now == *limits)
+        return;
+    Extension_.LimitedPlans[slot] = *limits;
+    SetSaved(false);
+}
+
+TEarthBalance TTerreno::PlanBalance(int slot) const
+{
+    const TPlanLimits* l = LimitedPlan(slot);
+    return l ? TEarthBalance{l->Export, l->Import, l->ImportCompacted} : TEarthBalance{};
 }
 
 void TTerreno::ComputePlane(long double sx, long double sy, long double originElevation)
@@ -640,7 +674,7 @@ void TTerreno::RecomputeUserPlans(int except)
         Plans_[0] = plan;
         const long double ratio = TypedRatio(plan);
         if (ComputeOrigin(plan.Sx, plan.Sy))
-            AdjustRatio(ratio);
+            AdjustRatio(ratio, PlanBalance(k));
         else
             plan.Valid = false;  // nothing to compute it on: shown as not computed
     }

@@ -161,6 +161,14 @@ public:
     }
     // The extension as a file holds it.
     void SetExtension(TProjectExtension extension) { Extension_ = std::move(extension); }
+    // What user plan `slot` was designed under, when limits made it; null
+    // for any other plan.
+    const TPlanLimits* LimitedPlan(int slot) const;
+    // Records or drops it; a change leaves the document to be saved.
+    void SetLimitedPlan(int slot, const std::optional<TPlanLimits>& limits);
+    // The earth that plan `slot`'s ratio is met with: its design's, none for
+    // a plan without one.
+    TEarthBalance PlanBalance(int slot) const;
 
     // The rectangle the user chose for the computations (see GetSelection).
     TUsedRect Selection() const { return Selection_; }

@@ -1,6 +1,8 @@
 #include "FieldReport.h"
 
 #include "calc/CalcSist.h"
+#include "calc/LimitedPlane.h"
+#include "calc/ResultTable.h"
 #include "data/NumberFormat.h"
 
 #include <algorithm>
@@ -72,6 +74,9 @@ TFieldReport BuildFieldReport(const TTerreno& t)
     TFieldReport r;
     r.Area = Clamped(t, t.LastArea());
     r.Plan = t.Plans()[0];
+    r.PlanName = ResultCellText(&t, t.CurrentPlan(), 0, '.');
+    if (const TPlanLimits* limits = t.LimitedPlan(t.CurrentPlan()))
+        r.Limits = *limits;
     r.Lx = t.Lx();
     r.Ly = t.Ly();
     r.OriginX = t.OriginX();
@@ -148,6 +153,10 @@ std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldRepor
     };
     if (r.Georeference)
         items.emplace_back(kGeoreferenceCaption, GeoreferenceText(*r.Georeference, sep));
+    if (!r.PlanName.empty())
+        items.emplace_back("Plano", r.PlanName);
+    if (r.Limits)
+        items.emplace_back(kPlanLimitsCaption, PlanLimitsText(*r.Limits, sep));
     items.insert(items.end(), {
                                   {"Declividade Sx", Fixed(p.Sx, 6, sep)},
                                   {"Declividade Sy", Fixed(p.Sy, 6, sep)},

@@ -41,6 +41,10 @@ struct TReportLine {
 struct TFieldReport {
     TUsedRect Area;
     TPlano Plan;  // the working plan
+    // Which plan it is ("Plano 3 (limitado)"), and the limits and earth from
+    // outside it was designed with (none for a plan without).
+    std::string PlanName;
+    std::optional<TPlanLimits> Limits;
     long double Lx = 0, Ly = 0, OriginX = 0, OriginY = 0;
     long double CellArea = 0;
     // Where stake (1, 1) is on the ground, for a georeferenced project.
@@ -81,6 +85,10 @@ std::vector<std::string> ReportLineTexts(const TReportLine& line, int decimals, 
 // ratio, volumes, deepest cut and fill, counts. The captions are those of the results window where it has them.
 std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldReport& report, int decimals,
                                                                char decimalSeparator);
+// The caption of the limits a plan was designed under, a figure of a line
+// of its own as the georeference is.
+inline constexpr const char* kPlanLimitsCaption = "Limites do plano";
+
 // The closing totals, one text a line.
 std::vector<std::string> ReportTotals(const TFieldReport& report, char decimalSeparator);
 

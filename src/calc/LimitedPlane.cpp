@@ -205,6 +205,59 @@ std::string PlanText(long double value, char decimalSeparator)
 
 }  // namespace
 
+TPlanLimits PlanLimitsOf(const TLimitedDesign& d)
+{
+    const auto value = [](const std::optional<long double>& v) {
+        return v ? std::optional<double>(double(*v)) : std::nullopt;
+    };
+    TPlanLimits l;
+    l.Bearing = value(d.Limits.Bearing);
+    l.MainMin = value(d.Limits.Main.Min);
+    l.MainMax = value(d.Limits.Main.Max);
+    l.CrossMin = value(d.Limits.Cross.Min);
+    l.CrossMax = value(d.Limits.Cross.Max);
+    l.MinFall = double(d.Limits.MinFall);
+    l.Export = double(d.Balance.Export);
+    l.Import = double(d.Balance.Import);
+    l.ImportCompacted = double(d.Balance.ImportCompacted);
+    return l;
+}
+
+std::string PlanLimitsText(const TPlanLimits& l, char sep)
+{
+    const auto percent = [&](double v) { return FormatGeneral(v * 100, 10, sep) + " %"; };
+    const auto range = [&](const std::string& name, const std::optional<double>& min,
+                           const std::optional<double>& max) -> std::string {
+        if (min && max)
+            return name + " de " + percent(*min) + " a " + percent(*max);
+        if (min)
+            return name + " no mínimo " + percent(*min);
+        if (max)
+            return name + " no máximo " + percent(*max);
+        return {};
+    };
+    std::vector<std::string> parts;
+    if (l.Bearing)
+        parts.push_back("direção principal a " + FormatGeneral(*l.Bearing, 10, sep) + "° do eixo X");
+    for (std::string part : {range(l.Bearing ? "principal" : "Sx", l.MainMin, l.MainMax),
+                             range(l.Bearing ? "transversal" : "Sy", l.CrossMin, l.CrossMax)})
+        if (!part.empty())
+            parts.push_back(std::move(part));
+    if (l.MinFall > 0)
+        parts.push_back("queda mínima " + percent(l.MinFall));
+    const auto volume = [&](const char* name, double v) {
+        if (v > 0)
+            parts.push_back(std::string(name) + " " + FormatGeneral(v, 10, sep) + " m³");
+    };
+    volume("corte exportado", l.Export);
+    volume("importação solta", l.Import);
+    volume("importação compactada", l.ImportCompacted);
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : "; ") + part;
+    return text.empty() ? std::string("sem limites") : text;
+}
+
 TLimitedResult DesignLimitedPlan(TTerreno& t, int slot, const TLimitedDesign& design, char decimalSeparator)
 {
     TLimitedResult out;
@@ -216,8 +269,13 @@ TLimitedResult DesignLimitedPlan(TTerreno& t, int slot, const TLimitedDesign& de
     t.SetPlanText(slot, &TPlano::SxText, PlanText(out.Slopes->Sx, decimalSeparator));
     t.SetPlanText(slot, &TPlano::SyText, PlanText(out.Slopes->Sy, decimalSeparator));
     t.SetPlanText(slot, &TPlano::RatioText, PlanText(design.Ratio, decimalSeparator));
-    if (ParsePlanInputs(t, slot, decimalSeparator))
-        out.Run = RecalculatePlan(t, slot, design.Balance);
+    if (!ParsePlanInputs(t, slot, decimalSeparator))
+        return out;
+    // The balance is kept as the file keeps it, so that this run and every
+    // later recalculation meet the same volumes.
+    const TPlanLimits record = PlanLimitsOf(design);
+    out.Run = RecalculatePlan(t, slot, {record.Export, record.Import, record.ImportCompacted});
+    t.SetLimitedPlan(slot, record);
     return out;
 }
 

@@ -89,10 +89,17 @@ struct TLimitedResult {
     std::optional<TLimitedSlopes> Slopes;
 };
 
+// The record a project keeps of a design, and its text for the reports:
+// "Sx no máximo 1 %; corte exportado 200 m³".
+TPlanLimits PlanLimitsOf(const TLimitedDesign& design);
+std::string PlanLimitsText(const TPlanLimits& limits, char decimalSeparator);
+
 // Designs the plan of `slot` (2 to 10, the user's plans) under limits over
 // the terrain's selection: the slot's slope and ratio texts take the values
 // found, written with `decimalSeparator`, and the plan is recalculated
-// (RecalculatePlan), so that recalculating it again gives the same plane.
+// (RecalculatePlan), so that recalculating it again gives the same plane;
+// the terrain records the design with the plan (SetLimitedPlan), whose
+// recalculation then meets the same balance.
 TLimitedResult DesignLimitedPlan(TTerreno& terrain, int slot, const TLimitedDesign& design, char decimalSeparator);
 
 }  // namespace nivora

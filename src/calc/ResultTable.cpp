@@ -42,7 +42,9 @@ std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
     if (column == 0)
         return kRowCaptions[row];
     if (row == 0)
-        return column == 1 ? std::string("Melhor Plano") : "Plano " + std::to_string(column - 1);
+        return column == 1              ? std::string("Melhor Plano")
+               : t->LimitedPlan(column) ? "Plano " + std::to_string(column - 1) + " (limitado)"
+                                        : "Plano " + std::to_string(column - 1);
     const TPlano& p = t->Plans()[std::size_t(column)];
     const bool computed = p.Valid || HasUndefinedRatio(p);
     if (!computed) {

@@ -543,7 +543,9 @@ void TResultado::btRecalcClick()
     // Only a plan whose three texts read is computed, from those texts.
     if (!ParsePlanInputs(t, column, DecimalSeparator()))
         return;
-    const TSystematizeResult r = RecalculatePlan(t, column);
+    // A plan designed under limits meets its ratio with its earth from
+    // outside again.
+    const TSystematizeResult r = RecalculatePlan(t, column, t.PlanBalance(column));
     if (!r.Computed)
         Messages().Warning(this, kNoElevationsMessage);
     else if (r.Adjust.Steps > 0 && !r.Adjust.Converged)

@@ -15,6 +15,13 @@ constexpr char kGeoreferenceTag[4] = {'G', 'E', 'O', 'R'};
 // i32 EPSG code, f64 easting and f64 northing of stake (1, 1). A later
 // version may add fields after these; this reader reads the first 24 bytes.
 constexpr std::uint16_t kGeoreferenceVersion = 1;
+// The plans designed under limits: u16 version, u16 count, then per plan u16
+// slot, u16 flags (bit 0 bearing, 1 to 4 main minimum, main maximum, cross
+// minimum, cross maximum given) and nine f64: bearing, the four limits (0
+// when not given), least fall, export, import, compacted import.
+constexpr char kLimitsTag[4] = {'P', 'L', 'I', 'M'};
+constexpr std::uint16_t kLimitsVersion = 1;
+constexpr std::size_t kLimitsRecord = 4 + 9 * 8;
 constexpr std::size_t kGeoreferenceSize = 24;
 
 void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v)
@@ -74,6 +81,61 @@ std::optional<TGeoreference> ReadGeoreference(std::span<const std::uint8_t> d)
     return g;
 }
 
+std::vector<std::uint8_t> LimitsBytes(const std::map<std::int32_t, TPlanLimits>& plans)
+{
+    std::vector<std::uint8_t> d;
+    PutU16(d, kLimitsVersion);
+    PutU16(d, static_cast<std::uint16_t>(plans.size()));
+    for (const auto& [slot, l] : plans) {
+        PutU16(d, static_cast<std::uint16_t>(slot));
+        const std::optional<double> given[5] = {l.Bearing, l.MainMin, l.MainMax, l.CrossMin, l.CrossMax};
+        std::uint16_t flags = 0;
+        for (int k = 0; k < 5; ++k)
+            if (given[k])
+                flags = static_cast<std::uint16_t>(flags | (1u << k));
+        PutU16(d, flags);
+        for (const auto& g : given)
+            PutF64(d, g.value_or(0));
+        for (double v : {l.MinFall, l.Export, l.Import, l.ImportCompacted})
+            PutF64(d, v);
+    }
+    return d;
+}
+
+std::optional<std::map<std::int32_t, TPlanLimits>> ReadLimits(std::span<const std::uint8_t> d)
+{
+    if (d.size() < 4 || GetLE(d, 0, 2) < 1)
+        return std::nullopt;
+    const std::size_t count = std::size_t(GetLE(d, 2, 2));
+    if (d.size() < 4 + count * kLimitsRecord)
+        return std::nullopt;
+    std::map<std::int32_t, TPlanLimits> plans;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::size_t at = 4 + k * kLimitsRecord;
+        const auto slot = static_cast<std::int32_t>(GetLE(d, at, 2));
+        const auto flags = GetLE(d, at + 2, 2);
+        double v[9];
+        for (int i = 0; i < 9; ++i) {
+            v[i] = std::bit_cast<double>(GetLE(d, at + 4 + std::size_t(i) * 8, 8));
+            if (!std::isfinite(v[i]))
+                return std::nullopt;
+        }
+        if (slot < 2 || slot > 10 || plans.count(slot) || v[5] < 0 || v[6] < 0 || v[7] < 0 || v[8] < 0)
+            return std::nullopt;
+        TPlanLimits l;
+        std::optional<double>* given[5] = {&l.Bearing, &l.MainMin, &l.MainMax, &l.CrossMin, &l.CrossMax};
+        for (int i = 0; i < 5; ++i)
+            if (flags & (1u << i))
+                *given[i] = v[i];
+        l.MinFall = v[5];
+        l.Export = v[6];
+        l.Import = v[7];
+        l.ImportCompacted = v[8];
+        plans[slot] = l;
+    }
+    return plans;
+}
+
 constexpr std::array<std::uint32_t, 256> MakeCrcTable()
 {
     std::array<std::uint32_t, 256> table{};
@@ -104,6 +166,8 @@ std::vector<std::uint8_t> WriteExtensionBlock(const TProjectExtension& extension
     std::vector<std::uint8_t> sections;
     if (extension.Georeference)
         PutSection(sections, kGeoreferenceTag, GeoreferenceBytes(*extension.Georeference));
+    if (!extension.LimitedPlans.empty())
+        PutSection(sections, kLimitsTag, LimitsBytes(extension.LimitedPlans));
     for (const TExtensionSection& s : extension.Unknown) {
         std::string tag = s.Tag;
         tag.resize(4, ' ');
@@ -154,6 +218,11 @@ TExtensionRead ReadExtensionBlock(std::span<const std::uint8_t> tail)
             if (!g || read.Extension.Georeference)
                 return damaged;
             read.Extension.Georeference = g;
+        } else if (tag == std::string(kLimitsTag, 4)) {
+            auto plans = ReadLimits(data);
+            if (!plans || !read.Extension.LimitedPlans.empty())
+                return damaged;
+            read.Extension.LimitedPlans = std::move(*plans);
         } else {
             read.Extension.Unknown.push_back({tag, std::vector<std::uint8_t>(data.begin(), data.end())});
         }

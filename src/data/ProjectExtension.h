@@ -15,6 +15,7 @@
 // docs/project-file-extension.md describes the sections.
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -49,6 +50,19 @@ struct TGeoreference {
     }
 };
 
+// What a user plan designed under slope limits was designed with: the
+// limits in metres per metre (a main direction in degrees from the X axis
+// towards Y, or none for limits along X and Y; each side of a range
+// optional), the least fall, and the earth exported and imported (m³) that
+// its recalculation balances again.
+struct TPlanLimits {
+    std::optional<double> Bearing;
+    std::optional<double> MainMin, MainMax, CrossMin, CrossMax;
+    double MinFall = 0;
+    double Export = 0, Import = 0, ImportCompacted = 0;
+    bool operator==(const TPlanLimits&) const = default;
+};
+
 // A section this version does not know, kept as it was read so that a save
 // does not lose what a newer version wrote.
 struct TExtensionSection {
@@ -60,7 +74,9 @@ struct TExtensionSection {
 struct TProjectExtension {
     std::optional<TGeoreference> Georeference;
     std::vector<TExtensionSection> Unknown;
-    bool Empty() const { return !Georeference && Unknown.empty(); }
+    // The user plans (slots 2 to 10) designed under limits.
+    std::map<std::int32_t, TPlanLimits> LimitedPlans = {};
+    bool Empty() const { return !Georeference && LimitedPlans.empty() && Unknown.empty(); }
     bool operator==(const TProjectExtension&) const = default;
 };
 

@@ -211,7 +211,8 @@ int TFieldReportDocument::Paint(QPainter& p, QPagedPaintDevice& d)
     // column, on a line of its own below them.
     TFigures summary, wide;
     for (auto& item : ReportSummary(Report, Decimals, Heading.DecimalSeparator))
-        (item.first == kGeoreferenceCaption ? wide : summary).push_back(std::move(item));
+        (item.first == kGeoreferenceCaption || item.first == kPlanLimitsCaption ? wide : summary)
+            .push_back(std::move(item));
     const std::vector<TSlice> slices = Slices(l, l.RowH * double((summary.size() + 1) / 2 + wide.size()));
     const int pages = int(slices.size());
     if (Progress)

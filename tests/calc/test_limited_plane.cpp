@@ -3,6 +3,7 @@
 // against a search that knows nothing of the fit's edges.
 
 #include "calc/LimitedPlane.h"
+#include "calc/ResultTable.h"
 
 #include <gtest/gtest.h>
 
@@ -335,4 +336,37 @@ TEST(LimitedPlane, TheSameGroundGivesTheSameSlopesWhicheverWayTheRowsRun)
         ASSERT_TRUE(held);
         EXPECT_NEAR(double(south ? held->Cross : -held->Cross), 0.001, 1e-9);
     }
+}
+
+TEST(LimitedPlane, APlanDesignedUnderLimitsKeepsItsMarkAndBalance)
+{
+    TTerreno t = Worked({});
+    t.UpdateUsedRect();
+    t.SetSelection(t.UsedRect());
+    TLimitedDesign d;
+    d.Limits.Main = AtMost(0.01L);
+    d.Ratio = 1.3L;
+    d.Balance.Export = 200;
+    ASSERT_TRUE(DesignLimitedPlan(t, 3, d, ',').Run.Computed);
+    ASSERT_TRUE(t.LimitedPlan(3));
+    EXPECT_FALSE(t.LimitedPlan(2));
+    EXPECT_EQ(ResultCellText(&t, 3, 0, ','), "Plano 2 (limitado)");
+    EXPECT_EQ(ResultCellText(&t, 2, 0, ','), "Plano 1");
+    EXPECT_EQ(PlanLimitsText(*t.LimitedPlan(3), ','), "Sx no máximo 1 %; corte exportado 200 m³");
+    const double cut = D(t.Plans()[3].CutVolume);
+    // The file's block brings the record back whole.
+    const TExtensionRead back = ReadExtensionBlock(WriteExtensionBlock(t.Extension()));
+    ASSERT_EQ(back.State, TExtensionState::Read);
+    EXPECT_EQ(back.Extension, t.Extension());
+    // Recalculated with its own balance, the plan stays where it was; a
+    // ratio typed again keeps the mark, slopes typed again drop it.
+    EXPECT_EQ(t.PlanBalance(3).Export, 200);
+    ASSERT_TRUE(ParsePlanInputs(t, 3, ','));
+    ASSERT_TRUE(RecalculatePlan(t, 3, t.PlanBalance(3)).Computed);
+    EXPECT_NEAR(D(t.Plans()[3].CutVolume), cut, 1e-6);
+    t.SetPlanText(3, &TPlano::RatioText, "1,3");
+    EXPECT_TRUE(t.LimitedPlan(3));
+    t.SetPlanText(3, &TPlano::SxText, "0,02");
+    EXPECT_FALSE(t.LimitedPlan(3));
+    EXPECT_TRUE(t.Extension().Empty());
 }
