@@ -9,6 +9,7 @@
 // read must also be read alike by the reader over memory, be written back and
 // read again unchanged, and survive what a document does with it at once.
 
+#include "calc/CalcSist.h"
 #include "data/SaveOpen.h"
 
 #include <unistd.h>
