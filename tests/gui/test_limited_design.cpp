@@ -53,33 +53,12 @@ private:
         return doc;
     }
 
-    static void Retype(QLineEdit* edit, const QString& text)
-    {
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
-    }
-
-    // Runs the command; `user` acts in the shown dialog. The dialog's result.
+    // Runs the command, its menu opened first as a click would (which enables
+    // it); `user` acts in the shown dialog. The dialog's result.
     int Run(const std::function<void()>& user)
     {
-        int result = -1;
-        recorder->OnExec = [&](QDialog* d) {
-            d->setResult(0);
-            d->show();
-            d->activateWindow();
-            if (!QTest::qWaitForWindowActive(d))
-                qWarning("the dialog did not become active");
-            user();
-            result = d->result();
-            d->hide();
-            return result;
-        };
         Menu("mnCalcular")->aboutToShow();
-        Item("mnRestricoes")->trigger();
-        recorder->OnExec = nullptr;
-        return result;
+        return RunDialog(Item("mnRestricoes"), user);
     }
 
 private slots:
