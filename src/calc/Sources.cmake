@@ -9,6 +9,7 @@ list(APPEND NIVORA_CORE_SOURCES
   calc/FieldReport.cpp
   calc/StakeCoordinates.cpp
   calc/LimitedPlane.cpp
+  calc/Profile.cpp
 )
 list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp)
 list(APPEND NIVORA_UI_SOURCES

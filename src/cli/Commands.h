@@ -23,6 +23,7 @@ std::vector<TCommand> ReportCommands();   // report
 std::vector<TCommand> DesignCommands();   // design
 std::vector<TCommand> GeorefCommands();   // georef
 std::vector<TCommand> ExportCommands();   // export
+std::vector<TCommand> ProfileCommands();  // profile
 
 const std::vector<TCommand>& CommandTable();
 const TCommand* FindCommand(const std::string& name);

@@ -15,6 +15,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/GeorefCommands.cpp
   cli/ReportCommands.cpp
   cli/ExportCommands.cpp
+  cli/ProfileCommands.cpp
 )
 list(APPEND NIVORA_CLI_DRAW_SOURCES
   cli/DrawingRuns.cpp

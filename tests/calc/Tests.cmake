@@ -6,6 +6,7 @@ nivora_core_test(test_cutfill_geometry test_cutfill_geometry.cpp)
 nivora_core_test(test_field_report test_field_report.cpp)
 nivora_core_test(test_stake_coordinates test_stake_coordinates.cpp)
 nivora_core_test(test_limited_plane test_limited_plane.cpp)
+nivora_core_test(test_profile test_profile.cpp)
 
 if(NIVORA_GUI)
   nivora_render_test(test_cutfill_map test_cutfill_map.cpp)
@@ -17,3 +18,4 @@ if(NIVORA_GUI)
   nivora_cli_script(cli_cutfill_map LABEL gui SCRIPT CutFillCli.cmake
                     ARGS -DPIXELS=$<TARGET_FILE:cutfill_png_pixels>)
 endif()
+nivora_cli_script(cli_profile LABEL core SCRIPT ProfileCli.cmake)
