@@ -434,6 +434,7 @@ void TResultado::FitClientArea()
 void TResultado::Repaint()
 {
     Model->Refresh();
+    WidenPlanColumns();
     UpdateRecalcButton();
     const bool outOfDate = ResultsOutOfDate();
     if (outOfDate == !lbDesatualizado->isHidden())
@@ -443,6 +444,17 @@ void TResultado::Repaint()
     if (!isMaximized() && !isMinimized()) {
         const int line = lbDesatualizado->sizeHint().height();
         resize(width(), height() + (outOfDate ? line : -line));
+    }
+}
+
+void TResultado::WidenPlanColumns()
+{
+    // A plan's caption ("Plano 9 (limitado)") shows whole; a column the user
+    // made wider stays so.
+    for (int column = 1; column < kResultColumns; ++column) {
+        const int needed = Grid->fontMetrics().horizontalAdvance(CellText(column, 0)) + 2 * kMargin + 2;
+        if (Grid->columnWidth(column) < needed)
+            Grid->setColumnWidth(column, needed);
     }
 }
 
@@ -469,6 +481,8 @@ void TResultado::GridGetEditText(int column, int row, QLineEdit* editor)
     ResultEditColumn = column;
     ResultEditOriginal = t ? TypedText(t->Plans()[std::size_t(column)], row).Str() : std::string();
     ResultEditWasSaved = t && t->Saved();
+    const TPlanLimits* limits = t ? t->LimitedPlan(column) : nullptr;
+    ResultEditLimits = limits ? std::optional<TPlanLimits>(*limits) : std::nullopt;
     ResultEditText = ToUtf(ResultEditOriginal);
     const QSignalBlocker block(editor);
     editor->setText(ResultEditText);
@@ -517,6 +531,8 @@ void TResultado::RevertEdit()
     TTerreno* t = ActiveTerrain();
     if (t && ResultEditColumn >= 2 && ResultEditColumn < kResultColumns && IsTypedRow(ResultEditRow)) {
         t->SetPlanText(ResultEditColumn, TypedField(ResultEditRow), ResultEditOriginal);
+        if (ResultEditLimits)
+            t->SetLimitedPlan(ResultEditColumn, ResultEditLimits);
         // Back to the file's text: nothing left to save for it.
         if (ResultEditWasSaved)
             t->SetSaved(true);

@@ -4,11 +4,14 @@
 // and nine of the user's). In a user plan the user types the slopes and a
 // cut/fill ratio; "&Recalcular" computes that plan.
 
+#include "data/ProjectExtension.h"
+
 #include <QAbstractTableModel>
 #include <QMdiSubWindow>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -105,6 +108,7 @@ public:
 
 private:
     void UpdateRecalcButton();
+    void WidenPlanColumns();
 
     // The cell being edited and the text last reported from its editor.
     bool ResultEditPending = false;
@@ -114,6 +118,9 @@ private:
     // The plan's text and the document's saved state as the edit found them.
     std::string ResultEditOriginal;
     bool ResultEditWasSaved = false;
+    // The limits the edited plan was designed under: typing its slopes drops
+    // them, Esc brings them back with the texts.
+    std::optional<TPlanLimits> ResultEditLimits;
 
     TResultGrid* Grid = nullptr;
     TResultModel* Model = nullptr;

@@ -10,12 +10,15 @@
 #include "calc/ResultTable.h"
 #include "calc/uRestricoes.h"
 #include "calc/uResult.h"
+#include "data/SaveOpenCommands.h"
 #include "grid/datagrid.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 
 #include <functional>
@@ -187,6 +190,65 @@ private slots:
                  int(QDialog::Rejected));
         QVERIFY(doc->Terrain().Plans() == before);
         QVERIFY(!Resultado());
+    }
+    // The mark in the results window: the caption shows whole, Esc in a
+    // slope's cell keeps the plan's limits, a slope typed and committed drops
+    // them; what was kept comes back from the file.
+    void theMarkFollowsTheKeysAndTheFile()
+    {
+        TForm2* doc = WorkedDocument();
+        QCOMPARE(Run([&] {
+                     Control<QRadioButton>(Dialog(), "rbEixos")->click();
+                     Retype(Field("edPrincipalMax"), "1");
+                     Retype(Field("edRelacao"), "1,3");
+                     auto* plan = Control<QComboBox>(Dialog(), "cbPlano");
+                     plan->setFocus();
+                     for (int i = 0; i < 8; ++i)
+                         QTest::keyClick(plan, Qt::Key_Down);
+                     QCOMPARE(plan->currentText(), QString("Plano 9"));
+                     QTest::keyClick(Field("edRelacao"), Qt::Key_Return);
+                 }),
+                 int(QDialog::Accepted));
+        TResultado* r = Resultado();
+        QVERIFY(r);
+        auto* grid = Control<QTableView>(r, "Grid");
+        QCOMPARE(r->CellText(10, 0), QString("Plano 9 (limitado)"));
+        QVERIFY(grid->columnWidth(10) > grid->fontMetrics().horizontalAdvance("Plano 9 (limitado)"));
+
+        const QString file = TempFolder("limitado") + "/LIMITADO.NVR";
+        recorder->SaveNames = {file};
+        QVERIFY(SaveProject(doc));
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        grid->setFocus();
+        r->SetCurrentCell(10, rrSx);
+        QVERIFY(Type("2"));
+        QVERIFY(!doc->Terrain().LimitedPlan(10));  // the typed slope is no longer the design's
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(doc->Terrain().LimitedPlan(10));
+        QCOMPARE(r->CellText(10, 0), QString("Plano 9 (limitado)"));
+        QCOMPARE(doc->Terrain().Plans()[10].SxText.Str(), std::string("0,01"));
+        QVERIFY(doc->Terrain().Saved());
+
+        r->SetCurrentCell(10, rrSx);
+        QVERIFY(Type("2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!doc->Terrain().LimitedPlan(10));
+        QCOMPARE(r->CellText(10, 0), QString("Plano 9"));
+
+        // The file saved before keeps the plan designed under limits.
+        recorder->ConfirmAnswers = {TAnswer::No};
+        QVERIFY(doc->close());
+        QTRY_COMPARE(frame->OpenDocumentCount(), 0);
+        recorder->OpenNames = {file};
+        OpenProject(*frame);
+        TForm2* back = ActiveDocument();
+        QVERIFY(back);
+        const TPlanLimits* limits = back->Terrain().LimitedPlan(10);
+        QVERIFY(limits);
+        QVERIFY(limits->MainMax && std::fabs(*limits->MainMax - 0.01) < 1e-12);
+        QVERIFY(!limits->MainMin && !limits->Bearing);
+        QVERIFY(std::fabs(D(back->Terrain().Plans()[10].CutVolume) - 1893.3040) < 1e-3);
     }
 };
 
