@@ -10,6 +10,7 @@ list(APPEND NIVORA_CORE_SOURCES
   calc/StakeCoordinates.cpp
   calc/LimitedPlane.cpp
   calc/Profile.cpp
+  calc/Drainage.cpp
 )
 list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp)
 list(APPEND NIVORA_UI_SOURCES

@@ -16,14 +16,15 @@
 
 namespace nivora::cli {
 
-std::vector<TCommand> ProjectCommands();  // info, import, grid, winsurf, systematize, plan
-std::vector<TCommand> MapCommands();      // cutfill-map, contours, contour-map
-std::vector<TCommand> PointsCommands();   // points
-std::vector<TCommand> ReportCommands();   // report
-std::vector<TCommand> DesignCommands();   // design
-std::vector<TCommand> GeorefCommands();   // georef
-std::vector<TCommand> ExportCommands();   // export
-std::vector<TCommand> ProfileCommands();  // profile
+std::vector<TCommand> ProjectCommands();   // info, import, grid, winsurf, systematize, plan
+std::vector<TCommand> MapCommands();       // cutfill-map, contours, contour-map
+std::vector<TCommand> PointsCommands();    // points
+std::vector<TCommand> ReportCommands();    // report
+std::vector<TCommand> DesignCommands();    // design
+std::vector<TCommand> GeorefCommands();    // georef
+std::vector<TCommand> ExportCommands();    // export
+std::vector<TCommand> ProfileCommands();   // profile
+std::vector<TCommand> DrainageCommands();  // drainage
 
 const std::vector<TCommand>& CommandTable();
 const TCommand* FindCommand(const std::string& name);

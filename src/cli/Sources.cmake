@@ -16,6 +16,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/ReportCommands.cpp
   cli/ExportCommands.cpp
   cli/ProfileCommands.cpp
+  cli/DrainageCommands.cpp
 )
 list(APPEND NIVORA_CLI_DRAW_SOURCES
   cli/DrawingRuns.cpp
