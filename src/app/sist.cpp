@@ -361,6 +361,9 @@ void TForm1::CreateMenus()
     mnExibirMapa->setCheckable(true);
     mnCurvas = Item(mnExibir, "mnCurvas", "Mapa &Altimétrico...", "Exibe um mapa com as curvas de nível do terreno.",
                     &TForm1::mnCurvasClick);
+    mnCurvasProjeto =
+        Item(mnExibir, "mnCurvasProjeto", "Mapa Altimétrico do &Projeto",
+             "Exibe um mapa com as curvas de nível da superfície de projeto.", &TForm1::mnCurvasProjetoClick);
     mnExibir->addSeparator()->setObjectName("N4");
     mnWinSurf = Item(mnExibir, "mnWinSurf", "Cotas Legíveis pelo &WinSurf",
                      "Exibe as cotas em um formato exportável para o software WinSurf.", &TForm1::mnWinSurfClick);
@@ -840,6 +843,7 @@ void TForm1::UpdateViewMenu()
     mnExibirResultados->setChecked(State_.Resultado != nullptr);
     mnExibirMapa->setEnabled(mnExibirResultados->isEnabled());
     mnExibirMapa->setChecked(State_.CutFillMapWindow != nullptr);
+    mnCurvasProjeto->setEnabled(mnExibirResultados->isEnabled() && ActiveDocument()->Terrain().PlaneComputed());
 }
 
 void TForm1::RebuildWindowList()
@@ -927,6 +931,7 @@ void TForm1::mnCopiarClick()
 }
 
 void TForm1::mnCurvasClick() { ShowAltimetricMap(*this); }
+void TForm1::mnCurvasProjetoClick() { ShowDesignAltimetricMap(*this); }
 
 void TForm1::mnImprimirClick()
 {
@@ -1073,6 +1078,7 @@ void TForm1::SetHelpContext()
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
         {mnImportarPontos, 70}, {mnPropriedades, 71}, {mnRestricoes, 95},
+        {mnCurvasProjeto, 121},
     };
     // clang-format on
     for (const auto& [action, context] : contexts)

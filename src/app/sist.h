@@ -153,6 +153,7 @@ public:
     void mnExibirMapaClick();
     void mnWinSurfClick();
     void mnCurvasClick();
+    void mnCurvasProjetoClick();
     void sbFontClick();
     void sbMenosDecClick();
     void sbMaisDecClick();
@@ -253,6 +254,7 @@ private:
     QAction* mnExibirResultados = nullptr;
     QAction* mnExibirMapa = nullptr;
     QAction* mnCurvas = nullptr;
+    QAction* mnCurvasProjeto = nullptr;
     QAction* mnWinSurf = nullptr;
     QAction* mnToolBar = nullptr;
     QAction* mnStatusBar = nullptr;

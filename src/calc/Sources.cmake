@@ -11,6 +11,7 @@ list(APPEND NIVORA_CORE_SOURCES
   calc/LimitedPlane.cpp
   calc/Profile.cpp
   calc/Drainage.cpp
+  calc/DesignSurface.cpp
 )
 list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp)
 list(APPEND NIVORA_UI_SOURCES

@@ -6,6 +6,7 @@
 
 #include "Commands.h"
 #include "calc/CalcSist.h"
+#include "calc/DesignSurface.h"
 #include "contour/MapGeometry.h"
 
 #include <iostream>
@@ -48,6 +49,19 @@ TContourRequest Request(const TArgs& a, TTerreno& t)
     return request;
 }
 
+TTerreno& MapSurface(const TArgs& a, TProject& project, std::optional<TTerreno>& design)
+{
+    TTerreno& t = project.Terrain();
+    if (a.Get("--surface", "natural") != "design")
+        return t;
+    if (!Systematize(t, a.Has("--area"), a.Number("--ratio", -1)).Computed)
+        throw TNothingToCompute(kNoElevationsMessage);
+    design = DesignSurface(t);
+    if (!design)
+        throw TNothingToCompute(kNoElevationsMessage);
+    return *design;
+}
+
 namespace {
 
 void WritePoints(TJson& j, const std::vector<TPoint>& points)
@@ -61,7 +75,8 @@ void WritePoints(TJson& j, const std::vector<TPoint>& points)
 int Contours(const TArgs& a)
 {
     TProject project = LoadMapArea(a);
-    TTerreno& t = project.Terrain();
+    std::optional<TTerreno> design;
+    TTerreno& t = MapSurface(a, project, design);
     const TContourRequest request = Request(a, t);
     const TUsedRect area = t.GetSelection();
     const TMapGeometry g = MapGeometry(t, area);
@@ -109,6 +124,8 @@ void OneLevelChoice(const TArgs& a)
     if (a.Has("--levels") == a.Has("--equidistant"))
         throw TUsageError(a.Has("--levels") ? "--levels e --equidistant: use só uma das duas"
                                             : "falta a opção --levels A,B,... ou --equidistant");
+    if (a.Has("--ratio") && a.Get("--surface") != "design")
+        throw TUsageError("--ratio ajusta o projeto: use-o com --surface design");
 }
 
 std::vector<TOption> LevelOptions()
@@ -125,6 +142,11 @@ std::vector<TCommand> MapCommands()
 {
     std::vector<TOption> contours = LevelOptions();
     contours.push_back(AreaOption());
+    contours.push_back({"--surface", "natural|design",
+                        "a superfície das curvas: o terreno natural, ou o projeto (o plano da sistematização da "
+                        "área, como o comando systematize o calcula)",
+                        "natural", OneOf({"natural", "design"})});
+    contours.push_back(RatioOption("sem ajuste: o plano de melhor ajuste (só com --surface design)"));
     std::vector<TOption> map = contours;
     map.push_back({"--zoom", "Z", "ampliação da imagem, em %, de 25 a 400", "100", IntegerIn(25, 400)});
     map.push_back(LocaleOption());
@@ -155,7 +177,8 @@ std::vector<TCommand> MapCommands()
                         "do terreno que ele não cerca.",
          .Options = contours,
          .Run = Contours,
-         .UsageOverride = "(--levels A,B,... | --equidistant) [--area C1,R1,C2,R2]",
+         .UsageOverride =
+             "(--levels A,B,... | --equidistant) [--area C1,R1,C2,R2] [--surface natural|design] [--ratio R]",
          .CheckTogether = OneLevelChoice},
         {.Name = "contour-map",
          .Operand = "ARQUIVO",
@@ -165,8 +188,8 @@ std::vector<TCommand> MapCommands()
                         "pela extensão de -o.",
          .Options = map,
          .Draws = true,
-         .UsageOverride = "(--levels A,B,... | --equidistant) [--area C1,R1,C2,R2] [--zoom Z] [--locale NOME] "
-                          "-o SAIDA.svg",
+         .UsageOverride = "(--levels A,B,... | --equidistant) [--area C1,R1,C2,R2] [--surface natural|design] "
+                          "[--ratio R] [--zoom Z] [--locale NOME] -o SAIDA.svg",
          .CheckTogether = OneLevelChoice},
     };
 }

@@ -127,10 +127,12 @@ int ContourMap(const TArgs& a)
 
     const auto app = NeedGuiApplication();
     TProject project = LoadMapArea(a);
-    TTerreno& t = project.Terrain();
+    std::optional<TTerreno> design;
+    TTerreno& t = MapSurface(a, project, design);
     const TContourRequest request = Request(a, t);
     const TAltimetricMap map =
-        BuildAltimetricMap(t, request, {kPpi, LocaleSeparator(a), CrsCaption(t.Extension().Georeference)});
+        BuildAltimetricMap(t, request,
+                           {kPpi, LocaleSeparator(a), CrsCaption(t.Extension().Georeference), design.has_value()});
     const QSize scaled = ScaledSize(map.DisplaySize(), zoom);
 
     QByteArray bytes;
@@ -141,7 +143,7 @@ int ContourMap(const TArgs& a)
         svg.setSize(scaled);
         svg.setViewBox(QRect(0, 0, map.Geometry.W, map.Geometry.H));
         svg.setResolution(kPpi);
-        svg.setTitle(QStringLiteral("Mapa Altimétrico"));
+        svg.setTitle(map.Design ? QStringLiteral("Mapa Altimétrico do Projeto") : QStringLiteral("Mapa Altimétrico"));
         QPainter painter(&svg);
         if (!painter.isActive())
             throw std::runtime_error("Não foi possível desenhar o mapa em SVG.");
@@ -150,7 +152,7 @@ int ContourMap(const TArgs& a)
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter pdf(&buffer);
-        pdf.setTitle(QStringLiteral("Mapa Altimétrico"));
+        pdf.setTitle(map.Design ? QStringLiteral("Mapa Altimétrico do Projeto") : QStringLiteral("Mapa Altimétrico"));
         pdf.setResolution(kPpi);
         pdf.setPageSize(QPageSize(QSizeF(map.PhysicalSize.width() / 100.0, map.PhysicalSize.height() / 100.0),
                                   QPageSize::Millimeter, QString(), QPageSize::ExactMatch));

@@ -22,7 +22,10 @@ namespace {
 // The title's top, and the least room it keeps from the drawing's sides.
 constexpr std::int32_t kTitleTop = 50;
 
-QString Title() { return QStringLiteral("MAPA ALTIMÉTRICO"); }
+QString Title(const TMapOptions& o)
+{
+    return o.Design ? QStringLiteral("MAPA ALTIMÉTRICO DO PROJETO") : QStringLiteral("MAPA ALTIMÉTRICO");
+}
 
 // a * b / c rounded, halves away from zero, as the platform's MulDiv.
 std::int32_t MulDiv(std::int64_t a, std::int64_t b, std::int64_t c)
@@ -131,7 +134,7 @@ void DrawTitleAndScales(QPainter& canvas, const TMapGeometry& g, const TMapOptio
     // take it past the drawing's side, and it is moved in to keep the room it
     // keeps above.
     canvas.setFont(MapFont(120, true, o.Ppi));
-    const QString title = Title();
+    const QString title = Title(o);
     const std::int32_t left = g.MapX(g.XMin), right = g.MapX(g.XMax);
     const std::int32_t titleWidth = canvas.fontMetrics().horizontalAdvance(title);
     std::int32_t titleX = left + (right - left - titleWidth) / 2;
@@ -294,7 +297,8 @@ TAltimetricMap BuildAltimetricMap(TTerreno& terrain, const TContourRequest& requ
     TMapGeometry g = MapGeometry(terrain, area);
     // A tall narrow drawing is widened to the title's width, so that the
     // title shows whole; the area keeps its place and scale.
-    const int titleWidth = QFontMetrics(MapFont(120, true, o.Ppi), &map.Picture).horizontalAdvance(Title());
+    const int titleWidth = QFontMetrics(MapFont(120, true, o.Ppi), &map.Picture).horizontalAdvance(Title(o));
+    map.Design = o.Design;
     g.W = std::max(g.W, titleWidth + 2 * kTitleTop);
     // A georeferenced field's northings and north arrow stand right of it.
     if (terrain.Extension().Georeference)

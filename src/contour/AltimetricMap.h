@@ -38,6 +38,8 @@ struct TMapOptions {
     // projection database gives it ("EPSG:31982 - SIRGAS 2000 / UTM zone
     // 22S"); written under the map's real coordinates.
     std::string CrsName;
+    // The contours are the design's (a DesignSurface): the title says so.
+    bool Design = false;
 };
 
 struct TAltimetricMap {
@@ -53,6 +55,8 @@ struct TAltimetricMap {
     // name of its coordinate system: a printed map names it.
     std::optional<TGeoreference> Georeference;
     std::string CrsName;
+    // A map of the design surface (TMapOptions::Design).
+    bool Design = false;
     // The size at 100 %, pixels of the screen.
     QSize DisplaySize() const;
 };

@@ -239,14 +239,15 @@ void TDefMapa::FormShow()
         return;
     TForm2& doc = *ActiveDocument();
     TContourRequest& ContourRequest = State_.ContourRequest;
-    ContourRequest.TakeLimits(doc.Terrain().MapLimits());
+    ContourRequest.TakeLimits((Surface_ ? *Surface_ : doc.Terrain()).MapLimits());
     const char sep = DecimalSeparator();
     Label5->setText(Text(FormatFixed(ContourRequest.MinElevation, doc.Decimals(), 10, sep)));
     Label6->setText(Text(FormatFixed(ContourRequest.MaxElevation, doc.Decimals(), 10, sep)));
     const float limit = MinSingle(4.0f, MinSingle(ContourRequest.SubdivisionLimitX, ContourRequest.SubdivisionLimitY));
     tbSuavizacao->setMaximum(std::max(0, static_cast<int>(limit)));
     ListBox1->clear();
-    const bool selection = doc.HasAreaSelection();
+    // The design covers the area of the run that made it, whole.
+    const bool selection = !Surface_ && doc.HasAreaSelection();
     rbMapaParcial->setEnabled(selection);
     (selection ? rbMapaParcial : rbMapaGeral)->setChecked(true);
 }

@@ -23,6 +23,7 @@ namespace nivora {
 
 class TDefCurvas;
 class TForm2;
+class TTerreno;
 class TForm1;
 struct TProgramState;
 
@@ -38,6 +39,10 @@ public:
     int Execute();
     // The frame's active document, whose levels the dialog defines.
     TForm2* ActiveDocument() const;
+    // The surface whose limits the dialog shows instead of the document's
+    // (the design's, for the map of the design); null for the document's.
+    // Not owned: set it only around Execute.
+    void SetSurface(TTerreno* surface) { Surface_ = surface; }
 
     void FormShow();
     // A key seen by the dialog before its controls; true when it is consumed.
@@ -69,6 +74,7 @@ protected:
 
 private:
     void SelectRow(int row);
+    TTerreno* Surface_ = nullptr;
     void SetHelpContext();
 
     QGroupBox* GroupBox1 = nullptr;

@@ -2,6 +2,7 @@
 
 #include "app/Platform.h"
 #include "app/sist.h"
+#include "calc/DesignSurface.h"
 #include "contour/CrsCaption.h"
 #include "contour/uDefMapa.h"
 #include "grid/datagrid.h"
@@ -22,6 +23,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 namespace nivora {
@@ -91,7 +93,7 @@ TShowCurvas::TShowCurvas(TAltimetricMap picture, int zoom, QWidget* parent)
 {
     setObjectName("ShowCurvas");
     setAttribute(Qt::WA_DeleteOnClose);  // closing frees the window and its picture
-    setWindowTitle("Mapa Altimétrico");
+    setWindowTitle(Picture_.Design ? "Mapa Altimétrico do Projeto" : "Mapa Altimétrico");
     Latest_ = std::make_shared<std::atomic<int>>(0);
     Renderer_.setMaxThreadCount(1);
     View_ = new TCurvasView(*this, this);
@@ -294,7 +296,7 @@ QMimeData* TShowCurvas::MapMimeData() const
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
     generator.setResolution(Picture_.Ppi);
-    generator.setTitle("Mapa Altimétrico");
+    generator.setTitle(Picture_.Design ? "Mapa Altimétrico do Projeto" : "Mapa Altimétrico");
     {
         QPainter p(&generator);
         DrawMapPicture(p, Picture_, QRectF(QPointF(0, 0), QSizeF(size)));
@@ -322,16 +324,17 @@ TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture, TDocumentObj
     return w;
 }
 
-TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document)
+TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document, TTerreno* surface)
 {
     TMapOptions options;
+    options.Design = surface != nullptr;
     options.Ppi = ScreenPpi();
     options.DecimalSeparator = DecimalSeparator();
     options.CrsName = CrsCaption(document.Terrain().Extension().Georeference);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     TAltimetricMap map;
     try {
-        map = BuildAltimetricMap(document.Terrain(), frame.State().ContourRequest, options);
+        map = BuildAltimetricMap(surface ? *surface : document.Terrain(), frame.State().ContourRequest, options);
     } catch (...) {
         QApplication::restoreOverrideCursor();
         throw;
@@ -354,6 +357,26 @@ void ShowAltimetricMap(TForm1& frame)
     if (dialog->Execute() != QDialog::Accepted || !frame.ActiveDocument())
         return;
     OpenAltimetricMap(frame, *frame.ActiveDocument());
+}
+
+void ShowDesignAltimetricMap(TForm1& frame)
+{
+    TDefMapa* dialog = frame.State().DefMapa;
+    TForm2* document = frame.ActiveDocument();
+    if (!document || !dialog)
+        return;
+    std::optional<TTerreno> design = DesignSurface(document->Terrain());
+    if (!design) {
+        Messages().Warning(document, "É impossível desenhar o mapa do projeto antes de sistematizar o terreno.");
+        return;
+    }
+    dialog->SetSurface(&*design);
+    const int answer = dialog->Execute();
+    dialog->SetSurface(nullptr);
+    // The document may close, or another become active, while the dialog is open.
+    if (answer != QDialog::Accepted || frame.ActiveDocument() != document)
+        return;
+    OpenAltimetricMap(frame, *document, &*design);
 }
 
 void seZoomChange(TForm1& frame, int value)

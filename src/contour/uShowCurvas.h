@@ -26,6 +26,7 @@ namespace nivora {
 class TShowCurvas;
 class TForm1;
 class TForm2;
+class TTerreno;
 
 // One direction of a scroll: a number of pixels, or a page back or forward,
 // or to the start or the end.
@@ -130,7 +131,12 @@ TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture, TDocumentObj
 void ShowAltimetricMap(TForm1& frame);
 // Builds the map of the document for the frame's ContourRequest and opens
 // its window.
-TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document);
+// With `surface`, the map of that surface instead of the document's
+// elevations (DesignSurface: the map of the design).
+TShowCurvas* OpenAltimetricMap(TForm1& frame, TForm2& document, TTerreno* surface = nullptr);
+// The frame's "Mapa Altimétrico do Projeto" command: the same for the
+// contours of the active document's design; a warning when it has none.
+void ShowDesignAltimetricMap(TForm1& frame);
 
 // The frame's zoom box: a new value in 25..400 rescales ActiveMapWindow;
 // entering the box shows that window's zoom.

@@ -23,7 +23,7 @@ constexpr double kTitleBlockMm = 30;
 class TAltimetricDocument : public TPrintDocument {
 public:
     TAltimetricDocument(const TAltimetricMap& map, TPrintHeading heading) : Map(map), Heading(std::move(heading)) {}
-    QString Title() const override { return "Mapa Altimétrico"; }
+    QString Title() const override { return Map.Design ? "Mapa Altimétrico do Projeto" : "Mapa Altimétrico"; }
     QPageLayout::Orientation Orientation() const override
     {
         const auto fit = [&](QPageLayout::Orientation o) {

@@ -110,7 +110,8 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
     case TPrintKind::AltimetricMap: {
         const auto* curvas = static_cast<const TShowCurvas*>(window);
         r.Document = AltimetricDocument(curvas->Picture(), Heading(curvas->ProjectName()));
-        r.ProposedName = Proposed(curvas->ProjectName(), "Mapa Altimétrico");
+        r.ProposedName = Proposed(curvas->ProjectName(),
+                                  curvas->Picture().Design ? "Mapa Altimétrico do Projeto" : "Mapa Altimétrico");
         break;
     }
     }

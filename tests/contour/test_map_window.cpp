@@ -5,10 +5,14 @@
 #include "gui/GuiTestSupport.h"
 #include "app/sist.h"
 #include "calc/FourStakes.h"
+#include "calc/DesignSurface.h"
 #include "calc/uMapa.h"
 #include "contour/uDefMapa.h"
 #include "contour/uShowCurvas.h"
 #include "grid/datagrid.h"
+#include "calc/FieldReport.h"
+#include "print/PrintDocument.h"
+#include "print/uPrint.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -20,6 +24,7 @@
 #include <QMimeData>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
@@ -425,6 +430,52 @@ private slots:
         QCOMPARE(w->ScaledSize().width(), int(std::lround(display.width() * 0.75)));
         QVERIFY(HasInk(w->MapImage()));
         QVERIFY(Client(w).width() <= w->ScaledSize().width() && Client(w).height() <= w->ScaledSize().height());
+    }
+    // "Mapa Altimétrico do Projeto": enabled once the document has a plan,
+    // its dialog proposes levels within the design's elevations (not the
+    // ground's), draws the design's contours under that title and prints
+    // under that name; the natural map's dialog reads the ground again after.
+    void designMapDrawsTheDesignSurface()
+    {
+        TForm2* doc = Field();
+        doc->Terrain().SetCell(1, 1, 104.0f);  // no longer a plane: the design is not the ground
+        emit Menu("mnExibir")->aboutToShow();
+        QVERIFY(!Item("mnCurvasProjeto")->isEnabled());
+        ShowDesignAltimetricMap(*frame);
+        QVERIFY(recorder->DialogsRun.isEmpty());
+        QCOMPARE(recorder->Shown.size(), std::size_t(1));
+        QCOMPARE(recorder->Shown[0].Text, "É impossível desenhar o mapa do projeto antes de sistematizar o terreno.");
+
+        QVERIFY(Systematize(doc->Terrain(), false, -1).Computed);
+        emit Menu("mnExibir")->aboutToShow();
+        QVERIFY(Item("mnCurvasProjeto")->isEnabled());
+        std::optional<TTerreno> design = DesignSurface(doc->Terrain());
+        QVERIFY(design);
+        float lowest = 0, highest = 0;
+        design->SelectionExtremes(lowest, highest);
+        QVERIFY(lowest > 100.0f && highest < 111.0f);
+
+        TDefMapa* d = frame->State().DefMapa.data();
+        const int result = RunDialog(Item("mnCurvasProjeto"), [&] {
+            QCOMPARE(frame->State().ContourRequest.MinElevation, lowest);
+            QCOMPARE(frame->State().ContourRequest.MaxElevation, highest);
+            QVERIFY(!Control<QRadioButton>(d, "rbMapaParcial")->isEnabled());
+            Retype(Control<QLineEdit>(d, "edCurva"), "105");
+            d->btAddCurvaClick();
+            d->btOkExibeMapaClick();
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        TShowCurvas* w = ActiveMapWindow();
+        QVERIFY(w);
+        QCOMPARE(w->windowTitle(), QString("Mapa Altimétrico do Projeto"));
+        QVERIFY(w->Picture().Design);
+        QVERIFY(HasInk(w->MapImage()));
+        QVERIFY(PrintRequestFor(w).ProposedName.endsWith(" - Mapa Altimétrico do Projeto.pdf"));
+
+        frame->ActivateChild(doc);
+        d->FormShow();
+        QCOMPARE(frame->State().ContourRequest.MinElevation, 101.0f);
+        QCOMPARE(frame->State().ContourRequest.MaxElevation, 111.0f);
     }
 };
 
