@@ -121,10 +121,30 @@ void TTerreno::SetRowCells(std::int32_t col, std::int32_t row, const float* valu
     Store_->SetRowCells(col, row, values, count);
 }
 bool TTerreno::Resize(std::int32_t addCols, std::int32_t addRows) { return Store_->Resize(addCols, addRows); }
-bool TTerreno::InsertRow(std::int32_t row) { return Store_->InsertRow(row); }
-void TTerreno::DeleteRow(std::int32_t row) { Store_->DeleteRow(row); }
-bool TTerreno::InsertColumn(std::int32_t col) { return Store_->InsertColumn(col); }
-void TTerreno::DeleteColumn(std::int32_t col) { Store_->DeleteColumn(col); }
+bool TTerreno::InsertRow(std::int32_t row)
+{
+    if (!Store_->InsertRow(row))
+        return false;
+    DropLayerHeights();
+    return true;
+}
+void TTerreno::DeleteRow(std::int32_t row)
+{
+    Store_->DeleteRow(row);
+    DropLayerHeights();
+}
+bool TTerreno::InsertColumn(std::int32_t col)
+{
+    if (!Store_->InsertColumn(col))
+        return false;
+    DropLayerHeights();
+    return true;
+}
+void TTerreno::DeleteColumn(std::int32_t col)
+{
+    Store_->DeleteColumn(col);
+    DropLayerHeights();
+}
 void TTerreno::SetMinimum(const TCotaPoint& p) { Store_->SetMinimum(p); }
 void TTerreno::SetMaximum(const TCotaPoint& p) { Store_->SetMaximum(p); }
 void TTerreno::SetExtremesValid(bool flag) { Store_->SetExtremesValid(flag); }
@@ -321,6 +341,8 @@ bool TTerreno::ComputeOrigin(long double sx, long double sy)
     const TUsedRect sel = GetSelection();
     const TUsedRect r = Clip(sel, ColCount(), RowCount());
     const long double ax = p.Sx, ay = p.Sy;
+    // A layered plan's surface, not its plane, is centred on the stakes.
+    const TDesignSurface* layer = DesignSurface(0);
     std::int64_t n = 0;
     long double s = 0.0L;
     const int total = sel.LastRow - sel.FirstRow;
@@ -332,7 +354,7 @@ bool TTerreno::ComputeOrigin(long double sx, long double sy)
                 const float z = row[i - 1];
                 if (z == 0.0f)
                     continue;
-                s += Real48::Round(z - ax * StakeX(i) - ay * y);
+                s += Real48::Round(z - ax * StakeX(i) - ay * y - (layer ? layer->LiftAt(i, j) : 0.0L));
                 ++n;
             }
         }
@@ -350,23 +372,43 @@ bool TTerreno::ComputeOrigin(long double sx, long double sy)
     return true;
 }
 
+namespace {
+
+long double Plane(const TPlano& p, long double x, long double y)
+{
+    return static_cast<long double>(p.Sx) * x + static_cast<long double>(p.Sy) * y
+           + static_cast<long double>(p.OriginElevation);
+}
+
+}  // namespace
+
 long double TTerreno::DesignElevation(std::int32_t column, std::int32_t row) const
 {
-    return DesignElevation(Plans_[0], column, row);
+    return DesignElevation(0, column, row);
 }
 
-long double TTerreno::DesignElevation(const TPlano& p, std::int32_t column, std::int32_t row) const
+long double TTerreno::DesignElevation(int slot, std::int32_t column, std::int32_t row) const
 {
-    return Real48::Round(static_cast<long double>(p.Sx) * StakeX(column) + static_cast<long double>(p.Sy) * StakeY(row)
-                         + static_cast<long double>(p.OriginElevation));
+    if (slot < 0 || slot >= kPlanCount)
+        return NoValue;
+    const TDesignSurface* layer = DesignSurface(slot);
+    return Real48::Round(Plane(Plans_[std::size_t(slot)], StakeX(column), StakeY(row))
+                         + (layer ? layer->LiftAt(column, row) : 0.0L));
 }
 
-long double TTerreno::CutFill(std::int32_t column, std::int32_t row) const
+long double TTerreno::PlaneElevation(const TPlano& p, std::int32_t column, std::int32_t row) const
+{
+    return Real48::Round(Plane(p, StakeX(column), StakeY(row)));
+}
+
+long double TTerreno::CutFill(std::int32_t column, std::int32_t row) const { return CutFill(0, column, row); }
+
+long double TTerreno::CutFill(int slot, std::int32_t column, std::int32_t row) const
 {
     const float z = GetCell(column, row);
-    if (z == 0.0f)
+    if (z == 0.0f || slot < 0 || slot >= kPlanCount)
         return NoValue;
-    return OnPlane(Real48::Round(DesignElevation(column, row) - z));
+    return OnPlane(Real48::Round(DesignElevation(slot, column, row) - z));
 }
 
 void TTerreno::SelectionExtremes(float& lowest, float& highest)
@@ -430,6 +472,10 @@ void TTerreno::ComputeVolumes(bool announce)
     // The residual is the cut or fill with its sign turned: on the plane
     // (OnPlane) it is 0, a fill of depth 0.
     constexpr double kOnPlane = static_cast<double>(kOnPlaneTolerance);
+    // A layered plan adds each stake's height to the plane (0 where the
+    // layer has none); a plane adds nothing.
+    const TDesignSurface* layer = DesignSurface(0);
+    std::vector<double> lift(ax.size(), 0.0);
 
     long double cutSum = 0, fillSum = 0;
     double maxCut = 0, maxFill = 0;
@@ -440,11 +486,15 @@ void TTerreno::ComputeVolumes(bool announce)
             const double ay = static_cast<double>(sy * StakeY(j));
             const float* row = RowData(j) + (r.FirstCol - 1);
             const std::int32_t width = r.LastCol - r.FirstCol + 1;
+            if (layer)
+                for (std::int32_t k = 0; k < width; ++k)
+                    lift[std::size_t(k)] = static_cast<double>(layer->LiftAt(r.FirstCol + k, j));
             double cs[kLanes] = {}, fs[kLanes] = {}, mc[kLanes] = {}, mf[kLanes] = {};
             std::int64_t cn[kLanes] = {}, fn[kLanes] = {};
             const auto stake = [&](std::int32_t k, int l) {
                 const float z = row[k];
-                const double exact = static_cast<double>(z) - ((ax[std::size_t(k)] + ay) + origin);
+                const double exact =
+                    static_cast<double>(z) - (((ax[std::size_t(k)] + ay) + origin) + lift[std::size_t(k)]);
                 const double d = exact > kOnPlane || exact < -kOnPlane ? exact : 0.0;
                 const bool has = z != 0.0f;
                 const bool cut = has && d > 0.0;
@@ -542,9 +592,12 @@ bool TTerreno::SetPlanText(int slot, TShortText TPlano::*text, std::string_view 
     typed.Assign(cp1252);
     if (!(typed == before)) {
         SetSaved(false);
-        // Slopes typed by hand are no longer the ones the limits gave.
-        if (text != &TPlano::RatioText)
+        // Slopes typed by hand are no longer the ones the limits gave, nor
+        // the plane a layer was made on.
+        if (text != &TPlano::RatioText) {
             SetLimitedPlan(slot, std::nullopt);
+            SetDesignSurface(slot, std::nullopt);
+        }
     }
     return true;
 }
@@ -577,6 +630,116 @@ TEarthBalance TTerreno::PlanBalance(int slot) const
 {
     const TPlanLimits* l = LimitedPlan(slot);
     return l ? TEarthBalance{l->Export, l->Import, l->ImportCompacted} : TEarthBalance{};
+}
+
+const TDesignSurface* TTerreno::DesignSurface(int slot) const
+{
+    if (slot == 0)
+        slot = CurrentPlan_;
+    const auto found = Extension_.DesignSurfaces.find(slot);
+    return found == Extension_.DesignSurfaces.end() ? nullptr : &found->second;
+}
+
+void TTerreno::ComputeVolumesOf(int slot)
+{
+    const std::int32_t current = CurrentPlan_;
+    const TPlano working = Plans_[0];
+    CurrentPlan_ = slot;
+    Plans_[0] = Plans_[std::size_t(slot)];
+    ComputeVolumes(false);
+    Plans_[std::size_t(slot)] = Plans_[0];
+    CurrentPlan_ = current;
+    if (current != slot)
+        Plans_[0] = working;
+}
+
+void TTerreno::SetDesignSurface(int slot, std::optional<TDesignSurface> surface)
+{
+    if (slot < 2 || slot >= kPlanCount)
+        return;
+    const TDesignSurface* now = DesignSurface(slot);
+    if (surface ? now && *now == *surface : !now)
+        return;
+    if (surface)
+        Extension_.DesignSurfaces[slot] = std::move(*surface);
+    else
+        Extension_.DesignSurfaces.erase(slot);
+    if (Plans_[std::size_t(slot)].Valid && ResultsValid())
+        ComputeVolumesOf(slot);
+    SetSaved(false);
+}
+
+bool TTerreno::SetDesignElevations(int slot, TDesignSurface surface, const std::vector<double>& elevations)
+{
+    const std::size_t cols = std::size_t(ColCount()), rows = std::size_t(RowCount());
+    if (slot < 2 || slot >= kPlanCount || elevations.size() != cols * rows)
+        return false;
+    // The least-squares plane of the design, on sums centred on the first
+    // stake with a design: the same care with large coordinates as the
+    // best plane's.
+    bool haveReference = false;
+    long double x0 = 0, y0 = 0, h0 = 0;
+    long double n = 0, sx = 0, sy = 0, sh = 0, sxx = 0, syy = 0, sxy = 0, sxh = 0, syh = 0;
+    bool anyStake = false;
+    for (std::size_t j = 0; j < rows; ++j)
+        for (std::size_t i = 0; i < cols; ++i) {
+            const double h = elevations[j * cols + i];
+            if (!std::isfinite(h))
+                continue;
+            const auto col = static_cast<std::int32_t>(i + 1), row = static_cast<std::int32_t>(j + 1);
+            if (!haveReference) {
+                x0 = StakeX(col);
+                y0 = StakeY(row);
+                h0 = h;
+                haveReference = true;
+            }
+            anyStake = anyStake || GetCell(col, row) != 0.0f;
+            const long double x = StakeX(col) - x0, y = StakeY(row) - y0, z = h - h0;
+            n += 1;
+            sx += x;
+            sy += y;
+            sh += z;
+            sxx += x * x;
+            syy += y * y;
+            sxy += x * y;
+            sxh += x * z;
+            syh += y * z;
+        }
+    if (n < 3 || !anyStake)
+        return false;
+    // Centred moments of the design against its coordinates.
+    const long double cxx = sxx - sx * sx / n, cyy = syy - sy * sy / n, cxy = sxy - sx * sy / n;
+    const long double cxh = sxh - sx * sh / n, cyh = syh - sy * sh / n;
+    const long double det = cxx * cyy - cxy * cxy;
+    if (!(det > 1e-18L * cxx * cyy) || !std::isfinite(det))
+        return false;  // every design stake on one line
+    TPlano& p = Plans_[std::size_t(slot)];
+    p.Sx = (cxh * cyy - cyh * cxy) / det;
+    p.Sy = (cyh * cxx - cxh * cxy) / det;
+    p.OriginElevation =
+        h0 + sh / n - static_cast<long double>(p.Sx) * (x0 + sx / n) - static_cast<long double>(p.Sy) * (y0 + sy / n);
+    p.Valid = true;
+    surface.Reset(ColCount(), RowCount());
+    for (std::size_t j = 0; j < rows; ++j)
+        for (std::size_t i = 0; i < cols; ++i) {
+            const double h = elevations[j * cols + i];
+            if (std::isfinite(h))
+                surface.Heights[j * cols + i] = static_cast<float>(
+                    h - Plane(p, StakeX(static_cast<std::int32_t>(i + 1)), StakeY(static_cast<std::int32_t>(j + 1))));
+        }
+    Extension_.DesignSurfaces[slot] = std::move(surface);
+    ComputeVolumesOf(slot);
+    SetSaved(false);
+    return true;
+}
+
+void TTerreno::DropLayerHeights()
+{
+    for (auto& [slot, layer] : Extension_.DesignSurfaces)
+        if (!layer.Heights.empty()) {
+            layer.Reset(0, 0);
+            SetSaved(false);
+        }
 }
 
 void TTerreno::ComputePlane(long double sx, long double sy, long double originElevation)

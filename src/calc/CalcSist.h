@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -114,12 +115,20 @@ public:
     // untouched and return false.
     [[nodiscard]] bool ComputeBestPlane();
     [[nodiscard]] bool ComputeOrigin(long double sx, long double sy);
+    // What a stake is built to under the working plan: its plane, plus the
+    // plan's design layer where it has one. Every reader of a design goes
+    // through these.
     long double DesignElevation(std::int32_t column, std::int32_t row) const;
-    // The same for any of the plans.
-    long double DesignElevation(const TPlano& plan, std::int32_t column, std::int32_t row) const;
+    // The same under plan `slot` (0 the working plan, 1 the best, 2..10 the
+    // user's).
+    long double DesignElevation(int slot, std::int32_t column, std::int32_t row) const;
     // Design less natural elevation, 0 on the plane (OnPlane); NoValue for a
     // stake without elevation.
     long double CutFill(std::int32_t column, std::int32_t row) const;
+    long double CutFill(int slot, std::int32_t column, std::int32_t row) const;
+    // A plan's plane alone at a stake, without its layer: for a plan with
+    // settled fills, the surface expected once they have settled.
+    long double PlaneElevation(const TPlano& plan, std::int32_t column, std::int32_t row) const;
     void SelectionExtremes(float& lowest, float& highest);
     TMapLimits MapLimits();
     void ComputeVolumes(bool announce);
@@ -169,6 +178,24 @@ public:
     // The earth that plan `slot`'s ratio is met with: its design's, none for
     // a plan without one.
     TEarthBalance PlanBalance(int slot) const;
+
+    // The design layer of plan `slot` (0 the working plan: the layer of the
+    // current plan); null for a plan that is its plane alone.
+    const TDesignSurface* DesignSurface(int slot) const;
+    // Gives user plan `slot` (2..10) a layer, or drops it; the plan's
+    // volumes, counts and deepest cut and fill are computed again from its
+    // plane and the layer over the selection (when the plan is a result),
+    // and the document is left to be saved. The working plan follows when
+    // `slot` is the current plan.
+    void SetDesignSurface(int slot, std::optional<TDesignSurface> surface);
+    // Gives user plan `slot` a layer of kind and parameters `surface` that
+    // builds it to `elevations` (row-major over the whole grid like Cells(),
+    // NaN where no design is given): the plan takes the least-squares plane
+    // of those elevations as its Sx, Sy and origin (its mean slopes) and the
+    // layer keeps the rest. The plan becomes a result (Valid) when any stake
+    // with elevation gets a design; false, nothing changed, when the sizes
+    // do not match or fewer than three stakes off one line have a design.
+    bool SetDesignElevations(int slot, TDesignSurface surface, const std::vector<double>& elevations);
 
     // The rectangle the user chose for the computations (see GetSelection).
     TUsedRect Selection() const { return Selection_; }
@@ -225,6 +252,14 @@ private:
     // terrain read from a file with very wide spacings could otherwise grow
     // into one that no file can hold.
     void LimitGrowthToGeometry();
+    // After rows or columns moved: the layers no longer lie under their
+    // stakes, and an undo of the move would not bring them back. Their
+    // heights are dropped (the plans stand on their planes) and their kind
+    // and parameters kept, so that a recalculation can make them again.
+    void DropLayerHeights();
+    // Computes plan `slot`'s volumes as the working plan, then gives the
+    // working plan back.
+    void ComputeVolumesOf(int slot);
     void StartProgress(const std::string& message)
     {
         if (Progress_)

@@ -103,7 +103,7 @@ TCutFillMap BuildCutFillMap(const TTerreno& t, IProgress* progress)
     map.StakeY.resize(std::size_t(rows));
     for (std::int32_t r = a.FirstRow; r <= a.LastRow; ++r)
         map.StakeY[std::size_t(r - a.FirstRow)] = StakeCoordinates(t, a.FirstCol, r).Y;
-    map.FirstStake = FirstStakeDesign(t, p, a);
+    map.FirstStake = FirstStakeDesign(t, 0, a);
     // A cut or fill is a 6-byte real: a double holds it exactly.
     map.CutFills.resize(std::size_t(columns) * std::size_t(rows));
     double* kept = map.CutFills.data();

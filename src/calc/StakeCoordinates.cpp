@@ -58,7 +58,7 @@ std::string GeoreferenceText(const TGeoreference& g, char sep)
            + " m, N = " + CoordinateText(g.CornerNorthing, true, sep) + " m";
 }
 
-std::optional<TFirstStake> FirstStakeDesign(const TTerreno& t, const TPlano& plan, const TUsedRect& area)
+std::optional<TFirstStake> FirstStakeDesign(const TTerreno& t, int slot, const TUsedRect& area)
 {
     TUsedRect inside = area;
     inside.FirstCol = std::max(area.FirstCol, 1), inside.LastCol = std::min(area.LastCol, t.ColCount());
@@ -67,7 +67,7 @@ std::optional<TFirstStake> FirstStakeDesign(const TTerreno& t, const TPlano& pla
         return std::nullopt;
     for (const auto& [col, row] : WalkOrder(inside))
         if (t.GetCell(col, row) != 0.0f)
-            return TFirstStake{col, row, t.DesignElevation(plan, col, row)};
+            return TFirstStake{col, row, t.DesignElevation(slot, col, row)};
     return std::nullopt;
 }
 

@@ -48,7 +48,7 @@ std::string CoordinateFixed(double value, bool real, int decimals, char decimalS
 inline constexpr const char* kGeoreferenceCaption = "Georreferência";
 std::string GeoreferenceText(const TGeoreference& georeference, char decimalSeparator);
 
-// The design elevation of `plan` at its area's first stake: the first stake
+// The design elevation of plan `slot` (0 the working plan) at its area's first stake: the first stake
 // with an elevation in the order the field report walks the area (rows from
 // its first, the first row from its first column on, each next row back).
 // "Cota da Origem" is the plane at X = 0, Y = 0, far from the field when
@@ -58,7 +58,7 @@ struct TFirstStake {
     std::int32_t Row = 0;
     long double Design = 0;
 };
-std::optional<TFirstStake> FirstStakeDesign(const TTerreno& terrain, const TPlano& plan, const TUsedRect& area);
+std::optional<TFirstStake> FirstStakeDesign(const TTerreno& terrain, int slot, const TUsedRect& area);
 
 // "Cota de projeto no piquete (3, 2)": the caption of that figure wherever it
 // is printed.

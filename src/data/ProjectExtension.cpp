@@ -1,5 +1,6 @@
 #include "ProjectExtension.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -23,6 +24,16 @@ constexpr char kLimitsTag[4] = {'P', 'L', 'I', 'M'};
 constexpr std::uint16_t kLimitsVersion = 1;
 constexpr std::size_t kLimitsRecord = 4 + 9 * 8;
 constexpr std::size_t kGeoreferenceSize = 24;
+// The design layers: u16 version, u16 count, then per layer u16 slot, u16
+// kind, u32 columns, u32 rows, u16 count of parameters, u16 0, the
+// parameters as f64 (the order of kSurfaceParameters; a reader takes those
+// it knows and skips the rest), then columns x rows f32 heights, row by row.
+constexpr char kSurfaceTag[4] = {'S', 'U', 'R', 'F'};
+constexpr std::uint16_t kSurfaceVersion = 1;
+constexpr double TDesignSurface::*kSurfaceParameters[] = {&TDesignSurface::Ratio, &TDesignSurface::SettleDepth,
+                                                          &TDesignSurface::SettlePercent};
+// No layer is larger than the largest grid.
+constexpr std::uint64_t kSurfaceMaxStakes = 1000ull * 1000ull;
 
 void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v)
 {
@@ -136,6 +147,84 @@ std::optional<std::map<std::int32_t, TPlanLimits>> ReadLimits(std::span<const st
     return plans;
 }
 
+void PutF32(std::vector<std::uint8_t>& out, float v)
+{
+    const auto u = std::bit_cast<std::uint32_t>(v);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
+}
+
+std::vector<std::uint8_t> SurfacesBytes(const std::map<std::int32_t, TDesignSurface>& surfaces)
+{
+    std::vector<std::uint8_t> d;
+    PutU16(d, kSurfaceVersion);
+    PutU16(d, static_cast<std::uint16_t>(surfaces.size()));
+    for (const auto& [slot, l] : surfaces) {
+        PutU16(d, static_cast<std::uint16_t>(slot));
+        PutU16(d, static_cast<std::uint16_t>(l.Kind));
+        // The heights as many as the layer's grid holds, whatever the vector.
+        const std::size_t stakes = std::size_t(std::max(l.Columns, 0)) * std::size_t(std::max(l.Rows, 0));
+        const bool whole = l.Heights.size() == stakes;
+        PutU32(d, static_cast<std::uint32_t>(whole ? l.Columns : 0));
+        PutU32(d, static_cast<std::uint32_t>(whole ? l.Rows : 0));
+        PutU16(d, static_cast<std::uint16_t>(std::size(kSurfaceParameters)));
+        PutU16(d, 0);
+        for (const auto member : kSurfaceParameters)
+            PutF64(d, l.*member);
+        if (whole)
+            for (float h : l.Heights)
+                PutF32(d, h);
+    }
+    return d;
+}
+
+std::optional<std::map<std::int32_t, TDesignSurface>> ReadSurfaces(std::span<const std::uint8_t> d)
+{
+    if (d.size() < 4 || GetLE(d, 0, 2) < 1)
+        return std::nullopt;
+    const std::size_t count = std::size_t(GetLE(d, 2, 2));
+    std::map<std::int32_t, TDesignSurface> surfaces;
+    std::size_t at = 4;
+    for (std::size_t k = 0; k < count; ++k) {
+        if (d.size() - at < 16)
+            return std::nullopt;
+        const auto slot = static_cast<std::int32_t>(GetLE(d, at, 2));
+        const auto kind = GetLE(d, at + 2, 2);
+        const std::uint64_t columns = GetLE(d, at + 4, 4), rows = GetLE(d, at + 8, 4);
+        const std::size_t parameters = std::size_t(GetLE(d, at + 12, 2));
+        at += 16;
+        if (slot < 2 || slot > 10 || surfaces.count(slot)
+            || (kind != std::uint16_t(TDesignSurface::TKind::Settled)
+                && kind != std::uint16_t(TDesignSurface::TKind::Optimised))
+            || columns > kSurfaceMaxStakes || rows > kSurfaceMaxStakes || columns * rows > kSurfaceMaxStakes)
+            return std::nullopt;
+        const std::uint64_t stakes = columns * rows;
+        if ((d.size() - at) / 8 < parameters || (d.size() - at - parameters * 8) / 4 < stakes)
+            return std::nullopt;
+        TDesignSurface l;
+        l.Kind = static_cast<TDesignSurface::TKind>(kind);
+        for (std::size_t i = 0; i < parameters; ++i) {
+            const double v = std::bit_cast<double>(GetLE(d, at + i * 8, 8));
+            if (!std::isfinite(v))
+                return std::nullopt;
+            if (i < std::size(kSurfaceParameters))
+                l.*kSurfaceParameters[i] = v;
+        }
+        at += parameters * 8;
+        l.Columns = static_cast<std::int32_t>(columns);
+        l.Rows = static_cast<std::int32_t>(rows);
+        l.Heights.resize(std::size_t(stakes));
+        for (float& h : l.Heights) {
+            h = std::bit_cast<float>(static_cast<std::uint32_t>(GetLE(d, at, 4)));
+            at += 4;
+            if (!std::isfinite(h))
+                return std::nullopt;
+        }
+        surfaces[slot] = std::move(l);
+    }
+    return surfaces;
+}
+
 constexpr std::array<std::uint32_t, 256> MakeCrcTable()
 {
     std::array<std::uint32_t, 256> table{};
@@ -168,6 +257,8 @@ std::vector<std::uint8_t> WriteExtensionBlock(const TProjectExtension& extension
         PutSection(sections, kGeoreferenceTag, GeoreferenceBytes(*extension.Georeference));
     if (!extension.LimitedPlans.empty())
         PutSection(sections, kLimitsTag, LimitsBytes(extension.LimitedPlans));
+    if (!extension.DesignSurfaces.empty())
+        PutSection(sections, kSurfaceTag, SurfacesBytes(extension.DesignSurfaces));
     for (const TExtensionSection& s : extension.Unknown) {
         std::string tag = s.Tag;
         tag.resize(4, ' ');
@@ -223,6 +314,11 @@ TExtensionRead ReadExtensionBlock(std::span<const std::uint8_t> tail)
             if (!plans || !read.Extension.LimitedPlans.empty())
                 return damaged;
             read.Extension.LimitedPlans = std::move(*plans);
+        } else if (tag == std::string(kSurfaceTag, 4)) {
+            auto surfaces = ReadSurfaces(data);
+            if (!surfaces || !read.Extension.DesignSurfaces.empty())
+                return damaged;
+            read.Extension.DesignSurfaces = std::move(*surfaces);
         } else {
             read.Extension.Unknown.push_back({tag, std::vector<std::uint8_t>(data.begin(), data.end())});
         }

@@ -14,6 +14,8 @@
 //   check             u32, CRC-32 (the zlib polynomial) of every byte above
 // docs/project-file-extension.md describes the sections.
 
+#include "data/DesignSurface.h"
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -76,7 +78,9 @@ struct TProjectExtension {
     std::vector<TExtensionSection> Unknown;
     // The user plans (slots 2 to 10) designed under limits.
     std::map<std::int32_t, TPlanLimits> LimitedPlans = {};
-    bool Empty() const { return !Georeference && LimitedPlans.empty() && Unknown.empty(); }
+    // The design layers of the user plans (slots 2 to 10) that have one.
+    std::map<std::int32_t, TDesignSurface> DesignSurfaces = {};
+    bool Empty() const { return !Georeference && LimitedPlans.empty() && DesignSurfaces.empty() && Unknown.empty(); }
     bool operator==(const TProjectExtension&) const = default;
 };
 

@@ -30,7 +30,7 @@ public:
         // Below "Cota da Origem", each plan's design elevation at the first
         // stake of the area its results cover.
         const TUsedRect area = t.LastArea().IsEmpty() ? t.GetSelection() : t.LastArea();
-        const auto first = FirstStakeDesign(t, t.Plans()[1], area);
+        const auto first = FirstStakeDesign(t, 1, area);
         if (first)
             RowSources.insert(RowSources.begin() + rrOrigin + 1, rrOrigin);
         const auto cellText = [&](int column, std::size_t k) {
@@ -39,8 +39,7 @@ public:
                 return Q(ResultCellText(&t, column, RowSources[k], sep));
             if (column == 0)
                 return Q(FirstStakeCaption(*first) + " (m)");
-            const TPlano& plan = t.Plans()[std::size_t(column)];
-            return Q(FormatFixed(FirstStakeDesign(t, plan, area)->Design, 3, 10, sep));
+            return Q(FormatFixed(FirstStakeDesign(t, column, area)->Design, 3, 10, sep));
         };
         QStringList captions;
         for (std::size_t k = 0; k < RowSources.size(); ++k)

@@ -201,22 +201,19 @@ TEST(FirstStakeDesign, IsTheFirstStakeTheReportWalks)
             t.SetCell(col, row, 40.0f + float(col) + float(row));
         t.SetSelection(c.area);
         t.ComputePlane(0.01L, 0.02L, 50.0L);
-        const auto first = FirstStakeDesign(t, t.Plans()[0], c.area);
+        const auto first = FirstStakeDesign(t, 0, c.area);
         ASSERT_TRUE(first);
         EXPECT_EQ(first->Col, c.col);
         EXPECT_EQ(first->Row, c.row);
         // X = 10 (col - 1), Y = 5 (row - 1).
         EXPECT_NEAR(double(first->Design), 50.0 + 0.1 * (c.col - 1) + 0.1 * (c.row - 1), 1e-9);
-        // Another plan at the same stake.
-        TPlano other = t.Plans()[0];
-        other.Sx = 0;
-        other.Sy = 0;
-        other.OriginElevation = 7.25L;
-        EXPECT_EQ(FirstStakeDesign(t, other, c.area)->Design, 7.25L);
+        // Another plan at the same stake: the user plan not computed is
+        // the plane z = 0.
+        EXPECT_EQ(FirstStakeDesign(t, 3, c.area)->Design, 0.0L);
     }
     TTerreno empty(5, 5, 10.0f, 10.0f);
-    EXPECT_FALSE(FirstStakeDesign(empty, empty.Plans()[0], {1, 1, 5, 5}));
-    EXPECT_FALSE(FirstStakeDesign(empty, empty.Plans()[0], {0, 0, 0, 0}));
+    EXPECT_FALSE(FirstStakeDesign(empty, 0, {1, 1, 5, 5}));
+    EXPECT_FALSE(FirstStakeDesign(empty, 0, {0, 0, 0, 0}));
 }
 
 // The report prints the design elevation at its first line's stake beside
