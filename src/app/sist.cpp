@@ -9,6 +9,7 @@
 #include "grid/uWinSurf.h"
 #include "calc/uDefSist.h"
 #include "calc/uRestricoes.h"
+#include "optimize/uOtimizar.h"
 #include "calc/uMapa.h"
 #include "calc/uResult.h"
 #include "data/NumberEdit.h"
@@ -350,6 +351,9 @@ void TForm1::CreateMenus()
                         "Calcula um plano com declividades limitadas, importação ou exportação de terra e "
                         "compensação de recalque.",
                         &TForm1::mnRestricoesClick);
+    mnOtimizar = Item(mnCalcular, "mnOtimizar", "Superfície &Otimizada...",
+                      "Calcula a superfície de projeto que move menos terra com as declividades limitadas.",
+                      &TForm1::mnOtimizarClick);
 
     mnExibir = topMenu("mnExibir", "E&xibir", "Comandos relacionados com a exibição.");
     connect(mnExibir, &QMenu::aboutToShow, this, &TForm1::UpdateViewMenu);
@@ -835,6 +839,7 @@ void TForm1::UpdateCalcMenu()
 {
     mnSistematizar->setEnabled(ActiveDocument() && ActiveDocument()->Terrain().HasComputableBlock());
     mnRestricoes->setEnabled(mnSistematizar->isEnabled());
+    mnOtimizar->setEnabled(mnSistematizar->isEnabled());
 }
 
 void TForm1::UpdateViewMenu()
@@ -1077,7 +1082,7 @@ void TForm1::SetHelpContext()
         {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnWinSurf, 23},
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
-        {mnImportarPontos, 70}, {mnPropriedades, 71}, {mnRestricoes, 95},
+        {mnImportarPontos, 70}, {mnPropriedades, 71}, {mnRestricoes, 95}, {mnOtimizar, 96},
         {mnCurvasProjeto, 121},
     };
     // clang-format on
@@ -1142,6 +1147,15 @@ void TForm1::mnRestricoesClick()
     if (!Restricoes)
         Restricoes = new TRestricoes(this);
     Restricoes->Execute(ActiveDocument());
+}
+
+void TForm1::mnOtimizarClick()
+{
+    if (!ActiveDocument() || !ActiveDocument()->Terrain().HasComputableBlock())
+        return;
+    if (!Otimizar)
+        Otimizar = new TOtimizar(this);
+    Otimizar->Execute(ActiveDocument(), this);
 }
 
 void TForm1::CommitActiveEdit()

@@ -39,6 +39,7 @@ class TFileNew;
 class TImportaPontos;
 class TPropriedades;
 class TRestricoes;
+class TOtimizar;
 class TExportar;
 class TDefSist;
 class TAbout;
@@ -127,6 +128,7 @@ public:
     void mnPropriedadesClick();
     // A plan under slope limits, with earth exported or imported.
     void mnRestricoesClick();
+    void mnOtimizarClick();
     void mnFecharClick();
     void mnSalvarClick();
     void mnSalvarComoClick();
@@ -251,6 +253,7 @@ private:
     QAction* mnDelRow = nullptr;
     QAction* mnSistematizar = nullptr;
     QAction* mnRestricoes = nullptr;
+    QAction* mnOtimizar = nullptr;
     QAction* mnExibirResultados = nullptr;
     QAction* mnExibirMapa = nullptr;
     QAction* mnCurvas = nullptr;
@@ -272,6 +275,7 @@ private:
     TImportaPontos* ImportaPontos = nullptr;
     TPropriedades* Propriedades = nullptr;
     TRestricoes* Restricoes = nullptr;
+    TOtimizar* Otimizar = nullptr;
     TExportar* Exportar = nullptr;
     TDefSist* DefSist = nullptr;
     TAbout* About = nullptr;

@@ -1,6 +1,7 @@
 #include "ResultTable.h"
 
 #include "calc/CalcSist.h"
+#include "data/DesignSurface.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
 #include "data/TextCodec.h"
@@ -16,6 +17,13 @@ const char* const kRowCaptions[kResultRows] = {
 };
 
 constexpr int kRowDecimals[kResultRows] = {0, 6, 6, 3, 1, 1, 3, 3, 3};
+
+// A plan kept as an optimised surface, not a plane.
+bool IsOptimised(const TTerreno* t, int column)
+{
+    const TDesignSurface* surface = t->DesignSurface(column);
+    return surface && surface->Kind == TDesignSurface::TKind::Optimised;
+}
 
 }  // namespace
 
@@ -43,6 +51,7 @@ std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
         return kRowCaptions[row];
     if (row == 0)
         return column == 1              ? std::string("Melhor Plano")
+               : IsOptimised(t, column) ? "Plano " + std::to_string(column - 1) + " (Superfície otimizada)"
                : t->LimitedPlan(column) ? "Plano " + std::to_string(column - 1) + " (limitado)"
                                         : "Plano " + std::to_string(column - 1);
     const TPlano& p = t->Plans()[std::size_t(column)];

@@ -21,6 +21,7 @@ std::vector<TCommand> MapCommands();       // cutfill-map, contours, contour-map
 std::vector<TCommand> PointsCommands();    // points
 std::vector<TCommand> ReportCommands();    // report
 std::vector<TCommand> DesignCommands();    // design
+std::vector<TCommand> OptimizeCommands();  // optimize
 std::vector<TCommand> GeorefCommands();    // georef
 std::vector<TCommand> ExportCommands();    // export
 std::vector<TCommand> ProfileCommands();   // profile

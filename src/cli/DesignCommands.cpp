@@ -4,6 +4,7 @@
 #include "CliCommon.h"
 #include "Commands.h"
 #include "Json.h"
+#include "SlopeRanges.h"
 
 #include "calc/LimitedPlane.h"
 #include "data/NumberUtils.h"
@@ -11,8 +12,6 @@
 #include <iostream>
 
 namespace nivora::cli {
-
-namespace {
 
 // "MIN,MAX" with the decimal point; either side may be left empty for no
 // limit on that side (",0.01": at most 0,01).
@@ -42,6 +41,8 @@ TCheck RangeText()
 {
     return [](const std::string& option, const std::string& value) { (void)ReadRange(option, value); };
 }
+
+namespace {
 
 TLimitedDesign DesignOf(const TArgs& a)
 {

@@ -10,6 +10,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/Commands.cpp
   cli/ProjectCommands.cpp
   cli/DesignCommands.cpp
+  cli/OptimizeCommands.cpp
   cli/MapCommands.cpp
   cli/PointsCommands.cpp
   cli/GeorefCommands.cpp

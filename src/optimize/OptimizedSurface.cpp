@@ -1,6 +1,8 @@
 #include "optimize/OptimizedSurface.h"
 
 #include "calc/CalcSist.h"
+#include "data/DesignSurface.h"
+#include "data/NumberFormat.h"
 #include "data/Progress.h"
 #include "optimize/SurfaceLp.h"
 
@@ -493,6 +495,61 @@ TSurfaceResult OptimizeSurface(const TSurfaceField& field, const TSurfaceOptions
     out.Status = TSurfaceStatus::Solved;
     out.Seconds = double(Seconds(started));
     return out;
+}
+
+namespace {
+
+// The longest text of the value a plan's 18 characters hold.
+std::string PlanText(long double value, char decimalSeparator)
+{
+    for (int digits = 16;; --digits)
+        if (std::string text = FormatGeneral(value, digits, decimalSeparator);
+            text.size() <= TShortText::kCapacity || digits == 1)
+            return text;
+}
+
+}  // namespace
+
+bool StoreOptimizedSurface(TTerreno& t, int slot, const TSurfaceField& field, const TSurfaceOptions& o,
+                           const TSurfaceResult& r, char sep)
+{
+    if (!r.Solved() || slot < 2 || slot >= TTerreno::kPlanCount || r.Design.size() != field.Z.size())
+        return false;
+    const std::size_t cols = std::size_t(t.ColCount());
+    std::vector<double> elevations(cols * std::size_t(t.RowCount()), std::numeric_limits<double>::quiet_NaN());
+    for (std::int32_t y = 0; y < field.Rows; ++y)
+        for (std::int32_t x = 0; x < field.Cols; ++x) {
+            const std::size_t col = std::size_t(field.FirstCol + x - 1), row = std::size_t(field.FirstRow + y - 1);
+            if (col >= cols || row >= std::size_t(t.RowCount()))
+                return false;
+            elevations[row * cols + col] = r.Design[std::size_t(y) * std::size_t(field.Cols) + std::size_t(x)];
+        }
+    TDesignSurface surface;
+    surface.Kind = TDesignSurface::TKind::Optimised;
+    surface.Ratio = static_cast<double>(o.Ratio);
+    if (!t.SetDesignElevations(slot, surface, elevations))
+        return false;
+    // Typed slopes drop a layer: the texts first, then the layer again on
+    // the same plane.
+    const TPlano typed = t.Plans()[std::size_t(slot)];
+    t.SetPlanText(slot, &TPlano::SxText, PlanText(typed.Sx, sep));
+    t.SetPlanText(slot, &TPlano::SyText, PlanText(typed.Sy, sep));
+    t.SetPlanText(slot, &TPlano::RatioText, PlanText(o.Ratio, sep));
+    if (!t.DesignSurface(slot) && !t.SetDesignElevations(slot, surface, elevations))
+        return false;
+    const TPlano exact = t.Plans()[std::size_t(slot)];
+    TLimitedDesign record;
+    record.Limits = o.Limits;
+    record.Ratio = o.Ratio;
+    record.Balance = o.Balance;
+    t.SetLimitedPlan(slot, PlanLimitsOf(record));
+    // The recalculation makes it the current plan and moves it to the ratio
+    // within the adjustment's tolerance; the surface's own origin meets it
+    // exactly.
+    if (!RecalculatePlan(t, slot, o.Balance).Computed || t.CurrentPlan() != slot)
+        return false;
+    t.ComputePlane(exact.Sx, exact.Sy, exact.OriginElevation);
+    return true;
 }
 
 }  // namespace nivora

@@ -145,4 +145,13 @@ TSurfaceVolumes SurfaceVolumes(const TSurfaceField& field, const std::vector<dou
 std::optional<long double> RatioShift(const TSurfaceField& field, const std::vector<double>& design, long double ratio,
                                       const TEarthBalance& balance);
 
+// Puts a solved surface into user plan `slot` (2 to 10) and makes it the
+// current plan: the plan keeps the surface's mean plane as its slopes (their
+// texts written with `decimalSeparator`, so that "Recalcular" keeps them) and
+// the rest as its design layer, its limits and balance as a limited plan's,
+// and its volumes those of the surface at its exact ratio. False, with the
+// terrain as it was, when the surface cannot be kept.
+bool StoreOptimizedSurface(TTerreno& terrain, int slot, const TSurfaceField& field, const TSurfaceOptions& options,
+                           const TSurfaceResult& result, char decimalSeparator);
+
 }  // namespace nivora

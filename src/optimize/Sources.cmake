@@ -4,3 +4,4 @@ list(APPEND NIVORA_OPTIMIZE_SOURCES
   optimize/OptimizedSurface.cpp
   optimize/SurfaceLp.cpp
 )
+list(APPEND NIVORA_UI_SOURCES optimize/uOtimizar.cpp)
