@@ -13,6 +13,10 @@ list(APPEND NIVORA_CORE_SOURCES
   calc/Drainage.cpp
   calc/DesignSurface.cpp
 )
+# The haul of a plan's earth in nivora_haul, its minimum-cost flow with
+# LEMON in nivora_haul_flow.
+list(APPEND NIVORA_HAUL_SOURCES calc/Haul.cpp)
+list(APPEND NIVORA_HAUL_FLOW_SOURCES calc/HaulFlow.cpp)
 list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp)
 list(APPEND NIVORA_UI_SOURCES
   calc/uDefSist.cpp

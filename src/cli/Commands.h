@@ -26,6 +26,7 @@ std::vector<TCommand> GeorefCommands();    // georef
 std::vector<TCommand> ExportCommands();    // export
 std::vector<TCommand> ProfileCommands();   // profile
 std::vector<TCommand> DrainageCommands();  // drainage
+std::vector<TCommand> HaulCommands();      // haul
 
 const std::vector<TCommand>& CommandTable();
 const TCommand* FindCommand(const std::string& name);

@@ -11,6 +11,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/ProjectCommands.cpp
   cli/DesignCommands.cpp
   cli/OptimizeCommands.cpp
+  cli/HaulCommands.cpp
   cli/MapCommands.cpp
   cli/PointsCommands.cpp
   cli/GeorefCommands.cpp

@@ -742,6 +742,55 @@ TEST_F(CliTable, DesignCommand)
     EXPECT_NE(r.Out.find("\"Limited\":true"), std::string::npos) << r.Out;
 }
 
+// The haul of the systematized plan: the options' checks, then the worked
+// 4 x 5 grid at 25 m at two ratios, priced.
+TEST_F(CliTable, HaulCommand)
+{
+    // clang-format off
+    Check({
+        {{"haul", "@W/QUATRO.NVR"}, 0, ""},
+        {{"haul", "@W/QUATRO.NVR", "--solver=cost-scaling", "--area=1,1,2,2"}, 0, ""},
+        {{"haul", "@W/QUATRO.NVR", "--price-volume", "-1"}, 2, "--price-volume: deve estar entre 0 e "},
+        {{"haul", "@W/QUATRO.NVR", "--price-haul=x"}, 2, "--price-haul: "},
+        {{"haul", "@W/QUATRO.NVR", "--solver", "simplex"}, 2, "--solver: deve ser network-simplex ou cost-scaling"},
+        {{"haul", "@W/QUATRO.NVR", "--ratio", "0"}, 2, "--ratio: deve estar entre "},
+        {{"haul", "@W/UM.NVR"}, 4, "É impossivel calcular"},
+        {{"haul", "@W/NADA.NVR"}, 3, kMissing},
+    });
+    // clang-format on
+
+    std::ofstream(gWork / "worked.txt", std::ios::binary) << "8.26\t8.75\t9.30\t9.52\t10.44\r\n"
+                                                             "7.94\t8.12\t8.90\t8.80\t9.62\r\n"
+                                                             "7.12\t7.86\t8.35\t8.60\t8.42\r\n"
+                                                             "6.74\t7.28\t7.94\t8.16\t7.80\r\n";
+    ASSERT_EQ(RunCli({"import", Expand("@W/worked.txt"), "--lx", "25", "-o", Expand("@W/HAUL.NVR")}).Status, 0);
+    const struct {
+        std::vector<std::string> options;
+        double moment, mean, massX, total;
+        // clang-format off
+    } cases[] = {
+        {{}, 55648.4375, 42.380646, -263.75, 0},
+        {{"--ratio=1,3", "--price-volume=8,5", "--price-haul", "3.2"}, 60939.7309, 40.519833, -265.1003,
+         1503.9482 * 8.5 + 60.9397309 * 3.2},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"haul", Expand("@W/HAUL.NVR")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const TResult r = RunCli(args);
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        const auto number = [&](const std::string& key) {
+            std::smatch m;
+            const std::string pattern = "\"" + key + "\":\\[?(-?[0-9.eE+-]+)";
+            return std::regex_search(r.Out, m, std::regex(pattern)) ? std::stod(m[1]) : std::nan("");
+        };
+        EXPECT_NEAR(number("HaulMoment"), c.moment, 0.05) << r.Out;
+        EXPECT_NEAR(number("MeanHaul"), c.mean, 5e-5);
+        EXPECT_NEAR(number("MassX"), c.massX, 0.01);
+        EXPECT_NEAR(number("TotalCost"), c.total, 0.05);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
