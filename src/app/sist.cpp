@@ -11,6 +11,7 @@
 #include "calc/uRestricoes.h"
 #include "optimize/uOtimizar.h"
 #include "calc/uMapa.h"
+#include "calc/uPerfil.h"
 #include "calc/uResult.h"
 #include "data/NumberEdit.h"
 #include "data/SaveOpenCommands.h"
@@ -368,6 +369,10 @@ void TForm1::CreateMenus()
     mnCurvasProjeto =
         Item(mnExibir, "mnCurvasProjeto", "Mapa Altimétrico do &Projeto",
              "Exibe um mapa com as curvas de nível da superfície de projeto.", &TForm1::mnCurvasProjetoClick);
+    mnPerfil = Item(mnExibir, "mnPerfil", "&Perfil...",
+                    "Exibe o perfil do terreno e do projeto ao longo de uma linha, com seções transversais; num mapa, "
+                    "a linha é desenhada com o mouse.",
+                    &TForm1::mnPerfilClick);
     mnExibir->addSeparator()->setObjectName("N4");
     mnWinSurf = Item(mnExibir, "mnWinSurf", "Cotas Legíveis pelo &WinSurf",
                      "Exibe as cotas em um formato exportável para o software WinSurf.", &TForm1::mnWinSurfClick);
@@ -783,7 +788,8 @@ void TForm1::UpdateMenuItems()
     sbMaisDec->setEnabled(documentActive);
     mnCopiar->setEnabled((documentActive && doc == ActiveDocument())
                          || (State_.CutFillMapWindow && ActiveChild() == State_.CutFillMapWindow)
-                         || (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow));
+                         || (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow)
+                         || qobject_cast<TPerfil*>(ActiveChild()));
     SaveBtn->setEnabled(mnSalvar->isEnabled());
     CutBtn->setEnabled(mnRecortar->isEnabled());
     CopyBtn->setEnabled(mnCopiar->isEnabled());
@@ -849,6 +855,9 @@ void TForm1::UpdateViewMenu()
     mnExibirMapa->setEnabled(mnExibirResultados->isEnabled());
     mnExibirMapa->setChecked(State_.CutFillMapWindow != nullptr);
     mnCurvasProjeto->setEnabled(mnExibirResultados->isEnabled() && ActiveDocument()->Terrain().PlaneComputed());
+    const auto* map = qobject_cast<TMapa*>(ActiveChild());
+    mnPerfil->setEnabled(map ? map->ViewedDocument() != nullptr
+                             : ActiveDocument() && ActiveDocument()->Terrain().ValueCount() > 0);
 }
 
 void TForm1::RebuildWindowList()
@@ -933,10 +942,13 @@ void TForm1::mnCopiarClick()
         State_.CutFillMapWindow->CopyMap();
     else if (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow)
         State_.ActiveMapWindow->CopyMap();
+    else if (auto* perfil = qobject_cast<TPerfil*>(ActiveChild()))
+        perfil->CopyChart();
 }
 
 void TForm1::mnCurvasClick() { ShowAltimetricMap(*this); }
 void TForm1::mnCurvasProjetoClick() { ShowDesignAltimetricMap(*this); }
+void TForm1::mnPerfilClick() { ShowProfile(*this); }
 
 void TForm1::mnImprimirClick()
 {
@@ -1083,7 +1095,7 @@ void TForm1::SetHelpContext()
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
         {mnImportarPontos, 70}, {mnPropriedades, 71}, {mnRestricoes, 95}, {mnOtimizar, 96},
-        {mnCurvasProjeto, 121},
+        {mnCurvasProjeto, 121}, {mnPerfil, 120},
     };
     // clang-format on
     for (const auto& [action, context] : contexts)

@@ -156,6 +156,7 @@ public:
     void mnWinSurfClick();
     void mnCurvasClick();
     void mnCurvasProjetoClick();
+    void mnPerfilClick();
     void sbFontClick();
     void sbMenosDecClick();
     void sbMaisDecClick();
@@ -258,6 +259,7 @@ private:
     QAction* mnExibirMapa = nullptr;
     QAction* mnCurvas = nullptr;
     QAction* mnCurvasProjeto = nullptr;
+    QAction* mnPerfil = nullptr;
     QAction* mnWinSurf = nullptr;
     QAction* mnToolBar = nullptr;
     QAction* mnStatusBar = nullptr;

@@ -1,5 +1,7 @@
 #include "uMapa.h"
 
+#include "calc/uPerfil.h"
+
 #include "app/Platform.h"
 #include "app/sist.h"
 #include "contour/CrsCaption.h"
@@ -8,11 +10,16 @@
 #include <QClipboard>
 #include <QColor>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPolygonF>
 #include <QScrollBar>
 #include <QStatusTipEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace nivora {
 
@@ -39,14 +46,68 @@ void TMapView::paintEvent(QPaintEvent* e)
 {
     QPainter p(viewport());
     p.fillRect(e->rect(), Qt::white);
-    p.drawImage(QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value()), Window.Shown().Image);
+    const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    p.drawImage(-scroll, Window.Shown().Image);
+    if (Window.DrawingProfile() && !Window.ProfileLine().empty()) {
+        // The line drawn so far and on to the pointer.
+        QPolygonF line;
+        const QPointF shift = QPointF(Window.Shown().Offset) - QPointF(scroll);
+        for (const QPointF& q : Window.ProfileLine())
+            line << q + shift;
+        line << Window.ProfileRubber() + shift;
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::white, 4));
+        p.drawPolyline(line);
+        p.setPen(QPen(Qt::black, 2, Qt::DashLine));
+        p.drawPolyline(line);
+    }
 }
 
 void TMapView::mouseMoveEvent(QMouseEvent* e)
 {
     const QPoint at = e->position().toPoint();
     Window.FormMouseMove(at.x(), at.y());
+    if (Window.DrawingProfile())
+        Window.ProfileMove(e->position());
     QAbstractScrollArea::mouseMoveEvent(e);
+}
+
+void TMapView::mousePressEvent(QMouseEvent* e)
+{
+    if (Window.DrawingProfile() && e->button() == Qt::LeftButton)
+        Window.ProfilePress(e->position());
+    QAbstractScrollArea::mousePressEvent(e);
+}
+
+void TMapView::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (Window.DrawingProfile() && e->button() == Qt::LeftButton)
+        Window.ProfileRelease(e->position());
+    QAbstractScrollArea::mouseReleaseEvent(e);
+}
+
+void TMapView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (Window.DrawingProfile() && e->button() == Qt::LeftButton) {
+        Window.ProfileEnd(e->position());
+        return;
+    }
+    QAbstractScrollArea::mouseDoubleClickEvent(e);
+}
+
+void TMapView::keyPressEvent(QKeyEvent* e)
+{
+    if (Window.DrawingProfile()) {
+        if (e->key() == Qt::Key_Escape) {
+            Window.CancelProfile();
+            return;
+        }
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            Window.FinishProfile();
+            return;
+        }
+    }
+    QAbstractScrollArea::keyPressEvent(e);
 }
 
 void TMapView::resizeEvent(QResizeEvent* e)
@@ -132,6 +193,110 @@ void TMapa::ShowBar(std::int32_t col, std::int32_t row)
         frame->ShowMapLegendBar(QColor(bar.Colour.R, bar.Colour.G, bar.Colour.B), bar.Top, bar.Height);
     else
         frame->HideMapLegendBar();
+}
+
+QPointF TMapa::ToMap(QPointF viewPoint) const
+{
+    return viewPoint - QPointF(Shown_.Offset)
+           + QPointF(View_->horizontalScrollBar()->value(), View_->verticalScrollBar()->value());
+}
+
+TLinePoint TMapa::MapPointToShown(const QPointF& pixel) const
+{
+    // Each stake is a block of CellWidth x CellHeight pixels, the stake at
+    // its centre.
+    const long double col = Map_.Area.FirstCol + static_cast<long double>(pixel.x()) / Map_.CellWidth - 0.5L;
+    const long double row = Map_.Area.FirstRow + static_cast<long double>(pixel.y()) / Map_.CellHeight - 0.5L;
+    const TDocumentObject* document = ViewedDocument();
+    if (!document)
+        return {col, row};
+    return ShownPosition(document->Terrain(), col, row);
+}
+
+void TMapa::StartProfileDrawing()
+{
+    if (!ViewedDocument()) {
+        Messages().Warning(this, "O documento deste mapa foi fechado: não há cotas para o perfil.");
+        return;
+    }
+    Drawing_ = true;
+    Line_.clear();
+    View_->viewport()->setCursor(Qt::CrossCursor);
+    View_->setFocus();
+    const QString hint =
+        "Desenhe a linha do perfil: arraste, ou clique nos pontos e termine com um clique duplo ou "
+        "Enter; Esc cancela.";
+    QStatusTipEvent tip(hint);
+    QCoreApplication::sendEvent(View_->viewport(), &tip);
+}
+
+void TMapa::ProfilePress(QPointF viewPoint)
+{
+    const QPointF at = ToMap(viewPoint);
+    PressedAt_ = at;
+    Rubber_ = at;
+    FirstPress_ = Line_.empty();
+    if (Line_.empty())
+        Line_.push_back(at);
+    View_->viewport()->update();
+}
+
+void TMapa::ProfileMove(QPointF viewPoint)
+{
+    Rubber_ = ToMap(viewPoint);
+    if (!Line_.empty())
+        View_->viewport()->update();
+}
+
+void TMapa::ProfileRelease(QPointF viewPoint)
+{
+    if (Line_.empty())
+        return;
+    const QPointF at = ToMap(viewPoint);
+    const QPointF moved = at - PressedAt_;
+    const bool dragged = std::abs(moved.x()) + std::abs(moved.y()) > 4;
+    if (FirstPress_ && dragged) {
+        // A drag: the straight line from where it started.
+        Line_.push_back(at);
+        FinishProfile();
+        return;
+    }
+    if (!FirstPress_)
+        Line_.push_back(at);
+    Rubber_ = at;
+    View_->viewport()->update();
+}
+
+void TMapa::ProfileEnd(QPointF viewPoint)
+{
+    // The point double-clicked ends the line (a repeat of the last is dropped).
+    Line_.push_back(ToMap(viewPoint));
+    FinishProfile();
+}
+
+void TMapa::CancelProfile()
+{
+    Drawing_ = false;
+    Line_.clear();
+    View_->viewport()->unsetCursor();
+    View_->viewport()->update();
+    QStatusTipEvent tip{QString()};
+    QCoreApplication::sendEvent(View_->viewport(), &tip);
+}
+
+void TMapa::FinishProfile()
+{
+    std::vector<TLinePoint> line;
+    for (const QPointF& q : Line_)
+        line.push_back(MapPointToShown(q));
+    CancelProfile();
+    line.erase(std::unique(line.begin(), line.end()), line.end());
+    TForm1* frame = FrameOf(this);
+    TDocumentObject* document = ViewedDocument();
+    if (line.size() < 2 || !frame || !document)
+        return;
+    // Stations every 20 m and sections as often, 40 m wide.
+    OpenProfileWindow(*frame, *document, ProjectName(), line, {20, 20, 40});
 }
 
 void TMapa::CopyMap() const { QGuiApplication::clipboard()->setImage(Shown_.Image); }

@@ -5,11 +5,15 @@
 // frame's side panel, which shows only while a map window is active.
 
 #include "calc/CutFillMap.h"
+#include "calc/Profile.h"
 
 #include "data/DocumentObject.h"
 
 #include <QAbstractScrollArea>
 #include <QMdiSubWindow>
+#include <QPointF>
+
+#include <vector>
 
 namespace nivora {
 
@@ -24,6 +28,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
 private:
@@ -51,6 +59,24 @@ public:
     void CopyMap() const;
     void UpdateScrollRanges();
 
+    // The line of a profile drawn on the map: a drag draws a straight line;
+    // clicks set the points of a polyline, ended by a double click or Enter;
+    // Esc cancels. Ending it opens the profile window.
+    void StartProfileDrawing();
+    bool DrawingProfile() const { return Drawing_; }
+    // The points drawn so far, in the map's pixels.
+    const std::vector<QPointF>& ProfileLine() const { return Line_; }
+    QPointF ProfileRubber() const { return Rubber_; }
+    // Where a pixel of the map lies, in shown coordinates (the stake
+    // coordinates, or E and N of a georeferenced project).
+    TLinePoint MapPointToShown(const QPointF& pixel) const;
+    void ProfilePress(QPointF viewPoint);
+    void ProfileMove(QPointF viewPoint);
+    void ProfileRelease(QPointF viewPoint);
+    void ProfileEnd(QPointF viewPoint);
+    void FinishProfile();
+    void CancelProfile();
+
 private:
     friend TMapa* OpenMapWindow(TForm1* frame, TCutFillMap map, TDocumentObject* document);
 
@@ -62,6 +88,12 @@ private:
     QString ProjectName_;
     TMapView* View_ = nullptr;
     TBarScale Scale_;  // the side bar's, for the plan the map was drawn from
+    QPointF ToMap(QPointF viewPoint) const;
+    bool Drawing_ = false;
+    std::vector<QPointF> Line_;  // map pixels
+    QPointF Rubber_;             // where the pointer is
+    QPointF PressedAt_;
+    bool FirstPress_ = false;  // the press that set the line's first point
 };
 
 // Creates a map window on the bitmap in the frame (outer size 324 x 260,

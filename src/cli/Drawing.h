@@ -7,6 +7,14 @@
 
 #include "Options.h"
 
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace nivora {
+struct TProfile;
+}
+
 namespace nivora::cli {
 
 // Runs a command whose Draws is set: in nivora-cli by replacing the process
@@ -27,5 +35,11 @@ TCheck MetrePairText(const std::string& names);
 int Georef(const TArgs& a);
 // export needs GDAL and that database too (ExportRun.cpp).
 int Export(const TArgs& a);
+// profile: its JSON and CSV in nivora-cli (ProfileCommands.cpp), its chart
+// in the helper (ProfileDrawing.cpp). `picture`, when given, makes the bytes
+// of -o from the profile.
+using TProfilePicture = std::function<std::vector<std::uint8_t>(const TProfile&)>;
+int ProfileCommand(const TArgs& a, const TProfilePicture& picture);
+int ProfileChart(const TArgs& a);
 
 }  // namespace nivora::cli

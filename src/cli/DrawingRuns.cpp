@@ -11,8 +11,8 @@ namespace nivora::cli {
 int RunDrawing(const TCommand& command, const TArgs& args, char**)
 {
     static const std::map<std::string, TRunFn> runs = {
-        {"cutfill-map", CutFillMap}, {"contour-map", ContourMap}, {"report", Report},
-        {"points", Points},          {"georef", Georef},          {"export", Export},
+        {"cutfill-map", CutFillMap}, {"contour-map", ContourMap}, {"report", Report},        {"points", Points},
+        {"georef", Georef},          {"export", Export},          {"profile", ProfileChart},
     };
     const auto it = runs.find(command.Name);
     if (it == runs.end())

@@ -113,7 +113,39 @@ void WriteSample(TJson& j, const TProfileSample& s)
     j.EndObject();
 }
 
+// The command line again, for the drawing helper: the options, then the file
+// after "--" so that no name reads as an option.
+std::vector<std::string> CommandLine(const TArgs& a)
+{
+    std::vector<std::string> args = {"nivora-cli", a.Command->Name};
+    for (const auto& [name, value] : a.Options) {
+        if (name.rfind("--", 0) == 0)
+            args.push_back(name + "=" + value);
+        else
+            args.insert(args.end(), {name, value});
+    }
+    args.push_back("--");
+    args.insert(args.end(), a.Positional.begin(), a.Positional.end());
+    return args;
+}
+
 int Profile(const TArgs& a)
+{
+    if (LowerExtension(a.Get("-o")) == ".svg") {
+        // The chart is drawn by the helper linked with Qt.
+        std::vector<std::string> args = CommandLine(a);
+        std::vector<char*> argv;
+        for (std::string& s : args)
+            argv.push_back(s.data());
+        argv.push_back(nullptr);
+        return RunDrawing(*a.Command, a, argv.data());
+    }
+    return ProfileCommand(a, {});
+}
+
+}  // namespace
+
+int ProfileCommand(const TArgs& a, const TProfilePicture& picture)
 {
     const std::string out = a.Get("-o");
     if (!out.empty() && out != "-")
@@ -126,7 +158,9 @@ int Profile(const TArgs& a)
         anyNatural = anyNatural || s.Natural.has_value();
     if (!anyNatural)
         throw TNothingToCompute("A linha do perfil não passa por cotas do terreno.");
-    if (!out.empty()) {
+    if (picture) {
+        WriteOutput(out, picture(p));
+    } else if (!out.empty()) {
         const std::string csv = ProfileCsv(p, a.Integer("--decimals", 3), LocaleSeparator(a));
         WriteOutput(out, {reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()});
     }
@@ -180,8 +214,6 @@ int Profile(const TArgs& a)
     return kExitOk;
 }
 
-}  // namespace
-
 std::vector<TCommand> ProfileCommands()
 {
     return {
@@ -194,7 +226,7 @@ std::vector<TCommand> ProfileCommands()
              "quadra, a cota de projeto, a declividade do projeto em cada trecho, estacas a cada --step metros e, "
              "com --sections, seções transversais com suas áreas de corte e aterro e os volumes entre elas pela "
              "média das áreas. Onde um piquete sem cota pesa, o perfil fica sem valor (null). Escreve em JSON; "
-             "-o grava as estacas e as seções em CSV.",
+             "-o grava as estacas e as seções em CSV, ou o gráfico do perfil em SVG.",
          .Options = {{"--from", "X,Y", "início da linha, em metros, com ponto decimal", "", MetrePairText("X,Y")},
                      {"--to", "X,Y", "fim da linha", "", MetrePairText("X,Y")},
                      {"--path", "X1,Y1,X2,Y2,...", "uma linha quebrada, no lugar de --from e --to", "", PathText()},
@@ -207,11 +239,12 @@ std::vector<TCommand> ProfileCommands()
                      RatioOption("sem ajuste: o plano de melhor ajuste"),
                      DecimalsOption(),
                      LocaleOption(),
-                     {"-o", "SAIDA.csv", "grava as estacas e as seções em CSV; - escreve-o na saída padrão", "",
-                      OutputExtension({".csv"}, ".csv")}},
+                     {"-o", "SAIDA.csv",
+                      "grava as estacas e as seções em .csv, ou o gráfico em .svg; - escreve o CSV na saída padrão", "",
+                      OutputExtension({".csv", ".svg"}, ".csv")}},
          .Run = Profile,
          .UsageOverride = "(--from X,Y --to X,Y | --path X1,Y1,X2,Y2,...) [--step S] [--sections D [--width W]] "
-                          "[--area C1,R1,C2,R2] [--ratio R] [-o SAIDA.csv]",
+                          "[--area C1,R1,C2,R2] [--ratio R] [-o SAIDA.csv|SAIDA.svg]",
          .CheckTogether = CheckLine},
     };
 }

@@ -24,4 +24,5 @@ list(APPEND NIVORA_CLI_DRAW_SOURCES
   cli/DrawingRuns.cpp
   cli/MapDrawing.cpp
   cli/ReportDrawing.cpp
+  cli/ProfileDrawing.cpp
 )

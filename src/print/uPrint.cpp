@@ -4,12 +4,14 @@
 #include "app/sist.h"
 #include "calc/FieldReport.h"
 #include "calc/uMapa.h"
+#include "calc/uPerfil.h"
 #include "calc/uResult.h"
 #include "contour/uShowCurvas.h"
 #include "grid/datagrid.h"
 #include "print/AltimetricPages.h"
 #include "print/CutFillPages.h"
 #include "print/FieldReportPages.h"
+#include "print/ProfilePages.h"
 #include "print/ResultsPages.h"
 
 #include <QFileInfo>
@@ -90,6 +92,8 @@ TPrintKind PrintKindOf(const QMdiSubWindow* w)
         return TPrintKind::CutFillMap;
     if (qobject_cast<const TShowCurvas*>(w))
         return TPrintKind::AltimetricMap;
+    if (qobject_cast<const TPerfil*>(w))
+        return TPrintKind::Profile;
     return TPrintKind::None;
 }
 
@@ -112,6 +116,12 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
         r.Document = AltimetricDocument(curvas->Picture(), Heading(curvas->ProjectName()));
         r.ProposedName = Proposed(curvas->ProjectName(),
                                   curvas->Picture().Design ? "Mapa Altimétrico do Projeto" : "Mapa Altimétrico");
+        break;
+    }
+    case TPrintKind::Profile: {
+        const auto* perfil = static_cast<const TPerfil*>(window);
+        r.Document = ProfileDocument(perfil->Profile(), perfil->Exaggeration(), Heading(perfil->ProjectName()));
+        r.ProposedName = Proposed(perfil->ProjectName(), "Perfil");
         break;
     }
     }

@@ -29,6 +29,7 @@ enum class TPrintKind {
     Results,        // the results window: the active document's plans
     CutFillMap,     // a cut-and-fill map window
     AltimetricMap,  // an altimetric map window
+    Profile,        // a profile window
 };
 TPrintKind PrintKindOf(const QMdiSubWindow* window);
 
