@@ -855,9 +855,13 @@ void TForm1::UpdateViewMenu()
     mnExibirMapa->setEnabled(mnExibirResultados->isEnabled());
     mnExibirMapa->setChecked(State_.CutFillMapWindow != nullptr);
     mnCurvasProjeto->setEnabled(mnExibirResultados->isEnabled() && ActiveDocument()->Terrain().PlaneComputed());
-    const auto* map = qobject_cast<TMapa*>(ActiveChild());
-    mnPerfil->setEnabled(map ? map->ViewedDocument() != nullptr
-                             : ActiveDocument() && ActiveDocument()->Terrain().ValueCount() > 0);
+    // On a map the line is drawn over it, for the document it was drawn from.
+    const TDocumentObject* mapDocument = nullptr;
+    const bool onMap = qobject_cast<TMapa*>(ActiveChild()) || qobject_cast<TShowCurvas*>(ActiveChild());
+    if (onMap)
+        mapDocument = DocumentShownBy(ActiveChild());
+    mnPerfil->setEnabled(onMap ? mapDocument != nullptr
+                               : ActiveDocument() && ActiveDocument()->Terrain().ValueCount() > 0);
 }
 
 void TForm1::RebuildWindowList()

@@ -48,19 +48,8 @@ void TMapView::paintEvent(QPaintEvent* e)
     p.fillRect(e->rect(), Qt::white);
     const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
     p.drawImage(-scroll, Window.Shown().Image);
-    if (Window.DrawingProfile() && !Window.ProfileLine().empty()) {
-        // The line drawn so far and on to the pointer.
-        QPolygonF line;
-        const QPointF shift = QPointF(Window.Shown().Offset) - QPointF(scroll);
-        for (const QPointF& q : Window.ProfileLine())
-            line << q + shift;
-        line << Window.ProfileRubber() + shift;
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(QPen(Qt::white, 4));
-        p.drawPolyline(line);
-        p.setPen(QPen(Qt::black, 2, Qt::DashLine));
-        p.drawPolyline(line);
-    }
+    // The line of a profile being drawn.
+    Window.Tracer().Paint(p, QPointF(Window.Shown().Offset) - QPointF(scroll));
 }
 
 void TMapView::mouseMoveEvent(QMouseEvent* e)
@@ -219,65 +208,43 @@ void TMapa::StartProfileDrawing()
         Messages().Warning(this, "O documento deste mapa foi fechado: não há cotas para o perfil.");
         return;
     }
-    Drawing_ = true;
-    Line_.clear();
+    Tracer_.Start();
     View_->viewport()->setCursor(Qt::CrossCursor);
     View_->setFocus();
-    const QString hint =
-        "Desenhe a linha do perfil: arraste, ou clique nos pontos e termine com um clique duplo ou "
-        "Enter; Esc cancela.";
-    QStatusTipEvent tip(hint);
+    QStatusTipEvent tip(kTraceHint);
     QCoreApplication::sendEvent(View_->viewport(), &tip);
 }
 
 void TMapa::ProfilePress(QPointF viewPoint)
 {
-    const QPointF at = ToMap(viewPoint);
-    PressedAt_ = at;
-    Rubber_ = at;
-    FirstPress_ = Line_.empty();
-    if (Line_.empty())
-        Line_.push_back(at);
+    Tracer_.Press(ToMap(viewPoint));
     View_->viewport()->update();
 }
 
 void TMapa::ProfileMove(QPointF viewPoint)
 {
-    Rubber_ = ToMap(viewPoint);
-    if (!Line_.empty())
+    Tracer_.Move(ToMap(viewPoint));
+    if (!Tracer_.Points().empty())
         View_->viewport()->update();
 }
 
 void TMapa::ProfileRelease(QPointF viewPoint)
 {
-    if (Line_.empty())
-        return;
-    const QPointF at = ToMap(viewPoint);
-    const QPointF moved = at - PressedAt_;
-    const bool dragged = std::abs(moved.x()) + std::abs(moved.y()) > 4;
-    if (FirstPress_ && dragged) {
-        // A drag: the straight line from where it started.
-        Line_.push_back(at);
+    if (Tracer_.Release(ToMap(viewPoint)))
         FinishProfile();
-        return;
-    }
-    if (!FirstPress_)
-        Line_.push_back(at);
-    Rubber_ = at;
-    View_->viewport()->update();
+    else
+        View_->viewport()->update();
 }
 
 void TMapa::ProfileEnd(QPointF viewPoint)
 {
-    // The point double-clicked ends the line (a repeat of the last is dropped).
-    Line_.push_back(ToMap(viewPoint));
+    Tracer_.DoubleClick(ToMap(viewPoint));
     FinishProfile();
 }
 
 void TMapa::CancelProfile()
 {
-    Drawing_ = false;
-    Line_.clear();
+    Tracer_.Cancel();
     View_->viewport()->unsetCursor();
     View_->viewport()->update();
     QStatusTipEvent tip{QString()};
@@ -287,7 +254,7 @@ void TMapa::CancelProfile()
 void TMapa::FinishProfile()
 {
     std::vector<TLinePoint> line;
-    for (const QPointF& q : Line_)
+    for (const QPointF& q : Tracer_.Finish())
         line.push_back(MapPointToShown(q));
     CancelProfile();
     line.erase(std::unique(line.begin(), line.end()), line.end());

@@ -6,6 +6,7 @@
 
 #include "calc/CutFillMap.h"
 #include "calc/Profile.h"
+#include "calc/uPerfil.h"
 
 #include "data/DocumentObject.h"
 
@@ -63,10 +64,10 @@ public:
     // clicks set the points of a polyline, ended by a double click or Enter;
     // Esc cancels. Ending it opens the profile window.
     void StartProfileDrawing();
-    bool DrawingProfile() const { return Drawing_; }
+    bool DrawingProfile() const { return Tracer_.Active(); }
     // The points drawn so far, in the map's pixels.
-    const std::vector<QPointF>& ProfileLine() const { return Line_; }
-    QPointF ProfileRubber() const { return Rubber_; }
+    const std::vector<QPointF>& ProfileLine() const { return Tracer_.Points(); }
+    const TLineTracer& Tracer() const { return Tracer_; }
     // Where a pixel of the map lies, in shown coordinates (the stake
     // coordinates, or E and N of a georeferenced project).
     TLinePoint MapPointToShown(const QPointF& pixel) const;
@@ -89,11 +90,7 @@ private:
     TMapView* View_ = nullptr;
     TBarScale Scale_;  // the side bar's, for the plan the map was drawn from
     QPointF ToMap(QPointF viewPoint) const;
-    bool Drawing_ = false;
-    std::vector<QPointF> Line_;  // map pixels
-    QPointF Rubber_;             // where the pointer is
-    QPointF PressedAt_;
-    bool FirstPress_ = false;  // the press that set the line's first point
+    TLineTracer Tracer_;
 };
 
 // Creates a map window on the bitmap in the frame (outer size 324 x 260,

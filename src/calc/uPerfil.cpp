@@ -5,6 +5,7 @@
 #include "calc/CalcSist.h"
 #include "calc/ProfileChart.h"
 #include "calc/uMapa.h"
+#include "contour/uShowCurvas.h"
 #include "data/NumberFormat.h"
 #include "data/NumberUtils.h"
 #include "grid/datagrid.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
+#include <QPolygonF>
 #include <QPushButton>
 #include <QSvgGenerator>
 #include <QTableWidget>
@@ -59,6 +61,68 @@ QString Summary(const TProfile& p, char sep)
 }
 
 }  // namespace
+
+void TLineTracer::Start()
+{
+    Active_ = true;
+    Points_.clear();
+}
+
+void TLineTracer::Press(QPointF at)
+{
+    PressedAt_ = at;
+    Rubber_ = at;
+    FirstPress_ = Points_.empty();
+    if (FirstPress_)
+        Points_.push_back(at);
+}
+
+bool TLineTracer::Release(QPointF at)
+{
+    if (Points_.empty())
+        return false;
+    const QPointF moved = at - PressedAt_;
+    const bool dragged = std::abs(moved.x()) + std::abs(moved.y()) > 4;
+    if (FirstPress_ && dragged) {
+        Points_.push_back(at);
+        return true;
+    }
+    if (!FirstPress_)
+        Points_.push_back(at);
+    Rubber_ = at;
+    return false;
+}
+
+std::vector<QPointF> TLineTracer::Finish()
+{
+    std::vector<QPointF> points = std::move(Points_);
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    Cancel();
+    return points;
+}
+
+void TLineTracer::Cancel()
+{
+    Active_ = false;
+    Points_.clear();
+}
+
+void TLineTracer::Paint(QPainter& p, QPointF shift) const
+{
+    if (!Active_ || Points_.empty())
+        return;
+    QPolygonF line;
+    for (const QPointF& q : Points_)
+        line << q + shift;
+    line << Rubber_ + shift;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::white, 4));
+    p.drawPolyline(line);
+    p.setPen(QPen(Qt::black, 2, Qt::DashLine));
+    p.drawPolyline(line);
+    p.restore();
+}
 
 TPerfilView::TPerfilView(TPerfil& window, QWidget* parent) : QWidget(parent), Window(window)
 {
@@ -301,6 +365,10 @@ TPerfil* OpenProfileWindow(TForm1& frame, TDocumentObject& document, const QStri
 void ShowProfile(TForm1& frame)
 {
     if (auto* map = qobject_cast<TMapa*>(frame.ActiveChild())) {
+        map->StartProfileDrawing();
+        return;
+    }
+    if (auto* map = qobject_cast<TShowCurvas*>(frame.ActiveChild())) {
         map->StartProfileDrawing();
         return;
     }

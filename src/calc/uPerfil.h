@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QPointF>
 #include <QWidget>
 
 #include <vector>
@@ -21,6 +22,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QMimeData;
+class QPainter;
 class QTableWidget;
 
 namespace nivora {
@@ -93,6 +95,40 @@ public:
     QLineEdit* edSecoes = nullptr;
     QLineEdit* edLargura = nullptr;
 };
+
+// The line of a profile drawn with the mouse on a map: a drag draws a
+// straight line; clicks set the points of a polyline, which a double click
+// or Enter ends; Esc cancels. The points are the map's own pixels.
+class TLineTracer {
+public:
+    bool Active() const { return Active_; }
+    const std::vector<QPointF>& Points() const { return Points_; }
+    QPointF Rubber() const { return Rubber_; }
+
+    void Start();
+    void Press(QPointF at);
+    void Move(QPointF at) { Rubber_ = at; }
+    // True when the release ends a drag, and with it the line.
+    bool Release(QPointF at);
+    // The point double-clicked ends the line.
+    void DoubleClick(QPointF at) { Points_.push_back(at); }
+    // The points drawn (a point repeated once); the tracer is idle again.
+    std::vector<QPointF> Finish();
+    void Cancel();
+    // The line so far and on to the pointer, the map's pixels moved by `shift`.
+    void Paint(QPainter& painter, QPointF shift) const;
+
+private:
+    bool Active_ = false;
+    std::vector<QPointF> Points_;
+    QPointF Rubber_;
+    QPointF PressedAt_;
+    bool FirstPress_ = false;  // the press that set the line's first point
+};
+
+// What a map shows in the status line while a line is drawn on it.
+inline constexpr const char* kTraceHint =
+    "Desenhe a linha do perfil: arraste, ou clique nos pontos e termine com um clique duplo ou Enter; Esc cancela.";
 
 // Computes the profile of `line` on the document and opens its window; an
 // error box with the reason when the line cannot be profiled.

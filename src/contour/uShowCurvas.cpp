@@ -14,6 +14,8 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QMimeData>
+#include <QMouseEvent>
+#include <QStatusTipEvent>
 #include <QPointer>
 #include <QPainter>
 #include <QScreen>
@@ -72,14 +74,59 @@ void TCurvasView::paintEvent(QPaintEvent* e)
 {
     QPainter p(viewport());
     Window.FormPaint(p, e->rect());
+    Window.Tracer().Paint(p, -QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value()));
 }
 
-void TCurvasView::scrollContentsBy(int dx, int dy) { viewport()->scroll(dx, dy); }
+void TCurvasView::scrollContentsBy(int dx, int dy)
+{
+    viewport()->scroll(dx, dy);
+    // A line being drawn moves with the map, whole.
+    if (Window.DrawingProfile())
+        viewport()->update();
+}
 
 void TCurvasView::keyPressEvent(QKeyEvent* e)
 {
+    if (Window.DrawingProfile() && e->key() == Qt::Key_Escape) {
+        Window.CancelProfile();
+        return;
+    }
+    if (Window.DrawingProfile() && (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)) {
+        Window.FinishProfile();
+        return;
+    }
     if (!Window.FormKeyDown(e->key(), e->modifiers()))
         e->ignore();
+}
+
+void TCurvasView::mouseMoveEvent(QMouseEvent* e)
+{
+    if (Window.DrawingProfile())
+        Window.ProfileMove(e->position());
+    QAbstractScrollArea::mouseMoveEvent(e);
+}
+
+void TCurvasView::mousePressEvent(QMouseEvent* e)
+{
+    if (Window.DrawingProfile() && e->button() == Qt::LeftButton)
+        Window.ProfilePress(e->position());
+    QAbstractScrollArea::mousePressEvent(e);
+}
+
+void TCurvasView::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (Window.DrawingProfile() && e->button() == Qt::LeftButton)
+        Window.ProfileRelease(e->position());
+    QAbstractScrollArea::mouseReleaseEvent(e);
+}
+
+void TCurvasView::mouseDoubleClickEvent(QMouseEvent* e)
+{
+    if (Window.DrawingProfile() && e->button() == Qt::LeftButton) {
+        Window.ProfileEnd(e->position());
+        return;
+    }
+    QAbstractScrollArea::mouseDoubleClickEvent(e);
 }
 
 void TCurvasView::resizeEvent(QResizeEvent* e)
@@ -304,6 +351,94 @@ QMimeData* TShowCurvas::MapMimeData() const
     mime->setData("image/svg+xml", svg.data());
     mime->setImageData(MapImage());
     return mime;
+}
+
+QPointF TShowCurvas::ToMap(QPointF viewPoint) const
+{
+    return viewPoint + QPointF(View_->horizontalScrollBar()->value(), View_->verticalScrollBar()->value());
+}
+
+TLinePoint TShowCurvas::MapPointToShown(const QPointF& pixel) const
+{
+    // Pixels to map units at the zoom, map units to metres past the
+    // margins, metres to the fractional stake.
+    const TMapGeometry& g = Picture_.Geometry;
+    const long double ux = static_cast<long double>(pixel.x()) * g.W / std::max(1, ScaledWidth_);
+    const long double uy = static_cast<long double>(pixel.y()) * g.H / std::max(1, ScaledHeight_);
+    const long double x = g.XMin + (ux - 1000) / g.ScaleX;
+    const long double y = g.YMin + (uy - 666) / g.ScaleY;
+    const TDocumentObject* document = ViewedDocument();
+    if (!document)
+        return {x, y};
+    const TTerreno& t = document->Terrain();
+    const long double col = 1 + (x - static_cast<long double>(t.OriginX())) / static_cast<long double>(t.Lx());
+    const long double row = 1 + (y - static_cast<long double>(t.OriginY())) / static_cast<long double>(t.Ly());
+    return ShownPosition(t, col, row);
+}
+
+void TShowCurvas::StartProfileDrawing()
+{
+    if (!ViewedDocument()) {
+        Messages().Warning(this, "O documento deste mapa foi fechado: não há cotas para o perfil.");
+        return;
+    }
+    Tracer_.Start();
+    View_->viewport()->setMouseTracking(true);
+    View_->viewport()->setCursor(Qt::CrossCursor);
+    View_->setFocus();
+    QStatusTipEvent tip(kTraceHint);
+    QCoreApplication::sendEvent(View_->viewport(), &tip);
+}
+
+void TShowCurvas::ProfilePress(QPointF viewPoint)
+{
+    Tracer_.Press(ToMap(viewPoint));
+    View_->viewport()->update();
+}
+
+void TShowCurvas::ProfileMove(QPointF viewPoint)
+{
+    Tracer_.Move(ToMap(viewPoint));
+    if (!Tracer_.Points().empty())
+        View_->viewport()->update();
+}
+
+void TShowCurvas::ProfileRelease(QPointF viewPoint)
+{
+    if (Tracer_.Release(ToMap(viewPoint)))
+        FinishProfile();
+    else
+        View_->viewport()->update();
+}
+
+void TShowCurvas::ProfileEnd(QPointF viewPoint)
+{
+    Tracer_.DoubleClick(ToMap(viewPoint));
+    FinishProfile();
+}
+
+void TShowCurvas::CancelProfile()
+{
+    Tracer_.Cancel();
+    View_->viewport()->unsetCursor();
+    View_->viewport()->update();
+    QStatusTipEvent tip{QString()};
+    QCoreApplication::sendEvent(View_->viewport(), &tip);
+}
+
+void TShowCurvas::FinishProfile()
+{
+    std::vector<TLinePoint> line;
+    for (const QPointF& q : Tracer_.Finish())
+        line.push_back(MapPointToShown(q));
+    CancelProfile();
+    line.erase(std::unique(line.begin(), line.end()), line.end());
+    TForm1* frame = FrameOf(this);
+    TDocumentObject* document = ViewedDocument();
+    if (line.size() < 2 || !frame || !document)
+        return;
+    // Stations every 20 m and sections as often, 40 m wide.
+    OpenProfileWindow(*frame, *document, ProjectName(), line, {20, 20, 40});
 }
 
 void TShowCurvas::CopyMap() const { QGuiApplication::clipboard()->setMimeData(MapMimeData()); }

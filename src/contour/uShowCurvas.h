@@ -8,6 +8,8 @@
 // active one. The frame's copy command puts the picture on the clipboard at
 // its full size, whatever the zoom.
 
+#include "calc/Profile.h"
+#include "calc/uPerfil.h"
 #include "contour/AltimetricMap.h"
 
 #include "data/DocumentObject.h"
@@ -46,6 +48,10 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     // Moves what is painted and has only the strip it uncovers painted.
     void scrollContentsBy(int dx, int dy) override;
@@ -90,6 +96,20 @@ public:
     bool MapRendered() const;
     int Replays() const { return Replays_; }
 
+    // The line of a profile drawn on the map, as on the cut-and-fill map
+    // (TLineTracer); ending it opens the profile window.
+    void StartProfileDrawing();
+    bool DrawingProfile() const { return Tracer_.Active(); }
+    const TLineTracer& Tracer() const { return Tracer_; }
+    // Where a pixel of the map at its zoom lies, in shown coordinates.
+    TLinePoint MapPointToShown(const QPointF& pixel) const;
+    void ProfilePress(QPointF viewPoint);
+    void ProfileMove(QPointF viewPoint);
+    void ProfileRelease(QPointF viewPoint);
+    void ProfileEnd(QPointF viewPoint);
+    void FinishProfile();
+    void CancelProfile();
+
 private:
     friend TShowCurvas* CreateMapWindow(TForm1* frame, TAltimetricMap picture, TDocumentObject* document);
 
@@ -100,6 +120,9 @@ private:
     // hand, under way, or would take more memory than a window should hold;
     // true while a drawing at the zoom is under way.
     bool StartRendering();
+    // A point of the view as a pixel of the map at its zoom.
+    QPointF ToMap(QPointF viewPoint) const;
+    TLineTracer Tracer_;
 
     // False while the window is being created: its first activation comes
     // before its zoom is settled and must not write the zoom box.

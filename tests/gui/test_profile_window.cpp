@@ -10,6 +10,8 @@
 #include "calc/FieldReport.h"
 #include "calc/uMapa.h"
 #include "calc/uPerfil.h"
+#include "contour/uDefMapa.h"
+#include "contour/uShowCurvas.h"
 #include "data/NumberFormat.h"
 #include "grid/datagrid.h"
 #include "print/PrintDocument.h"
@@ -188,6 +190,40 @@ private slots:
         QCOMPARE(double(w->Profile().Length), 125.0);
         QVERIFY(std::fabs(double(*w->Profile().Samples.front().Natural) - 8.26) < 1e-6);
         QVERIFY(std::fabs(double(*w->Profile().Samples.back().Natural) - 7.80) < 1e-6);
+    }
+
+    // The same drag on the altimetric map, whose pixels are map units at
+    // its zoom: the line from stake (2, 2) to stake (4, 3) to a pixel's width.
+    void dragOnTheAltimetricMap()
+    {
+        TForm2* doc = WorkedDocument();
+        CreateAltimetricDialogs(*frame);
+        frame->State().ContourRequest.TakeLimits(doc->Terrain().MapLimits());
+        std::vector<std::string> levels = {"8", "9", "10"};
+        QVERIFY(SetRequestLevels(frame->State().ContourRequest, levels, ','));
+        TShowCurvas* map = OpenAltimetricMap(*frame, *doc);
+        map->resize(700, 500);
+        emit Menu("mnExibir")->aboutToShow();
+        QVERIFY(Item("mnPerfil")->isEnabled());
+        Item("mnPerfil")->trigger();
+        QVERIFY(map->DrawingProfile());
+        const TMapGeometry& g = map->Picture().Geometry;
+        const auto pixel = [&](int col, int row) {
+            const QSize s = map->ScaledSize();
+            return QPoint(int(std::lround(double(g.MapX(doc->Terrain().StakeX(col))) * s.width() / g.W)),
+                          int(std::lround(double(g.MapY(doc->Terrain().StakeY(row))) * s.height() / g.H)));
+        };
+        QWidget* view = Control<QAbstractScrollArea>(map, "CurvasView")->viewport();
+        QTest::mousePress(view, Qt::LeftButton, {}, pixel(2, 2));
+        QTest::mouseRelease(view, Qt::LeftButton, {}, pixel(4, 3));
+        TPerfil* w = ActiveProfile();
+        QVERIFY(w);
+        const TProfile& p = w->Profile();
+        QVERIFY(std::fabs(double(p.Length) - std::hypot(50.0, 25.0)) < 0.5);
+        QVERIFY(p.Samples.front().Natural && p.Samples.back().Natural);
+        QVERIFY(std::fabs(double(*p.Samples.front().Natural) - 8.12) < 0.02);
+        QVERIFY(std::fabs(double(*p.Samples.back().Natural) - 8.60) < 0.02);
+        QVERIFY(!map->DrawingProfile());
     }
 
     // Clicks set a polyline's points, a double click ends it; Esc drops a
