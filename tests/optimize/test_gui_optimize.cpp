@@ -124,6 +124,55 @@ private slots:
         QCOMPARE(Resultado()->CurrentColumn(), 3);
     }
 
+    void aBearingFromNorthIsTurnedOntoTheGrid_data()
+    {
+        QTest::addColumn<bool>("georeferenced");
+        QTest::addColumn<bool>("south");
+        QTest::addColumn<QString>("bearing");
+        QTest::addColumn<double>("syMin");
+        QTest::addColumn<double>("syMax");
+        // Facing east (+X), the cross slope rising 0 to 0,1 % to the right:
+        // towards +Y when the rows run south, towards -Y when they run north.
+        // Without a georeference the bearing is from X, the cross towards +Y.
+        QTest::newRow("rows south") << true << true << "90" << 0.0 << 0.001;
+        QTest::newRow("rows north") << true << false << "90" << -0.001 << 0.0;
+        QTest::newRow("no georeference") << false << true << "0" << 0.0 << 0.001;
+    }
+
+    void aBearingFromNorthIsTurnedOntoTheGrid()
+    {
+        QFETCH(bool, georeferenced);
+        QFETCH(bool, south);
+        QFETCH(QString, bearing);
+        QFETCH(double, syMin);
+        QFETCH(double, syMax);
+        TForm2* doc = SineDocument(30, 20);
+        if (georeferenced) {
+            TGeoreference g;
+            g.Epsg = 31982;
+            g.CornerEasting = 500000;
+            g.CornerNorthing = 7000000;
+            g.RowsRunSouth = south;
+            doc->Document().SetGeoreference(g);
+        }
+        QCOMPARE(Run([&] {
+                     TypeSineLimits();
+                     Control<QRadioButton>(Dialog(), "rbDirecao")->click();
+                     QCOMPARE(Control<QLabel>(Dialog(), "lbDirecao")->text().contains("norte"), georeferenced);
+                     Retype(Box("edDirecao"), bearing);
+                     Retype(Box("edTransversalMin"), "0");
+                     QTest::keyClick(Box("edTransversalMax"), Qt::Key_Return);
+                 }),
+                 int(QDialog::Accepted));
+        QVERIFY(recorder->Shown.empty());
+        TSurfaceOptions along = test::SineOptions(1);
+        along.Limits.Cross = {syMin, syMax};
+        const TSurfaceResult expected = OptimizeSurface(test::SineField(30, 20), along);
+        QVERIFY(expected.Solved());
+        const double cut = D(doc->Terrain().Plans()[2].CutVolume);
+        QVERIFY2(std::fabs(cut - double(expected.CutVolume)) < 1e-3, qPrintable(QString::number(cut)));
+    }
+
     void refinarHalvesTheStepAndSolves()
     {
         TForm2* doc = SineDocument(30, 20);
