@@ -483,6 +483,8 @@ void TResultado::GridGetEditText(int column, int row, QLineEdit* editor)
     ResultEditWasSaved = t && t->Saved();
     const TPlanLimits* limits = t ? t->LimitedPlan(column) : nullptr;
     ResultEditLimits = limits ? std::optional<TPlanLimits>(*limits) : std::nullopt;
+    const TDesignSurface* surface = t && column >= 1 ? t->DesignSurface(column) : nullptr;
+    ResultEditSurface = surface ? std::optional<TDesignSurface>(*surface) : std::nullopt;
     ResultEditText = ToUtf(ResultEditOriginal);
     const QSignalBlocker block(editor);
     editor->setText(ResultEditText);
@@ -533,6 +535,8 @@ void TResultado::RevertEdit()
         t->SetPlanText(ResultEditColumn, TypedField(ResultEditRow), ResultEditOriginal);
         if (ResultEditLimits)
             t->SetLimitedPlan(ResultEditColumn, ResultEditLimits);
+        if (ResultEditSurface)
+            t->SetDesignSurface(ResultEditColumn, ResultEditSurface);
         // Back to the file's text: nothing left to save for it.
         if (ResultEditWasSaved)
             t->SetSaved(true);

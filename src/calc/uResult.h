@@ -4,6 +4,7 @@
 // and nine of the user's). In a user plan the user types the slopes and a
 // cut/fill ratio; "&Recalcular" computes that plan.
 
+#include "data/DesignSurface.h"
 #include "data/ProjectExtension.h"
 
 #include <QAbstractTableModel>
@@ -121,6 +122,8 @@ private:
     // The limits the edited plan was designed under: typing its slopes drops
     // them, Esc brings them back with the texts.
     std::optional<TPlanLimits> ResultEditLimits;
+    // The same for the plan's design layer (an optimised surface).
+    std::optional<TDesignSurface> ResultEditSurface;
 
     TResultGrid* Grid = nullptr;
     TResultModel* Model = nullptr;

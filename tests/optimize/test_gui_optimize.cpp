@@ -10,10 +10,12 @@
 #include "calc/CalcSist.h"
 #include "calc/ResultTable.h"
 #include "calc/uResult.h"
+#include "data/SaveOpenCommands.h"
 #include "data/DesignSurface.h"
 #include "grid/datagrid.h"
 #include "optimize/uOtimizar.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -171,6 +174,56 @@ private slots:
         QVERIFY(expected.Solved());
         const double cut = D(doc->Terrain().Plans()[2].CutVolume);
         QVERIFY2(std::fabs(cut - double(expected.CutVolume)) < 1e-3, qPrintable(QString::number(cut)));
+    }
+
+    // A key in the surface's slope cell, then Esc, gives the plan back as it
+    // was: its surface, its figures and its saved state; a slope typed and
+    // committed makes it a plane again. The saved file keeps the surface.
+    void escInTheResultsWindowKeepsTheSurface()
+    {
+        TForm2* doc = SineDocument(30, 20);
+        QCOMPARE(Run([&] {
+                     TypeSineLimits();
+                     QTest::keyClick(Box("edRelacao"), Qt::Key_Return);
+                 }),
+                 int(QDialog::Accepted));
+        const TTerreno& t = doc->Terrain();
+        QVERIFY(t.DesignSurface(2));
+        const TDesignSurface surface = *t.DesignSurface(2);
+        const TPlano plan = t.Plans()[2];
+        const QString file = TempFolder("otimizada") + "/OTIMIZADA.NVR";
+        recorder->SaveNames = {file};
+        QVERIFY(SaveProject(doc));
+        TResultado* r = Resultado();
+        QVERIFY(r);
+        QCOMPARE(r->CellText(2, 0), QString("Plano 1 (Superfície otimizada)"));
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        Control<QTableView>(r, "Grid")->setFocus();
+        r->SetCurrentCell(2, rrSx);
+        QVERIFY(Type("2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(t.DesignSurface(2));
+        QVERIFY(*t.DesignSurface(2) == surface);
+        QVERIFY(t.Plans()[2] == plan);
+        QCOMPARE(r->CellText(2, 0), QString("Plano 1 (Superfície otimizada)"));
+        QVERIFY(t.Saved());
+
+        r->SetCurrentCell(2, rrSx);
+        QVERIFY(Type("2"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!t.DesignSurface(2));
+        QCOMPARE(r->CellText(2, 0), QString("Plano 1"));
+
+        recorder->ConfirmAnswers = {TAnswer::No};
+        QVERIFY(doc->close());
+        QTRY_COMPARE(frame->OpenDocumentCount(), 0);
+        recorder->OpenNames = {file};
+        OpenProject(*frame);
+        TForm2* back = ActiveDocument();
+        QVERIFY(back);
+        QVERIFY(back->Terrain().DesignSurface(2) && *back->Terrain().DesignSurface(2) == surface);
+        QVERIFY(back->Terrain().Plans()[2] == plan);
     }
 
     void refinarHalvesTheStepAndSolves()
