@@ -10,6 +10,7 @@
 #include "calc/uDefSist.h"
 #include "calc/uRestricoes.h"
 #include "optimize/uOtimizar.h"
+#include "calc/uEscoamento.h"
 #include "calc/uMapa.h"
 #include "calc/uPerfil.h"
 #include "calc/uResult.h"
@@ -369,6 +370,9 @@ void TForm1::CreateMenus()
     mnCurvasProjeto =
         Item(mnExibir, "mnCurvasProjeto", "Mapa Altimétrico do &Projeto",
              "Exibe um mapa com as curvas de nível da superfície de projeto.", &TForm1::mnCurvasProjetoClick);
+    mnEscoamento =
+        Item(mnExibir, "mnEscoamento", "Mapa de &Escoamento",
+             "Exibe onde a água empoça e por onde escoa, no terreno natural ou no plano.", &TForm1::mnEscoamentoClick);
     mnPerfil = Item(mnExibir, "mnPerfil", "&Perfil...",
                     "Exibe o perfil do terreno e do projeto ao longo de uma linha, com seções transversais; num mapa, "
                     "a linha é desenhada com o mouse.",
@@ -789,7 +793,7 @@ void TForm1::UpdateMenuItems()
     mnCopiar->setEnabled((documentActive && doc == ActiveDocument())
                          || (State_.CutFillMapWindow && ActiveChild() == State_.CutFillMapWindow)
                          || (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow)
-                         || qobject_cast<TPerfil*>(ActiveChild()));
+                         || qobject_cast<TPerfil*>(ActiveChild()) || qobject_cast<TMapaEscoamento*>(ActiveChild()));
     SaveBtn->setEnabled(mnSalvar->isEnabled());
     CutBtn->setEnabled(mnRecortar->isEnabled());
     CopyBtn->setEnabled(mnCopiar->isEnabled());
@@ -862,6 +866,7 @@ void TForm1::UpdateViewMenu()
         mapDocument = DocumentShownBy(ActiveChild());
     mnPerfil->setEnabled(onMap ? mapDocument != nullptr
                                : ActiveDocument() && ActiveDocument()->Terrain().ValueCount() > 0);
+    mnEscoamento->setEnabled(ActiveDocument() && ActiveDocument()->Terrain().ValueCount() > 0);
 }
 
 void TForm1::RebuildWindowList()
@@ -948,11 +953,15 @@ void TForm1::mnCopiarClick()
         State_.ActiveMapWindow->CopyMap();
     else if (auto* perfil = qobject_cast<TPerfil*>(ActiveChild()))
         perfil->CopyChart();
+    else if (auto* drainage = qobject_cast<TMapaEscoamento*>(ActiveChild()))
+        drainage->CopyMap();
 }
 
 void TForm1::mnCurvasClick() { ShowAltimetricMap(*this); }
 void TForm1::mnCurvasProjetoClick() { ShowDesignAltimetricMap(*this); }
 void TForm1::mnPerfilClick() { ShowProfile(*this); }
+
+void TForm1::mnEscoamentoClick() { ShowDrainageMap(*this); }
 
 void TForm1::mnImprimirClick()
 {
@@ -1095,7 +1104,7 @@ void TForm1::SetHelpContext()
         {mnImprimir, 80},   {mnExportarPDF, 81},
         {FileExitItem, 6},  {mnRecortar, 7},        {mnCopiar, 8},     {mnColar, 9},        {XColuna1->menuAction(), 10},
         {LinhaY1->menuAction(), 11}, {mnInsCol, 12}, {mnDelCol, 13},   {mnInsRow, 14},      {mnDelRow, 15},
-        {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnWinSurf, 23},
+        {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnEscoamento, 100}, {mnWinSurf, 23},
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
         {mnImportarPontos, 70}, {mnPropriedades, 71}, {mnRestricoes, 95}, {mnOtimizar, 96},

@@ -157,6 +157,7 @@ public:
     void mnCurvasClick();
     void mnCurvasProjetoClick();
     void mnPerfilClick();
+    void mnEscoamentoClick();
     void sbFontClick();
     void sbMenosDecClick();
     void sbMaisDecClick();
@@ -260,6 +261,7 @@ private:
     QAction* mnCurvas = nullptr;
     QAction* mnCurvasProjeto = nullptr;
     QAction* mnPerfil = nullptr;
+    QAction* mnEscoamento = nullptr;
     QAction* mnWinSurf = nullptr;
     QAction* mnToolBar = nullptr;
     QAction* mnStatusBar = nullptr;

@@ -1,6 +1,7 @@
 #include "calc/Drainage.h"
 
 #include "calc/CalcSist.h"
+#include "data/NumberFormat.h"
 
 #include <algorithm>
 #include <charconv>
@@ -318,6 +319,21 @@ TDrainage ComputeDrainage(const TDrainGrid& g, const std::vector<std::uint8_t>& 
     std::stable_sort(d.Ponds.begin(), d.Ponds.end(),
                      [](const TPond& a, const TPond& b) { return a.Volume > b.Volume; });
     return d;
+}
+
+TPonding Ponding(const TTerreno& terrain, TDrainSurface surface, const TUsedRect& area)
+{
+    const TDrainGrid g = DrainageSurface(terrain, surface, area);
+    const TDrainage d = ComputeDrainage(g, BorderOutlets(g));
+    return {d.WetCount, d.WetArea, d.Volume};
+}
+
+std::string PondingText(const TPonding& natural, const TPonding& design, char sep)
+{
+    const auto figures = [sep](const TPonding& p) {
+        return FormatFixed(p.WetArea / 10000, 4, 15, sep) + " ha, " + FormatFixed(p.Volume, 1, 15, sep) + " m³";
+    };
+    return "Área alagável: terreno natural " + figures(natural) + "; plano " + figures(design);
 }
 
 TFallCheck CheckMinimumFall(const TDrainGrid& g, double minFall)

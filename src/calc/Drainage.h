@@ -139,6 +139,18 @@ struct TDrainage {
 // and counted in UndrainedCount.
 TDrainage ComputeDrainage(const TDrainGrid& grid, const std::vector<std::uint8_t>& outlets);
 
+// The wet area and ponded volume of a surface over `area` with the water
+// leaving at the border stakes, as the results window and the field report
+// give them.
+struct TPonding {
+    std::int64_t WetCount = 0;
+    double WetArea = 0;  // m²
+    double Volume = 0;   // m³
+};
+TPonding Ponding(const TTerreno& terrain, TDrainSurface surface, const TUsedRect& area);
+// "Área alagável: terreno natural 0,0800 ha, 640,0 m³; plano 0,0000 ha, 0,0 m³"
+std::string PondingText(const TPonding& natural, const TPonding& design, char decimalSeparator);
+
 // A stake where the design falls less than the minimum along its main
 // direction.
 struct TLowFall {

@@ -109,6 +109,8 @@ TFieldReport BuildFieldReport(const TTerreno& t)
         }
         r.Lines.push_back(line);
     }
+    r.NaturalPonding = Ponding(t, TDrainSurface::Natural, r.Area);
+    r.DesignPonding = Ponding(t, TDrainSurface::Design, r.Area);
     // The first stake walked is the first one listed.
     if (!r.Lines.empty())
         r.FirstStake = TFirstStake{r.Lines.front().Col, r.Lines.front().Row, r.Lines.front().Design};
@@ -185,6 +187,7 @@ std::vector<std::string> ReportTotals(const TFieldReport& r, char sep)
             + std::to_string(r.FillCount) + " em aterro (" + Fixed(r.AreaHa(), 4, sep) + " ha).",
         "Volume de corte: " + Fixed(r.CutVolume, 1, sep) + " m³. Volume de aterro: " + Fixed(r.FillVolume, 1, sep)
             + " m³.",
+        PondingText(r.NaturalPonding, r.DesignPonding, sep) + ".",
     };
 }
 

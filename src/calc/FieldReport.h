@@ -9,6 +9,7 @@
 // the crew never walks back across the field between two stakes. Stakes
 // without elevation are not listed.
 
+#include "calc/Drainage.h"
 #include "calc/Plan.h"
 #include "calc/StakeCoordinates.h"
 
@@ -59,6 +60,10 @@ struct TFieldReport {
     long double CutVolume = 0;
     long double FillVolume = 0;
     long double AreaHa() const { return CellArea * (CutCount + FillCount) * 0.0001L; }
+    // Where water stands over the area before and after the work, with the
+    // water leaving at the border.
+    TPonding NaturalPonding;
+    TPonding DesignPonding;
 };
 
 // The stakes of `area` in walking order (every stake, with elevation or not).

@@ -17,11 +17,12 @@ list(APPEND NIVORA_CORE_SOURCES
 # LEMON in nivora_haul_flow.
 list(APPEND NIVORA_HAUL_SOURCES calc/Haul.cpp)
 list(APPEND NIVORA_HAUL_FLOW_SOURCES calc/HaulFlow.cpp)
-list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp calc/ProfileChart.cpp)
+list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp calc/ProfileChart.cpp calc/DrainageMap.cpp)
 list(APPEND NIVORA_UI_SOURCES
   calc/uDefSist.cpp
   calc/uResult.cpp
   calc/uMapa.cpp
   calc/uRestricoes.cpp
   calc/uPerfil.cpp
+  calc/uEscoamento.cpp
 )

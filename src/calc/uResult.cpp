@@ -2,7 +2,10 @@
 
 #include "app/Platform.h"
 #include "app/sist.h"
+#include "calc/Drainage.h"
+#include "calc/FieldReport.h"
 #include "calc/ResultTable.h"
+#include "data/NumberFormat.h"
 #include "data/NumberEdit.h"
 #include "data/TextCodec.h"
 #include "grid/CellDelegate.h"
@@ -328,6 +331,13 @@ TResultado::TResultado(QWidget* parent) : QMdiSubWindow(parent)
     lbDesatualizado->setPalette(warn);
     lbDesatualizado->hide();
     layout->addWidget(lbDesatualizado);
+    lbEscoamento = new QLabel(body);
+    lbEscoamento->setObjectName("lbEscoamento");
+    lbEscoamento->setContentsMargins(8, 4, 8, 0);
+    // Always there, empty without a current plan, so that the window keeps
+    // its size as plans come and go.
+    lbEscoamento->setFixedHeight(lbEscoamento->fontMetrics().height() + 6);
+    layout->addWidget(lbEscoamento);
 
     Panel2 = new QWidget(body);
     Panel2->setObjectName("Panel2");
@@ -426,7 +436,7 @@ void TResultado::FitClientArea()
     // The frame and title bar around the client area are the window's
     // contents margins.
     const QMargins frame = contentsMargins();
-    const int line = lbDesatualizado->isHidden() ? 0 : lbDesatualizado->sizeHint().height();
+    const int line = (lbDesatualizado->isHidden() ? 0 : lbDesatualizado->sizeHint().height()) + lbEscoamento->height();
     const int height = std::max(248, Grid->minimumHeight() + line + Panel2->height());
     resize(445 + frame.left() + frame.right(), height + frame.top() + frame.bottom());
 }
@@ -436,6 +446,7 @@ void TResultado::Repaint()
     Model->Refresh();
     WidenPlanColumns();
     UpdateRecalcButton();
+    UpdatePondingLine();
     const bool outOfDate = ResultsOutOfDate();
     if (outOfDate == !lbDesatualizado->isHidden())
         return;
@@ -445,6 +456,27 @@ void TResultado::Repaint()
         const int line = lbDesatualizado->sizeHint().height();
         resize(width(), height() + (outOfDate ? line : -line));
     }
+}
+
+void TResultado::UpdatePondingLine()
+{
+    const TTerreno* t = ActiveTerrain();
+    const bool shown = t && HasFieldReport(*t);
+    std::string key;
+    if (shown) {
+        const TPlano& p = t->Plans()[0];
+        const TUsedRect a = t->LastArea();
+        key = std::to_string(reinterpret_cast<std::uintptr_t>(t)) + ' ' + FormatShortest(p.Sx.Value(), '.') + ' '
+              + FormatShortest(p.Sy.Value(), '.') + ' ' + FormatShortest(p.OriginElevation.Value(), '.') + ' '
+              + std::to_string(a.FirstCol) + ' ' + std::to_string(a.FirstRow) + ' ' + std::to_string(a.LastCol) + ' '
+              + std::to_string(a.LastRow) + ' ' + DecimalSeparator();
+        if (key != PondingKey)
+            lbEscoamento->setText(
+                QString::fromStdString(PondingText(Ponding(*t, TDrainSurface::Natural, a),
+                                                   Ponding(*t, TDrainSurface::Design, a), DecimalSeparator())));
+    } else
+        lbEscoamento->clear();
+    PondingKey = key;
 }
 
 void TResultado::WidenPlanColumns()

@@ -110,6 +110,10 @@ public:
 private:
     void UpdateRecalcButton();
     void WidenPlanColumns();
+    // The line of where water stands on the natural ground and on the
+    // working plan; computed again only for another plan or document.
+    void UpdatePondingLine();
+    std::string PondingKey;
 
     // The cell being edited and the text last reported from its editor.
     bool ResultEditPending = false;
@@ -128,6 +132,7 @@ private:
     TResultGrid* Grid = nullptr;
     TResultModel* Model = nullptr;
     QLabel* lbDesatualizado = nullptr;
+    QLabel* lbEscoamento = nullptr;
     QWidget* Panel2 = nullptr;
     QPushButton* btRecalc = nullptr;
     QPushButton* BitBtn4 = nullptr;

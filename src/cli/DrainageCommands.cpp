@@ -72,7 +72,7 @@ TDrained RunDrainage(const TArgs& a)
                                                 : "O arquivo " + File(a) + " não tem cotas.");
 
     const std::string outlets = a.Get("--outlets", "border");
-    std::vector<std::uint8_t> mask;
+    std::vector<std::uint8_t>& mask = d.Outlets;
     if (outlets == "border") {
         mask = BorderOutlets(d.Grid);
     } else {
@@ -168,7 +168,8 @@ std::vector<TCommand> DrainageCommands()
                         "piquetes da borda do terreno, ou os de um arquivo), até a cota em que transbordam, e escreve "
                         "em JSON a área alagável, o volume empoçado, os piquetes alagados, o mais fundo e cada poça "
                         "com sua cota de transbordo; com o plano, também os piquetes em que ele cai menos que a queda "
-                        "mínima na sua direção principal. O arquivo de saídas tem a coluna e a linha de "
+                        "mínima na sua direção principal. Com -o, desenha o mapa de escoamento: lâmina d'água, "
+                        "direções do escoamento e área de contribuição. O arquivo de saídas tem a coluna e a linha de "
                         "um piquete por linha.",
          .Options = {{"--surface", "natural|design", "a superfície: o terreno natural ou o plano atual (design)",
                       "natural", OneOf({"natural", "design"})},
@@ -179,8 +180,12 @@ std::vector<TCommand> DrainageCommands()
                       {}},
                      AreaOption(),
                      {"--min-fall", "S", "queda mínima do plano, em m/m, na sua direção principal", "0.001",
-                      NumberIn(0, 1)}},
-         .Run = Drainage},
+                      NumberIn(0, 1)},
+                     LocaleOption(),
+                     {"-o", "MAPA.png", "desenha também o mapa de escoamento: .png, .svg, ou .pdf (a página impressa)",
+                      "", OutputExtension({".png", ".svg", ".pdf"})}},
+         .Run = Drainage,
+         .DrawsWith = "-o"},
     };
 }
 

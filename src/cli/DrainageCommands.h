@@ -17,6 +17,7 @@ struct TDrained {
     // Whether the design had to be computed first (the file held no plan).
     bool Systematized = false;
     TDrainGrid Grid;
+    std::vector<std::uint8_t> Outlets;  // one byte a stake of Grid
     TDrainage Result;
     std::optional<TFallCheck> Fall;  // for the design
 };

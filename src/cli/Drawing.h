@@ -41,5 +41,7 @@ int Export(const TArgs& a);
 using TProfilePicture = std::function<std::vector<std::uint8_t>(const TProfile&)>;
 int ProfileCommand(const TArgs& a, const TProfilePicture& picture);
 int ProfileChart(const TArgs& a);
+// drainage with -o: the JSON and the map (DrainageDrawing.cpp).
+int DrainageMap(const TArgs& a);
 
 }  // namespace nivora::cli

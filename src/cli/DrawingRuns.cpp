@@ -12,7 +12,7 @@ int RunDrawing(const TCommand& command, const TArgs& args, char**)
 {
     static const std::map<std::string, TRunFn> runs = {
         {"cutfill-map", CutFillMap}, {"contour-map", ContourMap}, {"report", Report},        {"points", Points},
-        {"georef", Georef},          {"export", Export},          {"profile", ProfileChart},
+        {"georef", Georef},          {"export", Export},          {"profile", ProfileChart}, {"drainage", DrainageMap},
     };
     const auto it = runs.find(command.Name);
     if (it == runs.end())

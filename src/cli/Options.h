@@ -65,6 +65,9 @@ struct TCommand {
     // Checks of options that go together (one of two, not both); throws
     // TUsageError. Run with the other checks, before any file is read.
     std::function<void(const TArgs&)> CheckTogether{};
+    // An option with which a command that otherwise draws nothing draws, and
+    // so runs in the drawing helper as Draws commands do.
+    std::string DrawsWith{};
 
     const TOption* Find(const std::string& name) const;
     std::string Usage() const;  // "nivora-cli NAME OPERAND [options]"

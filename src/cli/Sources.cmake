@@ -25,4 +25,5 @@ list(APPEND NIVORA_CLI_DRAW_SOURCES
   cli/MapDrawing.cpp
   cli/ReportDrawing.cpp
   cli/ProfileDrawing.cpp
+  cli/DrainageDrawing.cpp
 )

@@ -83,7 +83,8 @@ int Run(int argc, char** argv)
             std::cout << command->Help();
             return kExitOk;
         }
-        return command->Draws ? RunDrawing(*command, a, argv) : command->Run(a);
+        const bool draws = command->Draws || (!command->DrawsWith.empty() && a.Has(command->DrawsWith));
+        return draws ? RunDrawing(*command, a, argv) : command->Run(a);
     } catch (const TUsageError& e) {
         return UsageError(e.what(), command);
     } catch (const TNothingToCompute& e) {

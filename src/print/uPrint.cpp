@@ -3,6 +3,7 @@
 #include "app/Platform.h"
 #include "app/sist.h"
 #include "calc/FieldReport.h"
+#include "calc/uEscoamento.h"
 #include "calc/uMapa.h"
 #include "calc/uPerfil.h"
 #include "calc/uResult.h"
@@ -10,6 +11,7 @@
 #include "grid/datagrid.h"
 #include "print/AltimetricPages.h"
 #include "print/CutFillPages.h"
+#include "print/DrainagePages.h"
 #include "print/FieldReportPages.h"
 #include "print/ProfilePages.h"
 #include "print/ResultsPages.h"
@@ -94,6 +96,8 @@ TPrintKind PrintKindOf(const QMdiSubWindow* w)
         return TPrintKind::AltimetricMap;
     if (qobject_cast<const TPerfil*>(w))
         return TPrintKind::Profile;
+    if (qobject_cast<const TMapaEscoamento*>(w))
+        return TPrintKind::DrainageMap;
     return TPrintKind::None;
 }
 
@@ -122,6 +126,12 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
         const auto* perfil = static_cast<const TPerfil*>(window);
         r.Document = ProfileDocument(perfil->Profile(), perfil->Exaggeration(), Heading(perfil->ProjectName()));
         r.ProposedName = Proposed(perfil->ProjectName(), "Perfil");
+        break;
+    }
+    case TPrintKind::DrainageMap: {
+        const auto* drainage = static_cast<const TMapaEscoamento*>(window);
+        r.Document = DrainageDocument(drainage->Map(), Heading(drainage->ProjectName()));
+        r.ProposedName = Proposed(drainage->ProjectName(), "Mapa de Escoamento");
         break;
     }
     }

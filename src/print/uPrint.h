@@ -30,6 +30,7 @@ enum class TPrintKind {
     CutFillMap,     // a cut-and-fill map window
     AltimetricMap,  // an altimetric map window
     Profile,        // a profile window
+    DrainageMap,    // a drainage map window
 };
 TPrintKind PrintKindOf(const QMdiSubWindow* window);
 

@@ -19,6 +19,7 @@ if(NIVORA_GUI)
   add_executable(cutfill_png_pixels ${CMAKE_CURRENT_LIST_DIR}/cutfill_png_pixels.cpp)
   target_link_libraries(cutfill_png_pixels PRIVATE Qt6::Gui)
   nivora_cli_script(cli_profile_svg LABEL gui SCRIPT ProfileSvgCli.cmake)
+  nivora_cli_script(cli_drainage_map LABEL gui SCRIPT DrainageMapCli.cmake)
   nivora_cli_script(cli_cutfill_map LABEL gui SCRIPT CutFillCli.cmake
                     ARGS -DPIXELS=$<TARGET_FILE:cutfill_png_pixels>)
 endif()

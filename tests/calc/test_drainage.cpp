@@ -4,6 +4,7 @@
 
 #include "calc/CalcSist.h"
 #include "calc/Drainage.h"
+#include "calc/FieldReport.h"
 
 #include <gtest/gtest.h>
 
@@ -402,4 +403,19 @@ TEST(Drainage, LeastFallAlongTheMainDirection)
     EXPECT_EQ(level.DirY, 0);
     EXPECT_EQ(level.Stakes.size(), 24u);
     EXPECT_EQ(CheckMinimumFall(grid(20, 20, [](int, int) { return 10.0; }), 0).Stakes.size(), 0u);
+}
+
+TEST(Drainage, FieldReportTellsThePondingBeforeAndAfter)
+{
+    TTerreno t = Field(5, 5, 20, 20, Hollow);
+    ASSERT_TRUE(Systematize(t, false, -1).Computed);
+    const TFieldReport r = BuildFieldReport(t);
+    EXPECT_NEAR(r.NaturalPonding.Volume, 640, 1e-3);
+    EXPECT_EQ(r.NaturalPonding.WetCount, 2);
+    EXPECT_EQ(r.DesignPonding.Volume, 0);
+    const std::vector<std::string> totals = ReportTotals(r, ',');
+    ASSERT_EQ(totals.size(), 3u);
+    EXPECT_EQ(totals[2], "Área alagável: terreno natural 0,0800 ha, 640,0 m³; plano 0,0000 ha, 0,0 m³.");
+    EXPECT_EQ(PondingText({3, 1200, 1234.56}, {}, '.'),
+              "Área alagável: terreno natural 0.1200 ha, 1234.6 m³; plano 0.0000 ha, 0.0 m³");
 }

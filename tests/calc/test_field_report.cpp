@@ -188,7 +188,8 @@ TEST(FieldReport, LinesFollowThePlanOfTheFourStakeExample)
     EXPECT_NEAR(double(r.FillVolume), 600.0, 1e-6);
     EXPECT_EQ(Joined(ReportTotals(r, ',')),
               "Total: 4 piquetes, 2 em corte e 2 em aterro (0,1600 ha).|"
-              "Volume de corte: 600,0 m³. Volume de aterro: 600,0 m³.");
+              "Volume de corte: 600,0 m³. Volume de aterro: 600,0 m³.|"
+              "Área alagável: terreno natural 0,0000 ha, 0,0 m³; plano 0,0000 ha, 0,0 m³.");
 }
 
 TEST(FieldReport, SummaryShowsThePlanAndTheArea)
