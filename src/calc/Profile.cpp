@@ -227,6 +227,18 @@ private:
     long double Lx_ = 1, Ly_ = 1;
 };
 
+// How many pieces the grid's lines cut the straight line from a to b into.
+long double PieceCount(const TTerreno& t, const TLinePoint& a, const TLinePoint& b)
+{
+    const TLinePoint ga = GridPosition(t, a), gb = GridPosition(t, b);
+    const auto lines = [](long double from, long double to, std::int32_t stakes) {
+        const long double first = std::max(std::ceil(std::min(from, to)), 1.0L);
+        const long double last = std::min(std::floor(std::max(from, to)), static_cast<long double>(stakes));
+        return std::max(last - first + 1, 0.0L);
+    };
+    return 1 + lines(ga.X, gb.X, t.ColCount()) + lines(ga.Y, gb.Y, t.RowCount());
+}
+
 bool Finite(const TLinePoint& p) { return std::isfinite(p.X) && std::isfinite(p.Y); }
 
 // The distances start, start + step, ... below `length`, then `length`.
@@ -289,6 +301,13 @@ TProfile ComputeProfile(const TTerreno& t, std::span<const TLinePoint> vertices,
         || (o.SectionStep > 0 && !positive(o.SectionWidth)))
         throw TProfileError("Os espaçamentos e a largura das seções devem ser positivos.");
 
+    long double pieces = 0;
+    for (std::size_t k = 1; k < line.size(); ++k)
+        pieces += PieceCount(t, line[k - 1], line[k]);
+    if (pieces > static_cast<long double>(kMaxPieces))
+        throw TProfileError(
+            "A linha do perfil cruza a grade vezes demais; use uma linha mais curta ou com menos pontos.");
+
     const TSampler sampler(t);
     TProfile p;
     p.HasDesign = sampler.HasDesign();
@@ -335,7 +354,18 @@ TProfile ComputeProfile(const TTerreno& t, std::span<const TLinePoint> vertices,
     }
 
     if (o.SectionStep > 0) {
-        for (const long double d : Marks(p.Length, o.SectionStep, kMaxSections, "seções")) {
+        const std::vector<long double> marks = Marks(p.Length, o.SectionStep, kMaxSections, "seções");
+        // A section crosses at most as many grid lines as its width spans
+        // along either axis.
+        const long double spacingX = static_cast<long double>(t.Lx()), spacingY = static_cast<long double>(t.Ly());
+        const long double perSection =
+            1 + std::min(o.SectionWidth / spacingX + 1, static_cast<long double>(t.ColCount()))
+            + std::min(o.SectionWidth / spacingY + 1, static_cast<long double>(t.RowCount()));
+        if (perSection * static_cast<long double>(marks.size()) > static_cast<long double>(kMaxPieces))
+            throw TProfileError(
+                "Seções demais, ou largas demais, para esta grade: aumente o espaçamento ou diminua a "
+                "largura das seções.");
+        for (const long double d : marks) {
             TSection s;
             s.Distance = d;
             std::size_t leg = 0;

@@ -119,11 +119,15 @@ struct TProfile {
 inline constexpr std::size_t kMaxProfileVertices = 1000;
 inline constexpr std::size_t kMaxStations = 20000;
 inline constexpr std::size_t kMaxSections = 2000;
+// The pieces (a line's stretches between grid lines) the line, and the
+// sections together, may be cut into: a line that zigzags across a large grid
+// or many wide sections would otherwise take more memory than a desktop has.
+inline constexpr std::size_t kMaxPieces = 200000;
 
 // The profile of the polyline `vertices` (consecutive repeated points are
 // dropped). Throws TProfileError when fewer than two distinct points remain,
 // a coordinate or an option is not finite or not positive, or the spacings
-// would give more stations or sections than the limits above.
+// would give more stations or sections, or more pieces, than the limits above.
 TProfile ComputeProfile(const TTerreno& terrain, std::span<const TLinePoint> vertices,
                         const TProfileOptions& options = {});
 

@@ -152,7 +152,13 @@ int ProfileCommand(const TArgs& a, const TProfilePicture& picture)
         CheckOutput(out);
     TSystematized run = LoadAndSystematize(a);
     TTerreno& t = run.Project.Terrain();
-    const TProfile p = ComputeProfile(t, LineOf(a), OptionsOf(a));
+    TProfile p;
+    try {
+        p = ComputeProfile(t, LineOf(a), OptionsOf(a));
+    } catch (const TProfileError& e) {
+        // What the line asks of this grid is more than can be computed.
+        throw TNothingToCompute(e.what());
+    }
     bool anyNatural = false;
     for (const TProfileSample& s : p.Samples)
         anyNatural = anyNatural || s.Natural.has_value();

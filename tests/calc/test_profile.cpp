@@ -332,6 +332,18 @@ TEST(Profile, RefusesLinesAndSpacingsItCannotUse)
     // clang-format on
     for (const auto& c : cases)
         EXPECT_THROW(ComputeProfile(t, c.line, c.options), TProfileError) << c.what;
+    // On a large grid: a line zigzagging across it 200 times, and 2000
+    // sections each 1000 m wide, are more than the memory should hold.
+    TTerreno large(1000, 1000, 1.0f, 1.0f);
+    std::vector<TLinePoint> zigzag;
+    for (int k = 0; k <= 200; ++k)
+        zigzag.push_back({k % 2 ? 999.0L : 0.0L, k % 2 ? 999.0L : 0.0L + k});
+    EXPECT_THROW(ComputeProfile(large, zigzag), TProfileError);
+    zigzag.resize(50);
+    EXPECT_NO_THROW(ComputeProfile(large, zigzag));
+    const std::vector<TLinePoint> shortLine = {{0, 500}, {100, 500}};
+    EXPECT_THROW(ComputeProfile(large, shortLine, {20, 0.05L, 1000}), TProfileError);
+    EXPECT_NO_THROW(ComputeProfile(large, shortLine, {20, 1, 40}));
     // Repeated points are dropped, not refused.
     const std::vector<TLinePoint> repeated = {{0, 0}, {0, 0}, {100, 0}, {100, 0}};
     EXPECT_EQ(ComputeProfile(t, repeated).Legs.size(), 1u);
