@@ -9,6 +9,7 @@
 #include "grid/uWinSurf.h"
 #include "calc/uDefSist.h"
 #include "calc/uRestricoes.h"
+#include "calc/uTransporte.h"
 #include "optimize/uOtimizar.h"
 #include "calc/uEscoamento.h"
 #include "calc/uMapa.h"
@@ -356,6 +357,10 @@ void TForm1::CreateMenus()
     mnOtimizar = Item(mnCalcular, "mnOtimizar", "Superfície &Otimizada...",
                       "Calcula a superfície de projeto que move menos terra com as declividades limitadas.",
                       &TForm1::mnOtimizarClick);
+    mnTransporte = Item(mnCalcular, "mnTransporte", "Distância de &Transporte...",
+                        "Calcula a distância média de transporte da terra do plano atual, as curvas de massa e o "
+                        "custo da terraplenagem.",
+                        &TForm1::mnTransporteClick);
 
     mnExibir = topMenu("mnExibir", "E&xibir", "Comandos relacionados com a exibição.");
     connect(mnExibir, &QMenu::aboutToShow, this, &TForm1::UpdateViewMenu);
@@ -793,7 +798,8 @@ void TForm1::UpdateMenuItems()
     mnCopiar->setEnabled((documentActive && doc == ActiveDocument())
                          || (State_.CutFillMapWindow && ActiveChild() == State_.CutFillMapWindow)
                          || (State_.ActiveMapWindow && ActiveChild() == State_.ActiveMapWindow)
-                         || qobject_cast<TPerfil*>(ActiveChild()) || qobject_cast<TMapaEscoamento*>(ActiveChild()));
+                         || qobject_cast<TPerfil*>(ActiveChild()) || qobject_cast<TMapaEscoamento*>(ActiveChild())
+                         || qobject_cast<THaulWindow*>(ActiveChild()) != nullptr);
     SaveBtn->setEnabled(mnSalvar->isEnabled());
     CutBtn->setEnabled(mnRecortar->isEnabled());
     CopyBtn->setEnabled(mnCopiar->isEnabled());
@@ -850,6 +856,8 @@ void TForm1::UpdateCalcMenu()
     mnSistematizar->setEnabled(ActiveDocument() && ActiveDocument()->Terrain().HasComputableBlock());
     mnRestricoes->setEnabled(mnSistematizar->isEnabled());
     mnOtimizar->setEnabled(mnSistematizar->isEnabled());
+    mnTransporte->setEnabled(ActiveDocument() && ActiveDocument()->Terrain().ResultsValid()
+                             && ActiveDocument()->Terrain().PlaneComputed());
 }
 
 void TForm1::UpdateViewMenu()
@@ -955,6 +963,8 @@ void TForm1::mnCopiarClick()
         perfil->CopyChart();
     else if (auto* drainage = qobject_cast<TMapaEscoamento*>(ActiveChild()))
         drainage->CopyMap();
+    else if (auto* haul = qobject_cast<THaulWindow*>(ActiveChild()))
+        haul->CopyHaul();
 }
 
 void TForm1::mnCurvasClick() { ShowAltimetricMap(*this); }
@@ -1107,7 +1117,7 @@ void TForm1::SetHelpContext()
         {mnSistematizar, 18}, {mnExibirResultados, 20}, {mnExibirMapa, 21}, {mnCurvas, 22}, {mnEscoamento, 100}, {mnWinSurf, 23},
         {mnToolBar, 24},    {mnStatusBar, 25},      {mnJanCascata, 27}, {mnJanLado, 28},    {mnJanArranjar, 29},
         {mnJanMiniminizar, 30}, {HelpAboutItem, 33}, {mnDesfazer, 60}, {mnRefazer, 61},
-        {mnImportarPontos, 70}, {mnPropriedades, 71}, {mnRestricoes, 95}, {mnOtimizar, 96},
+        {mnImportarPontos, 70}, {mnPropriedades, 71}, {mnRestricoes, 95}, {mnOtimizar, 96}, {mnTransporte, 110},
         {mnCurvasProjeto, 121}, {mnPerfil, 120},
     };
     // clang-format on
@@ -1181,6 +1191,12 @@ void TForm1::mnOtimizarClick()
     if (!Otimizar)
         Otimizar = new TOtimizar(this);
     Otimizar->Execute(ActiveDocument(), this);
+}
+
+void TForm1::mnTransporteClick()
+{
+    if (TForm2* doc = ActiveDocument())
+        OpenHaulWindow(*this, *doc);
 }
 
 void TForm1::CommitActiveEdit()

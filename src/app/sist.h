@@ -129,6 +129,7 @@ public:
     // A plan under slope limits, with earth exported or imported.
     void mnRestricoesClick();
     void mnOtimizarClick();
+    void mnTransporteClick();
     void mnFecharClick();
     void mnSalvarClick();
     void mnSalvarComoClick();
@@ -256,6 +257,7 @@ private:
     QAction* mnSistematizar = nullptr;
     QAction* mnRestricoes = nullptr;
     QAction* mnOtimizar = nullptr;
+    QAction* mnTransporte = nullptr;
     QAction* mnExibirResultados = nullptr;
     QAction* mnExibirMapa = nullptr;
     QAction* mnCurvas = nullptr;

@@ -7,6 +7,7 @@
 #include "calc/uMapa.h"
 #include "calc/uPerfil.h"
 #include "calc/uResult.h"
+#include "calc/uTransporte.h"
 #include "contour/uShowCurvas.h"
 #include "grid/datagrid.h"
 #include "print/AltimetricPages.h"
@@ -14,6 +15,7 @@
 #include "print/DrainagePages.h"
 #include "print/FieldReportPages.h"
 #include "print/ProfilePages.h"
+#include "print/HaulPages.h"
 #include "print/ResultsPages.h"
 
 #include <QFileInfo>
@@ -98,6 +100,8 @@ TPrintKind PrintKindOf(const QMdiSubWindow* w)
         return TPrintKind::Profile;
     if (qobject_cast<const TMapaEscoamento*>(w))
         return TPrintKind::DrainageMap;
+    if (qobject_cast<const THaulWindow*>(w))
+        return TPrintKind::Haul;
     return TPrintKind::None;
 }
 
@@ -132,6 +136,23 @@ TPrintRequest PrintRequestFor(QMdiSubWindow* window)
         const auto* drainage = static_cast<const TMapaEscoamento*>(window);
         r.Document = DrainageDocument(drainage->Map(), Heading(drainage->ProjectName()));
         r.ProposedName = Proposed(drainage->ProjectName(), "Mapa de Escoamento");
+        break;
+    }
+    case TPrintKind::Haul: {
+        const auto* haul = static_cast<const THaulWindow*>(window);
+        if (!haul->Ready()) {
+            Messages().Warning(window, "A distância de transporte ainda não foi calculada.");
+            break;
+        }
+        // The figures as the window's copy gives them, one pair a line.
+        std::vector<std::pair<std::string, std::string>> figures;
+        for (const QString& line : haul->FiguresText().split("\r\n", Qt::SkipEmptyParts)) {
+            const qsizetype tab = line.indexOf('\t');
+            if (!line.startsWith("Curva de massa"))
+                figures.emplace_back(line.left(tab).toStdString(), line.mid(tab + 1).toStdString());
+        }
+        r.Document = HaulDocument(haul->Result(), std::move(figures), Heading(haul->ProjectName()));
+        r.ProposedName = Proposed(haul->ProjectName(), "Distância de Transporte");
         break;
     }
     }

@@ -31,6 +31,7 @@ enum class TPrintKind {
     AltimetricMap,  // an altimetric map window
     Profile,        // a profile window
     DrainageMap,    // a drainage map window
+    Haul,           // a haul window: its figures and mass curves
 };
 TPrintKind PrintKindOf(const QMdiSubWindow* window);
 
