@@ -17,7 +17,8 @@ list(APPEND NIVORA_CORE_SOURCES
 # LEMON in nivora_haul_flow.
 list(APPEND NIVORA_HAUL_SOURCES calc/Haul.cpp)
 list(APPEND NIVORA_HAUL_FLOW_SOURCES calc/HaulFlow.cpp)
-list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp calc/ProfileChart.cpp calc/DrainageMap.cpp calc/HaulChart.cpp)
+list(APPEND NIVORA_RENDER_SOURCES calc/CutFillMap.cpp calc/ProfileChart.cpp calc/DrainageMap.cpp calc/HaulChart.cpp
+     calc/BlockDiagram.cpp)
 list(APPEND NIVORA_UI_SOURCES
   calc/uDefSist.cpp
   calc/uResult.cpp

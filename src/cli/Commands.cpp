@@ -7,8 +7,8 @@ const std::vector<TCommand>& CommandTable()
     static const std::vector<TCommand> table = [] {
         std::vector<TCommand> all;
         for (auto group :
-             {ProjectCommands, DesignCommands, OptimizeCommands, HaulCommands, MapCommands, DrainageCommands,
-              PointsCommands, GeorefCommands, ReportCommands, ExportCommands, ProfileCommands})
+             {ProjectCommands, DesignCommands, OptimizeCommands, HaulCommands, MapCommands, BlockCommands,
+              DrainageCommands, PointsCommands, GeorefCommands, ReportCommands, ExportCommands, ProfileCommands})
             for (TCommand& c : group())
                 all.push_back(std::move(c));
         return all;

@@ -27,6 +27,7 @@ std::vector<TCommand> ExportCommands();    // export
 std::vector<TCommand> ProfileCommands();   // profile
 std::vector<TCommand> DrainageCommands();  // drainage
 std::vector<TCommand> HaulCommands();      // haul
+std::vector<TCommand> BlockCommands();     // block
 
 const std::vector<TCommand>& CommandTable();
 const TCommand* FindCommand(const std::string& name);

@@ -24,6 +24,7 @@ int RunDrawing(const TCommand& command, const TArgs& args, char** argv);
 // The drawing functions (MapDrawing.cpp, ReportDrawing.cpp).
 int CutFillMap(const TArgs& a);
 int ContourMap(const TArgs& a);
+int Block(const TArgs& a);  // BlockDrawing.cpp
 int Report(const TArgs& a);
 // points runs in the helper too: its projection library is as slow to load
 // (PointsRun.cpp). ReadOrigin reads its --origin, for the check and the run.

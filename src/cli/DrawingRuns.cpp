@@ -11,8 +11,9 @@ namespace nivora::cli {
 int RunDrawing(const TCommand& command, const TArgs& args, char**)
 {
     static const std::map<std::string, TRunFn> runs = {
-        {"cutfill-map", CutFillMap}, {"contour-map", ContourMap}, {"report", Report},        {"points", Points},
-        {"georef", Georef},          {"export", Export},          {"profile", ProfileChart}, {"drainage", DrainageMap},
+        {"cutfill-map", CutFillMap}, {"contour-map", ContourMap}, {"report", Report},
+        {"points", Points},          {"georef", Georef},          {"export", Export},
+        {"profile", ProfileChart},   {"drainage", DrainageMap},   {"block", Block},
     };
     const auto it = runs.find(command.Name);
     if (it == runs.end())

@@ -12,6 +12,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/DesignCommands.cpp
   cli/OptimizeCommands.cpp
   cli/HaulCommands.cpp
+  cli/BlockCommands.cpp
   cli/MapCommands.cpp
   cli/PointsCommands.cpp
   cli/GeorefCommands.cpp
@@ -21,6 +22,7 @@ list(APPEND NIVORA_CLI_SOURCES
   cli/DrainageCommands.cpp
 )
 list(APPEND NIVORA_CLI_DRAW_SOURCES
+  cli/BlockDrawing.cpp
   cli/DrawingRuns.cpp
   cli/MapDrawing.cpp
   cli/ReportDrawing.cpp
