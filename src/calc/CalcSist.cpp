@@ -1,5 +1,6 @@
 #include "CalcSist.h"
 
+#include "calc/Settlement.h"
 #include "data/ByteStream.h"
 #include "data/NumberUtils.h"
 #include "data/UCotas.h"
@@ -836,9 +837,8 @@ void TTerreno::RecomputeUserPlans(int except)
         CurrentPlan_ = k;
         Plans_[0] = plan;
         const long double ratio = TypedRatio(plan);
-        if (ComputeOrigin(plan.Sx, plan.Sy))
-            AdjustRatio(ratio, PlanBalance(k));
-        else
+        TAdjustResult adjust;
+        if (!ComputeCurrentPlan(ratio, PlanBalance(k), adjust))
             plan.Valid = false;  // nothing to compute it on: shown as not computed
     }
 }
@@ -881,12 +881,28 @@ TSystematizeResult RecalculatePlan(TTerreno& t, int column, const TEarthBalance&
     }
     t.CurrentPlan_ = column;
     t.Plans_[0] = t.Plans_[std::size_t(column)];
-    const TPlano& p = t.Plans_[0];
-    const long double ratio = p.CutFillRatio;
-    result.Computed = t.ComputeOrigin(p.Sx, p.Sy);
-    if (result.Computed)
-        result.Adjust = t.AdjustRatio(ratio, balance);
+    const long double ratio = t.Plans_[0].CutFillRatio;
+    result.Computed = t.ComputeCurrentPlan(ratio, balance, result.Adjust);
     return result;
+}
+
+bool TTerreno::ComputeCurrentPlan(long double ratio, const TEarthBalance& balance, TAdjustResult& adjust)
+{
+    // Settling fills are raised from the plane as balanced without them:
+    // the plane is computed first with the allowance but no heights.
+    std::optional<TDesignSurface> settled;
+    if (const TDesignSurface* layer = DesignSurface(CurrentPlan_);
+        layer && layer->Kind == TDesignSurface::TKind::Settled) {
+        settled = *layer;
+        Extension_.DesignSurfaces[CurrentPlan_].Reset(0, 0);
+    }
+    const TPlano& p = Plans_[0];
+    if (!ComputeOrigin(p.Sx, p.Sy))
+        return false;
+    adjust = AdjustRatio(ratio, balance);
+    if (settled)
+        adjust = RaiseSettlingFills(*this, std::move(*settled), ratio, balance);
+    return true;
 }
 
 // ------------------------------------------------------------------ file data

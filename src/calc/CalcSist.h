@@ -285,6 +285,10 @@ private:
     // their slopes and ratio on the elevations as they are now (after the
     // best plane, which they need).
     void RecomputeUserPlans(int except);
+    // The current plan computed again from its slopes: its origin, then
+    // `ratio` met with `balance`; a plan with settling fills has them raised
+    // again from its balanced plane. False when there is nothing to compute.
+    bool ComputeCurrentPlan(long double ratio, const TEarthBalance& balance, TAdjustResult& adjust);
 
     // Fields, in declaration order.
     TOwnedStore Store_;

@@ -77,6 +77,7 @@ TFieldReport BuildFieldReport(const TTerreno& t)
     r.PlanName = ResultCellText(&t, t.CurrentPlan(), 0, '.');
     if (const TPlanLimits* limits = t.LimitedPlan(t.CurrentPlan()))
         r.Limits = *limits;
+    r.Settlement = SettlementFigures(t, 0);
     r.Lx = t.Lx();
     r.Ly = t.Ly();
     r.OriginX = t.OriginX();
@@ -159,6 +160,18 @@ std::vector<std::pair<std::string, std::string>> ReportSummary(const TFieldRepor
         items.emplace_back("Plano", r.PlanName);
     if (r.Limits)
         items.emplace_back(kPlanLimitsCaption, PlanLimitsText(*r.Limits, sep));
+    if (r.Settlement) {
+        const TSettlementFigures& s = *r.Settlement;
+        items.emplace_back("Compensação de recalque", "aterros acima de " + Fixed(s.Depth, 2, sep) + " m elevados "
+                                                          + FormatGeneral(s.Percent, 10, sep)
+                                                          + " % da profundidade total");
+        items.emplace_back("Superfície construída (m³)",
+                           "corte " + Fixed(s.BuiltCut, 1, sep) + ", aterro " + Fixed(s.BuiltFill, 1, sep));
+        items.emplace_back("Superfície após o recalque (m³)",
+                           "corte " + Fixed(s.SettledCut, 1, sep) + ", aterro " + Fixed(s.SettledFill, 1, sep));
+        items.emplace_back("Volume adicional de aterro (m³)",
+                           Fixed(s.ExtraVolume, 1, sep) + " em " + std::to_string(s.RaisedStakes) + " piquetes");
+    }
     items.insert(items.end(), {
                                   {"Declividade Sx", Fixed(p.Sx, 6, sep)},
                                   {"Declividade Sy", Fixed(p.Sy, 6, sep)},

@@ -11,6 +11,7 @@
 
 #include "calc/Drainage.h"
 #include "calc/Plan.h"
+#include "calc/Settlement.h"
 #include "calc/StakeCoordinates.h"
 
 #include <cstdint>
@@ -46,6 +47,8 @@ struct TFieldReport {
     // outside it was designed with (none for a plan without).
     std::string PlanName;
     std::optional<TPlanLimits> Limits;
+    // The settlement allowance and both surfaces' figures, for a plan with one.
+    std::optional<TSettlementFigures> Settlement;
     long double Lx = 0, Ly = 0, OriginX = 0, OriginY = 0;
     long double CellArea = 0;
     // Where stake (1, 1) is on the ground, for a georeferenced project.

@@ -274,7 +274,9 @@ TLimitedResult DesignLimitedPlan(TTerreno& t, int slot, const TLimitedDesign& de
     // The balance is kept as the file keeps it, so that this run and every
     // later recalculation meet the same volumes.
     const TPlanLimits record = PlanLimitsOf(design);
-    out.Run = RecalculatePlan(t, slot, {record.Export, record.Import, record.ImportCompacted});
+    const TEarthBalance balance{record.Export, record.Import, record.ImportCompacted};
+    t.SetDesignSurface(slot, std::nullopt);
+    out.Run = design.Settlement ? SettlePlan(t, slot, *design.Settlement, balance) : RecalculatePlan(t, slot, balance);
     t.SetLimitedPlan(slot, record);
     return out;
 }

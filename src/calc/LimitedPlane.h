@@ -8,6 +8,7 @@
 // holding one moves the other).
 
 #include "calc/CalcSist.h"
+#include "calc/Settlement.h"
 #include "data/ProjectExtension.h"
 
 #include <optional>
@@ -80,6 +81,8 @@ struct TLimitedDesign {
     TSlopeLimits Limits;
     long double Ratio = 1;
     TEarthBalance Balance;
+    // Deep fills raised to settle to the plane (see calc/Settlement.h).
+    std::optional<TSettlement> Settlement = {};
 };
 
 struct TLimitedResult {
@@ -99,7 +102,9 @@ std::string PlanLimitsText(const TPlanLimits& limits, char decimalSeparator);
 // found, written with `decimalSeparator`, and the plan is recalculated
 // (RecalculatePlan), so that recalculating it again gives the same plane;
 // the terrain records the design with the plan (SetLimitedPlan), whose
-// recalculation then meets the same balance.
+// recalculation then meets the same balance. A layer the plan had is
+// replaced: by the settlement allowance when the design has one, by none
+// otherwise.
 TLimitedResult DesignLimitedPlan(TTerreno& terrain, int slot, const TLimitedDesign& design, char decimalSeparator);
 
 }  // namespace nivora

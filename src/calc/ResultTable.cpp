@@ -49,11 +49,18 @@ std::string ResultCellText(const TTerreno* t, int column, int row, char sep)
         return {};
     if (column == 0)
         return kRowCaptions[row];
-    if (row == 0)
-        return column == 1              ? std::string("Melhor Plano")
-               : IsOptimised(t, column) ? "Plano " + std::to_string(column - 1) + " (Superfície otimizada)"
-               : t->LimitedPlan(column) ? "Plano " + std::to_string(column - 1) + " (limitado)"
-                                        : "Plano " + std::to_string(column - 1);
+    if (row == 0) {
+        if (column == 1)
+            return "Melhor Plano";
+        const std::string name = "Plano " + std::to_string(column - 1);
+        if (IsOptimised(t, column))
+            return name + " (Superfície otimizada)";
+        const TDesignSurface* layer = t->DesignSurface(column);
+        const bool settled = layer && layer->Kind == TDesignSurface::TKind::Settled;
+        if (t->LimitedPlan(column))
+            return name + (settled ? " (limitado, recalque)" : " (limitado)");
+        return settled ? name + " (recalque)" : name;
+    }
     const TPlano& p = t->Plans()[std::size_t(column)];
     const bool computed = p.Valid || HasUndefinedRatio(p);
     if (!computed) {

@@ -9,6 +9,7 @@ list(APPEND NIVORA_CORE_SOURCES
   calc/FieldReport.cpp
   calc/StakeCoordinates.cpp
   calc/LimitedPlane.cpp
+  calc/Settlement.cpp
   calc/Profile.cpp
   calc/Drainage.cpp
   calc/DesignSurface.cpp

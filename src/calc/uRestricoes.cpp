@@ -166,6 +166,26 @@ TRestricoes::TRestricoes(QWidget* parent) : QDialog(parent)
     gt->setColumnStretch(2, 1);
     main->addWidget(gbTerra);
 
+    gbRecalque = new QGroupBox("Compensação de recalque (opcional)", this);
+    gbRecalque->setObjectName("gbRecalque");
+    gbRecalque->setStyleSheet(boldTitle);
+    auto* gr = new QGridLayout(gbRecalque);
+    const auto settleRow = [&](int at, const char* caption, const char* name) {
+        auto* l = new QLabel(caption, gbRecalque);
+        auto* e = new QLineEdit(gbRecalque);
+        e->setObjectName(name);
+        e->setFixedWidth(90);
+        e->installEventFilter(this);
+        l->setBuddy(e);
+        gr->addWidget(l, at, 0);
+        gr->addWidget(e, at, 1);
+        return e;
+    };
+    edRecalqueProfundidade = settleRow(0, "Aterros mais pro&fundos que (m):", "edRecalqueProfundidade");
+    edRecalquePercentual = settleRow(1, "Ele&vados em (% da profundidade total):", "edRecalquePercentual");
+    gr->setColumnStretch(2, 1);
+    main->addWidget(gbRecalque);
+
     const TDialogButtons b = AddDialogButtons(this, main, Qt::Horizontal, "BitBtn1", "BitBtn2", "BitBtn3");
     BitBtn1 = b.Ok;
     BitBtn2 = b.Cancel;
@@ -267,6 +287,30 @@ bool TRestricoes::ReadControls(TLimitedDesign& design, int& slot)
         if (!ReadOptional(boxes[k], nrPositiveOrZero, volumes[k]))
             return false;
     d.Balance = {volumes[0].value_or(0), volumes[1].value_or(0), volumes[2].value_or(0)};
+    // The allowance: both boxes, or neither.
+    std::optional<long double> depth, percent;
+    if (!ReadOptional(edRecalqueProfundidade, nrPositiveOrZero, depth)
+        || !ReadOptional(edRecalquePercentual, nrPositive, percent))
+        return false;
+    if (depth.has_value() != percent.has_value()) {
+        Messages().Error(this,
+                         "Para compensar o recalque informe a profundidade e o percentual, ou deixe os dois "
+                         "em branco.");
+        QLineEdit* at = depth ? edRecalquePercentual : edRecalqueProfundidade;
+        at->setFocus();
+        at->selectAll();
+        return false;
+    }
+    if (depth) {
+        const TSettlement s{*depth, *percent};
+        if (const std::string why = CheckSettlement(s); !why.empty()) {
+            Messages().Error(this, QString::fromStdString(why));
+            edRecalquePercentual->setFocus();
+            edRecalquePercentual->selectAll();
+            return false;
+        }
+        d.Settlement = s;
+    }
     design = d;
     slot = cbPlano->currentIndex() + 2;
     return true;

@@ -2,7 +2,8 @@
 // TRestricoes: the dialog behind "Cálculos → Projeto com Restrições...". The
 // user limits the plan's slopes along X and Y, or along a main direction and
 // across it (each limit optional, typed in percent), asks for a least fall,
-// chooses the cut/fill ratio and the earth exported or imported, and the
+// chooses the cut/fill ratio, the earth exported or imported, an optional
+// allowance for the settlement of deep fills, and the
 // user plan column that takes the result. OK designs that plan on the active
 // document and shows it in the results window; limits that cannot be met are
 // explained and change nothing. Created once and reused: it keeps what was
@@ -69,6 +70,9 @@ private:
     QLineEdit* edImportacao = nullptr;
     QLineEdit* edImportacaoCompactada = nullptr;
     QComboBox* cbPlano = nullptr;
+    QGroupBox* gbRecalque = nullptr;
+    QLineEdit* edRecalqueProfundidade = nullptr;
+    QLineEdit* edRecalquePercentual = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
     QPushButton* BitBtn3 = nullptr;

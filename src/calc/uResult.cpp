@@ -5,6 +5,7 @@
 #include "calc/Drainage.h"
 #include "calc/FieldReport.h"
 #include "calc/ResultTable.h"
+#include "calc/Settlement.h"
 #include "data/NumberFormat.h"
 #include "data/NumberEdit.h"
 #include "data/TextCodec.h"
@@ -78,6 +79,11 @@ QVariant TResultModel::data(const QModelIndex& index, int role) const
             && Window.ResultsOutOfDate())
             return kOutOfDateColour;
         return QColor(QRgb(ResultCellColour(index.column(), index.row())));
+    }
+    if (role == Qt::ToolTipRole) {
+        const TTerreno* t = Window.ActiveTerrain();
+        const std::string summary = t ? SettlementSummary(*t, index.column(), DecimalSeparator()) : std::string();
+        return summary.empty() ? QVariant() : QVariant(QString::fromStdString(summary));
     }
     return {};
 }

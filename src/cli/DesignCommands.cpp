@@ -37,6 +37,22 @@ TSlopeRange ReadRange(const std::string& option, const std::string& text)
     return r;
 }
 
+// "X,P": fills deeper than X metres raised by P per cent of their depth.
+TSettlement ReadSettlement(const std::string& option, const std::string& text)
+{
+    const std::size_t comma = text.find(',');
+    long double depth = 0, percent = 0;
+    if (comma == std::string::npos || !ParseNumber(text.substr(0, comma), depth, '.')
+        || !ParseNumber(text.substr(comma + 1), percent, '.'))
+        throw TUsageError(option + ": escreva X,P com ponto decimal: a profundidade em m a partir da qual o aterro "
+                                   "é elevado e o percentual da profundidade (recebido: "
+                          + text + ")");
+    const TSettlement s{depth, percent};
+    if (const std::string why = CheckSettlement(s); !why.empty())
+        throw TUsageError(option + ": " + why);
+    return s;
+}
+
 TCheck RangeText()
 {
     return [](const std::string& option, const std::string& value) { (void)ReadRange(option, value); };
@@ -58,6 +74,8 @@ TLimitedDesign DesignOf(const TArgs& a)
     d.Limits.MinFall = a.Number("--min-fall", 0);
     d.Ratio = a.Number("--ratio", 1);
     d.Balance = {a.Number("--export", 0), a.Number("--import", 0), a.Number("--import-compacted", 0)};
+    if (a.Has("--settle"))
+        d.Settlement = ReadSettlement("--settle", a.Get("--settle"));
     return d;
 }
 
@@ -105,6 +123,24 @@ int Design(const TArgs& a)
     j.Key("ExportVolume").Value(design.Balance.Export);
     j.Key("ImportVolume").Value(design.Balance.Import);
     j.Key("ImportCompactedVolume").Value(design.Balance.ImportCompacted);
+    if (const auto s = SettlementFigures(t, slot)) {
+        // What the blade builds (the plan's figures above) and what is
+        // expected once the raised fills have settled (the plan's plane).
+        j.Key("Settlement").BeginObject();
+        j.Key("Depth").Value(s->Depth);
+        j.Key("Percent").Value(s->Percent);
+        j.Key("RaisedStakes").Value(s->RaisedStakes);
+        j.Key("ExtraVolume").Value(s->ExtraVolume);
+        j.Key("Built").BeginObject();
+        j.Key("CutVolume").Value(s->BuiltCut);
+        j.Key("FillVolume").Value(s->BuiltFill);
+        j.EndObject();
+        j.Key("Settled").BeginObject();
+        j.Key("CutVolume").Value(s->SettledCut);
+        j.Key("FillVolume").Value(s->SettledFill);
+        j.EndObject();
+        j.EndObject();
+    }
     j.Key("Steps").Value(r.Run.Adjust.Steps);
     j.Key("Converged").Value(r.Run.Adjust.Steps == 0 || r.Run.Adjust.Converged);
     j.EndObject();
@@ -128,7 +164,10 @@ std::vector<TCommand> DesignCommands()
                         "terra exportada e importada (corte - exportação + importação = razão x (aterro - "
                         "importação compactada)) e grava-o numa coluna de plano do usuário, com as declividades "
                         "como textos, de modo que \"Recalcular\" o reproduz. Escreve o plano em JSON. Os limites "
-                        "são MIN,MAX em m/m com ponto decimal; um lado vazio não limita.",
+                        "são MIN,MAX em m/m com ponto decimal; um lado vazio não limita. Com --settle, os aterros "
+                        "mais profundos que X são elevados P % da profundidade total (a profundidade inteira, como "
+                        "fazem os outros programas) e o projeto é deslocado de novo até a razão; o JSON dá as duas "
+                        "superfícies, a construída e a esperada após o recalque, e o volume adicional.",
          .Options =
              {ratio,
               {"--sx", "MIN,MAX", "limites da declividade ao longo de X", "sem limite", RangeText()},
@@ -141,6 +180,11 @@ std::vector<TCommand> DesignCommands()
               {"--export", "E", "volume de corte levado para fora do terreno, em m³", "0", volume},
               {"--import", "I", "volume de terra solta trazida de fora, em m³", "0", volume},
               {"--import-compacted", "IC", "volume de terra já compactada trazida de fora, em m³", "0", volume},
+              {"--settle", "X,P",
+               "compensação de recalque: aterros mais profundos que X m elevados P % da profundidade total, depois "
+               "o plano é deslocado de novo até a razão",
+               "sem compensação",
+               [](const std::string& option, const std::string& value) { (void)ReadSettlement(option, value); }},
               {"--slot", "K", "coluna do plano na tabela de resultados, de 2 a 10", "2", IntegerIn(2, 10)},
               ProjectOutputOption("grava o projeto com o plano calculado", false)},
          .Run = Design,

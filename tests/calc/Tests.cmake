@@ -10,6 +10,7 @@ nivora_core_test(test_profile test_profile.cpp)
 nivora_core_test(test_drainage test_drainage.cpp)
 nivora_core_test(test_design_surface test_design_surface.cpp)
 nivora_core_test(test_design_layer test_design_layer.cpp)
+nivora_core_test(test_settlement test_settlement.cpp)
 
 if(NIVORA_GUI)
   nivora_render_test(test_cutfill_map test_cutfill_map.cpp)

@@ -720,6 +720,11 @@ TEST_F(CliTable, DesignCommand)
         {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--slot", "1"}, 2, "--slot: deve ser um inteiro de 2 a 10"},
         {{"design", "@W/UM.NVR", "--ratio", "1", "-o", "@W/D.NVR"}, 4, "É impossivel calcular", "@W/D.NVR"},
         {{"design", "@W/NADA.NVR", "--ratio", "1"}, 3, kMissing},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--settle", "0.3"}, 2, "--settle: escreva X,P com ponto decimal"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--settle=0,3,10"}, 2, "--settle: escreva X,P"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--settle=0.3,0"}, 2, "--settle: O recalque deve ser maior"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--settle", "-0.1,10"}, 2, "--settle: A profundidade"},
+        {{"design", "@W/QUATRO.NVR", "--ratio", "1", "--settle=0.3,10", "-o", "@W/D.NVR"}, 0, "", "@W/D.NVR"},
     });
     // clang-format on
 
@@ -740,6 +745,37 @@ TEST_F(CliTable, DesignCommand)
     EXPECT_NEAR(number("CutVolume"), 1671, 1e-3);
     EXPECT_EQ(number("Slot"), 5);
     EXPECT_NE(r.Out.find("\"Limited\":true"), std::string::npos) << r.Out;
+
+    // The settlement allowance on the best plane at 1,3, spelled both ways:
+    // the built surface's figures in the plan, the settled one's beside.
+    const TResult settled = RunCli({"design", Expand("@W/WORKED.NVR"), "--ratio=1.3", "--settle=0.30,10", "--slot=4",
+                                    "-o", Expand("@W/SETTLED.NVR")});
+    ASSERT_EQ(settled.Status, 0) << settled.Err;
+    const TResult spelled =
+        RunCli({"design", Expand("@W/WORKED.NVR"), "--ratio", "1.3", "--settle", "0.3,10", "--slot", "4"});
+    EXPECT_EQ(spelled.Out, settled.Out);
+    const auto field = [&](const std::string& pattern) {
+        std::smatch m;
+        return std::regex_search(settled.Out, m, std::regex(pattern + ":(-?[0-9.eE+-]+)")) ? std::stod(m[1])
+                                                                                           : std::nan("");
+    };
+    // clang-format off
+    const std::pair<const char*, double> figures[] = {
+        {"\"Plan\":\\{[^}]*\"CutVolume\"", 1541.1263}, {"\"Plan\":\\{[^}]*\"FillVolume\"", 1185.4817},
+        {"\"Plan\":\\{[^}]*\"CutFillRatio\"", 1.3}, {"\"ExtraVolume\"", 59.0169},
+        {"\"Settled\":\\{\"CutVolume\"", 1541.1263}, {"\"Settled\":\\{[^}]*\"FillVolume\"", 1126.4649},
+        {"\"RaisedStakes\"", 2}, {"\"Depth\"", 0.3}, {"\"Percent\"", 10},
+    };
+    // clang-format on
+    for (const auto& [pattern, value] : figures)
+        EXPECT_NEAR(field(pattern), value, 1e-3) << pattern << "\n" << settled.Out;
+    // The saved plan reads back with its layer: the grid's design view
+    // shows the built surface, the two raised stakes above the plane.
+    const TResult grid = RunCli({"grid", Expand("@W/SETTLED.NVR"), "--view=design"});
+    ASSERT_EQ(grid.Status, 0) << grid.Err;
+    EXPECT_NE(grid.Out.find("8.430\t8.817\t9.205\t9.593\t9.981"), std::string::npos) << grid.Out;
+    EXPECT_NE(grid.Out.find("7.307\t7.694\t8.082\t8.470\t8.902"), std::string::npos) << grid.Out;
+    EXPECT_NE(grid.Out.find("6.745\t7.133\t7.520\t7.908\t8.346"), std::string::npos) << grid.Out;
 }
 
 // The haul of the systematized plan: the options' checks, then the worked

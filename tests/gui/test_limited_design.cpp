@@ -164,6 +164,45 @@ private slots:
         QVERIFY2(std::fabs(D(p.Sy) - -0.025131) < 1e-6, qPrintable(QString::number(D(p.Sy))));
     }
 
+    // The settlement allowance typed into its boxes (decimal comma): both or
+    // neither; the plan raised and balanced, marked in the results window.
+    void aSettlementAllowanceRaisesTheDeepFills()
+    {
+        TForm2* doc = WorkedDocument();
+        const TTerreno::TPlans before = doc->Terrain().Plans();
+        QCOMPARE(Run([&] {
+                     Control<QRadioButton>(Dialog(), "rbEixos")->click();
+                     for (const char* box :
+                          {"edPrincipalMin", "edPrincipalMax", "edTransversalMin", "edTransversalMax", "edQuedaMin"})
+                         Retype(Field(box), "");
+                     Retype(Field("edRelacao"), "1,3");
+                     Retype(Field("edRecalqueProfundidade"), "0,30");
+                     Retype(Field("edRecalquePercentual"), "");
+                     QTest::keyClick(Field("edRecalqueProfundidade"), Qt::Key_Return);
+                     QVERIFY(Dialog()->isVisible());
+                     QCOMPARE(recorder->Shown.size(), std::size_t(1));
+                     QVERIFY(recorder->Shown[0].Text.startsWith("Para compensar o recalque informe"));
+                     QVERIFY(doc->Terrain().Plans() == before);
+                     Retype(Field("edRecalquePercentual"), "100");
+                     QTest::keyClick(Field("edRecalquePercentual"), Qt::Key_Return);
+                     QVERIFY(Dialog()->isVisible());
+                     QCOMPARE(recorder->Shown.size(), std::size_t(2));
+                     Retype(Field("edRecalquePercentual"), "10");
+                     QTest::keyClick(Field("edRecalquePercentual"), Qt::Key_Return);
+                 }),
+                 int(QDialog::Accepted));
+        const TTerreno& t = doc->Terrain();
+        const int slot = Resultado()->CurrentColumn();
+        const TPlano& p = t.Plans()[std::size_t(slot)];
+        QVERIFY(t.DesignSurface(slot));
+        QCOMPARE(t.DesignSurface(slot)->SettlePercent, 10.0);
+        QVERIFY(std::fabs(D(p.CutVolume) - 1541.1263) < 1e-3);
+        QVERIFY(std::fabs(D(p.FillVolume) - 1185.4817) < 1e-3);
+        QVERIFY(QString::fromStdString(ResultCellText(&t, slot, 0, ',')).endsWith("recalque)"));
+        // The working plan is the settled one: the grid's design is built.
+        QVERIFY(std::fabs(double(t.DesignElevation(5, 3)) - 8.9018) < 1e-3);
+    }
+
     void limitsThatCannotBeMetChangeNothing()
     {
         TForm2* doc = WorkedDocument();
