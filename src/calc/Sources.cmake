@@ -12,7 +12,7 @@ list(APPEND NIVORA_CORE_SOURCES
   calc/Settlement.cpp
   calc/Profile.cpp
   calc/Drainage.cpp
-  calc/DesignSurface.cpp
+  calc/DesignTerrain.cpp
 )
 # The haul of a plan's earth in nivora_haul, its minimum-cost flow with
 # LEMON in nivora_haul_flow.

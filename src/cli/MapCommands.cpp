@@ -6,7 +6,7 @@
 
 #include "Commands.h"
 #include "calc/CalcSist.h"
-#include "calc/DesignSurface.h"
+#include "calc/DesignTerrain.h"
 #include "contour/MapGeometry.h"
 
 #include <iostream>
@@ -56,7 +56,7 @@ TTerreno& MapSurface(const TArgs& a, TProject& project, std::optional<TTerreno>&
         return t;
     if (!Systematize(t, a.Has("--area"), a.Number("--ratio", -1)).Computed)
         throw TNothingToCompute(kNoElevationsMessage);
-    design = DesignSurface(t);
+    design = DesignTerrain(t);
     if (!design)
         throw TNothingToCompute(kNoElevationsMessage);
     return *design;

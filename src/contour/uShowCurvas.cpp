@@ -2,7 +2,7 @@
 
 #include "app/Platform.h"
 #include "app/sist.h"
-#include "calc/DesignSurface.h"
+#include "calc/DesignTerrain.h"
 #include "contour/CrsCaption.h"
 #include "contour/uDefMapa.h"
 #include "grid/datagrid.h"
@@ -500,7 +500,7 @@ void ShowDesignAltimetricMap(TForm1& frame)
     TForm2* document = frame.ActiveDocument();
     if (!document || !dialog)
         return;
-    std::optional<TTerreno> design = DesignSurface(document->Terrain());
+    std::optional<TTerreno> design = DesignTerrain(document->Terrain());
     if (!design) {
         Messages().Warning(document, "É impossível desenhar o mapa do projeto antes de sistematizar o terreno.");
         return;

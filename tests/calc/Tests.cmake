@@ -8,7 +8,7 @@ nivora_core_test(test_stake_coordinates test_stake_coordinates.cpp)
 nivora_core_test(test_limited_plane test_limited_plane.cpp)
 nivora_core_test(test_profile test_profile.cpp)
 nivora_core_test(test_drainage test_drainage.cpp)
-nivora_core_test(test_design_surface test_design_surface.cpp)
+nivora_core_test(test_design_terrain test_design_terrain.cpp)
 nivora_core_test(test_design_layer test_design_layer.cpp)
 nivora_core_test(test_settlement test_settlement.cpp)
 

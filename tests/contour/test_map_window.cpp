@@ -5,7 +5,7 @@
 #include "gui/GuiTestSupport.h"
 #include "app/sist.h"
 #include "calc/FourStakes.h"
-#include "calc/DesignSurface.h"
+#include "calc/DesignTerrain.h"
 #include "calc/uMapa.h"
 #include "contour/uDefMapa.h"
 #include "contour/uShowCurvas.h"
@@ -449,7 +449,7 @@ private slots:
         QVERIFY(Systematize(doc->Terrain(), false, -1).Computed);
         emit Menu("mnExibir")->aboutToShow();
         QVERIFY(Item("mnCurvasProjeto")->isEnabled());
-        std::optional<TTerreno> design = DesignSurface(doc->Terrain());
+        std::optional<TTerreno> design = DesignTerrain(doc->Terrain());
         QVERIFY(design);
         float lowest = 0, highest = 0;
         design->SelectionExtremes(lowest, highest);

@@ -18,6 +18,6 @@ namespace nivora {
 //
 // A design elevation of exactly 0 would read as an empty stake: it is kept
 // as the smallest positive single instead.
-std::optional<TTerreno> DesignSurface(const TTerreno& terrain);
+std::optional<TTerreno> DesignTerrain(const TTerreno& terrain);
 
 }  // namespace nivora

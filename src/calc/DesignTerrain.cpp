@@ -1,10 +1,10 @@
-#include "DesignSurface.h"
+#include "DesignTerrain.h"
 
 #include <limits>
 
 namespace nivora {
 
-std::optional<TTerreno> DesignSurface(const TTerreno& t)
+std::optional<TTerreno> DesignTerrain(const TTerreno& t)
 {
     const TUsedRect area = t.LastArea();
     if (!t.PlaneComputed() || !t.ResultsValid() || area.IsEmpty())

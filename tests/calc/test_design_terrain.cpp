@@ -2,7 +2,7 @@
 // the last run's area that has an elevation, nothing elsewhere, and contour
 // lines of a plane design that are straight.
 
-#include "calc/DesignSurface.h"
+#include "calc/DesignTerrain.h"
 #include "contour/ContourTrace.h"
 
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ TTerreno Worked(const std::set<std::pair<int, int>>& missing = {})
 
 }  // namespace
 
-TEST(DesignSurface, DesignElevationsInsideTheRunsAreaOnly)
+TEST(DesignTerrain, DesignElevationsInsideTheRunsAreaOnly)
 {
     // clang-format off
     const struct { const char* what; TUsedRect selection; bool selectionOnly; } cases[] = {
@@ -47,7 +47,7 @@ TEST(DesignSurface, DesignElevationsInsideTheRunsAreaOnly)
         TTerreno t = Worked({{3, 3}});
         t.SetSelection(c.selection);
         ASSERT_TRUE(Systematize(t, c.selectionOnly, 0).Computed);
-        const std::optional<TTerreno> design = DesignSurface(t);
+        const std::optional<TTerreno> design = DesignTerrain(t);
         ASSERT_TRUE(design);
         EXPECT_EQ(design->Selection(), c.selection);
         EXPECT_EQ(design->Lx(), t.Lx());
@@ -74,22 +74,22 @@ TEST(DesignSurface, DesignElevationsInsideTheRunsAreaOnly)
     }
 }
 
-TEST(DesignSurface, NoneWithoutCurrentResults)
+TEST(DesignTerrain, NoneWithoutCurrentResults)
 {
     TTerreno t = Worked();
-    EXPECT_FALSE(DesignSurface(t));
+    EXPECT_FALSE(DesignTerrain(t));
     ASSERT_TRUE(Systematize(t, false, 0).Computed);
-    EXPECT_TRUE(DesignSurface(t));
+    EXPECT_TRUE(DesignTerrain(t));
     t.SetCell(2, 2, 9.0f);
-    EXPECT_FALSE(DesignSurface(t));
+    EXPECT_FALSE(DesignTerrain(t));
 }
 
 // A plane's contour lines are straight; the ground's are not.
-TEST(DesignSurface, ContoursOfAPlaneDesignAreStraight)
+TEST(DesignTerrain, ContoursOfAPlaneDesignAreStraight)
 {
     TTerreno t = Worked();
     ASSERT_TRUE(Systematize(t, false, 0).Computed);
-    const std::optional<TTerreno> design = DesignSurface(t);
+    const std::optional<TTerreno> design = DesignTerrain(t);
     ASSERT_TRUE(design);
     const TMapTransform transform{[](float x) { return std::int32_t(std::lround(x * 1000.0f)); },
                                   [](float y) { return std::int32_t(std::lround(y * 1000.0f)); }};
