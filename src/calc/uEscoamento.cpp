@@ -152,6 +152,14 @@ TMapaEscoamento::TMapaEscoamento(TDrainageMap map, QWidget* parent) : QMdiSubWin
     });
 }
 
+TMapaEscoamento::~TMapaEscoamento()
+{
+    // The box loses the focus while the window's base destroys its children
+    // and says its editing finished: the handler must not reach this window
+    // by then.
+    disconnect(edQuedaMinima, nullptr, this, nullptr);
+}
+
 void TMapaEscoamento::Show(TDrainageMap map)
 {
     Map_ = std::move(map);

@@ -47,6 +47,7 @@ class TMapaEscoamento : public QMdiSubWindow, public TDocumentSnapshot {
     Q_OBJECT
 public:
     explicit TMapaEscoamento(TDrainageMap map, QWidget* parent = nullptr);
+    ~TMapaEscoamento() override;
 
     const TDrainageMap& Map() const { return Map_; }
     const QImage& Image() const { return Image_; }
