@@ -5,6 +5,7 @@
 #include "BenchGrids.h"
 #include "calc/BlockDiagram.h"
 #include "calc/CalcSist.h"
+#include "WorkedGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,9 @@
 #include <ctime>
 
 using namespace nivora;
+using namespace nivora::testing;
 
 namespace {
-
-constexpr float kWorked[4][5] = {{8.26f, 8.75f, 9.30f, 9.52f, 10.44f},
-                                 {7.94f, 8.12f, 8.90f, 8.80f, 9.62f},
-                                 {7.12f, 7.86f, 8.35f, 8.60f, 8.42f},
-                                 {6.74f, 7.28f, 7.94f, 8.16f, 7.80f}};
 
 QImage Draw(const TTerreno& t, const TBlockOptions& options = {}, double* used = nullptr, bool* drawn = nullptr)
 {
@@ -37,11 +34,7 @@ QImage Draw(const TTerreno& t, const TBlockOptions& options = {}, double* used =
 
 TEST(BlockDiagram, WorkedPlanInItsColours)
 {
-    TTerreno t(5, 4, 25.0f, 25.0f);
-    t.SetOrigin(0, 0);
-    for (int r = 1; r <= 4; ++r)
-        for (int c = 1; c <= 5; ++c)
-            t.SetCell(c, r, kWorked[r - 1][c - 1]);
+    TTerreno t = Worked();
     ASSERT_TRUE(Systematize(t, false, -1).Computed);
     // clang-format off
     const struct { double asked, used; } cases[] = {{0, 0.25 * 100 / (10.44 - 6.74)}, {5, 5}, {40, 40}};

@@ -4,6 +4,7 @@
 
 #include "calc/DesignTerrain.h"
 #include "contour/ContourTrace.h"
+#include "WorkedGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -13,15 +14,12 @@
 #include <utility>
 
 using namespace nivora;
+using namespace nivora::testing;
 
 namespace {
 
-constexpr float kWorked[4][5] = {{8.26f, 8.75f, 9.30f, 9.52f, 10.44f},
-                                 {7.94f, 8.12f, 8.90f, 8.80f, 9.62f},
-                                 {7.12f, 7.86f, 8.35f, 8.60f, 8.42f},
-                                 {6.74f, 7.28f, 7.94f, 8.16f, 7.80f}};
-
-TTerreno Worked(const std::set<std::pair<int, int>>& missing = {})
+// The worked elevations on stakes 25 m by 10 m apart, stake (1, 1) at (3, 7).
+TTerreno WorkedUnequal(const std::set<std::pair<int, int>>& missing = {})
 {
     TTerreno t(5, 4, 25.0f, 10.0f);
     t.SetOrigin(3, 7);
@@ -44,7 +42,7 @@ TEST(DesignTerrain, DesignElevationsInsideTheRunsAreaOnly)
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        TTerreno t = Worked({{3, 3}});
+        TTerreno t = WorkedUnequal({{3, 3}});
         t.SetSelection(c.selection);
         ASSERT_TRUE(Systematize(t, c.selectionOnly, 0).Computed);
         const std::optional<TTerreno> design = DesignTerrain(t);
@@ -76,7 +74,7 @@ TEST(DesignTerrain, DesignElevationsInsideTheRunsAreaOnly)
 
 TEST(DesignTerrain, NoneWithoutCurrentResults)
 {
-    TTerreno t = Worked();
+    TTerreno t = WorkedUnequal();
     EXPECT_FALSE(DesignTerrain(t));
     ASSERT_TRUE(Systematize(t, false, 0).Computed);
     EXPECT_TRUE(DesignTerrain(t));
@@ -87,7 +85,7 @@ TEST(DesignTerrain, NoneWithoutCurrentResults)
 // A plane's contour lines are straight; the ground's are not.
 TEST(DesignTerrain, ContoursOfAPlaneDesignAreStraight)
 {
-    TTerreno t = Worked();
+    TTerreno t = WorkedUnequal();
     ASSERT_TRUE(Systematize(t, false, 0).Computed);
     const std::optional<TTerreno> design = DesignTerrain(t);
     ASSERT_TRUE(design);

@@ -7,6 +7,7 @@
 #include "calc/LimitedPlane.h"
 #include "calc/ResultTable.h"
 #include "calc/Settlement.h"
+#include "WorkedGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,9 @@
 #include <utility>
 
 using namespace nivora;
+using namespace nivora::testing;
 
 namespace {
-
-constexpr float kWorked[4][5] = {{8.26f, 8.75f, 9.30f, 9.52f, 10.44f},
-                                 {7.94f, 8.12f, 8.90f, 8.80f, 9.62f},
-                                 {7.12f, 7.86f, 8.35f, 8.60f, 8.42f},
-                                 {6.74f, 7.28f, 7.94f, 8.16f, 7.80f}};
-
-TTerreno Worked()
-{
-    TTerreno t(5, 4, 25.0f, 25.0f);
-    for (int r = 1; r <= 4; ++r)
-        for (int c = 1; c <= 5; ++c)
-            t.SetCell(c, r, kWorked[r - 1][c - 1]);
-    return t;
-}
 
 std::set<std::pair<int, int>> Raised(const TTerreno& t, int slot)
 {
