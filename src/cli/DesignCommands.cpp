@@ -58,22 +58,42 @@ TCheck RangeText()
     return [](const std::string& option, const std::string& value) { (void)ReadRange(option, value); };
 }
 
+TSlopeLimits ReadSlopeLimits(const TArgs& a)
+{
+    TSlopeLimits limits;
+    if (a.Has("--bearing"))
+        limits.Bearing = a.Number("--bearing", 0);
+    const char* along = a.Has("--bearing") ? "--main" : "--sx";
+    const char* across = a.Has("--bearing") ? "--cross" : "--sy";
+    if (a.Has(along))
+        limits.Main = ReadRange(along, a.Get(along));
+    if (a.Has(across))
+        limits.Cross = ReadRange(across, a.Get(across));
+    return limits;
+}
+
+void CheckLimitAxes(const TArgs& a)
+{
+    if (a.Has("--bearing") && (a.Has("--sx") || a.Has("--sy")))
+        throw TUsageError("--sx e --sy limitam as declividades ao longo de X e Y; com --bearing use --main e --cross");
+    if (!a.Has("--bearing") && (a.Has("--main") || a.Has("--cross")))
+        throw TUsageError("--main e --cross precisam de --bearing, a direção principal");
+}
+
+TEarthBalance ReadEarthBalance(const TArgs& a)
+{
+    return {a.Number("--export", 0), a.Number("--import", 0), a.Number("--import-compacted", 0)};
+}
+
 namespace {
 
 TLimitedDesign DesignOf(const TArgs& a)
 {
     TLimitedDesign d;
-    if (a.Has("--bearing"))
-        d.Limits.Bearing = a.Number("--bearing", 0);
-    const char* along = a.Has("--bearing") ? "--main" : "--sx";
-    const char* across = a.Has("--bearing") ? "--cross" : "--sy";
-    if (a.Has(along))
-        d.Limits.Main = ReadRange(along, a.Get(along));
-    if (a.Has(across))
-        d.Limits.Cross = ReadRange(across, a.Get(across));
+    d.Limits = ReadSlopeLimits(a);
     d.Limits.MinFall = a.Number("--min-fall", 0);
     d.Ratio = a.Number("--ratio", 1);
-    d.Balance = {a.Number("--export", 0), a.Number("--import", 0), a.Number("--import-compacted", 0)};
+    d.Balance = ReadEarthBalance(a);
     if (a.Has("--settle"))
         d.Settlement = ReadSettlement("--settle", a.Get("--settle"));
     return d;
@@ -81,10 +101,7 @@ TLimitedDesign DesignOf(const TArgs& a)
 
 void CheckDesign(const TArgs& a)
 {
-    if (a.Has("--bearing") && (a.Has("--sx") || a.Has("--sy")))
-        throw TUsageError("--sx e --sy limitam as declividades ao longo de X e Y; com --bearing use --main e --cross");
-    if (!a.Has("--bearing") && (a.Has("--main") || a.Has("--cross")))
-        throw TUsageError("--main e --cross precisam de --bearing, a direção principal");
+    CheckLimitAxes(a);
     if (const std::string why = CheckSlopeLimits(DesignOf(a).Limits); !why.empty())
         throw TUsageError(why);
 }

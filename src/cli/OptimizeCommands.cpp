@@ -49,16 +49,9 @@ std::vector<TFixedStake> ReadFixed(const std::string& text)
 TSurfaceOptions OptionsOf(const TArgs& a)
 {
     TSurfaceOptions o;
-    if (a.Has("--bearing"))
-        o.Limits.Bearing = a.Number("--bearing", 0);
-    const char* along = a.Has("--bearing") ? "--main" : "--sx";
-    const char* across = a.Has("--bearing") ? "--cross" : "--sy";
-    if (a.Has(along))
-        o.Limits.Main = ReadRange(along, a.Get(along));
-    if (a.Has(across))
-        o.Limits.Cross = ReadRange(across, a.Get(across));
+    o.Limits = ReadSlopeLimits(a);
     o.Ratio = a.Number("--ratio", 1);
-    o.Balance = {a.Number("--export", 0), a.Number("--import", 0), a.Number("--import-compacted", 0)};
+    o.Balance = ReadEarthBalance(a);
     const auto optional = [&](const char* name) {
         return a.Has(name) ? std::optional<long double>(a.Number(name, 0)) : std::nullopt;
     };
@@ -74,10 +67,7 @@ TSurfaceOptions OptionsOf(const TArgs& a)
 
 void CheckOptimize(const TArgs& a)
 {
-    if (a.Has("--bearing") && (a.Has("--sx") || a.Has("--sy")))
-        throw TUsageError("--sx e --sy limitam as declividades ao longo de X e Y; com --bearing use --main e --cross");
-    if (!a.Has("--bearing") && (a.Has("--main") || a.Has("--cross")))
-        throw TUsageError("--main e --cross precisam de --bearing, a direção principal");
+    CheckLimitAxes(a);
     if (!a.Has("--sx") && !a.Has("--sy") && !a.Has("--main") && !a.Has("--cross"))
         throw TUsageError("falta ao menos um limite de declividade: --sx, --sy, ou --main e --cross com --bearing");
     const TSurfaceOptions o = OptionsOf(a);

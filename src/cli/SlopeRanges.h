@@ -1,5 +1,5 @@
 #pragma once
-// The slope limits of design and optimize: "MIN,MAX" in m/m with the decimal
+// The slope limits and earth balance that design and optimize read: "MIN,MAX" in m/m with the decimal
 // point, either side empty for no limit on that side.
 
 #include "Options.h"
@@ -13,5 +13,13 @@ namespace nivora::cli {
 // Throws TUsageError naming `option`.
 TSlopeRange ReadRange(const std::string& option, const std::string& text);
 TCheck RangeText();
+
+// The limits the options name: --sx and --sy along the axes, or --main and
+// --cross along and across --bearing.
+TSlopeLimits ReadSlopeLimits(const TArgs& a);
+// Refuses --sx or --sy beside --bearing, and --main or --cross without it.
+void CheckLimitAxes(const TArgs& a);
+// The earth of --export, --import and --import-compacted.
+TEarthBalance ReadEarthBalance(const TArgs& a);
 
 }  // namespace nivora::cli
